@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and benchmarking need.
+# Idempotent: when everything is present it only asks dpkg and returns.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  qt6-base-dev
+  libcurl4-openssl-dev libgmime-3.0-dev libldap-dev
+  libgtest-dev libgmock-dev
+  python3 python3-aiosmtpd slapd ldap-utils openssl
+  xvfb
+  msmtp swaks sendemail curl hyperfine
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}" >&2
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Sets up, builds the test configuration (AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs every test through CTest.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+build="$root/build-tests"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVELLE_SANITIZE=ON >/dev/null
+cmake --build "$build"
+cd "$build"
+# Tests set their own locale and folders; keep the caller's from leaking in.
+env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8 ctest --output-on-failure "$@"

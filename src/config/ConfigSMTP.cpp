@@ -1,0 +1,142 @@
+#include "config/ConfigSMTP.h"
+
+#include <optional>
+
+#include "config/Conversion.h"
+#include "config/Parametres.h"
+#include "config/Profil.h"
+#include "core/Erreur.h"
+#include "core/Texte.h"
+#include "i18n/Catalogue.h"
+
+namespace corvelle {
+
+namespace {
+
+// A field converted the way stored records are: the whole text must be a
+// number (error 13), within range (error 6).
+std::int32_t ChampEntier(std::string_view texte) {
+    const std::optional<double> nombre = NombreStrict(texte);
+    if (!nombre) {
+        throw Erreur(ErrTypeIncompatible);
+    }
+    return VersEntier32(*nombre);
+}
+
+bool ChampBooleen(std::string_view texte) {
+    const std::string t = Minuscules(Elague(texte));
+    if (t == "true") {
+        return true;
+    }
+    if (t == "false") {
+        return false;
+    }
+    const std::optional<double> nombre = NombreStrict(texte);
+    if (!nombre) {
+        throw Erreur(ErrTypeIncompatible);
+    }
+    return *nombre != 0.0;
+}
+
+}  // namespace
+
+std::string clsConfigSMTP::SSL2String() const {
+    return SSL ? "Oui" : "Non";
+}
+
+std::string clsConfigSMTP::Authentification2String(const colTraductions& traductions) const {
+    switch (Authentification) {
+        case AuthPop3:
+            return traductions.Item("TXT_AUTHENTIFICATION_POP3");
+        case AuthLogin:
+            return traductions.Item("TXT_AUTHENTIFICATION_LOGIN");
+        case AuthPlain:
+            return traductions.Item("TXT_AUTHENTIFICATION_PLAIN");
+        default:
+            return traductions.Item("TXT_AUTHENTIFICATION_AUCUNE");
+    }
+}
+
+std::string clsConfigSMTP::Serialize() const {
+    const std::string s(1, kSeparateurChamps);
+    return Nom + s + Serveur + s + EcritBooleen(SSL) + s + std::to_string(Port) + s +
+           std::to_string(Authentification) + s + ServeurPop + s + Username + s + Password;
+}
+
+std::int32_t clsConfigSMTP::Deserialize(std::string_view item) {
+    const Liste pieces = Decoupe(item, std::string_view(&kSeparateurChamps, 1));
+    try {
+        const auto piece = [&](std::size_t i) -> const std::string& {
+            if (i >= pieces.size()) {
+                throw Erreur(ErrIndiceHorsLimites);
+            }
+            return pieces[i];
+        };
+        Nom = piece(0);
+        Serveur = piece(1);
+        SSL = ChampBooleen(piece(2));
+        Port = ChampEntier(piece(3));
+        Authentification = ChampEntier(piece(4));
+    } catch (const Erreur& e) {
+        return e.Numero();
+    }
+    // Records written before these fields existed hold only five pieces.
+    if (pieces.size() > 5) {
+        ServeurPop = pieces[5];
+    }
+    if (pieces.size() > 6) {
+        Username = pieces[6];
+    }
+    if (pieces.size() > 7) {
+        Password = pieces[7];
+    }
+    return 0;
+}
+
+ListeConfigs ChargeConfigsSMTP(FichierProfil& profil) {
+    ListeConfigs liste;
+    const std::string stockees = profil.Lit(kSectionConfiguration, "ConfigsSMTP", "");
+    if (!stockees.empty()) {
+        for (const std::string& record :
+             Decoupe(stockees, std::string_view(&kSeparateurConfigs, 1))) {
+            clsConfigSMTP config;
+            if (const std::int32_t numero = config.Deserialize(record); numero != 0) {
+                throw Erreur(numero, "SMTP configuration " + std::to_string(liste.size() + 1));
+            }
+            liste.push_back(std::move(config));
+        }
+        return liste;
+    }
+
+    // Older installations kept a single server in separate keys.
+    clsConfigSMTP config;
+    config.Serveur = profil.Lit(kSectionConfiguration, "ServeurSMTP", kServeurSMTPParDefaut);
+    config.Port = LitEntier32(profil.Lit(kSectionConfiguration, "PortSMTP", "25"));
+    config.Authentification =
+        LitEntier32(profil.Lit(kSectionConfiguration, "AuthentificationSMTP", "0"));
+    config.ServeurPop = profil.Lit(kSectionConfiguration, "ServeurPopSMTP", "");
+    config.Username = profil.Lit(kSectionConfiguration, "UsernameSMTP", "");
+    config.Password = profil.Lit(kSectionConfiguration, "PasswordSMTP", "");
+    config.Nom = config.Serveur;
+    liste.push_back(config);
+    EnregistreConfigsSMTP(profil, liste);
+    for (const char* ancienne : {"ServeurSMTP", "PortSMTP", "AuthentificationSMTP",
+                                 "ServeurPopSMTP", "UsernameSMTP", "PasswordSMTP"}) {
+        profil.Ecrit(kSectionConfiguration, ancienne, std::nullopt);
+    }
+    return liste;
+}
+
+void EnregistreConfigsSMTP(FichierProfil& profil, const ListeConfigs& liste) {
+    std::string valeur;
+    for (std::size_t i = 0; i < liste.size(); ++i) {
+        if (i > 0) {
+            valeur += kSeparateurConfigs;
+        }
+        valeur += liste[i].Serialize();
+    }
+    profil.Ecrit(kSectionConfiguration, "ConfigsSMTP", std::nullopt);
+    profil.Ecrit(kSectionConfiguration, "ConfigsSMTP", valeur);
+}
+
+}  // namespace corvelle

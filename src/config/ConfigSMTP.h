@@ -1,0 +1,63 @@
+#pragma once
+
+// Named SMTP server profiles and their storage in key ConfigsSMTP.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvelle {
+
+class colTraductions;
+class FichierProfil;
+
+// Authentication codes shared with the SMTP component.
+enum CodeAuthentification : std::int32_t {
+    AuthAucune = 0,
+    AuthPop3 = 1,
+    AuthLogin = 2,
+    AuthPlain = 3,
+};
+
+class clsConfigSMTP {
+  public:
+    std::string Nom;
+    std::string Serveur;
+    bool SSL = false;
+    std::int32_t Port = 0;
+    std::int32_t Authentification = AuthAucune;
+    std::string ServeurPop;
+    std::string Username;
+    std::string Password;  // scrambled, as stored
+
+    // "Oui" / "Non", never translated.
+    [[nodiscard]] std::string SSL2String() const;
+    [[nodiscard]] std::string Authentification2String(const colTraductions& traductions) const;
+
+    // The eight fields joined by the unit separator (code 31).
+    [[nodiscard]] std::string Serialize() const;
+
+    // Fills the record from one serialised record: 0, or 9 (a required field
+    // is missing), 13 (not a number) or 6 (out of range). Fields read before
+    // the failure keep their new values; fields 6 to 8 are optional.
+    [[nodiscard]] std::int32_t Deserialize(std::string_view item);
+
+    friend bool operator==(const clsConfigSMTP&, const clsConfigSMTP&) = default;
+};
+
+using ListeConfigs = std::vector<clsConfigSMTP>;
+
+inline constexpr char kSeparateurChamps = '\x1F';
+inline constexpr char kSeparateurConfigs = '\x1E';
+
+// The list from key ConfigsSMTP. When the key is empty, one configuration is
+// built from the old single-server keys, stored as ConfigsSMTP, and the old
+// keys are removed (in memory; the caller saves the file). A record that
+// cannot be read raises its error number.
+[[nodiscard]] ListeConfigs ChargeConfigsSMTP(FichierProfil& profil);
+
+// Replaces key ConfigsSMTP with the list, which moves it to the section's end.
+void EnregistreConfigsSMTP(FichierProfil& profil, const ListeConfigs& liste);
+
+}  // namespace corvelle

@@ -1,0 +1,67 @@
+#pragma once
+
+// The settings of section "Configuration", with their types, defaults and
+// conversions.
+
+#include <cstdint>
+#include <string>
+
+namespace corvelle {
+
+class FichierProfil;
+
+inline constexpr const char* kSectionConfiguration = "Configuration";
+
+// Placeholders used until the user configures a real server and domain.
+inline constexpr const char* kServeurSMTPParDefaut = "smtp.example.com";
+inline constexpr const char* kSuffixeParDefaut = "example.com";
+// The sender used when none is configured.
+inline constexpr const char* kExpediteurIntegre = "Corvelle <ne-pas-repondre@example.com>";
+
+// Read once at start-up into program-wide state.
+struct Parametres {
+    std::string ExpediteurParDefaut = kExpediteurIntegre;
+    std::string ReponseParDefaut;
+    std::int16_t FormatParDefaut = 0;
+    std::string EncodageParDefaut = "Iso-8859-1";
+    std::int32_t ImportanceParDefaut = 0;
+    std::int32_t SensibiliteParDefaut = 0;
+    std::int32_t ARParDefaut = 0;
+    std::string GroupesParDefaut;
+    std::string DestinatairesParDefaut;
+    std::string FichierDestinatairesParDefaut;
+    std::string Suffixe = kSuffixeParDefaut;
+    std::int32_t NbDest = 25;
+    bool RepartitionDestinataires = true;
+    std::int16_t TimeoutSMTP = 10;  // seconds
+    bool UtiliserAD = false;
+    std::int16_t AccesAD = 0;
+    std::string AccesADDomaine;
+    std::string AccesADLogin;
+    std::string AccesADPassword;  // clear text in memory, scrambled in the file
+};
+
+// The compose window's remembered geometry and menu check marks.
+struct ParametresFenetre {
+    bool FenetreMemoriserTaille = false;
+    bool FenetreMemoriserPosition = false;
+    std::int16_t FenetreEtat = 0;        // 0 normal, 1 minimised, 2 maximised
+    std::int32_t FenetreHauteur = 7500;  // twips
+    std::int32_t FenetreLargeur = 7500;
+    std::int32_t FenetreGauche = 1000;
+    std::int32_t FenetreHaut = 1000;
+    bool MinimiserSystray = false;
+    bool ToujoursAuDessus = false;
+};
+
+// Every key in table order, with its default when missing. A number outside
+// its type's range raises error 6.
+[[nodiscard]] Parametres LitParametres(const FichierProfil& profil);
+[[nodiscard]] ParametresFenetre LitParametresFenetre(const FichierProfil& profil);
+
+// Stores every key (in memory; the caller saves the file), the password
+// scrambled.
+void EcritParametres(FichierProfil& profil, const Parametres& parametres);
+void EcritParametresFenetre(FichierProfil& profil, const ParametresFenetre& parametres);
+
+}  // namespace corvelle

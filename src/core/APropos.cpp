@@ -1,0 +1,64 @@
+#include "core/APropos.h"
+
+#include "core/Version.h"
+
+namespace corvelle {
+
+std::string TexteAPropos() {
+    return TitreFenetre() + R"( - envoi de courrier électronique sans client de messagerie
+
+Corvelle envoie un message par un serveur SMTP, depuis sa fenêtre de composition
+(lancé sans paramètre) ou depuis un script (lancé avec des paramètres).
+
+Syntaxe :
+  corvelle /a:<destinataires> /o:<objet> (/ct:<texte> | /ctf:<fichier> | /ch:<html> | /chf:<fichier>) [options]
+
+Destinataires (listes séparées par des virgules) :
+  /a:<liste>      destinataires principaux
+  /cc:<liste>     destinataires en copie
+  /cci:<liste>    destinataires en copie cachée
+  Chaque entrée est une adresse complète, un nom complété par le suffixe de
+  domaine, fic:<fichier> (un destinataire par ligne) ou grp:<groupe> (groupe de
+  l'annuaire). Les guillemets regroupent une entrée qui contient des virgules.
+
+Message :
+  /o:<objet>      objet du message
+  /ct:<texte>     corps en texte ; § marque un saut de ligne
+  /ctf:<fichier>  corps en texte lu dans un fichier
+  /ch:<html>      corps HTML ; § devient <BR />
+  /chf:<fichier>  corps HTML lu dans un fichier
+  /pj:<fichiers>  pièces jointes séparées par des virgules (répétable)
+  /iep            ignorer les pièces jointes introuvables
+
+Options :
+  /conf:<nom>     configuration SMTP à utiliser
+  /de:<adresse>   expéditeur
+  /rep:<adresse>  adresse de réponse
+  /en:<jeu>       jeu de caractères (par exemple Iso-8859-1, UTF-8)
+  /ar  /al  /arl  accusé de réception, de lecture, ou les deux
+  /nde:<nombre>   nombre maximal de destinataires par envoi
+  /@:<domaine>    suffixe de domaine des noms sans @
+  /l              journal dans le fichier Corvelle.log de la configuration
+  /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier)
+  /r              erreurs envoyées par courrier à l'expéditeur
+  /?              cette aide ; --help et --version l'écrivent aussi
+
+Une valeur qui contient une barre oblique s'écrit entre guillemets.
+
+Codes de sortie :
+  0  message envoyé
+  1  erreur dans la ligne de commande
+  2  erreur de groupe de l'annuaire
+  3  erreur de fichier de destinataires, ou aucun destinataire
+  4  pièce jointe introuvable
+  5  échec de l'envoi
+  6  échec du démarrage (configuration illisible ou invalide)
+
+Exemples :
+  corvelle /a:jean.dupont /o:"Sauvegarde terminée" /ct:"Tout s'est bien passé." /l
+  corvelle /a:fic:/etc/corvelle/equipe.txt /cc:grp:Direction /o:Rapport /ctf:rapport.txt /pj:rapport.pdf /r
+  corvelle /conf:Secours /a:"Support <support@example.com>" /o:Alerte /ch:"<b>Disque plein</b>" /l:/var/log/corvelle
+)";
+}
+
+}  // namespace corvelle

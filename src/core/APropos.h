@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace corvelle {
+
+// The program's description, version, command-line syntax with examples and
+// exit codes: the About window's text and the help printed on a terminal.
+[[nodiscard]] std::string TexteAPropos();
+
+}  // namespace corvelle

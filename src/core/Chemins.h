@@ -1,0 +1,33 @@
+#pragma once
+
+// Path helpers. Paths use the platform separator ('/' here).
+
+#include <string>
+#include <string_view>
+
+namespace corvelle {
+
+// The path with a separator at its end (added only when missing).
+[[nodiscard]] std::string AjouteBarre(std::string_view chemin);
+
+// The path up to and including its last separator; empty when it has none.
+[[nodiscard]] std::string ExtraitDossier(std::string_view chemin);
+
+// True when the path exists and has every attribute of the mask; a folder
+// counts only when the mask asks for one (16). Never raises.
+[[nodiscard]] bool ExisteFichier(const std::string& chemin, unsigned masque = 0) noexcept;
+
+// The path relative to `base` when it lies inside it (letter case ignored).
+[[nodiscard]] std::string CheminRelatif(std::string_view chemin, std::string_view base);
+
+// The path made absolute against `base`; absolute paths and paths starting
+// with ./ or ../ (relative to the working folder) stay as they are.
+[[nodiscard]] std::string CheminAbsolu(std::string_view chemin, std::string_view base);
+
+// Special folders by their historic numbers: 26 the per-user application
+// data, 38 the programs folder. Error 5 when the system cannot give it.
+inline constexpr int kDossierDonneesApplication = 26;
+inline constexpr int kDossierProgrammes = 38;
+[[nodiscard]] std::string DossierSpecial(int numero);
+
+}  // namespace corvelle

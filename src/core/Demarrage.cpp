@@ -1,0 +1,189 @@
+#include "core/Demarrage.h"
+
+#include <new>
+
+#include "config/ConfigSMTP.h"
+#include "config/Parametres.h"
+#include "config/Profil.h"
+#include "core/APropos.h"
+#include "core/Chemins.h"
+#include "core/Dialogue.h"
+#include "core/Erreur.h"
+#include "core/EtatProgramme.h"
+#include "core/Plateforme.h"
+#include "core/Texte.h"
+#include "core/Version.h"
+#include "i18n/Langue.h"
+
+namespace corvelle {
+
+namespace {
+
+constexpr const char* kDossierEditeur = "Tavrin";
+
+// The busy pointer from the first step until start-up hands over.
+class Attente {
+  public:
+    explicit Attente(Dialogue& dialogue) : dialogue_(dialogue) { dialogue_.DebutAttente(); }
+    Attente(const Attente&) = delete;
+    Attente& operator=(const Attente&) = delete;
+    ~Attente() { Termine(); }
+    void Termine() {
+        if (active_) {
+            active_ = false;
+            dialogue_.FinAttente();
+        }
+    }
+
+  private:
+    Dialogue& dialogue_;
+    bool active_ = true;
+};
+
+struct Emplacement {
+    bool installe = false;
+    std::string ancienFichier;  // to move into the per-user folder
+};
+
+std::string NomFichier(const char* extension) {
+    return std::string(kTitreApplication) + extension;
+}
+
+// Where the configuration and log live: beside a portable copy, or in the
+// per-user folder for an installed program.
+Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, EtatProgramme& etat) {
+    if (!env.dossierDonnees || env.dossierDonnees->empty()) {
+        throw Erreur(ErrArgumentInvalide, "the per-user configuration folder is unknown");
+    }
+    etat.DossierConfiguration =
+        AjouteBarre(*env.dossierDonnees) + kDossierEditeur + "/" + kTitreApplication + "/";
+    etat.FichierConfiguration = etat.DossierConfiguration + NomFichier(".ini");
+    if (env.cheminExecutable.empty() || env.dossierTravail.empty()) {
+        throw Erreur(ErrCheminIntrouvable, "the program's folder or the working folder is unknown");
+    }
+    etat.DossierCourant = env.dossierTravail;
+
+    Emplacement emplacement;
+    const std::string dossierExecutable = ExtraitDossier(env.cheminExecutable);
+    const std::string programmes = AjouteBarre(env.dossierProgrammes);
+    // Compared with a separator at the end, so /usr does not contain /usr2.
+    emplacement.installe =
+        dossierExecutable.size() >= programmes.size() &&
+        EgauxSansCasse(dossierExecutable.substr(0, programmes.size()), programmes);
+    if (emplacement.installe) {
+        const std::string ancien = dossierExecutable + NomFichier(".ini");
+        if (!ExisteFichier(etat.FichierConfiguration) && ExisteFichier(ancien)) {
+            emplacement.ancienFichier = ancien;
+        }
+        etat.DossierProgramme = AjouteBarre(env.dossierTraductionsInstallees);
+    } else {
+        etat.DossierConfiguration = AjouteBarre(dossierExecutable);
+        etat.FichierConfiguration = etat.DossierConfiguration + NomFichier(".ini");
+        etat.DossierProgramme = AjouteBarre(dossierExecutable);
+    }
+    etat.FichierLog = etat.DossierConfiguration + NomFichier(".log");
+    return emplacement;
+}
+
+void PrepareDossierUtilisateur(const Emplacement& emplacement, const EtatProgramme& etat) {
+    if (!emplacement.installe) {
+        return;
+    }
+    plateforme::CreeDossier(etat.DossierConfiguration);
+    if (!emplacement.ancienFichier.empty()) {
+        plateforme::CopieFichier(emplacement.ancienFichier, etat.FichierConfiguration);
+        // The copy is what counts; an old file that cannot go stays behind.
+        (void)plateforme::SupprimeFichier(emplacement.ancienFichier);
+    }
+}
+
+void ChargeConfiguration(EtatProgramme& etat) {
+    FichierProfil profil = FichierProfil::Charge(etat.FichierConfiguration);
+    const bool conversion = profil.Lit(kSectionConfiguration, "ConfigsSMTP", "").empty();
+    etat.ListeConfigsSMTP = ChargeConfigsSMTP(profil);
+    if (conversion) {
+        try {
+            profil.Enregistre();
+        } catch (const Erreur&) {
+            // A read-only copy still runs; the conversion is made again at the
+            // next start.
+        }
+    }
+    etat.Reglages = LitParametres(profil);
+}
+
+IssueDemarrage EchecInitialisation(int numero, const std::string& description,
+                                   const EtatProgramme& etat, Dialogue& dialogue) {
+    const std::string texte =
+        FormateMessage(etat.Langage.Texte("MSG_ERREUR_INITIALISATION"), numero, description);
+    dialogue.Affiche({texte, kTitreApplication, Icone::Critique, Boutons::Ok, Reponse::Ok});
+    return {ModeExecution::Fin, kCodeSortieEchecDemarrage, {}};
+}
+
+IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Dialogue& dialogue,
+                      const OuvertureAnnuaire& ouvreAnnuaire, Attente& attente) {
+    dialogue.TraiteEvenements();
+    const std::string ligne = Elague(env.ligneCommande);
+    const Emplacement emplacement = LocaliseConfiguration(env, etat);
+
+    // The language comes before the folders exist: on the first start after a
+    // move, the new file is not there yet and the system language decides.
+    etat.Langage = ChoisitLangue(FichierProfil::Charge(etat.FichierConfiguration),
+                                 etat.DossierProgramme, env.codeLangueSysteme, dialogue);
+    PrepareDossierUtilisateur(emplacement, etat);
+
+    if (ligne == "/?") {
+        attente.Termine();
+        dialogue.AfficheAPropos(TexteAPropos());
+        return {ModeExecution::Fin, 0, ligne};
+    }
+
+    ChargeConfiguration(etat);
+
+    if (etat.Reglages.UtiliserAD) {
+        if (!ouvreAnnuaire) {
+            etat.Reglages.UtiliserAD = false;  // groups are refused as when access is off
+        } else if (!ouvreAnnuaire(etat, dialogue)) {
+            return {ModeExecution::Fin, 0, ligne};
+        }
+    }
+    return {ligne.empty() ? ModeExecution::Fenetre : ModeExecution::LigneCommande, 0, ligne};
+}
+
+}  // namespace
+
+EnvironnementDemarrage EnvironnementDemarrage::DuSysteme(std::string ligneCommande) {
+    EnvironnementDemarrage env;
+    env.ligneCommande = std::move(ligneCommande);
+    // What cannot be found stays empty; start-up reports it with its message.
+    try {
+        env.cheminExecutable = plateforme::CheminExecutable();
+        env.dossierTravail = plateforme::DossierTravail();
+    } catch (const Erreur&) {
+    }
+    env.dossierProgrammes = plateforme::DossierProgrammes();
+    env.dossierDonnees = plateforme::DossierDonneesApplication();
+    env.dossierTraductionsInstallees = plateforme::DossierDonneesInstallees();
+    env.codeLangueSysteme = CodeLangueSysteme();
+    return env;
+}
+
+IssueDemarrage Demarre(const EnvironnementDemarrage& environnement, EtatProgramme& etat,
+                       Dialogue& dialogue, const OuvertureAnnuaire& ouvreAnnuaire) {
+    Attente attente(dialogue);
+    try {
+        return Etapes(environnement, etat, dialogue, ouvreAnnuaire, attente);
+    } catch (const Erreur& e) {
+        attente.Termine();
+        return EchecInitialisation(e.Numero(), e.Description(), etat, dialogue);
+    } catch (const std::bad_alloc&) {
+        attente.Termine();
+        return EchecInitialisation(ErrMemoire, TexteErreur(ErrMemoire), etat, dialogue);
+    } catch (const std::exception& e) {
+        attente.Termine();
+        return EchecInitialisation(ErrInterne, TexteErreur(ErrInterne) + " (" + e.what() + ")",
+                                   etat, dialogue);
+    }
+}
+
+}  // namespace corvelle

@@ -1,0 +1,57 @@
+#pragma once
+
+// Start-up: locate the configuration, choose the language, load the SMTP
+// configurations and every setting, then decide how this run goes on.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace corvelle {
+
+class Dialogue;
+struct EtatProgramme;
+
+// Exit code of a start-up that failed: a calling script must not take it for
+// a success.
+inline constexpr int kCodeSortieEchecDemarrage = 6;
+
+// What start-up learns from the system.
+struct EnvironnementDemarrage {
+    std::string ligneCommande;  // as one text, before trimming
+    std::string cheminExecutable;
+    std::string dossierProgrammes;              // a binary under it is installed
+    std::optional<std::string> dossierDonnees;  // nothing: the system could not say
+    std::string dossierTravail;
+    std::string dossierTraductionsInstallees;
+    std::int16_t codeLangueSysteme = 0;
+
+    [[nodiscard]] static EnvironnementDemarrage DuSysteme(std::string ligneCommande);
+};
+
+enum class ModeExecution {
+    Fenetre,        // empty command line: the compose window
+    LigneCommande,  // send from the command line
+    Fin,            // start-up ended the run (About, failure, directory settings)
+};
+
+struct IssueDemarrage {
+    ModeExecution mode = ModeExecution::Fin;
+    int codeSortie = 0;         // with Fin
+    std::string ligneCommande;  // trimmed
+};
+
+// Opens the directory connection when directory access is on. It handles its
+// own failures and dialogs; false ends this instance at once (the person chose
+// to fix the settings in the configuration window).
+using OuvertureAnnuaire = std::function<bool(EtatProgramme&, Dialogue&)>;
+
+// Runs the whole start-up. An initialisation failure is shown with its number
+// and description and ends the run with kCodeSortieEchecDemarrage. Without an
+// opening for the directory, directory access is off for this run.
+[[nodiscard]] IssueDemarrage Demarre(const EnvironnementDemarrage& environnement,
+                                     EtatProgramme& etat, Dialogue& dialogue,
+                                     const OuvertureAnnuaire& ouvreAnnuaire = {});
+
+}  // namespace corvelle

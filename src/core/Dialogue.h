@@ -1,0 +1,68 @@
+#pragma once
+
+// How the core talks to the person running the program: message boxes, the
+// busy pointer, pending window events. Window mode shows real boxes; a
+// console without a display writes them to standard error and answers each
+// question with its default button; tests record them.
+
+#include <string>
+#include <vector>
+
+namespace corvelle {
+
+enum class Icone { Aucune, Information, Exclamation, Question, Critique };
+enum class Boutons { Ok, OkAnnuler, OuiNon, OuiNonAnnuler };
+enum class Reponse { Ok, Annuler, Oui, Non };
+
+struct Boite {
+    std::string texte;  // line breaks are CR LF
+    std::string titre;
+    Icone icone = Icone::Aucune;
+    Boutons boutons = Boutons::Ok;
+    Reponse parDefaut = Reponse::Ok;  // the answer when nobody can be asked
+};
+
+class Dialogue {
+  public:
+    virtual ~Dialogue() = default;
+
+    virtual Reponse Affiche(const Boite& boite) = 0;
+    // The About text: program description and command-line syntax.
+    virtual void AfficheAPropos(const std::string& texte) = 0;
+    virtual void DebutAttente() = 0;
+    virtual void FinAttente() = 0;
+    // Lets pending window events run once before long work.
+    virtual void TraiteEvenements() = 0;
+};
+
+// Without a display: boxes go to standard error, one block each, prefixed by
+// their kind; the About text goes to standard output.
+class DialogueConsole final : public Dialogue {
+  public:
+    Reponse Affiche(const Boite& boite) override;
+    void AfficheAPropos(const std::string& texte) override;
+    void DebutAttente() override {}
+    void FinAttente() override {}
+    void TraiteEvenements() override {}
+};
+
+// Keeps every box for tests and answers from a script, else by default.
+class DialogueEnregistreur final : public Dialogue {
+  public:
+    std::vector<Boite> boites;
+    std::vector<std::string> aPropos;
+    std::vector<Reponse> reponses;  // answers given in order, then defaults
+    int attentes = 0;               // busy pointer left on
+
+    Reponse Affiche(const Boite& boite) override;
+    void AfficheAPropos(const std::string& texte) override { aPropos.push_back(texte); }
+    void DebutAttente() override { ++attentes; }
+    void FinAttente() override {
+        if (attentes > 0) {
+            --attentes;
+        }
+    }
+    void TraiteEvenements() override {}
+};
+
+}  // namespace corvelle

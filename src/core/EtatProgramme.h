@@ -1,0 +1,45 @@
+#pragma once
+
+// Program-wide state: owned by main(), set once by start-up, then read (and,
+// for the run state, written) by the parts that need it.
+
+#include <cstdint>
+#include <string>
+
+#include "config/ConfigSMTP.h"
+#include "config/Parametres.h"
+#include "i18n/Langue.h"
+
+namespace corvelle {
+
+// OptionsRapport bits.
+enum OptionRapport : std::uint16_t {
+    RapportParMail = 1,
+    RapportFichierLog = 2,
+};
+
+struct EtatProgramme {
+    // Paths; folders end with a separator.
+    std::string DossierCourant;
+    std::string DossierConfiguration;
+    std::string FichierConfiguration;
+    std::string FichierLog;
+    std::string DossierProgramme;  // where the translation files are
+
+    Langue Langage;
+    ListeConfigs ListeConfigsSMTP;
+    Parametres Reglages;
+
+    // Run state of the sending engine.
+    bool ModeLigneCommande = false;
+    std::uint16_t OptionsRapport = 0;
+    bool IgnorerPJManquantes = false;
+    int NumConfigSMTP = 1;  // 1-based position in ListeConfigsSMTP
+
+    // Window-level flags.
+    bool RedemarrageRequis = false;
+    bool DialogueAnnule = false;
+    bool ConfigurerAccesAD = false;
+};
+
+}  // namespace corvelle

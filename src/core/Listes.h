@@ -1,0 +1,72 @@
+#pragma once
+
+// List helpers behind the recipient syntax: splitting recipient texts, joining,
+// sorting and comparing lists.
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Collection.h"
+#include "core/Texte.h"
+
+namespace corvelle {
+
+[[nodiscard]] inline std::size_t NombreElements(const Liste& liste) {
+    return liste.size();
+}
+
+[[nodiscard]] bool EstDansListe(std::string_view texte, const Liste& liste, Comparaison mode);
+
+// True when both lists are non-empty and every element of `a` is in `b`.
+[[nodiscard]] bool EstInclus(const Liste& a, const Liste& b, Comparaison mode);
+
+// Elements trimmed of spaces, empty ones skipped, order kept.
+[[nodiscard]] Collection VersCollection(const Liste& liste);
+
+[[nodiscard]] std::string JointCollection(const Collection& collection,
+                                          std::string_view separateur);
+
+[[nodiscard]] inline bool ExisteCle(const Collection& collection, std::string_view cle) noexcept {
+    return collection.ContientCle(cle);
+}
+
+[[nodiscard]] Liste ConcateneListes(const Liste& a, const Liste& b);
+
+// Elements of `a` not in `b`, letter case ignored; empty when either is empty.
+[[nodiscard]] Liste RetireListe(const Liste& a, const Liste& b);
+
+// Splits a comma-separated recipient text; double quotes keep commas inside
+// one entry. Empty entries are dropped.
+[[nodiscard]] Liste DecoupeListe(std::string_view texte);
+
+// Removes the first n items and returns them joined as Joint does.
+[[nodiscard]] std::string ExtraitLot(Collection& collection, std::size_t n,
+                                     std::string_view separateur);
+
+// Every element prefixed, unless the first element is empty.
+[[nodiscard]] Liste AjoutePrefixe(const Liste& liste, std::string_view prefixe);
+
+// Ascending by byte order. Stable, so equal texts keep their order exactly as
+// the historic bubble sort left them, in O(n log n).
+void TrieListe(Liste& liste);
+
+template <typename T>
+[[nodiscard]] std::optional<T> Maximum(const std::vector<T>& liste) {
+    if (liste.empty()) {
+        return std::nullopt;
+    }
+    return *std::max_element(liste.begin(), liste.end());
+}
+
+template <typename T>
+[[nodiscard]] std::optional<T> Minimum(const std::vector<T>& liste) {
+    if (liste.empty()) {
+        return std::nullopt;
+    }
+    return *std::min_element(liste.begin(), liste.end());
+}
+
+}  // namespace corvelle

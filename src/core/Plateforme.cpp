@@ -1,0 +1,281 @@
+#include "core/Plateforme.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <utility>
+
+#include "core/Erreur.h"
+
+namespace corvelle::plateforme {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int NumeroDepuisErrno(int e) {
+    switch (e) {
+        case ENOENT:
+            return ErrFichierIntrouvable;
+        case ENOTDIR:
+            return ErrCheminIntrouvable;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return ErrPermissionRefusee;
+        case EIO:
+            return ErrEntreeSortie;
+        default:
+            return ErrAccesChemin;
+    }
+}
+
+[[noreturn]] void LeveErreurSysteme(int e, const std::string& action, const std::string& chemin) {
+    throw Erreur(NumeroDepuisErrno(e), action + " " + chemin + ": " + DescriptionSysteme(e));
+}
+
+// A file descriptor closed on every path out.
+class Descripteur {
+  public:
+    explicit Descripteur(int fd) noexcept : fd_(fd) {}
+    Descripteur(const Descripteur&) = delete;
+    Descripteur& operator=(const Descripteur&) = delete;
+    ~Descripteur() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    [[nodiscard]] int get() const noexcept { return fd_; }
+    int Relache() noexcept { return std::exchange(fd_, -1); }
+
+  private:
+    int fd_;
+};
+
+void EcritTout(int fd, const std::string& contenu, const std::string& chemin) {
+    std::size_t ecrit = 0;
+    while (ecrit < contenu.size()) {
+        const ssize_t n = ::write(fd, contenu.data() + ecrit, contenu.size() - ecrit);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            LeveErreurSysteme(errno, "writing", chemin);
+        }
+        ecrit += static_cast<std::size_t>(n);
+    }
+}
+
+std::string Variable(const char* nom) {
+    const char* valeur = std::getenv(nom);
+    return valeur ? std::string(valeur) : std::string();
+}
+
+}  // namespace
+
+std::optional<unsigned> Attributs(const std::string& chemin) noexcept {
+    struct stat etat {};
+    if (chemin.empty() || ::stat(chemin.c_str(), &etat) != 0) {
+        return std::nullopt;
+    }
+    unsigned attributs = 0;
+    if (S_ISDIR(etat.st_mode)) {
+        attributs |= AttrDossier;
+    } else if (S_ISREG(etat.st_mode)) {
+        attributs |= AttrArchive;
+    } else {
+        attributs |= AttrSysteme;
+    }
+    if ((etat.st_mode & S_IWUSR) == 0) {
+        attributs |= AttrLectureSeule;
+    }
+    const std::string nom = fs::path(chemin).filename().string();
+    if (!nom.empty() && nom[0] == '.' && nom != "." && nom != "..") {
+        attributs |= AttrCache;
+    }
+    return attributs;
+}
+
+std::string LitOctets(const std::string& chemin) {
+    Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        LeveErreurSysteme(errno, "opening", chemin);
+    }
+    struct stat etat {};
+    if (::fstat(fd.get(), &etat) == 0 && S_ISDIR(etat.st_mode)) {
+        LeveErreurSysteme(EISDIR, "reading", chemin);
+    }
+    std::string octets;
+    char tampon[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), tampon, sizeof tampon);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            LeveErreurSysteme(errno, "reading", chemin);
+        }
+        if (n == 0) {
+            break;
+        }
+        octets.append(tampon, static_cast<std::size_t>(n));
+    }
+    return octets;
+}
+
+void EcritFichierAtomique(const std::string& chemin, const std::string& contenu) {
+    // Follow a link so the file it points to is replaced, not the link.
+    std::error_code ec;
+    fs::path cible = fs::exists(chemin, ec) ? fs::canonical(chemin, ec) : fs::path(chemin);
+    if (ec) {
+        cible = chemin;
+    }
+    const std::string cheminCible = cible.string();
+    mode_t mode = S_IRUSR | S_IWUSR;
+    struct stat etat {};
+    if (::stat(cheminCible.c_str(), &etat) == 0) {
+        mode = etat.st_mode & 07777;
+    }
+    std::string modele = cheminCible + ".XXXXXX";
+    Descripteur fd(::mkstemp(modele.data()));
+    if (fd.get() < 0) {
+        LeveErreurSysteme(errno, "creating a temporary file for", cheminCible);
+    }
+    try {
+        EcritTout(fd.get(), contenu, cheminCible);
+        if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0) {
+            LeveErreurSysteme(errno, "writing", cheminCible);
+        }
+        if (::close(fd.Relache()) != 0) {
+            LeveErreurSysteme(errno, "writing", cheminCible);
+        }
+        if (::rename(modele.c_str(), cheminCible.c_str()) != 0) {
+            LeveErreurSysteme(errno, "replacing", cheminCible);
+        }
+    } catch (...) {
+        ::unlink(modele.c_str());
+        throw;
+    }
+}
+
+void CreeDossier(const std::string& chemin) {
+    std::error_code ec;
+    fs::create_directories(chemin, ec);
+    if (ec) {
+        LeveErreurSysteme(ec.value(), "creating folder", chemin);
+    }
+    if (!fs::is_directory(chemin, ec)) {
+        LeveErreurSysteme(ENOTDIR, "creating folder", chemin);
+    }
+}
+
+void CopieFichier(const std::string& source, const std::string& cible) {
+    EcritFichierAtomique(cible, LitOctets(source));
+}
+
+bool SupprimeFichier(const std::string& chemin) noexcept {
+    return ::unlink(chemin.c_str()) == 0;
+}
+
+std::vector<std::string> FichiersDuDossier(const std::string& dossier,
+                                           const std::string& extension) {
+    std::vector<std::string> noms;
+    std::error_code ec;
+    for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
+        const std::string nom = it->path().filename().string();
+        std::error_code ecType;
+        if (it->is_regular_file(ecType) && nom.size() >= extension.size() &&
+            nom.compare(nom.size() - extension.size(), extension.size(), extension) == 0) {
+            noms.push_back(nom);
+        }
+    }
+    // Directory order on Linux is arbitrary; name order makes the choice
+    // between files repeatable.
+    std::sort(noms.begin(), noms.end());
+    return noms;
+}
+
+std::string CheminExecutable() {
+    std::error_code ec;
+    const fs::path chemin = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        LeveErreurSysteme(ec.value(), "locating", "the program");
+    }
+    return chemin.string();
+}
+
+std::string DossierTravail() {
+    std::error_code ec;
+    const fs::path chemin = fs::current_path(ec);
+    if (ec) {
+        LeveErreurSysteme(ec.value(), "reading", "the working folder");
+    }
+    return chemin.string();
+}
+
+std::optional<std::string> DossierDonneesApplication() {
+    const std::string xdg = Variable("XDG_CONFIG_HOME");
+    if (!xdg.empty() && xdg[0] == '/') {
+        return xdg;
+    }
+    std::string maison = Variable("HOME");
+    if (maison.empty()) {
+        if (const passwd* compte = ::getpwuid(::getuid()); compte && compte->pw_dir) {
+            maison = compte->pw_dir;
+        }
+    }
+    if (maison.empty()) {
+        return std::nullopt;
+    }
+    if (maison.size() > 1 && maison.back() == '/') {
+        maison.pop_back();
+    }
+    return maison + "/.config";
+}
+
+std::string DossierProgrammes() {
+    return CORVELLE_PREFIX;
+}
+
+std::string DossierDonneesInstallees() {
+    return CORVELLE_DATADIR;
+}
+
+std::string LocaleMessages() {
+    for (const char* nom : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        std::string valeur = Variable(nom);
+        if (!valeur.empty()) {
+            return valeur;
+        }
+    }
+    return {};
+}
+
+bool AffichageDisponible() {
+    if (Variable("QT_QPA_PLATFORM") == "offscreen") {
+        return true;
+    }
+    return !Variable("DISPLAY").empty() || !Variable("WAYLAND_DISPLAY").empty();
+}
+
+void TermineProcessus(int code) {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+std::string DescriptionSysteme(int numero) {
+    return std::strerror(numero);
+}
+
+}  // namespace corvelle::plateforme

@@ -1,0 +1,125 @@
+#include "i18n/Langue.h"
+
+#include <array>
+#include <utility>
+
+#include "config/Conversion.h"
+#include "config/Parametres.h"
+#include "config/Profil.h"
+#include "core/Chemins.h"
+#include "core/Dialogue.h"
+#include "core/Plateforme.h"
+#include "core/Texte.h"
+#include "core/Version.h"
+#include "i18n/TextesIntegres.h"
+
+namespace corvelle {
+
+namespace {
+
+// ISO 639 codes and the language numbers translation files carry.
+constexpr std::array<std::pair<std::string_view, std::int16_t>, 37> kCodesLangues = {{
+    {"ar", 1},  {"bg", 2},  {"ca", 3},  {"zh", 4},  {"cs", 5},  {"da", 6},  {"de", 7},  {"el", 8},
+    {"en", 9},  {"es", 10}, {"fi", 11}, {"fr", 12}, {"he", 13}, {"hu", 14}, {"is", 15}, {"it", 16},
+    {"ja", 17}, {"ko", 18}, {"nl", 19}, {"nb", 20}, {"no", 20}, {"nn", 20}, {"pl", 21}, {"pt", 22},
+    {"ro", 24}, {"ru", 25}, {"hr", 26}, {"sk", 27}, {"sq", 28}, {"sv", 29}, {"th", 30}, {"tr", 31},
+    {"id", 33}, {"uk", 34}, {"sl", 36}, {"et", 37}, {"eu", 45},
+}};
+
+constexpr std::int16_t kCodeAnglais = 9;
+
+}  // namespace
+
+std::string Langue::Texte(std::string_view cle) const {
+    if (Traductions.Contient(cle)) {
+        return Traductions.Item(cle);
+    }
+    for (const TexteIntegre& t : kTextesIntegres) {
+        if (t.cle == cle) {
+            return ConvertitSautsDeLigne(std::string(t.francais));
+        }
+    }
+    return {};
+}
+
+std::int16_t CodeLangueDepuisLocale(std::string_view locale) {
+    const std::size_t fin = locale.find_first_of("_.@");
+    const std::string langue = Minuscules(locale.substr(0, fin));
+    if (langue.empty() || langue == "c" || langue == "posix") {
+        return kCodeAnglais;
+    }
+    for (const auto& [iso, code] : kCodesLangues) {
+        if (iso == langue) {
+            return code;
+        }
+    }
+    return 0;
+}
+
+std::int16_t CodeLangueSysteme() {
+    return CodeLangueDepuisLocale(plateforme::LocaleMessages());
+}
+
+std::string MessagePremierDemarrage() {
+    const std::string titre = kTitreApplication;
+    const std::string deuxLignes = "\r\n\r\n";
+    return "First, thank you for having installed " + titre + "." + deuxLignes +
+           "No translation file corresponding to the language of your system has been found. "
+           "French is selected by default, you can change this setting in the configuration "
+           "window accessible through the 'options' menu." +
+           deuxLignes +
+           "You can also write the translation and send it to the author of this software so "
+           "that other users can benefit. Thank you in advance!" +
+           deuxLignes + "-----------------------" + deuxLignes +
+           "Tout d'abord, merci d'avoir installé " + titre + "." + deuxLignes +
+           "Aucun fichier de traduction correspondant à la langue de votre système n'a été "
+           "trouvé. Le français est sélectionné par défaut, vous pouvez modifier ce réglage "
+           "dans la fenêtre de configuration accessible par le menu 'options'." +
+           deuxLignes +
+           "Vous pouvez aussi créer la traduction manquante et la transmettre à l'auteur de ce "
+           "logiciel pour qu'il l'ajoute au package d'installation. D'autres utilisateurs "
+           "pourront ainsi en bénéficier. Merci d'avance !";
+}
+
+Langue ChoisitLangue(const FichierProfil& configuration, const std::string& dossierProgramme,
+                     std::int16_t codeSysteme, Dialogue& dialogue) {
+    Langue langue;
+    langue.LangueCourante = configuration.Lit(kSectionConfiguration, "Langue", "");
+    if (langue.LangueCourante.empty()) {
+        langue.LangueCourante = kFrancais;
+        if (codeSysteme != kCodeFrancais) {
+            bool trouve = false;
+            for (const std::string& nom : plateforme::FichiersDuDossier(
+                     dossierProgramme, std::string(kExtensionTraduction))) {
+                const std::string code = LitParametre(AjouteBarre(dossierProgramme) + nom,
+                                                      kSectionTraduction, "CodeLangue", "0");
+                if (NombreEnTete(code) == codeSysteme) {
+                    langue.LangueCourante = nom.substr(0, nom.size() - kExtensionTraduction.size());
+                    trouve = true;
+                    break;
+                }
+            }
+            if (!trouve) {
+                dialogue.Affiche({MessagePremierDemarrage(), kTitreApplication, Icone::Information,
+                                  Boutons::Ok, Reponse::Ok});
+            }
+        }
+    }
+    if (langue.LangueCourante != kFrancais) {
+        langue.FichierTraduction = AjouteBarre(dossierProgramme) + langue.LangueCourante +
+                                   std::string(kExtensionTraduction);
+    }
+    ChargeTraductions(langue);
+    return langue;
+}
+
+void ChargeTraductions(Langue& langue) {
+    langue.Fichier = langue.FichierTraduction.empty()
+                         ? FichierLangue()
+                         : FichierLangue::Charge(langue.FichierTraduction);
+    for (const TexteIntegre& t : kTextesIntegres) {
+        langue.Traductions.Add(t.cle, langue.Fichier.TraduitTexte(t.cle, t.francais));
+    }
+}
+
+}  // namespace corvelle

@@ -1,0 +1,53 @@
+#pragma once
+
+// The interface language, chosen once at start-up, and the catalogue of
+// messages in that language.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "i18n/Catalogue.h"
+#include "i18n/Traduction.h"
+
+namespace corvelle {
+
+class Dialogue;
+class FichierProfil;
+
+// The built-in language, which never has a file.
+inline constexpr std::string_view kFrancais = "Français";
+inline constexpr std::string_view kExtensionTraduction = ".lng";
+inline constexpr std::int16_t kCodeFrancais = 12;
+
+struct Langue {
+    std::string LangueCourante{kFrancais};
+    std::string FichierTraduction;  // empty for French
+    FichierLangue Fichier;
+    colTraductions Traductions;
+
+    // A catalogue text; before the catalogue is loaded (an error early in
+    // start-up) the built-in French text, so no message is ever blank.
+    [[nodiscard]] std::string Texte(std::string_view cle) const;
+};
+
+// Language number of a locale name ("fr_FR.UTF-8" → 12, "en_GB" → 9); the C
+// and POSIX locales count as English.
+[[nodiscard]] std::int16_t CodeLangueDepuisLocale(std::string_view locale);
+[[nodiscard]] std::int16_t CodeLangueSysteme();
+
+// Key Langue of the configuration when set; otherwise French on a French
+// system, else the first translation file whose CodeLangue matches the
+// system's, else French with the bilingual first-run message. The choice is
+// not stored. Then fills the catalogue.
+[[nodiscard]] Langue ChoisitLangue(const FichierProfil& configuration,
+                                   const std::string& dossierProgramme, std::int16_t codeSysteme,
+                                   Dialogue& dialogue);
+
+// The catalogue's 72 texts, each translated when the file has it.
+void ChargeTraductions(Langue& langue);
+
+// The message shown when no translation matches the system's language.
+[[nodiscard]] std::string MessagePremierDemarrage();
+
+}  // namespace corvelle

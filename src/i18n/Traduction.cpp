@@ -1,0 +1,71 @@
+#include "i18n/Traduction.h"
+
+#include "core/Erreur.h"
+#include "core/Texte.h"
+
+namespace corvelle {
+
+FichierLangue FichierLangue::Charge(const std::string& chemin) {
+    FichierLangue fichier;
+    try {
+        FichierProfil profil = FichierProfil::Charge(chemin);
+        if (!profil.Existe()) {
+            return fichier;
+        }
+        fichier.texte_ = profil.TexteComplet();
+        fichier.texteMinuscule_ = Minuscules(fichier.texte_);
+        fichier.profil_ = std::move(profil);
+    } catch (const Erreur&) {
+        // An unreadable translation leaves the interface in French.
+    }
+    return fichier;
+}
+
+std::optional<std::string> FichierLangue::Bloc(std::string_view cle) const {
+    const std::string ouvrant = "<" + Minuscules(cle) + ">";
+    const std::string fermant = "</" + Minuscules(cle) + ">";
+    const std::size_t debut = texteMinuscule_.find(ouvrant);
+    if (debut == std::string::npos) {
+        return std::nullopt;
+    }
+    const std::size_t debutTexte = debut + ouvrant.size();
+    const std::size_t fin = texteMinuscule_.find(fermant, debutTexte);
+    if (fin == std::string::npos) {
+        return std::nullopt;
+    }
+    return texte_.substr(debutTexte, fin - debutTexte);
+}
+
+std::string FichierLangue::TraduitTexte(std::string_view cle, std::string_view defaut) const {
+    if (!profil_) {
+        return ConvertitSautsDeLigne(std::string(defaut));
+    }
+    std::string valeur = profil_->Lit(kSectionTraduction, cle, "");
+    if (valeur.size() >= 2 && valeur.front() == '{' && valeur.back() == '}') {
+        valeur = profil_->Lit(kSectionTraduction, valeur.substr(1, valeur.size() - 2), "");
+    }
+    if (valeur.empty()) {
+        valeur = Bloc(cle).value_or(std::string(defaut));
+    }
+    return ConvertitSautsDeLigne(std::move(valeur));
+}
+
+std::string ConvertitSautsDeLigne(std::string texte) {
+    texte = Remplace(std::move(texte), "'§'", "{167}");
+    texte = Remplace(std::move(texte), "§", "\r\n");
+    return Remplace(std::move(texte), "{167}", "'§'");
+}
+
+std::string FormateMessage(std::string texte, const std::vector<std::string>& valeurs) {
+    // The search restarts at the beginning each time, so a "%v" brought in by
+    // a value is itself filled by the next value.
+    for (std::size_t i = 0;; ++i) {
+        const std::size_t p = Cherche(texte, "%v", 1, Comparaison::Texte);
+        if (p == 0) {
+            return texte;
+        }
+        texte.replace(p - 1, 2, i < valeurs.size() ? valeurs[i] : std::string());
+    }
+}
+
+}  // namespace corvelle

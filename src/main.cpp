@@ -1,0 +1,73 @@
+// Corvelle: sends e-mail from a compose window or from a script's command line.
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/APropos.h"
+#include "core/Demarrage.h"
+#include "core/Dialogue.h"
+#include "core/EtatProgramme.h"
+#include "core/LigneCommande.h"
+#include "core/Plateforme.h"
+#include "core/Version.h"
+#include "sending/Envoi.h"
+#include "ui/main/DialogueQt.h"
+#include "ui/main/FenetreProvisoire.h"
+
+namespace {
+
+using namespace corvelle;
+
+int ExecuteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::string& ligne) {
+    if (EstVersionBeta()) {
+        dialogue.Affiche({"ATTENTION, version bêta !", kTitreApplication, Icone::Aucune,
+                          Boutons::Ok, Reponse::Ok});
+    }
+    return TraiteLigneCommande(etat, dialogue, ligne);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "--version")) {
+        std::cout << (arguments[0] == "--help" ? TexteAPropos() : TitreFenetre() + "\n");
+        return 0;
+    }
+
+    const bool affichage = plateforme::AffichageDisponible();
+    std::unique_ptr<Dialogue> dialogue;
+    ui::DialogueQt* dialogueQt = nullptr;
+    if (affichage) {
+        auto qt = std::make_unique<ui::DialogueQt>(argc, argv);
+        dialogueQt = qt.get();
+        dialogue = std::move(qt);
+    } else {
+        dialogue = std::make_unique<DialogueConsole>();
+    }
+
+    EtatProgramme etat;
+    const IssueDemarrage issue =
+        Demarre(EnvironnementDemarrage::DuSysteme(LigneCommandeDepuisArguments(arguments)), etat,
+                *dialogue);
+
+    switch (issue.mode) {
+        case ModeExecution::Fin:
+            plateforme::TermineProcessus(issue.codeSortie);
+        case ModeExecution::LigneCommande:
+            plateforme::TermineProcessus(
+                ExecuteLigneCommande(etat, *dialogue, issue.ligneCommande));
+        case ModeExecution::Fenetre:
+            break;
+    }
+    if (!dialogueQt) {
+        std::cerr << kTitreApplication
+                  << " : aucun affichage graphique pour la fenêtre de composition. Lancez le "
+                     "programme avec des paramètres pour un envoi en ligne de commande "
+                     "(voir --help).\n";
+        plateforme::TermineProcessus(kCodeSortieEchecDemarrage);
+    }
+    return ui::LanceFenetre(etat, *dialogueQt);
+}

@@ -1,0 +1,129 @@
+#include "ui/main/DialogueQt.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "core/Version.h"
+
+namespace corvelle::ui {
+
+namespace {
+
+QString VersQString(const std::string& texte) {
+    return QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size()));
+}
+
+QMessageBox::Icon IconeQt(Icone icone) {
+    switch (icone) {
+        case Icone::Information:
+            return QMessageBox::Information;
+        case Icone::Exclamation:
+            return QMessageBox::Warning;
+        case Icone::Question:
+            return QMessageBox::Question;
+        case Icone::Critique:
+            return QMessageBox::Critical;
+        case Icone::Aucune:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton BoutonQt(Reponse reponse) {
+    switch (reponse) {
+        case Reponse::Annuler:
+            return QMessageBox::Cancel;
+        case Reponse::Oui:
+            return QMessageBox::Yes;
+        case Reponse::Non:
+            return QMessageBox::No;
+        case Reponse::Ok:
+            break;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::StandardButtons BoutonsQt(Boutons boutons) {
+    switch (boutons) {
+        case Boutons::OkAnnuler:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case Boutons::OuiNon:
+            return QMessageBox::Yes | QMessageBox::No;
+        case Boutons::OuiNonAnnuler:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case Boutons::Ok:
+            break;
+    }
+    return QMessageBox::Ok;
+}
+
+Reponse ReponseDepuisQt(int bouton, Reponse parDefaut) {
+    switch (bouton) {
+        case QMessageBox::Ok:
+            return Reponse::Ok;
+        case QMessageBox::Cancel:
+            return Reponse::Annuler;
+        case QMessageBox::Yes:
+            return Reponse::Oui;
+        case QMessageBox::No:
+            return Reponse::Non;
+        default:
+            return parDefaut;  // closed without a button
+    }
+}
+
+}  // namespace
+
+DialogueQt::DialogueQt(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+
+DialogueQt::~DialogueQt() = default;
+
+QApplication& DialogueQt::Application() {
+    if (!application_) {
+        application_ = std::make_unique<QApplication>(argc_, argv_);
+    }
+    return *application_;
+}
+
+Reponse DialogueQt::Affiche(const Boite& boite) {
+    Application();
+    QString texte = VersQString(boite.texte);
+    texte.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox message(IconeQt(boite.icone), VersQString(boite.titre), texte,
+                        BoutonsQt(boite.boutons));
+    message.setDefaultButton(BoutonQt(boite.parDefaut));
+    // A box must be readable even while start-up shows the busy pointer.
+    const bool attente = attentes_ > 0;
+    if (attente) {
+        QApplication::restoreOverrideCursor();
+    }
+    const int bouton = message.exec();
+    if (attente) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    return ReponseDepuisQt(bouton, boite.parDefaut);
+}
+
+void DialogueQt::AfficheAPropos(const std::string& texte) {
+    Application();
+    QMessageBox::about(nullptr, VersQString(TitreFenetre()), VersQString(texte));
+}
+
+void DialogueQt::DebutAttente() {
+    Application();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++attentes_;
+}
+
+void DialogueQt::FinAttente() {
+    if (attentes_ > 0) {
+        QApplication::restoreOverrideCursor();
+        --attentes_;
+    }
+}
+
+void DialogueQt::TraiteEvenements() {
+    Application().processEvents();
+}
+
+}  // namespace corvelle::ui

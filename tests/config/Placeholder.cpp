@@ -1,0 +1,13 @@
+#include <gtest/gtest.h>
+
+#include "core/Texte.h"
+
+namespace corvelle {
+namespace {
+
+TEST(Texte, Placeholder_config) {
+    EXPECT_EQ(Elague("  a "), "a");
+}
+
+}  // namespace
+}  // namespace corvelle
