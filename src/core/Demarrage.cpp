@@ -144,7 +144,8 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Di
         if (!ouvreAnnuaire) {
             etat.Reglages.UtiliserAD = false;  // groups are refused as when access is off
         } else if (!ouvreAnnuaire(etat, dialogue)) {
-            return {ModeExecution::Fin, 0, ligne};
+            // Nothing was sent: a calling script must not read this as success.
+            return {ModeExecution::Fin, ligne.empty() ? 0 : kCodeSortieEchecDemarrage, ligne};
         }
     }
     return {ligne.empty() ? ModeExecution::Fenetre : ModeExecution::LigneCommande, 0, ligne};

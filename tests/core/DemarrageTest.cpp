@@ -1,0 +1,221 @@
+#include "core/Demarrage.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "core/Dialogue.h"
+#include "core/EtatProgramme.h"
+#include "support/DossierTemporaire.h"
+
+namespace corvelle {
+namespace {
+
+using test::DossierTemporaire;
+using test::EcritFichier;
+using test::LitFichier;
+
+// A start-up in a fresh folder: "prog" holds the binary, "prefixe" is the
+// install prefix and "donnees" the per-user configuration folder.
+class Demarrage : public ::testing::Test {
+  protected:
+    DossierTemporaire dossier;
+    DialogueEnregistreur dialogue;
+    EtatProgramme etat;
+
+    void SetUp() override { std::filesystem::create_directories(dossier / "prog"); }
+
+    EnvironnementDemarrage Portable(std::string ligne = "/a:x") const {
+        EnvironnementDemarrage env;
+        env.ligneCommande = std::move(ligne);
+        env.cheminExecutable = dossier / "prog/corvelle";
+        env.dossierProgrammes = dossier / "prefixe";
+        env.dossierDonnees = dossier / "donnees";
+        env.dossierTravail = dossier.Chemin();
+        env.dossierTraductionsInstallees = dossier / "prefixe/share/corvelle";
+        env.codeLangueSysteme = 12;
+        return env;
+    }
+
+    EnvironnementDemarrage Installe(std::string ligne = "/a:x") const {
+        EnvironnementDemarrage env = Portable(std::move(ligne));
+        env.cheminExecutable = dossier / "prefixe/bin/corvelle";
+        return env;
+    }
+
+    IssueDemarrage Lance(const EnvironnementDemarrage& env) {
+        etat = EtatProgramme();
+        IssueDemarrage issue = Demarre(env, etat, dialogue);
+        EXPECT_EQ(dialogue.attentes, 0) << "busy pointer left on";
+        return issue;
+    }
+};
+
+TEST_F(Demarrage, FirstStartOfAPortableCopyWritesItsFileBesideTheBinary) {
+    const IssueDemarrage issue = Lance(Portable());
+    EXPECT_EQ(issue.mode, ModeExecution::LigneCommande);
+    EXPECT_EQ(etat.FichierConfiguration, dossier / "prog/Corvelle.ini");
+    EXPECT_EQ(etat.FichierLog, dossier / "prog/Corvelle.log");
+    EXPECT_EQ(etat.DossierProgramme, dossier / "prog/");
+    EXPECT_EQ(etat.DossierCourant, dossier.Chemin());
+
+    const std::string ini = LitFichier(etat.FichierConfiguration);
+    EXPECT_NE(ini.find("ConfigsSMTP=smtp.example.com\x1Fsmtp.example.com\x1F"
+                       "0\x1F"
+                       "25\x1F"
+                       "0"),
+              std::string::npos);
+    EXPECT_EQ(ini.find("ServeurSMTP"), std::string::npos);
+    EXPECT_EQ(ini.find("PortSMTP"), std::string::npos);
+    ASSERT_EQ(etat.ListeConfigsSMTP.size(), 1u);
+    EXPECT_EQ(etat.Reglages.ExpediteurParDefaut, "Corvelle <ne-pas-repondre@example.com>");
+    EXPECT_TRUE(dialogue.boites.empty());
+    // A portable copy never touches the per-user folder.
+    EXPECT_FALSE(std::filesystem::exists(dossier / "donnees"));
+}
+
+TEST_F(Demarrage, InstalledProgramMovesAnOldFileIntoThePerUserFolderOnce) {
+    EcritFichier(dossier / "prefixe/bin/Corvelle.ini", "[Configuration]\nSuffixe=ancien.example\n");
+    Lance(Installe());
+    const std::string nouveau = dossier / "donnees/Tavrin/Corvelle/Corvelle.ini";
+    EXPECT_EQ(etat.FichierConfiguration, nouveau);
+    EXPECT_EQ(etat.FichierLog, dossier / "donnees/Tavrin/Corvelle/Corvelle.log");
+    EXPECT_EQ(etat.DossierProgramme, dossier / "prefixe/share/corvelle/");
+    EXPECT_EQ(etat.Reglages.Suffixe, "ancien.example");
+    EXPECT_FALSE(std::filesystem::exists(dossier / "prefixe/bin/Corvelle.ini"));
+    struct stat etatFichier {};
+    ASSERT_EQ(::stat(nouveau.c_str(), &etatFichier), 0);
+    EXPECT_EQ(etatFichier.st_mode & 0777, 0600u);
+
+    // Later starts keep the moved file and ignore any new old one.
+    EcritFichier(dossier / "prefixe/bin/Corvelle.ini", "[Configuration]\nSuffixe=autre.example\n");
+    Lance(Installe());
+    EXPECT_EQ(etat.Reglages.Suffixe, "ancien.example");
+    EXPECT_TRUE(std::filesystem::exists(dossier / "prefixe/bin/Corvelle.ini"));
+}
+
+TEST_F(Demarrage, APrefixThatMerelySharesLeadingCharactersIsNotAnInstallation) {
+    EnvironnementDemarrage env = Portable();
+    env.cheminExecutable = dossier / "prefixe2/bin/corvelle";
+    Lance(env);
+    EXPECT_EQ(etat.FichierConfiguration, dossier / "prefixe2/bin/Corvelle.ini");
+}
+
+TEST_F(Demarrage, RunModeFollowsTheTrimmedCommandLine) {
+    struct Cas {
+        const char* ligne;
+        ModeExecution mode;
+    };
+    for (const Cas& cas : {Cas{"", ModeExecution::Fenetre}, Cas{"   ", ModeExecution::Fenetre},
+                           Cas{"/?", ModeExecution::Fin}, Cas{"  /?  ", ModeExecution::Fin},
+                           Cas{"/?x", ModeExecution::LigneCommande},
+                           Cas{" /a:bob /o:x ", ModeExecution::LigneCommande}}) {
+        dialogue.aPropos.clear();
+        const IssueDemarrage issue = Lance(Portable(cas.ligne));
+        EXPECT_EQ(issue.mode, cas.mode) << '"' << cas.ligne << '"';
+        EXPECT_EQ(issue.codeSortie, 0);
+        EXPECT_EQ(dialogue.aPropos.size(), cas.mode == ModeExecution::Fin ? 1u : 0u);
+    }
+    EXPECT_EQ(Lance(Portable(" /a:bob /o:x ")).ligneCommande, "/a:bob /o:x");
+}
+
+TEST_F(Demarrage, UnreadableSettingsStopWithTheirErrorNumberAndExitCode6) {
+    struct Cas {
+        const char* contenu;
+        const char* numero;
+        const char* description;
+    };
+    for (const Cas& cas : {
+             Cas{"ConfigsSMTP=a\x1F"
+                 "b\x1F"
+                 "0\x1F"
+                 "25",
+                 "(9)", "Subscript out of range"},
+             Cas{"ConfigsSMTP=a\x1F"
+                 "b\x1F"
+                 "0\x1F"
+                 "abc\x1F"
+                 "0",
+                 "(13)", "Type mismatch"},
+             Cas{"ConfigsSMTP=a\x1F"
+                 "b\x1F"
+                 "0\x1F"
+                 "25\x1F"
+                 "0\x1E\x1E"
+                 "c",
+                 "(9)", ""},
+             Cas{"TimeoutSMTP=40000", "(6)", "Overflow"},
+         }) {
+        EcritFichier(dossier / "prog/Corvelle.ini", std::string("[Configuration]\n") + cas.contenu);
+        dialogue.boites.clear();
+        const IssueDemarrage issue = Lance(Portable());
+        EXPECT_EQ(issue.mode, ModeExecution::Fin);
+        EXPECT_EQ(issue.codeSortie, kCodeSortieEchecDemarrage);
+        ASSERT_EQ(dialogue.boites.size(), 1u) << cas.contenu;
+        const Boite& boite = dialogue.boites[0];
+        EXPECT_EQ(boite.icone, Icone::Critique);
+        EXPECT_EQ(boite.titre, "Corvelle");
+        EXPECT_EQ(boite.texte.rfind(std::string("Une erreur ") + cas.numero, 0), 0u) << boite.texte;
+        EXPECT_NE(boite.texte.find(cas.description), std::string::npos) << boite.texte;
+        EXPECT_NE(boite.texte.find("\r\n\r\nVeuillez contacter"), std::string::npos);
+    }
+}
+
+TEST_F(Demarrage, UnknownPerUserFolderIsReportedInFrenchBeforeTheCatalogueExists) {
+    EnvironnementDemarrage env = Portable();
+    env.dossierDonnees.reset();
+    const IssueDemarrage issue = Lance(env);
+    EXPECT_EQ(issue.codeSortie, kCodeSortieEchecDemarrage);
+    ASSERT_EQ(dialogue.boites.size(), 1u);
+    EXPECT_EQ(
+        dialogue.boites[0].texte.rfind("Une erreur (5) est survenue lors de l'initialisation", 0),
+        0u);
+}
+
+TEST_F(Demarrage, InstalledProgramThatCannotCreateItsFolderFails) {
+    EcritFichier(dossier / "donnees/Tavrin", "a file where the folder should be");
+    const IssueDemarrage issue = Lance(Installe());
+    EXPECT_EQ(issue.codeSortie, kCodeSortieEchecDemarrage);
+    ASSERT_EQ(dialogue.boites.size(), 1u);
+    EXPECT_NE(dialogue.boites[0].texte.find("Tavrin"), std::string::npos);
+}
+
+TEST_F(Demarrage, LanguageComesFromTheMatchingTranslationFile) {
+    EcritFichier(dossier / "prog/English.lng",
+                 "[Traduction]\nCodeLangue=9\nTXT_FORMAT_TEXTE=Text only\n");
+    EnvironnementDemarrage env = Portable();
+    env.codeLangueSysteme = 9;
+    Lance(env);
+    EXPECT_EQ(etat.Langage.LangueCourante, "English");
+    EXPECT_EQ(etat.Langage.Traductions.Item("TXT_FORMAT_TEXTE"), "Text only");
+    EXPECT_TRUE(dialogue.boites.empty());
+
+    env.codeLangueSysteme = 7;  // no German file: French, and the bilingual message
+    Lance(env);
+    EXPECT_EQ(etat.Langage.LangueCourante, "Français");
+    ASSERT_EQ(dialogue.boites.size(), 1u);
+    EXPECT_EQ(dialogue.boites[0].icone, Icone::Information);
+}
+
+TEST_F(Demarrage, DirectoryAccessWithoutAnOpeningIsOffForTheRun) {
+    EcritFichier(dossier / "prog/Corvelle.ini", "[Configuration]\nUtiliserAD=-1\n");
+    EXPECT_EQ(Lance(Portable()).mode, ModeExecution::LigneCommande);
+    EXPECT_FALSE(etat.Reglages.UtiliserAD);
+    EXPECT_NE(LitFichier(dossier / "prog/Corvelle.ini").find("UtiliserAD=-1"), std::string::npos);
+
+    // An opening that sends the person to the settings ends this instance; a
+    // command-line run then reports that nothing was sent.
+    int appels = 0;
+    const auto versReglages = [&](EtatProgramme&, Dialogue&) { return ++appels < 0; };
+    for (const char* ligne : {"/a:x", ""}) {
+        etat = EtatProgramme();
+        const IssueDemarrage issue = Demarre(Portable(ligne), etat, dialogue, versReglages);
+        EXPECT_EQ(issue.mode, ModeExecution::Fin);
+        EXPECT_EQ(issue.codeSortie, *ligne ? kCodeSortieEchecDemarrage : 0);
+    }
+    EXPECT_EQ(appels, 2);
+}
+
+}  // namespace
+}  // namespace corvelle
