@@ -109,10 +109,13 @@ void DialogueQt::AfficheAPropos(const std::string& texte) {
     QMessageBox::about(nullptr, VersQString(TitreFenetre()), VersQString(texte));
 }
 
+// A run that has shown no window yet has no pointer to change: creating the
+// application just for it would load the toolkit into command-line runs.
 void DialogueQt::DebutAttente() {
-    Application();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ++attentes_;
+    if (application_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++attentes_;
+    }
 }
 
 void DialogueQt::FinAttente() {
@@ -123,7 +126,9 @@ void DialogueQt::FinAttente() {
 }
 
 void DialogueQt::TraiteEvenements() {
-    Application().processEvents();
+    if (application_) {
+        QApplication::processEvents();
+    }
 }
 
 }  // namespace corvelle::ui
