@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Start-up cost of a command-line run: locating and reading the configuration,
+# choosing the language, loading the catalogue, before any sending.
+# Targets: mean under 20 ms, peak memory under 20 MiB (a command-line run must
+# not load the window toolkit).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVELLE_TESTS=OFF >/dev/null
+cmake --build "$root/build" --target corvelle >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$root/build/src/corvelle" "$work/"
+# A realistic profile: twenty SMTP configurations and every setting.
+python3 - "$work/Corvelle.ini" <<'PY'
+import sys
+records = "\x1e".join(f"Serveur {i}\x1fsmtp{i}.example.com\x1f-1\x1f587\x1f2\x1f\x1fuser{i}\x1fA1B2C3" for i in range(20))
+with open(sys.argv[1], "w", encoding="utf-8") as f:
+    f.write("[Configuration]\nExpéditeurParDéfaut=Robot <robot@example.com>\nSuffixe=example.com\n"
+            "NbDest=50\nTimeoutSMTP=30\nConfigsSMTP=" + records + "\n")
+PY
+cd "$work"
+export LANG=fr_FR.UTF-8
+unset DISPLAY WAYLAND_DISPLAY
+hyperfine --warmup 5 --runs 50 -N -i --export-json "$work/h.json" \
+    "$work/corvelle /a:bob /o:Test /ct:Bonjour" 2>/dev/null | grep -E "Time|Range"
+python3 - "$work" <<'PY'
+import json, resource, subprocess, sys
+work = sys.argv[1]
+mean_ms = json.load(open(f"{work}/h.json"))["results"][0]["mean"] * 1000
+subprocess.run([f"{work}/corvelle", "/a:bob", "/o:Test", "/ct:Bonjour"], cwd=work,
+               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+peak_mib = resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024
+ok = mean_ms < 20 and peak_mib < 20
+print(f"start-up: mean {mean_ms:.1f} ms (target < 20), peak memory {peak_mib:.1f} MiB (target < 20): {'OK' if ok else 'MISSED'}")
+sys.exit(0 if ok else 1)
+PY
