@@ -6,10 +6,10 @@
 namespace corvelle {
 
 void Collection::Ajoute(std::string element, std::optional<std::string_view> cle) {
-    std::string cleMinuscule;
+    std::optional<std::string> cleMinuscule;
     if (cle) {
         cleMinuscule = Minuscules(*cle);
-        if (!cles_.insert(cleMinuscule).second) {
+        if (!cles_.insert(*cleMinuscule).second) {
             throw Erreur(ErrCleDejaPresente, std::string(*cle));
         }
     }
@@ -39,8 +39,8 @@ std::deque<std::string> Collection::RetirePremiers(std::size_t n) {
     }
     std::deque<std::string> retires(elements_.begin(), elements_.begin() + static_cast<long>(n));
     for (std::size_t i = 0; i < n; ++i) {
-        if (!clesDesElements_[i].empty()) {
-            cles_.erase(clesDesElements_[i]);
+        if (clesDesElements_[i]) {
+            cles_.erase(*clesDesElements_[i]);
         }
     }
     elements_.erase(elements_.begin(), elements_.begin() + static_cast<long>(n));

@@ -33,7 +33,7 @@ class Collection {
 
   private:
     std::deque<std::string> elements_;
-    std::deque<std::string> clesDesElements_;  // lower-case key of each item, or empty
+    std::deque<std::optional<std::string>> clesDesElements_;  // lower-case key of each item
     std::unordered_set<std::string> cles_;
 };
 

@@ -133,13 +133,12 @@ std::string DecodeTexte(std::string octets) {
     if (octets.size() >= 3 && commencePar(0xFF, 0xFE)) {
         return Utf16LEVersUtf8(std::string_view(octets).substr(2));
     }
-    if (EstUtf8Valide(octets)) {
-        if (octets.size() >= 3 && octets.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-            octets.erase(0, 3);
-        }
-        return octets;
+    // The UTF-8 mark goes even when the rest is not UTF-8, so it never ends up
+    // glued to the first address of a recipient file.
+    if (octets.size() >= 3 && octets.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        octets.erase(0, 3);
     }
-    return Windows1252VersUtf8(octets);
+    return EstUtf8Valide(octets) ? octets : Windows1252VersUtf8(octets);
 }
 
 std::string LitFichierTexte(const std::string& chemin) {

@@ -57,8 +57,10 @@ Liste DecoupeListe(std::string_view texte) {
         const std::size_t virgule = reste.find(',');
         const std::size_t guillemet = reste.find('"');
         std::string element;
-        if (guillemet != std::string_view::npos &&
-            (virgule == std::string_view::npos || guillemet < virgule)) {
+        // A quote groups only up to a comma: with no comma after it, it is an
+        // ordinary character ("Jean" <j@x.fr> stays one entry).
+        if (guillemet != std::string_view::npos && virgule != std::string_view::npos &&
+            guillemet < virgule) {
             const std::size_t fermant = reste.find('"', guillemet + 1);
             // An unclosed quote takes the whole rest as one entry, so the
             // split always ends.

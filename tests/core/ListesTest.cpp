@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/Collection.h"
+#include "core/Erreur.h"
+#include "core/Listes.h"
+
+namespace corvelle {
+namespace {
+
+int NumeroLeve(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Erreur& e) {
+        return e.Numero();
+    }
+    return 0;
+}
+
+Collection CollectionDe(const Liste& elements) {
+    Collection c;
+    for (const std::string& e : elements) {
+        c.Ajoute(e);
+    }
+    return c;
+}
+
+TEST(Listes, DecoupeListeCoupeAuxVirgulesHorsGuillemets) {
+    EXPECT_EQ(DecoupeListe("a@x.fr, , b@y.fr, "), (Liste{"a@x.fr", "b@y.fr"}));
+    EXPECT_EQ(DecoupeListe("   "), Liste{});
+    EXPECT_EQ(DecoupeListe(R"("Dupont, Jean <jd@x.fr>", b@y.fr)"),
+              (Liste{R"("Dupont, Jean <jd@x.fr>")", "b@y.fr"}));
+    // What follows the closing quote up to the next comma is an entry of its own.
+    EXPECT_EQ(DecoupeListe(R"("Dupont, Jean" <jd@x.fr>, b)"),
+              (Liste{R"("Dupont, Jean")", "<jd@x.fr>", "b"}));
+    // A quote with no comma after it is an ordinary character.
+    EXPECT_EQ(DecoupeListe(R"(a, "Jean" <j@x.fr>)"), (Liste{"a", R"("Jean" <j@x.fr>)"}));
+    EXPECT_EQ(DecoupeListe(R"(a, b"c", d)"), (Liste{"a", R"(b"c")", "d"}));
+    // An unclosed quote must still end the split.
+    EXPECT_EQ(DecoupeListe(R"(a, "Dupont, Jean)"), (Liste{"a", R"("Dupont, Jean)"}));
+}
+
+TEST(Listes, VersCollectionEtJointures) {
+    const Collection c = VersCollection({" a ", "", "   ", "b", " a"});
+    ASSERT_EQ(c.Nombre(), 3u);
+    EXPECT_EQ(c.Element(1), "a");
+    EXPECT_EQ(JointCollection(c, ", "), "a, b, a");
+    EXPECT_TRUE(VersCollection({}).EstVide());
+    EXPECT_EQ(JointCollection(CollectionDe({"", "x", ""}), ","), "x,");
+    EXPECT_EQ(NumeroLeve([&] { (void)c.Element(0); }), 9);
+    EXPECT_EQ(NumeroLeve([&] { (void)c.Element(4); }), 9);
+}
+
+TEST(Listes, ExtraitLotRetireLesPremiersElements) {
+    Collection c = CollectionDe({"a", "b", "c", "d", "e"});
+    EXPECT_EQ(ExtraitLot(c, 2, ","), "a,b");
+    EXPECT_EQ(ExtraitLot(c, 0, ","), "");
+    ASSERT_EQ(c.Nombre(), 3u);
+    EXPECT_EQ(c.Element(1), "c");
+    EXPECT_EQ(NumeroLeve([&] { (void)ExtraitLot(c, 4, ","); }), 9);
+    EXPECT_EQ(c.Nombre(), 3u);  // a refused batch takes nothing
+    EXPECT_EQ(ExtraitLot(c, 3, "; "), "c; d; e");
+    EXPECT_TRUE(c.EstVide());
+}
+
+TEST(Collection, ClesSansCasseEtUniques) {
+    Collection c;
+    c.Ajoute("premier", "Clé");
+    c.Ajoute("sans clé");
+    EXPECT_TRUE(ExisteCle(c, "CLÉ"));
+    EXPECT_FALSE(ExisteCle(c, "cle"));
+    EXPECT_FALSE(ExisteCle(c, "sans clé"));
+    EXPECT_EQ(NumeroLeve([&] { c.Ajoute("doublon", "cLÉ"); }), 457);
+    EXPECT_EQ(c.Nombre(), 2u);
+    // Taking an item out frees its key for a later one.
+    (void)c.RetirePremiers(1);
+    EXPECT_FALSE(ExisteCle(c, "clé"));
+    EXPECT_NO_THROW(c.Ajoute("retour", "clé"));
+    EXPECT_EQ(c.Element(2), "retour");
+}
+
+TEST(Listes, InclusionRetraitPrefixeEtConcatenation) {
+    EXPECT_TRUE(EstInclus({"a", "B"}, {"b", "c", "a"}, Comparaison::Texte));
+    EXPECT_FALSE(EstInclus({"a", "B"}, {"b", "c", "a"}, Comparaison::Exacte));
+    EXPECT_FALSE(EstInclus({}, {"a"}, Comparaison::Texte));
+    EXPECT_FALSE(EstInclus({"a"}, {}, Comparaison::Texte));
+
+    EXPECT_EQ(RetireListe({"a", "B", "c"}, {"b"}), (Liste{"a", "c"}));
+    EXPECT_EQ(RetireListe({"Élodie", "x"}, {"élodie"}), (Liste{"x"}));
+    EXPECT_EQ(RetireListe({"a"}, {}), Liste{});
+    EXPECT_EQ(RetireListe({}, {"a"}), Liste{});
+
+    EXPECT_EQ(AjoutePrefixe({"x", "y"}, "grp:"), (Liste{"grp:x", "grp:y"}));
+    EXPECT_EQ(AjoutePrefixe({"x", ""}, "grp:"), (Liste{"grp:x", "grp:"}));
+    EXPECT_EQ(AjoutePrefixe({"", "y"}, "grp:"), (Liste{"", "y"}));
+
+    EXPECT_EQ(ConcateneListes({"a"}, {}), Liste{"a"});
+    EXPECT_EQ(ConcateneListes({"a", "b"}, {"b", "c"}), (Liste{"a", "b", "b", "c"}));
+}
+
+TEST(Listes, TrieListeParOctetsEtExtremes) {
+    Liste l{"b", "é", "B", "a", "", "z", "A", "b", "Z"};
+    TrieListe(l);
+    // Byte order: upper case before lower case, accented letters after ASCII.
+    EXPECT_EQ(l, (Liste{"", "A", "B", "Z", "a", "b", "b", "z", "é"}));
+
+    EXPECT_EQ(Maximum(std::vector<int>{}), std::nullopt);
+    EXPECT_EQ(Minimum(std::vector<int>{}), std::nullopt);
+    EXPECT_EQ(Maximum(std::vector<int>{3, -9, 7}), 7);
+    EXPECT_EQ(Minimum(std::vector<int>{3, -9, 7}), -9);
+}
+
+}  // namespace
+}  // namespace corvelle

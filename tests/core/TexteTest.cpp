@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "core/Erreur.h"
+#include "core/Texte.h"
+
+namespace corvelle {
+namespace {
+
+constexpr auto kExacte = Comparaison::Exacte;
+constexpr auto kTexte = Comparaison::Texte;
+
+TEST(Texte, RemplaceNeRelitJamaisCeQuIlAInsere) {
+    EXPECT_EQ(Remplace("l'a'b", "'", "''"), "l''a''b");  // LDAP values: each quote doubled once
+    EXPECT_EQ(Remplace("'''", "'", "''"), "''''''");
+    EXPECT_EQ(Remplace("aa", "a", "aa"), "aaaa");
+    EXPECT_EQ(Remplace("xxxx", "xx", "y"), "yy");
+    EXPECT_EQ(Remplace("a.b.c", ".", "-", 3), "a.b-c");
+    EXPECT_EQ(Remplace("Été été ÉTÉ", "été", "x", 1, kTexte), "x x x");
+    EXPECT_EQ(Remplace("Été été ÉTÉ", "été", "x", 1, kExacte), "Été x ÉTÉ");
+    EXPECT_EQ(Remplace("ÀB àb", "àb", "àbàb", 1, kTexte), "àbàb àbàb");
+}
+
+TEST(Texte, DecoupeGardeLeResteDansLaDernierePiece) {
+    EXPECT_EQ(Decoupe("a,b,c", ",", 2), (Liste{"a", "b,c"}));
+    EXPECT_EQ(Decoupe("a,b,c", ",", -1), (Liste{"a", "b", "c"}));
+    EXPECT_EQ(Decoupe("a,b", ",", 1), Liste{"a,b"});
+    EXPECT_EQ(Decoupe("", ","), Liste{""});
+    EXPECT_EQ(Decoupe("a,", ","), (Liste{"a", ""}));
+    EXPECT_EQ(Decoupe(",a", ","), (Liste{"", "a"}));
+    EXPECT_EQ(Decoupe("a\r\n\r\nb", "\r\n"), (Liste{"a", "", "b"}));
+    EXPECT_EQ(Decoupe("aXbxc", "x", -1, kExacte), (Liste{"aXb", "c"}));
+    EXPECT_EQ(Decoupe("aXbxc", "x", -1, kTexte), (Liste{"a", "b", "c"}));
+    EXPECT_EQ(Decoupe("1ÉTÉ2été3", "été", -1, kTexte), (Liste{"1", "2", "3"}));
+    try {
+        (void)Decoupe("a,b", ",", 0);
+        ADD_FAILURE() << "limit 0 accepted";
+    } catch (const Erreur& e) {
+        EXPECT_EQ(e.Numero(), 9);
+    }
+}
+
+TEST(Texte, JointNAjouteLeSeparateurQuApresDuTexte) {
+    EXPECT_EQ(Joint({"", "a"}, ","), "a");
+    EXPECT_EQ(Joint({"a", ""}, ","), "a,");
+    EXPECT_EQ(Joint({"", "a", "", "b"}, ","), "a,,b");
+    EXPECT_EQ(Joint({"", ""}, ","), "");
+}
+
+TEST(Texte, ChercheDepuisFinTrouveLaDerniereOccurrenceAvantLaLimite) {
+    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", -1), 4u);
+    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", 4), 4u);
+    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", 3), 2u);
+    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", 1), 0u);
+    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", 0), 0u);
+    EXPECT_EQ(ChercheDepuisFin("abcabc", "bc", -1), 5u);
+    EXPECT_EQ(ChercheDepuisFin("abcabc", "bc", 5), 2u);  // the later match ends past the limit
+    EXPECT_EQ(ChercheDepuisFin("A/B/C", "b", -1, kExacte), 0u);
+    EXPECT_EQ(ChercheDepuisFin("A/B/C", "b", -1, kTexte), 3u);
+    EXPECT_EQ(ChercheDepuisFin("Été été", "ÉTÉ", -1, kTexte), 7u);
+    EXPECT_EQ(ChercheDepuisFin("ab", "abc", -1), 0u);
+}
+
+TEST(Texte, ArronditEloigneLesMoitiesDeZero) {
+    EXPECT_DOUBLE_EQ(Arrondit(2.5, 0), 3);
+    EXPECT_DOUBLE_EQ(Arrondit(-2.5, 0), -3);
+    EXPECT_DOUBLE_EQ(Arrondit(0.125, 2), 0.13);  // exact in binary: ties-to-even would give 0.12
+    EXPECT_DOUBLE_EQ(Arrondit(1.234, 2), 1.23);
+    EXPECT_DOUBLE_EQ(Arrondit(1.005, 2), 1.01);
+    EXPECT_DOUBLE_EQ(Arrondit(-1.005, 2), -1.01);
+    EXPECT_DOUBLE_EQ(Arrondit(99.996, 2), 100);
+    EXPECT_DOUBLE_EQ(Arrondit(1234.5, -2), 1235);
+    EXPECT_DOUBLE_EQ(Arrondit(0, 2), 0);
+}
+
+TEST(Texte, MinusculesGardeLaLongueurEnOctets) {
+    // Positions found in the lower-case copy are used in the original.
+    const std::pair<const char*, const char*> cas[] = {
+        {"ABC xyz", "abc xyz"}, {"ÀÉÎÕÜÞ", "àéîõüþ"}, {"Ÿ", "ÿ"},       {"ĄĲŁŊŻŽ", "ąĳłŋżž"},
+        {"ΣΩΫ", "σωϋ"},         {"ДЁЯ", "дёя"},       {"×ß€😀", "×ß€😀"},
+    };
+    for (const auto& [texte, attendu] : cas) {
+        EXPECT_EQ(Minuscules(texte), attendu);
+        EXPECT_EQ(Minuscules(texte).size(), std::string_view(texte).size()) << texte;
+    }
+    EXPECT_TRUE(EgauxSansCasse("ÉLODIE", "élodie"));
+    EXPECT_FALSE(EgauxSansCasse("e", "é"));
+    EXPECT_EQ(Elague("  \ta b\t  "), "\ta b\t");  // spaces only
+}
+
+}  // namespace
+}  // namespace corvelle
