@@ -27,6 +27,7 @@ constexpr std::array<std::pair<std::string_view, std::int16_t>, 37> kCodesLangue
 }};
 
 constexpr std::int16_t kCodeAnglais = 9;
+constexpr std::int16_t kCodeLangueInconnue = -1;
 
 }  // namespace
 
@@ -53,7 +54,8 @@ std::int16_t CodeLangueDepuisLocale(std::string_view locale) {
             return code;
         }
     }
-    return 0;
+    // Unknown languages match no file: a file without CodeLangue reads as 0.
+    return kCodeLangueInconnue;
 }
 
 std::int16_t CodeLangueSysteme() {

@@ -1,5 +1,7 @@
 #include "i18n/Traduction.h"
 
+#include <charconv>
+
 #include "core/Erreur.h"
 #include "core/Texte.h"
 
@@ -33,7 +35,10 @@ std::optional<std::string> FichierLangue::Bloc(std::string_view cle) const {
     if (fin == std::string::npos) {
         return std::nullopt;
     }
-    return texte_.substr(debutTexte, fin - debutTexte);
+    // Line breaks inside a block become CR LF like every other text, whatever
+    // the file's own line ends.
+    std::string bloc = Remplace(texte_.substr(debutTexte, fin - debutTexte), "\r\n", "\n");
+    return Remplace(std::move(bloc), "\n", "\r\n");
 }
 
 std::string FichierLangue::TraduitTexte(std::string_view cle, std::string_view defaut) const {
@@ -55,6 +60,14 @@ std::string ConvertitSautsDeLigne(std::string texte) {
     texte = Remplace(std::move(texte), "§", "\r\n");
     return Remplace(std::move(texte), "{167}", "'§'");
 }
+
+namespace detail {
+std::string VersTexte(double v) {
+    char tampon[32];
+    const auto resultat = std::to_chars(tampon, tampon + sizeof tampon, v);
+    return std::string(tampon, resultat.ptr);
+}
+}  // namespace detail
 
 std::string FormateMessage(std::string texte, const std::vector<std::string>& valeurs) {
     // The search restarts at the beginning each time, so a "%v" brought in by

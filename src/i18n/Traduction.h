@@ -56,8 +56,9 @@ inline std::string VersTexte(const char* v) {
 inline std::string VersTexte(const std::string& v) {
     return v;
 }
-template <typename Nombre, typename = std::enable_if_t<std::is_arithmetic_v<Nombre>>>
-std::string VersTexte(Nombre v) {
+std::string VersTexte(double v);  // shortest form: 2.5, not 2.500000
+template <typename Entier, typename = std::enable_if_t<std::is_integral_v<Entier>>>
+std::string VersTexte(Entier v) {
     return std::to_string(v);
 }
 }  // namespace detail

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "config/ConfigSMTP.h"
+#include "config/MotDePasse.h"
+#include "config/Parametres.h"
+#include "config/Profil.h"
+#include "core/Erreur.h"
+#include "i18n/Langue.h"
+#include "support/DossierTemporaire.h"
+
+namespace corvelle {
+namespace {
+
+using test::EcritFichier;
+using test::LitFichier;
+
+// A record written with "|" in place of the unit separator.
+std::string Record(std::string texte) {
+    std::replace(texte.begin(), texte.end(), '|', '\x1F');
+    return texte;
+}
+
+clsConfigSMTP Exemple(std::string nom) {
+    return {std::move(nom), "smtp.exemple.fr", true,   465,
+            AuthLogin,      "pop.exemple.fr",  "jean", ChiffreMotDePasse("pw")};
+}
+
+TEST(ConfigSMTP, SerialisationEtLecture) {
+    const clsConfigSMTP c = Exemple("Bureau");
+    EXPECT_EQ(c.Serialize(), Record("Bureau|smtp.exemple.fr|-1|465|2|pop.exemple.fr|jean|") +
+                                 ChiffreMotDePasse("pw"));
+    EXPECT_EQ(clsConfigSMTP{}.Serialize(), Record("||0|0|0|||"));
+    clsConfigSMTP relu;
+    EXPECT_EQ(relu.Deserialize(c.Serialize()), 0);
+    EXPECT_EQ(relu, c);
+    EXPECT_EQ(relu.SSL2String() + clsConfigSMTP{}.SSL2String(), "OuiNon");
+
+    const std::pair<const char*, int> lignes[] = {{"n|s|1|25|0", 0},
+                                                  {"n|s|-1| 25 |0|p|u|pw|en trop", 0},
+                                                  {"n|s|0|25", 9},
+                                                  {"", 9},
+                                                  {"n|s|-1|abc|0", 13},
+                                                  {"n|s|-1||0", 13},
+                                                  {"n|s|oui|25|0", 13},
+                                                  {"n|s|-1|25|x", 13},
+                                                  {"n|s|-1|99999999999|0", 6}};
+    for (const auto& [item, resultat] : lignes) {
+        clsConfigSMTP lu;
+        EXPECT_EQ(lu.Deserialize(Record(item)), resultat) << item;
+        EXPECT_TRUE(resultat != 0 || lu.SSL) << item;
+    }
+    clsConfigSMTP cinq;
+    ASSERT_EQ(cinq.Deserialize(Record("n|s|0|587|3")), 0);
+    EXPECT_EQ(cinq, (clsConfigSMTP{"n", "s", false, 587, AuthPlain, "", "", ""}));
+    // Records from before the optional fields existed leave them as they were.
+    clsConfigSMTP ancien = Exemple("ancien");
+    ASSERT_EQ(ancien.Deserialize(Record("n|s|0|25|0")), 0);
+    EXPECT_EQ(ancien.Username, "jean");
+    // A failure keeps what was read before it.
+    clsConfigSMTP c2 = Exemple("ancien");
+    EXPECT_EQ(c2.Deserialize(Record("nouveau|srv|0|abc|1|x|y|z")), 13);
+    EXPECT_EQ(c2, (clsConfigSMTP{"nouveau", "srv", false, 465, AuthLogin, "pop.exemple.fr", "jean",
+                                 ChiffreMotDePasse("pw")}));
+}
+
+TEST(ConfigSMTP, TexteDeLAuthentification) {
+    Langue francais;
+    ChargeTraductions(francais);
+    std::string textes;
+    for (int code : {0, 1, 2, 3, 4, -1}) {
+        clsConfigSMTP c;
+        c.Authentification = code;
+        textes += c.Authentification2String(francais.Traductions) + ",";
+    }
+    EXPECT_EQ(textes, "Aucune,Pop3,Login,Plain,Aucune,Aucune,");
+}
+
+TEST(ConfigSMTP, ConfigurationIssueDesAnciennesCles) {
+    test::DossierTemporaire dossier;
+    FichierProfil vide = FichierProfil::Charge(dossier / "absent.ini");
+    const ListeConfigs defaut = ChargeConfigsSMTP(vide);
+    ASSERT_EQ(defaut.size(), 1u);
+    EXPECT_EQ(defaut[0], (clsConfigSMTP{kServeurSMTPParDefaut, kServeurSMTPParDefaut, false, 25,
+                                        AuthAucune, "", "", ""}));
+    EXPECT_EQ(vide.TexteComplet(), "[Configuration]\nConfigsSMTP=" + defaut[0].Serialize() + "\n");
+
+    EcritFichier(dossier / "c.ini",
+                 "[Configuration]\nLangue=English\nServeurSMTP=mail.exemple.fr\nPortSMTP=587\n"
+                 "AuthentificationSMTP=1\nserveurpopsmtp=pop.exemple.fr\nUsernameSMTP=jean\n"
+                 "PasswordSMTP=E8D9\n[Autre]\nPortSMTP=1\n");
+    FichierProfil profil = FichierProfil::Charge(dossier / "c.ini");
+    const ListeConfigs liste = ChargeConfigsSMTP(profil);
+    ASSERT_EQ(liste.size(), 1u);
+    EXPECT_EQ(liste[0], (clsConfigSMTP{"mail.exemple.fr", "mail.exemple.fr", false, 587, AuthPop3,
+                                       "pop.exemple.fr", "jean", "E8D9"}));
+    EXPECT_EQ(profil.TexteComplet(), "[Configuration]\nLangue=English\nConfigsSMTP=" +
+                                         liste[0].Serialize() + "\n[Autre]\nPortSMTP=1\n");
+}
+
+TEST(ConfigSMTP, ListeEnregistreeRelueOuRefusee) {
+    test::DossierTemporaire dossier;
+    const std::string ini = dossier / "c.ini";
+    EcritFichier(ini, "[Configuration]\nConfigsSMTP=ancienne\nLangue=English\n\n[Autre]\nk=v\n");
+    const ListeConfigs liste = {Exemple("Zoé"), Exemple("alpha"), Exemple("Bureau")};
+    FichierProfil profil = FichierProfil::Charge(ini);
+    EnregistreConfigsSMTP(profil, liste);
+    profil.Enregistre();
+    // Saving moves the key to the end of its section.
+    EXPECT_EQ(LitFichier(ini),
+              "[Configuration]\nLangue=English\nConfigsSMTP=" + liste[0].Serialize() + "\x1E" +
+                  liste[1].Serialize() + "\x1E" + liste[2].Serialize() + "\n\n[Autre]\nk=v\n");
+    FichierProfil relu = FichierProfil::Charge(ini);
+    EXPECT_EQ(ChargeConfigsSMTP(relu), liste);
+
+    const std::string bon = Record("n|s|0|25|0");
+    for (const auto& [valeur, numero] : {std::pair{bon + "\x1E\x1E" + bon, 9},
+                                         {bon + "\x1E", 9},
+                                         {bon + "\x1E" + Record("n|s|0|x|0"), 13}}) {
+        EcritFichier(ini, "[Configuration]\nConfigsSMTP=" + valeur + "\n");
+        FichierProfil mauvais = FichierProfil::Charge(ini);
+        try {
+            (void)ChargeConfigsSMTP(mauvais);
+            ADD_FAILURE() << "loaded " << valeur;
+        } catch (const Erreur& e) {
+            EXPECT_EQ(e.Numero(), numero);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvelle

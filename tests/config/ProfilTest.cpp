@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "config/Profil.h"
+#include "core/Erreur.h"
+#include "support/DossierTemporaire.h"
+
+namespace corvelle {
+namespace {
+
+namespace fs = std::filesystem;
+using test::EcritFichier;
+using test::LitFichier;
+
+constexpr const char* kSection = "Configuration";
+
+class Profil : public ::testing::Test {
+  protected:
+    std::string Lit(const char* cle, const char* section = kSection) {
+        return LitParametre(ini_, section, cle, "défaut");
+    }
+
+    test::DossierTemporaire dossier_;
+    std::string ini_ = dossier_ / "c.ini";
+};
+
+TEST_F(Profil, LectureSansCasseNiCommentairesNiEspacesNiGuillemets) {
+    std::string longue;
+    for (int i = 0; i < 32000; ++i) {
+        longue += "é";
+    }
+    EcritFichier(ini_,
+                 "; [Configuration]\n[configuration]\n;Langue=commentée\n"
+                 "  EXPÉDITEURPARDÉFAUT =  André  \nGuillemets=\"  entre guillemets \"\n"
+                 "Simples='x'\nMixtes=\"x'\nVide=\nEgal=a=b\nLongue=" +
+                     longue + "\n[Autre]\nCle=autre\n");
+    EXPECT_EQ(Lit("expéditeurpardéfaut"), "André");
+    EXPECT_EQ(Lit("Langue"), "défaut");
+    EXPECT_EQ(Lit("Guillemets"), "  entre guillemets ");
+    EXPECT_EQ(Lit("Simples") + Lit("Mixtes") + Lit("Vide") + Lit("Egal"), "x\"x'a=b");
+    // The reader's buffer keeps 31999 characters, whatever their byte length.
+    EXPECT_EQ(Lit("Longue"), longue.substr(0, 2 * 31999));
+    EXPECT_EQ(Lit("Cle"), "défaut");
+    EXPECT_EQ(Lit("CLE", "AUTRE"), "autre");
+    EXPECT_EQ(Lit("Cle", "Absente"), "défaut");
+    EXPECT_EQ(LitParametre(dossier_ / "absent.ini", kSection, "Cle", "d"), "d");
+}
+
+TEST_F(Profil, EcritureCreeRemplaceEtSupprime) {
+    ASSERT_TRUE(EcritParametre(ini_, kSection, "Langue", "English"));
+    EXPECT_EQ(LitFichier(ini_), "[Configuration]\nLangue=English\n");
+    EXPECT_EQ(fs::status(ini_).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    // An existing file keeps the permissions its owner gave it.
+    fs::permissions(ini_, fs::perms::others_read, fs::perm_options::add);
+    EXPECT_TRUE(EcritParametre(ini_, "CONFIGURATION", "LANGUE", "Deutsch"));
+    EXPECT_EQ(Lit("Langue"), "Deutsch");
+    EXPECT_EQ(LitFichier(ini_).find("English"), std::string::npos);
+    EXPECT_EQ(fs::status(ini_).permissions() & fs::perms::others_read, fs::perms::others_read);
+
+    EXPECT_TRUE(EcritParametre(ini_, kSection, "Vide", ""));
+    EXPECT_EQ(Lit("Vide"), "");
+    EXPECT_TRUE(EcritParametre(ini_, kSection, "Vide", std::nullopt));
+    EXPECT_EQ(Lit("Vide"), "défaut");
+    // Deleting in a missing section must not create it.
+    EXPECT_TRUE(EcritParametre(ini_, "Autre", "Cle", std::nullopt));
+    EXPECT_EQ(LitFichier(ini_).find("Autre"), std::string::npos);
+}
+
+TEST_F(Profil, NouvelleCleDansSaSectionAvecLesFinsDeLigneDuFichier) {
+    EcritFichier(ini_, "[Configuration]\nA=1\n\n[Autre]\nB=2\n");
+    ASSERT_TRUE(EcritParametre(ini_, kSection, "C", "3"));
+    EXPECT_EQ(LitFichier(ini_), "[Configuration]\nA=1\nC=3\n\n[Autre]\nB=2\n");
+    EcritFichier(ini_, "[Configuration]\r\nA=1\r\n");
+    ASSERT_TRUE(EcritParametre(ini_, kSection, "B", "2"));
+    EXPECT_EQ(LitFichier(ini_), "[Configuration]\r\nA=1\r\nB=2\r\n");
+}
+
+TEST_F(Profil, SautDeLigneRefuseSansRienChanger) {
+    EcritFichier(ini_, "[Configuration]\nA=1\n");
+    FichierProfil profil = FichierProfil::Charge(ini_);
+    for (const auto& [cle, valeur] : {std::pair{"A", "x\nB=2"}, {"A", "x\rB=2"}, {"B=2\nA", "1"}}) {
+        try {
+            profil.Ecrit(kSection, cle, valeur);
+            ADD_FAILURE() << "line break accepted";
+        } catch (const Erreur& e) {
+            EXPECT_EQ(e.Numero(), 5);
+        }
+    }
+    EXPECT_EQ(profil.TexteComplet(), "[Configuration]\nA=1\n");
+    EXPECT_FALSE(EcritParametre(ini_, kSection, "A", "x\r\nB=2"));
+    EXPECT_EQ(LitFichier(ini_), "[Configuration]\nA=1\n");
+}
+
+TEST_F(Profil, FichiersWindows1252EtUtf16) {
+    EcritFichier(ini_,
+                 "[Configuration]\r\nExp\351diteurParD\351faut=Andr\351\r\nR\351ponse=\200 5\r\n");
+    EXPECT_EQ(Lit("EXPÉDITEURPARDÉFAUT"), "André");
+    ASSERT_TRUE(EcritParametre(ini_, kSection, "Suffixe", "é.fr"));
+    EXPECT_EQ(LitFichier(ini_),
+              "[Configuration]\r\nExpéditeurParDéfaut=André\r\nRéponse=€ 5\r\nSuffixe=é.fr\r\n");
+
+    for (bool grandBout : {false, true}) {
+        std::string octets = grandBout ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t c : std::u16string_view(u"[Configuration]\r\nClé=Valeur é€\r\n")) {
+            const char fort = static_cast<char>(c >> 8), faible = static_cast<char>(c & 0xFF);
+            octets += grandBout ? std::string{fort, faible} : std::string{faible, fort};
+        }
+        EcritFichier(ini_, octets);
+        EXPECT_EQ(Lit("CLÉ"), "Valeur é€") << grandBout;
+    }
+}
+
+TEST_F(Profil, EchecsSilencieux) {
+    EXPECT_FALSE(EcritParametre(dossier_ / "absent/c.ini", kSection, "A", "1"));
+    EXPECT_FALSE(fs::exists(dossier_ / "absent"));
+    // A folder in place of the file cannot be read: neither read as empty nor replaced.
+    fs::create_directory(ini_);
+    EXPECT_EQ(Lit("A"), "défaut");
+    EXPECT_THROW((void)FichierProfil::Charge(ini_), Erreur);
+    EXPECT_FALSE(EcritParametre(ini_, kSection, "A", "1"));
+    EXPECT_TRUE(fs::is_directory(ini_));
+}
+
+}  // namespace
+}  // namespace corvelle
