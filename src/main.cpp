@@ -55,9 +55,9 @@ int main(int argc, char** argv) {
 
     switch (issue.mode) {
         case ModeExecution::Fin:
-            plateforme::TermineProcessus(issue.codeSortie);
+            plateforme::TermineProgramme(issue.codeSortie);
         case ModeExecution::LigneCommande:
-            plateforme::TermineProcessus(
+            plateforme::TermineProgramme(
                 ExecuteLigneCommande(etat, *dialogue, issue.ligneCommande));
         case ModeExecution::Fenetre:
             break;
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
                   << " : aucun affichage graphique pour la fenêtre de composition. Lancez le "
                      "programme avec des paramètres pour un envoi en ligne de commande "
                      "(voir --help).\n";
-        plateforme::TermineProcessus(kCodeSortieEchecDemarrage);
+        plateforme::TermineProgramme(kCodeSortieEchecDemarrage);
     }
     return ui::LanceFenetre(etat, *dialogueQt);
 }

@@ -267,7 +267,7 @@ bool AffichageDisponible() {
     return !Variable("DISPLAY").empty() || !Variable("WAYLAND_DISPLAY").empty();
 }
 
-void TermineProcessus(int code) {
+void TermineProgramme(int code) {
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);

@@ -66,7 +66,7 @@ bool SupprimeFichier(const std::string& chemin) noexcept;
 [[nodiscard]] bool AffichageDisponible();
 
 // Flushes the standard streams and ends the process at once.
-[[noreturn]] void TermineProcessus(int code);
+[[noreturn]] void TermineProgramme(int code);
 
 // The system's text for an errno value.
 [[nodiscard]] std::string DescriptionSysteme(int numero);
