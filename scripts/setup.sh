@@ -6,11 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev
-  libcurl4-openssl-dev libgmime-3.0-dev libldap-dev
+  libcurl4-openssl-dev libgmime-3.0-dev libldap-dev shared-mime-info
   libgtest-dev libgmock-dev
   python3 python3-aiosmtpd slapd ldap-utils openssl
   xvfb
   msmtp swaks sendemail curl hyperfine
+  postfix time
 )
 
 missing=()
@@ -28,5 +29,8 @@ echo "setup: installing ${missing[*]}" >&2
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
+# The benchmarks only use postfix's smtp-sink and smtp-source: no mail server
+# is configured, so none listens on port 25.
+echo "postfix postfix/main_mailer_type select No configuration" | "${sudo_cmd[@]}" debconf-set-selections
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -9,10 +9,11 @@
 #include "core/Demarrage.h"
 #include "core/Dialogue.h"
 #include "core/EtatProgramme.h"
+#include "core/FinProgramme.h"
 #include "core/LigneCommande.h"
 #include "core/Plateforme.h"
 #include "core/Version.h"
-#include "sending/Envoi.h"
+#include "sending/LigneCommandeEnvoi.h"
 #include "ui/main/DialogueQt.h"
 #include "ui/main/FenetreProvisoire.h"
 
@@ -25,7 +26,11 @@ int ExecuteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::str
         dialogue.Affiche({"ATTENTION, version bêta !", kTitreApplication, Icone::Aucune,
                           Boutons::Ok, Reponse::Ok});
     }
-    return TraiteLigneCommande(etat, dialogue, ligne);
+    try {
+        return TraiteLigneCommande(etat, dialogue, ligne);
+    } catch (const FinProgramme& fin) {
+        return fin.code;
+    }
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ std::string DecodeTexte(std::string octets) {
 std::string LitFichierTexte(const std::string& chemin) {
     std::string octets = plateforme::LitOctets(chemin);
     if (octets.empty()) {
-        throw Erreur(ErrEntreeSortie, "empty file: " + chemin);
+        throw Erreur(ErrFinDeFichier, "empty file: " + chemin);
     }
     return DecodeTexte(std::move(octets));
 }

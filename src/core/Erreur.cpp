@@ -33,6 +33,8 @@ std::string TexteErreur(int numero) {
             return "Type mismatch";
         case ErrFichierIntrouvable:
             return "File not found";
+        case ErrFinDeFichier:
+            return "Input past end of file";
         case ErrEntreeSortie:
             return "Device I/O error";
         case ErrPermissionRefusee:

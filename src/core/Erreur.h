@@ -15,6 +15,7 @@ enum NumeroErreur : int {
     ErrTypeIncompatible = 13,
     ErrInterne = 51,
     ErrFichierIntrouvable = 53,
+    ErrFinDeFichier = 62,
     ErrEntreeSortie = 57,
     ErrPermissionRefusee = 70,
     ErrAccesChemin = 75,

@@ -4,13 +4,17 @@
 // for the run state, written) by the parts that need it.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "config/ConfigSMTP.h"
 #include "config/Parametres.h"
+#include "core/Collection.h"
 #include "i18n/Langue.h"
 
 namespace corvelle {
+
+class Annuaire;
 
 // OptionsRapport bits.
 enum OptionRapport : std::uint16_t {
@@ -35,6 +39,12 @@ struct EtatProgramme {
     std::uint16_t OptionsRapport = 0;
     bool IgnorerPJManquantes = false;
     int NumConfigSMTP = 1;  // 1-based position in ListeConfigsSMTP
+
+    // The directory connection when directory access is on.
+    std::shared_ptr<Annuaire> ConnexionAD;
+    // Groups and files already expanded in the field being expanded, keyed
+    // "grp:" + name and "fic:" + lower-case absolute path.
+    Collection DejaVus;
 
     // Window-level flags.
     bool RedemarrageRequis = false;

@@ -1,7 +1,9 @@
 #include "core/Plateforme.h"
 
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <utility>
@@ -204,6 +207,61 @@ std::vector<std::string> FichiersDuDossier(const std::string& dossier,
     return noms;
 }
 
+std::vector<std::string> FichiersCorrespondants(const std::string& motif) {
+    const std::size_t separateur = motif.rfind(kSeparateur);
+    const std::string dossier =
+        separateur == std::string::npos ? std::string(".") : motif.substr(0, separateur + 1);
+    const std::string nom = separateur == std::string::npos ? motif : motif.substr(separateur + 1);
+    std::vector<std::string> noms;
+    if (nom.empty()) {
+        return noms;
+    }
+    // Only * and ? are wildcards: a "[" in a real file name must match itself.
+    std::string modele;
+    for (const char c : nom) {
+        if (c == '[' || c == ']' || c == '\\') {
+            modele += '\\';
+        }
+        modele += c;
+    }
+    std::error_code ec;
+    for (fs::directory_iterator it(dossier, ec), fin; !ec && it != fin; it.increment(ec)) {
+        const std::string candidat = it->path().filename().string();
+        std::error_code ecType;
+        if (it->is_regular_file(ecType) &&
+            ::fnmatch(modele.c_str(), candidat.c_str(), FNM_PERIOD) == 0) {
+            noms.push_back(candidat);
+        }
+    }
+    std::sort(noms.begin(), noms.end());
+    return noms;
+}
+
+bool CreeDossierSimple(const std::string& chemin) noexcept {
+    return ::mkdir(chemin.c_str(), S_IRWXU) == 0;
+}
+
+void AjouteAuFichier(const std::string& chemin, const std::string& texte) {
+    Descripteur fd(
+        ::open(chemin.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR));
+    if (fd.get() < 0) {
+        LeveErreurSysteme(errno, "opening", chemin);
+    }
+    EcritTout(fd.get(), texte, chemin);
+    if (::close(fd.Relache()) != 0) {
+        LeveErreurSysteme(errno, "writing", chemin);
+    }
+}
+
+std::string HorodatageLocal() {
+    const std::time_t maintenant = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&maintenant, &local);
+    char texte[32];
+    std::strftime(texte, sizeof texte, "%d/%m/%Y %H:%M:%S", &local);
+    return texte;
+}
+
 std::string CheminExecutable() {
     std::error_code ec;
     const fs::path chemin = fs::read_symlink("/proc/self/exe", ec);
@@ -276,6 +334,27 @@ void TermineProgramme(int code) {
 
 std::string DescriptionSysteme(int numero) {
     return std::strerror(numero);
+}
+
+std::string VariableEnvironnement(const std::string& nom) {
+    return Variable(nom.c_str());
+}
+
+Tube CreeTube() {
+    int descripteurs[2] = {-1, -1};
+    if (::pipe2(descripteurs, O_CLOEXEC) != 0) {
+        LeveErreurSysteme(errno, "creating", "a pipe");
+    }
+    return Tube{descripteurs[0], descripteurs[1]};
+}
+
+void IgnoreTubeRompuDansCeFil() noexcept {
+    // Blocked rather than ignored process-wide: other threads keep their own
+    // handling, and a pending SIGPIPE goes with the thread when it ends.
+    sigset_t signaux;
+    sigemptyset(&signaux);
+    sigaddset(&signaux, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &signaux, nullptr);
 }
 
 }  // namespace corvelle::plateforme

@@ -46,6 +46,21 @@ bool SupprimeFichier(const std::string& chemin) noexcept;
 [[nodiscard]] std::vector<std::string> FichiersDuDossier(const std::string& dossier,
                                                          const std::string& extension);
 
+// Files of a folder whose names match a pattern with * and ? (the pattern's
+// last path element; the folder part is taken as it is), in name order.
+// Regular files only; nothing when the folder cannot be listed.
+[[nodiscard]] std::vector<std::string> FichiersCorrespondants(const std::string& motif);
+
+// Creates one folder level; false when it could not (already there included).
+bool CreeDossierSimple(const std::string& chemin) noexcept;
+
+// Appends text to a file, created user-only when missing. Raises an error
+// naming the file when it cannot be opened or written.
+void AjouteAuFichier(const std::string& chemin, const std::string& texte);
+
+// The local date and time as "dd/mm/yyyy hh:nn:ss".
+[[nodiscard]] std::string HorodatageLocal();
+
 [[nodiscard]] std::string CheminExecutable();
 [[nodiscard]] std::string DossierTravail();
 
@@ -70,5 +85,21 @@ bool SupprimeFichier(const std::string& chemin) noexcept;
 
 // The system's text for an errno value.
 [[nodiscard]] std::string DescriptionSysteme(int numero);
+
+// Value of an environment variable; empty when it is not set.
+[[nodiscard]] std::string VariableEnvironnement(const std::string& nom);
+
+// The two descriptors of an anonymous pipe, both closed on exec.
+struct Tube {
+    int lecture = -1;
+    int ecriture = -1;
+};
+
+// Opens a pipe. Raises an error when the system has none left to give.
+[[nodiscard]] Tube CreeTube();
+
+// From now on, a write by the calling thread to a pipe whose reader has gone
+// fails with an error instead of ending the process (SIGPIPE on Linux).
+void IgnoreTubeRompuDansCeFil() noexcept;
 
 }  // namespace corvelle::plateforme

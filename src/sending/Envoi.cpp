@@ -1,22 +1,179 @@
 #include "sending/Envoi.h"
 
+#include "config/MotDePasse.h"
+#include "core/Chemins.h"
 #include "core/Dialogue.h"
 #include "core/EtatProgramme.h"
+#include "core/Listes.h"
+#include "core/Plateforme.h"
 #include "core/Version.h"
+#include "i18n/Traduction.h"
+#include "sending/Destinataires.h"
+#include "sending/Lots.h"
+#include "sending/Rapport.h"
+#include "sending/Requete.h"
+#include "sending/Serveur.h"
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 
-int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::string& ligneCommande) {
-    (void)ligneCommande;
-    etat.ModeLigneCommande = true;
-    // The sending engine is not part of this build yet: say so and fail, so
-    // a script never takes this run for a sent message.
-    dialogue.Affiche(
-        {"L'envoi depuis la ligne de commande n'est pas encore disponible dans cette "
-         "version. " +
-             etat.Langage.Texte("TXT_FERMETURE_OUTIL"),
-         kTitreApplication, Icone::Critique, Boutons::Ok, Reponse::Ok});
-    return kCodeSortieErreurLigneCommande;
+namespace {
+
+// "Corvelle " scrambled: the name the program gives itself in every message.
+constexpr const char* kIdentificationChiffree = "C30EDE9DAD3A3BA8FD";
+
+struct Bilan {
+    std::string erreurs;   // one line per refused batch
+    bool succes = false;   // at least one batch accepted
+    std::string incident;  // what broke the dispatch, if anything did
+    std::size_t envois = 0;
+};
+
+class Dispatch {
+  public:
+    Dispatch(EtatProgramme& etat, Dialogue& dialogue, const RequeteEnvoi& requete)
+        : etat_(etat), dialogue_(dialogue), requete_(requete) {}
+
+    int Execute() {
+        dialogue_.DebutAttente();
+        dialogue_.TraiteEvenements();
+        std::array<Collection, 3> adresses;
+        const std::array<const std::string*, 3> champs = {&requete_.destinataires, &requete_.copie,
+                                                          &requete_.copieCachee};
+        for (std::size_t type = 0; type < 3; ++type) {
+            if (!ExtraitDestinataires(etat_, dialogue_, *champs[type], adresses[type])) {
+                dialogue_.FinAttente();
+                return SortieErreurDestinataires;  // reported; window mode only
+            }
+        }
+        const Repartition totaux = {adresses[0].Nombre(), adresses[1].Nombre(),
+                                    adresses[2].Nombre()};
+        const std::size_t total = totaux[0] + totaux[1] + totaux[2];
+        if (total == 0) {
+            dialogue_.FinAttente();
+            Signale(etat_, dialogue_, etat_.Langage.Texte("MSG_ERREUR_AUCUN_DESTINATAIRE"));
+            return SortieErreurDestinataires;
+        }
+        if (!PiecesJointesPresentes()) {
+            return SortiePieceJointeIntrouvable;
+        }
+        Bilan bilan;
+        try {
+            EnvoieLesLots(adresses, totaux, bilan);
+        } catch (const std::exception& e) {
+            // The report below says what was sent before it broke.
+            bilan.incident = e.what();
+        }
+        dialogue_.FinAttente();
+        return RapportFinal(bilan, total);
+    }
+
+  private:
+    bool PiecesJointesPresentes() {
+        for (const std::string& piece : requete_.piecesJointes) {
+            const std::string chemin = CheminAbsolu(Elague(piece), etat_.DossierCourant);
+            if (plateforme::FichiersCorrespondants(chemin).empty()) {
+                dialogue_.FinAttente();
+                Signale(etat_, dialogue_,
+                        FormateMessage(etat_.Langage.Texte("MSG_ERREUR_PIECE_JOINTE_INTROUVABLE"),
+                                       chemin));
+                if (!etat_.IgnorerPJManquantes) {
+                    return false;
+                }
+                dialogue_.DebutAttente();
+            }
+        }
+        return true;
+    }
+
+    void Prepare(ComposantSMTP& smtp) const {
+        AppliqueConfiguration(
+            smtp, etat_.ListeConfigsSMTP.at(static_cast<std::size_t>(etat_.NumConfigSMTP) - 1));
+        smtp.SetTimeout(etat_.Reglages.TimeoutSMTP * 1000);
+        smtp.SetExpediteur(requete_.expediteur);
+        smtp.SetReponse(requete_.reponse);
+        smtp.SetObjet(requete_.objet);
+        if (!requete_.corpsTexte.empty()) {
+            smtp.SetCorpsTexte(requete_.corpsTexte + "\r\n");
+        }
+        if (!requete_.corpsHTML.empty()) {
+            smtp.SetCorpsHTML(requete_.corpsHTML + "\r\n");
+        }
+        smtp.SetNotification(requete_.notification);
+        smtp.SetImportance(requete_.importance);
+        smtp.SetSensibilite(requete_.sensibilite);
+        smtp.SetEncodage(requete_.encodage);
+        smtp.Extras().push_back(DechiffreMotDePasse(kIdentificationChiffree) + TexteVersion());
+    }
+
+    // Every matching file of every attachment, again before each batch: the
+    // component empties its list after a send.
+    void AjoutePiecesJointes(ComposantSMTP& smtp) const {
+        for (const std::string& piece : requete_.piecesJointes) {
+            const std::string dossier = ExtraitDossier(piece);
+            for (const std::string& nom : plateforme::FichiersCorrespondants(piece)) {
+                smtp.PiecesJointes().push_back(dossier + nom);
+            }
+        }
+    }
+
+    void EnvoieLesLots(std::array<Collection, 3>& adresses, const Repartition& totaux,
+                       Bilan& bilan) {
+        const std::int32_t nbDest = etat_.Reglages.NbDest;
+        const bool repartition = etat_.Reglages.RepartitionDestinataires;
+        const std::array<float, 3> parts = PartsDesTypes(totaux);
+        ComposantSMTP smtp;
+        Prepare(smtp);
+        Repartition restants = totaux;
+        while (restants[0] + restants[1] + restants[2] > 0) {
+            const Repartition tailles = TaillesLot(restants, parts, nbDest, repartition);
+            smtp.SetDestinataires(ExtraitLot(adresses[0], tailles[0], ", "));
+            smtp.SetCopie(ExtraitLot(adresses[1], tailles[1], ", "));
+            smtp.SetCopieCachee(ExtraitLot(adresses[2], tailles[2], ", "));
+            restants = {adresses[0].Nombre(), adresses[1].Nombre(), adresses[2].Nombre()};
+            ++bilan.envois;
+            AjoutePiecesJointes(smtp);
+            smtp.Envoie();
+            const std::string statut = smtp.Statut();
+            const std::string minuscules = Minuscules(statut);
+            if (minuscules.ends_with("session closed") ||
+                minuscules.ends_with("connection closed")) {
+                bilan.succes = true;
+            } else {
+                bilan.erreurs += "\r\n - " + statut;
+            }
+        }
+    }
+
+    int RapportFinal(const Bilan& bilan, std::size_t total) {
+        const std::string echec = etat_.Langage.Texte("MSG_ERREUR_ENVOI");
+        if (!bilan.erreurs.empty()) {
+            Signale(etat_, dialogue_, echec + bilan.erreurs);
+            return SortieEchecEnvoi;
+        }
+        if (!bilan.succes) {
+            std::string message = echec + " " + etat_.Langage.Texte("MSG_ERREUR_CREATION_OBJET");
+            if (!bilan.incident.empty()) {
+                message += "\r\n - " + bilan.incident;
+            }
+            Signale(etat_, dialogue_, message);
+            return SortieEchecEnvoi;
+        }
+        Signale(etat_, dialogue_,
+                FormateMessage(etat_.Langage.Texte("MSG_SUCCES_ENVOI"), requete_.objet, total,
+                               bilan.envois));
+        return SortieEnvoye;
+    }
+
+    EtatProgramme& etat_;
+    Dialogue& dialogue_;
+    const RequeteEnvoi& requete_;
+};
+
+}  // namespace
+
+int EnvoiMessage(EtatProgramme& etat, Dialogue& dialogue, const RequeteEnvoi& requete) {
+    return Dispatch(etat, dialogue, requete).Execute();
 }
 
 }  // namespace corvelle

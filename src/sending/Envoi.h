@@ -1,17 +1,28 @@
 #pragma once
 
-#include <string>
+// The dispatch: one message to every recipient of a request, in batches.
 
 namespace corvelle {
 
 class Dialogue;
 struct EtatProgramme;
+struct RequeteEnvoi;
 
-// Exit code of a command-line error.
-inline constexpr int kCodeSortieErreurLigneCommande = 1;
+// Exit codes of a command-line run.
+enum CodeSortie : int {
+    SortieEnvoye = 0,
+    SortieErreurLigneCommande = 1,
+    SortieErreurGroupe = 2,
+    SortieErreurDestinataires = 3,
+    SortiePieceJointeIntrouvable = 4,
+    SortieEchecEnvoi = 5,
+};
 
-// Sends the message a command line describes and returns the exit code.
-[[nodiscard]] int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue,
-                                      const std::string& ligneCommande);
+// Expands the recipients, checks the attachments, sends the batches through
+// one SMTP session and reports the outcome. Returns the exit code that tells
+// the outcome (the command line ends with it; the compose window ignores it).
+// In command-line mode an expansion error throws FinProgramme.
+[[nodiscard]] int EnvoiMessage(EtatProgramme& etat, Dialogue& dialogue,
+                               const RequeteEnvoi& requete);
 
 }  // namespace corvelle

@@ -1,0 +1,25 @@
+#pragma once
+
+// The directory that resolves grp: entries.
+
+#include <cstdint>
+#include <string>
+
+#include "core/Texte.h"
+
+namespace corvelle {
+
+// Statuses of a group lookup, as the recipient expansion reads them.
+inline constexpr std::int32_t kGroupeTrouve = -1;
+inline constexpr std::int32_t kGroupeInconnu = 2220;
+inline constexpr std::int32_t kAnnuaireInjoignable = -2147217865;  // 0x80040E37
+
+class Annuaire {
+  public:
+    virtual ~Annuaire() = default;
+    // The members of a group (addresses, account names, nested grp: entries)
+    // into `membres`; returns one of the statuses above or another error number.
+    virtual std::int32_t MembresGroupe(const std::string& groupe, Liste& membres) = 0;
+};
+
+}  // namespace corvelle

@@ -1,0 +1,187 @@
+#include "sending/Destinataires.h"
+
+#include <deque>
+#include <iterator>
+
+#include "core/Chemins.h"
+#include "core/Dialogue.h"
+#include "core/Encodage.h"
+#include "core/Erreur.h"
+#include "core/EtatProgramme.h"
+#include "core/FinProgramme.h"
+#include "core/Listes.h"
+#include "core/Plateforme.h"
+#include "i18n/Traduction.h"
+#include "sending/Annuaire.h"
+#include "sending/Rapport.h"
+
+namespace corvelle {
+
+namespace {
+
+constexpr std::string_view kPrefixeGroupe = "grp:";
+constexpr std::string_view kPrefixeFichier = "fic:";
+constexpr int kSortieErreurGroupe = 2;
+constexpr int kSortieErreurFichier = 3;
+
+class Expansion {
+  public:
+    Expansion(EtatProgramme& etat, Dialogue& dialogue) : etat_(etat), dialogue_(dialogue) {
+        suffixeErreur_ = " " + etat_.Langage.Texte(etat_.ModeLigneCommande ? "TXT_FERMETURE_OUTIL"
+                                                                           : "TXT_ABANDON_ENVOI");
+    }
+
+    // False once an error stopped the expansion (window mode).
+    bool Developpe(std::deque<std::string>& attente, Liste& resultat) {
+        while (!attente.empty()) {
+            std::string entree = std::move(attente.front());
+            attente.pop_front();
+            if (entree.starts_with(kPrefixeGroupe)) {
+                if (!DeveloppeGroupe(entree.substr(kPrefixeGroupe.size()), attente)) {
+                    return false;
+                }
+            } else if (entree.starts_with(kPrefixeFichier)) {
+                if (!DeveloppeFichier(entree.substr(kPrefixeFichier.size()), attente)) {
+                    return false;
+                }
+            } else {
+                resultat.push_back(std::move(entree));
+            }
+        }
+        return true;
+    }
+
+  private:
+    static void AjouteEnTete(std::deque<std::string>& attente, Liste&& entrees) {
+        attente.insert(attente.begin(), std::make_move_iterator(entrees.begin()),
+                       std::make_move_iterator(entrees.end()));
+    }
+
+    // Reports an error that stops the expansion.
+    bool Arrete(const std::string& message, int codeSortie) {
+        Signale(etat_, dialogue_, message + suffixeErreur_);
+        if (etat_.ModeLigneCommande) {
+            throw FinProgramme{codeSortie};
+        }
+        return false;
+    }
+
+    bool DeveloppeGroupe(const std::string& groupe, std::deque<std::string>& attente) {
+        if (!etat_.Reglages.UtiliserAD || !etat_.ConnexionAD) {
+            return Arrete(etat_.Langage.Texte("MSG_ERREUR_CMD_GRP_SANS_AD"), kSortieErreurGroupe);
+        }
+        Liste membres;
+        const std::int32_t statut = etat_.ConnexionAD->MembresGroupe(groupe, membres);
+        if (statut == kGroupeTrouve) {
+            AjouteEnTete(attente, std::move(membres));
+            return true;
+        }
+        if (statut == kGroupeInconnu) {
+            Signale(etat_, dialogue_,
+                    FormateMessage(etat_.Langage.Texte("MSG_ERREUR_GROUPE_INTROUVABLE"), groupe));
+            return true;
+        }
+        if (statut == kAnnuaireInjoignable) {
+            return Arrete(FormateMessage(etat_.Langage.Texte("MSG_ERREUR_RECUP_MEMBRES"), groupe),
+                          kSortieErreurGroupe);
+        }
+        return Arrete(
+            FormateMessage(etat_.Langage.Texte("MSG_ERREUR_RECUP_MEMBRES2"), statut, groupe),
+            kSortieErreurGroupe);
+    }
+
+    bool DeveloppeFichier(const std::string& fichier, std::deque<std::string>& attente) {
+        Liste entrees;
+        const std::int32_t statut = LitFichierDestinataires(etat_, fichier, entrees);
+        if (statut == -1) {
+            AjouteEnTete(attente, std::move(entrees));
+            return true;
+        }
+        if (statut == ErrFichierIntrouvable) {
+            Signale(etat_, dialogue_,
+                    FormateMessage(etat_.Langage.Texte("MSG_ERREUR_FICHIER_DEST_INTROUVABLE"),
+                                   fichier));
+            return true;
+        }
+        return Arrete(
+            FormateMessage(etat_.Langage.Texte("MSG_ERREUR_FICHIER_DEST"), statut, fichier),
+            kSortieErreurFichier);
+    }
+
+    EtatProgramme& etat_;
+    Dialogue& dialogue_;
+    std::string suffixeErreur_;
+};
+
+// Sorted entries completed with the suffix, each address once.
+Collection Adresses(Liste entrees, const std::string& suffixe) {
+    TrieListe(entrees);
+    Collection adresses;
+    std::string derniere;
+    for (const std::string& entree : entrees) {
+        std::string adresse = Elague(entree);
+        if (entree.find('@') == std::string::npos) {
+            adresse += "@" + suffixe;
+        }
+        if (adresses.EstVide() || adresse != derniere) {
+            derniere = adresse;
+            adresses.Ajoute(std::move(adresse));
+        }
+    }
+    return adresses;
+}
+
+}  // namespace
+
+bool ExtraitDestinataires(EtatProgramme& etat, Dialogue& dialogue, const std::string& champ,
+                          Collection& sortie) {
+    etat.DejaVus = Collection();
+    std::deque<std::string> attente;
+    if (!Elague(champ).empty()) {
+        const Collection entrees = VersCollection(DecoupeListe(champ));
+        attente.assign(entrees.begin(), entrees.end());
+    }
+    Liste resultat;
+    if (!Expansion(etat, dialogue).Developpe(attente, resultat)) {
+        return false;
+    }
+    sortie = Adresses(std::move(resultat), etat.Reglages.Suffixe);
+    return true;
+}
+
+std::int32_t LitFichierDestinataires(EtatProgramme& etat, const std::string& nom, Liste& entrees) {
+    entrees.clear();
+    const std::string nomElague = Elague(nom);
+    if (nomElague.empty()) {
+        return -1;
+    }
+    try {
+        const std::string chemin = CheminAbsolu(nomElague, etat.DossierCourant);
+        const std::string cle = std::string(kPrefixeFichier) + Minuscules(chemin);
+        if (ExisteCle(etat.DejaVus, cle)) {
+            return -1;  // read already during this field: ends cycles too
+        }
+        etat.DejaVus.Ajoute("*", cle);
+        if (plateforme::FichiersCorrespondants(chemin).empty()) {
+            return ErrFichierIntrouvable;
+        }
+        std::string octets = plateforme::LitOctets(chemin);
+        if (octets.empty()) {
+            return -1;  // an empty file lists nobody
+        }
+        // Lines end with CR LF in files from Windows and LF elsewhere.
+        for (const std::string& ligne : Decoupe(DecodeTexte(std::move(octets)), "\n")) {
+            std::string entree =
+                Elague(ligne.ends_with('\r') ? ligne.substr(0, ligne.size() - 1) : ligne);
+            if (!entree.empty()) {
+                entrees.push_back(std::move(entree));
+            }
+        }
+        return -1;
+    } catch (const Erreur& e) {
+        entrees.clear();
+        return e.Numero();
+    }
+}
+
+}  // namespace corvelle

@@ -1,0 +1,292 @@
+#include "sending/LigneCommandeEnvoi.h"
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <map>
+
+#include "config/Conversion.h"
+#include "core/Chemins.h"
+#include "core/Encodage.h"
+#include "core/Erreur.h"
+#include "core/EtatProgramme.h"
+#include "core/Plateforme.h"
+#include "core/Texte.h"
+#include "core/Version.h"
+#include "i18n/Traduction.h"
+#include "sending/Envoi.h"
+#include "sending/Rapport.h"
+#include "sending/Requete.h"
+
+namespace corvelle {
+
+namespace {
+
+// A command-line error: its message, already filled.
+struct ErreurCommande {
+    std::string message;
+};
+
+class Analyse {
+  public:
+    Analyse(EtatProgramme& etat) : etat_(etat) {}
+
+    // Reads every parameter; the first error stops it.
+    void Lit(std::string reste) {
+        while (!reste.empty()) {
+            const std::string nom = NomParametre(reste);
+            const auto parametre = TableParametres().find(nom);
+            if (parametre == TableParametres().end()) {
+                Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_PARAM_INCONNU"), nom));
+            }
+            if (parametre->second.avecValeur) {
+                const std::string valeur = ExtraitValeur(reste, nom.size() + 1);
+                parametre->second.applique(*this, nom, valeur);
+            } else {
+                reste = ElagueGauche(std::string_view(reste).substr(nom.size()));
+                parametre->second.applique(*this, nom, {});
+            }
+        }
+    }
+
+    // The request once every parameter is read, checked for its three parts.
+    RequeteEnvoi Requete() {
+        if (requete_.destinataires.empty() && requete_.copie.empty() &&
+            requete_.copieCachee.empty()) {
+            Echoue(Texte("MSG_ERREUR_CMD_DESTINATAIRE_MANQUANT"));
+        }
+        if (requete_.objet.empty()) {
+            Echoue(Texte("MSG_ERREUR_CMD_OBJET_MANQUANT"));
+        }
+        if (requete_.corpsTexte.empty() && requete_.corpsHTML.empty()) {
+            Echoue(Texte("MSG_ERREUR_CMD_CORPS_MANQUANT"));
+        }
+        if (requete_.corpsTexte.empty()) {
+            requete_.corpsTexte = HtmlVersTexte(requete_.corpsHTML);
+        }
+        const Parametres& r = etat_.Reglages;
+        requete_.expediteur = r.ExpediteurParDefaut;
+        requete_.reponse = r.ReponseParDefaut;
+        requete_.encodage = r.EncodageParDefaut;
+        requete_.notification = r.ARParDefaut;
+        requete_.importance = r.ImportanceParDefaut;
+        requete_.sensibilite = r.SensibiliteParDefaut;
+        return requete_;
+    }
+
+  private:
+    using Action = std::function<void(Analyse&, const std::string& nom, const std::string& valeur)>;
+    struct Parametre {
+        bool avecValeur;
+        Action applique;
+    };
+
+    // The name runs to the first space or "/" (excluded) or ":" (included),
+    // looking from the second character on.
+    static std::string NomParametre(const std::string& reste) {
+        const std::size_t fin = reste.find_first_of(" /:", 1);
+        if (fin == std::string::npos) {
+            return reste;
+        }
+        return reste.substr(0, reste[fin] == ':' ? fin + 1 : fin);
+    }
+
+    static const std::map<std::string, Parametre>& TableParametres() {
+        static const std::map<std::string, Parametre> table = {
+            {"/conf:", {true, &Analyse::Configuration}},
+            {"/a:",
+             {true, [](Analyse& a, auto& n, auto& v) { a.Liste(a.requete_.destinataires, n, v); }}},
+            {"/cc:", {true, [](Analyse& a, auto& n, auto& v) { a.Liste(a.requete_.copie, n, v); }}},
+            {"/cci:",
+             {true, [](Analyse& a, auto& n, auto& v) { a.Liste(a.requete_.copieCachee, n, v); }}},
+            {"/o:", {true, [](Analyse& a, auto&, auto& v) { a.requete_.objet = v; }}},
+            {"/ct:", {true, &Analyse::CorpsTexte}},
+            {"/ctf:", {true, &Analyse::CorpsTexteFichier}},
+            {"/ch:", {true, &Analyse::CorpsHTML}},
+            {"/chf:", {true, &Analyse::CorpsHTMLFichier}},
+            {"/pj:", {true, &Analyse::PiecesJointes}},
+            {"/ar", {false, [](Analyse& a, auto&, auto&) { a.etat_.Reglages.ARParDefaut = 1; }}},
+            {"/al", {false, [](Analyse& a, auto&, auto&) { a.etat_.Reglages.ARParDefaut = 2; }}},
+            {"/arl", {false, [](Analyse& a, auto&, auto&) { a.etat_.Reglages.ARParDefaut = 3; }}},
+            {"/nde:", {true, &Analyse::NombreDestinataires}},
+            {"/de:",
+             {true, [](Analyse& a, auto&, auto& v) { a.etat_.Reglages.ExpediteurParDefaut = v; }}},
+            {"/rep:",
+             {true, [](Analyse& a, auto&, auto& v) { a.etat_.Reglages.ReponseParDefaut = v; }}},
+            {"/en:",
+             {true, [](Analyse& a, auto&, auto& v) { a.etat_.Reglages.EncodageParDefaut = v; }}},
+            {"/@:", {true, [](Analyse& a, auto&, auto& v) { a.etat_.Reglages.Suffixe = v; }}},
+            {"/r",
+             {false, [](Analyse& a, auto&, auto&) { a.etat_.OptionsRapport |= RapportParMail; }}},
+            {"/l:", {true, &Analyse::JournalNomme}},
+            {"/l",
+             {false,
+              [](Analyse& a, auto&, auto&) { a.etat_.OptionsRapport |= RapportFichierLog; }}},
+            {"/iep", {false, [](Analyse& a, auto&, auto&) { a.etat_.IgnorerPJManquantes = true; }}},
+        };
+        return table;
+    }
+
+    [[noreturn]] static void Echoue(std::string message) {
+        throw ErreurCommande{std::move(message)};
+    }
+
+    std::string Texte(std::string_view cle) const { return etat_.Langage.Texte(cle); }
+
+    void Liste(std::string& champ, const std::string& nom, const std::string& valeur) {
+        if (valeur.empty()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_DST_MANQUANT"), nom));
+        }
+        champ = valeur;
+    }
+
+    void Configuration(const std::string& nom, const std::string& valeur) {
+        if (valeur.empty()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_DST_MANQUANT"), nom));
+        }
+        for (std::size_t i = 0; i < etat_.ListeConfigsSMTP.size(); ++i) {
+            if (EgauxSansCasse(etat_.ListeConfigsSMTP[i].Nom, valeur)) {
+                etat_.NumConfigSMTP = static_cast<int>(i + 1);
+                return;
+            }
+        }
+        Echoue(Texte("MSG_ERREUR_CMD_CONF"));
+    }
+
+    void CorpsTexte(const std::string&, const std::string& valeur) {
+        if (!requete_.corpsTexte.empty()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS"), "/ct:", "/ctf:"));
+        }
+        requete_.corpsTexte = Remplace(valeur, "§", "\r\n");
+    }
+
+    void CorpsHTML(const std::string&, const std::string& valeur) {
+        if (!requete_.corpsHTML.empty()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS"), "/ch:", "/chf:"));
+        }
+        requete_.corpsHTML = Remplace(valeur, "§", "<BR />");
+    }
+
+    void CorpsTexteFichier(const std::string&, const std::string& valeur) {
+        if (!requete_.corpsTexte.empty()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS"), "/ct:", "/ctf:"));
+        }
+        const std::string chemin = CheminAbsolu(valeur, etat_.DossierCourant);
+        if (!ExisteFichier(chemin)) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), chemin));
+        }
+        requete_.corpsTexte = LitCorps(chemin);
+    }
+
+    void CorpsHTMLFichier(const std::string&, const std::string& valeur) {
+        if (!requete_.corpsHTML.empty()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS"), "/ch:", "/chf:"));
+        }
+        const std::string chemin = CheminAbsolu(valeur, etat_.DossierCourant);
+        if (plateforme::FichiersCorrespondants(chemin).empty()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), chemin));
+        }
+        requete_.corpsHTML = LitCorps(chemin);
+    }
+
+    // A body file that is there but cannot be read, or is empty, is an error of
+    // the command line: sending an empty message instead would hide it.
+    std::string LitCorps(const std::string& chemin) const {
+        try {
+            return LitFichierTexte(chemin);
+        } catch (const Erreur& e) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR"), e.Numero(), e.Description()));
+        }
+    }
+
+    void PiecesJointes(const std::string&, const std::string& valeur) {
+        for (const std::string& piece : Decoupe(valeur, ",")) {
+            requete_.piecesJointes.push_back(CheminAbsolu(Elague(piece), etat_.DossierCourant));
+        }
+    }
+
+    void NombreDestinataires(const std::string&, const std::string& valeur) {
+        const double nombre = NombreEnTete(valeur);
+        if (!(nombre >= 1) || std::nearbyint(nombre) > std::numeric_limits<std::int32_t>::max()) {
+            Echoue(Texte("MSG_ERREUR_CMD_NBDEST"));
+        }
+        etat_.Reglages.NbDest = VersEntier32(nombre);
+    }
+
+    void JournalNomme(const std::string&, const std::string& valeur) {
+        etat_.OptionsRapport |= RapportFichierLog;
+        etat_.FichierLog = ExisteFichier(valeur, plateforme::AttrDossier)
+                               ? AjouteBarre(valeur) + kTitreApplication + ".log"
+                               : valeur;
+    }
+
+    EtatProgramme& etat_;
+    RequeteEnvoi requete_;
+};
+
+}  // namespace
+
+std::string ExtraitValeur(std::string& reste, std::size_t debut) {
+    std::string valeur;
+    if (debut <= reste.size() && reste[debut - 1] == '"') {
+        const std::size_t fermant = reste.find('"', debut);
+        if (fermant == std::string::npos) {
+            reste.clear();  // an unclosed quote takes the rest of the line with it
+            return {};
+        }
+        valeur = ElagueDroite(std::string_view(reste).substr(debut, fermant - debut));
+        reste = ElagueGauche(std::string_view(reste).substr(fermant + 1));
+        return valeur;
+    }
+    const std::size_t barre = debut <= reste.size() ? reste.find('/', debut) : std::string::npos;
+    if (barre == std::string::npos) {
+        valeur = debut <= reste.size() ? ElagueDroite(std::string_view(reste).substr(debut - 1))
+                                       : std::string();
+        reste.clear();
+        return valeur;
+    }
+    valeur = ElagueDroite(std::string_view(reste).substr(debut - 1, barre - (debut - 1)));
+    reste = ElagueGauche(std::string_view(reste).substr(barre));
+    return valeur;
+}
+
+std::string HtmlVersTexte(std::string html) {
+    for (const char* saut : {"<br>", "<br />", "<br/>"}) {
+        html = Remplace(std::move(html), saut, "\r\n", 1, Comparaison::Texte);
+    }
+    html = Remplace(std::move(html), "&nbsp;", " ", 1, Comparaison::Texte);
+    std::size_t position = 0;
+    for (;;) {
+        const std::size_t ouvrant = html.find('<', position);
+        if (ouvrant == std::string::npos) {
+            return html;
+        }
+        const std::size_t fermant = html.find('>', ouvrant + 1);
+        const std::size_t suivant = html.find('<', ouvrant + 1);
+        if (fermant != std::string::npos && (suivant == std::string::npos || suivant > fermant)) {
+            html.erase(ouvrant, fermant - ouvrant + 1);
+            position = ouvrant;
+        } else {
+            // A "<" that no ">" closes (as in "x < y") is text: keep it and
+            // go on after it, so the tags that follow are still removed.
+            position = ouvrant + 1;
+        }
+    }
+}
+
+int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::string& ligneCommande) {
+    etat.ModeLigneCommande = true;
+    etat.NumConfigSMTP = 1;
+    RequeteEnvoi requete;
+    try {
+        Analyse analyse(etat);
+        analyse.Lit(ligneCommande);
+        requete = analyse.Requete();
+    } catch (const ErreurCommande& e) {
+        Signale(etat, dialogue, e.message + " " + etat.Langage.Texte("TXT_FERMETURE_OUTIL"));
+        return SortieErreurLigneCommande;
+    }
+    return EnvoiMessage(etat, dialogue, requete);
+}
+
+}  // namespace corvelle

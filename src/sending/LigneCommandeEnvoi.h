@@ -1,0 +1,28 @@
+#pragma once
+
+// A send described by a command line such as
+//   /a:bob,fic:team.txt /o:"Nightly report" /ctf:report.txt /l
+
+#include <string>
+
+namespace corvelle {
+
+class Dialogue;
+struct EtatProgramme;
+
+// Reads the parameters into one request, checks it and sends it. Returns the
+// exit code: 1 for a command-line error (reported first), else the dispatch's.
+// An expansion error throws FinProgramme.
+[[nodiscard]] int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue,
+                                      const std::string& ligneCommande);
+
+// The value starting at `debut` (1-based): up to the closing double quote
+// when it starts with one, else up to the next "/". `reste` becomes what
+// follows, leading spaces removed.
+[[nodiscard]] std::string ExtraitValeur(std::string& reste, std::size_t debut);
+
+// A plain-text body from an HTML one: line-break tags and &nbsp; converted,
+// other tags removed, entities left as they are.
+[[nodiscard]] std::string HtmlVersTexte(std::string html);
+
+}  // namespace corvelle

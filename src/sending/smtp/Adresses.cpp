@@ -1,0 +1,156 @@
+#include "sending/smtp/Adresses.h"
+
+#include <algorithm>
+
+#include "sending/smtp/EchecEnvoi.h"
+
+namespace corvelle::smtp {
+
+namespace {
+
+// Adds an entry without its surrounding blanks, when anything is left.
+void AjouteEntree(std::vector<std::string>& entrees, const std::string& entree) {
+    const std::size_t debut = entree.find_first_not_of(" \t");
+    if (debut != std::string::npos) {
+        entrees.push_back(entree.substr(debut, entree.find_last_not_of(" \t") - debut + 1));
+    }
+}
+
+// An address the envelope can carry: a local part, "@", a domain, and nothing
+// that could end or bend an SMTP command line (controls, angle brackets).
+bool EstBoiteValide(std::string_view adresse) {
+    const std::size_t arobase = adresse.rfind('@');
+    if (arobase == std::string_view::npos || arobase == 0 || arobase + 1 == adresse.size()) {
+        return false;
+    }
+    return std::none_of(adresse.begin(), adresse.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F || c == '<' || c == '>' || c == ' ';
+    });
+}
+
+// Checks the mailboxes of a parsed entry (a group's members included), records
+// their addresses and the charset of their display names; false when one is
+// not a valid mailbox.
+bool RetientBoites(InternetAddressList* liste, const JeuCaracteres& jeu,
+                   std::vector<std::string>& boites) {
+    const int nombre = internet_address_list_length(liste);
+    for (int i = 0; i < nombre; ++i) {
+        InternetAddress* adresse = internet_address_list_get_address(liste, i);
+        if (const char* nom = internet_address_get_name(adresse); nom && *nom) {
+            internet_address_set_charset(adresse, jeu.NomPour(nom).c_str());
+        }
+        if (INTERNET_ADDRESS_IS_GROUP(adresse)) {
+            InternetAddressList* membres =
+                internet_address_group_get_members(INTERNET_ADDRESS_GROUP(adresse));
+            if (!RetientBoites(membres, jeu, boites)) {
+                return false;
+            }
+            continue;
+        }
+        // The IDN form keeps the domain in ASCII, as every server reads it.
+        const char* boite =
+            internet_address_mailbox_get_idn_addr(INTERNET_ADDRESS_MAILBOX(adresse));
+        if (!boite || !EstBoiteValide(boite)) {
+            return false;
+        }
+        boites.emplace_back(boite);
+    }
+    return true;
+}
+
+// The "@" outside quotes and comments: one per mailbox the entry names.
+std::size_t CompteArobases(std::string_view entree) {
+    std::size_t arobases = 0;
+    bool guillemets = false;
+    int commentaires = 0;
+    for (std::size_t i = 0; i < entree.size(); ++i) {
+        const char c = entree[i];
+        if ((guillemets || commentaires > 0) && c == '\\') {
+            ++i;
+        } else if (c == '"' && commentaires == 0) {
+            guillemets = !guillemets;
+        } else if (!guillemets && c == '(') {
+            ++commentaires;
+        } else if (!guillemets && c == ')' && commentaires > 0) {
+            --commentaires;
+        } else if (!guillemets && commentaires == 0 && c == '@') {
+            ++arobases;
+        }
+    }
+    return arobases;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> DecoupeAdresses(std::string_view liste) {
+    std::vector<std::string> entrees;
+    std::string entree;
+    bool guillemets = false;
+    int commentaires = 0;
+    bool litteral = false;  // [domain literal], where ':' is no group
+    bool groupe = false;    // "name: a@b, c@d;" keeps its commas
+    for (std::size_t i = 0; i < liste.size(); ++i) {
+        const char c = liste[i];
+        if ((guillemets || commentaires > 0) && c == '\\' && i + 1 < liste.size()) {
+            entree += c;
+            entree += liste[++i];
+            continue;
+        }
+        if (c == '"' && commentaires == 0) {
+            guillemets = !guillemets;
+        } else if (guillemets) {
+            // Quoted text: nothing else counts.
+        } else if (c == '(') {
+            ++commentaires;
+        } else if (c == ')' && commentaires > 0) {
+            --commentaires;
+        } else if (commentaires > 0) {
+            // Comment text: nothing else counts.
+        } else if (c == '[' || c == ']') {
+            litteral = c == '[';
+        } else if (c == ':' && !litteral) {
+            groupe = true;
+        } else if (c == ';' && !litteral && groupe) {
+            groupe = false;
+        } else if ((c == ',' || c == ';') && !litteral && !groupe) {
+            // A semicolon outside a group separates addresses, as many people
+            // type them; GMime would drop everything after it.
+            AjouteEntree(entrees, entree);
+            entree.clear();
+            continue;
+        }
+        entree += c;
+    }
+    if (guillemets || commentaires > 0 || litteral || groupe) {
+        return std::nullopt;
+    }
+    AjouteEntree(entrees, entree);
+    return entrees;
+}
+
+Adresses LitAdresses(std::string_view texte, const JeuCaracteres& jeu, std::string_view nomListe) {
+    InitialiseGMime();
+    Adresses resultat{ObjetG<InternetAddressList>(internet_address_list_new()), {}};
+    const std::optional<std::vector<std::string>> entrees = DecoupeAdresses(texte);
+    if (!entrees) {
+        throw EchecEnvoi("Unclosed quote, comment, bracket or group in the " +
+                         std::string(nomListe) + " list: \"" + std::string(texte) + "\"");
+    }
+    for (const std::string& entree : *entrees) {
+        const std::size_t avant = resultat.boites.size();
+        const ObjetG<InternetAddressList> lue(internet_address_list_parse(nullptr, entree.c_str()));
+        // GMime skips what it cannot read: an entry that names more mailboxes
+        // than it gave has lost one.
+        if (!lue || internet_address_list_length(lue.get()) == 0 ||
+            !RetientBoites(lue.get(), jeu, resultat.boites) ||
+            resultat.boites.size() - avant != CompteArobases(entree)) {
+            throw EchecEnvoi("Invalid address in the " + std::string(nomListe) + " list: \"" +
+                             entree + "\"");
+        }
+        internet_address_list_append(resultat.liste.get(), lue.get());
+    }
+    return resultat;
+}
+
+}  // namespace corvelle::smtp

@@ -1,0 +1,195 @@
+#include "sending/smtp/ComposantSMTP.h"
+
+#include <exception>
+#include <utility>
+
+#include "core/Texte.h"
+#include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/MessageMime.h"
+#include "sending/smtp/Transport.h"
+
+namespace corvelle {
+
+namespace {
+
+constexpr std::int32_t kPortPop3 = 110;
+constexpr std::int32_t kPortPop3s = 995;
+
+// The caller takes a status ending with "session closed" or "connection
+// closed" for an accepted message, so a failure must never end that way,
+// whatever the server or libcurl said last.
+std::string TexteEchec(std::string texte) {
+    const std::string minuscules = Minuscules(texte);
+    for (const std::string_view fin : {"session closed", "connection closed"}) {
+        if (minuscules.size() >= fin.size() &&
+            minuscules.compare(minuscules.size() - fin.size(), fin.size(), fin) == 0) {
+            texte += " (message not sent)";
+        }
+    }
+    return texte.empty() ? std::string("Sending failed") : texte;
+}
+
+}  // namespace
+
+struct ComposantSMTP::Impl {
+    std::vector<std::string> piecesJointes;
+    std::vector<std::string> extras;
+    smtp::ContenuMessage contenu;
+    smtp::ReglagesServeur reglages;
+    std::string serveurPop;
+    std::string statut;
+    // Made at the first send and kept, with its open connection, for the next.
+    std::unique_ptr<smtp::SessionSMTP> session;
+
+    [[nodiscard]] std::string Envoie(std::vector<std::string> pieces);
+    void ConnectePop3() const;
+};
+
+void ComposantSMTP::Impl::ConnectePop3() const {
+    const auto [hote, port] =
+        smtp::HoteEtPort(Elague(serveurPop), reglages.ssl ? kPortPop3s : kPortPop3);
+    smtp::ReglagesServeur pop = reglages;
+    pop.hote = hote;
+    pop.port = port;
+    if (const std::optional<std::string> echec = smtp::ConnexionPop3(pop)) {
+        throw smtp::EchecEnvoi(*echec);
+    }
+}
+
+std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
+    try {
+        if (reglages.authentification < 0 || reglages.authentification > 3) {
+            throw smtp::EchecEnvoi("Invalid authentication mode " +
+                                   std::to_string(reglages.authentification) +
+                                   " (0 none, 1 POP3 before SMTP, 2 login, 3 plain)");
+        }
+        smtp::ContenuMessage message = contenu;
+        message.piecesJointes = std::move(pieces);
+        message.mailer = extras.empty() ? std::string() : extras.front();
+        const smtp::MessagePret pret = smtp::ComposeMessage(message);
+        if (reglages.authentification == 1) {
+            ConnectePop3();
+        }
+        if (!session) {
+            session = std::make_unique<smtp::SessionSMTP>();
+        }
+        smtp::ReglagesServeur serveur = reglages;
+        serveur.hote = Elague(serveur.hote);
+        const smtp::Issue issue = session->Envoie(serveur, {pret.expediteur, pret.destinataires},
+                                                  GMIME_OBJECT(pret.message.get()));
+        return issue.accepte ? issue.statut : TexteEchec(issue.statut);
+    } catch (const smtp::EchecEnvoi& echec) {
+        return TexteEchec(echec.what());
+    } catch (const std::exception& e) {
+        return TexteEchec(std::string("Sending failed: ") + e.what());
+    }
+}
+
+ComposantSMTP::ComposantSMTP() : d_(std::make_unique<Impl>()) {}
+
+ComposantSMTP::~ComposantSMTP() = default;
+
+std::vector<std::string>& ComposantSMTP::PiecesJointes() {
+    return d_->piecesJointes;
+}
+
+std::vector<std::string>& ComposantSMTP::Extras() {
+    return d_->extras;
+}
+
+void ComposantSMTP::SetAuthentification(std::int32_t mode) {
+    d_->reglages.authentification = mode;
+}
+
+std::int32_t ComposantSMTP::Authentification() const {
+    return d_->reglages.authentification;
+}
+
+void ComposantSMTP::SetDestinataires(std::string liste) {
+    d_->contenu.destinataires = std::move(liste);
+}
+
+void ComposantSMTP::SetCopie(std::string liste) {
+    d_->contenu.copie = std::move(liste);
+}
+
+void ComposantSMTP::SetCopieCachee(std::string liste) {
+    d_->contenu.copieCachee = std::move(liste);
+}
+
+void ComposantSMTP::SetEncodage(std::string charset) {
+    d_->contenu.encodage = std::move(charset);
+}
+
+void ComposantSMTP::SetImportance(std::int32_t importance) {
+    d_->contenu.importance = importance;
+}
+
+void ComposantSMTP::SetNotification(std::int32_t notification) {
+    d_->contenu.notification = notification;
+}
+
+void ComposantSMTP::SetSensibilite(std::int32_t sensibilite) {
+    d_->contenu.sensibilite = sensibilite;
+}
+
+void ComposantSMTP::SetExpediteur(std::string expediteur) {
+    d_->contenu.expediteur = std::move(expediteur);
+}
+
+void ComposantSMTP::SetReponse(std::string reponse) {
+    d_->contenu.reponse = std::move(reponse);
+}
+
+void ComposantSMTP::SetObjet(std::string objet) {
+    d_->contenu.objet = std::move(objet);
+}
+
+void ComposantSMTP::SetCorpsTexte(std::string texte) {
+    d_->contenu.texte = std::move(texte);
+}
+
+void ComposantSMTP::SetCorpsHTML(std::string html) {
+    d_->contenu.html = std::move(html);
+}
+
+void ComposantSMTP::SetUtilisateur(std::string utilisateur) {
+    d_->reglages.utilisateur = std::move(utilisateur);
+}
+
+void ComposantSMTP::SetMotDePasse(std::string motDePasse) {
+    d_->reglages.motDePasse = std::move(motDePasse);
+}
+
+void ComposantSMTP::SetServeurPop(std::string serveur) {
+    d_->serveurPop = std::move(serveur);
+}
+
+void ComposantSMTP::SetServeur(std::string serveur) {
+    d_->reglages.hote = std::move(serveur);
+}
+
+void ComposantSMTP::SetPort(std::int32_t port) {
+    d_->reglages.port = port;
+}
+
+void ComposantSMTP::SetSSL(bool ssl) {
+    d_->reglages.ssl = ssl;
+}
+
+void ComposantSMTP::SetTimeout(std::int32_t millisecondes) {
+    d_->reglages.timeoutMs = millisecondes;
+}
+
+void ComposantSMTP::Envoie() {
+    // Emptied by every send, whatever its outcome: the caller adds the files
+    // again for the next message.
+    std::vector<std::string> pieces = std::exchange(d_->piecesJointes, {});
+    d_->statut = d_->Envoie(std::move(pieces));
+}
+
+std::string ComposantSMTP::Statut() const {
+    return d_->statut;
+}
+
+}  // namespace corvelle

@@ -1,0 +1,70 @@
+#pragma once
+
+// The SMTP client every message goes through: the caller sets values, calls
+// Envoie(), then reads Statut(). One object keeps its connection open between
+// sends, so the batches of one dispatch share one session.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvelle {
+
+class ComposantSMTP {
+public:
+    ComposantSMTP();
+    ~ComposantSMTP();
+    ComposantSMTP(const ComposantSMTP&) = delete;
+    ComposantSMTP& operator=(const ComposantSMTP&) = delete;
+
+    // Full file names, each attached once to the next message; emptied by
+    // every send, so the caller adds them again for the next one.
+    std::vector<std::string>& PiecesJointes();
+    // Extra texts; the first names the sending program (X-Mailer).
+    std::vector<std::string>& Extras();
+
+    // 0 none, 1 POP3 login before SMTP, 2 AUTH LOGIN, 3 AUTH PLAIN.
+    void SetAuthentification(std::int32_t mode);
+    [[nodiscard]] std::int32_t Authentification() const;
+
+    // Address lists joined with ", "; display names and quotes allowed.
+    void SetDestinataires(std::string liste);
+    void SetCopie(std::string liste);
+    void SetCopieCachee(std::string liste);  // envelope only, never a header
+
+    void SetEncodage(std::string charset);         // "Iso-8859-1", "UTF-8"...
+    void SetImportance(std::int32_t importance);   // 0 normal, 1 low, 2 high
+    void SetNotification(std::int32_t notification);  // 0 none, 1 delivery, 2 read, 3 both
+    void SetSensibilite(std::int32_t sensibilite);    // 0 normal, 1 personal, 2 private, 3 confidential
+
+    void SetExpediteur(std::string expediteur);
+    void SetReponse(std::string reponse);  // Reply-To, when not empty
+    void SetObjet(std::string objet);
+    void SetCorpsTexte(std::string texte);  // empty: no text part
+    void SetCorpsHTML(std::string html);    // empty: no HTML part
+
+    void SetUtilisateur(std::string utilisateur);
+    void SetMotDePasse(std::string motDePasse);  // clear text
+    void SetServeurPop(std::string serveur);
+    void SetServeur(std::string serveur);
+    void SetPort(std::int32_t port);
+    void SetSSL(bool ssl);
+    // Milliseconds without progress (and to connect) before giving up; never a
+    // cap on the whole transfer.
+    void SetTimeout(std::int32_t millisecondes);
+
+    // Synchronous: returns when the exchange is over. The outcome is in
+    // Statut(); nothing is thrown for a refused or failed send.
+    void Envoie();
+
+    // After an accepted message, a text ending with "session closed"; after a
+    // failure, what failed with the server's reply when there is one.
+    [[nodiscard]] std::string Statut() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace corvelle

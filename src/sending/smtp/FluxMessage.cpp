@@ -1,0 +1,91 @@
+#include "sending/smtp/FluxMessage.h"
+
+#include <cerrno>
+#include <exception>
+#include <utility>
+
+#include "core/Plateforme.h"
+
+namespace corvelle::smtp {
+
+FluxMessage::FluxMessage(GMimeObject* message) : message_(GMIME_OBJECT(g_object_ref(message))) {}
+
+FluxMessage::~FluxMessage() {
+    Termine();
+}
+
+void FluxMessage::Demarre() {
+    const plateforme::Tube tube = plateforme::CreeTube();
+    ObjetG<GMimeStream> ecriture(g_mime_stream_pipe_new(tube.ecriture));
+    lecture_.reset(g_mime_stream_pipe_new(tube.lecture));
+    // Should the thread not start, the lambda holding the writing end is
+    // destroyed with it and the end is closed.
+    redacteur_ =
+        std::thread([this, fin = std::move(ecriture)]() mutable { Redige(std::move(fin)); });
+}
+
+void FluxMessage::Redige(ObjetG<GMimeStream> ecriture) noexcept {
+    // When the reader gives up, the next write must fail rather than end the
+    // program.
+    plateforme::IgnoreTubeRompuDansCeFil();
+    const OptionsFormat options(g_mime_format_options_new());
+    // SMTP wants CR LF line ends throughout (RFC 5321, 2.3.8).
+    g_mime_format_options_set_newline_format(options.get(), GMIME_NEWLINE_FORMAT_DOS);
+    const gint64 ecrits =
+        g_mime_object_write_to_stream(message_.get(), options.get(), ecriture.get());
+    const int numero = errno;
+    redige_ = ecrits >= 0 && g_mime_stream_flush(ecriture.get()) == 0;
+    if (!redige_) {
+        try {
+            erreurRedaction_ = plateforme::DescriptionSysteme(numero);
+        } catch (...) {
+            // The failure itself is already recorded in redige_.
+        }
+    }
+    // Releasing the writing end is what tells the reader the message is over.
+}
+
+std::optional<std::size_t> FluxMessage::Lit(char* tampon, std::size_t taille) noexcept {
+    try {
+        if (!commence_) {
+            commence_ = true;
+            Demarre();
+        }
+        if (!lecture_) {
+            return 0;
+        }
+        const gssize lus = g_mime_stream_read(lecture_.get(), tampon, taille);
+        if (lus > 0) {
+            return static_cast<std::size_t>(lus);
+        }
+        if (lus < 0) {
+            erreur_ = "Reading the message failed: " + plateforme::DescriptionSysteme(errno);
+            Termine();
+            return std::nullopt;
+        }
+        // The writer has closed its end: only its outcome tells a whole message
+        // from one cut short, which must not be sent as if it were complete.
+        Termine();
+        if (!redige_) {
+            erreur_ =
+                "Writing the message failed (an attachment could not be read): " + erreurRedaction_;
+            return std::nullopt;
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        erreur_ = std::string("Writing the message failed: ") + e.what();
+    } catch (...) {
+        erreur_ = "Writing the message failed";
+    }
+    Termine();
+    return std::nullopt;
+}
+
+void FluxMessage::Termine() noexcept {
+    lecture_.reset();
+    if (redacteur_.joinable()) {
+        redacteur_.join();
+    }
+}
+
+}  // namespace corvelle::smtp

@@ -1,0 +1,34 @@
+#pragma once
+
+// Owners of libcurl handles, so that every path out releases them.
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <string>
+
+namespace corvelle::smtp {
+
+struct LiberePoigneeCurl {
+    void operator()(CURL* poignee) const noexcept { curl_easy_cleanup(poignee); }
+};
+using PoigneeCurl = std::unique_ptr<CURL, LiberePoigneeCurl>;
+
+// A new easy handle, libcurl being initialised first (once for the program).
+// Raises std::bad_alloc when libcurl cannot make one.
+[[nodiscard]] PoigneeCurl NouvellePoigneeCurl();
+
+// A list of texts as libcurl takes them (recipients).
+class ListeCurl {
+  public:
+    void Ajoute(const std::string& texte);
+    [[nodiscard]] curl_slist* get() const noexcept { return tete_.get(); }
+
+  private:
+    struct Libere {
+        void operator()(curl_slist* liste) const noexcept { curl_slist_free_all(liste); }
+    };
+    std::unique_ptr<curl_slist, Libere> tete_;
+};
+
+}  // namespace corvelle::smtp

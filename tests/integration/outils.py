@@ -1,0 +1,149 @@
+"""Shared pieces of the end-to-end tests: a test CA, test servers, and a copy
+of the program in a fresh folder with its own configuration."""
+
+import email
+import email.policy
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+ICI = os.path.dirname(os.path.abspath(__file__))
+PYTHON = "/usr/bin/python3"  # the system interpreter has aiosmtpd
+SERVEUR = os.path.join(ICI, "serveur_smtp.py")
+BINAIRE = os.environ.get("CORVELLE_BIN", "")
+US, RS = "\x1f", "\x1e"
+
+
+def openssl(*arguments, dossier):
+    subprocess.run(["openssl", *arguments], cwd=dossier, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def cree_autorite(dossier, nom):
+    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+            "-subj", f"/CN={nom}", "-keyout", f"{nom}.key", "-out", f"{nom}.pem", dossier=dossier)
+
+
+def cree_certificat(dossier, autorite, nom):
+    """A server certificate for 127.0.0.1 and localhost signed by `autorite`."""
+    with open(os.path.join(dossier, f"{nom}.ext"), "w") as f:
+        f.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n")
+    openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1",
+            "-keyout", f"{nom}.key", "-out", f"{nom}.csr", dossier=dossier)
+    openssl("x509", "-req", "-in", f"{nom}.csr", "-CA", f"{autorite}.pem", "-CAkey",
+            f"{autorite}.key", "-CAcreateserial", "-days", "2", "-extfile", f"{nom}.ext",
+            "-out", f"{nom}.pem", dossier=dossier)
+    return os.path.join(dossier, f"{nom}.pem"), os.path.join(dossier, f"{nom}.key")
+
+
+class Certificats:
+    """A trusted test CA with a server certificate, and one from an untrusted CA."""
+
+    def __init__(self, dossier):
+        os.makedirs(dossier, exist_ok=True)
+        cree_autorite(dossier, "ca")
+        cree_autorite(dossier, "autre-ca")
+        self.ca = os.path.join(dossier, "ca.pem")
+        self.bon = cree_certificat(dossier, "ca", "serveur")
+        self.mauvais = cree_certificat(dossier, "autre-ca", "intrus")
+
+
+class Serveur:
+    """One test server process; messages land in self.dossier."""
+
+    def __init__(self, racine, mode="plain", certificat=None, auth=False, refuse=()):
+        self.dossier = tempfile.mkdtemp(dir=racine, prefix=f"{mode}-")
+        commande = [PYTHON, SERVEUR, "--dossier", self.dossier, "--mode", mode]
+        if certificat:
+            commande += ["--cert", certificat[0], "--cle", certificat[1]]
+        if auth:
+            commande.append("--auth")
+        for adresse in refuse:
+            commande += ["--refuse", adresse]
+        # The server's own chatter (TLS alerts the tests provoke) goes to a file.
+        self.trace = open(os.path.join(self.dossier, "serveur.log"), "w")
+        self.processus = subprocess.Popen(commande, stdout=subprocess.PIPE, stderr=self.trace,
+                                          text=True)
+        ligne = self.processus.stdout.readline().split()
+        if not ligne or ligne[0] != "PRET":
+            raise RuntimeError(f"test server did not start: {ligne}")
+        self.port = int(ligne[1])
+
+    def arrete(self):
+        self.processus.kill()
+        self.processus.wait()
+        self.processus.stdout.close()
+        self.trace.close()
+
+    def messages(self, attente=0.0):
+        """Messages received, in order: (envelope dict, parsed message)."""
+        fin = time.time() + attente
+        while True:
+            noms = sorted(n for n in os.listdir(self.dossier) if n.endswith(".json"))
+            if noms or time.time() >= fin:
+                break
+            time.sleep(0.05)
+        recus = []
+        for nom in noms:
+            with open(os.path.join(self.dossier, nom)) as f:
+                enveloppe = json.load(f)
+            with open(os.path.join(self.dossier, nom[:-5] + ".eml"), "rb") as f:
+                brut = f.read()
+            enveloppe["brut"] = brut
+            recus.append((enveloppe, email.message_from_bytes(brut, policy=email.policy.default)))
+        return recus
+
+
+def config_smtp(nom, serveur, port, ssl=False, auth=0, pop="", utilisateur="", mot_de_passe=""):
+    return US.join([nom, serveur, "-1" if ssl else "0", str(port), str(auth), pop, utilisateur,
+                    chiffre(mot_de_passe)])
+
+
+def chiffre(clair):
+    octets = clair.encode("utf-8")
+    n = len(octets)
+    return "".join("%02X" % ((((b << 4) | (b >> 4)) & 0xFF) ^ ((255 - (n - j)) % 256))
+                   for j, b in enumerate(octets, start=1))
+
+
+class Programme:
+    """A copy of the program in a fresh folder (a portable copy keeps its
+    configuration and log beside itself)."""
+
+    def __init__(self, racine):
+        self.dossier = tempfile.mkdtemp(dir=racine, prefix="prog-")
+        self.binaire = os.path.join(self.dossier, "corvelle")
+        shutil.copy(BINAIRE, self.binaire)
+
+    def configure(self, configs, **cles):
+        lignes = ["[Configuration]", "ConfigsSMTP=" + RS.join(configs)]
+        cles.setdefault("Suffixe", "exemple.test")
+        cles.setdefault("TimeoutSMTP", "10")
+        cles.setdefault("ExpéditeurParDéfaut", "Robot <robot@exemple.test>")
+        lignes += [f"{cle}={valeur}" for cle, valeur in cles.items()]
+        with open(os.path.join(self.dossier, "Corvelle.ini"), "w", encoding="utf-8") as f:
+            f.write("\n".join(lignes) + "\n")
+
+    def lance(self, *arguments, ca=None, delai=60):
+        environnement = {"PATH": "/usr/bin:/bin", "HOME": self.dossier, "LANG": "fr_FR.UTF-8"}
+        if ca:
+            environnement["CURL_CA_BUNDLE"] = ca
+        return subprocess.run([self.binaire, *arguments], cwd=self.dossier, env=environnement,
+                              capture_output=True, text=True, timeout=delai)
+
+    def journal(self):
+        chemin = os.path.join(self.dossier, "Corvelle.log")
+        if not os.path.exists(chemin):
+            return ""
+        with open(chemin, encoding="utf-8") as f:
+            return f.read()
+
+    def ecrit(self, nom, contenu, encodage="utf-8"):
+        chemin = os.path.join(self.dossier, nom)
+        os.makedirs(os.path.dirname(chemin), exist_ok=True)
+        with open(chemin, "wb") as f:
+            f.write(contenu if isinstance(contenu, bytes) else contenu.encode(encodage))
+        return chemin

@@ -1,0 +1,194 @@
+#!/usr/bin/python3
+"""Test SMTP (and POP3) servers on loopback.
+
+One server per process. Each message received is stored in --dossier as
+NNNN.eml (the raw data as received) and NNNN.json (envelope, connection number,
+authenticated user). When the server listens, the process prints "PRET <port>"
+on standard output and keeps running until it is killed.
+"""
+
+import argparse
+import asyncio
+import itertools
+import json
+import os
+import socket
+import ssl
+import sys
+import time
+
+from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+UTILISATEUR = "jean"
+MOT_DE_PASSE = "s3cret é"
+
+
+class Stockage:
+    def __init__(self, dossier, refuses):
+        self.dossier = dossier
+        self.refuses = {r.lower() for r in refuses}
+        self.numero = itertools.count(1)
+        self.connexions = itertools.count(1)
+
+    async def handle_EHLO(self, server, session, envelope, hostname, responses):
+        if not hasattr(session, "numero_connexion"):
+            session.numero_connexion = next(self.connexions)
+        session.host_name = hostname
+        return responses
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if address.lower() in self.refuses:
+            return f"550 5.1.1 <{address}>: Recipient address rejected"
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        n = next(self.numero)
+        base = os.path.join(self.dossier, f"{n:04d}")
+        with open(base + ".eml", "wb") as f:
+            f.write(envelope.original_content or envelope.content)
+        utilisateur = getattr(session, "auth_data", None)
+        if isinstance(utilisateur, LoginPassword):
+            utilisateur = utilisateur.login.decode()
+        with open(base + ".json.tmp", "w") as f:
+            json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
+                       "connexion": getattr(session, "numero_connexion", 0),
+                       # session.ssl is only set by STARTTLS; implicit TLS shows on the transport.
+                       "tls": session.ssl is not None
+                              or server.transport.get_extra_info("ssl_object") is not None,
+                       "utilisateur": utilisateur}, f)
+        os.rename(base + ".json.tmp", base + ".json")
+        return f"250 2.0.0 Ok: queued as {n:04d}"
+
+
+def authentifie(server, session, envelope, mechanism, auth_data):
+    ok = (isinstance(auth_data, LoginPassword) and auth_data.login.decode() == UTILISATEUR
+          and auth_data.password.decode() == MOT_DE_PASSE)
+    # handled=False: aiosmtpd then answers a failure with 535 itself (with the
+    # default, it answers nothing and the client waits); auth_data gives the user.
+    return AuthResult(success=ok, handled=False, auth_data=auth_data)
+
+
+async def pop3(lecteur, ecrivain, dossier):
+    """Just enough POP3 for a login before SMTP: USER, PASS, LIST, STAT, NOOP, QUIT."""
+    ecrivain.write(b"+OK POP3 ready\r\n")
+    utilisateur = None
+    while True:
+        ligne = await lecteur.readline()
+        if not ligne:
+            break
+        commande, _, argument = ligne.decode(errors="replace").strip().partition(" ")
+        commande = commande.upper()
+        if commande == "CAPA":
+            ecrivain.write(b"+OK\r\nUSER\r\n.\r\n")
+        elif commande == "USER":
+            utilisateur = argument
+            ecrivain.write(b"+OK\r\n")
+        elif commande == "PASS":
+            if utilisateur == UTILISATEUR and argument == MOT_DE_PASSE:
+                with open(os.path.join(dossier, "pop3.log"), "a") as f:
+                    f.write(f"{time.time()} {utilisateur}\n")
+                ecrivain.write(b"+OK logged in\r\n")
+            else:
+                ecrivain.write(b"-ERR bad login\r\n")
+        elif commande == "LIST":
+            ecrivain.write(b"+OK 0 messages\r\n.\r\n")
+        elif commande in ("STAT",):
+            ecrivain.write(b"+OK 0 0\r\n")
+        elif commande == "QUIT":
+            ecrivain.write(b"+OK bye\r\n")
+            await ecrivain.drain()
+            break
+        else:
+            ecrivain.write(b"+OK\r\n")
+        await ecrivain.drain()
+    ecrivain.close()
+
+
+async def coupe(lecteur, ecrivain):
+    """Answers like a server until DATA, reads a little of the message, then
+    drops the connection: the client must give up without hanging."""
+    ecrivain.write(b"220 coupe ready\r\n")
+    while True:
+        ligne = await lecteur.readline()
+        if not ligne:
+            break
+        commande = ligne[:4].upper()
+        if commande == b"DATA":
+            ecrivain.write(b"354 go ahead\r\n")
+            await ecrivain.drain()
+            await lecteur.read(65536)
+            break
+        if commande == b"QUIT":
+            ecrivain.write(b"221 bye\r\n")
+            break
+        ecrivain.write(b"250 OK\r\n")
+        await ecrivain.drain()
+    ecrivain.close()
+
+
+def contexte_tls(cert, cle):
+    contexte = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    contexte.load_cert_chain(cert, cle)
+    return contexte
+
+
+def principal():
+    p = argparse.ArgumentParser()
+    p.add_argument("--dossier", required=True)
+    p.add_argument("--mode", choices=["plain", "starttls", "tls", "muet", "pop3", "coupe"], default="plain")
+    p.add_argument("--auth", action="store_true", help="require AUTH LOGIN or PLAIN")
+    p.add_argument("--port", type=int, default=0)
+    p.add_argument("--cert")
+    p.add_argument("--cle")
+    p.add_argument("--refuse", action="append", default=[])
+    a = p.parse_args()
+    os.makedirs(a.dossier, exist_ok=True)
+
+    if a.mode == "muet":
+        # Accepts connections (the kernel completes them) and never says a word.
+        s = socket.socket()
+        s.bind(("127.0.0.1", a.port))
+        s.listen(100)
+        print(f"PRET {s.getsockname()[1]}", flush=True)
+        while True:
+            time.sleep(3600)
+
+    if a.mode in ("pop3", "coupe"):
+        async def lance():
+            if a.mode == "pop3":
+                accueil = lambda l, e: pop3(l, e, a.dossier)
+            else:
+                accueil = coupe
+            serveur = await asyncio.start_server(accueil, "127.0.0.1", a.port)
+            print(f"PRET {serveur.sockets[0].getsockname()[1]}", flush=True)
+            await serveur.serve_forever()
+        asyncio.run(lance())
+        return
+
+    if a.port == 0:
+        with socket.socket() as s:
+            s.bind(("127.0.0.1", 0))
+            a.port = s.getsockname()[1]
+    tls = contexte_tls(a.cert, a.cle) if a.cert else None
+    options = {"data_size_limit": 0, "auth_require_tls": False,
+               "auth_exclude_mechanism": ["CRAM-MD5"]}
+    if a.auth:
+        options.update(authenticator=authentifie, auth_required=True)
+    if a.mode == "starttls":
+        options.update(tls_context=tls, require_starttls=True)
+    controleur = Controller(Stockage(a.dossier, a.refuse), hostname="127.0.0.1", port=a.port,
+                           ssl_context=tls if a.mode == "tls" else None,
+                           server_kwargs=options, ready_timeout=10)
+    controleur.start()
+    print(f"PRET {a.port}", flush=True)
+    try:
+        while True:
+            time.sleep(3600)
+    finally:
+        controleur.stop()
+
+
+if __name__ == "__main__":
+    principal()

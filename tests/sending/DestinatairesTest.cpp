@@ -1,0 +1,133 @@
+#include "sending/Destinataires.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "core/Dialogue.h"
+#include "core/EtatProgramme.h"
+#include "core/FinProgramme.h"
+#include "sending/Annuaire.h"
+#include "support/DossierTemporaire.h"
+
+namespace corvelle {
+namespace {
+
+using test::EcritFichier;
+
+// A directory with fixed groups, to check how the expansion uses its answers.
+class AnnuaireFixe : public Annuaire {
+  public:
+    std::map<std::string, std::pair<std::int32_t, Liste>> groupes;
+    std::vector<std::string> demandes;
+
+    std::int32_t MembresGroupe(const std::string& groupe, Liste& membres) override {
+        demandes.push_back(groupe);
+        const auto it = groupes.find(groupe);
+        if (it == groupes.end()) {
+            return kGroupeInconnu;
+        }
+        membres = it->second.second;
+        return it->second.first;
+    }
+};
+
+class Expansion : public ::testing::Test {
+  protected:
+    test::DossierTemporaire dossier;
+    DialogueEnregistreur dialogue;
+    EtatProgramme etat;
+
+    void SetUp() override {
+        etat.DossierCourant = dossier.Chemin();
+        etat.Reglages.Suffixe = "ex.fr";
+        ChargeTraductions(etat.Langage);
+    }
+
+    Liste Developpe(const std::string& champ) {
+        Collection sortie;
+        EXPECT_TRUE(ExtraitDestinataires(etat, dialogue, champ, sortie)) << champ;
+        return Liste(sortie.begin(), sortie.end());
+    }
+};
+
+TEST_F(Expansion, PlainEntriesAreCompletedSortedAndUnique) {
+    EXPECT_EQ(Developpe("bob , a@x.fr,bob"), (Liste{"a@x.fr", "bob@ex.fr"}));
+    EXPECT_EQ(Developpe("bob,Bob"), (Liste{"Bob@ex.fr", "bob@ex.fr"}));
+    EXPECT_EQ(Developpe(" , ,, "), Liste{});
+    EXPECT_EQ(Developpe("\"Martin, Jean\" <jm@x.fr>,u2"),
+              (Liste{"\"Martin, Jean\"@ex.fr", "<jm@x.fr>", "u2@ex.fr"}));
+    EXPECT_EQ(Developpe("GRP:Ventes"), Liste{"GRP:Ventes@ex.fr"});
+    EXPECT_EQ(Developpe("\"Jean\" <j@x.fr>"), Liste{"\"Jean\" <j@x.fr>"});
+    etat.Reglages.Suffixe = "";
+    EXPECT_EQ(Developpe("bob,a@x.fr"), (Liste{"a@x.fr", "bob@"}));
+    EXPECT_TRUE(dialogue.boites.empty());
+}
+
+TEST_F(Expansion, RecipientFilesNestEndCyclesAndSkipMissingOnes) {
+    EcritFichier(dossier / "a.txt", "bob\r\nfic:b.txt\r\n\r\n  carl  \r\nfic:a.txt\r\n");
+    EcritFichier(dossier / "b.txt", "dora\nfic:a.txt\nfic:c.txt\n");
+    // UTF-16 with its mark, as Windows tools write it.
+    EcritFichier(dossier / "c.txt", std::string("\xFF\xFE"
+                                                "e\0v\0e\0\r\0\n\0",
+                                                12));
+    EXPECT_EQ(Developpe("fic:a.txt,fic:absent.txt,zoe"),
+              (Liste{"bob@ex.fr", "carl@ex.fr", "dora@ex.fr", "eve@ex.fr", "zoe@ex.fr"}));
+    ASSERT_EQ(dialogue.boites.size(), 1u);
+    EXPECT_EQ(dialogue.boites[0].texte,
+              "Le fichier de destinataires 'absent.txt' est introuvable... Il sera ignoré.");
+    // Each field is expanded afresh.
+    EXPECT_EQ(Developpe("fic:b.txt").size(), 4u);
+}
+
+TEST_F(Expansion, GroupsNeedTheDirectory) {
+    Collection sortie;
+    sortie.Ajoute("inchangé");
+    EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "bob,grp:Ventes", sortie));
+    EXPECT_EQ(sortie.Nombre(), 1u);
+    ASSERT_EQ(dialogue.boites.size(), 1u);
+    EXPECT_EQ(
+        dialogue.boites[0].texte,
+        "L'envoi de mail à des groupes est impossible lorsque l'accès à l'ActiveDirectory est "
+        "désactivé... L'envoi est abandonné.");
+
+    etat.ModeLigneCommande = true;
+    try {
+        (void)ExtraitDestinataires(etat, dialogue, "grp:Ventes", sortie);
+        ADD_FAILURE() << "a group without the directory must end the run";
+    } catch (const FinProgramme& fin) {
+        EXPECT_EQ(fin.code, 2);
+    }
+    EXPECT_TRUE(dialogue.boites.back().texte.ends_with(" L'outil va être fermé."));
+}
+
+TEST_F(Expansion, GroupMembersAreExpandedInTurnWithEachStatus) {
+    auto annuaire = std::make_shared<AnnuaireFixe>();
+    annuaire->groupes["Ventes"] = {kGroupeTrouve, {"ann", "grp:Nord", "fic:liste.txt"}};
+    annuaire->groupes["Nord"] = {kGroupeTrouve, {"nils@n.fr", "grp:Fantome"}};
+    annuaire->groupes["Panne"] = {kAnnuaireInjoignable, {}};
+    annuaire->groupes["Autre"] = {5, {}};
+    EcritFichier(dossier / "liste.txt", "liv\n");
+    etat.ConnexionAD = annuaire;
+    etat.Reglages.UtiliserAD = true;
+    EXPECT_EQ(Developpe("grp:Ventes"), (Liste{"ann@ex.fr", "liv@ex.fr", "nils@n.fr"}));
+    EXPECT_EQ(annuaire->demandes, (Liste{"Ventes", "Nord", "Fantome"}));
+    ASSERT_EQ(dialogue.boites.size(), 1u);
+    EXPECT_EQ(dialogue.boites[0].texte,
+              "Le groupe 'Fantome' est inconnu de la base des comptes... Il sera ignoré.");
+
+    Collection sortie;
+    EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "grp:Panne", sortie));
+    EXPECT_EQ(
+        dialogue.boites.back().texte,
+        "Impossible de se connecter à l'ActiveDirectory pour récupérer la liste des membres du "
+        "groupe 'Panne'... L'envoi est abandonné.");
+    EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "grp:Autre", sortie));
+    EXPECT_EQ(
+        dialogue.boites.back().texte,
+        "Une erreur (5) est survenue lors de la récupération des membres du groupe 'Autre'... "
+        "L'envoi est abandonné.");
+}
+
+}  // namespace
+}  // namespace corvelle
