@@ -181,23 +181,6 @@ TEST_F(Demarrage, InstalledProgramThatCannotCreateItsFolderFails) {
     EXPECT_NE(dialogue.boites[0].texte.find("Tavrin"), std::string::npos);
 }
 
-TEST_F(Demarrage, LanguageComesFromTheMatchingTranslationFile) {
-    EcritFichier(dossier / "prog/English.lng",
-                 "[Traduction]\nCodeLangue=9\nTXT_FORMAT_TEXTE=Text only\n");
-    EnvironnementDemarrage env = Portable();
-    env.codeLangueSysteme = 9;
-    Lance(env);
-    EXPECT_EQ(etat.Langage.LangueCourante, "English");
-    EXPECT_EQ(etat.Langage.Traductions.Item("TXT_FORMAT_TEXTE"), "Text only");
-    EXPECT_TRUE(dialogue.boites.empty());
-
-    env.codeLangueSysteme = 7;  // no German file: French, and the bilingual message
-    Lance(env);
-    EXPECT_EQ(etat.Langage.LangueCourante, "Français");
-    ASSERT_EQ(dialogue.boites.size(), 1u);
-    EXPECT_EQ(dialogue.boites[0].icone, Icone::Information);
-}
-
 TEST_F(Demarrage, DirectoryAccessWithoutAnOpeningIsOffForTheRun) {
     EcritFichier(dossier / "prog/Corvelle.ini", "[Configuration]\nUtiliserAD=-1\n");
     EXPECT_EQ(Lance(Portable()).mode, ModeExecution::LigneCommande);

@@ -26,7 +26,8 @@ void FluxMessage::Demarre() {
 
 void FluxMessage::Redige(ObjetG<GMimeStream> ecriture) noexcept {
     // When the reader gives up, the next write must fail rather than end the
-    // program.
+    // program. GMime's initialisation happens to ignore SIGPIPE for the whole
+    // process today; that is not documented, so this thread sees to it.
     plateforme::IgnoreTubeRompuDansCeFil();
     const OptionsFormat options(g_mime_format_options_new());
     // SMTP wants CR LF line ends throughout (RFC 5321, 2.3.8).
