@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <iterator>
+#include <unordered_set>
 
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
@@ -113,18 +114,20 @@ class Expansion {
     std::string suffixeErreur_;
 };
 
-// Sorted entries completed with the suffix, each address once.
+// Sorted entries completed with the suffix, each address once. An address
+// written twice in two forms ("jean" and "jean@suffix") sorts apart, so
+// comparing with the previous one alone would send it twice.
 Collection Adresses(Liste entrees, const std::string& suffixe) {
     TrieListe(entrees);
     Collection adresses;
-    std::string derniere;
+    std::unordered_set<std::string> vues;
+    vues.reserve(entrees.size());
     for (const std::string& entree : entrees) {
         std::string adresse = Elague(entree);
         if (entree.find('@') == std::string::npos) {
             adresse += "@" + suffixe;
         }
-        if (adresses.EstVide() || adresse != derniere) {
-            derniere = adresse;
+        if (vues.insert(adresse).second) {
             adresses.Ajoute(std::move(adresse));
         }
     }

@@ -1,5 +1,7 @@
 #include "sending/Envoi.h"
 
+#include <algorithm>
+
 #include "config/MotDePasse.h"
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
@@ -119,7 +121,12 @@ class Dispatch {
 
     void EnvoieLesLots(std::array<Collection, 3>& adresses, const Repartition& totaux,
                        Bilan& bilan) {
-        const std::int32_t nbDest = etat_.Reglages.NbDest;
+        // The SMTP library refuses the replies of much more than 20,000
+        // recipients in one transaction, so larger batches are cut.
+        constexpr std::int32_t kMaxDestinatairesParEnvoi = 20000;
+        const std::int32_t nbDest =
+            etat_.Reglages.NbDest < 1 ? kMaxDestinatairesParEnvoi
+                                      : std::min(etat_.Reglages.NbDest, kMaxDestinatairesParEnvoi);
         const bool repartition = etat_.Reglages.RepartitionDestinataires;
         const std::array<float, 3> parts = PartsDesTypes(totaux);
         ComposantSMTP smtp;

@@ -54,6 +54,8 @@ class Expansion : public ::testing::Test {
 TEST_F(Expansion, PlainEntriesAreCompletedSortedAndUnique) {
     EXPECT_EQ(Developpe("bob , a@x.fr,bob"), (Liste{"a@x.fr", "bob@ex.fr"}));
     EXPECT_EQ(Developpe("bob,Bob"), (Liste{"Bob@ex.fr", "bob@ex.fr"}));
+    // The same address in two forms sorts apart but goes once.
+    EXPECT_EQ(Developpe("jean,jean.b,jean@ex.fr"), (Liste{"jean@ex.fr", "jean.b@ex.fr"}));
     EXPECT_EQ(Developpe(" , ,, "), Liste{});
     EXPECT_EQ(Developpe("\"Martin, Jean\" <jm@x.fr>,u2"),
               (Liste{"\"Martin, Jean\"@ex.fr", "<jm@x.fr>", "u2@ex.fr"}));

@@ -1,5 +1,6 @@
 #include "sending/smtp/FluxMessage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <utility>
@@ -7,6 +8,35 @@
 #include "core/Plateforme.h"
 
 namespace corvelle::smtp {
+
+namespace {
+
+// Parts that come from files make a message large; text parts do not.
+bool ADesPiecesJointes(GMimeObject* objet) {
+    GMimeObject* racine =
+        GMIME_IS_MESSAGE(objet) ? g_mime_message_get_mime_part(GMIME_MESSAGE(objet)) : objet;
+    if (racine == nullptr || !GMIME_IS_MULTIPART(racine)) {
+        return false;
+    }
+    GMimePartIter* parcours = g_mime_part_iter_new(racine);
+    bool trouve = false;
+    do {
+        GMimeObject* partie = g_mime_part_iter_get_current(parcours);
+        trouve = partie != nullptr && GMIME_IS_PART(partie) &&
+                 g_mime_part_is_attachment(GMIME_PART(partie));
+    } while (!trouve && g_mime_part_iter_next(parcours));
+    g_mime_part_iter_free(parcours);
+    return trouve;
+}
+
+OptionsFormat OptionsSMTP() {
+    OptionsFormat options(g_mime_format_options_new());
+    // SMTP wants CR LF line ends throughout (RFC 5321, 2.3.8).
+    g_mime_format_options_set_newline_format(options.get(), GMIME_NEWLINE_FORMAT_DOS);
+    return options;
+}
+
+}  // namespace
 
 FluxMessage::FluxMessage(GMimeObject* message) : message_(GMIME_OBJECT(g_object_ref(message))) {}
 
@@ -29,9 +59,7 @@ void FluxMessage::Redige(ObjetG<GMimeStream> ecriture) noexcept {
     // program. GMime's initialisation happens to ignore SIGPIPE for the whole
     // process today; that is not documented, so this thread sees to it.
     plateforme::IgnoreTubeRompuDansCeFil();
-    const OptionsFormat options(g_mime_format_options_new());
-    // SMTP wants CR LF line ends throughout (RFC 5321, 2.3.8).
-    g_mime_format_options_set_newline_format(options.get(), GMIME_NEWLINE_FORMAT_DOS);
+    const OptionsFormat options = OptionsSMTP();
     const gint64 ecrits =
         g_mime_object_write_to_stream(message_.get(), options.get(), ecriture.get());
     const int numero = errno;
@@ -46,11 +74,36 @@ void FluxMessage::Redige(ObjetG<GMimeStream> ecriture) noexcept {
     // Releasing the writing end is what tells the reader the message is over.
 }
 
+bool FluxMessage::RedigeEnMemoire() {
+    const ObjetG<GMimeStream> memoire(g_mime_stream_mem_new());
+    const OptionsFormat options = OptionsSMTP();
+    if (g_mime_object_write_to_stream(message_.get(), options.get(), memoire.get()) < 0) {
+        erreur_ = "Writing the message failed";
+        return false;
+    }
+    const GByteArray* octets = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(memoire.get()));
+    memoire_.assign(reinterpret_cast<const char*>(octets->data), octets->len);
+    enMemoire_ = true;
+    return true;
+}
+
 std::optional<std::size_t> FluxMessage::Lit(char* tampon, std::size_t taille) noexcept {
     try {
         if (!commence_) {
             commence_ = true;
-            Demarre();
+            if (!ADesPiecesJointes(message_.get())) {
+                if (!RedigeEnMemoire()) {
+                    return std::nullopt;
+                }
+            } else {
+                Demarre();
+            }
+        }
+        if (enMemoire_) {
+            const std::size_t n = std::min(taille, memoire_.size() - lusEnMemoire_);
+            memoire_.copy(tampon, n, lusEnMemoire_);
+            lusEnMemoire_ += n;
+            return n;
         }
         if (!lecture_) {
             return 0;

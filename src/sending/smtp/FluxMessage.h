@@ -1,8 +1,10 @@
 #pragma once
 
-// The message as a stream of bytes for the SMTP DATA phase. GMime writes it,
-// attachments included, into a pipe on a worker thread while the sender reads
-// the other end, so memory stays the same whatever the attachments weigh.
+// The message as a stream of bytes for the SMTP DATA phase. A message with
+// attachments is written by GMime into a pipe on a worker thread while the
+// sender reads the other end, so memory stays the same whatever the
+// attachments weigh; one without is small and written to memory at once,
+// which spares a thread and a pipe per message of a long dispatch.
 
 #include <cstddef>
 #include <optional>
@@ -36,9 +38,13 @@ class FluxMessage {
   private:
     void Demarre();
     void Redige(ObjetG<GMimeStream> ecriture) noexcept;
+    [[nodiscard]] bool RedigeEnMemoire();
 
     ObjetG<GMimeObject> message_;
     ObjetG<GMimeStream> lecture_;
+    std::string memoire_;  // the whole message, when it is written to memory
+    std::size_t lusEnMemoire_ = 0;
+    bool enMemoire_ = false;
     std::thread redacteur_;
     bool commence_ = false;
     // Set by the writer before it closes its end; read only after joining it.

@@ -20,14 +20,17 @@ PoigneeCurl NouvellePoigneeCurl() {
 }
 
 void ListeCurl::Ajoute(const std::string& texte) {
-    // curl_slist_append returns the head (new for an empty list), or null
-    // leaving the list as it was.
-    curl_slist* tete = curl_slist_append(tete_.get(), texte.c_str());
-    if (!tete) {
+    // curl_slist_append returns the list it was given (a new node for an
+    // empty one), or null leaving the list as it was.
+    curl_slist* resultat = curl_slist_append(queue_, texte.c_str());
+    if (!resultat) {
         throw std::bad_alloc();
     }
     if (!tete_) {
-        tete_.reset(tete);
+        tete_.reset(resultat);
+        queue_ = resultat;
+    } else {
+        queue_ = queue_->next;
     }
 }
 

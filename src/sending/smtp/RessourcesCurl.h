@@ -29,6 +29,9 @@ class ListeCurl {
         void operator()(curl_slist* liste) const noexcept { curl_slist_free_all(liste); }
     };
     std::unique_ptr<curl_slist, Libere> tete_;
+    // Appending after the last node keeps a long list linear: libcurl would
+    // walk the whole list from its head for every address.
+    curl_slist* queue_ = nullptr;
 };
 
 }  // namespace corvelle::smtp

@@ -95,6 +95,9 @@ void ConfigureAttentes(CURL* curl, std::int32_t timeoutMs) {
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, secondes);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, secondes);
+    // Time-outs without alarm signals: the resolver runs in its own thread,
+    // and signal handling on every round trip costs a long dispatch dearly.
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
 }
 
 void ConfigureJournal(CURL* curl, JournalReponses& journal, char* erreurs) {
