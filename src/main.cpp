@@ -9,13 +9,12 @@
 #include "core/Demarrage.h"
 #include "core/Dialogue.h"
 #include "core/EtatProgramme.h"
+#include "core/Fenetres.h"
 #include "core/FinProgramme.h"
 #include "core/LigneCommande.h"
 #include "core/Plateforme.h"
 #include "core/Version.h"
 #include "sending/LigneCommandeEnvoi.h"
-#include "ui/main/DialogueQt.h"
-#include "ui/main/FenetreProvisoire.h"
 
 namespace {
 
@@ -42,13 +41,13 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    const bool affichage = plateforme::AffichageDisponible();
+    // With a display every message is a window, loaded only when one is shown.
     std::unique_ptr<Dialogue> dialogue;
-    ui::DialogueQt* dialogueQt = nullptr;
-    if (affichage) {
-        auto qt = std::make_unique<ui::DialogueQt>(argc, argv);
-        dialogueQt = qt.get();
-        dialogue = std::move(qt);
+    DialogueFenetres* fenetres = nullptr;
+    if (plateforme::AffichageDisponible()) {
+        auto avecFenetres = std::make_unique<DialogueFenetres>(argc, argv);
+        fenetres = avecFenetres.get();
+        dialogue = std::move(avecFenetres);
     } else {
         dialogue = std::make_unique<DialogueConsole>();
     }
@@ -67,12 +66,13 @@ int main(int argc, char** argv) {
         case ModeExecution::Fenetre:
             break;
     }
-    if (!dialogueQt) {
-        std::cerr << kTitreApplication
-                  << " : aucun affichage graphique pour la fenêtre de composition. Lancez le "
-                     "programme avec des paramètres pour un envoi en ligne de commande "
-                     "(voir --help).\n";
-        plateforme::TermineProgramme(kCodeSortieEchecDemarrage);
+    int code = kCodeSortieEchecDemarrage;
+    if (fenetres && fenetres->LanceFenetre(etat, code)) {
+        return code;
     }
-    return ui::LanceFenetre(etat, *dialogueQt);
+    std::cerr << kTitreApplication
+              << " : aucun affichage graphique pour la fenêtre de composition. Lancez le "
+                 "programme avec des paramètres pour un envoi en ligne de commande "
+                 "(voir --help).\n";
+    plateforme::TermineProgramme(kCodeSortieEchecDemarrage);
 }

@@ -14,17 +14,19 @@ namespace corvelle {
 namespace {
 
 // One key: its name in the file, its default text and where its value lives.
-template <typename Groupe>
+// Only the types a group has, so no conversion is compiled for a member that
+// cannot exist.
+template <typename Groupe, typename... Types>
 struct Cle {
-    using Membre = std::variant<std::string Groupe::*, std::int16_t Groupe::*,
-                                std::int32_t Groupe::*, bool Groupe::*>;
+    using Membre = std::variant<Types Groupe::*...>;
     std::string_view nom;
     std::string_view defaut;
     Membre membre;
 };
 
 // In the order start-up reads them.
-const std::array<Cle<Parametres>, 19> kCles = {{
+using CleParametres = Cle<Parametres, std::string, std::int16_t, std::int32_t, bool>;
+const std::array<CleParametres, 19> kCles = {{
     {"ExpéditeurParDéfaut", "", &Parametres::ExpediteurParDefaut},
     {"RéponseParDéfaut", "", &Parametres::ReponseParDefaut},
     {"FormatParDéfaut", "0", &Parametres::FormatParDefaut},
@@ -46,7 +48,8 @@ const std::array<Cle<Parametres>, 19> kCles = {{
     {"AccèsADPassword", "", &Parametres::AccesADPassword},
 }};
 
-const std::array<Cle<ParametresFenetre>, 9> kClesFenetre = {{
+using CleFenetre = Cle<ParametresFenetre, std::int16_t, std::int32_t, bool>;
+const std::array<CleFenetre, 9> kClesFenetre = {{
     {"FenêtreMémoriserTaille", "0", &ParametresFenetre::FenetreMemoriserTaille},
     {"FenêtreMémoriserPosition", "0", &ParametresFenetre::FenetreMemoriserPosition},
     {"FenêtreEtat", "0", &ParametresFenetre::FenetreEtat},
@@ -58,9 +61,9 @@ const std::array<Cle<ParametresFenetre>, 9> kClesFenetre = {{
     {"ToujoursAuDessus", "0", &ParametresFenetre::ToujoursAuDessus},
 }};
 
-template <typename Groupe, std::size_t N>
-void LitCles(const FichierProfil& profil, const std::array<Cle<Groupe>, N>& cles, Groupe& groupe) {
-    for (const Cle<Groupe>& cle : cles) {
+template <typename Groupe, typename UneCle, std::size_t N>
+void LitCles(const FichierProfil& profil, const std::array<UneCle, N>& cles, Groupe& groupe) {
+    for (const UneCle& cle : cles) {
         const std::string texte = profil.Lit(kSectionConfiguration, cle.nom, cle.defaut);
         std::visit(
             [&](auto membre) {
@@ -79,10 +82,9 @@ void LitCles(const FichierProfil& profil, const std::array<Cle<Groupe>, N>& cles
     }
 }
 
-template <typename Groupe, std::size_t N>
-void EcritCles(FichierProfil& profil, const std::array<Cle<Groupe>, N>& cles,
-               const Groupe& groupe) {
-    for (const Cle<Groupe>& cle : cles) {
+template <typename Groupe, typename UneCle, std::size_t N>
+void EcritCles(FichierProfil& profil, const std::array<UneCle, N>& cles, const Groupe& groupe) {
+    for (const UneCle& cle : cles) {
         const std::string texte = std::visit(
             [&](auto membre) -> std::string {
                 using Type = std::remove_cvref_t<decltype(groupe.*membre)>;

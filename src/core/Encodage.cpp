@@ -120,22 +120,21 @@ std::string Utf16LEVersUtf8(std::string_view octets) {
 }
 
 std::string DecodeTexte(std::string octets) {
-    const auto commencePar = [&](unsigned char a, unsigned char b) {
-        return octets.size() >= 2 && static_cast<unsigned char>(octets[0]) == a &&
-               static_cast<unsigned char>(octets[1]) == b;
+    const auto commencePar = [&octets](std::string_view marque) {
+        return std::string_view(octets).starts_with(marque);
     };
     // A file of two bytes is too short to be taken as marked UTF-16.
-    if (octets.size() >= 3 && commencePar(0xFE, 0xFF)) {
+    if (octets.size() >= 3 && commencePar("\xFE\xFF")) {
         for (std::size_t i = 0; i + 1 < octets.size(); i += 2) {
             std::swap(octets[i], octets[i + 1]);
         }
     }
-    if (octets.size() >= 3 && commencePar(0xFF, 0xFE)) {
+    if (octets.size() >= 3 && commencePar("\xFF\xFE")) {
         return Utf16LEVersUtf8(std::string_view(octets).substr(2));
     }
     // The UTF-8 mark goes even when the rest is not UTF-8, so it never ends up
     // glued to the first address of a recipient file.
-    if (octets.size() >= 3 && octets.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    if (commencePar("\xEF\xBB\xBF")) {
         octets.erase(0, 3);
     }
     return EstUtf8Valide(octets) ? octets : Windows1252VersUtf8(octets);

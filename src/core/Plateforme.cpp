@@ -1,5 +1,6 @@
 #include "core/Plateforme.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <pwd.h>
@@ -260,6 +261,23 @@ std::string HorodatageLocal() {
     char texte[32];
     std::strftime(texte, sizeof texte, "%d/%m/%Y %H:%M:%S", &local);
     return texte;
+}
+
+void* ChargeModule(const std::string& chemin, std::string& erreur) noexcept {
+    void* module = ::dlopen(chemin.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        const char* raison = ::dlerror();
+        erreur = raison ? raison : chemin;
+    }
+    return module;
+}
+
+void* SymboleModule(void* module, const char* nom) noexcept {
+    return ::dlsym(module, nom);
+}
+
+std::string DossierModules() {
+    return CORVELLE_MODULEDIR;
 }
 
 std::string CheminExecutable() {

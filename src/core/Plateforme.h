@@ -61,6 +61,13 @@ void AjouteAuFichier(const std::string& chemin, const std::string& texte);
 // The local date and time as "dd/mm/yyyy hh:nn:ss".
 [[nodiscard]] std::string HorodatageLocal();
 
+// Loads a shared module; null (with the reason in `erreur`) when it cannot.
+[[nodiscard]] void* ChargeModule(const std::string& chemin, std::string& erreur) noexcept;
+[[nodiscard]] void* SymboleModule(void* module, const char* nom) noexcept;
+
+// Where an installed program keeps its modules.
+[[nodiscard]] std::string DossierModules();
+
 [[nodiscard]] std::string CheminExecutable();
 [[nodiscard]] std::string DossierTravail();
 

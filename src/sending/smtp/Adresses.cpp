@@ -8,6 +8,11 @@ namespace corvelle::smtp {
 
 namespace {
 
+bool EstAscii(std::string_view texte) {
+    return std::all_of(texte.begin(), texte.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 // Adds an entry without its surrounding blanks, when anything is left.
 void AjouteEntree(std::vector<std::string>& entrees, const std::string& entree) {
     const std::size_t debut = entree.find_first_not_of(" \t");
@@ -48,9 +53,17 @@ bool RetientBoites(InternetAddressList* liste, const JeuCaracteres& jeu,
             }
             continue;
         }
-        // The IDN form keeps the domain in ASCII, as every server reads it.
-        const char* boite =
-            internet_address_mailbox_get_idn_addr(INTERNET_ADDRESS_MAILBOX(adresse));
+        // The IDN form keeps the domain in ASCII, as every server reads it. An
+        // ASCII address is its own IDN form; GMime would still run each one
+        // through the IDN conversion when it writes the header, which costs
+        // more than the rest of a batch's message. The mailbox keeps that form
+        // in its public idn_addr field, so it is given it here.
+        InternetAddressMailbox* boiteGMime = INTERNET_ADDRESS_MAILBOX(adresse);
+        const char* brute = internet_address_mailbox_get_addr(boiteGMime);
+        if (brute && EstAscii(brute) && boiteGMime->idn_addr == nullptr) {
+            boiteGMime->idn_addr = g_strdup(brute);
+        }
+        const char* boite = internet_address_mailbox_get_idn_addr(boiteGMime);
         if (!boite || !EstBoiteValide(boite)) {
             return false;
         }

@@ -1,0 +1,102 @@
+#include "core/Fenetres.h"
+
+#include <iostream>
+
+#include "core/Chemins.h"
+#include "core/Plateforme.h"
+#include "core/Version.h"
+
+namespace corvelle {
+
+namespace {
+
+constexpr const char* kNomModule = "corvelle-ui.so";
+
+}  // namespace
+
+DialogueFenetres::DialogueFenetres(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+
+// The window dialogue goes before the module that holds its code; the module
+// itself stays loaded until the process ends.
+DialogueFenetres::~DialogueFenetres() {
+    fenetres_.reset();
+}
+
+Dialogue* DialogueFenetres::Fenetres() {
+    if (!essaye_) {
+        essaye_ = true;
+        std::string erreur;
+        std::string dossierProgramme;
+        try {
+            dossierProgramme = ExtraitDossier(plateforme::CheminExecutable());
+        } catch (const std::exception& e) {
+            erreur = e.what();
+        }
+        // Beside the program for a copy run from its build or any folder,
+        // else where the installation put it.
+        for (const std::string& dossier :
+             {dossierProgramme, AjouteBarre(plateforme::DossierModules())}) {
+            if (dossier.empty()) {
+                continue;
+            }
+            module_ = plateforme::ChargeModule(dossier + kNomModule, erreur);
+            if (module_) {
+                break;
+            }
+        }
+        const auto fabrique = module_
+                                  ? reinterpret_cast<FabriqueDialogue>(
+                                        plateforme::SymboleModule(module_, "corvelle_ui_dialogue"))
+                                  : nullptr;
+        if (fabrique) {
+            fenetres_.reset(fabrique(&argc_, argv_));
+        } else {
+            std::cerr << kTitreApplication << " : windows unavailable (" << erreur
+                      << "); messages go to the console.\n";
+        }
+    }
+    return fenetres_.get();
+}
+
+Reponse DialogueFenetres::Affiche(const Boite& boite) {
+    Dialogue* fenetres = Fenetres();
+    return fenetres ? fenetres->Affiche(boite) : console_.Affiche(boite);
+}
+
+void DialogueFenetres::AfficheAPropos(const std::string& texte) {
+    Dialogue* fenetres = Fenetres();
+    fenetres ? fenetres->AfficheAPropos(texte) : console_.AfficheAPropos(texte);
+}
+
+void DialogueFenetres::DebutAttente() {
+    if (fenetres_) {
+        fenetres_->DebutAttente();
+    }
+}
+
+void DialogueFenetres::FinAttente() {
+    if (fenetres_) {
+        fenetres_->FinAttente();
+    }
+}
+
+void DialogueFenetres::TraiteEvenements() {
+    if (fenetres_) {
+        fenetres_->TraiteEvenements();
+    }
+}
+
+bool DialogueFenetres::LanceFenetre(EtatProgramme& etat, int& codeSortie) {
+    if (!Fenetres()) {
+        return false;
+    }
+    const auto lanceur =
+        reinterpret_cast<LanceurFenetre>(plateforme::SymboleModule(module_, "corvelle_ui_fenetre"));
+    if (!lanceur) {
+        return false;
+    }
+    codeSortie = lanceur(&etat, fenetres_.get());
+    return true;
+}
+
+}  // namespace corvelle

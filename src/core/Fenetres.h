@@ -1,0 +1,51 @@
+#pragma once
+
+// Real windows, from a module loaded the first time one is needed. Without a
+// module (or a display) messages go to the console instead.
+
+#include <memory>
+#include <string>
+
+#include "core/Dialogue.h"
+
+#define CORVELLE_EXPORT __attribute__((visibility("default")))
+
+namespace corvelle {
+
+struct EtatProgramme;
+
+// Names of the module's entry points.
+using FabriqueDialogue = Dialogue* (*)(int* argc, char** argv);
+using LanceurFenetre = int (*)(EtatProgramme* etat, Dialogue* dialogue);
+
+// Shows boxes as windows once the first one is asked for; until then the busy
+// pointer and event calls have nothing to act on and are skipped.
+class DialogueFenetres final : public Dialogue {
+  public:
+    DialogueFenetres(int& argc, char** argv);
+    ~DialogueFenetres() override;
+
+    Reponse Affiche(const Boite& boite) override;
+    void AfficheAPropos(const std::string& texte) override;
+    void DebutAttente() override;
+    void FinAttente() override;
+    void TraiteEvenements() override;
+
+    // Opens the main window and returns when it is closed; false when the
+    // window module cannot be loaded (the reason is on standard error).
+    [[nodiscard]] bool LanceFenetre(EtatProgramme& etat, int& codeSortie);
+
+  private:
+    // The window dialogue, loading the module on first use; null when it
+    // cannot be loaded.
+    Dialogue* Fenetres();
+
+    int& argc_;
+    char** argv_;
+    void* module_ = nullptr;
+    std::unique_ptr<Dialogue> fenetres_;
+    DialogueConsole console_;
+    bool essaye_ = false;
+};
+
+}  // namespace corvelle
