@@ -27,9 +27,10 @@ constexpr int kSortieErreurFichier = 3;
 
 class Expansion {
   public:
-    Expansion(EtatProgramme& etat, Dialogue& dialogue) : etat_(etat), dialogue_(dialogue) {
-        suffixeErreur_ = " " + etat_.Langage.Texte(etat_.ModeLigneCommande ? "TXT_FERMETURE_OUTIL"
-                                                                           : "TXT_ABANDON_ENVOI");
+    Expansion(EtatProgramme& etat, Dialogue& dialogue)
+        : etat_(etat), dialogue_(dialogue), suffixeErreur_(" ") {
+        suffixeErreur_ += etat_.Langage.Texte(etat_.ModeLigneCommande ? "TXT_FERMETURE_OUTIL"
+                                                                      : "TXT_ABANDON_ENVOI");
     }
 
     // False once an error stopped the expansion (window mode).
