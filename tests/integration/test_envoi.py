@@ -121,7 +121,12 @@ class Lots(Base):
                 champs.append(parametre + ",".join(f"{prefixe}{i:02d}" for i in range(nombre)))
         self.envoie(*champs, "/o:lots", "/ct:x")
         resultat = []
-        for enveloppe, message in self.serveur.messages():
+        recus = self.serveur.messages()
+        # The batches share one session and one built message, yet each is a
+        # message of its own.
+        self.assertEqual(len({m["Message-ID"] for _, m in recus}), len(recus))
+        self.assertEqual(len({e["connexion"] for e, _ in recus}), 1)
+        for enveloppe, message in recus:
             to, cc_ = len(adresses(message["To"])), len(adresses(message["Cc"]))
             self.assertIsNone(message["Bcc"])
             resultat.append((to, cc_, len(enveloppe["rcpt_tos"]) - to - cc_))

@@ -1,6 +1,7 @@
 #include "sending/smtp/ComposantSMTP.h"
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "core/Texte.h"
@@ -40,6 +41,12 @@ struct ComposantSMTP::Impl {
     std::string statut;
     // Made at the first send and kept, with its open connection, for the next.
     std::unique_ptr<smtp::SessionSMTP> session;
+    // The last message without attachments, and what it was built from: the
+    // next batch of the same message only changes its recipients.
+    std::optional<smtp::MessagePret> dernier;
+    smtp::ContenuMessage contenuDernier;
+
+    [[nodiscard]] smtp::MessagePret Compose(const smtp::ContenuMessage& message);
 
     [[nodiscard]] std::string Envoie(std::vector<std::string> pieces);
     void ConnectePop3() const;
@@ -66,7 +73,7 @@ std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
         smtp::ContenuMessage message = contenu;
         message.piecesJointes = std::move(pieces);
         message.mailer = extras.empty() ? std::string() : extras.front();
-        const smtp::MessagePret pret = smtp::ComposeMessage(message);
+        const smtp::MessagePret pret = Compose(message);
         if (reglages.authentification == 1) {
             ConnectePop3();
         }
@@ -83,6 +90,23 @@ std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
     } catch (const std::exception& e) {
         return TexteEchec(std::string("Sending failed: ") + e.what());
     }
+}
+
+smtp::MessagePret ComposantSMTP::Impl::Compose(const smtp::ContenuMessage& message) {
+    if (!message.piecesJointes.empty()) {
+        dernier.reset();
+        return smtp::ComposeMessage(message);
+    }
+    if (dernier && smtp::MemeMessageHorsDestinataires(message, contenuDernier)) {
+        smtp::ChangeDestinataires(*dernier, message);
+    } else {
+        dernier.reset();  // a message that fails to build leaves nothing behind
+        dernier = smtp::ComposeMessage(message);
+        contenuDernier = message;
+    }
+    return smtp::MessagePret{
+        smtp::ObjetG<GMimeMessage>(GMIME_MESSAGE(g_object_ref(dernier->message.get()))),
+        dernier->expediteur, dernier->destinataires};
 }
 
 ComposantSMTP::ComposantSMTP() : d_(std::make_unique<Impl>()) {}

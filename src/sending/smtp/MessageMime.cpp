@@ -192,6 +192,56 @@ void AjouteListe(InternetAddressList* entete, const Adresses& adresses) {
 
 }  // namespace
 
+bool MemeMessageHorsDestinataires(const ContenuMessage& a, const ContenuMessage& b) {
+    return a.expediteur == b.expediteur && a.reponse == b.reponse && a.objet == b.objet &&
+           a.texte == b.texte && a.html == b.html && a.encodage == b.encodage &&
+           a.mailer == b.mailer && a.importance == b.importance && a.sensibilite == b.sensibilite &&
+           a.notification == b.notification;
+}
+
+namespace {
+
+struct Destinataires {
+    Adresses a;
+    Adresses cc;
+    std::vector<std::string> enveloppe;  // RCPT TO: To, Cc and Bcc
+};
+
+Destinataires LitDestinataires(const ContenuMessage& contenu, const JeuCaracteres& jeu) {
+    Destinataires d{LitAdresses(SansSautDeLigne(contenu.destinataires), jeu, "To"),
+                    LitAdresses(SansSautDeLigne(contenu.copie), jeu, "Cc"),
+                    {}};
+    Adresses cci = LitAdresses(SansSautDeLigne(contenu.copieCachee), jeu, "Bcc");
+    AjouteDestinataires(d.enveloppe, d.a.boites);
+    AjouteDestinataires(d.enveloppe, d.cc.boites);
+    AjouteDestinataires(d.enveloppe, cci.boites);
+    if (d.enveloppe.empty()) {
+        throw EchecEnvoi("No recipient: the To, Cc and Bcc lists hold no address");
+    }
+    return d;
+}
+
+void PlaceDestinataires(MessagePret& pret, Destinataires destinataires) {
+    GMimeMessage* message = pret.message.get();
+    InternetAddressList* a = g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_TO);
+    InternetAddressList* cc = g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_CC);
+    internet_address_list_clear(a);
+    internet_address_list_clear(cc);
+    AjouteListe(a, destinataires.a);
+    AjouteListe(cc, destinataires.cc);
+    pret.destinataires = std::move(destinataires.enveloppe);
+    // Each message of a dispatch is a message of its own.
+    const std::string domaine = pret.expediteur.substr(pret.expediteur.rfind('@') + 1);
+    const TexteG identifiant(g_mime_utils_generate_message_id(domaine.c_str()));
+    g_mime_message_set_message_id(message, identifiant.get());
+}
+
+}  // namespace
+
+void ChangeDestinataires(MessagePret& pret, const ContenuMessage& contenu) {
+    PlaceDestinataires(pret, LitDestinataires(contenu, JeuCaracteres(contenu.encodage)));
+}
+
 MessagePret ComposeMessage(const ContenuMessage& contenu) {
     InitialiseGMime();
     VerifieOptions(contenu);
@@ -204,31 +254,18 @@ MessagePret ComposeMessage(const ContenuMessage& contenu) {
                              : "The sender must be one address: \"" + contenu.expediteur + "\"");
     }
     Adresses reponse = LitAdresses(SansSautDeLigne(contenu.reponse), jeu, "Reply-To");
-    Adresses a = LitAdresses(SansSautDeLigne(contenu.destinataires), jeu, "To");
-    Adresses cc = LitAdresses(SansSautDeLigne(contenu.copie), jeu, "Cc");
-    Adresses cci = LitAdresses(SansSautDeLigne(contenu.copieCachee), jeu, "Bcc");
+    Destinataires destinataires = LitDestinataires(contenu, jeu);
 
     MessagePret pret{
         ObjetG<GMimeMessage>(g_mime_message_new(FALSE)), expediteur.boites.front(), {}};
-    AjouteDestinataires(pret.destinataires, a.boites);
-    AjouteDestinataires(pret.destinataires, cc.boites);
-    AjouteDestinataires(pret.destinataires, cci.boites);
-    if (pret.destinataires.empty()) {
-        throw EchecEnvoi("No recipient: the To, Cc and Bcc lists hold no address");
-    }
-
     GMimeMessage* message = pret.message.get();
     AjouteListe(g_mime_message_get_from(message), expediteur);
     AjouteListe(g_mime_message_get_reply_to(message), reponse);
-    AjouteListe(g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_TO), a);
-    AjouteListe(g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_CC), cc);
+    PlaceDestinataires(pret, std::move(destinataires));
     const std::string objet = SansSautDeLigne(contenu.objet);
     g_mime_message_set_subject(message, objet.c_str(), jeu.NomPour(objet).c_str());
     const DateG maintenant(g_date_time_new_now_local());
     g_mime_message_set_date(message, maintenant.get());
-    const std::string domaine = pret.expediteur.substr(pret.expediteur.rfind('@') + 1);
-    const TexteG identifiant(g_mime_utils_generate_message_id(domaine.c_str()));
-    g_mime_message_set_message_id(message, identifiant.get());
 
     const ObjetG<GMimeObject> racine = Racine(contenu, jeu);
     g_mime_message_set_mime_part(message, racine.get());

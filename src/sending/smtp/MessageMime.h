@@ -34,6 +34,15 @@ struct MessagePret {
     std::vector<std::string> destinataires;  // RCPT TO: To, Cc and Bcc
 };
 
+// True when two contents make the same message but for its recipients and
+// attachments: the batches of one dispatch.
+[[nodiscard]] bool MemeMessageHorsDestinataires(const ContenuMessage& a, const ContenuMessage& b);
+
+// Gives a message built before the recipients of `contenu` and a new
+// Message-ID: the rest of a message without attachments is kept as built,
+// which spares rebuilding it for every batch of a long dispatch.
+void ChangeDestinataires(MessagePret& pret, const ContenuMessage& contenu);
+
 // Builds the message. Attachments are opened here, so a missing one fails
 // before any connection, but their bytes are read only when the message is
 // written. Raises EchecEnvoi, with a text for the caller, on bad input.
