@@ -15,6 +15,7 @@
 #include "core/Plateforme.h"
 #include "core/Version.h"
 #include "sending/LigneCommandeEnvoi.h"
+#include "sending/annuaire/OuvertureAnnuaire.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
     EtatProgramme etat;
     const IssueDemarrage issue =
         Demarre(EnvironnementDemarrage::DuSysteme(LigneCommandeDepuisArguments(arguments)), etat,
-                *dialogue);
+                *dialogue, OuvreAnnuaire);
 
     switch (issue.mode) {
         case ModeExecution::Fin:

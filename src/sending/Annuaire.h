@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Collection.h"
 #include "core/Texte.h"
 
 namespace corvelle {
@@ -17,9 +18,12 @@ inline constexpr std::int32_t kAnnuaireInjoignable = -2147217865;  // 0x80040E37
 class Annuaire {
   public:
     virtual ~Annuaire() = default;
-    // The members of a group (addresses, account names, nested grp: entries)
-    // into `membres`; returns one of the statuses above or another error number.
-    virtual std::int32_t MembresGroupe(const std::string& groupe, Liste& membres) = 0;
+    // The members of a group and of its nested groups (addresses, or account
+    // names for members without one) into `membres`; returns one of the
+    // statuses above or another error number. `dejaVus` holds the groups
+    // already expanded in the field ("grp:" + name), which ends cycles.
+    virtual std::int32_t MembresGroupe(const std::string& groupe, Collection& dejaVus,
+                                       Liste& membres) = 0;
 };
 
 }  // namespace corvelle

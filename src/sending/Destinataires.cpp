@@ -73,7 +73,7 @@ class Expansion {
             return Arrete(etat_.Langage.Texte("MSG_ERREUR_CMD_GRP_SANS_AD"), kSortieErreurGroupe);
         }
         Liste membres;
-        const std::int32_t statut = etat_.ConnexionAD->MembresGroupe(groupe, membres);
+        const std::int32_t statut = etat_.ConnexionAD->MembresGroupe(groupe, etat_.DejaVus, membres);
         if (statut == kGroupeTrouve) {
             AjouteEnTete(attente, std::move(membres));
             return true;
