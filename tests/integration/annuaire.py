@@ -1,0 +1,234 @@
+"""A throwaway OpenLDAP directory on loopback for the group expansion tests
+(grp:<name>): an Active Directory look-alike, see annuaire/ad.schema and the
+data in annuaire/donnees.ldif."""
+
+import ctypes
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import tempfile
+import time
+
+ICI = os.path.dirname(os.path.abspath(__file__))
+DONNEES = os.path.join(ICI, "annuaire", "donnees.ldif")
+SCHEMA_AD = os.path.join(ICI, "annuaire", "ad.schema")
+SCHEMAS_DEBIAN = "/etc/ldap/schema"
+MODULES = "/usr/lib/ldap"
+SLAPD = "/usr/sbin/slapd"
+SLAPADD = "/usr/sbin/slapadd"
+
+BASE = "dc=exemple,dc=test"
+ADMIN_DN = f"cn=admin,{BASE}"
+ADMIN_MOT_DE_PASSE = "admin"
+LECTEUR_DN = f"cn=lecteur,{BASE}"
+LECTEUR_MOT_DE_PASSE = "lecture"
+# A search without paged results gets at most this many entries (the
+# administrator excepted); with paged results, there is no limit on the total.
+LIMITE = 5
+
+# What expanding each group of donnees.ldif gives: a mail, or the
+# sAMAccountName when the user has none (the program then completes it with
+# its suffix: bruno@exemple.test). Order: a group's users by
+# sAMAccountName, then each nested group (by name) expanded in turn, an
+# address already collected being skipped.
+MEMBRES = {
+    "Ventes": ["alice@exemple.test", "bruno", "carla@exemple.test", "dimitri@exemple.test"],
+    "Ventes Nord": ["alice@exemple.test", "carla@exemple.test", "dimitri@exemple.test"],
+    "Export": ["dimitri@exemple.test"],
+    "Cycle A": ["emile.roux@exemple.test", "fanny.blanc@exemple.test"],
+    "Cycle B": ["fanny.blanc@exemple.test", "emile.roux@exemple.test"],
+    "Direction d'Agence": ["gaston.morel@exemple.test"],
+    "Projet *(X)\\Y": ["hugo.vidal@exemple.test"],
+    # Orphelin is looked up as sAMAccountName "Orphelin" and not found.
+    "Fantôme": ["ines.garnier@exemple.test"],
+    "Orphelin-sam": ["oscar.perrin@exemple.test"],
+    "Grand": [f"membre.{i:02d}@exemple.test" for i in range(1, 13)],
+}
+
+# ldapsearch and the program's libldap would otherwise read the machine's
+# /etc/ldap/ldap.conf and ~/.ldaprc.
+ENVIRONNEMENT = {"PATH": "/usr/bin:/bin", "LDAPNOINIT": "1"}
+
+CONFIGURATION = """\
+include {schemas}/core.schema
+include {schemas}/cosine.schema
+include {schemas}/inetorgperson.schema
+include {schema_ad}
+
+modulepath {modules}
+moduleload back_mdb
+
+pidfile {dossier}/slapd.pid
+argsfile {dossier}/slapd.args
+
+# Passwords are readable by nobody, used only to bind; everything else is
+# readable by anyone, bound or not.
+access to attrs=userPassword
+    by anonymous auth
+    by * none
+access to *
+    by * read
+
+database mdb
+# Only the size of the memory map: the file grows with the data. Room for
+# generated directories far larger than donnees.ldif.
+maxsize 1073741824
+suffix "{base}"
+rootdn "{admin}"
+rootpw {mot_de_passe}
+directory {dossier}/donnees
+index objectClass eq
+index sAMAccountName eq
+index memberOf eq
+# Large groups must make the client page (size.prtotal: paged results are
+# not held to the hard limit); the root DN has no limits.
+limits * size.soft={limite} size.hard={limite}{page_max} size.prtotal=unlimited
+"""
+
+
+def port_libre():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def meurt_avec_le_parent():
+    """In the child: slapd gets SIGTERM if the test process dies without
+    cleaning up, so no server outlives a crashed run."""
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+class Annuaire:
+    """One slapd on 127.0.0.1 with donnees.ldif loaded, in a fresh folder
+    under `racine`. arrete() stops it (directory down), redemarre() starts
+    it again on the same port with the same data, ferme() stops it and
+    removes its folder. Also a context manager.
+
+    Paged searches get pages of the size asked for, whatever it is. With
+    `page_max`, a larger page size is refused with adminLimitExceeded (11)
+    (Active Directory would send smaller pages instead)."""
+
+    def __init__(self, racine, donnees=DONNEES, page_max=None):
+        self.dossier = tempfile.mkdtemp(dir=racine, prefix="annuaire-")
+        self.configuration = os.path.join(self.dossier, "slapd.conf")
+        self.journal_chemin = os.path.join(self.dossier, "slapd.log")
+        self.processus = None
+        self.trace = None
+        try:
+            self._prepare(donnees, page_max)
+        except BaseException:
+            self.ferme()
+            raise
+
+    def _prepare(self, donnees, page_max):
+        with open(self.configuration, "w") as f:
+            f.write(CONFIGURATION.format(schemas=SCHEMAS_DEBIAN, schema_ad=SCHEMA_AD,
+                                         modules=MODULES, dossier=self.dossier, base=BASE,
+                                         admin=ADMIN_DN, mot_de_passe=ADMIN_MOT_DE_PASSE,
+                                         limite=LIMITE,
+                                         page_max=f" size.pr={page_max}" if page_max else ""))
+        os.mkdir(os.path.join(self.dossier, "donnees"))
+        chargement = subprocess.run([SLAPADD, "-q", "-f", self.configuration, "-l", donnees],
+                                    capture_output=True, text=True, env=ENVIRONNEMENT)
+        if chargement.returncode != 0:
+            raise RuntimeError(f"slapadd failed: {chargement.stderr}")
+        # A port found free can be taken before slapd binds it: try another.
+        for essai in range(3):
+            self.port = port_libre()
+            try:
+                self.demarre()
+                break
+            except RuntimeError:
+                if essai == 2:
+                    raise
+
+    @property
+    def uri(self):
+        return f"ldap://127.0.0.1:{self.port}/"
+
+    def demarre(self, attente=10.0):
+        self.trace = open(self.journal_chemin, "a")
+        # -d keeps slapd in the foreground, so that it is our child to stop;
+        # "stats" logs each connection, bind and search with its filter and
+        # result, which is what a failing test needs to see.
+        self.processus = subprocess.Popen(
+            [SLAPD, "-d", "stats", "-f", self.configuration, "-h", self.uri],
+            stdin=subprocess.DEVNULL, stdout=self.trace, stderr=subprocess.STDOUT,
+            env=ENVIRONNEMENT, preexec_fn=meurt_avec_le_parent)
+        fin = time.monotonic() + attente
+        while True:
+            if self.processus.poll() is not None:
+                code = self.processus.returncode
+                self._oublie()
+                raise RuntimeError(f"slapd stopped (code {code}) on port {self.port}: "
+                                   f"see {self.journal_chemin}")
+            if self.repond():
+                return
+            if time.monotonic() >= fin:
+                self.arrete()
+                raise RuntimeError(f"slapd did not answer on port {self.port}")
+            time.sleep(0.05)
+
+    def repond(self):
+        """Whether our slapd answers on the port (not something else that
+        took it first: that one may accept and stay silent)."""
+        try:
+            resultat = self.recherche("(objectClass=*)", "namingContexts", base="",
+                                      portee="base", dn=None, delai=1)
+        except subprocess.TimeoutExpired:
+            return False
+        return resultat.returncode == 0 and f"namingContexts: {BASE}" in resultat.stdout
+
+    def arrete(self):
+        if self.processus is None:
+            return
+        self.processus.terminate()
+        try:
+            self.processus.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.processus.kill()
+            self.processus.wait()
+        self._oublie()
+
+    def _oublie(self):
+        self.processus = None
+        if self.trace:
+            self.trace.close()
+            self.trace = None
+
+    def journal(self):
+        """What slapd logged so far: connections, binds, searches and results."""
+        with open(self.journal_chemin, errors="replace") as f:
+            return f.read()
+
+    def redemarre(self):
+        self.arrete()
+        self.demarre()
+
+    def ferme(self):
+        self.arrete()
+        shutil.rmtree(self.dossier, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exception):
+        self.ferme()
+
+    def recherche(self, filtre, *attributs, base=BASE, portee="sub", dn=LECTEUR_DN,
+                  mot_de_passe=LECTEUR_MOT_DE_PASSE, page=None, delai=10):
+        """ldapsearch against this server, bound as `dn` (None: anonymous);
+        `page`: page size with the paged-results control. Returns the
+        completed process (LDIF on stdout, the LDAP result code as exit code)."""
+        commande = ["ldapsearch", "-x", "-LLL", "-o", "ldif-wrap=no", "-H", self.uri,
+                    "-o", f"nettimeout={delai}", "-l", str(delai), "-b", base, "-s", portee]
+        if dn is not None:
+            commande += ["-D", dn, "-w", mot_de_passe]
+        if page:
+            commande += ["-E", f"pr={page}/noprompt"]
+        commande += [filtre or "(objectClass=*)", *attributs]
+        return subprocess.run(commande, capture_output=True, text=True, env=ENVIRONNEMENT,
+                              timeout=delai + 2)

@@ -1,0 +1,100 @@
+"""Directory groups end to end: the real program against a real LDAP server
+(slapd with an AD-like schema of our own) and a real SMTP server."""
+
+import os
+import shutil
+import tempfile
+import unittest
+
+from annuaire import Annuaire
+from outils import Programme, Serveur, chiffre, config_smtp
+
+RACINE = None
+ANNUAIRE = None
+LECTEUR = "cn=lecteur,dc=exemple,dc=test"
+
+
+def setUpModule():
+    global RACINE, ANNUAIRE
+    RACINE = tempfile.mkdtemp(prefix="corvelle-ldap-")
+    ANNUAIRE = Annuaire(RACINE)
+
+
+def tearDownModule():
+    ANNUAIRE.ferme()
+    shutil.rmtree(RACINE, ignore_errors=True)
+
+
+class Groupes(unittest.TestCase):
+    def setUp(self):
+        self.serveur = Serveur(RACINE)
+        # Some cases start a fresh server: stop whichever is current.
+        self.addCleanup(lambda: self.serveur.arrete())
+        self.programme = Programme(RACINE)
+        self.configure()
+
+    def configure(self, mot_de_passe="lecture", domaine=None):
+        self.programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)],
+                                 UtiliserAD="-1", AccèsAD="2",
+                                 AccèsADDomaine=domaine or f"127.0.0.1:{ANNUAIRE.port}",
+                                 AccèsADLogin=LECTEUR, AccèsADPassword=chiffre(mot_de_passe),
+                                 TimeoutSMTP="3")
+
+    def destinataires(self, *arguments, code=0):
+        resultat = self.programme.lance(*arguments, "/o:x", "/ct:y", "/l")
+        self.assertEqual(resultat.returncode, code, resultat.stderr + self.programme.journal())
+        recus = self.serveur.messages()
+        return (recus[0][0]["rcpt_tos"] if recus else []), resultat
+
+    def test_nested_groups_members_once_with_mail_or_account_name(self):
+        adresses, _ = self.destinataires("/a:grp:Ventes")
+        self.assertEqual(adresses, ["alice@exemple.test", "bruno@exemple.test",
+                                    "carla@exemple.test", "dimitri@exemple.test"])
+
+    def test_cycles_end_and_special_names_do_not_widen_the_search(self):
+        adresses, _ = self.destinataires("/a:grp:Cycle A")
+        self.assertEqual(len(adresses), 2)
+        for groupe in ("Direction d'Agence", "Projet *(X)\\Y"):
+            self.serveur.arrete()
+            self.serveur = Serveur(RACINE)
+            self.configure()
+            adresses, _ = self.destinataires(f"/a:grp:{groupe}")
+            self.assertEqual(len(adresses), 1, groupe)
+
+    def test_more_members_than_one_page(self):
+        adresses, _ = self.destinataires("/a:grp:Grand")
+        self.assertEqual(len(adresses), 12)
+
+    def test_unknown_groups(self):
+        adresses, _ = self.destinataires("/a:grp:Inconnu,bob")
+        self.assertEqual(adresses, ["bob@exemple.test"])
+        self.assertIn("Le groupe 'Inconnu' est inconnu de la base des comptes... Il sera ignoré.",
+                      self.programme.journal())
+        self.serveur.arrete()
+        self.serveur = Serveur(RACINE)
+        self.configure()
+        # A nested group that cannot be found adds nothing, silently.
+        adresses, _ = self.destinataires("/a:grp:Fantôme")
+        self.assertEqual(len(adresses), 1)
+        self.assertNotIn("inconnu", self.programme.journal().split("\n")[-2])
+
+    def test_wrong_password_asks_and_goes_on_without_the_directory(self):
+        self.configure(mot_de_passe="faux")
+        adresses, resultat = self.destinataires("/a:bob")
+        self.assertEqual(adresses, ["bob@exemple.test"])
+        self.assertIn("Impossible d'accéder à l'ActiveDirectory...", resultat.stderr)
+        self.assertIn("Souhaitez-vous modifier la configuration", resultat.stderr)
+        _, resultat = self.destinataires("/a:grp:Ventes", code=2)
+        self.assertIn("L'envoi de mail à des groupes est impossible", self.programme.journal())
+
+    def test_directory_down_at_start(self):
+        arret = Annuaire(RACINE)
+        port = arret.port
+        arret.ferme()
+        self.configure(domaine=f"127.0.0.1:{port}")
+        _, resultat = self.destinataires("/a:grp:Ventes", code=2)
+        self.assertIn("Impossible d'accéder à l'ActiveDirectory", resultat.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
