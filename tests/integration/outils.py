@@ -127,8 +127,9 @@ class Programme:
         with open(os.path.join(self.dossier, "Corvelle.ini"), "w", encoding="utf-8") as f:
             f.write("\n".join(lignes) + "\n")
 
-    def lance(self, *arguments, ca=None, delai=60):
-        environnement = {"PATH": "/usr/bin:/bin", "HOME": self.dossier, "LANG": "fr_FR.UTF-8"}
+    def lance(self, *arguments, ca=None, delai=60, env=None):
+        environnement = {"PATH": "/usr/bin:/bin", "HOME": self.dossier, "LANG": "fr_FR.UTF-8",
+                         **(env or {})}
         if ca:
             environnement["CURL_CA_BUNDLE"] = ca
         return subprocess.run([self.binaire, *arguments], cwd=self.dossier, env=environnement,

@@ -6,7 +6,7 @@ import shutil
 import tempfile
 import unittest
 
-from annuaire import Annuaire
+from annuaire import ADMIN_DN, ADMIN_MOT_DE_PASSE, Annuaire
 from outils import Programme, Serveur, chiffre, config_smtp
 
 RACINE = None
@@ -33,15 +33,15 @@ class Groupes(unittest.TestCase):
         self.programme = Programme(RACINE)
         self.configure()
 
-    def configure(self, mot_de_passe="lecture", domaine=None):
+    def configure(self, mot_de_passe="lecture", domaine=None, mode="2", login=LECTEUR):
         self.programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)],
-                                 UtiliserAD="-1", AccèsAD="2",
+                                 UtiliserAD="-1", AccèsAD=mode,
                                  AccèsADDomaine=domaine or f"127.0.0.1:{ANNUAIRE.port}",
-                                 AccèsADLogin=LECTEUR, AccèsADPassword=chiffre(mot_de_passe),
+                                 AccèsADLogin=login, AccèsADPassword=chiffre(mot_de_passe),
                                  TimeoutSMTP="3")
 
-    def destinataires(self, *arguments, code=0):
-        resultat = self.programme.lance(*arguments, "/o:x", "/ct:y", "/l")
+    def destinataires(self, *arguments, code=0, env=None):
+        resultat = self.programme.lance(*arguments, "/o:x", "/ct:y", "/l", env=env)
         self.assertEqual(resultat.returncode, code, resultat.stderr + self.programme.journal())
         recus = self.serveur.messages()
         return (recus[0][0]["rcpt_tos"] if recus else []), resultat
@@ -64,6 +64,27 @@ class Groupes(unittest.TestCase):
     def test_more_members_than_one_page(self):
         adresses, _ = self.destinataires("/a:grp:Grand")
         self.assertEqual(len(adresses), 12)
+        # Past the client's page of 500 entries: pages follow one another.
+        lignes = ["dn: dc=exemple,dc=test", "objectClass: dcObject", "objectClass: organization",
+                  "o: Exemple", "dc: exemple", "",
+                  "dn: cn=Foule,dc=exemple,dc=test", "objectClass: group", "cn: Foule",
+                  "sAMAccountName: Foule", ""]
+        for i in range(1200):
+            lignes += [f"dn: cn=u{i},dc=exemple,dc=test", "objectClass: user", f"cn: u{i}",
+                       f"sAMAccountName: u{i:04d}", "memberOf: cn=Foule,dc=exemple,dc=test", ""]
+        donnees = os.path.join(RACINE, "foule.ldif")
+        with open(donnees, "w") as f:
+            f.write("\n".join(lignes))
+        with Annuaire(RACINE, donnees=donnees) as foule:
+            self.configure(domaine=f"127.0.0.1:{foule.port}", login=ADMIN_DN,
+                           mot_de_passe=ADMIN_MOT_DE_PASSE)
+            adresses, _ = self.destinataires("/a:grp:Foule", "/nde:5000")
+        self.assertEqual(len(set(self.serveur.messages()[-1][0]["rcpt_tos"])), 1200)
+
+    def test_system_defaults_with_the_settings_account(self):
+        self.configure(mode="1", domaine="ignoré en mode 1")
+        adresses, _ = self.destinataires("/a:grp:Export", env={"LDAPURI": ANNUAIRE.uri})
+        self.assertEqual(adresses, ["dimitri@exemple.test"])
 
     def test_unknown_groups(self):
         adresses, _ = self.destinataires("/a:grp:Inconnu,bob")
