@@ -232,3 +232,64 @@ class Annuaire:
         commande += [filtre or "(objectClass=*)", *attributs]
         return subprocess.run(commande, capture_output=True, text=True, env=ENVIRONNEMENT,
                               timeout=delai + 2)
+
+
+class Muet:
+    """A relay to a directory that passes the first `passes` client requests
+    and then swallows every request: a server that stops answering mid-run."""
+
+    def __init__(self, port_annuaire, passes):
+        import socket
+        import threading
+        self._ecoute = socket.socket()
+        self._ecoute.bind(("127.0.0.1", 0))
+        self._ecoute.listen(5)
+        self.port = self._ecoute.getsockname()[1]
+        self._cible, self._passes = port_annuaire, passes
+        self._fils = threading.Thread(target=self._accepte, daemon=True)
+        self._fils.start()
+
+    def _accepte(self):
+        import socket
+        import threading
+        while True:
+            try:
+                client, _ = self._ecoute.accept()
+            except OSError:
+                return
+            serveur = socket.create_connection(("127.0.0.1", self._cible))
+            threading.Thread(target=self._relaie_reponses, args=(serveur, client), daemon=True).start()
+            threading.Thread(target=self._relaie_requetes, args=(client, serveur), daemon=True).start()
+
+    @staticmethod
+    def _relaie_reponses(source, destination):
+        try:
+            while donnees := source.recv(65536):
+                destination.sendall(donnees)
+        except OSError:
+            pass
+
+    def _relaie_requetes(self, source, destination):
+        # Each LDAP request is one BER sequence: 0x30, its length, its content.
+        tampon, passees = b"", 0
+        try:
+            while donnees := source.recv(65536):
+                tampon += donnees
+                while len(tampon) >= 2:
+                    longueur, entete = tampon[1], 2
+                    if longueur & 0x80:
+                        octets = longueur & 0x7F
+                        if len(tampon) < 2 + octets:
+                            break
+                        longueur, entete = int.from_bytes(tampon[2:2 + octets], "big"), 2 + octets
+                    if len(tampon) < entete + longueur:
+                        break
+                    message, tampon = tampon[:entete + longueur], tampon[entete + longueur:]
+                    if passees < self._passes:
+                        destination.sendall(message)
+                    passees += 1
+        except OSError:
+            pass
+
+    def ferme(self):
+        self._ecoute.close()

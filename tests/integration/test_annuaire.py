@@ -6,7 +6,7 @@ import shutil
 import tempfile
 import unittest
 
-from annuaire import ADMIN_DN, ADMIN_MOT_DE_PASSE, Annuaire
+from annuaire import ADMIN_DN, ADMIN_MOT_DE_PASSE, Annuaire, Muet
 from outils import Programme, Serveur, chiffre, config_smtp
 
 RACINE = None
@@ -107,6 +107,16 @@ class Groupes(unittest.TestCase):
         self.assertIn("Souhaitez-vous modifier la configuration", resultat.stderr)
         _, resultat = self.destinataires("/a:grp:Ventes", code=2)
         self.assertIn("L'envoi de mail à des groupes est impossible", self.programme.journal())
+
+    def test_directory_that_stops_answering_mid_run_times_out(self):
+        # Bind, root entry and base check go through; the group query never
+        # gets an answer.
+        muet = Muet(ANNUAIRE.port, passes=3)
+        self.addCleanup(muet.ferme)
+        self.configure(domaine=f"127.0.0.1:{muet.port}")
+        _, resultat = self.destinataires("/a:grp:Ventes", code=2)
+        self.assertIn("Une erreur (1460) est survenue lors de la récupération des membres du "
+                      "groupe 'Ventes'... L'outil va être fermé.", self.programme.journal())
 
     def test_directory_down_at_start(self):
         arret = Annuaire(RACINE)
