@@ -122,9 +122,12 @@ class Groupes(unittest.TestCase):
         arret = Annuaire(RACINE)
         port = arret.port
         arret.ferme()
-        self.configure(domaine=f"127.0.0.1:{port}")
-        _, resultat = self.destinataires("/a:grp:Ventes", code=2)
-        self.assertIn("Impossible d'accéder à l'ActiveDirectory", resultat.stderr)
+        for domaine, raison in ((f"127.0.0.1:{port}", "(Can't contact LDAP server)"),
+                                (f"ldap://127.0.0.1:{ANNUAIRE.port}/dc=absent,dc=test",
+                                 "(No such object)")):
+            self.configure(domaine=domaine)
+            _, resultat = self.destinataires("/a:grp:Ventes", code=2)
+            self.assertIn("Impossible d'accéder à l'ActiveDirectory... " + raison, resultat.stderr)
 
 
 if __name__ == "__main__":

@@ -303,8 +303,8 @@ int Lie(LDAP* ld, const AccesAnnuaire& acces) {
 
 }  // namespace
 
-std::unique_ptr<AnnuaireLDAP> AnnuaireLDAP::Ouvre(const AccesAnnuaire& acces, EchecOuverture& echec,
-                                                  std::string& detail) {
+std::unique_ptr<AnnuaireLDAP> AnnuaireLDAP::OuvreADSI(const AccesAnnuaire& acces,
+                                                      EchecOuverture& echec, std::string& detail) {
     echec = EchecOuverture::Acces;
     const Adresse adresse = AdresseDepuis(acces);
     LDAP* brut = nullptr;

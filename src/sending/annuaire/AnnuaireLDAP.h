@@ -34,9 +34,9 @@ class AnnuaireLDAP final : public Annuaire {
 
     // Connects, binds and finds the search base. On failure nothing is
     // returned and `echec` says which step failed (`detail` what the library said).
-    [[nodiscard]] static std::unique_ptr<AnnuaireLDAP> Ouvre(const AccesAnnuaire& acces,
-                                                             EchecOuverture& echec,
-                                                             std::string& detail);
+    [[nodiscard]] static std::unique_ptr<AnnuaireLDAP> OuvreADSI(const AccesAnnuaire& acces,
+                                                                 EchecOuverture& echec,
+                                                                 std::string& detail);
 
     std::int32_t MembresGroupe(const std::string& groupe, Collection& dejaVus,
                                Liste& membres) override;

@@ -13,7 +13,7 @@ bool OuvreAnnuaire(EtatProgramme& etat, Dialogue& dialogue) {
                               r.TimeoutSMTP};
     EchecOuverture echec = EchecOuverture::Aucun;
     std::string detail;
-    if (std::unique_ptr<AnnuaireLDAP> annuaire = AnnuaireLDAP::Ouvre(acces, echec, detail)) {
+    if (std::unique_ptr<AnnuaireLDAP> annuaire = AnnuaireLDAP::OuvreADSI(acces, echec, detail)) {
         etat.ConnexionAD = std::move(annuaire);
         return true;
     }
