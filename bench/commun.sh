@@ -85,20 +85,23 @@ dossier_capture() {
     echo "$work/capture"
 }
 
-# A portable copy of corvelle in $work sending to the sink on port $1.
+# A portable copy of corvelle in $work sending to the sink on port $1. Further
+# KEY=VALUE arguments are added to Corvelle.ini or replace a default.
 prepare_corvelle() {
     cp "$root/build/src/corvelle" "$work/"
-    python3 - "$work/Corvelle.ini" "$1" <<'PY'
+    python3 - "$work/Corvelle.ini" "$@" <<'PY'
 import sys
-chemin, port = sys.argv[1], sys.argv[2]
+chemin, port, *ajouts = sys.argv[1:]
 us = "\x1f"
-config = us.join(["Bench", "127.0.0.1", "0", port, "0", "", "", ""])
+cles = {"ConfigsSMTP": us.join(["Bench", "127.0.0.1", "0", port, "0", "", "", ""]),
+        "ExpéditeurParDéfaut": "Bench <bench@example.test>",
+        "Suffixe": "example.test",
+        "NbDest": "25",
+        "TimeoutSMTP": "10"}
+for ajout in ajouts:
+    cle, _, valeur = ajout.partition("=")
+    cles[cle] = valeur
 with open(chemin, "w", encoding="utf-8") as f:
-    f.write("[Configuration]\n"
-            f"ConfigsSMTP={config}\n"
-            "ExpéditeurParDéfaut=Bench <bench@example.test>\n"
-            "Suffixe=example.test\n"
-            "NbDest=25\n"
-            "TimeoutSMTP=10\n")
+    f.write("[Configuration]\n" + "".join(f"{cle}={valeur}\n" for cle, valeur in cles.items()))
 PY
 }
