@@ -8,8 +8,6 @@
 
 #include "core/Dialogue.h"
 
-#define CORVELLE_EXPORT __attribute__((visibility("default")))
-
 namespace corvelle {
 
 struct EtatProgramme;

@@ -4,6 +4,9 @@
 #include "ui/main/DialogueQt.h"
 #include "ui/main/FenetreProvisoire.h"
 
+// Looked up by name with dlsym: they must stay visible whatever the default.
+#define CORVELLE_EXPORT __attribute__((visibility("default")))
+
 extern "C" {
 
 CORVELLE_EXPORT corvelle::Dialogue* corvelle_ui_dialogue(int* argc, char** argv) {
