@@ -286,7 +286,19 @@ int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::stri
         Signale(etat, dialogue, e.message + " " + etat.Langage.Texte("TXT_FERMETURE_OUTIL"));
         return SortieErreurLigneCommande;
     }
-    return EnvoiMessage(etat, dialogue, requete);
+    try {
+        return EnvoiMessage(etat, dialogue, requete);
+    } catch (const Erreur& e) {
+        Signale(etat, dialogue,
+                FormateMessage(etat.Langage.Texte("MSG_ERREUR"), e.Numero(), e.Description()));
+    } catch (const std::exception& e) {
+        // Anything unforeseen is reported and ends the run as a failed send,
+        // never as a crash a script could not read.
+        Signale(etat, dialogue,
+                FormateMessage(etat.Langage.Texte("MSG_ERREUR"), ErrInterne,
+                               TexteErreur(ErrInterne) + " (" + e.what() + ")"));
+    }
+    return SortieEchecEnvoi;
 }
 
 }  // namespace corvelle
