@@ -72,6 +72,19 @@ bool RetientBoites(InternetAddressList* liste, const JeuCaracteres& jeu,
     return true;
 }
 
+// A bare ASCII address made only of dot-atom characters: what a long
+// dispatch's batches hold. It needs no parsing and is its own IDN form.
+bool EstAdresseSimple(std::string_view entree) {
+    static constexpr std::string_view kAutorises = "!#$%&'*+-/=?^_`{|}~.@";
+    const std::size_t arobase = entree.find('@');
+    return arobase != std::string_view::npos && arobase == entree.rfind('@') && arobase > 0 &&
+           arobase + 1 < entree.size() && std::all_of(entree.begin(), entree.end(), [](char c) {
+               const auto u = static_cast<unsigned char>(c);
+               return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
+                      kAutorises.find(c) != std::string_view::npos;
+           });
+}
+
 // The "@" outside quotes and comments: one per mailbox the entry names.
 std::size_t CompteArobases(std::string_view entree) {
     std::size_t arobases = 0;
@@ -151,6 +164,14 @@ Adresses LitAdresses(std::string_view texte, const JeuCaracteres& jeu, std::stri
                          std::string(nomListe) + " list: \"" + std::string(texte) + "\"");
     }
     for (const std::string& entree : *entrees) {
+        if (EstAdresseSimple(entree)) {
+            InternetAddress* boite = internet_address_mailbox_new(nullptr, entree.c_str());
+            INTERNET_ADDRESS_MAILBOX(boite)->idn_addr = g_strdup(entree.c_str());
+            internet_address_list_add(resultat.liste.get(), boite);
+            g_object_unref(boite);
+            resultat.boites.push_back(entree);
+            continue;
+        }
         const std::size_t avant = resultat.boites.size();
         const ObjetG<InternetAddressList> lue(internet_address_list_parse(nullptr, entree.c_str()));
         // GMime skips what it cannot read: an entry that names more mailboxes
