@@ -39,10 +39,12 @@ Dialogue* DialogueFenetres::Fenetres() {
             if (dossier.empty()) {
                 continue;
             }
-            module_ = plateforme::ChargeModule(dossier + kNomModule, erreur);
+            std::string raison;
+            module_ = plateforme::ChargeModule(dossier + kNomModule, raison);
             if (module_) {
                 break;
             }
+            erreur += (erreur.empty() ? "" : "; ") + raison;
         }
         const auto fabrique = module_
                                   ? reinterpret_cast<FabriqueDialogue>(

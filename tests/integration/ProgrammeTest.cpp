@@ -41,10 +41,10 @@ class Programme : public ::testing::Test {
     }
 
     Execution Lance(const std::vector<std::string>& arguments,
-                    const std::string& langue = "fr_FR.UTF-8") {
+                    const std::string& langue = "fr_FR.UTF-8", const std::string& avant = "") {
         std::string commande = "cd " + Cite(dossier.Chemin()) +
                                " && env -i PATH=/usr/bin:/bin HOME=" + Cite(dossier / "maison") +
-                               " LANG=" + langue + " " + Cite(binaire);
+                               " LANG=" + langue + " " + avant + Cite(binaire);
         for (const std::string& argument : arguments) {
             commande += " " + Cite(argument);
         }
@@ -123,6 +123,16 @@ TEST_F(Programme, HelpAndVersionGoToStandardOutput) {
     const Execution version = Lance({"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.sortie.rfind("Corvelle v", 0), 0u);
+}
+
+TEST_F(Programme, WindowModeLoadsItsWindowModuleWhenADisplayExists) {
+    std::filesystem::copy_file(CORVELLE_MODULE, dossier / "corvelle-ui.so");
+    // The window stays open until someone closes it: still running after
+    // three seconds, with no word of a missing module, is the success.
+    const Execution execution = Lance({}, "fr_FR.UTF-8", "QT_QPA_PLATFORM=offscreen timeout 3 ");
+    EXPECT_EQ(execution.code, 124) << execution.erreurs;
+    EXPECT_EQ(execution.erreurs.find("windows unavailable"), std::string::npos)
+        << execution.erreurs;
 }
 
 TEST_F(Programme, WindowModeWithoutADisplaySaysSoAndFails) {
