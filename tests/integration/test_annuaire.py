@@ -81,10 +81,15 @@ class Groupes(unittest.TestCase):
             adresses, _ = self.destinataires("/a:grp:Foule", "/nde:5000")
         self.assertEqual(len(set(self.serveur.messages()[-1][0]["rcpt_tos"])), 1200)
 
-    def test_system_defaults_with_the_settings_account(self):
-        self.configure(mode="1", domaine="ignoré en mode 1")
-        adresses, _ = self.destinataires("/a:grp:Export", env={"LDAPURI": ANNUAIRE.uri})
-        self.assertEqual(adresses, ["dimitri@exemple.test"])
+    def test_system_defaults_with_the_settings_account_or_the_logon_account(self):
+        # Mode 1 binds with the settings' account; mode 0 with the logon
+        # account, anonymous here since there is no Kerberos ticket.
+        for mode in ("1", "0"):
+            self.serveur.arrete()
+            self.serveur = Serveur(RACINE)
+            self.configure(mode=mode, domaine="ignoré hors du mode 2")
+            adresses, _ = self.destinataires("/a:grp:Export", env={"LDAPURI": ANNUAIRE.uri})
+            self.assertEqual(adresses, ["dimitri@exemple.test"], mode)
 
     def test_unknown_groups(self):
         adresses, _ = self.destinataires("/a:grp:Inconnu,bob")
