@@ -105,3 +105,18 @@ with open(chemin, "w", encoding="utf-8") as f:
     f.write("[Configuration]\n" + "".join(f"{cle}={valeur}\n" for cle, valeur in cles.items()))
 PY
 }
+
+# msmtp's settings for the sink on port $1, in ./msmtprc.
+ecrit_msmtprc() {
+    cat >msmtprc <<EOF
+account bench
+host 127.0.0.1
+port $1
+from bench@example.test
+auth off
+tls off
+timeout 10
+account default : bench
+EOF
+    chmod 600 msmtprc
+}

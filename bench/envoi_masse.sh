@@ -36,17 +36,7 @@ with open("lots.txt", "w") as lots:
                     "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n"
                     + corps.replace("\n", "\r\n"))
 PY
-cat >msmtprc <<EOF
-account bench
-host 127.0.0.1
-port $port
-from bench@example.test
-auth off
-tls off
-timeout 10
-account default : bench
-EOF
-chmod 600 msmtprc
+ecrit_msmtprc "$port"
 cat >boucle_msmtp.sh <<'EOF'
 n=0
 while read -r lot; do

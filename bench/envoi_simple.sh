@@ -25,17 +25,7 @@ PY
     printf 'MIME-Version: 1.0\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n'
     sed 's/$/\r/' corps.txt
 } >message.eml
-cat >msmtprc <<EOF
-account bench
-host 127.0.0.1
-port $port
-from bench@example.test
-auth off
-tls off
-timeout 10
-account default : bench
-EOF
-chmod 600 msmtprc
+ecrit_msmtprc "$port"
 
 commandes=(
     "./corvelle /a:bob@example.test /o:Sauvegarde /ctf:corps.txt"

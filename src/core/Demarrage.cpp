@@ -1,6 +1,7 @@
 #include "core/Demarrage.h"
 
 #include <new>
+#include <utility>
 
 #include "config/ConfigSMTP.h"
 #include "config/Parametres.h"
@@ -97,8 +98,7 @@ void PrepareDossierUtilisateur(const Emplacement& emplacement, const EtatProgram
     }
 }
 
-void ChargeConfiguration(EtatProgramme& etat) {
-    FichierProfil profil = FichierProfil::Charge(etat.FichierConfiguration);
+void ChargeConfiguration(EtatProgramme& etat, FichierProfil profil) {
     const bool conversion = profil.Lit(kSectionConfiguration, "ConfigsSMTP", "").empty();
     etat.ListeConfigsSMTP = ChargeConfigsSMTP(profil);
     if (conversion) {
@@ -128,9 +128,12 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Di
 
     // The language comes before the folders exist: on the first start after a
     // move, the new file is not there yet and the system language decides.
-    etat.Langage = ChoisitLangue(FichierProfil::Charge(etat.FichierConfiguration),
-                                 etat.DossierProgramme, env.codeLangueSysteme, dialogue);
+    FichierProfil profil = FichierProfil::Charge(etat.FichierConfiguration);
+    etat.Langage = ChoisitLangue(profil, etat.DossierProgramme, env.codeLangueSysteme, dialogue);
     PrepareDossierUtilisateur(emplacement, etat);
+    if (!emplacement.ancienFichier.empty()) {
+        profil = FichierProfil::Charge(etat.FichierConfiguration);  // the file just moved in
+    }
 
     if (ligne == "/?") {
         attente.Termine();
@@ -138,7 +141,7 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Di
         return {ModeExecution::Fin, 0, ligne};
     }
 
-    ChargeConfiguration(etat);
+    ChargeConfiguration(etat, std::move(profil));
 
     if (etat.Reglages.UtiliserAD) {
         if (!ouvreAnnuaire) {
