@@ -5,9 +5,12 @@
 namespace corvelle {
 
 std::string TexteAPropos() {
-    return TitreFenetre() + R"( - envoi de courrier électronique sans client de messagerie
+    return TitreFenetre() +
+           " - envoi de courrier électronique sans client de messagerie\n\n" + TexteSyntaxe();
+}
 
-Corvelle envoie un message par un serveur SMTP, depuis sa fenêtre de composition
+std::string TexteSyntaxe() {
+    return R"(Corvelle envoie un message par un serveur SMTP, depuis sa fenêtre de composition
 (lancé sans paramètre) ou depuis un script (lancé avec des paramètres).
 
 Syntaxe :
