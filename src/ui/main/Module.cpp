@@ -9,6 +9,24 @@
 #include "ui/main/DialogueQt.h"
 #include "ui/main/FenetreComposition.h"
 
+namespace {
+
+class QuitteApresAffichage final : public QObject {
+  protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override {
+        if (evenement->type() == QEvent::Paint && !peinte_) {
+            peinte_ = true;
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(objet, evenement);
+    }
+
+  private:
+    bool peinte_ = false;
+};
+
+}  // namespace
+
 // Looked up by name with dlsym: they must stay visible whatever the default.
 #define CORVELLE_EXPORT __attribute__((visibility("default")))
 
@@ -25,9 +43,11 @@ CORVELLE_EXPORT int corvelle_ui_fenetre(corvelle::EtatProgramme* etat,
     corvelle::ui::frmCorvelle fenetre(*etat, qt);
     fenetre.Charge();
     fenetre.ShowInitial();
-    // The start-up benchmark: leave as soon as the shown window is idle.
+    // The start-up benchmark: leave once the window has been painted and the
+    // events of its showing are done.
+    QuitteApresAffichage mesure;
     if (!corvelle::plateforme::VariableEnvironnement("CORVELLE_MESURE_AFFICHAGE").empty()) {
-        QTimer::singleShot(0, &application, &QCoreApplication::quit);
+        fenetre.installEventFilter(&mesure);
     }
     return application.exec();
 }
