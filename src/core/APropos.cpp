@@ -5,8 +5,8 @@
 namespace corvelle {
 
 std::string TexteAPropos() {
-    return TitreFenetre() +
-           " - envoi de courrier électronique sans client de messagerie\n\n" + TexteSyntaxe();
+    return TitreFenetre() + " - envoi de courrier électronique sans client de messagerie\n\n" +
+           TexteSyntaxe();
 }
 
 std::string TexteSyntaxe() {
@@ -44,7 +44,7 @@ Options :
   /l              journal dans le fichier Corvelle.log de la configuration
   /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier)
   /r              erreurs envoyées par courrier à l'expéditeur
-  /?              cette aide ; --help et --version l'écrivent aussi
+  /?              cette aide, que --help écrit aussi ; --version écrit la version
 
 Une valeur qui contient une barre oblique s'écrit entre guillemets.
 

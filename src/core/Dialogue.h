@@ -53,7 +53,7 @@ class DialogueConsole final : public Dialogue {
 class DialogueEnregistreur final : public Dialogue {
   public:
     std::vector<Boite> boites;
-    int aPropos = 0;  // About windows shown
+    int aPropos = 0;                // About windows shown
     std::vector<Reponse> reponses;  // answers given in order, then defaults
     int attentes = 0;               // busy pointer left on
 

@@ -76,9 +76,8 @@ int main(int argc, char** argv) {
     fenetre.ShowInitial();
     Remplit(fenetre);
     QTimer::singleShot(300, [&] {
-        const QString fichier =
-            QDir(sortie).filePath(QStringLiteral("fenetre-composition-%1.png")
-                                      .arg(QString::fromStdString(langue)));
+        const QString fichier = QDir(sortie).filePath(
+            QStringLiteral("fenetre-composition-%1.png").arg(QString::fromStdString(langue)));
         const bool ecrit = fenetre.grab().save(fichier);
         std::cout << fichier.toStdString() << (ecrit ? "\n" : " could not be written\n");
         application.exit(ecrit ? 0 : 1);

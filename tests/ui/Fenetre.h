@@ -18,8 +18,7 @@ namespace corvelle::test {
 class FenetreTest {
   public:
     // `ini`: the lines of section Configuration, without its header.
-    explicit FenetreTest(const std::string& ini = {},
-                         const std::string& fichierLangue = {},
+    explicit FenetreTest(const std::string& ini = {}, const std::string& fichierLangue = {},
                          const std::string& contenuLangue = {});
 
     // Another window on the same folder, as the next start would open it.

@@ -22,8 +22,9 @@ struct Element {
 
 class MenuDestinataires : public ::testing::Test {
   protected:
-    FenetreTest f{"DestinatairesParDéfaut=a@x.fr, b@x.fr\nGroupesParDéfaut=Direction\n"
-                  "FichierDestinatairesParDéfaut=equipe.txt\n"};
+    FenetreTest f{
+        "DestinatairesParDéfaut=a@x.fr, b@x.fr\nGroupesParDéfaut=Direction\n"
+        "FichierDestinatairesParDéfaut=equipe.txt\n"};
     QPlainTextEdit* champ = f.Controle<QPlainTextEdit>("txtDestinataires", 1);
     std::vector<Element> vus;
     int ouvertures = 0;
@@ -34,8 +35,8 @@ class MenuDestinataires : public ::testing::Test {
         f.fenetre->AfficheMenu = [&](ui::clsPopupMenu& menu, QPushButton&) {
             ++ouvertures;
             for (const QAction* action : menu.Menu().actions()) {
-                vus.push_back({action->isSeparator() ? "-" : action->text(),
-                               action->isChecked(), action->isEnabled()});
+                vus.push_back({action->isSeparator() ? "-" : action->text(), action->isChecked(),
+                               action->isEnabled()});
             }
             return choix;
         };

@@ -69,11 +69,10 @@ void frmCorvelle::CreeControles() {
     };
 
     place(C::lblExpediteur, Label(client, QStringLiteral("lblExpéditeur"), "Expéditeur"));
-    place(C::txtExpediteur, txtExpediteur_ = Nomme(new QLineEdit(client),
-                                                   QStringLiteral("txtExpéditeur")));
+    place(C::txtExpediteur,
+          txtExpediteur_ = Nomme(new QLineEdit(client), QStringLiteral("txtExpéditeur")));
     place(C::lblReponse, Label(client, QStringLiteral("lblRéponse"), "Répondre à"));
-    place(C::txtReponse,
-          txtReponse_ = Nomme(new QLineEdit(client), QStringLiteral("txtRéponse")));
+    place(C::txtReponse, txtReponse_ = Nomme(new QLineEdit(client), QStringLiteral("txtRéponse")));
     place(C::lblReponseInfo, Label(client, QStringLiteral("lblRéponseInfo"),
                                    "Laisser vide si identique à l'expéditeur"));
     const QString legendes[3] = {"À", "Copie (Cc)", "Copie cachée (Cci)"};
@@ -90,18 +89,19 @@ void frmCorvelle::CreeControles() {
     place(C::txtObjetMessage,
           txtObjetMessage_ = Nomme(new QLineEdit(client), QStringLiteral("txtObjetMessage")));
     place(C::lblCorpsMessage, Label(client, QStringLiteral("lblCorpsMessage"), "Corps du message"));
-    place(C::txtCorpsMessage, txtCorpsMessage_ = ZoneTexte(client, QStringLiteral("txtCorpsMessage")));
+    place(C::txtCorpsMessage,
+          txtCorpsMessage_ = ZoneTexte(client, QStringLiteral("txtCorpsMessage")));
     place(C::lblFichiersJoints,
           Label(client, QStringLiteral("lblFichiersJoints"), "Pièce(s) jointe(s)"));
-    place(C::lstFichiersJoints, lstFichiersJoints_ = Nomme(new QListWidget(client),
-                                                           QStringLiteral("lstFichiersJoints")));
+    place(C::lstFichiersJoints,
+          lstFichiersJoints_ = Nomme(new QListWidget(client), QStringLiteral("lstFichiersJoints")));
     place(C::btnAjouter, btnAjouter_ = Bouton(client, QStringLiteral("btnAjouter"), "&Ajouter..."));
     place(C::btnSupprimer,
           btnSupprimer_ = Bouton(client, QStringLiteral("btnSupprimer"), "&Supprimer"));
     btnSupprimer_->setEnabled(false);
 
-    fraOptions_ = Nomme(new QGroupBox(QStringLiteral("Options"), client),
-                        QStringLiteral("fraOptions"));
+    fraOptions_ =
+        Nomme(new QGroupBox(QStringLiteral("Options"), client), QStringLiteral("fraOptions"));
     place(C::fraOptions, fraOptions_);
     place(C::lblFormat, Label(fraOptions_, QStringLiteral("lblFormat"), "Format"));
     place(C::cboFormat, cboFormat_ = Liste(fraOptions_, QStringLiteral("cboFormat")));
@@ -150,10 +150,10 @@ void frmCorvelle::CreeMenus() {
     mnuOptionsMemoriserTaille_ = Coche(options, QStringLiteral("mnuOptionsMémoriserTaille"),
                                        "Mémoriser la &taille de la fenêtre");
     Nomme(options->addSeparator(), QStringLiteral("mnuOptionsSep1"));
-    mnuOptionsMinimiserSystray_ = Coche(options, QStringLiteral("mnuOptionsMinimiserSystray"),
-                                        "Minimiser dans la &systray");
-    mnuOptionsToujoursAuDessus_ = Coche(options, QStringLiteral("mnuOptionsToujoursAuDessus"),
-                                        "Fenêtre toujours au &dessus");
+    mnuOptionsMinimiserSystray_ =
+        Coche(options, QStringLiteral("mnuOptionsMinimiserSystray"), "Minimiser dans la &systray");
+    mnuOptionsToujoursAuDessus_ =
+        Coche(options, QStringLiteral("mnuOptionsToujoursAuDessus"), "Fenêtre toujours au &dessus");
     Nomme(options->addSeparator(), QStringLiteral("mnuOptionsSep2"));
     QAction* configuration =
         Entree(options, QStringLiteral("mnuOptionsConfiguration"), "Con&figuration...");

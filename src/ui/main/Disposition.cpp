@@ -124,8 +124,7 @@ void Disposition::Redimensionne(int largeurClient, int hauteurClient) {
     // Attachments take 30 % of what lies between the body's top and the options.
     Rectangle& corps = R(C::txtCorpsMessage);
     Rectangle& fichiers = R(C::lstFichiersJoints);
-    fichiers.hauteur =
-        static_cast<int>(std::lround((options.haut - 60 - corps.haut) * 0.3));
+    fichiers.hauteur = static_cast<int>(std::lround((options.haut - 60 - corps.haut) * 0.3));
     fichiers.haut = options.haut - 60 - fichiers.hauteur;
     R(C::lblFichiersJoints).haut = fichiers.haut + 40;
     Rectangle& ajouter = R(C::btnAjouter);

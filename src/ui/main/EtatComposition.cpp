@@ -51,7 +51,8 @@ int frmCorvelle::Twips(int pixels) const {
 void frmCorvelle::AjusteColonnes() {
     const QFontMetrics mesure(widgets_[static_cast<std::size_t>(C::lblExpediteur)]->font());
     auto largeur = [&](C controle) {
-        const auto* label = qobject_cast<const QLabel*>(widgets_[static_cast<std::size_t>(controle)]);
+        const auto* label =
+            qobject_cast<const QLabel*>(widgets_[static_cast<std::size_t>(controle)]);
         // The widest line of a caption that a translation put on two lines.
         int plusLarge = 0;
         for (const QString& ligne : label->text().split(QLatin1Char('\n'))) {
@@ -111,9 +112,8 @@ void frmCorvelle::RestaureEtat() {
 }
 
 void frmCorvelle::ShowInitial() {
-    const std::int16_t etatFenetre = etat_.Fenetre.FenetreMemoriserTaille
-                                         ? etat_.Fenetre.FenetreEtat
-                                         : std::int16_t{0};
+    const std::int16_t etatFenetre =
+        etat_.Fenetre.FenetreMemoriserTaille ? etat_.Fenetre.FenetreEtat : std::int16_t{0};
     if (etatFenetre == 2) {
         showMaximized();
     } else if (etatFenetre == 1) {
@@ -298,8 +298,8 @@ void frmCorvelle::EnregistreEtat() {
         }
         profil.Enregistre();
     } catch (const Erreur& erreur) {
-        dialogue_.Affiche({erreur.Description(), kTitreApplication, Icone::Exclamation,
-                           Boutons::Ok, Reponse::Ok});
+        dialogue_.Affiche({erreur.Description(), kTitreApplication, Icone::Exclamation, Boutons::Ok,
+                           Reponse::Ok});
     }
 }
 

@@ -62,8 +62,8 @@ frmCorvelle::frmCorvelle(EtatProgramme& etat, Dialogue& dialogue)
     OrdreTabulation();
     Connecte();
     ChoisitFichier = [this](const QString& titre) {
-        const QString filtre = TexteCatalogue(etat_.Langage, "TXT_TOUS_FICHIERS") +
-                               QStringLiteral(" (*)");
+        const QString filtre =
+            TexteCatalogue(etat_.Langage, "TXT_TOUS_FICHIERS") + QStringLiteral(" (*)");
         return QFileDialog::getOpenFileName(this, titre, VersQt(etat_.DossierCourant), filtre,
                                             nullptr, QFileDialog::ReadOnly);
     };
@@ -89,10 +89,9 @@ void frmCorvelle::Connecte() {
         connect(txtDestinataires_[i], &QPlainTextEdit::textChanged, this,
                 [this, i] { AjusteHauteurDestinataires(i); });
     }
-    for (QWidget* champ :
-         std::initializer_list<QWidget*>{txtExpediteur_, txtReponse_, txtDestinataires_[0],
-                                         txtDestinataires_[1], txtDestinataires_[2],
-                                         txtObjetMessage_, txtCorpsMessage_}) {
+    for (QWidget* champ : std::initializer_list<QWidget*>{
+             txtExpediteur_, txtReponse_, txtDestinataires_[0], txtDestinataires_[1],
+             txtDestinataires_[2], txtObjetMessage_, txtCorpsMessage_}) {
         champ->installEventFilter(this);
     }
 }
@@ -101,7 +100,12 @@ void frmCorvelle::Charge() {
     TraduitFenetre(*this, etat_.Langage);
     RemplitListes();
     RemplitConfigsSMTP();
-    const QString separateurs = TexteCatalogue(etat_.Langage, "TXT_SEPARATEUR_INFO");
+    // Not part of the catalogue: its French text lives here, a translation
+    // file may still give it.
+    const QString separateurs = VersQt(etat_.Langage.Fichier.TraduitTexte(
+        "TXT_SEPARATEUR_INFO",
+        "Séparez les destinataires par des virgules ou mettez-en un par ligne.§"
+        "fic:<fichier> lit un fichier de destinataires, grp:<groupe> un groupe de l'annuaire."));
     for (QPlainTextEdit* champ : txtDestinataires_) {
         champ->setToolTip(separateurs);
     }
@@ -128,8 +132,8 @@ void frmCorvelle::RemplitListes() {
                             "TXT_SENSIBILITE_PRIVEE", "TXT_SENSIBILITE_CONFIDENTIELLE"}) {
         cboSensibilite_->addItem(TexteCatalogue(l, cle));
     }
-    for (const char* cle : {"TXT_NOTIFICATION_AUCUNE", "TXT_NOTIFICATION_AR",
-                            "TXT_NOTIFICATION_AL", "TXT_NOTIFICATION_ARL"}) {
+    for (const char* cle : {"TXT_NOTIFICATION_AUCUNE", "TXT_NOTIFICATION_AR", "TXT_NOTIFICATION_AL",
+                            "TXT_NOTIFICATION_ARL"}) {
         cboNotification_->addItem(TexteCatalogue(l, cle));
     }
     cboEncodage_->addItems({QStringLiteral("Iso-8859-1"), QStringLiteral("Windows-1252"),

@@ -37,8 +37,8 @@ void frmCorvelle::btnDestinataires_MouseDown(int index) {
 
     clsPopupMenu menu;
     for (const ElementMenu& element : elements) {
-        const std::int32_t attribut = (element.coche ? kMenuCoche : 0) |
-                                      (element.grise ? kMenuGrise : 0);
+        const std::int32_t attribut =
+            (element.coche ? kMenuCoche : 0) | (element.grise ? kMenuGrise : 0);
         menu.AddItem(element.identifiant, VersQt(element.texte), attribut);
     }
     boutonMemorise_ = bouton;
@@ -56,8 +56,7 @@ void frmCorvelle::btnDestinataires_MouseDown(int index) {
     if (choix == kMenuEffacer) {
         champ.clear();
     } else if (choix == kMenuAjouterFichier) {
-        const QString chemin =
-            ChoisitFichier(TexteCatalogue(etat_.Langage, "TXT_CHARGER_FICHIER"));
+        const QString chemin = ChoisitFichier(TexteCatalogue(etat_.Langage, "TXT_CHARGER_FICHIER"));
         if (!chemin.isEmpty()) {
             const std::string entree =
                 "fic:" + CheminRelatif(DepuisQt(chemin), etat_.DossierCourant);

@@ -43,11 +43,10 @@ std::vector<ElementMenu> ElementsMenu(const Parametres& reglages, std::string_vi
     AjouteDefaut(elements, kMenuDestinatairesDefaut, reglages.DestinatairesParDefaut, "",
                  entreesChamp);
     if (reglages.UtiliserAD) {
-        AjouteDefaut(elements, kMenuGroupesDefaut, reglages.GroupesParDefaut, "grp:",
-                     entreesChamp);
+        AjouteDefaut(elements, kMenuGroupesDefaut, reglages.GroupesParDefaut, "grp:", entreesChamp);
     }
-    AjouteDefaut(elements, kMenuFichiersDefaut, reglages.FichierDestinatairesParDefaut, "fic:",
-                 entreesChamp);
+    AjouteDefaut(elements, kMenuFichiersDefaut, reglages.FichierDestinatairesParDefaut,
+                 "fic:", entreesChamp);
     if (!elements.empty()) {
         elements.push_back({kMenuAucunChoix, "-", {}, false, false});
     }

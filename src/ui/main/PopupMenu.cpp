@@ -67,10 +67,10 @@ std::int32_t clsPopupMenu::TrackPopup(QWidget* controle, bool AlignerSurLaDroite
     QPoint position = QCursor::pos();
     if (controle) {
         const QRect rectangle(controle->mapToGlobal(QPoint(0, 0)), controle->size());
-        position = QPoint(AlignerSurLaDroiteDeCeControle
-                              ? rectangle.right() + 1 - menu_.sizeHint().width()
-                              : rectangle.left(),
-                          rectangle.bottom() + 1);
+        position =
+            QPoint(AlignerSurLaDroiteDeCeControle ? rectangle.right() + 1 - menu_.sizeHint().width()
+                                                  : rectangle.left(),
+                   rectangle.bottom() + 1);
     }
     fermeParEchap_ = false;
     GuetteEchap guetteur(fermeParEchap_);
