@@ -127,5 +127,23 @@ TEST(Disposition, StateIsWrittenOnCloseOnlyWhenAsked) {
     }
 }
 
+TEST(Disposition, AlwaysOnTopAppliesAtOnceAndMinimisingWithoutTheTrayOptionKeepsTheWindow) {
+    FenetreTest f;
+    ui::frmCorvelle& fenetre = *f.fenetre;
+    EXPECT_FALSE(fenetre.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    f.Controle<QAction>("mnuOptionsToujoursAuDessus")->trigger();
+    EXPECT_TRUE(fenetre.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(fenetre.isVisible());
+    EXPECT_TRUE(f.etat.OptionsModifiees);
+
+    fenetre.showMinimized();
+    QApplication::processEvents();
+    EXPECT_FALSE(fenetre.DansSystray());
+    fenetre.showNormal();
+    QApplication::processEvents();
+    fenetre.close();
+    EXPECT_NE(f.Configuration().find("ToujoursAuDessus=-1"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace corvelle::test
