@@ -14,6 +14,7 @@
 #include "core/Dialogue.h"
 #include "core/EtatProgramme.h"
 #include "support/DossierTemporaire.h"
+#include "support/EnvironnementTest.h"
 #include "ui/main/FenetreComposition.h"
 
 using namespace corvelle;
@@ -60,12 +61,7 @@ int main(int argc, char** argv) {
         test::EcritFichier(dossier / "prog/English.lng",
                            test::LitFichier(std::string(argv[3]) + "/English.lng"));
     }
-    EnvironnementDemarrage env;
-    env.cheminExecutable = dossier / "prog/corvelle";
-    env.dossierProgrammes = dossier / "prefixe";
-    env.dossierDonnees = dossier / "donnees";
-    env.dossierTravail = dossier.Chemin();
-    env.codeLangueSysteme = 12;
+    const EnvironnementDemarrage env = test::EnvironnementPortable(dossier);
     EtatProgramme etat;
     DialogueEnregistreur dialogue;
     if (Demarre(env, etat, dialogue).mode != ModeExecution::Fenetre) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Demarrage.h"
+#include "support/EnvironnementTest.h"
 
 namespace corvelle::test {
 
@@ -18,13 +18,7 @@ FenetreTest::FenetreTest(const std::string& ini, const std::string& fichierLangu
 void FenetreTest::Relance() {
     fenetre.reset();
     etat = EtatProgramme();
-    EnvironnementDemarrage env;
-    env.cheminExecutable = dossier / "prog/corvelle";
-    env.dossierProgrammes = dossier / "prefixe";
-    env.dossierDonnees = dossier / "donnees";
-    env.dossierTravail = dossier.Chemin();
-    env.codeLangueSysteme = 12;
-    const IssueDemarrage issue = Demarre(env, etat, dialogue);
+    const IssueDemarrage issue = Demarre(EnvironnementPortable(dossier), etat, dialogue);
     EXPECT_EQ(issue.mode, ModeExecution::Fenetre);
     fenetre = std::make_unique<ui::frmCorvelle>(etat, dialogue);
     fenetre->Charge();
