@@ -59,6 +59,8 @@ class frmCorvelle final : public QMainWindow {
     void mnuOptionsConfiguration_Click();
     void mnuAideAProposDe_Click();
     void AjusteHauteurDestinataires(int index);
+    // Refilled when the configuration window changes the SMTP list.
+    void RemplitConfigsSMTP();
 
     [[nodiscard]] const Disposition& Geometrie() const { return disposition_; }
     [[nodiscard]] bool DansSystray() const { return dansSystray_; }
@@ -80,7 +82,6 @@ class frmCorvelle final : public QMainWindow {
     void OrdreTabulation();
     void Connecte();
     void RemplitListes();
-    void RemplitConfigsSMTP();
     void AjusteColonnes();
     void RestaureEtat();
     void AppliqueDisposition();
