@@ -1,0 +1,122 @@
+// The SMTP configuration dialog's controls as designed, and their places once
+// the captions are translated.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+#include "core/EtatProgramme.h"
+#include "ui/commun/TraductionFenetre.h"
+#include "ui/config/DialogueFixe.h"
+#include "ui/config/FenetreConfigurationSMTP.h"
+#include "ui/config/Twips.h"
+
+namespace corvelle::ui {
+
+namespace {
+
+constexpr int kLargeur = 5895;
+constexpr int kMarge = 120;
+constexpr int kHauteurLigne = 285;
+constexpr int kHauteurListe = 315;
+constexpr int kLargeurListe = 3015;
+constexpr int kLargeurIdentifiants = 3000;
+constexpr int kLargeurPort = 615;
+constexpr int kHautBoutons = 2760;
+
+QLabel* Label(QWidget* parent, const QString& nom, const QString& texte) {
+    auto* label = new QLabel(texte, parent);
+    label->setObjectName(nom);
+    return label;
+}
+
+QLineEdit* Texte(QWidget* parent, const QString& nom) {
+    auto* champ = new QLineEdit(parent);
+    champ->setObjectName(nom);
+    return champ;
+}
+
+}  // namespace
+
+void frmConfigurationSMTP::CreeControles() {
+    CreeChamps();
+    btnTester_ = new QPushButton(QStringLiteral("&Tester..."), this);
+    btnTester_->setObjectName(QStringLiteral("btnTester"));
+    btnTester_->setAutoDefault(false);
+    PlaceEnTwips(*btnTester_, kMarge, kHautBoutons, 1215, 375);
+    const BoutonsValidation boutons = PanneauBoutons(*this, kHautBoutons);
+    btnOK_ = boutons.ok;
+    btnAnnuler_ = boutons.annuler;
+
+    QWidget* ordre[] = {
+        txtNom_,      txtServeur_,    chkSSL_,    txtPort_, cboAuthentification_, txtUsername_,
+        txtPassword_, txtServeurPOP_, btnTester_, btnOK_,   btnAnnuler_};
+    for (std::size_t i = 1; i < std::size(ordre); ++i) {
+        setTabOrder(ordre[i - 1], ordre[i]);
+    }
+    SelectionneTexteAuFocus(
+        *this, {txtNom_, txtServeur_, txtPort_, txtUsername_, txtPassword_, txtServeurPOP_});
+}
+
+void frmConfigurationSMTP::CreeChamps() {
+    lblNom_ = Label(this, QStringLiteral("lblNom"), "Nom configuration");
+    txtNom_ = Texte(this, QStringLiteral("txtNom"));
+    lblServeur_ = Label(this, QStringLiteral("lblServeur"), "Serveur");
+    txtServeur_ = Texte(this, QStringLiteral("txtServeur"));
+    lblSSL_ = Label(this, QStringLiteral("lblSSL"), "Utiliser SSL");
+    chkSSL_ = new QCheckBox(this);
+    chkSSL_->setObjectName(QStringLiteral("chkSSL"));
+    lblPort_ = Label(this, QStringLiteral("lblPort"), "Port (25 par défaut)");
+    txtPort_ = Texte(this, QStringLiteral("txtPort"));
+    txtPort_->setAlignment(Qt::AlignRight);
+    txtPort_->setText(QStringLiteral("25"));
+    lblAuthentification_ = Label(this, QStringLiteral("lblAuthentification"), "Authentification");
+    cboAuthentification_ = new QComboBox(this);
+    cboAuthentification_->setObjectName(QStringLiteral("cboAuthentification"));
+    lblUsername_ = Label(this, QStringLiteral("lblUsername"), "Username");
+    txtUsername_ = Texte(this, QStringLiteral("txtUsername"));
+    lblPassword_ = Label(this, QStringLiteral("lblPassword"), "Password");
+    txtPassword_ = Texte(this, QStringLiteral("txtPassword"));
+    txtPassword_->setEchoMode(QLineEdit::Password);
+    lblServeurPOP_ = Label(this, QStringLiteral("lblServeurPOP"), "Serveur POP");
+    txtServeurPOP_ = Texte(this, QStringLiteral("txtServeurPOP"));
+}
+
+void frmConfigurationSMTP::RemplitAuthentification() {
+    const Langue& l = etat_.Langage;
+    cboAuthentification_->addItem(TexteCatalogue(l, "TXT_AUTHENTIFICATION_AUCUNE"), AuthAucune);
+    cboAuthentification_->addItem(TexteCatalogue(l, "TXT_AUTHENTIFICATION_LOGIN"), AuthLogin);
+    cboAuthentification_->addItem(TexteCatalogue(l, "TXT_AUTHENTIFICATION_PLAIN"), AuthPlain);
+    cboAuthentification_->addItem(TexteCatalogue(l, "TXT_AUTHENTIFICATION_POP3"), AuthPop3);
+}
+
+void frmConfigurationSMTP::Dispose() {
+    int legende = 0;
+    for (const QLabel* label : {lblNom_, lblServeur_, lblSSL_, lblAuthentification_, lblUsername_,
+                                lblPassword_, lblServeurPOP_}) {
+        legende = std::max(legende, LargeurLegende(*label, label->text()));
+    }
+    const int champ = kMarge + legende + kMarge;
+    const int largeurNom = kLargeur - kMarge - champ;
+    auto ligne = [&](QLabel* label, QWidget* widget, int haut, int largeur, int hauteur) {
+        PlaceEnTwips(*label, kMarge, haut, legende, kHauteurLigne);
+        PlaceEnTwips(*widget, champ, haut, largeur, hauteur);
+    };
+    ligne(lblNom_, txtNom_, 120, largeurNom, kHauteurLigne);
+    ligne(lblServeur_, txtServeur_, 480, largeurNom, kHauteurLigne);
+    ligne(lblSSL_, chkSSL_, 825, kHauteurLigne, kHauteurLigne);
+    ligne(lblAuthentification_, cboAuthentification_, 1200, kLargeurListe, kHauteurListe);
+    ligne(lblUsername_, txtUsername_, 1560, kLargeurIdentifiants, kHauteurLigne);
+    ligne(lblPassword_, txtPassword_, 1920, kLargeurIdentifiants, kHauteurLigne);
+    ligne(lblServeurPOP_, txtServeurPOP_, 2280, largeurNom, kHauteurLigne);
+
+    const int gauchePort = champ + kLargeurListe - kLargeurPort;
+    PlaceEnTwips(*txtPort_, gauchePort, 840, kLargeurPort, kHauteurLigne);
+    const int largeurPort = LargeurLegende(*lblPort_, lblPort_->text());
+    PlaceEnTwips(*lblPort_, gauchePort - kMarge - largeurPort, 840, largeurPort, kHauteurLigne);
+}
+
+}  // namespace corvelle::ui

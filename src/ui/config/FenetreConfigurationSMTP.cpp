@@ -1,0 +1,174 @@
+#include "ui/config/FenetreConfigurationSMTP.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+#include "core/Dialogue.h"
+#include "core/EtatProgramme.h"
+#include "core/Version.h"
+#include "ui/commun/TraductionFenetre.h"
+#include "ui/config/DialogueFixe.h"
+#include "ui/config/EnvoiTestSMTP.h"
+#include "ui/config/FenetreTestSMTP.h"
+#include "ui/config/ReglesSMTP.h"
+
+namespace corvelle::ui {
+
+namespace {
+
+constexpr int kLargeur = 5895;
+constexpr int kHauteur = 3255;
+
+}  // namespace
+
+frmConfigurationSMTP::frmConfigurationSMTP(EtatProgramme& etat, Dialogue& dialogue,
+                                           std::function<ValeursTest()> valeursConfiguration,
+                                           bool auDessus, QWidget* parent)
+    : QDialog(parent),
+      etat_(etat),
+      dialogue_(dialogue),
+      valeursConfiguration_(std::move(valeursConfiguration)),
+      auDessus_(auDessus) {
+    setObjectName(QStringLiteral("frmConfigurationSMTP"));
+    setWindowTitle(QStringLiteral("Configuration SMTP"));
+    PrepareDialogueFixe(*this, kLargeur, kHauteur, auDessus);
+    CreeControles();
+    TraduitFenetre(*this, etat_.Langage);
+    RemplitAuthentification();
+    Dispose();
+    Connecte();
+    // A mode is always chosen, so OK and the test always have a code to read.
+    cboAuthentification_->setCurrentIndex(0);
+    cboAuthentification_Click();  // the first entry added was selected before any connection
+    AfficheTest = [](frmConfigurationSMTPTest& test) {
+        test.exec();
+        return !test.DialogueAnnule;
+    };
+    DialogueAnnule = true;
+}
+
+void frmConfigurationSMTP::Connecte() {
+    connect(chkSSL_, &QCheckBox::clicked, this, &frmConfigurationSMTP::chkSSL_Click);
+    connect(cboAuthentification_, &QComboBox::currentIndexChanged, this,
+            &frmConfigurationSMTP::cboAuthentification_Click);
+    connect(btnTester_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnTester_Click);
+    connect(btnOK_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnOK_Click);
+    connect(btnAnnuler_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnAnnuler_Click);
+}
+
+void frmConfigurationSMTP::Remplit(const clsConfigSMTP& config,
+                                   const std::string& motDePasseEnClair) {
+    txtNom_->setText(VersQt(config.Nom));
+    txtServeur_->setText(VersQt(config.Serveur));
+    chkSSL_->setChecked(config.SSL);  // not a click: the stored port stays
+    txtPort_->setText(QString::number(config.Port));
+    const int position = cboAuthentification_->findData(config.Authentification);
+    cboAuthentification_->setCurrentIndex(std::max(position, 0));
+    txtUsername_->setText(VersQt(config.Username));
+    txtPassword_->setText(VersQt(motDePasseEnClair));
+    txtServeurPOP_->setText(VersQt(config.ServeurPop));
+}
+
+clsConfigSMTP frmConfigurationSMTP::Lit() const {
+    clsConfigSMTP config;
+    config.Nom = DepuisQt(txtNom_->text());
+    config.Serveur = DepuisQt(txtServeur_->text());
+    config.SSL = chkSSL_->isChecked();
+    config.Port = PortValide(DepuisQt(txtPort_->text())).value_or(0);
+    config.Authentification = CodeAuthentification();
+    config.ServeurPop = DepuisQt(txtServeurPOP_->text());
+    config.Username = DepuisQt(txtUsername_->text());
+    config.Password = DepuisQt(txtPassword_->text());
+    return config;
+}
+
+std::int32_t frmConfigurationSMTP::CodeAuthentification() const {
+    return cboAuthentification_->currentData().toInt();
+}
+
+void frmConfigurationSMTP::chkSSL_Click() {
+    const std::string port = DepuisQt(txtPort_->text());
+    const std::string nouveau = PortApresSSL(port, chkSSL_->isChecked());
+    if (nouveau != port) {
+        txtPort_->setText(VersQt(nouveau));
+    }
+}
+
+void frmConfigurationSMTP::cboAuthentification_Click() {
+    const std::int32_t code = CodeAuthentification();
+    txtUsername_->setEnabled(IdentifiantsRequis(code));
+    txtPassword_->setEnabled(IdentifiantsRequis(code));
+    txtServeurPOP_->setEnabled(ServeurPopRequis(code));
+    if (IdentifiantsRequis(code)) {
+        txtUsername_->setFocus();
+    }
+}
+
+QLineEdit& frmConfigurationSMTP::Champ(ChampSMTP champ) const {
+    switch (champ) {
+        case ChampSMTP::Port:
+            return *txtPort_;
+        case ChampSMTP::Username:
+            return *txtUsername_;
+        case ChampSMTP::Password:
+            return *txtPassword_;
+        case ChampSMTP::ServeurPop:
+            return *txtServeurPOP_;
+        case ChampSMTP::Serveur:
+            break;
+    }
+    return *txtServeur_;
+}
+
+bool frmConfigurationSMTP::Verifie() {
+    const SaisieSMTP saisie{DepuisQt(txtServeur_->text()),    DepuisQt(txtPort_->text()),
+                            DepuisQt(txtUsername_->text()),   DepuisQt(txtPassword_->text()),
+                            DepuisQt(txtServeurPOP_->text()), txtUsername_->isEnabled(),
+                            txtServeurPOP_->isEnabled()};
+    const auto refus = VerifieSaisieSMTP(saisie);
+    if (!refus) {
+        return true;
+    }
+    dialogue_.Affiche({etat_.Langage.Texte(refus->message), kTitreApplication, Icone::Exclamation,
+                       Boutons::Ok, Reponse::Ok});
+    Champ(refus->champ).setFocus();
+    return false;
+}
+
+void frmConfigurationSMTP::btnOK_Click() {
+    if (!Verifie()) {
+        return;
+    }
+    DialogueAnnule = false;
+    accept();  // hidden, still there for the caller to read
+}
+
+void frmConfigurationSMTP::btnAnnuler_Click() {
+    reject();
+}
+
+void frmConfigurationSMTP::btnTester_Click() {
+    if (!Verifie()) {
+        return;
+    }
+    const ValeursTest valeurs = valeursConfiguration_();
+    EnvoiTestSMTP envoi{Lit(), DepuisQt(txtPassword_->text()), valeurs.encodage, {}, {}};
+    bool confirme = false;
+    {
+        frmConfigurationSMTPTest test(etat_.Langage, auDessus_, this);
+        test.Expediteur().setText(VersQt(valeurs.expediteur));
+        test.Destinataire().setText(VersQt(PremierDestinataire(valeurs.destinataires)));
+        confirme = AfficheTest(test);
+        envoi.expediteur = DepuisQt(test.Expediteur().text());
+        envoi.destinataire = DepuisQt(test.Destinataire().text());
+    }
+    if (confirme) {
+        EnvoieTestSMTP(envoi, etat_, dialogue_);
+    }
+    DialogueAnnule = true;
+}
+
+}  // namespace corvelle::ui

@@ -1,0 +1,52 @@
+#pragma once
+
+// The rules of the SMTP configuration dialog that need no widget: the field
+// checks in their order, the port, the SSL port swap, the test recipient and
+// the reading of the component's status.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvelle::ui {
+
+enum class ChampSMTP { Serveur, Port, Username, Password, ServeurPop };
+
+// The fields as typed; a disabled box is never required.
+struct SaisieSMTP {
+    std::string serveur;
+    std::string port;
+    std::string username;
+    std::string password;
+    std::string serveurPop;
+    bool identifiantsActifs = false;
+    bool serveurPopActif = false;
+};
+
+struct RefusSMTP {
+    const char* message;  // catalogue key
+    ChampSMTP champ;      // the field that gets the focus
+};
+
+// The first failing check, or nothing when every field is acceptable.
+[[nodiscard]] std::optional<RefusSMTP> VerifieSaisieSMTP(const SaisieSMTP& saisie);
+
+// Decimal digits only, from 0 to 65535; anything else is refused.
+[[nodiscard]] std::optional<std::int32_t> PortValide(std::string_view texte);
+
+// The port text after the SSL box was switched: the usual port of the other
+// mode becomes that of the new one; any other port is kept as typed.
+[[nodiscard]] std::string PortApresSSL(const std::string& port, bool ssl);
+
+// Which boxes an authentication code needs.
+[[nodiscard]] bool IdentifiantsRequis(std::int32_t code);
+[[nodiscard]] bool ServeurPopRequis(std::int32_t code);
+
+// The first entry of a comma-separated list, trimmed.
+[[nodiscard]] std::string PremierDestinataire(std::string_view liste);
+
+// Whether the component's status text means the server took the message.
+[[nodiscard]] bool StatutReussi(std::string_view statut);
+
+}  // namespace corvelle::ui
