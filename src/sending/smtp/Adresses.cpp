@@ -141,7 +141,7 @@ std::optional<std::vector<std::string>> AdressesSimples(std::string_view texte) 
 
 // GMime's width for address headers: an address that would end past it starts
 // a new line (even the first one), the separator's space giving way.
-constexpr std::size_t kLargeurPliage = 76;
+constexpr std::size_t kLargeurPliage = 78;
 
 void PlieAdressesSimples(std::string& entetes, std::string_view nom,
                          const std::vector<std::string>& adresses) {
