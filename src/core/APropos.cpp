@@ -5,9 +5,12 @@
 namespace corvelle {
 
 std::string TexteAPropos() {
-    return TitreFenetre() + R"( - envoi de courrier électronique sans client de messagerie
+    return TitreFenetre() + " - envoi de courrier électronique sans client de messagerie\n\n" +
+           TexteSyntaxe();
+}
 
-Corvelle envoie un message par un serveur SMTP, depuis sa fenêtre de composition
+std::string TexteSyntaxe() {
+    return R"(Corvelle envoie un message par un serveur SMTP, depuis sa fenêtre de composition
 (lancé sans paramètre) ou depuis un script (lancé avec des paramètres).
 
 Syntaxe :
@@ -41,7 +44,7 @@ Options :
   /l              journal dans le fichier Corvelle.log de la configuration
   /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier)
   /r              erreurs envoyées par courrier à l'expéditeur
-  /?              cette aide ; --help et --version l'écrivent aussi
+  /?              cette aide, que --help écrit aussi ; --version écrit la version
 
 Une valeur qui contient une barre oblique s'écrit entre guillemets.
 

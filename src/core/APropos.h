@@ -8,4 +8,7 @@ namespace corvelle {
 // exit codes: the About window's text and the help printed on a terminal.
 [[nodiscard]] std::string TexteAPropos();
 
+// The same without its first line (title and version).
+[[nodiscard]] std::string TexteSyntaxe();
+
 }  // namespace corvelle

@@ -6,7 +6,6 @@
 #include "config/ConfigSMTP.h"
 #include "config/Parametres.h"
 #include "config/Profil.h"
-#include "core/APropos.h"
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
 #include "core/Erreur.h"
@@ -110,6 +109,7 @@ void ChargeConfiguration(EtatProgramme& etat, FichierProfil profil) {
         }
     }
     etat.Reglages = LitParametres(profil);
+    etat.Fenetre = LitParametresFenetre(profil);
 }
 
 IssueDemarrage EchecInitialisation(int numero, const std::string& description,
@@ -137,7 +137,7 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Di
 
     if (ligne == "/?") {
         attente.Termine();
-        dialogue.AfficheAPropos(TexteAPropos());
+        dialogue.AfficheAPropos(etat.Langage);
         return {ModeExecution::Fin, 0, ligne};
     }
 

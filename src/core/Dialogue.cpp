@@ -1,6 +1,8 @@
 #include <iostream>
 
 #include "core/Dialogue.h"
+
+#include "core/APropos.h"
 #include "core/Texte.h"
 
 namespace corvelle {
@@ -36,7 +38,8 @@ Reponse DialogueConsole::Affiche(const Boite& boite) {
     return boite.parDefaut;
 }
 
-void DialogueConsole::AfficheAPropos(const std::string& texte) {
+void DialogueConsole::AfficheAPropos(const Langue&) {
+    const std::string texte = TexteAPropos();
     std::cout << SautsDeLigneConsole(texte);
     if (!texte.empty() && texte.back() != '\n') {
         std::cout << '\n';

@@ -10,6 +10,8 @@
 
 namespace corvelle {
 
+struct Langue;
+
 enum class Icone { Aucune, Information, Exclamation, Question, Critique };
 enum class Boutons { Ok, OkAnnuler, OuiNon, OuiNonAnnuler };
 enum class Reponse { Ok, Annuler, Oui, Non };
@@ -27,8 +29,9 @@ class Dialogue {
     virtual ~Dialogue() = default;
 
     virtual Reponse Affiche(const Boite& boite) = 0;
-    // The About text: program description and command-line syntax.
-    virtual void AfficheAPropos(const std::string& texte) = 0;
+    // The About window: description, version and command-line syntax, in
+    // the interface language.
+    virtual void AfficheAPropos(const Langue& langue) = 0;
     virtual void DebutAttente() = 0;
     virtual void FinAttente() = 0;
     // Lets pending window events run once before long work.
@@ -40,7 +43,7 @@ class Dialogue {
 class DialogueConsole final : public Dialogue {
   public:
     Reponse Affiche(const Boite& boite) override;
-    void AfficheAPropos(const std::string& texte) override;
+    void AfficheAPropos(const Langue& langue) override;
     void DebutAttente() override {}
     void FinAttente() override {}
     void TraiteEvenements() override {}
@@ -50,12 +53,12 @@ class DialogueConsole final : public Dialogue {
 class DialogueEnregistreur final : public Dialogue {
   public:
     std::vector<Boite> boites;
-    std::vector<std::string> aPropos;
+    int aPropos = 0;                // About windows shown
     std::vector<Reponse> reponses;  // answers given in order, then defaults
     int attentes = 0;               // busy pointer left on
 
     Reponse Affiche(const Boite& boite) override;
-    void AfficheAPropos(const std::string& texte) override { aPropos.push_back(texte); }
+    void AfficheAPropos(const Langue&) override { ++aPropos; }
     void DebutAttente() override { ++attentes; }
     void FinAttente() override {
         if (attentes > 0) {

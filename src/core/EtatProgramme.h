@@ -33,6 +33,7 @@ struct EtatProgramme {
     Langue Langage;
     ListeConfigs ListeConfigsSMTP;
     Parametres Reglages;
+    ParametresFenetre Fenetre;  // the compose window's remembered state
 
     // Run state of the sending engine.
     bool ModeLigneCommande = false;
@@ -48,6 +49,7 @@ struct EtatProgramme {
 
     // Window-level flags.
     bool RedemarrageRequis = false;
+    bool OptionsModifiees = false;  // a check mark of the Options menu was toggled
     bool DialogueAnnule = false;
     bool ConfigurerAccesAD = false;
 };

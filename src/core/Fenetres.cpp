@@ -65,9 +65,9 @@ Reponse DialogueFenetres::Affiche(const Boite& boite) {
     return fenetres ? fenetres->Affiche(boite) : console_.Affiche(boite);
 }
 
-void DialogueFenetres::AfficheAPropos(const std::string& texte) {
+void DialogueFenetres::AfficheAPropos(const Langue& langue) {
     Dialogue* fenetres = Fenetres();
-    fenetres ? fenetres->AfficheAPropos(texte) : console_.AfficheAPropos(texte);
+    fenetres ? fenetres->AfficheAPropos(langue) : console_.AfficheAPropos(langue);
 }
 
 void DialogueFenetres::DebutAttente() {

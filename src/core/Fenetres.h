@@ -24,7 +24,7 @@ class DialogueFenetres final : public Dialogue {
     ~DialogueFenetres() override;
 
     Reponse Affiche(const Boite& boite) override;
-    void AfficheAPropos(const std::string& texte) override;
+    void AfficheAPropos(const Langue& langue) override;
     void DebutAttente() override;
     void FinAttente() override;
     void TraiteEvenements() override;

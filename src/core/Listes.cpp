@@ -51,33 +51,26 @@ Liste RetireListe(const Liste& a, const Liste& b) {
 }
 
 Liste DecoupeListe(std::string_view texte) {
+    // Commas inside double quotes do not cut, so "Dupont, Jean" <jd@x.fr> stays
+    // one entry; an unclosed quote runs to the end, so the split always ends.
     Liste resultat;
-    std::string_view reste = texte;
-    while (!reste.empty()) {
-        const std::size_t virgule = reste.find(',');
-        const std::size_t guillemet = reste.find('"');
-        std::string element;
-        // A quote groups only up to a comma: with no comma after it, it is an
-        // ordinary character ("Jean" <j@x.fr> stays one entry).
-        if (guillemet != std::string_view::npos && virgule != std::string_view::npos &&
-            guillemet < virgule) {
-            const std::size_t fermant = reste.find('"', guillemet + 1);
-            // An unclosed quote takes the whole rest as one entry, so the
-            // split always ends.
-            const std::size_t fin = fermant == std::string_view::npos ? reste.size() : fermant + 1;
-            element = Elague(reste.substr(0, fin));
-            reste.remove_prefix(fin);
-        } else if (virgule != std::string_view::npos) {
-            element = Elague(reste.substr(0, virgule));
-            reste.remove_prefix(virgule + 1);
-        } else {
-            element = Elague(reste);
-            reste = {};
-        }
+    bool entreGuillemets = false;
+    std::size_t debut = 0;
+    auto ajoute = [&](std::size_t fin) {
+        std::string element = Elague(texte.substr(debut, fin - debut));
         if (!element.empty()) {
             resultat.push_back(std::move(element));
         }
+    };
+    for (std::size_t i = 0; i < texte.size(); ++i) {
+        if (texte[i] == '"') {
+            entreGuillemets = !entreGuillemets;
+        } else if (texte[i] == ',' && !entreGuillemets) {
+            ajoute(i);
+            debut = i + 1;
+        }
     }
+    ajoute(texte.size());
     return resultat;
 }
 

@@ -5,6 +5,7 @@
 #include <fnmatch.h>
 #include <pwd.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -287,6 +288,17 @@ std::string CheminExecutable() {
         LeveErreurSysteme(ec.value(), "locating", "the program");
     }
     return chemin.string();
+}
+
+void RelanceProgramme() {
+    const std::string programme = CheminExecutable();
+    char* arguments[] = {const_cast<char*>(programme.c_str()), nullptr};
+    pid_t processus = 0;
+    const int erreur =
+        ::posix_spawn(&processus, programme.c_str(), nullptr, nullptr, arguments, environ);
+    if (erreur != 0) {
+        LeveErreurSysteme(erreur, "starting", programme);
+    }
 }
 
 std::string DossierTravail() {

@@ -69,6 +69,10 @@ void AjouteAuFichier(const std::string& chemin, const std::string& texte);
 [[nodiscard]] std::string DossierModules();
 
 [[nodiscard]] std::string CheminExecutable();
+
+// Starts this program again, with no arguments, in the same working folder;
+// it runs on alone. Raises an error when it cannot be started.
+void RelanceProgramme();
 [[nodiscard]] std::string DossierTravail();
 
 // The per-user configuration folder: $XDG_CONFIG_HOME, else ~/.config;

@@ -111,11 +111,11 @@ TEST_F(Demarrage, RunModeFollowsTheTrimmedCommandLine) {
                            Cas{"/?", ModeExecution::Fin}, Cas{"  /?  ", ModeExecution::Fin},
                            Cas{"/?x", ModeExecution::LigneCommande},
                            Cas{" /a:bob /o:x ", ModeExecution::LigneCommande}}) {
-        dialogue.aPropos.clear();
+        dialogue.aPropos = 0;
         const IssueDemarrage issue = Lance(Portable(cas.ligne));
         EXPECT_EQ(issue.mode, cas.mode) << '"' << cas.ligne << '"';
         EXPECT_EQ(issue.codeSortie, 0);
-        EXPECT_EQ(dialogue.aPropos.size(), cas.mode == ModeExecution::Fin ? 1u : 0u);
+        EXPECT_EQ(dialogue.aPropos, cas.mode == ModeExecution::Fin ? 1 : 0);
     }
     EXPECT_EQ(Lance(Portable(" /a:bob /o:x ")).ligneCommande, "/a:bob /o:x");
 }

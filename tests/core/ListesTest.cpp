@@ -31,9 +31,9 @@ TEST(Listes, DecoupeListeCoupeAuxVirgulesHorsGuillemets) {
     EXPECT_EQ(DecoupeListe("   "), Liste{});
     EXPECT_EQ(DecoupeListe(R"("Dupont, Jean <jd@x.fr>", b@y.fr)"),
               (Liste{R"("Dupont, Jean <jd@x.fr>")", "b@y.fr"}));
-    // What follows the closing quote up to the next comma is an entry of its own.
+    // A quoted display name keeps its comma and its address.
     EXPECT_EQ(DecoupeListe(R"("Dupont, Jean" <jd@x.fr>, b)"),
-              (Liste{R"("Dupont, Jean")", "<jd@x.fr>", "b"}));
+              (Liste{R"("Dupont, Jean" <jd@x.fr>)", "b"}));
     // A quote with no comma after it is an ordinary character.
     EXPECT_EQ(DecoupeListe(R"(a, "Jean" <j@x.fr>)"), (Liste{"a", R"("Jean" <j@x.fr>)"}));
     EXPECT_EQ(DecoupeListe(R"(a, b"c", d)"), (Liste{"a", R"(b"c")", "d"}));

@@ -127,10 +127,10 @@ TEST_F(Programme, HelpAndVersionGoToStandardOutput) {
 
 TEST_F(Programme, WindowModeLoadsItsWindowModuleWhenADisplayExists) {
     std::filesystem::copy_file(CORVELLE_MODULE, dossier / "corvelle-ui.so");
-    // The window stays open until someone closes it: still running after
-    // three seconds, with no word of a missing module, is the success.
-    const Execution execution = Lance({}, "fr_FR.UTF-8", "QT_QPA_PLATFORM=offscreen timeout 3 ");
-    EXPECT_EQ(execution.code, 124) << execution.erreurs;
+    // Asked to leave once the compose window is shown and idle.
+    const Execution execution = Lance(
+        {}, "fr_FR.UTF-8", "QT_QPA_PLATFORM=offscreen CORVELLE_MESURE_AFFICHAGE=1 timeout 20 ");
+    EXPECT_EQ(execution.code, 0) << execution.erreurs;
     EXPECT_EQ(execution.erreurs.find("windows unavailable"), std::string::npos)
         << execution.erreurs;
 }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "ServeurTest.h"
+#include "support/ServeurTest.h"
 #include "core/Texte.h"
 #include "sending/smtp/ComposantSMTP.h"
 #include "sending/smtp/RessourcesGMime.h"

@@ -57,8 +57,9 @@ TEST_F(Expansion, PlainEntriesAreCompletedSortedAndUnique) {
     // The same address in two forms sorts apart but goes once.
     EXPECT_EQ(Developpe("jean,jean.b,jean@ex.fr"), (Liste{"jean@ex.fr", "jean.b@ex.fr"}));
     EXPECT_EQ(Developpe(" , ,, "), Liste{});
+    // A quoted display name with a comma stays with its address.
     EXPECT_EQ(Developpe("\"Martin, Jean\" <jm@x.fr>,u2"),
-              (Liste{"\"Martin, Jean\"@ex.fr", "<jm@x.fr>", "u2@ex.fr"}));
+              (Liste{"\"Martin, Jean\" <jm@x.fr>", "u2@ex.fr"}));
     EXPECT_EQ(Developpe("GRP:Ventes"), Liste{"GRP:Ventes@ex.fr"});
     EXPECT_EQ(Developpe("\"Jean\" <j@x.fr>"), Liste{"\"Jean\" <j@x.fr>"});
     etat.Reglages.Suffixe = "";

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "core/Version.h"
+#include "ui/main/FenetreAPropos.h"
 
 namespace corvelle::ui {
 
@@ -90,7 +90,7 @@ Reponse DialogueQt::Affiche(const Boite& boite) {
     QString texte = VersQString(boite.texte);
     texte.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox message(IconeQt(boite.icone), VersQString(boite.titre), texte,
-                        BoutonsQt(boite.boutons));
+                        BoutonsQt(boite.boutons), QApplication::activeWindow());
     message.setDefaultButton(BoutonQt(boite.parDefaut));
     // A box must be readable even while start-up shows the busy pointer.
     const bool attente = attentes_ > 0;
@@ -104,9 +104,10 @@ Reponse DialogueQt::Affiche(const Boite& boite) {
     return ReponseDepuisQt(bouton, boite.parDefaut);
 }
 
-void DialogueQt::AfficheAPropos(const std::string& texte) {
+void DialogueQt::AfficheAPropos(const Langue& langue) {
     Application();
-    QMessageBox::about(nullptr, VersQString(TitreFenetre()), VersQString(texte));
+    frmAPropos fenetre(langue, QApplication::activeWindow());
+    fenetre.exec();
 }
 
 // A run that has shown no window yet has no pointer to change: creating the

@@ -1,8 +1,31 @@
 // The entry points the program looks up when it loads its window module.
 
+#include <QApplication>
+#include <QTimer>
+
+#include "core/EtatProgramme.h"
 #include "core/Fenetres.h"
+#include "core/Plateforme.h"
 #include "ui/main/DialogueQt.h"
-#include "ui/main/FenetreProvisoire.h"
+#include "ui/main/FenetreComposition.h"
+
+namespace {
+
+class QuitteApresAffichage final : public QObject {
+  protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override {
+        if (evenement->type() == QEvent::Paint && !peinte_) {
+            peinte_ = true;
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(objet, evenement);
+    }
+
+  private:
+    bool peinte_ = false;
+};
+
+}  // namespace
 
 // Looked up by name with dlsym: they must stay visible whatever the default.
 #define CORVELLE_EXPORT __attribute__((visibility("default")))
@@ -15,6 +38,17 @@ CORVELLE_EXPORT corvelle::Dialogue* corvelle_ui_dialogue(int* argc, char** argv)
 
 CORVELLE_EXPORT int corvelle_ui_fenetre(corvelle::EtatProgramme* etat,
                                         corvelle::Dialogue* dialogue) {
-    return corvelle::ui::LanceFenetre(*etat, *static_cast<corvelle::ui::DialogueQt*>(dialogue));
+    auto& qt = *static_cast<corvelle::ui::DialogueQt*>(dialogue);
+    QApplication& application = qt.Application();
+    corvelle::ui::frmCorvelle fenetre(*etat, qt);
+    fenetre.Charge();
+    fenetre.ShowInitial();
+    // The start-up benchmark: leave once the window has been painted and the
+    // events of its showing are done.
+    QuitteApresAffichage mesure;
+    if (!corvelle::plateforme::VariableEnvironnement("CORVELLE_MESURE_AFFICHAGE").empty()) {
+        fenetre.installEventFilter(&mesure);
+    }
+    return application.exec();
 }
 }

@@ -1,4 +1,4 @@
-#include "ServeurTest.h"
+#include "support/ServeurTest.h"
 
 #include <fcntl.h>
 #include <poll.h>

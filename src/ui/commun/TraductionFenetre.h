@@ -1,0 +1,35 @@
+#pragma once
+
+// Replaces the designed French texts of a window by those of the translation
+// file in use. Keys are object names; an element of a control array (an
+// object with an "index" property) adds "(index)" for captions; tabs add
+// their 1-based position.
+
+#include <QString>
+
+class QObject;
+class QWidget;
+
+namespace corvelle {
+struct Langue;
+}
+
+namespace corvelle::ui {
+
+// Property marking an element of a control array.
+inline constexpr const char* kProprieteIndex = "index";
+
+[[nodiscard]] bool EstIndexe(const QObject& objet);
+
+// Once per window, before it is shown. French, or a file that has gone,
+// leaves every text as designed.
+void TraduitFenetre(QWidget& fenetre, const Langue& langue);
+
+// One catalogue text as a QString, with its line breaks in Qt's form.
+[[nodiscard]] QString TexteCatalogue(const Langue& langue, const char* cle);
+
+// A text of the core (UTF-8, CR LF breaks) for a widget.
+[[nodiscard]] QString VersQt(const std::string& texte);
+[[nodiscard]] std::string DepuisQt(const QString& texte);
+
+}  // namespace corvelle::ui

@@ -1,0 +1,68 @@
+#include "ui/main/Composition.h"
+
+#include "core/Chemins.h"
+#include "core/Listes.h"
+#include "core/Texte.h"
+
+namespace corvelle::ui {
+
+namespace {
+
+// At least one character, "@", then a dot somewhere after it.
+bool AdresseVraisemblable(std::string_view adresse) {
+    const std::size_t arobase = adresse.find('@');
+    if (arobase == std::string_view::npos || arobase == 0) {
+        return false;
+    }
+    return adresse.find('.', arobase + 1) != std::string_view::npos;
+}
+
+}  // namespace
+
+std::optional<Refus> VerifieFormulaire(const Formulaire& formulaire) {
+    if (!AdresseVraisemblable(Elague(formulaire.expediteur))) {
+        return Refus{ChampRefuse::Expediteur, "MSG_ERREUR_EXPEDITEUR"};
+    }
+    const auto& d = formulaire.destinataires;
+    if (d[0].empty() && d[1].empty() && d[2].empty()) {
+        return Refus{ChampRefuse::Destinataires, "MSG_ERREUR_DESTINATAIRE"};
+    }
+    if (formulaire.objet.empty()) {
+        return Refus{ChampRefuse::Objet, "MSG_ERREUR_OBJET"};
+    }
+    if (formulaire.corps.empty()) {
+        return Refus{ChampRefuse::Corps, "MSG_ERREUR_CORPS"};
+    }
+    return std::nullopt;
+}
+
+std::string NormaliseDestinataires(std::string_view champ) {
+    // A lone LF (what a Qt text box holds) is a line break too.
+    std::string texte = Remplace(std::string(champ), "\r\n", ",");
+    texte = Remplace(std::move(texte), "\n", ",");
+    texte = Remplace(std::move(texte), "\r", ",");
+    return JointCollection(VersCollection(DecoupeListe(texte)), ", ");
+}
+
+RequeteEnvoi RequeteDepuisFormulaire(const Formulaire& formulaire,
+                                     const std::string& dossierCourant) {
+    RequeteEnvoi requete;
+    requete.expediteur = formulaire.expediteur;
+    requete.reponse = formulaire.reponse;
+    requete.destinataires = formulaire.destinataires[0];
+    requete.copie = formulaire.destinataires[1];
+    requete.copieCachee = formulaire.destinataires[2];
+    requete.objet = formulaire.objet;
+    requete.corpsTexte = formulaire.format <= 1 ? formulaire.corps : std::string();
+    requete.corpsHTML = formulaire.format >= 1 ? formulaire.corps : std::string();
+    requete.encodage = formulaire.encodage;
+    requete.notification = formulaire.notification;
+    requete.importance = formulaire.importance;
+    requete.sensibilite = formulaire.sensibilite;
+    for (const std::string& ligne : formulaire.piecesJointes) {
+        requete.piecesJointes.push_back(CheminAbsolu(ligne, dossierCourant));
+    }
+    return requete;
+}
+
+}  // namespace corvelle::ui

@@ -1,0 +1,60 @@
+#include "ui/main/FenetreAPropos.h"
+
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/APropos.h"
+#include "core/Version.h"
+#include "ui/commun/Icone.h"
+#include "ui/commun/TraductionFenetre.h"
+
+namespace corvelle::ui {
+
+frmAPropos::frmAPropos(const Langue& langue, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmAPropos"));
+    setWindowTitle(QStringLiteral("A propos de Corvelle"));
+
+    auto* titre = new QLabel(this);
+    titre->setObjectName(QStringLiteral("lblTitre"));
+    titre->setPixmap(IconeProgramme().pixmap(48, 48));
+    auto* version = new QLabel(this);
+    version->setObjectName(QStringLiteral("lblVersion"));
+    auto* description = new QLabel(
+        QStringLiteral("Envoi de courrier électronique depuis une fenêtre de composition ou "
+                       "depuis un script."),
+        this);
+    description->setObjectName(QStringLiteral("lblDescription"));
+    description->setWordWrap(true);
+    auto* syntaxe = new QPlainTextEdit(VersQt(TexteSyntaxe()), this);
+    syntaxe->setObjectName(QStringLiteral("txtSyntaxe"));
+    syntaxe->setReadOnly(true);
+    syntaxe->setLineWrapMode(QPlainTextEdit::NoWrap);
+    syntaxe->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* boutons = new QDialogButtonBox(this);
+    QPushButton* ok = boutons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    connect(boutons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    TraduitFenetre(*this, langue);
+    // Set after the translation: the version is not a caption to translate.
+    version->setText(QStringLiteral("<b>%1</b>").arg(VersQt(TitreFenetre())));
+
+    auto* entete = new QHBoxLayout;
+    entete->addWidget(titre);
+    auto* textes = new QVBoxLayout;
+    textes->addWidget(version);
+    textes->addWidget(description);
+    entete->addLayout(textes, 1);
+    auto* colonne = new QVBoxLayout(this);
+    colonne->addLayout(entete);
+    colonne->addWidget(syntaxe, 1);
+    colonne->addWidget(boutons);
+    const QFontMetrics mesure(syntaxe->font());
+    resize(mesure.horizontalAdvance(QLatin1Char('x')) * 100, mesure.lineSpacing() * 36);
+}
+
+}  // namespace corvelle::ui

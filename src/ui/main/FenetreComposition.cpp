@@ -1,0 +1,265 @@
+#include "ui/main/FenetreComposition.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <exception>
+
+#include "core/Chemins.h"
+#include "core/Dialogue.h"
+#include "core/EtatProgramme.h"
+#include "core/Version.h"
+#include "sending/Envoi.h"
+#include "ui/commun/Icone.h"
+#include "ui/commun/TraductionFenetre.h"
+#include "ui/main/Composition.h"
+#include "ui/main/PopupMenu.h"
+
+namespace corvelle::ui {
+
+namespace {
+
+// The busy pointer for the length of a send, whatever happens in it.
+class Attente {
+  public:
+    explicit Attente(Dialogue& dialogue) : dialogue_(dialogue) { dialogue_.DebutAttente(); }
+    ~Attente() { dialogue_.FinAttente(); }
+    Attente(const Attente&) = delete;
+    Attente& operator=(const Attente&) = delete;
+
+  private:
+    Dialogue& dialogue_;
+};
+
+void SelectionneParValeur(QComboBox& liste, int valeur) {
+    const int position = liste.findData(valeur);
+    if (position >= 0) {
+        liste.setCurrentIndex(position);
+    }
+}
+
+// A position read from the configuration; one outside the list selects nothing.
+void SelectionnePosition(QComboBox& liste, int position) {
+    liste.setCurrentIndex(position >= 0 && position < liste.count() ? position : -1);
+}
+
+}  // namespace
+
+frmCorvelle::frmCorvelle(EtatProgramme& etat, Dialogue& dialogue)
+    : etat_(etat), dialogue_(dialogue) {
+    setObjectName(QStringLiteral("frmCorvelle"));
+    setWindowTitle(QStringLiteral("Corvelle"));
+    CreeControles();
+    CreeMenus();
+    OrdreTabulation();
+    Connecte();
+    ChoisitFichier = [this](const QString& titre) {
+        const QString filtre =
+            TexteCatalogue(etat_.Langage, "TXT_TOUS_FICHIERS") + QStringLiteral(" (*)");
+        return QFileDialog::getOpenFileName(this, titre, VersQt(etat_.DossierCourant), filtre,
+                                            nullptr, QFileDialog::ReadOnly);
+    };
+    AfficheMenu = [](clsPopupMenu& menu, QPushButton& bouton) {
+        return menu.TrackPopup(&bouton, true);
+    };
+}
+
+frmCorvelle::~frmCorvelle() = default;
+
+void frmCorvelle::Connecte() {
+    connect(btnEnvoyer_, &QPushButton::clicked, this, &frmCorvelle::btnEnvoyer_Click);
+    connect(btnRaz_, &QPushButton::clicked, this, &frmCorvelle::btnRaz_Click);
+    connect(btnQuitter_, &QPushButton::clicked, this, &QWidget::close);
+    connect(btnAjouter_, &QPushButton::clicked, this, &frmCorvelle::btnAjouter_Click);
+    connect(btnSupprimer_, &QPushButton::clicked, this, &frmCorvelle::btnSupprimer_Click);
+    connect(lstFichiersJoints_, &QListWidget::itemSelectionChanged, this,
+            &frmCorvelle::lstFichiersJoints_Click);
+    for (int i = 0; i < 3; ++i) {
+        connect(btnDestinataires_[i], &QPushButton::pressed, this,
+                [this, i] { btnDestinataires_MouseDown(i); });
+        // Any change, typed, pasted or from the menu, refits the field.
+        connect(txtDestinataires_[i], &QPlainTextEdit::textChanged, this,
+                [this, i] { AjusteHauteurDestinataires(i); });
+    }
+    for (QWidget* champ : std::initializer_list<QWidget*>{
+             txtExpediteur_, txtReponse_, txtDestinataires_[0], txtDestinataires_[1],
+             txtDestinataires_[2], txtObjetMessage_, txtCorpsMessage_}) {
+        champ->installEventFilter(this);
+    }
+}
+
+void frmCorvelle::Charge() {
+    TraduitFenetre(*this, etat_.Langage);
+    RemplitListes();
+    RemplitConfigsSMTP();
+    // Not part of the catalogue: its French text lives here, a translation
+    // file may still give it.
+    const QString separateurs = VersQt(etat_.Langage.Fichier.TraduitTexte(
+        "TXT_SEPARATEUR_INFO",
+        "Séparez les destinataires par des virgules ou mettez-en un par ligne.§"
+        "fic:<fichier> lit un fichier de destinataires, grp:<groupe> un groupe de l'annuaire."));
+    for (QPlainTextEdit* champ : txtDestinataires_) {
+        champ->setToolTip(separateurs);
+    }
+    AjusteColonnes();
+    setWindowTitle(VersQt(TitreFenetre()));
+    setWindowIcon(IconeProgramme());
+    lblTextSize_->setFont(txtDestinataires_[0]->font());
+    findChild<QAction*>(QStringLiteral("mnuOptionsConfiguration"))
+        ->setEnabled(static_cast<bool>(OuvreConfiguration));
+    RestaureEtat();
+    btnRaz_Click();
+    chargee_ = true;
+}
+
+void frmCorvelle::RemplitListes() {
+    const Langue& l = etat_.Langage;
+    for (const char* cle : {"TXT_FORMAT_TEXTE", "TXT_FORMAT_MIXTE", "TXT_FORMAT_HTML"}) {
+        cboFormat_->addItem(TexteCatalogue(l, cle));
+    }
+    cboImportance_->addItem(TexteCatalogue(l, "TXT_IMPORTANCE_FAIBLE"), 1);
+    cboImportance_->addItem(TexteCatalogue(l, "TXT_IMPORTANCE_NORMALE"), 0);
+    cboImportance_->addItem(TexteCatalogue(l, "TXT_IMPORTANCE_HAUTE"), 2);
+    for (const char* cle : {"TXT_SENSIBILITE_NORMALE", "TXT_SENSIBILITE_PERSONNELLE",
+                            "TXT_SENSIBILITE_PRIVEE", "TXT_SENSIBILITE_CONFIDENTIELLE"}) {
+        cboSensibilite_->addItem(TexteCatalogue(l, cle));
+    }
+    for (const char* cle : {"TXT_NOTIFICATION_AUCUNE", "TXT_NOTIFICATION_AR", "TXT_NOTIFICATION_AL",
+                            "TXT_NOTIFICATION_ARL"}) {
+        cboNotification_->addItem(TexteCatalogue(l, cle));
+    }
+    cboEncodage_->addItems({QStringLiteral("Iso-8859-1"), QStringLiteral("Windows-1252"),
+                            QStringLiteral("Utf-8"), QStringLiteral("Us-ascii")});
+}
+
+void frmCorvelle::RemplitConfigsSMTP() {
+    cboConfigSMTP_->clear();
+    for (const clsConfigSMTP& config : etat_.ListeConfigsSMTP) {
+        cboConfigSMTP_->addItem(VersQt(config.Nom));
+    }
+    cboConfigSMTP_->setCurrentIndex(cboConfigSMTP_->count() > 0 ? 0 : -1);
+    const bool plusieurs = cboConfigSMTP_->count() > 1;
+    cboConfigSMTP_->setVisible(plusieurs);
+    lblConfigSMTP_->setVisible(plusieurs);
+}
+
+void frmCorvelle::Refuse(const char* message, QWidget& champ) {
+    dialogue_.Affiche({etat_.Langage.Texte(message), kTitreApplication, Icone::Exclamation,
+                       Boutons::Ok, Reponse::Ok});
+    champ.setFocus();
+}
+
+void frmCorvelle::btnEnvoyer_Click() {
+    Formulaire formulaire;
+    formulaire.expediteur = DepuisQt(txtExpediteur_->text());
+    formulaire.reponse = DepuisQt(txtReponse_->text());
+    for (int i = 0; i < 3; ++i) {
+        formulaire.destinataires[i] = DepuisQt(txtDestinataires_[i]->toPlainText());
+    }
+    formulaire.objet = DepuisQt(txtObjetMessage_->text());
+    formulaire.corps = DepuisQt(txtCorpsMessage_->toPlainText());
+    if (const auto refus = VerifieFormulaire(formulaire)) {
+        QWidget* champs[] = {txtExpediteur_, txtDestinataires_[0], txtObjetMessage_,
+                             txtCorpsMessage_};
+        Refuse(refus->message, *champs[static_cast<int>(refus->champ)]);
+        return;
+    }
+
+    const Attente attente(dialogue_);
+    for (int i = 0; i < 3; ++i) {
+        formulaire.destinataires[i] = NormaliseDestinataires(formulaire.destinataires[i]);
+        txtDestinataires_[i]->setPlainText(VersQt(formulaire.destinataires[i]));
+        AjusteHauteurDestinataires(i);
+    }
+    for (int i = 0; i < lstFichiersJoints_->count(); ++i) {
+        formulaire.piecesJointes.push_back(DepuisQt(lstFichiersJoints_->item(i)->text()));
+    }
+    formulaire.format = cboFormat_->currentIndex();
+    formulaire.encodage = DepuisQt(cboEncodage_->currentText());
+    formulaire.notification = cboNotification_->currentIndex();
+    formulaire.importance = cboImportance_->currentData().toInt();
+    formulaire.sensibilite = cboSensibilite_->currentIndex();
+    etat_.NumConfigSMTP = cboConfigSMTP_->currentIndex() + 1;
+    try {
+        (void)EnvoiMessage(etat_, dialogue_,
+                           RequeteDepuisFormulaire(formulaire, etat_.DossierCourant));
+    } catch (const std::exception& erreur) {
+        // The window stays usable and keeps the message: say what went wrong.
+        dialogue_.Affiche({etat_.Langage.Texte("MSG_ERREUR_ENVOI") + "\r\n\r\n" + erreur.what(),
+                           kTitreApplication, Icone::Critique, Boutons::Ok, Reponse::Ok});
+    }
+}
+
+void frmCorvelle::btnRaz_Click() {
+    const Parametres& r = etat_.Reglages;
+    txtExpediteur_->setText(VersQt(r.ExpediteurParDefaut));
+    txtReponse_->setText(VersQt(r.ReponseParDefaut));
+    for (QPlainTextEdit* champ : txtDestinataires_) {
+        champ->clear();
+    }
+    txtObjetMessage_->clear();
+    txtCorpsMessage_->clear();
+    SelectionnePosition(*cboFormat_, r.FormatParDefaut);
+    cboEncodage_->setCurrentText(VersQt(r.EncodageParDefaut));
+    SelectionneParValeur(*cboImportance_, r.ImportanceParDefaut);
+    SelectionnePosition(*cboSensibilite_, r.SensibiliteParDefaut);
+    SelectionnePosition(*cboNotification_, r.ARParDefaut);
+    lstFichiersJoints_->clear();
+    btnSupprimer_->setEnabled(false);
+}
+
+void frmCorvelle::btnAjouter_Click() {
+    const QString chemin = ChoisitFichier(TexteCatalogue(etat_.Langage, "TXT_JOINDRE_FICHIER"));
+    if (chemin.isEmpty()) {
+        return;
+    }
+    lstFichiersJoints_->addItem(VersQt(CheminRelatif(DepuisQt(chemin), etat_.DossierCourant)));
+}
+
+void frmCorvelle::lstFichiersJoints_Click() {
+    btnSupprimer_->setEnabled(lstFichiersJoints_->currentRow() >= 0 &&
+                              !lstFichiersJoints_->selectedItems().isEmpty());
+}
+
+void frmCorvelle::btnSupprimer_Click() {
+    const int ligne = lstFichiersJoints_->currentRow();
+    if (ligne < 0) {
+        return;
+    }
+    delete lstFichiersJoints_->takeItem(ligne);
+    const int restantes = lstFichiersJoints_->count();
+    if (restantes > 0) {
+        lstFichiersJoints_->setCurrentRow(std::min(ligne, restantes - 1));
+    }
+    lstFichiersJoints_Click();
+    lstFichiersJoints_->setFocus();
+}
+
+void frmCorvelle::mnuAideAProposDe_Click() {
+    dialogue_.AfficheAPropos(etat_.Langage);
+    Form_Activate();
+}
+
+void frmCorvelle::mnuOptionsConfiguration_Click() {
+    if (!OuvreConfiguration) {
+        return;
+    }
+    OuvreConfiguration();
+    Form_Activate();
+    raise();
+    activateWindow();
+    txtExpediteur_->setText(VersQt(etat_.Reglages.ExpediteurParDefaut));
+    if (etat_.RedemarrageRequis) {
+        close();
+    }
+}
+
+}  // namespace corvelle::ui

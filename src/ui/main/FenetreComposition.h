@@ -1,0 +1,140 @@
+#pragma once
+
+// The compose window: one message typed, checked and handed to the dispatch.
+
+#include <QMainWindow>
+#include <QRect>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "ui/main/Disposition.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSystemTrayIcon;
+
+namespace corvelle {
+class Dialogue;
+struct EtatProgramme;
+}  // namespace corvelle
+
+namespace corvelle::ui {
+
+class clsPopupMenu;
+
+class frmCorvelle final : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    frmCorvelle(EtatProgramme& etat, Dialogue& dialogue);
+    ~frmCorvelle() override;
+
+    // Translation, lists, layout, remembered state and the reset; then the
+    // window is ready to be shown (ShowInitial).
+    void Charge();
+    void ShowInitial();
+
+    // What tests and the platform replace: the file-open dialog (empty: cancelled)
+    // and the showing of a recipient menu (returns the chosen identifier).
+    std::function<QString(const QString& titre)> ChoisitFichier;
+    std::function<int(clsPopupMenu& menu, QPushButton& bouton)> AfficheMenu;
+    // Opens the configuration window, modal; unset, the menu entry is disabled.
+    std::function<void()> OuvreConfiguration;
+
+    // Handlers, public so that tests drive the window as a person would.
+    void btnEnvoyer_Click();
+    void btnRaz_Click();
+    void btnAjouter_Click();
+    void btnSupprimer_Click();
+    void lstFichiersJoints_Click();
+    void btnDestinataires_MouseDown(int index);
+    void mnuOptionsConfiguration_Click();
+    void mnuAideAProposDe_Click();
+    void AjusteHauteurDestinataires(int index);
+    // Refilled when the configuration window changes the SMTP list.
+    void RemplitConfigsSMTP();
+
+    [[nodiscard]] const Disposition& Geometrie() const { return disposition_; }
+    [[nodiscard]] bool DansSystray() const { return dansSystray_; }
+    // The last normal-state geometry, in pixels.
+    [[nodiscard]] QRect RectangleNormal() const { return rectangleNormal_; }
+    [[nodiscard]] int Pixels(int twips) const;
+    [[nodiscard]] int Twips(int pixels) const;
+
+  protected:
+    void resizeEvent(QResizeEvent* evenement) override;
+    void moveEvent(QMoveEvent* evenement) override;
+    void changeEvent(QEvent* evenement) override;
+    void closeEvent(QCloseEvent* evenement) override;
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+
+  private:
+    void CreeControles();
+    void CreeMenus();
+    void OrdreTabulation();
+    void Connecte();
+    void RemplitListes();
+    void AjusteColonnes();
+    void RestaureEtat();
+    void AppliqueDisposition();
+    void Redimensionne();
+    void AppliqueAuDessus();
+    void BasculeOption(QAction& action);
+    void MinimiseDansSystray();
+    void RestaureDepuisSystray();
+    void mnuSystrayRestaurer_Click();
+    void EnregistreEtat();
+    void Form_Activate();
+    void Refuse(const char* message, QWidget& champ);
+
+    EtatProgramme& etat_;
+    Dialogue& dialogue_;
+    Disposition disposition_;
+    std::array<QWidget*, static_cast<std::size_t>(Controle::Nombre)> widgets_{};
+
+    QLineEdit* txtExpediteur_ = nullptr;
+    QLineEdit* txtReponse_ = nullptr;
+    QPlainTextEdit* txtDestinataires_[3] = {};
+    QPushButton* btnDestinataires_[3] = {};
+    QLineEdit* txtObjetMessage_ = nullptr;
+    QPlainTextEdit* txtCorpsMessage_ = nullptr;
+    QListWidget* lstFichiersJoints_ = nullptr;
+    QPushButton* btnAjouter_ = nullptr;
+    QPushButton* btnSupprimer_ = nullptr;
+    QGroupBox* fraOptions_ = nullptr;
+    QComboBox* cboFormat_ = nullptr;
+    QComboBox* cboEncodage_ = nullptr;
+    QComboBox* cboImportance_ = nullptr;
+    QComboBox* cboSensibilite_ = nullptr;
+    QComboBox* cboNotification_ = nullptr;
+    QComboBox* cboConfigSMTP_ = nullptr;
+    QLabel* lblConfigSMTP_ = nullptr;
+    QPushButton* btnRaz_ = nullptr;
+    QPushButton* btnEnvoyer_ = nullptr;
+    QPushButton* btnQuitter_ = nullptr;
+    QLabel* lblTextSize_ = nullptr;
+
+    QAction* mnuOptionsMemoriserPosition_ = nullptr;
+    QAction* mnuOptionsMemoriserTaille_ = nullptr;
+    QAction* mnuOptionsMinimiserSystray_ = nullptr;
+    QAction* mnuOptionsToujoursAuDessus_ = nullptr;
+    QMenu* mnuSystray_ = nullptr;
+    std::unique_ptr<QSystemTrayIcon> icone_;
+
+    QRect rectangleNormal_;
+    bool dansSystray_ = false;
+    bool chargee_ = false;
+    // The recipient button whose menu was last opened: 0 after a choice, -1
+    // after Escape, -2 after a click elsewhere, else the button's index + 1.
+    int boutonMemorise_ = 0;
+};
+
+}  // namespace corvelle::ui

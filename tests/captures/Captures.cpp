@@ -1,0 +1,82 @@
+// Pictures of the real windows for the documentation: run under a display
+// (Xvfb) with the output folder and a language, "fr" or "en".
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+#include <iostream>
+
+#include "core/Demarrage.h"
+#include "core/Dialogue.h"
+#include "core/EtatProgramme.h"
+#include "support/DossierTemporaire.h"
+#include "support/EnvironnementTest.h"
+#include "ui/main/FenetreComposition.h"
+
+using namespace corvelle;
+
+namespace {
+
+void Remplit(ui::frmCorvelle& fenetre) {
+    auto champ = [&](const char* nom, int index) {
+        for (auto* zone : fenetre.findChildren<QPlainTextEdit*>(QString::fromUtf8(nom))) {
+            if (zone->property("index").toInt() == index) {
+                return zone;
+            }
+        }
+        return static_cast<QPlainTextEdit*>(nullptr);
+    };
+    fenetre.findChild<QLineEdit*>(QStringLiteral("txtExpéditeur"))
+        ->setText(QStringLiteral("Service informatique <informatique@example.com>"));
+    champ("txtDestinataires", 0)
+        ->setPlainText(QStringLiteral("marie.durand, \"Dupont, Jean\" <jean.dupont@example.com>, "
+                                      "grp:Direction, fic:equipe.txt"));
+    champ("txtDestinataires", 1)->setPlainText(QStringLiteral("support@example.com"));
+    fenetre.findChild<QLineEdit*>(QStringLiteral("txtObjetMessage"))
+        ->setText(QStringLiteral("Maintenance du serveur de fichiers"));
+    fenetre.findChild<QPlainTextEdit*>(QStringLiteral("txtCorpsMessage"))
+        ->setPlainText(QStringLiteral("Bonjour,\n\nLe serveur de fichiers sera arrêté samedi de "
+                                      "8 h à 12 h.\n\nMerci de votre compréhension."));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << "usage: captures <output folder> fr|en <translations folder>\n";
+        return 2;
+    }
+    QApplication application(argc, argv);
+    const QString sortie = QString::fromLocal8Bit(argv[1]);
+    const std::string langue = argv[2];
+    test::DossierTemporaire dossier;
+    test::EcritFichier(dossier / "prog/Corvelle.ini",
+                       "[Configuration]\nExpéditeurParDéfaut=\nLangue=" +
+                           std::string(langue == "en" ? "English" : "Français") + "\n");
+    if (langue == "en") {
+        test::EcritFichier(dossier / "prog/English.lng",
+                           test::LitFichier(std::string(argv[3]) + "/English.lng"));
+    }
+    const EnvironnementDemarrage env = test::EnvironnementPortable(dossier);
+    EtatProgramme etat;
+    DialogueEnregistreur dialogue;
+    if (Demarre(env, etat, dialogue).mode != ModeExecution::Fenetre) {
+        return 1;
+    }
+    ui::frmCorvelle fenetre(etat, dialogue);
+    fenetre.Charge();
+    fenetre.ShowInitial();
+    Remplit(fenetre);
+    QTimer::singleShot(300, [&] {
+        const QString fichier = QDir(sortie).filePath(
+            QStringLiteral("fenetre-composition-%1.png").arg(QString::fromStdString(langue)));
+        const bool ecrit = fenetre.grab().save(fichier);
+        std::cout << fichier.toStdString() << (ecrit ? "\n" : " could not be written\n");
+        application.exit(ecrit ? 0 : 1);
+    });
+    return application.exec();
+}

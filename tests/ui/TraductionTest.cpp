@@ -1,0 +1,123 @@
+// Window translation: which texts a file replaces, and that the shipped
+// English file covers every caption of the windows.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "Fenetre.h"
+#include "config/Profil.h"
+#include "i18n/Langue.h"
+#include "ui/commun/TraductionFenetre.h"
+#include "ui/main/FenetreAPropos.h"
+
+namespace corvelle::test {
+namespace {
+
+Langue LangueDepuis(const DossierTemporaire& dossier, const std::string& contenu) {
+    EcritFichier(dossier / "Test.lng", "[Traduction]\n" + contenu);
+    Langue langue;
+    langue.LangueCourante = "Test";
+    langue.FichierTraduction = dossier / "Test.lng";
+    langue.Fichier = FichierLangue::Charge(langue.FichierTraduction);
+    return langue;
+}
+
+TEST(Traduction, AFileReplacesOnlyTheTextsItGives) {
+    FenetreTest f;
+    const Langue langue = LangueDepuis(f.dossier,
+                                       "lblDestinataires(2)=Blind copy\n"
+                                       "txtDestinataires=rempli\n"
+                                       "lblObjetMessage=Sujet§du message\n"
+                                       "fraOptions=Choix\n"
+                                       "btnEnvoyer=\n"
+                                       "mnuOptionsSep1=x\n");
+    ui::frmCorvelle fenetre(f.etat, f.dialogue);
+    ui::TraduitFenetre(fenetre, langue);
+    auto label = [&](int index) {
+        for (auto* l : fenetre.findChildren<QLabel*>("lblDestinataires")) {
+            if (l->property("index").toInt() == index) {
+                return l->text();
+            }
+        }
+        return QString();
+    };
+    EXPECT_EQ(label(0), "À");
+    EXPECT_EQ(label(1), "Copie (Cc)");
+    EXPECT_EQ(label(2), "Blind copy");
+    for (auto* champ : fenetre.findChildren<QPlainTextEdit*>("txtDestinataires")) {
+        EXPECT_EQ(champ->toPlainText(), "rempli");
+    }
+    EXPECT_EQ(fenetre.findChild<QLabel*>("lblObjetMessage")->text(), "Sujet\ndu message");
+    EXPECT_EQ(fenetre.findChild<QGroupBox*>("fraOptions")->title(), "Choix");
+    // An empty value cannot empty a caption; a separator stays a separator.
+    EXPECT_EQ(fenetre.findChild<QPushButton*>("btnEnvoyer")->text(), "&Envoyer");
+    EXPECT_TRUE(fenetre.findChild<QAction*>("mnuOptionsSep1")->isSeparator());
+    EXPECT_EQ(fenetre.findChild<QAction*>("mnuOptionsSep1")->text(), "");
+    EXPECT_EQ(fenetre.findChild<QMenu*>("mnuFichier")->title(), "&Fichier");
+
+    // French: no file, every text as designed.
+    ui::frmCorvelle francais(f.etat, f.dialogue);
+    ui::TraduitFenetre(francais, Langue());
+    EXPECT_EQ(francais.findChild<QLabel*>("lblObjetMessage")->text(), "Objet du message");
+}
+
+TEST(Traduction, TabsAreKeyedByTheirPosition) {
+    DossierTemporaire dossier;
+    const Langue langue = LangueDepuis(dossier, "frmEssai=Test\ntabOnglets(2)=Second\n");
+    QWidget fenetre;
+    fenetre.setObjectName("frmEssai");
+    auto* onglets = new QTabWidget(&fenetre);
+    onglets->setObjectName("tabOnglets");
+    onglets->addTab(new QWidget, "Un");
+    onglets->addTab(new QWidget, "Deux");
+    ui::TraduitFenetre(fenetre, langue);
+    EXPECT_EQ(fenetre.windowTitle(), "Test");
+    EXPECT_EQ(onglets->tabText(0), "Un");
+    EXPECT_EQ(onglets->tabText(1), "Second");
+}
+
+// Every caption that the translation reads must be in the English file.
+void VerifieCouverture(QWidget& fenetre, const FichierLangue& anglais) {
+    std::vector<QString> cles{fenetre.objectName()};
+    for (QObject* objet : fenetre.findChildren<QObject*>()) {
+        const QString nom = objet->objectName();
+        const auto* action = qobject_cast<QAction*>(objet);
+        const auto* label = qobject_cast<QLabel*>(objet);
+        const bool legende = qobject_cast<QAbstractButton*>(objet) ||
+                             qobject_cast<QGroupBox*>(objet) || qobject_cast<QMenu*>(objet) ||
+                             (action && !action->isSeparator()) ||
+                             (label && label->pixmap().isNull() && !label->text().isEmpty());
+        // The toolkit's own parts, and the version set after the translation.
+        if (nom.isEmpty() || nom.startsWith("qt_") || nom == "lblVersion" || !legende) {
+            continue;
+        }
+        cles.push_back(ui::EstIndexe(*objet)
+                           ? QString("%1(%2)").arg(nom).arg(objet->property("index").toInt())
+                           : nom);
+    }
+    for (const QString& cle : cles) {
+        const std::string absent = "\x01";
+        EXPECT_NE(anglais.TraduitTexte(cle.toStdString(), absent), absent)
+            << fenetre.objectName().toStdString() << ": " << cle.toStdString();
+    }
+}
+
+TEST(Traduction, TheEnglishFileCoversEveryWindowCaption) {
+    FenetreTest f;
+    const FichierLangue anglais = FichierLangue::Charge(CORVELLE_TRADUCTIONS "/English.lng");
+    VerifieCouverture(*f.fenetre, anglais);
+    ui::frmAPropos aPropos(f.etat.Langage);
+    VerifieCouverture(aPropos, anglais);
+    EXPECT_NE(anglais.TraduitTexte("txtSyntaxe", "absent"), "absent");
+}
+
+}  // namespace
+}  // namespace corvelle::test
