@@ -8,6 +8,7 @@
 
 #include "sending/smtp/Adresses.h"
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/RessourcesGMime.h"
 
 namespace corvelle::smtp {
 namespace {
@@ -51,6 +52,61 @@ TEST(Adresses, EveryEntryMustGiveMailboxesWithDomainsInAscii) {
         EXPECT_THROW((void)LitAdresses(std::string("ok@x.fr, ") + mauvaise, jeu, "To"), EchecEnvoi)
             << mauvaise;
     }
+}
+
+// The header as a GMime message holding `liste` in its To writes it.
+std::string EnteteSelonGMime(const std::string& liste, const JeuCaracteres& jeu) {
+    const ObjetG<GMimeMessage> message(g_mime_message_new(FALSE));
+    const Adresses lues = LitAdresses(liste, jeu, "To");
+    internet_address_list_append(g_mime_message_get_to(message.get()), lues.liste.get());
+    const ObjetG<GMimeStream> memoire(g_mime_stream_mem_new());
+    const OptionsFormat options = OptionsSMTP();
+    g_mime_object_write_to_stream(GMIME_OBJECT(message.get()), options.get(), memoire.get());
+    const GByteArray* octets = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(memoire.get()));
+    const std::string tout(reinterpret_cast<const char*>(octets->data), octets->len);
+    return tout.substr(0, tout.find("\r\n\r\n") + 2);
+}
+
+TEST(Adresses, HeaderWrittenForABatchIsByteForByteWhatGMimeWrites) {
+    InitialiseGMime();
+    const JeuCaracteres jeu("Iso-8859-1");
+    std::string longues;
+    for (int i = 0; i < 12; ++i) {
+        longues += "abonne-au-nom-long" + std::to_string(i) + "@exemple-de-domaine.test, ";
+    }
+    const std::vector<std::string> listes = {
+        "a@x.fr",
+        "a@x.fr; b@y.fr ,c@z.fr",
+        longues,
+        // Longer than a line: GMime breaks before it even when it comes first.
+        std::string(74, 'a') + "@x.fr, " + std::string(71, 'b') + "@y.fr, c@z.fr",
+        std::string(72, 'a') + "@x, b@y.fr",
+        "Élodie Dupré <e@exämple.fr>, \"Dupont, Jean\" <jd@x.fr>, " + longues,
+        "equipe: a@x.fr, b@y.fr;, vide:;, José <j@x.fr>",
+        longues + "Personne au nom assez long pour être replié <p@exemple-de-domaine.test>",
+    };
+    for (const std::string& liste : listes) {
+        SCOPED_TRACE(liste);
+        std::string entete;
+        std::vector<std::string> boites;
+        AjouteEnteteAdresses(entete, "To", liste, jeu, boites);
+        EXPECT_EQ(entete, EnteteSelonGMime(liste, jeu));
+        EXPECT_EQ(boites, LitAdresses(liste, jeu, "To").boites);
+    }
+}
+
+TEST(Adresses, BatchHeadersRefuseWhatTheFullReadingRefuses) {
+    const JeuCaracteres jeu("UTF-8");
+    std::string entete = "De: x\r\n";
+    std::vector<std::string> boites;
+    AjouteEnteteAdresses(entete, "Cc", " , ;", jeu, boites);
+    EXPECT_EQ(entete, "De: x\r\n") << "an empty list writes no header";
+    for (const char* mauvaise : {"x@", "a b@x.fr", "\"Dupont, Jean <jd@x.fr>", "a@x.fr <b@y.fr>"}) {
+        EXPECT_THROW(AjouteEnteteAdresses(entete, "Cc", mauvaise, jeu, boites), EchecEnvoi)
+            << mauvaise;
+        EXPECT_THROW(AjouteBoites(mauvaise, jeu, "Bcc", boites), EchecEnvoi) << mauvaise;
+    }
+    EXPECT_TRUE(boites.empty());
 }
 
 }  // namespace

@@ -14,10 +14,12 @@ bool EstAscii(std::string_view texte) {
 }
 
 // Adds an entry without its surrounding blanks, when anything is left.
-void AjouteEntree(std::vector<std::string>& entrees, const std::string& entree) {
-    const std::size_t debut = entree.find_first_not_of(" \t");
-    if (debut != std::string::npos) {
-        entrees.push_back(entree.substr(debut, entree.find_last_not_of(" \t") - debut + 1));
+void AjouteEntree(std::vector<std::string>& entrees, std::string_view entree) {
+    const auto blanc = [](char c) { return c == ' ' || c == '\t'; };
+    const auto debut = std::find_if_not(entree.begin(), entree.end(), blanc);
+    const auto fin = std::find_if_not(entree.rbegin(), entree.rend(), blanc).base();
+    if (debut < fin) {
+        entrees.emplace_back(debut, fin);
     }
 }
 
@@ -107,6 +109,75 @@ std::size_t CompteArobases(std::string_view entree) {
     return arobases;
 }
 
+// The entries of `texte` when every one is a bare address; nothing when one
+// is not (or the list is malformed), which leaves the list to GMime.
+bool OuvreUneStructure(char c) {
+    return c == '"' || c == '(' || c == ')' || c == '[' || c == ']' || c == ':' || c == '\\';
+}
+
+bool Separe(char c) {
+    return c == ',' || c == ';';
+}
+
+std::optional<std::vector<std::string>> AdressesSimples(std::string_view texte) {
+    // Without quotes, comments, literals or groups, commas and semicolons are
+    // all there is to cut at: the common case, done without the full reading.
+    std::optional<std::vector<std::string>> entrees;
+    if (std::none_of(texte.begin(), texte.end(), OuvreUneStructure)) {
+        entrees.emplace();
+        for (auto debut = texte.begin(); debut != texte.end();) {
+            const auto fin = std::find_if(debut, texte.end(), Separe);
+            AjouteEntree(*entrees, std::string_view(debut, fin));
+            debut = fin == texte.end() ? fin : fin + 1;
+        }
+    } else {
+        entrees = DecoupeAdresses(texte);
+    }
+    if (entrees && !std::all_of(entrees->begin(), entrees->end(), EstAdresseSimple)) {
+        entrees.reset();
+    }
+    return entrees;
+}
+
+// GMime's width for address headers: an address that would end past it starts
+// a new line (even the first one), the separator's space giving way.
+constexpr std::size_t kLargeurPliage = 78;
+
+void PlieAdressesSimples(std::string& entetes, std::string_view nom,
+                         const std::vector<std::string>& adresses) {
+    entetes.append(nom).append(": ");
+    std::size_t ligne = nom.size() + 2;
+    for (std::size_t i = 0; i < adresses.size(); ++i) {
+        if (ligne + adresses[i].size() > kLargeurPliage) {
+            entetes.pop_back();
+            entetes += "\r\n\t";
+            ligne = 1;
+        }
+        entetes += adresses[i];
+        ligne += adresses[i].size();
+        if (i + 1 < adresses.size()) {
+            entetes += ", ";
+            ligne += 2;
+        }
+    }
+    entetes += "\r\n";
+}
+
+// What GMime's message puts in an address header when its list changes, then
+// writes with CR LF ends.
+void EncodeListe(std::string& entetes, std::string_view nom, InternetAddressList* liste) {
+    const std::string debut = std::string(nom) + ": ";
+    GString* texte = g_string_new(debut.c_str());
+    internet_address_list_encode(liste, nullptr, texte);
+    for (const char c : std::string_view(texte->str, texte->len)) {
+        if (c == '\n') {
+            entetes += '\r';
+        }
+        entetes += c;
+    }
+    g_string_free(texte, TRUE);
+}
+
 }  // namespace
 
 std::optional<std::vector<std::string>> DecoupeAdresses(std::string_view liste) {
@@ -185,6 +256,31 @@ Adresses LitAdresses(std::string_view texte, const JeuCaracteres& jeu, std::stri
         internet_address_list_append(resultat.liste.get(), lue.get());
     }
     return resultat;
+}
+
+void AjouteEnteteAdresses(std::string& entetes, std::string_view nom, std::string_view texte,
+                          const JeuCaracteres& jeu, std::vector<std::string>& boites) {
+    if (std::optional<std::vector<std::string>> simples = AdressesSimples(texte)) {
+        if (!simples->empty()) {
+            PlieAdressesSimples(entetes, nom, *simples);
+            boites.insert(boites.end(), simples->begin(), simples->end());
+        }
+        return;
+    }
+    Adresses adresses = LitAdresses(texte, jeu, nom);
+    if (internet_address_list_length(adresses.liste.get()) > 0) {
+        EncodeListe(entetes, nom, adresses.liste.get());
+    }
+    boites.insert(boites.end(), adresses.boites.begin(), adresses.boites.end());
+}
+
+void AjouteBoites(std::string_view texte, const JeuCaracteres& jeu, std::string_view nomListe,
+                  std::vector<std::string>& boites) {
+    std::optional<std::vector<std::string>> simples = AdressesSimples(texte);
+    std::vector<std::string> lues =
+        simples ? std::move(*simples) : LitAdresses(texte, jeu, nomListe).boites;
+    boites.insert(boites.end(), std::make_move_iterator(lues.begin()),
+                  std::make_move_iterator(lues.end()));
 }
 
 }  // namespace corvelle::smtp

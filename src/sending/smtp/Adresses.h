@@ -34,4 +34,17 @@ struct Adresses {
 [[nodiscard]] Adresses LitAdresses(std::string_view texte, const JeuCaracteres& jeu,
                                    std::string_view nomListe);
 
+// Appends the header `nom` ("To", "Cc") for the list `texte` byte for byte as
+// GMime writes it in a message (encoded, folded, CR LF line ends), nothing for
+// an empty list, and adds its mailboxes to `boites`. A list of bare addresses,
+// what a dispatch's batches hold, is written without GMime. Raises EchecEnvoi
+// as LitAdresses does.
+void AjouteEnteteAdresses(std::string& entetes, std::string_view nom, std::string_view texte,
+                          const JeuCaracteres& jeu, std::vector<std::string>& boites);
+
+// Only the mailboxes of a list, for the envelope (Bcc). Raises EchecEnvoi as
+// LitAdresses does.
+void AjouteBoites(std::string_view texte, const JeuCaracteres& jeu, std::string_view nomListe,
+                  std::vector<std::string>& boites);
+
 }  // namespace corvelle::smtp

@@ -41,13 +41,13 @@ struct ComposantSMTP::Impl {
     std::string statut;
     // Made at the first send and kept, with its open connection, for the next.
     std::unique_ptr<smtp::SessionSMTP> session;
-    // The last message without attachments, and what it was built from: the
-    // next batch of the same message only changes its recipients.
-    std::optional<smtp::MessagePret> dernier;
-    smtp::ContenuMessage contenuDernier;
+    // The last message without attachments, kept for the next batch, which
+    // only changes its recipients; its bytes and envelope, their memory kept.
+    std::optional<smtp::GabaritMessage> gabarit;
+    std::string octets;
+    smtp::Enveloppe enveloppe;
 
-    [[nodiscard]] smtp::MessagePret Compose(const smtp::ContenuMessage& message);
-
+    [[nodiscard]] smtp::Issue Transmet(const smtp::ContenuMessage& message);
     [[nodiscard]] std::string Envoie(std::vector<std::string> pieces);
     void ConnectePop3() const;
 };
@@ -73,17 +73,7 @@ std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
         smtp::ContenuMessage message = contenu;
         message.piecesJointes = std::move(pieces);
         message.mailer = extras.empty() ? std::string() : extras.front();
-        const smtp::MessagePret pret = Compose(message);
-        if (reglages.authentification == 1) {
-            ConnectePop3();
-        }
-        if (!session) {
-            session = std::make_unique<smtp::SessionSMTP>();
-        }
-        smtp::ReglagesServeur serveur = reglages;
-        serveur.hote = Elague(serveur.hote);
-        const smtp::Issue issue = session->Envoie(serveur, {pret.expediteur, pret.destinataires},
-                                                  GMIME_OBJECT(pret.message.get()));
+        const smtp::Issue issue = Transmet(message);
         return issue.accepte ? issue.statut : TexteEchec(issue.statut);
     } catch (const smtp::EchecEnvoi& echec) {
         return TexteEchec(echec.what());
@@ -92,21 +82,36 @@ std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
     }
 }
 
-smtp::MessagePret ComposantSMTP::Impl::Compose(const smtp::ContenuMessage& message) {
+// Builds the message, then sends it. A message with attachments is built
+// for this send and written while it goes; one without is written once for a
+// dispatch's batches.
+smtp::Issue ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message) {
+    smtp::MessagePret pret;
+    smtp::SourceMessage source;
     if (!message.piecesJointes.empty()) {
-        dernier.reset();
-        return smtp::ComposeMessage(message);
-    }
-    if (dernier && smtp::MemeMessageHorsDestinataires(message, contenuDernier)) {
-        smtp::ChangeDestinataires(*dernier, message);
+        gabarit.reset();
+        pret = smtp::ComposeMessage(message);
+        source = GMIME_OBJECT(pret.message.get());
+        enveloppe.expediteur = pret.expediteur;
+        enveloppe.destinataires = std::move(pret.destinataires);
     } else {
-        dernier.reset();  // a message that fails to build leaves nothing behind
-        dernier = smtp::ComposeMessage(message);
-        contenuDernier = message;
+        if (!gabarit || !gabarit->Convient(message)) {
+            gabarit.reset();  // a message that fails to build leaves nothing behind
+            gabarit.emplace(message);
+        }
+        gabarit->Redige(message, octets, enveloppe.destinataires);
+        enveloppe.expediteur = gabarit->Expediteur();
+        source = std::string_view(octets);
     }
-    return smtp::MessagePret{
-        smtp::ObjetG<GMimeMessage>(GMIME_MESSAGE(g_object_ref(dernier->message.get()))),
-        dernier->expediteur, dernier->destinataires};
+    if (reglages.authentification == 1) {
+        ConnectePop3();
+    }
+    if (!session) {
+        session = std::make_unique<smtp::SessionSMTP>();
+    }
+    smtp::ReglagesServeur serveur = reglages;
+    serveur.hote = Elague(serveur.hote);
+    return session->Envoie(serveur, enveloppe, source);
 }
 
 ComposantSMTP::ComposantSMTP() : d_(std::make_unique<Impl>()) {}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -9,36 +10,13 @@
 
 namespace corvelle::smtp {
 
-namespace {
-
-// Parts that come from files make a message large; text parts do not.
-bool ADesPiecesJointes(GMimeObject* objet) {
-    GMimeObject* racine =
-        GMIME_IS_MESSAGE(objet) ? g_mime_message_get_mime_part(GMIME_MESSAGE(objet)) : objet;
-    if (racine == nullptr || !GMIME_IS_MULTIPART(racine)) {
-        return false;
+FluxMessage::FluxMessage(SourceMessage source) {
+    if (GMimeObject* const* objet = std::get_if<GMimeObject*>(&source)) {
+        message_.reset(GMIME_OBJECT(g_object_ref(*objet)));
+    } else {
+        octets_ = std::get<std::string_view>(source);
     }
-    GMimePartIter* parcours = g_mime_part_iter_new(racine);
-    bool trouve = false;
-    do {
-        GMimeObject* partie = g_mime_part_iter_get_current(parcours);
-        trouve = partie != nullptr && GMIME_IS_PART(partie) &&
-                 g_mime_part_is_attachment(GMIME_PART(partie));
-    } while (!trouve && g_mime_part_iter_next(parcours));
-    g_mime_part_iter_free(parcours);
-    return trouve;
 }
-
-OptionsFormat OptionsSMTP() {
-    OptionsFormat options(g_mime_format_options_new());
-    // SMTP wants CR LF line ends throughout (RFC 5321, 2.3.8).
-    g_mime_format_options_set_newline_format(options.get(), GMIME_NEWLINE_FORMAT_DOS);
-    return options;
-}
-
-}  // namespace
-
-FluxMessage::FluxMessage(GMimeObject* message) : message_(GMIME_OBJECT(g_object_ref(message))) {}
 
 FluxMessage::~FluxMessage() {
     Termine();
@@ -74,58 +52,46 @@ void FluxMessage::Redige(ObjetG<GMimeStream> ecriture) noexcept {
     // Releasing the writing end is what tells the reader the message is over.
 }
 
-bool FluxMessage::RedigeEnMemoire() {
-    const ObjetG<GMimeStream> memoire(g_mime_stream_mem_new());
-    const OptionsFormat options = OptionsSMTP();
-    if (g_mime_object_write_to_stream(message_.get(), options.get(), memoire.get()) < 0) {
-        erreur_ = "Writing the message failed";
-        return false;
+std::optional<std::size_t> FluxMessage::LitTube(char* tampon, std::size_t taille) {
+    if (!commence_) {
+        commence_ = true;
+        Demarre();
     }
-    const GByteArray* octets = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(memoire.get()));
-    memoire_.assign(reinterpret_cast<const char*>(octets->data), octets->len);
-    enMemoire_ = true;
-    return true;
+    if (!lecture_) {
+        return 0;
+    }
+    const gssize lus = g_mime_stream_read(lecture_.get(), tampon, taille);
+    if (lus > 0) {
+        return static_cast<std::size_t>(lus);
+    }
+    if (lus < 0) {
+        erreur_ = "Reading the message failed: " + plateforme::DescriptionSysteme(errno);
+        Termine();
+        return std::nullopt;
+    }
+    // The writer has closed its end: only its outcome tells a whole message
+    // from one cut short, which must not be sent as if it were complete.
+    Termine();
+    if (!redige_) {
+        erreur_ =
+            "Writing the message failed (an attachment could not be read): " + erreurRedaction_;
+        return std::nullopt;
+    }
+    return 0;
 }
 
 std::optional<std::size_t> FluxMessage::Lit(char* tampon, std::size_t taille) noexcept {
+    if (!message_) {
+        commence_ = true;
+        const std::size_t n = std::min(taille, octets_.size());
+        if (n > 0) {
+            std::memcpy(tampon, octets_.data(), n);
+            octets_.remove_prefix(n);
+        }
+        return n;
+    }
     try {
-        if (!commence_) {
-            commence_ = true;
-            if (!ADesPiecesJointes(message_.get())) {
-                if (!RedigeEnMemoire()) {
-                    return std::nullopt;
-                }
-            } else {
-                Demarre();
-            }
-        }
-        if (enMemoire_) {
-            const std::size_t n = std::min(taille, memoire_.size() - lusEnMemoire_);
-            memoire_.copy(tampon, n, lusEnMemoire_);
-            lusEnMemoire_ += n;
-            return n;
-        }
-        if (!lecture_) {
-            return 0;
-        }
-        const gssize lus = g_mime_stream_read(lecture_.get(), tampon, taille);
-        if (lus > 0) {
-            return static_cast<std::size_t>(lus);
-        }
-        if (lus < 0) {
-            erreur_ = "Reading the message failed: " + plateforme::DescriptionSysteme(errno);
-            Termine();
-            return std::nullopt;
-        }
-        // The writer has closed its end: only its outcome tells a whole message
-        // from one cut short, which must not be sent as if it were complete.
-        Termine();
-        if (!redige_) {
-            erreur_ =
-                "Writing the message failed (an attachment could not be read): " + erreurRedaction_;
-            return std::nullopt;
-        }
-        return 0;
+        return LitTube(tampon, taille);
     } catch (const std::exception& e) {
         erreur_ = std::string("Writing the message failed: ") + e.what();
     } catch (...) {

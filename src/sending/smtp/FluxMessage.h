@@ -3,28 +3,34 @@
 // The message as a stream of bytes for the SMTP DATA phase. A message with
 // attachments is written by GMime into a pipe on a worker thread while the
 // sender reads the other end, so memory stays the same whatever the
-// attachments weigh; one without is small and written to memory at once,
-// which spares a thread and a pipe per message of a long dispatch.
+// attachments weigh; one without is small and comes already written, which
+// spares a thread and a pipe per message of a long dispatch.
 
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <variant>
 
 #include "sending/smtp/RessourcesGMime.h"
 
 namespace corvelle::smtp {
 
+// A message for GMime to write while it is sent, or one already written (the
+// bytes must outlive the sending).
+using SourceMessage = std::variant<GMimeObject*, std::string_view>;
+
 class FluxMessage {
   public:
-    explicit FluxMessage(GMimeObject* message);
+    explicit FluxMessage(SourceMessage source);
     ~FluxMessage();
     FluxMessage(const FluxMessage&) = delete;
     FluxMessage& operator=(const FluxMessage&) = delete;
 
     // Up to `taille` next bytes of the message; 0 once the message is whole.
-    // The writer starts at the first call. Nothing when the message could not
-    // be written to its end: Erreur() says why.
+    // A writer starts at the first call. Nothing when the message could not be
+    // written to its end: Erreur() says why.
     [[nodiscard]] std::optional<std::size_t> Lit(char* tampon, std::size_t taille) noexcept;
 
     // Reading has begun: the stream cannot be offered again from its start.
@@ -38,13 +44,11 @@ class FluxMessage {
   private:
     void Demarre();
     void Redige(ObjetG<GMimeStream> ecriture) noexcept;
-    [[nodiscard]] bool RedigeEnMemoire();
+    [[nodiscard]] std::optional<std::size_t> LitTube(char* tampon, std::size_t taille);
 
-    ObjetG<GMimeObject> message_;
+    ObjetG<GMimeObject> message_;  // null for a message already written
+    std::string_view octets_;      // what is left of one already written
     ObjetG<GMimeStream> lecture_;
-    std::string memoire_;  // the whole message, when it is written to memory
-    std::size_t lusEnMemoire_ = 0;
-    bool enMemoire_ = false;
     std::thread redacteur_;
     bool commence_ = false;
     // Set by the writer before it closes its end; read only after joining it.

@@ -1,137 +1,19 @@
 #include "sending/smtp/MessageMime.h"
 
-#include <gio/gio.h>
-
 #include <algorithm>
-#include <filesystem>
-#include <optional>
+#include <atomic>
+#include <chrono>
+#include <random>
+#include <stdexcept>
 #include <utility>
 
 #include "sending/smtp/Adresses.h"
 #include "sending/smtp/EchecEnvoi.h"
-#include "sending/smtp/JeuCaracteres.h"
+#include "sending/smtp/PartiesMime.h"
 
 namespace corvelle::smtp {
 
 namespace {
-
-// A CR or LF in a header value would end the header there and let the rest of
-// the value start headers of its own (header injection); a NUL would cut the
-// value short in the C library. Each becomes a space.
-std::string SansSautDeLigne(std::string texte) {
-    std::replace_if(
-        texte.begin(), texte.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; },
-        ' ');
-    return texte;
-}
-
-ObjetG<GMimeObject> EnObjet(gpointer objet) {
-    return ObjetG<GMimeObject>(GMIME_OBJECT(objet));
-}
-
-void DonneContenu(GMimePart* partie, GMimeStream* flux, GMimeContentEncoding encodage) {
-    const ObjetG<GMimeDataWrapper> contenu(
-        g_mime_data_wrapper_new_with_stream(flux, GMIME_CONTENT_ENCODING_DEFAULT));
-    g_mime_part_set_content(partie, contenu.get());
-    g_mime_part_set_content_encoding(partie, encodage);
-}
-
-// A text/plain or text/html part, quoted-printable, in the chosen charset when
-// every character fits in it, else in UTF-8.
-ObjetG<GMimeObject> PartieTexte(const char* sousType, const std::string& texte,
-                                const JeuCaracteres& jeu) {
-    const std::optional<std::string> converti = jeu.Convertit(texte);
-    const std::string& octets = converti ? *converti : texte;
-    const ObjetG<GMimeStream> flux(g_mime_stream_mem_new_with_buffer(octets.data(), octets.size()));
-    ObjetG<GMimeObject> partie = EnObjet(g_mime_text_part_new_with_subtype(sousType));
-    DonneContenu(GMIME_PART(partie.get()), flux.get(), GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
-    g_mime_object_set_content_type_parameter(partie.get(), "charset",
-                                             converti ? jeu.Nom().c_str() : "utf-8");
-    return partie;
-}
-
-// Media type from the file name; application/octet-stream when nothing fits.
-std::pair<std::string, std::string> TypeDevine(const std::string& nom) {
-    gboolean incertain = FALSE;
-    const TexteG type(g_content_type_guess(nom.c_str(), nullptr, 0, &incertain));
-    // GIO's content types are media types on Linux, not on every system.
-    const TexteG media(type ? g_content_type_get_mime_type(type.get()) : nullptr);
-    const std::string texte = media ? media.get() : "";
-    const std::size_t barre = texte.find('/');
-    if (barre == std::string::npos || barre == 0 || barre + 1 == texte.size()) {
-        return {"application", "octet-stream"};
-    }
-    return {texte.substr(0, barre), texte.substr(barre + 1)};
-}
-
-ObjetG<GMimeObject> PieceJointe(const std::string& chemin) {
-    // A device or a named pipe could be endless or block the writer for good:
-    // only regular files (or links to them) are attached.
-    std::error_code ec;
-    const std::filesystem::file_status etat = std::filesystem::status(chemin, ec);
-    if (std::filesystem::is_directory(etat)) {
-        throw EchecEnvoi("Cannot attach \"" + chemin + "\": it is a folder");
-    }
-    if (std::filesystem::exists(etat) && !std::filesystem::is_regular_file(etat)) {
-        throw EchecEnvoi("Cannot attach \"" + chemin + "\": not a regular file");
-    }
-    GError* brute = nullptr;
-    const ObjetG<GMimeStream> fichier(g_mime_stream_file_open(chemin.c_str(), "rb", &brute));
-    const ErreurG erreur(brute);
-    if (!fichier) {
-        throw EchecEnvoi("Cannot open the attachment \"" + chemin +
-                         "\": " + (erreur ? erreur->message : "unknown error"));
-    }
-    const std::string nom = SansSautDeLigne(std::filesystem::path(chemin).filename().string());
-    const auto [type, sousType] = TypeDevine(nom);
-    ObjetG<GMimeObject> partie = EnObjet(g_mime_part_new_with_type(type.c_str(), sousType.c_str()));
-    DonneContenu(GMIME_PART(partie.get()), fichier.get(), GMIME_CONTENT_ENCODING_BASE64);
-    // Written as RFC 2231 parameters when the name is not plain ASCII.
-    g_mime_part_set_filename(GMIME_PART(partie.get()), nom.c_str());
-    return partie;
-}
-
-ObjetG<GMimeObject> Multipartie(const char* sousType) {
-    return EnObjet(g_mime_multipart_new_with_subtype(sousType));
-}
-
-void AjoutePartie(GMimeObject* multipartie, GMimeObject* partie) {
-    g_mime_multipart_add(GMIME_MULTIPART(multipartie), partie);
-}
-
-// The body: text, HTML, both as alternatives, or nothing.
-ObjetG<GMimeObject> Corps(const ContenuMessage& contenu, const JeuCaracteres& jeu) {
-    ObjetG<GMimeObject> texte;
-    ObjetG<GMimeObject> html;
-    if (!contenu.texte.empty()) {
-        texte = PartieTexte("plain", contenu.texte, jeu);
-    }
-    if (!contenu.html.empty()) {
-        html = PartieTexte("html", contenu.html, jeu);
-    }
-    if (texte && html) {
-        ObjetG<GMimeObject> alternative = Multipartie("alternative");
-        AjoutePartie(alternative.get(), texte.get());
-        AjoutePartie(alternative.get(), html.get());
-        return alternative;
-    }
-    return texte ? std::move(texte) : std::move(html);
-}
-
-ObjetG<GMimeObject> Racine(const ContenuMessage& contenu, const JeuCaracteres& jeu) {
-    ObjetG<GMimeObject> corps = Corps(contenu, jeu);
-    if (contenu.piecesJointes.empty()) {
-        return corps ? std::move(corps) : PartieTexte("plain", "", jeu);
-    }
-    ObjetG<GMimeObject> melange = Multipartie("mixed");
-    if (corps) {
-        AjoutePartie(melange.get(), corps.get());
-    }
-    for (const std::string& chemin : contenu.piecesJointes) {
-        AjoutePartie(melange.get(), PieceJointe(chemin).get());
-    }
-    return melange;
-}
 
 void AjouteEntete(GMimeMessage* message, const char* nom, const std::string& valeur,
                   const JeuCaracteres& jeu) {
@@ -174,13 +56,14 @@ void AjouteOptions(GMimeMessage* message, const ContenuMessage& contenu,
     }
 }
 
-void AjouteDestinataires(std::vector<std::string>& enveloppe, std::vector<std::string> boites) {
+// Someone in both To and Bcc gets the message once.
+void AjouteSansDoublon(std::vector<std::string>& enveloppe, std::vector<std::string>& boites) {
     for (std::string& boite : boites) {
-        // Someone in both To and Bcc gets the message once.
         if (std::find(enveloppe.begin(), enveloppe.end(), boite) == enveloppe.end()) {
             enveloppe.push_back(std::move(boite));
         }
     }
+    boites.clear();
 }
 
 // Fills an address header; an empty list writes no header at all.
@@ -190,90 +73,165 @@ void AjouteListe(InternetAddressList* entete, const Adresses& adresses) {
     }
 }
 
-}  // namespace
-
-bool MemeMessageHorsDestinataires(const ContenuMessage& a, const ContenuMessage& b) {
-    return a.expediteur == b.expediteur && a.reponse == b.reponse && a.objet == b.objet &&
-           a.texte == b.texte && a.html == b.html && a.encodage == b.encodage &&
-           a.mailer == b.mailer && a.importance == b.importance && a.sensibilite == b.sensibilite &&
-           a.notification == b.notification;
+std::string Domaine(const std::string& boite) {
+    return boite.substr(boite.rfind('@') + 1);
 }
 
-namespace {
-
-struct Destinataires {
-    Adresses a;
-    Adresses cc;
-    std::vector<std::string> enveloppe;  // RCPT TO: To, Cc and Bcc
-};
-
-Destinataires LitDestinataires(const ContenuMessage& contenu, const JeuCaracteres& jeu) {
-    Destinataires d{LitAdresses(SansSautDeLigne(contenu.destinataires), jeu, "To"),
-                    LitAdresses(SansSautDeLigne(contenu.copie), jeu, "Cc"),
-                    {}};
-    Adresses cci = LitAdresses(SansSautDeLigne(contenu.copieCachee), jeu, "Bcc");
-    AjouteDestinataires(d.enveloppe, d.a.boites);
-    AjouteDestinataires(d.enveloppe, d.cc.boites);
-    AjouteDestinataires(d.enveloppe, cci.boites);
-    if (d.enveloppe.empty()) {
-        throw EchecEnvoi("No recipient: the To, Cc and Bcc lists hold no address");
-    }
-    return d;
-}
-
-void PlaceDestinataires(MessagePret& pret, Destinataires destinataires) {
-    GMimeMessage* message = pret.message.get();
-    InternetAddressList* a = g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_TO);
-    InternetAddressList* cc = g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_CC);
-    internet_address_list_clear(a);
-    internet_address_list_clear(cc);
-    AjouteListe(a, destinataires.a);
-    AjouteListe(cc, destinataires.cc);
-    pret.destinataires = std::move(destinataires.enveloppe);
-    // Each message of a dispatch is a message of its own.
-    const std::string domaine = pret.expediteur.substr(pret.expediteur.rfind('@') + 1);
-    const TexteG identifiant(g_mime_utils_generate_message_id(domaine.c_str()));
-    g_mime_message_set_message_id(message, identifiant.get());
-}
-
-}  // namespace
-
-void ChangeDestinataires(MessagePret& pret, const ContenuMessage& contenu) {
-    PlaceDestinataires(pret, LitDestinataires(contenu, JeuCaracteres(contenu.encodage)));
-}
-
-MessagePret ComposeMessage(const ContenuMessage& contenu) {
+// The headers before the recipients (From, Reply-To), once the options and
+// the sender are checked; the sender's mailbox goes to `expediteur`.
+ObjetG<GMimeMessage> DebutMessage(const ContenuMessage& contenu, const JeuCaracteres& jeu,
+                                  std::string& expediteur) {
     InitialiseGMime();
     VerifieOptions(contenu);
-    const JeuCaracteres jeu(contenu.encodage);
-
-    Adresses expediteur = LitAdresses(SansSautDeLigne(contenu.expediteur), jeu, "sender");
-    if (expediteur.boites.size() != 1) {
-        throw EchecEnvoi(expediteur.boites.empty()
+    Adresses de = LitAdresses(SansSautDeLigne(contenu.expediteur), jeu, "sender");
+    if (de.boites.size() != 1) {
+        throw EchecEnvoi(de.boites.empty()
                              ? std::string("No sender address")
                              : "The sender must be one address: \"" + contenu.expediteur + "\"");
     }
-    Adresses reponse = LitAdresses(SansSautDeLigne(contenu.reponse), jeu, "Reply-To");
-    Destinataires destinataires = LitDestinataires(contenu, jeu);
+    const Adresses reponse = LitAdresses(SansSautDeLigne(contenu.reponse), jeu, "Reply-To");
+    ObjetG<GMimeMessage> message(g_mime_message_new(FALSE));
+    AjouteListe(g_mime_message_get_from(message.get()), de);
+    AjouteListe(g_mime_message_get_reply_to(message.get()), reponse);
+    expediteur = std::move(de.boites.front());
+    return message;
+}
 
-    MessagePret pret{
-        ObjetG<GMimeMessage>(g_mime_message_new(FALSE)), expediteur.boites.front(), {}};
-    GMimeMessage* message = pret.message.get();
-    AjouteListe(g_mime_message_get_from(message), expediteur);
-    AjouteListe(g_mime_message_get_reply_to(message), reponse);
-    PlaceDestinataires(pret, std::move(destinataires));
+// The headers after the recipients, then the body.
+void FinMessage(GMimeMessage* message, const ContenuMessage& contenu, const JeuCaracteres& jeu,
+                const std::string& expediteur) {
     const std::string objet = SansSautDeLigne(contenu.objet);
     g_mime_message_set_subject(message, objet.c_str(), jeu.NomPour(objet).c_str());
     const DateG maintenant(g_date_time_new_now_local());
     g_mime_message_set_date(message, maintenant.get());
 
-    const ObjetG<GMimeObject> racine = Racine(contenu, jeu);
+    const ObjetG<GMimeObject> racine =
+        Racine(contenu.texte, contenu.html, contenu.piecesJointes, jeu);
     g_mime_message_set_mime_part(message, racine.get());
     if (!contenu.mailer.empty()) {
         AjouteEntete(message, "X-Mailer", SansSautDeLigne(contenu.mailer), jeu);
     }
-    AjouteOptions(message, contenu, pret.expediteur, jeu);
+    AjouteOptions(message, contenu, expediteur, jeu);
+}
+
+void PlaceDestinataires(MessagePret& pret, const ContenuMessage& contenu,
+                        const JeuCaracteres& jeu) {
+    GMimeMessage* message = pret.message.get();
+    const Adresses a = LitAdresses(SansSautDeLigne(contenu.destinataires), jeu, "To");
+    const Adresses cc = LitAdresses(SansSautDeLigne(contenu.copie), jeu, "Cc");
+    std::vector<std::string> boites = a.boites;
+    AjouteSansDoublon(pret.destinataires, boites);
+    boites = cc.boites;
+    AjouteSansDoublon(pret.destinataires, boites);
+    AjouteBoites(SansSautDeLigne(contenu.copieCachee), jeu, "Bcc", boites);
+    AjouteSansDoublon(pret.destinataires, boites);
+    if (pret.destinataires.empty()) {
+        throw EchecEnvoi("No recipient: the To, Cc and Bcc lists hold no address");
+    }
+    AjouteListe(g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_TO), a);
+    AjouteListe(g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_CC), cc);
+    g_mime_message_set_message_id(message, NouvelIdentifiant(Domaine(pret.expediteur)).c_str());
+}
+
+std::string EnMemoire(GMimeObject* objet) {
+    const ObjetG<GMimeStream> memoire(g_mime_stream_mem_new());
+    const OptionsFormat options = OptionsSMTP();
+    if (g_mime_object_write_to_stream(objet, options.get(), memoire.get()) < 0) {
+        throw EchecEnvoi("Writing the message failed");
+    }
+    const GByteArray* octets = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(memoire.get()));
+    return {reinterpret_cast<const char*>(octets->data), octets->len};
+}
+
+// Base 36, as message identifiers usually are.
+void AjouteBase36(std::string& texte, std::uint64_t nombre) {
+    char chiffres[16];
+    std::size_t n = 0;
+    do {
+        chiffres[n++] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[nombre % 36];
+        nombre /= 36;
+    } while (nombre > 0);
+    while (n > 0) {
+        texte += chiffres[--n];
+    }
+}
+
+}  // namespace
+
+std::string NouvelIdentifiant(std::string_view domaine) {
+    // A random start drawn once, then a count: unique between processes and
+    // within one, without drawing (or a system call) for every message.
+    static std::atomic<std::uint64_t> compte = [] {
+        std::random_device hasard;
+        return (std::uint64_t{hasard()} << 32) ^ hasard();
+    }();
+    const auto instant = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    std::string identifiant;
+    identifiant.reserve(32 + domaine.size());
+    AjouteBase36(identifiant, static_cast<std::uint64_t>(instant.count()));
+    identifiant += '.';
+    AjouteBase36(identifiant, compte.fetch_add(1, std::memory_order_relaxed));
+    identifiant += '@';
+    identifiant += domaine;
+    return identifiant;
+}
+
+MessagePret ComposeMessage(const ContenuMessage& contenu) {
+    const JeuCaracteres jeu(contenu.encodage);
+    MessagePret pret;
+    pret.message = DebutMessage(contenu, jeu, pret.expediteur);
+    PlaceDestinataires(pret, contenu, jeu);
+    FinMessage(pret.message.get(), contenu, jeu, pret.expediteur);
     return pret;
+}
+
+GabaritMessage::GabaritMessage(const ContenuMessage& contenu)
+    : contenu_(contenu), jeu_(contenu.encodage) {
+    if (!contenu.piecesJointes.empty()) {
+        throw std::logic_error("a message with attachments is streamed, never kept");
+    }
+    const ObjetG<GMimeMessage> message = DebutMessage(contenu, jeu_, expediteur_);
+    domaine_ = Domaine(expediteur_);
+    // The recipients take the place of a Message-Id known here, where GMime
+    // writes them; nothing before it can hold a line of that text.
+    const std::string marque = "corvelle.place-des-destinataires@" + domaine_;
+    g_mime_message_set_message_id(message.get(), marque.c_str());
+    FinMessage(message.get(), contenu, jeu_, expediteur_);
+    std::string octets = EnMemoire(GMIME_OBJECT(message.get()));
+    const std::string ligne = "Message-Id: <" + marque + ">\r\n";
+    const std::size_t place = octets.find("\r\n" + ligne);
+    if (place == std::string::npos || place > octets.find("\r\n\r\n")) {
+        throw std::logic_error("the Message-Id is not where GMime writes it");
+    }
+    avant_ = octets.substr(0, place + 2);
+    apres_ = octets.substr(place + 2 + ligne.size());
+}
+
+bool GabaritMessage::Convient(const ContenuMessage& c) const {
+    const ContenuMessage& g = contenu_;
+    return c.piecesJointes.empty() && c.expediteur == g.expediteur && c.reponse == g.reponse &&
+           c.objet == g.objet && c.texte == g.texte && c.html == g.html &&
+           c.encodage == g.encodage && c.mailer == g.mailer && c.importance == g.importance &&
+           c.sensibilite == g.sensibilite && c.notification == g.notification;
+}
+
+void GabaritMessage::Redige(const ContenuMessage& contenu, std::string& octets,
+                            std::vector<std::string>& enveloppe) const {
+    enveloppe.clear();
+    std::vector<std::string> boites;
+    octets.assign(avant_);
+    AjouteEnteteAdresses(octets, "To", SansSautDeLigne(contenu.destinataires), jeu_, boites);
+    AjouteSansDoublon(enveloppe, boites);
+    AjouteEnteteAdresses(octets, "Cc", SansSautDeLigne(contenu.copie), jeu_, boites);
+    AjouteSansDoublon(enveloppe, boites);
+    AjouteBoites(SansSautDeLigne(contenu.copieCachee), jeu_, "Bcc", boites);
+    AjouteSansDoublon(enveloppe, boites);
+    if (enveloppe.empty()) {
+        throw EchecEnvoi("No recipient: the To, Cc and Bcc lists hold no address");
+    }
+    octets.append("Message-Id: <").append(NouvelIdentifiant(domaine_)).append(">\r\n");
+    octets.append(apres_);
 }
 
 }  // namespace corvelle::smtp

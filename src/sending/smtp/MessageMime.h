@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "sending/smtp/JeuCaracteres.h"
 #include "sending/smtp/RessourcesGMime.h"
 
 namespace corvelle::smtp {
@@ -34,18 +36,42 @@ struct MessagePret {
     std::vector<std::string> destinataires;  // RCPT TO: To, Cc and Bcc
 };
 
-// True when two contents make the same message but for its recipients and
-// attachments: the batches of one dispatch.
-[[nodiscard]] bool MemeMessageHorsDestinataires(const ContenuMessage& a, const ContenuMessage& b);
-
-// Gives a message built before the recipients of `contenu` and a new
-// Message-ID: the rest of a message without attachments is kept as built,
-// which spares rebuilding it for every batch of a long dispatch.
-void ChangeDestinataires(MessagePret& pret, const ContenuMessage& contenu);
-
 // Builds the message. Attachments are opened here, so a missing one fails
 // before any connection, but their bytes are read only when the message is
 // written. Raises EchecEnvoi, with a text for the caller, on bad input.
 [[nodiscard]] MessagePret ComposeMessage(const ContenuMessage& contenu);
+
+// A message without attachments, built and written once for all the batches
+// of a dispatch: a batch only writes its own To, Cc and Message-Id between
+// the bytes kept, which are exactly those GMime writes around them.
+class GabaritMessage {
+  public:
+    // Raises EchecEnvoi, as ComposeMessage does, on bad input other than the
+    // recipients, which each batch brings.
+    explicit GabaritMessage(const ContenuMessage& contenu);
+
+    // True when `contenu` makes the same message but for its recipients.
+    [[nodiscard]] bool Convient(const ContenuMessage& contenu) const;
+
+    [[nodiscard]] const std::string& Expediteur() const noexcept { return expediteur_; }
+
+    // The whole message for the recipients of `contenu`, with a Message-Id of
+    // its own, replaces what `octets` held (its memory is kept for the next
+    // batch); the envelope's recipients replace those of `enveloppe`. Raises
+    // EchecEnvoi for a bad list or no recipient at all.
+    void Redige(const ContenuMessage& contenu, std::string& octets,
+                std::vector<std::string>& enveloppe) const;
+
+  private:
+    ContenuMessage contenu_;  // what it was built from, recipients aside
+    JeuCaracteres jeu_;
+    std::string expediteur_;
+    std::string domaine_;  // for the Message-Id
+    std::string avant_;    // the headers before the recipients
+    std::string apres_;    // the headers after the Message-Id, and the body
+};
+
+// A new Message-Id (without its angle brackets) in `domaine`.
+[[nodiscard]] std::string NouvelIdentifiant(std::string_view domaine);
 
 }  // namespace corvelle::smtp

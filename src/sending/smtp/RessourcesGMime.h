@@ -41,4 +41,7 @@ using DateG = std::unique_ptr<GDateTime, LibereDateG>;
 // Initialises GMime, once for the whole program; later calls return at once.
 void InitialiseGMime();
 
+// How a message is written for SMTP: CR LF line ends throughout.
+[[nodiscard]] OptionsFormat OptionsSMTP();
+
 }  // namespace corvelle::smtp

@@ -7,7 +7,6 @@
 
 #include "core/Plateforme.h"
 #include "sending/smtp/EchecEnvoi.h"
-#include "sending/smtp/FluxMessage.h"
 
 namespace corvelle::smtp {
 
@@ -181,7 +180,7 @@ std::vector<ModeSession> SessionSMTP::ModesAEssayer(const ReglagesServeur& regla
 }
 
 Issue SessionSMTP::Envoie(const ReglagesServeur& reglages, const Enveloppe& enveloppe,
-                          GMimeObject* message) {
+                          SourceMessage message) {
     VerifieHote(reglages.hote, "SMTP");
     VerifiePort(reglages.port);
     const std::string serveur = reglages.hote + ":" + std::to_string(reglages.port);
@@ -209,7 +208,7 @@ Issue SessionSMTP::Envoie(const ReglagesServeur& reglages, const Enveloppe& enve
 }
 
 SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeur& reglages,
-                                          const Enveloppe& enveloppe, GMimeObject* message) {
+                                          const Enveloppe& enveloppe, SourceMessage message) {
     CURL* curl = curl_.get();
     const char* schema = mode == ModeSession::TLSImplicite ? "smtps" : "smtp";
     curl_easy_setopt(curl, CURLOPT_URL, Url(schema, reglages.hote, reglages.port).c_str());

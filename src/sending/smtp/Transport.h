@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sending/smtp/FluxMessage.h"
 #include "sending/smtp/RessourcesCurl.h"
-#include "sending/smtp/RessourcesGMime.h"
 
 namespace corvelle::smtp {
 
@@ -71,7 +71,7 @@ class SessionSMTP {
     // tried, then once the other when the server turns out to speak it; never
     // a session in clear text.
     [[nodiscard]] Issue Envoie(const ReglagesServeur& reglages, const Enveloppe& enveloppe,
-                               GMimeObject* message);
+                               SourceMessage message);
 
   private:
     struct Tentative {
@@ -82,7 +82,7 @@ class SessionSMTP {
 
     [[nodiscard]] std::vector<ModeSession> ModesAEssayer(const ReglagesServeur& reglages) const;
     [[nodiscard]] Tentative Tente(ModeSession mode, const ReglagesServeur& reglages,
-                                  const Enveloppe& enveloppe, GMimeObject* message);
+                                  const Enveloppe& enveloppe, SourceMessage message);
 
     // Declared before the handle, which reports to them until it is gone.
     JournalReponses journal_;

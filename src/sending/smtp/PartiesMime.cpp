@@ -1,0 +1,136 @@
+#include "sending/smtp/PartiesMime.h"
+
+#include <gio/gio.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <utility>
+
+#include "sending/smtp/EchecEnvoi.h"
+
+namespace corvelle::smtp {
+
+std::string SansSautDeLigne(std::string texte) {
+    std::replace_if(
+        texte.begin(), texte.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; },
+        ' ');
+    return texte;
+}
+
+namespace {
+
+ObjetG<GMimeObject> EnObjet(gpointer objet) {
+    return ObjetG<GMimeObject>(GMIME_OBJECT(objet));
+}
+
+void DonneContenu(GMimePart* partie, GMimeStream* flux, GMimeContentEncoding encodage) {
+    const ObjetG<GMimeDataWrapper> contenu(
+        g_mime_data_wrapper_new_with_stream(flux, GMIME_CONTENT_ENCODING_DEFAULT));
+    g_mime_part_set_content(partie, contenu.get());
+    g_mime_part_set_content_encoding(partie, encodage);
+}
+
+// A text/plain or text/html part, quoted-printable, in the chosen charset when
+// every character fits in it, else in UTF-8.
+ObjetG<GMimeObject> PartieTexte(const char* sousType, const std::string& texte,
+                                const JeuCaracteres& jeu) {
+    const std::optional<std::string> converti = jeu.Convertit(texte);
+    const std::string& octets = converti ? *converti : texte;
+    const ObjetG<GMimeStream> flux(g_mime_stream_mem_new_with_buffer(octets.data(), octets.size()));
+    ObjetG<GMimeObject> partie = EnObjet(g_mime_text_part_new_with_subtype(sousType));
+    DonneContenu(GMIME_PART(partie.get()), flux.get(), GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
+    g_mime_object_set_content_type_parameter(partie.get(), "charset",
+                                             converti ? jeu.Nom().c_str() : "utf-8");
+    return partie;
+}
+
+// Media type from the file name; application/octet-stream when nothing fits.
+std::pair<std::string, std::string> TypeDevine(const std::string& nom) {
+    gboolean incertain = FALSE;
+    const TexteG type(g_content_type_guess(nom.c_str(), nullptr, 0, &incertain));
+    // GIO's content types are media types on Linux, not on every system.
+    const TexteG media(type ? g_content_type_get_mime_type(type.get()) : nullptr);
+    const std::string texte = media ? media.get() : "";
+    const std::size_t barre = texte.find('/');
+    if (barre == std::string::npos || barre == 0 || barre + 1 == texte.size()) {
+        return {"application", "octet-stream"};
+    }
+    return {texte.substr(0, barre), texte.substr(barre + 1)};
+}
+
+ObjetG<GMimeObject> PieceJointe(const std::string& chemin) {
+    // A device or a named pipe could be endless or block the writer for good:
+    // only regular files (or links to them) are attached.
+    std::error_code ec;
+    const std::filesystem::file_status etat = std::filesystem::status(chemin, ec);
+    if (std::filesystem::is_directory(etat)) {
+        throw EchecEnvoi("Cannot attach \"" + chemin + "\": it is a folder");
+    }
+    if (std::filesystem::exists(etat) && !std::filesystem::is_regular_file(etat)) {
+        throw EchecEnvoi("Cannot attach \"" + chemin + "\": not a regular file");
+    }
+    GError* brute = nullptr;
+    const ObjetG<GMimeStream> fichier(g_mime_stream_file_open(chemin.c_str(), "rb", &brute));
+    const ErreurG erreur(brute);
+    if (!fichier) {
+        throw EchecEnvoi("Cannot open the attachment \"" + chemin +
+                         "\": " + (erreur ? erreur->message : "unknown error"));
+    }
+    const std::string nom = SansSautDeLigne(std::filesystem::path(chemin).filename().string());
+    const auto [type, sousType] = TypeDevine(nom);
+    ObjetG<GMimeObject> partie = EnObjet(g_mime_part_new_with_type(type.c_str(), sousType.c_str()));
+    DonneContenu(GMIME_PART(partie.get()), fichier.get(), GMIME_CONTENT_ENCODING_BASE64);
+    // Written as RFC 2231 parameters when the name is not plain ASCII.
+    g_mime_part_set_filename(GMIME_PART(partie.get()), nom.c_str());
+    return partie;
+}
+
+ObjetG<GMimeObject> Multipartie(const char* sousType) {
+    return EnObjet(g_mime_multipart_new_with_subtype(sousType));
+}
+
+void AjoutePartie(GMimeObject* multipartie, GMimeObject* partie) {
+    g_mime_multipart_add(GMIME_MULTIPART(multipartie), partie);
+}
+
+// The body: text, HTML, both as alternatives, or nothing.
+ObjetG<GMimeObject> Corps(const std::string& texteBrut, const std::string& htmlBrut,
+                          const JeuCaracteres& jeu) {
+    ObjetG<GMimeObject> texte;
+    ObjetG<GMimeObject> html;
+    if (!texteBrut.empty()) {
+        texte = PartieTexte("plain", texteBrut, jeu);
+    }
+    if (!htmlBrut.empty()) {
+        html = PartieTexte("html", htmlBrut, jeu);
+    }
+    if (texte && html) {
+        ObjetG<GMimeObject> alternative = Multipartie("alternative");
+        AjoutePartie(alternative.get(), texte.get());
+        AjoutePartie(alternative.get(), html.get());
+        return alternative;
+    }
+    return texte ? std::move(texte) : std::move(html);
+}
+
+}  // namespace
+
+ObjetG<GMimeObject> Racine(const std::string& texte, const std::string& html,
+                           const std::vector<std::string>& piecesJointes,
+                           const JeuCaracteres& jeu) {
+    ObjetG<GMimeObject> corps = Corps(texte, html, jeu);
+    if (piecesJointes.empty()) {
+        return corps ? std::move(corps) : PartieTexte("plain", "", jeu);
+    }
+    ObjetG<GMimeObject> melange = Multipartie("mixed");
+    if (corps) {
+        AjoutePartie(melange.get(), corps.get());
+    }
+    for (const std::string& chemin : piecesJointes) {
+        AjoutePartie(melange.get(), PieceJointe(chemin).get());
+    }
+    return melange;
+}
+
+}  // namespace corvelle::smtp

@@ -1,0 +1,27 @@
+#pragma once
+
+// The body of a message as GMime builds it: text parts in the chosen charset,
+// attachments read from disk only while the message is written.
+
+#include <string>
+#include <vector>
+
+#include "sending/smtp/JeuCaracteres.h"
+#include "sending/smtp/RessourcesGMime.h"
+
+namespace corvelle::smtp {
+
+// A CR or LF in a header value would end the header there and let the rest of
+// the value start headers of its own (header injection); a NUL would cut the
+// value short in the C library. Each becomes a space.
+[[nodiscard]] std::string SansSautDeLigne(std::string texte);
+
+// The message's root part: the text and HTML bodies (UTF-8; empty for none),
+// alone or as alternatives, then each attachment. Attachments are opened
+// here, so a missing one fails at once, but read only when the message is
+// written. Raises EchecEnvoi for an attachment that cannot be used.
+[[nodiscard]] ObjetG<GMimeObject> Racine(const std::string& texte, const std::string& html,
+                                         const std::vector<std::string>& piecesJointes,
+                                         const JeuCaracteres& jeu);
+
+}  // namespace corvelle::smtp
