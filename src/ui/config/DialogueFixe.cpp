@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/config/Twips.h"
+#include "ui/commun/Twips.h"
 
 namespace corvelle::ui {
 

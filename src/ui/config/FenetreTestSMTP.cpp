@@ -7,7 +7,7 @@
 
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/config/DialogueFixe.h"
-#include "ui/config/Twips.h"
+#include "ui/commun/Twips.h"
 
 namespace corvelle::ui {
 

@@ -14,7 +14,6 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <climits>
-#include <cmath>
 
 #include "config/Parametres.h"
 #include "config/Profil.h"
@@ -24,6 +23,7 @@
 #include "core/Plateforme.h"
 #include "core/Version.h"
 #include "ui/commun/TraductionFenetre.h"
+#include "ui/commun/Twips.h"
 #include "ui/main/FenetreComposition.h"
 
 namespace corvelle::ui {
@@ -32,8 +32,6 @@ namespace {
 
 using C = Controle;
 
-constexpr double kTwipsParPouce = 1440.0;
-
 const char* Drapeau(bool coche) {
     return coche ? "-1" : "0";
 }
@@ -41,11 +39,11 @@ const char* Drapeau(bool coche) {
 }  // namespace
 
 int frmCorvelle::Pixels(int twips) const {
-    return static_cast<int>(std::lround(twips * logicalDpiX() / kTwipsParPouce));
+    return PixelsDepuisTwips(*this, twips);
 }
 
 int frmCorvelle::Twips(int pixels) const {
-    return static_cast<int>(std::lround(pixels * kTwipsParPouce / logicalDpiX()));
+    return TwipsDepuisPixels(*this, pixels);
 }
 
 void frmCorvelle::AjusteColonnes() {
