@@ -21,25 +21,6 @@ namespace {
 
 constexpr const char* kDossierEditeur = "Tavrin";
 
-// The busy pointer from the first step until start-up hands over.
-class Attente {
-  public:
-    explicit Attente(Dialogue& dialogue) : dialogue_(dialogue) { dialogue_.DebutAttente(); }
-    Attente(const Attente&) = delete;
-    Attente& operator=(const Attente&) = delete;
-    ~Attente() { Termine(); }
-    void Termine() {
-        if (active_) {
-            active_ = false;
-            dialogue_.FinAttente();
-        }
-    }
-
-  private:
-    Dialogue& dialogue_;
-    bool active_ = true;
-};
-
 struct Emplacement {
     bool installe = false;
     std::string ancienFichier;  // to move into the per-user folder

@@ -38,6 +38,25 @@ class Dialogue {
     virtual void TraiteEvenements() = 0;
 };
 
+// The busy pointer while an object lives, or until Termine.
+class Attente {
+  public:
+    explicit Attente(Dialogue& dialogue) : dialogue_(dialogue) { dialogue_.DebutAttente(); }
+    Attente(const Attente&) = delete;
+    Attente& operator=(const Attente&) = delete;
+    ~Attente() { Termine(); }
+    void Termine() {
+        if (active_) {
+            active_ = false;
+            dialogue_.FinAttente();
+        }
+    }
+
+  private:
+    Dialogue& dialogue_;
+    bool active_ = true;
+};
+
 // Without a display: boxes go to standard error, one block each, prefixed by
 // their kind; the About text goes to standard output.
 class DialogueConsole final : public Dialogue {

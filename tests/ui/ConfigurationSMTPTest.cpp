@@ -287,6 +287,7 @@ TEST_F(ConfigurationSMTP, TestSendsExactlyWhatIsTypedToARealServer) {
     std::string destinataire;
     fenetre->AfficheTest = Confirme(&expediteur, &destinataire);
     fenetre->btnTester_Click();
+    EXPECT_EQ(dialogue.attentes, 0);  // the busy pointer is gone once the result shows
 
     EXPECT_EQ(expediteur, "Jean <jean@example.com>");
     EXPECT_EQ(destinataire, "paul@example.com");

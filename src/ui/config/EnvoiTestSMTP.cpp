@@ -58,7 +58,9 @@ Issue Envoie(const EnvoiTestSMTP& envoi, const EtatProgramme& etat) {
 }  // namespace
 
 void EnvoieTestSMTP(const EnvoiTestSMTP& envoi, const EtatProgramme& etat, Dialogue& dialogue) {
+    Attente attente(dialogue);
     const Issue issue = Envoie(envoi, etat);
+    attente.Termine();
     if (issue.reussi) {
         dialogue.Affiche({etat.Langage.Texte("MSG_TEST_SMTP_OK"), kTitreApplication,
                           Icone::Information, Boutons::Ok, Reponse::Ok});

@@ -27,18 +27,6 @@ namespace corvelle::ui {
 
 namespace {
 
-// The busy pointer for the length of a send, whatever happens in it.
-class Attente {
-  public:
-    explicit Attente(Dialogue& dialogue) : dialogue_(dialogue) { dialogue_.DebutAttente(); }
-    ~Attente() { dialogue_.FinAttente(); }
-    Attente(const Attente&) = delete;
-    Attente& operator=(const Attente&) = delete;
-
-  private:
-    Dialogue& dialogue_;
-};
-
 void SelectionneParValeur(QComboBox& liste, int valeur) {
     const int position = liste.findData(valeur);
     if (position >= 0) {
