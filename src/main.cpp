@@ -60,6 +60,10 @@ int main(int argc, char** argv) {
 
     switch (issue.mode) {
         case ModeExecution::Fin:
+            if (etat.ConfigurerAccesAD && fenetres && fenetres->OuvreConfiguration(etat) &&
+                etat.RedemarrageRequis) {
+                plateforme::RelanceProgramme();
+            }
             plateforme::TermineProgramme(issue.codeSortie);
         case ModeExecution::LigneCommande:
             plateforme::TermineProgramme(

@@ -88,16 +88,26 @@ void DialogueFenetres::TraiteEvenements() {
     }
 }
 
+void* DialogueFenetres::Entree(const char* nom) {
+    return Fenetres() ? plateforme::SymboleModule(module_, nom) : nullptr;
+}
+
 bool DialogueFenetres::LanceFenetre(EtatProgramme& etat, int& codeSortie) {
-    if (!Fenetres()) {
-        return false;
-    }
-    const auto lanceur =
-        reinterpret_cast<LanceurFenetre>(plateforme::SymboleModule(module_, "corvelle_ui_fenetre"));
+    const auto lanceur = reinterpret_cast<LanceurFenetre>(Entree("corvelle_ui_fenetre"));
     if (!lanceur) {
         return false;
     }
     codeSortie = lanceur(&etat, fenetres_.get());
+    return true;
+}
+
+bool DialogueFenetres::OuvreConfiguration(EtatProgramme& etat) {
+    const auto lanceur =
+        reinterpret_cast<LanceurConfiguration>(Entree("corvelle_ui_configuration"));
+    if (!lanceur) {
+        return false;
+    }
+    lanceur(&etat, fenetres_.get());
     return true;
 }
 

@@ -15,6 +15,7 @@ struct EtatProgramme;
 // Names of the module's entry points.
 using FabriqueDialogue = Dialogue* (*)(int* argc, char** argv);
 using LanceurFenetre = int (*)(EtatProgramme* etat, Dialogue* dialogue);
+using LanceurConfiguration = void (*)(EtatProgramme* etat, Dialogue* dialogue);
 
 // Shows boxes as windows once the first one is asked for; until then the busy
 // pointer and event calls have nothing to act on and are skipped.
@@ -32,11 +33,16 @@ class DialogueFenetres final : public Dialogue {
     // Opens the main window and returns when it is closed; false when the
     // window module cannot be loaded (the reason is on standard error).
     [[nodiscard]] bool LanceFenetre(EtatProgramme& etat, int& codeSortie);
+    // Shows the settings window on its directory tab, modal; false when the
+    // window module cannot be loaded.
+    [[nodiscard]] bool OuvreConfiguration(EtatProgramme& etat);
 
   private:
     // The window dialogue, loading the module on first use; null when it
     // cannot be loaded.
     Dialogue* Fenetres();
+    // An entry point of the module, loading it first; null when unavailable.
+    void* Entree(const char* nom);
 
     int& argc_;
     char** argv_;

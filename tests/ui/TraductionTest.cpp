@@ -16,6 +16,8 @@
 #include "config/Profil.h"
 #include "i18n/Langue.h"
 #include "ui/commun/TraductionFenetre.h"
+#include "ui/config/FenetreConfiguration.h"
+#include "ui/config/FenetreConfigurationSMTP.h"
 #include "ui/main/FenetreAPropos.h"
 
 namespace corvelle::test {
@@ -91,7 +93,8 @@ void VerifieCouverture(QWidget& fenetre, const FichierLangue& anglais) {
         const QString nom = objet->objectName();
         const auto* action = qobject_cast<QAction*>(objet);
         const auto* label = qobject_cast<QLabel*>(objet);
-        const bool legende = qobject_cast<QAbstractButton*>(objet) ||
+        const auto* bouton = qobject_cast<QAbstractButton*>(objet);
+        const bool legende = (bouton && !bouton->text().isEmpty()) ||
                              qobject_cast<QGroupBox*>(objet) || qobject_cast<QMenu*>(objet) ||
                              (action && !action->isSeparator()) ||
                              (label && label->pixmap().isNull() && !label->text().isEmpty());
@@ -116,6 +119,10 @@ TEST(Traduction, TheEnglishFileCoversEveryWindowCaption) {
     VerifieCouverture(*f.fenetre, anglais);
     ui::frmAPropos aPropos(f.etat.Langage);
     VerifieCouverture(aPropos, anglais);
+    ui::frmConfiguration configuration(f.etat, f.dialogue, false);
+    VerifieCouverture(configuration, anglais);
+    ui::frmConfigurationSMTP smtp(f.etat, f.dialogue, {}, false);
+    VerifieCouverture(smtp, anglais);
     EXPECT_NE(anglais.TraduitTexte("txtSyntaxe", "absent"), "absent");
 }
 

@@ -10,9 +10,9 @@
 
 #include "core/EtatProgramme.h"
 #include "ui/commun/TraductionFenetre.h"
+#include "ui/commun/Twips.h"
 #include "ui/config/DialogueFixe.h"
 #include "ui/config/FenetreConfigurationSMTP.h"
-#include "ui/commun/Twips.h"
 
 namespace corvelle::ui {
 

@@ -6,18 +6,13 @@
 
 namespace corvelle::ui {
 
-namespace {
-
-// At least one character, "@", then a dot somewhere after it.
 bool AdresseVraisemblable(std::string_view adresse) {
-    const std::size_t arobase = adresse.find('@');
-    if (arobase == std::string_view::npos || arobase == 0) {
-        return false;
-    }
-    return adresse.find('.', arobase + 1) != std::string_view::npos;
+    // The first "@" after the first character: a dot after it is enough, and
+    // none can follow a later one if none follows this one.
+    const std::size_t arobase = adresse.find('@', 1);
+    return arobase != std::string_view::npos &&
+           adresse.find('.', arobase + 1) != std::string_view::npos;
 }
-
-}  // namespace
 
 std::optional<Refus> VerifieFormulaire(const Formulaire& formulaire) {
     if (!AdresseVraisemblable(Elague(formulaire.expediteur))) {

@@ -36,6 +36,10 @@ struct Refus {
     const char* message;
 };
 
+// Shaped something@something.something: a character or more, "@", then a
+// dot somewhere after it.
+[[nodiscard]] bool AdresseVraisemblable(std::string_view adresse);
+
 // Sender (trimmed) shaped something@something.something, at least one
 // recipient field non-empty, subject and body non-empty; in that order.
 [[nodiscard]] std::optional<Refus> VerifieFormulaire(const Formulaire& formulaire);

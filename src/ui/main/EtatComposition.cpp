@@ -130,6 +130,10 @@ void frmCorvelle::Form_Activate() {
     txtDestinataires_[0]->setFocus();
 }
 
+bool frmCorvelle::AuDessus() const {
+    return mnuOptionsToujoursAuDessus_->isChecked();
+}
+
 void frmCorvelle::AppliqueAuDessus() {
     const bool dessus = mnuOptionsToujoursAuDessus_->isChecked();
     if (dessus == windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {

@@ -20,6 +20,7 @@
 #include "sending/Envoi.h"
 #include "ui/commun/Icone.h"
 #include "ui/commun/TraductionFenetre.h"
+#include "ui/config/FenetreConfiguration.h"
 #include "ui/main/Composition.h"
 #include "ui/main/PopupMenu.h"
 
@@ -57,6 +58,10 @@ frmCorvelle::frmCorvelle(EtatProgramme& etat, Dialogue& dialogue)
     };
     AfficheMenu = [](clsPopupMenu& menu, QPushButton& bouton) {
         return menu.TrackPopup(&bouton, true);
+    };
+    OuvreConfiguration = [this] {
+        frmConfiguration configuration(etat_, dialogue_, AuDessus(), this);
+        configuration.exec();
     };
 }
 
@@ -101,8 +106,6 @@ void frmCorvelle::Charge() {
     setWindowTitle(VersQt(TitreFenetre()));
     setWindowIcon(IconeProgramme());
     lblTextSize_->setFont(txtDestinataires_[0]->font());
-    findChild<QAction*>(QStringLiteral("mnuOptionsConfiguration"))
-        ->setEnabled(static_cast<bool>(OuvreConfiguration));
     RestaureEtat();
     btnRaz_Click();
     chargee_ = true;
@@ -241,6 +244,12 @@ void frmCorvelle::mnuOptionsConfiguration_Click() {
         return;
     }
     OuvreConfiguration();
+    if (!etat_.DialogueAnnule) {
+        RemplitConfigsSMTP();
+        if (txtReponse_->text().isEmpty()) {
+            txtReponse_->setText(VersQt(etat_.Reglages.ReponseParDefaut));
+        }
+    }
     Form_Activate();
     raise();
     activateWindow();

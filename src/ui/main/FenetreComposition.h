@@ -46,7 +46,7 @@ class frmCorvelle final : public QMainWindow {
     // and the showing of a recipient menu (returns the chosen identifier).
     std::function<QString(const QString& titre)> ChoisitFichier;
     std::function<int(clsPopupMenu& menu, QPushButton& bouton)> AfficheMenu;
-    // Opens the configuration window, modal; unset, the menu entry is disabled.
+    // Opens the settings window, modal; tests replace it.
     std::function<void()> OuvreConfiguration;
 
     // Handlers, public so that tests drive the window as a person would.
@@ -64,6 +64,7 @@ class frmCorvelle final : public QMainWindow {
 
     [[nodiscard]] const Disposition& Geometrie() const { return disposition_; }
     [[nodiscard]] bool DansSystray() const { return dansSystray_; }
+    [[nodiscard]] bool AuDessus() const;
     // The last normal-state geometry, in pixels.
     [[nodiscard]] QRect RectangleNormal() const { return rectangleNormal_; }
     [[nodiscard]] int Pixels(int twips) const;

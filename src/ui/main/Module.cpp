@@ -6,6 +6,7 @@
 #include "core/EtatProgramme.h"
 #include "core/Fenetres.h"
 #include "core/Plateforme.h"
+#include "ui/config/FenetreConfiguration.h"
 #include "ui/main/DialogueQt.h"
 #include "ui/main/FenetreComposition.h"
 
@@ -50,5 +51,15 @@ CORVELLE_EXPORT int corvelle_ui_fenetre(corvelle::EtatProgramme* etat,
         fenetre.installEventFilter(&mesure);
     }
     return application.exec();
+}
+
+// At start-up, when the directory could not be reached and the person chose
+// to mend its settings: the settings window alone, on its directory tab.
+CORVELLE_EXPORT void corvelle_ui_configuration(corvelle::EtatProgramme* etat,
+                                               corvelle::Dialogue* dialogue) {
+    auto& qt = *static_cast<corvelle::ui::DialogueQt*>(dialogue);
+    qt.Application();
+    corvelle::ui::frmConfiguration configuration(*etat, qt, etat->Fenetre.ToujoursAuDessus);
+    configuration.exec();
 }
 }

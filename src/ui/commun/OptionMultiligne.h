@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QRadioButton>
+
+namespace corvelle::ui {
+
+// An option button whose caption wraps within its width, as long captions of
+// the settings window need; the whole area, caption included, takes clicks.
+class OptionMultiligne final : public QRadioButton {
+    Q_OBJECT
+
+  public:
+    using QRadioButton::QRadioButton;
+
+  protected:
+    void paintEvent(QPaintEvent* evenement) override;
+    [[nodiscard]] bool hitButton(const QPoint& position) const override;
+
+  private:
+    [[nodiscard]] QRect ZoneTexte() const;
+};
+
+}  // namespace corvelle::ui

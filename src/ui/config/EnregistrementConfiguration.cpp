@@ -1,0 +1,114 @@
+// OK of the settings window once its checks pass: the file first, then the
+// settings in memory, so that a file that cannot be written changes nothing.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+#include "config/ConfigSMTP.h"
+#include "config/Parametres.h"
+#include "config/Profil.h"
+#include "core/Dialogue.h"
+#include "core/Erreur.h"
+#include "core/EtatProgramme.h"
+#include "core/Texte.h"
+#include "core/Version.h"
+#include "i18n/Traduction.h"
+#include "ui/commun/TraductionFenetre.h"
+#include "ui/config/FenetreConfiguration.h"
+#include "ui/config/ListeSMTP.h"
+#include "ui/config/ReglesConfiguration.h"
+
+namespace corvelle::ui {
+
+namespace {
+
+// A list with nothing chosen keeps the stored value.
+template <typename Entier>
+Entier Position(const QComboBox& liste, Entier stocke) {
+    return liste.currentIndex() >= 0 ? static_cast<Entier>(liste.currentIndex()) : stocke;
+}
+
+}  // namespace
+
+void frmConfiguration::Enregistre() {
+    // The reader keeps 31999 characters of a value: a longer list would come
+    // back cut at the next start, so it is refused rather than lost.
+    const std::string configs = Joint(liste_->Tags(), std::string(1, kSeparateurConfigs));
+    if (configs.size() > FichierProfil::kLongueurMaxValeur) {
+        SelectionneOnglet(1);
+        dialogue_.Affiche({FormateMessage(etat_.Langage.Fichier.TraduitTexte(
+                                              "MSG_ERREUR_CONF_SMTP_LONGUEUR",
+                                              "La liste des configurations SMTP est trop longue "
+                                              "pour être enregistrée (%v caractères, au plus "
+                                              "%v)..."),
+                                          configs.size(), FichierProfil::kLongueurMaxValeur),
+                           kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
+        liste_->Liste().setFocus();
+        return;
+    }
+    ListeConfigs liste;
+    for (const std::string& tag : liste_->Tags()) {
+        clsConfigSMTP config;
+        (void)config.Deserialize(tag);  // rows only ever hold what Serialize wrote
+        liste.push_back(std::move(config));
+    }
+
+    Parametres r = etat_.Reglages;
+    r.ExpediteurParDefaut = DepuisQt(txtExpediteurParDefaut_->text());
+    r.ReponseParDefaut = DepuisQt(txtReponseParDefaut_->text());
+    r.FormatParDefaut = Position(*cboFormatParDefaut_, r.FormatParDefaut);
+    r.EncodageParDefaut = DepuisQt(cboEncodageParDefaut_->currentText());
+    if (cboImportanceParDefaut_->currentIndex() >= 0) {
+        r.ImportanceParDefaut = cboImportanceParDefaut_->currentData().toInt();
+    }
+    r.SensibiliteParDefaut = Position(*cboSensibiliteParDefaut_, r.SensibiliteParDefaut);
+    r.ARParDefaut = Position(*cboNotificationParDefaut_, r.ARParDefaut);
+    r.GroupesParDefaut = DepuisQt(txtGroupesParDefaut_->text());
+    r.DestinatairesParDefaut = DepuisQt(txtDestinatairesParDefaut_->text());
+    r.FichierDestinatairesParDefaut = DepuisQt(txtFichiersDestinatairesParDefaut_->text());
+    r.Suffixe = DepuisQt(txtSuffixe_->text());
+    r.NbDest = EntierBorne(DepuisQt(txtNombreDestinataires_->text()), 0, 100).value_or(r.NbDest);
+    r.TimeoutSMTP = static_cast<std::int16_t>(
+        EntierBorne(DepuisQt(txtTimeoutSMTP_->text()), 1, 60).value_or(r.TimeoutSMTP));
+    r.RepartitionDestinataires = optRepartitionDestinataires_[0]->isChecked();
+    r.UtiliserAD = chkUtiliserAD_->isChecked();
+    r.AccesAD = static_cast<std::int16_t>(accesADChoisi_);
+    r.AccesADDomaine = DepuisQt(txtAccesADDomaine_->text());
+    r.AccesADLogin = DepuisQt(txtAccesADLogin_->text());
+    r.AccesADPassword = DepuisQt(txtAccesADPassword_->text());
+    const std::string langue = DepuisQt(cboLangue_->currentText());
+
+    try {
+        FichierProfil profil = FichierProfil::Charge(etat_.FichierConfiguration);
+        profil.Ecrit(kSectionConfiguration, "Langue", langue);
+        EnregistreConfigsSMTP(profil, liste);
+        EcritParametres(profil, r);
+        profil.Enregistre();
+    } catch (const Erreur& erreur) {
+        dialogue_.Affiche(
+            {erreur.Description(), kTitreApplication, Icone::Critique, Boutons::Ok, Reponse::Ok});
+        return;
+    }
+
+    if (langue != etat_.Langage.LangueCourante) {
+        // The new language applies from the next start.
+        etat_.Langage.LangueCourante = langue;
+        dialogue_.Affiche({etat_.Langage.Texte("MSG_CHANGEMENT_LANGUE"), kTitreApplication,
+                           Icone::Exclamation, Boutons::Ok, Reponse::Ok});
+        etat_.RedemarrageRequis = true;
+    }
+    const SaisieAnnuaire annuaire{r.UtiliserAD, r.AccesAD, r.AccesADDomaine, r.AccesADLogin,
+                                  r.AccesADPassword};
+    if (AnnuaireDemandeRedemarrage(annuaire, etat_.Reglages, etat_.ConfigurerAccesAD)) {
+        etat_.RedemarrageRequis = true;
+    }
+    etat_.ListeConfigsSMTP = std::move(liste);
+    etat_.Reglages = std::move(r);
+    etat_.DialogueAnnule = false;
+    accept();
+}
+
+}  // namespace corvelle::ui
