@@ -7,14 +7,18 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <iostream>
 
+#include "config/ConfigSMTP.h"
 #include "core/Demarrage.h"
 #include "core/Dialogue.h"
 #include "core/EtatProgramme.h"
 #include "support/DossierTemporaire.h"
 #include "support/EnvironnementTest.h"
+#include "ui/config/FenetreConfiguration.h"
+#include "ui/config/FenetreConfigurationSMTP.h"
 #include "ui/main/FenetreComposition.h"
 
 using namespace corvelle;
@@ -41,6 +45,13 @@ void Remplit(ui::frmCorvelle& fenetre) {
     fenetre.findChild<QPlainTextEdit*>(QStringLiteral("txtCorpsMessage"))
         ->setPlainText(QStringLiteral("Bonjour,\n\nLe serveur de fichiers sera arrêté samedi de "
                                       "8 h à 12 h.\n\nMerci de votre compréhension."));
+}
+
+bool Enregistre(QWidget& fenetre, const QString& dossier, const QString& nom) {
+    const QString fichier = QDir(dossier).filePath(nom + QStringLiteral(".png"));
+    const bool ecrit = fenetre.grab().save(fichier);
+    std::cout << fichier.toStdString() << (ecrit ? "\n" : " could not be written\n");
+    return ecrit;
 }
 
 }  // namespace
@@ -72,10 +83,31 @@ int main(int argc, char** argv) {
     fenetre.ShowInitial();
     Remplit(fenetre);
     QTimer::singleShot(300, [&] {
-        const QString fichier = QDir(sortie).filePath(
-            QStringLiteral("fenetre-composition-%1.png").arg(QString::fromStdString(langue)));
-        const bool ecrit = fenetre.grab().save(fichier);
-        std::cout << fichier.toStdString() << (ecrit ? "\n" : " could not be written\n");
+        const QString suffixe = QString::fromStdString(langue);
+        bool ecrit = Enregistre(fenetre, sortie, "fenetre-composition-" + suffixe);
+
+        ui::frmConfiguration configuration(etat, dialogue, false, &fenetre);
+        configuration.show();
+        auto* onglets = configuration.findChild<QTabWidget*>(QStringLiteral("tabOnglets"));
+        for (int i = 0; i < onglets->count(); ++i) {
+            onglets->setCurrentIndex(i);
+            QApplication::processEvents();
+            ecrit = Enregistre(configuration, sortie,
+                               QStringLiteral("configuration-%1-%2").arg(i + 1).arg(suffixe)) &&
+                    ecrit;
+        }
+        ui::frmConfigurationSMTP smtp(etat, dialogue, {}, false, &configuration);
+        clsConfigSMTP exemple;
+        exemple.Nom = "Bureau";
+        exemple.Serveur = "smtp.example.com";
+        exemple.SSL = true;
+        exemple.Port = 587;
+        exemple.Authentification = AuthLogin;
+        exemple.Username = "jean.dupont";
+        smtp.Remplit(exemple, "secret");
+        smtp.show();
+        QApplication::processEvents();
+        ecrit = Enregistre(smtp, sortie, "configuration-smtp-" + suffixe) && ecrit;
         application.exit(ecrit ? 0 : 1);
     });
     return application.exec();

@@ -266,16 +266,24 @@ void frmConfiguration::Dispose() {
                       Largeur(*LabelDe(e, "lblSuffixe")), 1695),
          120);
     auto& envoi = *e.findChild<QGroupBox*>(QStringLiteral("fraDestinatairesParEnvoi"));
-    PlaceEnTwips(envoi, kMarge, 585, 7335, 2070);
     QLabel& maxi = *LabelDe(envoi, "lblNombreDestinatairesMaxi");
     LabelEtChamp(maxi, *txtNombreDestinataires_, kMarge, 300, Largeur(maxi), 495);
-    PlaceEnTwips(*LabelDe(envoi, "lblRépartitionDestinataires"), kMarge, 660, 7095,
-                 2 * kHauteurLabel);
-    PlaceEnTwips(*optRepartitionDestinataires_[0], 240, 1050, 6975, 2 * kHauteurLabel);
-    PlaceEnTwips(*optRepartitionDestinataires_[1], 240, 1545, 6975, 2 * kHauteurLabel);
+    // The wrapped texts take what their font needs, never less than designed.
+    QLabel& repartition = *LabelDe(envoi, "lblRépartitionDestinataires");
+    const int hauteurRepartition =
+        TwipsDepuisPixels(*this, repartition.heightForWidth(PixelsDepuisTwips(*this, 7095)));
+    PlaceEnTwips(repartition, kMarge, 660, 7095, hauteurRepartition);
+    const int hautOption = std::max(1050, 660 + hauteurRepartition + kDecalageLabel);
+    const int hauteurOption = 2 * TwipsDepuisPixels(*this, fontMetrics().lineSpacing());
+    PlaceEnTwips(*optRepartitionDestinataires_[0], 240, hautOption, 6975, hauteurOption);
+    PlaceEnTwips(*optRepartitionDestinataires_[1], 240, hautOption + 495, 6975, hauteurOption);
+    const int hauteurCadre = std::max(2070, hautOption + 495 + hauteurOption + kMarge);
+    PlaceEnTwips(envoi, kMarge, 585, 7335, hauteurCadre);
+    const int hautDelai = std::max(2760, 585 + hauteurCadre + 105);
     QLabel& timeout = *LabelDe(e, "lblTimeoutSMTP");
     Note(*LabelDe(e, "lblTimeoutSMTP2"),
-         LabelEtChamp(timeout, *txtTimeoutSMTP_, kMarge, 2760, Largeur(timeout), 495), 2760);
+         LabelEtChamp(timeout, *txtTimeoutSMTP_, kMarge, hautDelai, Largeur(timeout), 495),
+         hautDelai);
 
     // Directory access.
     QWidget& a = *tabOnglets_->widget(3);

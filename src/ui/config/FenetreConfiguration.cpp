@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <algorithm>
@@ -33,6 +34,9 @@ namespace corvelle::ui {
 namespace {
 
 constexpr int kNombreOnglets = 4;
+constexpr int kLargeurOnglets = 7815;
+constexpr int kHauteurOnglets = 3975;
+constexpr int kHauteurFenetre = 4200 + 375 + 120;  // the buttons' bottom and a margin
 
 void SelectionneParValeur(QComboBox& liste, int valeur) {
     liste.setCurrentIndex(liste.findData(valeur));
@@ -56,9 +60,9 @@ frmConfiguration::frmConfiguration(EtatProgramme& etat, Dialogue& dialogue, bool
     : QDialog(parent), etat_(etat), dialogue_(dialogue) {
     setObjectName(QStringLiteral("frmConfiguration"));
     setWindowTitle(QStringLiteral("Configuration"));
-    PrepareDialogueFixe(*this, 120 + 7815 + 180, 4200 + 375 + 120, auDessus);
+    PrepareDialogueFixe(*this, 120 + kLargeurOnglets + 180, kHauteurFenetre, auDessus);
     CreeOnglets();
-    PlaceEnTwips(*tabOnglets_, 120, 120, 7815, 3975);
+    PlaceEnTwips(*tabOnglets_, 120, 120, kLargeurOnglets, kHauteurOnglets);
     const BoutonsValidation boutons = PanneauBoutons(*this, 4200);
     connect(boutons.ok, &QPushButton::clicked, this, &frmConfiguration::btnOK_Click);
     connect(boutons.annuler, &QPushButton::clicked, this, &frmConfiguration::btnAnnuler_Click);
@@ -78,6 +82,7 @@ frmConfiguration::frmConfiguration(EtatProgramme& etat, Dialogue& dialogue, bool
     };
 
     TraduitFenetre(*this, etat_.Langage);
+    AjusteLargeur(auDessus);
     RemplitListes();
     Dispose();
     RemplitLangues();
@@ -92,6 +97,20 @@ frmConfiguration::frmConfiguration(EtatProgramme& etat, Dialogue& dialogue, bool
 }
 
 frmConfiguration::~frmConfiguration() = default;
+
+// Every tab caption must show whole: captions longer than designed (a
+// translation, a larger font) widen the tab strip and the window with it.
+void frmConfiguration::AjusteLargeur(bool auDessus) {
+    const int onglets = std::max(
+        kLargeurOnglets, TwipsDepuisPixels(*this, tabOnglets_->tabBar()->sizeHint().width()) + 120);
+    if (onglets == kLargeurOnglets) {
+        return;
+    }
+    PrepareDialogueFixe(*this, 120 + onglets + 180, kHauteurFenetre, auDessus);
+    PlaceEnTwips(*tabOnglets_, 120, 120, onglets, kHauteurOnglets);
+    auto* boutons = findChild<QWidget*>(QStringLiteral("picBoutons"));
+    boutons->move((width() - boutons->width()) / 2, boutons->y());
+}
 
 void frmConfiguration::RemplitListes() {
     const Langue& l = etat_.Langage;

@@ -59,6 +59,7 @@ class frmConfiguration final : public QDialog {
     void CreeOngletEnvoi(QWidget& panneau);
     void CreeOngletAnnuaire(QWidget& panneau);
     void Dispose();
+    void AjusteLargeur(bool auDessus);
     void RemplitListes();
     void RemplitLangues();
     void RemplitChamps();
