@@ -12,6 +12,7 @@ packages=(
   xvfb
   msmtp swaks sendemail curl hyperfine
   postfix time
+  groff-base man-db desktop-file-utils librsvg2-bin dpkg-dev
 )
 
 missing=()

@@ -5,7 +5,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 build="$root/build-tests"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVELLE_SANITIZE=ON >/dev/null
+# The install prefix lies inside the build folder, where the installation test
+# lays the program out afresh and runs it as an installed program.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVELLE_SANITIZE=ON \
+      -DCMAKE_INSTALL_PREFIX="$build/prefix" >/dev/null
 cmake --build "$build"
 cd "$build"
 # Tests set their own locale and folders; keep the caller's from leaking in.

@@ -1,0 +1,254 @@
+"""The installed program: the layout `cmake --install` (or the Debian package)
+lays out, the manual page, and where an installed copy and a portable copy
+keep their files.
+
+CORVELLE_PREFIXE names the prefix to check. With CORVELLE_BUILD as well, that
+prefix must lie inside the build folder: it is emptied and installed afresh
+from that build first. CORVELLE_VERSION is the project's version."""
+
+import glob
+import os
+import re
+import shutil
+import stat
+import struct
+import subprocess
+import tempfile
+import unittest
+
+from outils import Serveur, config_smtp, RS
+
+PREFIXE = os.environ.get("CORVELLE_PREFIXE", "")
+BUILD = os.environ.get("CORVELLE_BUILD", "")
+VERSION = os.environ.get("CORVELLE_VERSION", "")
+RACINE = None
+
+
+def installe_depuis_le_build():
+    prefixe, build = os.path.realpath(PREFIXE), os.path.realpath(BUILD)
+    if os.path.commonpath([prefixe, build]) != build or prefixe == build:
+        raise RuntimeError(f"{prefixe} is not a folder of the build {build}: not wiping it")
+    shutil.rmtree(prefixe, ignore_errors=True)
+    cmake = os.environ.get("CORVELLE_CMAKE", "cmake")
+    subprocess.run([cmake, "--install", build], check=True, stdout=subprocess.DEVNULL)
+
+
+def setUpModule():
+    global RACINE
+    if not PREFIXE:
+        raise unittest.SkipTest("CORVELLE_PREFIXE is not set")
+    if BUILD:
+        installe_depuis_le_build()
+    RACINE = tempfile.mkdtemp(prefix="corvelle-installation-")
+
+
+def tearDownModule():
+    if RACINE:
+        shutil.rmtree(RACINE, ignore_errors=True)
+
+
+def chemin(*morceaux):
+    return os.path.join(PREFIXE, *morceaux)
+
+
+def version_affichee(version):
+    """What the program shows for a project version such as 0.1.0: v0.1."""
+    majeur, mineur, revision = (int(n) for n in version.split("."))
+    texte = f"v{majeur}.{mineur}"
+    return texte + (f".{revision}" if revision else "")
+
+
+def taille_png(fichier):
+    with open(fichier, "rb") as f:
+        entete = f.read(24)
+    if entete[:8] != b"\x89PNG\r\n\x1a\n":
+        raise AssertionError(f"{fichier} is not a PNG")
+    return struct.unpack(">II", entete[16:24])
+
+
+def lance(binaire, *arguments, env=None, dossier=None, delai=60):
+    environnement = {"PATH": "/usr/bin:/bin", "LANG": "fr_FR.UTF-8", **(env or {})}
+    for cle in ("LSAN_OPTIONS", "ASAN_OPTIONS", "UBSAN_OPTIONS"):
+        if cle in os.environ:
+            environnement[cle] = os.environ[cle]
+    return subprocess.run([binaire, *arguments], cwd=dossier or RACINE, env=environnement,
+                          capture_output=True, text=True, timeout=delai)
+
+
+class Disposition(unittest.TestCase):
+    def test_program_module_translations_and_manual_in_their_folders(self):
+        programme = chemin("bin", "corvelle")
+        self.assertTrue(os.access(programme, os.X_OK), programme)
+        modules = glob.glob(chemin("lib*", "**", "corvelle", "corvelle-ui.so"), recursive=True)
+        self.assertEqual(len(modules), 1, modules)
+        self.assertTrue(os.path.isfile(chemin("share", "corvelle", "English.lng")))
+        self.assertTrue(os.path.isfile(chemin("share", "man", "man1", "corvelle.1")))
+        self.assertTrue(os.path.isfile(chemin("share", "doc", "corvelle", "CHANGELOG.md")))
+        # Nothing the program writes itself comes with the installation.
+        self.assertEqual(os.listdir(chemin("bin")), ["corvelle"])
+
+    def test_menu_entry_and_icons_of_every_size(self):
+        entree = chemin("share", "applications", "corvelle.desktop")
+        resultat = subprocess.run(["desktop-file-validate", entree], capture_output=True,
+                                  text=True)
+        self.assertEqual(resultat.returncode, 0, resultat.stdout + resultat.stderr)
+        with open(entree, encoding="utf-8") as f:
+            lignes = f.read().splitlines()
+        self.assertIn("Exec=corvelle", lignes)
+        self.assertIn("Icon=corvelle", lignes)
+
+        hicolor = chemin("share", "icons", "hicolor")
+        self.assertTrue(os.path.isfile(os.path.join(hicolor, "scalable", "apps", "corvelle.svg")))
+        pngs = glob.glob(os.path.join(hicolor, "*x*", "apps", "corvelle.png"))
+        self.assertGreaterEqual(len(pngs), 4, pngs)
+        for png in pngs:
+            dossier = os.path.basename(os.path.dirname(os.path.dirname(png)))
+            cote = int(dossier.split("x")[0])
+            self.assertEqual(taille_png(png), (cote, cote), png)
+
+
+class Manuel(unittest.TestCase):
+    page = None
+
+    @classmethod
+    def setUpClass(cls):
+        cls.page = chemin("share", "man", "man1", "corvelle.1")
+        rendu = subprocess.run(["man", "-l", cls.page], capture_output=True, text=True,
+                               env={**os.environ, "MANWIDTH": "100", "MAN_KEEP_FORMATTING": ""})
+        # Without bold and underlining, as a pipe gets it.
+        cls.texte = re.sub(r".\x08", "", rendu.stdout)
+
+    def test_renders_without_a_warning(self):
+        resultat = subprocess.run(["groff", "-man", "-Tutf8", "-ww", "-z", self.page],
+                                  capture_output=True, text=True)
+        self.assertEqual(resultat.returncode, 0)
+        self.assertEqual(resultat.stderr, "")
+        for titre in ("NAME", "SYNOPSIS", "OPTIONS", "EXIT STATUS", "FILES", "EXAMPLES"):
+            self.assertRegex(self.texte, rf"(?m)^{titre}$")
+
+    def test_documents_every_parameter_and_exit_status_of_the_help(self):
+        aide = lance(chemin("bin", "corvelle"), "--help").stdout
+        parametres = set(re.findall(r"(?<![\w<>/])/(?:[a-z]+:?|@:|\?)", aide))
+        self.assertGreaterEqual(len(parametres), 20, parametres)
+        for parametre in sorted(parametres):
+            self.assertIn(parametre, self.texte)
+        codes = re.search(r"(?ms)^Codes de sortie :\n(.*?)\n\n", aide).group(1)
+        statuts = self.texte.split("EXIT STATUS", 1)[1].split("\nFILES", 1)[0]
+        for code in re.findall(r"(?m)^\s+(\d)\s", codes):
+            self.assertRegex(statuts, rf"(?m)^\s+{code}\s")
+        for sujet in ("fic:", "grp:", "crontab", "/nde:50", " /r "):
+            self.assertIn(sujet, self.texte)
+
+    def test_carries_the_project_version(self):
+        if not VERSION:
+            self.skipTest("CORVELLE_VERSION is not set")
+        with open(self.page, encoding="utf-8") as f:
+            self.assertIn(f'"Corvelle {VERSION}"', f.readline() + f.read())
+
+
+class Installe(unittest.TestCase):
+    """The installed program keeps its files in the per-user folder."""
+
+    def setUp(self):
+        self.dossier = tempfile.mkdtemp(dir=RACINE)
+        self.xdg = os.path.join(self.dossier, "xdg")
+        self.maison = os.path.join(self.dossier, "maison")
+        os.makedirs(self.maison)
+        self.utilisateur = os.path.join(self.xdg, "Tavrin", "Corvelle")
+        self.programme = chemin("bin", "corvelle")
+
+    def lance(self, *arguments, langue="fr_FR.UTF-8", **env):
+        return lance(self.programme, *arguments, dossier=self.dossier,
+                     env={"XDG_CONFIG_HOME": self.xdg, "HOME": self.maison, "LANG": langue,
+                          **env})
+
+    def test_version_and_help_on_standard_output(self):
+        version = self.lance("--version")
+        self.assertEqual(version.returncode, 0)
+        attendu = "Corvelle " + (version_affichee(VERSION) if VERSION else "v")
+        self.assertTrue(version.stdout.startswith(attendu), version.stdout)
+        self.assertEqual(version.stdout.count("\n"), 1)
+        for demande in ("--help", "/?"):
+            aide = self.lance(demande)
+            self.assertEqual(aide.returncode, 0, aide.stderr)
+            self.assertTrue(aide.stdout.startswith(version.stdout.strip()), aide.stdout[:80])
+            self.assertIn("/cci:<liste>", aide.stdout)
+        self.assertFalse(os.path.exists(chemin("bin", "Corvelle.ini")))
+
+    def test_first_start_creates_the_configuration_in_the_user_folder_in_english(self):
+        resultat = self.lance("/a:quelqu.un", "/ct:Texte", langue="en_US.UTF-8")
+        self.assertEqual(resultat.returncode, 1, resultat.stderr)
+        # The English file was found in the installed data folder.
+        self.assertIn("The parameter holding the message subject (/o:) is missing",
+                      resultat.stderr)
+        configuration = os.path.join(self.utilisateur, "Corvelle.ini")
+        self.assertTrue(os.path.isfile(configuration))
+        self.assertEqual(stat.S_IMODE(os.stat(configuration).st_mode), 0o600)
+        self.assertEqual(os.listdir(chemin("bin")), ["corvelle"])
+        self.assertEqual(os.listdir(self.maison), [])
+
+    def test_send_logs_in_the_user_folder(self):
+        serveur = Serveur(self.dossier)
+        self.addCleanup(serveur.arrete)
+        os.makedirs(self.utilisateur)
+        with open(os.path.join(self.utilisateur, "Corvelle.ini"), "w", encoding="utf-8") as f:
+            f.write("[Configuration]\nConfigsSMTP=" +
+                    RS.join([config_smtp("Test", "127.0.0.1", serveur.port)]) +
+                    "\nSuffixe=exemple.test\nExpéditeurParDéfaut=Robot <robot@exemple.test>\n")
+        resultat = self.lance("/a:bob", "/o:Installé", "/ct:Bonjour", "/l")
+        self.assertEqual(resultat.returncode, 0, resultat.stderr)
+        [(enveloppe, _)] = serveur.messages(attente=5)
+        self.assertEqual(enveloppe["rcpt_tos"], ["bob@exemple.test"])
+        with open(os.path.join(self.utilisateur, "Corvelle.log"), encoding="utf-8") as f:
+            self.assertIn("Installé", f.read())
+        self.assertEqual(os.listdir(chemin("bin")), ["corvelle"])
+
+    def test_configuration_left_beside_the_binary_moves_to_the_user_folder(self):
+        ancien = chemin("bin", "Corvelle.ini")
+        self.addCleanup(lambda: os.path.exists(ancien) and os.remove(ancien))
+        with open(ancien, "w", encoding="utf-8") as f:
+            f.write("[Configuration]\nSuffixe=ancien.test\n")
+        resultat = self.lance("/a:quelqu.un", "/ct:Texte")
+        self.assertEqual(resultat.returncode, 1, resultat.stderr)
+        self.assertFalse(os.path.exists(ancien))
+        with open(os.path.join(self.utilisateur, "Corvelle.ini"), encoding="utf-8") as f:
+            self.assertIn("Suffixe=ancien.test", f.read())
+
+    def test_compose_window_from_the_installed_module(self):
+        # Leaves once the window is painted; a missing translation would stop
+        # it on a message box, hence the English locale and the time limit.
+        resultat = self.lance(langue="en_US.UTF-8", QT_QPA_PLATFORM="offscreen",
+                              CORVELLE_MESURE_AFFICHAGE="1")
+        self.assertEqual(resultat.returncode, 0, resultat.stderr)
+        self.assertNotIn("windows unavailable", resultat.stderr)
+
+
+class Portable(unittest.TestCase):
+    """A copy outside the prefix keeps its files beside itself."""
+
+    def setUp(self):
+        self.dossier = tempfile.mkdtemp(dir=RACINE)
+        self.copie = os.path.join(self.dossier, "corvelle")
+        shutil.copy(chemin("bin", "corvelle"), self.copie)
+        self.xdg = os.path.join(self.dossier, "xdg")
+        os.makedirs(self.xdg)
+
+    def lance(self, *arguments, **env):
+        return lance(self.copie, *arguments, dossier=self.dossier,
+                     env={"XDG_CONFIG_HOME": self.xdg, "HOME": self.dossier, **env})
+
+    def test_configuration_and_log_beside_the_copy(self):
+        resultat = self.lance("/a:quelqu.un", "/ct:Texte", "/l")
+        self.assertEqual(resultat.returncode, 1, resultat.stderr)
+        self.assertTrue(os.path.isfile(os.path.join(self.dossier, "Corvelle.ini")))
+        self.assertTrue(os.path.isfile(os.path.join(self.dossier, "Corvelle.log")))
+        self.assertEqual(os.listdir(self.xdg), [])
+
+    def test_copy_finds_the_installed_window_module(self):
+        resultat = self.lance(QT_QPA_PLATFORM="offscreen", CORVELLE_MESURE_AFFICHAGE="1")
+        self.assertEqual(resultat.returncode, 0, resultat.stderr)
+        self.assertNotIn("windows unavailable", resultat.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
