@@ -86,6 +86,11 @@ FichierProfil FichierProfil::Charge(std::string chemin) {
     }
     profil.existe_ = true;
     const std::string texte = DecodeTexte(std::move(octets));
+    // No text file holds a NUL: read as empty, a damaged or binary file would
+    // be rewritten with defaults over what it held.
+    if (texte.find('\0') != std::string::npos) {
+        throw Erreur(ErrFormatFichier, "not a text file: " + profil.chemin_);
+    }
     std::size_t debut = 0;
     while (debut < texte.size()) {
         std::size_t fin = texte.find('\n', debut);

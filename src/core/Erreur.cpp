@@ -43,6 +43,8 @@ std::string TexteErreur(int numero) {
             return "Path/File access error";
         case ErrCheminIntrouvable:
             return "Path not found";
+        case ErrFormatFichier:
+            return "Invalid file format";
         case ErrCleDejaPresente:
             return "This key is already associated with an element of this collection";
         default:

@@ -20,6 +20,7 @@ enum NumeroErreur : int {
     ErrPermissionRefusee = 70,
     ErrAccesChemin = 75,
     ErrCheminIntrouvable = 76,
+    ErrFormatFichier = 321,
     ErrCleDejaPresente = 457,
 };
 

@@ -122,5 +122,27 @@ TEST_F(Profil, EchecsSilencieux) {
     EXPECT_TRUE(fs::is_directory(ini_));
 }
 
+// A binary or damaged file is neither read as an empty profile nor rewritten
+// with defaults over what it held.
+TEST_F(Profil, FichierBinaireRefuseEtLaisseIntact) {
+    constexpr char kBinaire[] = "[Configuration]\nA=1\n\0\xff\xfe\x01\nB=2\n";
+    const std::string octets(kBinaire, sizeof kBinaire - 1);
+    EcritFichier(ini_, octets);
+    try {
+        (void)FichierProfil::Charge(ini_);
+        ADD_FAILURE() << "a file holding NUL bytes must be refused";
+    } catch (const Erreur& e) {
+        EXPECT_EQ(e.Numero(), ErrFormatFichier);
+        EXPECT_NE(e.Description().find(ini_), std::string::npos) << e.Description();
+    }
+    EXPECT_EQ(Lit("A"), "défaut");
+    EXPECT_FALSE(EcritParametre(ini_, kSection, "A", "2"));
+    EXPECT_EQ(LitFichier(ini_), octets);
+    // UTF-16 files hold NUL bytes, not NUL characters.
+    constexpr char kUtf16[] = "\xFF\xFE[\0C\0]\0\n\0A\0=\0" "1\0";
+    EcritFichier(ini_, std::string(kUtf16, sizeof kUtf16 - 1));
+    EXPECT_EQ(Lit("A", "C"), "1");
+}
+
 }  // namespace
 }  // namespace corvelle
