@@ -173,8 +173,13 @@ std::int32_t LitFichierDestinataires(EtatProgramme& etat, const std::string& nom
         if (octets.empty()) {
             return -1;  // an empty file lists nobody
         }
+        const std::string texte = DecodeTexte(std::move(octets));
+        // A binary file would give as many garbage addresses as it has lines.
+        if (texte.find('\0') != std::string::npos) {
+            return ErrFormatFichier;
+        }
         // Lines end with CR LF in files from Windows and LF elsewhere.
-        for (const std::string& ligne : Decoupe(DecodeTexte(std::move(octets)), "\n")) {
+        for (const std::string& ligne : Decoupe(texte, "\n")) {
             std::string entree =
                 Elague(ligne.ends_with('\r') ? ligne.substr(0, ligne.size() - 1) : ligne);
             if (!entree.empty()) {

@@ -83,6 +83,24 @@ TEST_F(Expansion, RecipientFilesNestEndCyclesAndSkipMissingOnes) {
     EXPECT_EQ(Developpe("fic:b.txt").size(), 4u);
 }
 
+// A binary file is no list: its lines would all go out as garbage addresses.
+TEST_F(Expansion, BinaryRecipientFileIsAnErrorNamingIt) {
+    EcritFichier(dossier / "bruit.bin", std::string("bob\n\x89PNG\0\xff\x01carl\n", 15));
+    Collection sortie;
+    EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "zoe,fic:bruit.bin", sortie));
+    ASSERT_EQ(dialogue.boites.size(), 1u);
+    EXPECT_EQ(dialogue.boites[0].texte,
+              "Une erreur (321) est survenue lors de la récupération des membres du fichier "
+              "'bruit.bin'... L'envoi est abandonné.");
+    etat.ModeLigneCommande = true;
+    try {
+        (void)ExtraitDestinataires(etat, dialogue, "fic:bruit.bin", sortie);
+        ADD_FAILURE() << "a binary recipient file must end the run";
+    } catch (const FinProgramme& fin) {
+        EXPECT_EQ(fin.code, 3);
+    }
+}
+
 TEST_F(Expansion, GroupsNeedTheDirectory) {
     Collection sortie;
     sortie.Ajoute("inchangé");
