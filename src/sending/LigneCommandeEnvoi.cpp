@@ -274,18 +274,26 @@ std::string HtmlVersTexte(std::string html) {
     }
 }
 
-int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::string& ligneCommande) {
+std::variant<RequeteEnvoi, std::string> AnalyseLigneCommande(EtatProgramme& etat,
+                                                             const std::string& ligneCommande) {
     etat.ModeLigneCommande = true;
     etat.NumConfigSMTP = 1;
-    RequeteEnvoi requete;
     try {
         Analyse analyse(etat);
         analyse.Lit(ligneCommande);
-        requete = analyse.Requete();
+        return analyse.Requete();
     } catch (const ErreurCommande& e) {
-        Signale(etat, dialogue, e.message + " " + etat.Langage.Texte("TXT_FERMETURE_OUTIL"));
+        return e.message;
+    }
+}
+
+int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::string& ligneCommande) {
+    auto analyse = AnalyseLigneCommande(etat, ligneCommande);
+    if (const std::string* erreur = std::get_if<std::string>(&analyse)) {
+        Signale(etat, dialogue, *erreur + " " + etat.Langage.Texte("TXT_FERMETURE_OUTIL"));
         return SortieErreurLigneCommande;
     }
+    const RequeteEnvoi& requete = std::get<RequeteEnvoi>(analyse);
     try {
         return EnvoiMessage(etat, dialogue, requete);
     } catch (const Erreur& e) {

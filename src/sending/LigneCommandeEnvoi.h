@@ -4,6 +4,9 @@
 //   /a:bob,fic:team.txt /o:"Nightly report" /ctf:report.txt /l
 
 #include <string>
+#include <variant>
+
+#include "sending/Requete.h"
 
 namespace corvelle {
 
@@ -15,6 +18,12 @@ struct EtatProgramme;
 // An expansion error throws FinProgramme.
 [[nodiscard]] int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue,
                                       const std::string& ligneCommande);
+
+// Reads the parameters into one checked request, sending nothing; a
+// command-line error gives its message instead (without the closing notice).
+// Options such as /l or /de: are stored in `etat` as they are read.
+[[nodiscard]] std::variant<RequeteEnvoi, std::string> AnalyseLigneCommande(
+    EtatProgramme& etat, const std::string& ligneCommande);
 
 // The value starting at `debut` (1-based): up to the closing double quote
 // when it starts with one, else up to the next "/". `reste` becomes what

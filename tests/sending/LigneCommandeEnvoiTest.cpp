@@ -126,5 +126,28 @@ TEST(LigneCommande, ParametersChangeTheRunsSettings) {
     EXPECT_TRUE(etat.ModeLigneCommande);
 }
 
+// The request as the dispatch receives it, built without sending anything.
+TEST(LigneCommande, AnalysisBuildsTheRequestWithoutSending) {
+    test::DossierTemporaire dossier;
+    EtatProgramme etat;
+    etat.DossierCourant = dossier.Chemin();
+    ChargeTraductions(etat.Langage);
+    const auto analyse = AnalyseLigneCommande(
+        etat, "/a:bob,fic:l.txt /cci:\"c, d\" /o:\"a/b\" /ch:\"x§<i>y</i>\" /pj: p1 ,q /de:m@x.fr");
+    const RequeteEnvoi* requete = std::get_if<RequeteEnvoi>(&analyse);
+    ASSERT_NE(requete, nullptr) << std::get<std::string>(analyse);
+    EXPECT_EQ(requete->destinataires, "bob,fic:l.txt");
+    EXPECT_EQ(requete->copieCachee, "c, d");
+    EXPECT_EQ(requete->objet, "a/b");
+    EXPECT_EQ(requete->corpsHTML, "x<BR /><i>y</i>");
+    EXPECT_EQ(requete->corpsTexte, "x\r\ny");
+    EXPECT_EQ(requete->expediteur, "m@x.fr");
+    EXPECT_EQ(requete->piecesJointes, (std::vector<std::string>{dossier / "p1", dossier / "q"}));
+
+    const auto erreur = AnalyseLigneCommande(etat, "/a:bob /o:x");
+    ASSERT_TRUE(std::holds_alternative<std::string>(erreur));
+    EXPECT_TRUE(std::get<std::string>(erreur).starts_with("Aucun paramètre indiquant le corps"));
+}
+
 }  // namespace
 }  // namespace corvelle
