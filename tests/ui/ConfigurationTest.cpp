@@ -213,6 +213,23 @@ TEST_F(Configuration, AnnulerAfterListEditsChangesNothingAnywhere) {
     EXPECT_TRUE(composition->isHidden());
 }
 
+TEST_F(Configuration, TheRecipientFileButtonStartsBesideTheCurrentFileAndKeepsPathsRelative) {
+    QString dossierPropose;
+    QString choix = QString::fromStdString(f.dossier / "listes/equipe.txt");
+    fenetre->ChoisitFichier = [&](const QString&, const QString& dossier) {
+        dossierPropose = dossier;
+        return choix;
+    };
+    fenetre->btnFichierDestinatairesParDefautParcourir_Click();
+    EXPECT_EQ(dossierPropose.toStdString(), f.etat.DossierCourant);
+    EXPECT_EQ(Texte("txtFichiersDestinatairesParDéfaut")->text(), "listes/equipe.txt");
+    Texte("txtFichiersDestinatairesParDéfaut")->setText("/srv/listes/clients.txt");
+    choix.clear();  // cancelled
+    fenetre->btnFichierDestinatairesParDefautParcourir_Click();
+    EXPECT_EQ(dossierPropose, "/srv/listes/");
+    EXPECT_EQ(Texte("txtFichiersDestinatairesParDéfaut")->text(), "/srv/listes/clients.txt");
+}
+
 TEST_F(Configuration, CtrlTabGoesRoundTheTabs) {
     fenetre->show();
     QWidget* champ = Controle<QComboBox>("cboLangue");
