@@ -1,0 +1,470 @@
+"""Faults and bad input, end to end: the real program (the sanitizer build in
+the test suite) against servers that misbehave, hostile arguments and files,
+kills in the middle of a rewrite, and many runs at once."""
+
+import base64
+import json
+import os
+import random
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import unittest
+
+from outils import (BINAIRE, ICI, PYTHON, Certificats, Programme, Serveur, chiffre,
+                    config_smtp, openssl)
+
+AIDE = os.environ.get("CORVELLE_AIDE", "")
+RACINE = None
+CERTS = None
+TIMEOUT_SMTP = 2
+HORODATAGE = r"\d\d/\d\d/\d{4} \d\d:\d\d:\d\d : "
+ECHEC = "L'envoi du/des messages s'est terminé anormalement :"
+
+
+def setUpModule():
+    global RACINE, CERTS
+    RACINE = tempfile.mkdtemp(prefix="corvelle-fiabilite-")
+    CERTS = Certificats(os.path.join(RACINE, "certs"))
+
+
+def tearDownModule():
+    shutil.rmtree(RACINE, ignore_errors=True)
+
+
+class ServeurPanne(Serveur):
+    """serveur_panne.py: one fault, chosen by name."""
+
+    def __init__(self, racine, panne, tls=False, connexions=0):
+        self.dossier = tempfile.mkdtemp(dir=racine, prefix=f"{panne}-")
+        commande = [PYTHON, os.path.join(ICI, "serveur_panne.py"), "--dossier", self.dossier,
+                    "--panne", panne, "--connexions", str(connexions)]
+        if tls:
+            commande += ["--cert", CERTS.bon[0], "--cle", CERTS.bon[1]]
+        self.trace = open(os.path.join(self.dossier, "serveur.log"), "w")
+        self.processus = subprocess.Popen(commande, stdout=subprocess.PIPE, stderr=self.trace,
+                                          text=True)
+        ligne = self.processus.stdout.readline().split()
+        if not ligne or ligne[0] != "PRET":
+            raise RuntimeError(f"test server did not start: {ligne}")
+        self.port = int(ligne[1])
+
+    def lignes(self, nom):
+        chemin = os.path.join(self.dossier, nom)
+        if not os.path.exists(chemin):
+            return []
+        with open(chemin) as f:
+            return [json.loads(ligne) for ligne in f]
+
+
+class Base(unittest.TestCase):
+    def programme(self, port, ssl=False, configs=None, **cles):
+        programme = Programme(RACINE)
+        cles.setdefault("TimeoutSMTP", str(TIMEOUT_SMTP))
+        programme.configure(configs or [config_smtp("Test", "127.0.0.1", port, ssl=ssl)], **cles)
+        return programme
+
+    def lance(self, programme, *arguments, code, limite=60, env=None, ca=None):
+        """Runs the program; it must end by itself, cleanly, with `code`."""
+        debut = time.monotonic()
+        resultat = programme.lance(*arguments, ca=ca or CERTS.ca, delai=limite + 60, env=env)
+        duree = time.monotonic() - debut
+        # A hang guard, not a speed target: the limit is the time-outs at
+        # stake plus a wide margin.
+        self.assertLess(duree, limite, arguments)
+        self.assertNotRegex(resultat.stderr, r"Sanitizer|runtime error:|Segmentation|Aborted")
+        self.assertEqual(resultat.returncode, code, resultat.stderr)
+        return resultat
+
+    def journal(self, programme, nom="journal.log"):
+        chemin = os.path.join(programme.dossier, nom)
+        if not os.path.exists(chemin):
+            return ""
+        with open(chemin, encoding="utf-8") as f:
+            return f.read()
+
+
+def recus(serveur):
+    return sorted(a for enveloppe, _ in serveur.messages() for a in enveloppe["rcpt_tos"])
+
+
+class Serveurs(Base):
+    """A server that fails at one point of the dialogue fails the batches it
+    hits; the dispatch goes on with the next batch (a new connection when the
+    old one is gone), and the run ends with code 5 and one line per failed
+    batch, in the log with /l and on standard error without it."""
+
+    def echoue(self, panne, destinataires, envoyes, details, ssl=False, tls=False, connexions=0,
+               limite=30):
+        for journal in (True, False):
+            with self.subTest(journal=journal):
+                serveur = ServeurPanne(RACINE, panne, tls=tls, connexions=connexions)
+                self.addCleanup(serveur.arrete)
+                programme = self.programme(serveur.port, ssl=ssl)
+                arguments = ["/a:" + destinataires, "/o:Panne", "/ct:y", "/nde:1"]
+                if journal:
+                    arguments.append("/l:journal.log")
+                resultat = self.lance(programme, *arguments, code=5, limite=limite)
+                if journal:
+                    self.assertEqual(resultat.stderr, "")
+                    texte = self.journal(programme)
+                    self.assertRegex(texte, "^" + HORODATAGE + re.escape(ECHEC) + "\n")
+                else:
+                    texte = resultat.stderr
+                    self.assertIn(ECHEC, texte)
+                self.assertNotIn("a été envoyé", texte)
+                lignes = [ligne for ligne in texte.split("\n") if ligne.startswith(" - ")]
+                self.assertEqual(len(lignes), len(details), texte)
+                for ligne, detail in zip(lignes, details):
+                    self.assertRegex(ligne, detail)
+                self.assertEqual(recus(serveur), envoyes)
+                if tls:
+                    self.assertTrue(all(e["tls"] for e, _ in serveur.messages()))
+
+    def test_greeting_421(self):
+        # Only the first connection: the second batch connects again and goes.
+        self.echoue("accueil-421", "avant,zulu", ["zulu@exemple.test"],
+                    [r"421 4\.3\.2 Service temporairement indisponible"], connexions=1)
+        self.echoue("accueil-421", "avant,zulu", [], [r"421 4\.3\.2"] * 2)
+
+    def test_connection_dropped_after_rcpt(self):
+        self.echoue("coupe-rcpt", "avant,panne,zulu", ["avant@exemple.test", "zulu@exemple.test"],
+                    [r"response reading failed"])
+
+    def test_connection_dropped_after_the_data_before_the_reply(self):
+        # The server has every byte, but never said it took the message: the
+        # batch is a failure, not a success.
+        self.echoue("coupe-fin-donnees", "avant,panne,zulu",
+                    ["avant@exemple.test", "zulu@exemple.test"], [r"response reading failed"])
+
+    def test_one_recipient_refused_for_now_one_for_good(self):
+        self.echoue("refus", "avant,refus,tempo,zulu", ["avant@exemple.test", "zulu@exemple.test"],
+                    [r"550 5\.1\.1 <refus@exemple\.test>: Recipient address rejected",
+                     r"451 4\.7\.1 <tempo@exemple\.test>: try again later"])
+
+    def test_reply_trickled_one_byte_a_second(self):
+        # The whole reply would take 100 s: the time-out ends the wait.
+        self.echoue("goutte", "avant,panne,zulu", ["avant@exemple.test", "zulu@exemple.test"],
+                    [r"server response timeout"], limite=TIMEOUT_SMTP * 3 + 30)
+
+    def test_garbage_instead_of_a_tls_handshake(self):
+        # Implicit TLS fails on the garbage, STARTTLS finds no greeting to read:
+        # nothing is sent, and never in clear.
+        self.echoue("charabia", "avant,zulu", [],
+                    [r"^ - Implicit TLS: .*wrong version number; then STARTTLS: "] * 2, ssl=True,
+                    limite=TIMEOUT_SMTP * 4 + 30)
+
+    def test_connection_reset_during_the_tls_handshake(self):
+        self.echoue("coupe-poignee", "avant", [],
+                    [r"^ - Implicit TLS: .*SSL_connect.*; then STARTTLS: "], ssl=True)
+
+    def test_connection_reset_inside_the_tls_session(self):
+        self.echoue("coupe-rcpt", "avant,panne,zulu", ["avant@exemple.test", "zulu@exemple.test"],
+                    [r"^ - Implicit TLS: response reading failed"], ssl=True, tls=True)
+
+
+class Entrees(Base):
+    """Hostile arguments and files: never a header or an SMTP command more,
+    and binary files end the run with a message that names them."""
+
+    def setUp(self):
+        self.serveur = ServeurPanne(RACINE, "aucune")
+        self.addCleanup(self.serveur.arrete)
+
+    def verifie_serveur(self, rcpt_attendus):
+        """Every command the server saw is one a client sends, and the
+        injected texts reached neither the envelope nor a header of its own."""
+        commandes = [c["ligne"] for c in self.serveur.lignes("commandes.log")]
+        for commande in commandes:
+            self.assertIn(commande[:4].upper(), {"EHLO", "MAIL", "RCPT", "DATA", "QUIT", "RSET"},
+                          commande)
+            self.assertNotIn("evil", commande.lower())
+        self.assertEqual(sum(c[:4].upper() == "RCPT" for c in commandes), rcpt_attendus, commandes)
+        entetes_permises = {"from", "to", "cc", "reply-to", "subject", "date", "message-id",
+                            "mime-version", "x-mailer", "importance", "x-priority",
+                            "content-type", "content-transfer-encoding"}
+        for enveloppe, message in self.serveur.messages():
+            self.assertNotIn("evil", " ".join(enveloppe["rcpt_tos"] + [enveloppe["mail_from"]]))
+            self.assertLessEqual({k.lower() for k in message.keys()}, entetes_permises,
+                                 enveloppe["brut"][:600])
+            for partie in message.walk():
+                for cle, valeur in partie.items():
+                    self.assertNotRegex(str(valeur), r"[\r\n\x00]", cle)
+                    self.assertNotRegex(cle, r"^X-(Inj|Evil)", cle)
+
+    def test_line_breaks_in_every_field(self):
+        programme = self.programme(self.serveur.port)
+        programme.ecrit("pj/a\r\nX-Inj: pj.txt", "contenu")
+        programme.ecrit("pj/b\nX-Inj: pj2.txt", "contenu")
+        saut = "\r\nX-Inj: 1\r\nRCPT TO:<evil@x.test>"
+        cas = [
+            (0, ["/a:bob", "/o:Objet" + saut, "/ct:y"]),
+            (0, ["/a:bob", "/o:Objet\nX-Inj: 1", "/ct:y"]),
+            (5, ["/a:bob" + saut, "/o:x", "/ct:y"]),
+            (5, ["/a:bob>" + saut, "/o:x", "/ct:y"]),
+            (5, ["/a:bob", "/cc:carl>\nRCPT TO:<evil@x.test", "/o:x", "/ct:y"]),
+            (5, ["/a:bob", "/cci:dora>\rRCPT TO:<evil@x.test", "/o:x", "/ct:y"]),
+            (5, ["/a:bob", "/de:robot@exemple.test" + saut, "/o:x", "/ct:y"]),
+            (5, ["/a:bob", "/de:robot@exemple.test>" + saut, "/o:x", "/ct:y"]),
+            (5, ["/a:bob", "/rep:r@exemple.test" + saut, "/o:x", "/ct:y"]),
+            (0, ["/a:bob", "/en:utf-8" + saut, "/o:x", "/ct:y"]),
+            (0, ["/a:bob", "/pj:pj/a\r\nX-Inj: pj.txt,pj/b\nX-Inj: pj2.txt", "/o:x", "/ct:y"]),
+            # A body that ends the data early would smuggle commands in.
+            (0, ["/a:bob", "/o:x", "/ct:y\r\n.\r\nRCPT TO:<evil@x.test>\r\nDATA\r\n"]),
+            (0, ["/a:bob", "/o:x", "/ct:y\n.\nRCPT TO:<evil@x.test>\n"]),
+        ]
+        for code, arguments in cas:
+            with self.subTest(arguments=arguments):
+                self.lance(programme, *arguments, code=code)
+        envoyes = sum(code == 0 for code, _ in cas)
+        self.assertEqual(len(self.serveur.messages()), envoyes)
+        self.verifie_serveur(rcpt_attendus=envoyes)
+        sujets = [m["Subject"] for _, m in self.serveur.messages()][:2]
+        self.assertEqual([re.sub(r"\s+", " ", s) for s in sujets],
+                         ["Objet X-Inj: 1 RCPT TO:<evil@x.test>", "Objet X-Inj: 1"])
+        noms = [p.get_filename() for _, m in self.serveur.messages() for p in m.iter_attachments()]
+        self.assertEqual([re.sub(r"\s+", " ", n) for n in noms],
+                         ["a X-Inj: pj.txt", "b X-Inj: pj2.txt"])
+        for _, message in self.serveur.messages()[-2:]:
+            self.assertIn("RCPT TO:<evil@x.test>", message.get_content())
+
+    def test_line_breaks_and_nul_in_a_recipient_file_and_the_profile(self):
+        programme = self.programme(self.serveur.port)
+        programme.ecrit("dest.txt", "bob\rRCPT TO:<evil@x.test>\ncarl\n")
+        self.lance(programme, "/a:fic:dest.txt", "/o:x", "/ct:y", code=5)
+        programme.ecrit("nul.txt", b"bob\x00RCPT TO:<evil@x.test>\ncarl\n")
+        resultat = self.lance(programme, "/a:fic:nul.txt", "/o:x", "/ct:y", code=3)
+        self.assertIn("Une erreur (321) est survenue lors de la récupération des membres du "
+                      "fichier 'nul.txt'... L'outil va être fermé.", resultat.stderr)
+        # A NUL in the profile would have become a space in the sender's name.
+        ini = os.path.join(programme.dossier, "Corvelle.ini")
+        with open(ini, "ab") as f:
+            f.write("RéponseParDéfaut=r@exemple.test\x00X-Inj: 1\n".encode())
+        with open(ini, "rb") as f:
+            avant = f.read()
+        resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=6)
+        self.assertIn("Invalid file format", resultat.stderr)
+        with open(ini, "rb") as f:
+            self.assertEqual(f.read(), avant)
+        self.assertEqual(self.serveur.messages(), [])
+        self.verifie_serveur(rcpt_attendus=0)
+
+    def test_binary_garbage_files(self):
+        bruit = random.Random(7).randbytes(64 * 1024)
+        programme = self.programme(self.serveur.port)
+        programme.ecrit("bruit.txt", bruit)
+        resultat = self.lance(programme, "/a:bob,fic:bruit.txt", "/o:x", "/ct:y", code=3)
+        self.assertEqual(resultat.stderr.strip(),
+                         "Corvelle - Attention : Une erreur (321) est survenue lors de la "
+                         "récupération des membres du fichier 'bruit.txt'... L'outil va être "
+                         "fermé.")
+        # An unreadable translation leaves the French texts, and the send goes.
+        programme.ecrit("Bruit.lng", bruit)
+        programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)], Langue="Bruit")
+        resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=0)
+        self.assertIn("Le message 'x' a été envoyé", resultat.stderr)
+        # Looked for by the system's language, it matches no language.
+        programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)])
+        resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=0,
+                              env={"LANG": "de_DE.UTF-8"})
+        self.assertIn("No translation file corresponding to the language", resultat.stderr)
+        self.assertIn("Le message 'x' a été envoyé", resultat.stderr)
+        # A profile of garbage stops the start, and stays as it was.
+        ini = programme.ecrit("Corvelle.ini", bruit)
+        resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=6)
+        self.assertIn("Une erreur (321) est survenue lors de l'initialisation de l'application",
+                      resultat.stderr)
+        self.assertIn(f"Invalid file format (not a text file: {ini})", resultat.stderr)
+        with open(ini, "rb") as f:
+            self.assertEqual(f.read(), bruit)
+        self.assertEqual(len(self.serveur.messages()), 2)
+
+
+class Secrets(Base):
+    MOT_DE_PASSE = "Faux-Mdp-9zQ!"
+
+    def formes(self, mot_de_passe):
+        """The password as typed, scrambled as stored, and in base64 as AUTH sends it."""
+        return [mot_de_passe, chiffre(mot_de_passe),
+                base64.b64encode(mot_de_passe.encode()).decode(),
+                base64.b64encode(f"\0jean\0{mot_de_passe}".encode()).decode()]
+
+    def sans_secret(self, texte, quoi):
+        for forme in self.formes(self.MOT_DE_PASSE):
+            self.assertNotIn(forme, texte, quoi)
+
+    def test_refused_password_is_in_no_log_stream_or_report(self):
+        serveur = Serveur(RACINE, "plain", auth=True)  # refuses all but its own password
+        self.addCleanup(serveur.arrete)
+        for mode in (2, 3):
+            programme = self.programme(0, configs=[config_smtp(
+                "A", "127.0.0.1", serveur.port, auth=mode, utilisateur="jean",
+                mot_de_passe=self.MOT_DE_PASSE)])
+            resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", "/l:journal.log", "/r",
+                                  code=5)
+            journal = self.journal(programme)
+            self.assertIn("535", journal)
+            self.sans_secret(journal, "log")
+            # The report could not go either (the same login): said on stderr.
+            self.assertIn("report mail not sent", resultat.stderr)
+            self.sans_secret(resultat.stderr, "stderr with /l /r")
+            resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=5)
+            self.assertIn(ECHEC, resultat.stderr)
+            self.sans_secret(resultat.stderr, "stderr")
+        self.assertEqual(serveur.messages(), [])
+
+    def test_report_mail_of_a_refused_login_holds_no_password(self):
+        # The first connection refuses the login, the report's is let in.
+        serveur = ServeurPanne(RACINE, "auth-refus", connexions=1)
+        self.addCleanup(serveur.arrete)
+        programme = self.programme(0, configs=[config_smtp(
+            "A", "127.0.0.1", serveur.port, auth=3, utilisateur="jean",
+            mot_de_passe=self.MOT_DE_PASSE)])
+        resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", "/r", code=5)
+        self.sans_secret(resultat.stderr, "stderr")
+        [(enveloppe, rapport)] = serveur.messages(attente=2)
+        self.assertEqual(enveloppe["rcpt_tos"], ["robot@exemple.test"])
+        self.assertIn("535 5.7.8", rapport.get_content())
+        self.sans_secret(enveloppe["brut"].decode("utf-8", "replace"), "report mail")
+        # The password did go to the server: the checks above had it in play.
+        self.assertEqual({a["mot_de_passe"] for a in serveur.lignes("auth.log")},
+                         {self.MOT_DE_PASSE})
+
+    def test_profile_and_log_are_created_user_only(self):
+        programme = Programme(RACINE)
+        ini = os.path.join(programme.dossier, "Corvelle.ini")
+
+        def lance(*arguments):
+            return subprocess.run([programme.binaire, *arguments], cwd=programme.dossier,
+                                  env={"PATH": "/usr/bin:/bin", "HOME": programme.dossier,
+                                       "LANG": "fr_FR.UTF-8"},
+                                  capture_output=True, text=True, timeout=60, umask=0)
+
+        # No profile yet: the first start writes one, even with a umask that
+        # would let everybody read it. An unknown parameter stops the run
+        # before any send.
+        self.assertEqual(lance("/inconnu").returncode, 1)
+        self.assertEqual(os.stat(ini).st_mode & 0o777, 0o600)
+        serveur = Serveur(RACINE)
+        self.addCleanup(serveur.arrete)
+        programme.configure([config_smtp("T", "127.0.0.1", serveur.port)])
+        os.chmod(ini, 0o600)
+        resultat = lance("/a:bob", "/o:x", "/ct:y", "/l:journal.log")
+        self.assertEqual(resultat.returncode, 0, resultat.stderr)
+        self.assertEqual(os.stat(os.path.join(programme.dossier, "journal.log")).st_mode & 0o777,
+                         0o600)
+
+    def test_certificate_checks_cannot_be_switched_off(self):
+        dossier = tempfile.mkdtemp(dir=RACINE, prefix="autosigne-")
+        with open(os.path.join(dossier, "san.ext"), "w") as f:
+            f.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n")
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost",
+                "-keyout", "autosigne.key", "-out", "autosigne.pem", dossier=dossier)
+        autosigne = (os.path.join(dossier, "autosigne.pem"), os.path.join(dossier, "autosigne.key"))
+        # Names such a switch could have; none of them may have any effect.
+        interrupteurs = {"SSLVerify": "0", "VerifySSL": "0", "VerifierCertificat": "0",
+                         "VérifierCertificat": "0", "VérificationCertificat": "0",
+                         "SSL_VERIFYPEER": "0", "SSL_VERIFYHOST": "0",
+                         "CURLOPT_SSL_VERIFYPEER": "0", "IgnorerCertificat": "-1",
+                         "CertificatsNonVérifiés": "-1", "Insecure": "-1", "NoCertCheck": "-1"}
+        for mode in ("tls", "starttls"):
+            serveur = Serveur(RACINE, mode, certificat=autosigne)
+            self.addCleanup(serveur.arrete)
+            configs = [config_smtp("Tls", "127.0.0.1", serveur.port, ssl=True)]
+            for cles in ({}, interrupteurs):
+                programme = self.programme(0, configs=configs, **cles)
+                resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=5)
+                self.assertIn(ECHEC, resultat.stderr)
+                self.assertEqual(serveur.messages(), [], (mode, cles))
+            # The same server, once its certificate is trusted: the refusal
+            # above was the certificate's.
+            self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=0, ca=autosigne[0])
+            self.assertEqual(len(serveur.messages()), 1)
+
+
+class Charge(Base):
+    def test_fifty_sends_at_once(self):
+        serveur = Serveur(RACINE)
+        self.addCleanup(serveur.arrete)
+        programme = self.programme(serveur.port)
+        env = {"PATH": "/usr/bin:/bin", "HOME": programme.dossier, "LANG": "fr_FR.UTF-8"}
+        debut = time.monotonic()
+        processus = [subprocess.Popen([programme.binaire, f"/a:d{i:02d}", f"/o:Charge {i:02d}",
+                                       "/ct:y", "/l:journal.log"],
+                                      cwd=programme.dossier, env=env, stdout=subprocess.PIPE,
+                                      stderr=subprocess.PIPE, text=True)
+                     for i in range(50)]
+        for p in processus:
+            _, erreurs = p.communicate(timeout=240)
+            self.assertEqual(p.returncode, 0, erreurs)
+        self.assertLess(time.monotonic() - debut, 240)
+        self.assertEqual(recus(serveur), [f"d{i:02d}@exemple.test" for i in range(50)])
+        enregistrements = self.journal(programme).split("\n")
+        self.assertEqual(enregistrements.pop(), "")
+        self.assertEqual(len(enregistrements), 50)
+        sujets = []
+        for ligne in enregistrements:
+            m = re.fullmatch(HORODATAGE + r"Le message 'Charge (\d\d)' a été envoyé à "
+                             r"1 destinataire\(s\) en 1 envoi\(s\)\.\.\.", ligne)
+            self.assertIsNotNone(m, ligne)
+            sujets.append(m.group(1))
+        self.assertEqual(sorted(sujets), [f"{i:02d}" for i in range(50)])
+
+
+class Crash(Base):
+    def test_killed_while_rewriting_the_profile(self):
+        dossier = tempfile.mkdtemp(dir=RACINE, prefix="profil-")
+        ini = os.path.join(dossier, "Corvelle.ini")
+        hasard = random.Random(11)
+        versions = set()
+        for _ in range(60):
+            ecrivain = subprocess.Popen([AIDE, "profil-ecrit", ini], stderr=subprocess.PIPE)
+            time.sleep(hasard.uniform(0.02, 0.4))
+            ecrivain.send_signal(signal.SIGKILL)
+            ecrivain.communicate()
+            if not os.path.exists(ini):
+                continue  # killed before its first file was in place
+            verification = subprocess.run([AIDE, "profil-verifie", ini], capture_output=True,
+                                          text=True, timeout=60)
+            self.assertEqual(verification.returncode, 0, verification.stderr)
+            versions.add(verification.stdout.strip())
+        # Kills landed after rewrites of both kinds, so old and new were seen.
+        self.assertEqual(versions, {"0", "1"})
+        # A kill between creating the temporary file and renaming it leaves
+        # that file beside the profile, never in its place.
+        for nom in os.listdir(dossier):
+            self.assertRegex(nom, r"^Corvelle\.ini(\.[A-Za-z0-9]{6})?$")
+
+    def test_two_hundred_processes_append_to_one_log(self):
+        dossier = tempfile.mkdtemp(dir=RACINE, prefix="journal-")
+        journal = os.path.join(dossier, "Corvelle.log")
+        depart = os.path.join(dossier, "depart")
+        processus = [subprocess.Popen([AIDE, "journal", journal, f"p{i:03d}", depart])
+                     for i in range(200)]
+        time.sleep(1)
+        open(depart, "w").close()
+        for p in processus:
+            self.assertEqual(p.wait(timeout=120), 0)
+        self.assertEqual(os.stat(journal).st_mode & 0o777, 0o600)
+        with open(journal, encoding="utf-8") as f:
+            texte = f.read()
+        enregistrements = re.split(r"(?m)^(?=" + HORODATAGE + ")", texte)
+        self.assertEqual(enregistrements.pop(0), "")
+        self.assertEqual(len(enregistrements), 200)
+        vus = set()
+        for enregistrement in enregistrements:
+            m = re.match(HORODATAGE + r"Enregistrement (p\d{3}) :\n", enregistrement)
+            self.assertIsNotNone(m, enregistrement[:200])
+            ident = m.group(1)
+            attendu = "".join(f" - {ident} ligne {i} {'x' * 60}\n" for i in range(100))
+            self.assertEqual(enregistrement[m.end():], attendu, ident)
+            vus.add(ident)
+        self.assertEqual(len(vus), 200)
+
+
+if __name__ == "__main__":
+    unittest.main()
