@@ -66,8 +66,9 @@ std::string LimiteCaracteres(std::string texte, std::size_t n) {
     return texte;
 }
 
+// A NUL counts too: saved, it would get the whole file refused when read.
 bool ContientSautDeLigne(std::string_view t) {
-    return t.find_first_of("\r\n") != std::string_view::npos;
+    return t.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ class FichierProfil {
 
     // Sets a key in memory, adding the section and the key as needed; no
     // value deletes the key. A line break in a name or value would forge
-    // other keys, so it raises error 5 and nothing changes.
+    // other keys, and a NUL would get the file refused when read, so either
+    // raises error 5 and nothing changes.
     void Ecrit(std::string_view section, std::string_view cle,
                std::optional<std::string_view> valeur);
 

@@ -79,10 +79,16 @@ TEST_F(Profil, NouvelleCleDansSaSectionAvecLesFinsDeLigneDuFichier) {
 TEST_F(Profil, SautDeLigneRefuseSansRienChanger) {
     EcritFichier(ini_, "[Configuration]\nA=1\n");
     FichierProfil profil = FichierProfil::Charge(ini_);
-    for (const auto& [cle, valeur] : {std::pair{"A", "x\nB=2"}, {"A", "x\rB=2"}, {"B=2\nA", "1"}}) {
+    // A NUL would be saved, and the file then refused as not being text.
+    using namespace std::string_view_literals;
+    for (const auto& [cle, valeur] : {std::pair{"A"sv, "x\nB=2"sv},
+                                      {"A"sv, "x\rB=2"sv},
+                                      {"B=2\nA"sv, "1"sv},
+                                      {"A"sv, "x\0y"sv},
+                                      {"A\0"sv, "1"sv}}) {
         try {
             profil.Ecrit(kSection, cle, valeur);
-            ADD_FAILURE() << "line break accepted";
+            ADD_FAILURE() << "line break or NUL accepted";
         } catch (const Erreur& e) {
             EXPECT_EQ(e.Numero(), 5);
         }
@@ -139,7 +145,9 @@ TEST_F(Profil, FichierBinaireRefuseEtLaisseIntact) {
     EXPECT_FALSE(EcritParametre(ini_, kSection, "A", "2"));
     EXPECT_EQ(LitFichier(ini_), octets);
     // UTF-16 files hold NUL bytes, not NUL characters.
-    constexpr char kUtf16[] = "\xFF\xFE[\0C\0]\0\n\0A\0=\0" "1\0";
+    constexpr char kUtf16[] =
+        "\xFF\xFE[\0C\0]\0\n\0A\0=\0"
+        "1\0";
     EcritFichier(ini_, std::string(kUtf16, sizeof kUtf16 - 1));
     EXPECT_EQ(Lit("A", "C"), "1");
 }
