@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Checks Corvelle's Debian package: its fields and dependencies, the files it
+# holds (unpacked into a temporary folder), then, as root on a machine where
+# corvelle is not installed already, a real installation with apt-get: the
+# installed program is tested as an installed program, and the package is
+# removed again whatever the outcome.
+#   tests/paquet/verifie.sh [corvelle_*.deb]    (without one: scripts/paquet.sh builds it)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+if [ $# -ge 1 ]; then
+  paquet=$(realpath "$1")
+else
+  paquet=$("$root/scripts/paquet.sh" | tail -n 1)
+fi
+echo "verifie: $paquet"
+travail=$(mktemp -d)
+installe=0
+nettoie() {
+  if [ "$installe" = 1 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq corvelle >/dev/null || true
+  fi
+  rm -rf "$travail"
+}
+trap nettoie EXIT
+echecs=0
+echoue() { echo "FAIL: $*" >&2; echecs=$((echecs + 1)); }
+
+# Fields: name, the project's version, this machine's architecture, and the
+# libraries the program and its module link.
+version=$(sed -n 's/^project(Corvelle VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+[ "$(dpkg-deb -f "$paquet" Package)" = corvelle ] || echoue "package name"
+[ "$(dpkg-deb -f "$paquet" Version)" = "$version" ] || echoue "version is not $version"
+[ "$(dpkg-deb -f "$paquet" Architecture)" = "$(dpkg --print-architecture)" ] || echoue "architecture"
+depends=$(dpkg-deb -f "$paquet" Depends)
+for dependance in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 \
+                  libgmime-3.0-0 libglib2.0-0 libldap-2.5-0 qt6-qpa-plugins; do
+  tr ',' '\n' <<<"$depends" | sed 's/ *(.*//; s/^ *//' | grep -qxF "$dependance" ||
+    echoue "Depends lacks $dependance: $depends"
+done
+
+# Files, unpacked as they would be installed, then checked by the layout and
+# manual tests of the installation test.
+dpkg -x "$paquet" "$travail/arbre"
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+for fichier in usr/bin/corvelle "usr/lib/$multiarch/corvelle/corvelle-ui.so" \
+               usr/share/corvelle/English.lng usr/share/applications/corvelle.desktop \
+               usr/share/icons/hicolor/48x48/apps/corvelle.png \
+               usr/share/icons/hicolor/scalable/apps/corvelle.svg \
+               usr/share/man/man1/corvelle.1 usr/share/doc/corvelle/README.md; do
+  [ -f "$travail/arbre/$fichier" ] || echoue "$fichier missing from the package"
+done
+if file "$travail/arbre/usr/bin/corvelle" | grep -q "not stripped"; then
+  echoue "the program is not stripped"
+fi
+cd "$root/tests/integration"
+export PYTHONDONTWRITEBYTECODE=1 CORVELLE_VERSION="$version"
+CORVELLE_PREFIXE="$travail/arbre/usr" python3 -m unittest test_installation.Disposition \
+  test_installation.Manuel || echoue "unpacked tree"
+
+# A real installation, on a machine where that is harmless.
+if [ "$(id -u)" -ne 0 ]; then
+  echo "verifie: not root, the package is not installed"
+elif dpkg-query -W -f='${Status}' corvelle 2>/dev/null | grep -q 'install ok installed'; then
+  echo "verifie: corvelle is installed already, left as it is"
+else
+  installe=1
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$paquet" \
+    >/dev/null || echoue "apt-get install"
+  [ "$(man -w corvelle 2>/dev/null)" = /usr/share/man/man1/corvelle.1 ] || echoue "man corvelle"
+  [ "$(command -v corvelle)" = /usr/bin/corvelle ] || echoue "corvelle not on the PATH"
+  CORVELLE_PREFIXE=/usr python3 -m unittest test_installation || echoue "installed program"
+  DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq corvelle >/dev/null || echoue "apt-get purge"
+  installe=0
+  [ ! -e /usr/bin/corvelle ] || echoue "/usr/bin/corvelle left after removal"
+  [ ! -e "/usr/lib/$multiarch/corvelle" ] || echoue "module folder left after removal"
+fi
+
+if [ "$echecs" -ne 0 ]; then
+  echo "verifie: $echecs check(s) failed" >&2
+  exit 1
+fi
+echo "verifie: package OK"
