@@ -66,9 +66,13 @@ else
   installe=1
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$paquet" \
     >/dev/null || echoue "apt-get install"
-  [ "$(man -w corvelle 2>/dev/null)" = /usr/share/man/man1/corvelle.1 ] || echoue "man corvelle"
+  # Slim images tell dpkg to leave manual pages out.
+  if ! grep -rqs 'path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg.d/; then
+    [ "$(man -w corvelle 2>/dev/null)" = /usr/share/man/man1/corvelle.1 ] || echoue "man corvelle"
+  fi
   [ "$(command -v corvelle)" = /usr/bin/corvelle ] || echoue "corvelle not on the PATH"
-  CORVELLE_PREFIXE=/usr python3 -m unittest test_installation || echoue "installed program"
+  CORVELLE_PREFIXE=/usr python3 -m unittest test_installation.Installe \
+    test_installation.Portable || echoue "installed program"
   DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq corvelle >/dev/null || echoue "apt-get purge"
   installe=0
   [ ! -e /usr/bin/corvelle ] || echoue "/usr/bin/corvelle left after removal"
