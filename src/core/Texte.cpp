@@ -106,12 +106,28 @@ std::string Remplace(std::string texte, std::string_view cherche, std::string_vi
     if (cherche.empty()) {
         return texte;
     }
-    std::size_t p = Cherche(texte, cherche, debut, mode);
-    while (p != 0) {
-        texte.replace(p - 1, cherche.size(), remplacement);
-        p = Cherche(texte, cherche, p + remplacement.size(), mode);
+    // Replacements are never searched again, so every match is found in the
+    // original text (lower-cased once, lengths kept) and the result is built
+    // in one pass: thousands of matches stay linear.
+    const bool sansCasse = mode == Comparaison::Texte;
+    const std::string texteMinuscule = sansCasse ? Minuscules(texte) : std::string();
+    const std::string chercheMinuscule = sansCasse ? Minuscules(cherche) : std::string();
+    const std::string_view source = sansCasse ? std::string_view(texteMinuscule) : texte;
+    const std::string_view motif = sansCasse ? std::string_view(chercheMinuscule) : cherche;
+    std::size_t p = ChercheBrut(source, motif, debut);
+    if (p == 0) {
+        return texte;
     }
-    return texte;
+    std::string resultat;
+    std::size_t copie = 0;  // first byte of `texte` not yet in the result
+    while (p != 0) {
+        resultat.append(texte, copie, p - 1 - copie);
+        resultat += remplacement;
+        copie = p - 1 + cherche.size();
+        p = ChercheBrut(source, motif, copie + 1);
+    }
+    resultat.append(texte, copie);
+    return resultat;
 }
 
 Liste Decoupe(std::string_view texte, std::string_view delimiteur, int limite, Comparaison mode) {

@@ -70,15 +70,32 @@ std::string VersTexte(double v) {
 }  // namespace detail
 
 std::string FormateMessage(std::string texte, const std::vector<std::string>& valeurs) {
-    // The search restarts at the beginning each time, so a "%v" brought in by
-    // a value is itself filled by the next value.
-    for (std::size_t i = 0;; ++i) {
-        const std::size_t p = Cherche(texte, "%v", 1, Comparaison::Texte);
-        if (p == 0) {
-            return texte;
+    // A "%v" brought in by a value is itself filled by the next value, and a
+    // "%" just before a value meets the "v" it may start with. The text still
+    // to read is a stack of pieces and the result is written once: replacing
+    // in place and searching again from the start was quadratic.
+    std::string resultat;
+    resultat.reserve(texte.size());
+    std::vector<std::string_view> aLire{texte};
+    std::size_t suivante = 0;
+    while (!aLire.empty()) {
+        if (aLire.back().empty()) {
+            aLire.pop_back();
+            continue;
         }
-        texte.replace(p - 1, 2, i < valeurs.size() ? valeurs[i] : std::string());
+        const char c = aLire.back().front();
+        aLire.back().remove_prefix(1);
+        if ((c == 'v' || c == 'V') && !resultat.empty() && resultat.back() == '%') {
+            resultat.pop_back();
+            if (suivante < valeurs.size()) {
+                aLire.emplace_back(valeurs[suivante]);
+            }
+            ++suivante;
+        } else {
+            resultat += c;
+        }
     }
+    return resultat;
 }
 
 }  // namespace corvelle

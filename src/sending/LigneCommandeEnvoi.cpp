@@ -255,23 +255,32 @@ std::string HtmlVersTexte(std::string html) {
         html = Remplace(std::move(html), saut, "\r\n", 1, Comparaison::Texte);
     }
     html = Remplace(std::move(html), "&nbsp;", " ", 1, Comparaison::Texte);
-    std::size_t position = 0;
-    for (;;) {
-        const std::size_t ouvrant = html.find('<', position);
-        if (ouvrant == std::string::npos) {
-            return html;
+    // One pass that copies the text between tags: erasing each tag in place,
+    // or looking for its ">" again from every "<", was quadratic.
+    std::string texte;
+    std::size_t copie = 0;  // first byte of `html` not yet copied
+    std::size_t fermant = 0;
+    std::size_t ouvrant = html.find('<');
+    while (ouvrant != std::string::npos) {
+        if (fermant <= ouvrant) {
+            fermant = html.find('>', ouvrant + 1);
+            if (fermant == std::string::npos) {
+                break;  // no later "<" is closed either
+            }
         }
-        const std::size_t fermant = html.find('>', ouvrant + 1);
         const std::size_t suivant = html.find('<', ouvrant + 1);
-        if (fermant != std::string::npos && (suivant == std::string::npos || suivant > fermant)) {
-            html.erase(ouvrant, fermant - ouvrant + 1);
-            position = ouvrant;
+        if (suivant == std::string::npos || suivant > fermant) {
+            texte.append(html, copie, ouvrant - copie);
+            copie = fermant + 1;
+            ouvrant = suivant;
         } else {
             // A "<" that no ">" closes (as in "x < y") is text: keep it and
             // go on after it, so the tags that follow are still removed.
-            position = ouvrant + 1;
+            ouvrant = suivant;
         }
     }
+    texte.append(html, copie);
+    return texte;
 }
 
 std::variant<RequeteEnvoi, std::string> AnalyseLigneCommande(EtatProgramme& etat,

@@ -18,6 +18,19 @@ TEST(Texte, RemplaceNeRelitJamaisCeQuIlAInsere) {
     EXPECT_EQ(Remplace("Été été ÉTÉ", "été", "x", 1, kTexte), "x x x");
     EXPECT_EQ(Remplace("Été été ÉTÉ", "été", "x", 1, kExacte), "Été x ÉTÉ");
     EXPECT_EQ(Remplace("ÀB àb", "àb", "àbàb", 1, kTexte), "àbàb àbàb");
+    EXPECT_EQ(Remplace("aAaA", "aa", "a", 1, kTexte), "aa");
+    EXPECT_EQ(Remplace("xÉtéÉTÉ", "été", "", 2, kTexte), "x");
+
+    // Thousands of matches: this once searched the whole text again, lower-
+    // cased anew, after each one, which never finished on a large body.
+    std::string breaks;
+    std::string attendu;
+    for (int i = 0; i < 100000; ++i) {
+        breaks += "<Br>§";
+        attendu += "\r\n§";
+    }
+    EXPECT_EQ(Remplace(breaks, "<bR>", "\r\n", 1, kTexte), attendu);
+    EXPECT_EQ(Remplace(attendu, "§", "", 1, kExacte).size(), 200000u);
 }
 
 TEST(Texte, DecoupeGardeLeResteDansLaDernierePiece) {

@@ -58,6 +58,16 @@ TEST(Traduction, SautsDeLigneEtValeurs) {
     // A value bringing its own placeholder has it filled by the next value.
     EXPECT_EQ(FormateMessage("a %v b %v", "x%vy", "z"), "a xzy b ");
     EXPECT_EQ(FormateMessage("(%v)", "%v"), "()");
+    EXPECT_EQ(FormateMessage("%%v", "v", "x"), "x");  // the "%" before meets the value's "v"
+    EXPECT_EQ(FormateMessage("%vV", "%", "y"), "y");
+    EXPECT_EQ(FormateMessage("50%", 1), "50%");
+    // A command-line parameter made of thousands of markers, named in the
+    // error message: each one used to restart the search from the beginning.
+    std::string marqueurs;
+    for (int i = 0; i < 100000; ++i) {
+        marqueurs += "%v";
+    }
+    EXPECT_EQ(FormateMessage("Paramètre '%v' inconnu", marqueurs), "Paramètre '' inconnu");
     EXPECT_EQ(FormateMessage("100% %x", 1), "100% %x");
     EXPECT_EQ(FormateMessage("%v/%v/%v", -2147483647 - 1, std::int16_t{7}, 2.5),
               "-2147483648/7/2.5");

@@ -46,6 +46,14 @@ TEST(LigneCommande, HtmlBecomesPlainText) {
          }) {
         EXPECT_EQ(HtmlVersTexte(html), texte) << html;
     }
+    // Large bodies: each tag used to be erased in place and each lone "<"
+    // looked for a ">" to the end again, which never finished.
+    std::string html;
+    for (int i = 0; i < 100000; ++i) {
+        html += "<br><i>x</i><";
+    }
+    EXPECT_EQ(HtmlVersTexte(html).size(), 400000u);
+    EXPECT_EQ(HtmlVersTexte(std::string(200000, '<') + ">").size(), 199999u);
 }
 
 // Errors found while reading the command line: message, then exit code 1.
