@@ -43,7 +43,7 @@ Options :
   /@:<domaine>    suffixe de domaine des noms sans @
   /l              journal dans le fichier Corvelle.log de la configuration
   /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier)
-  /r              erreurs envoyées par courrier à l'expéditeur
+  /r              compte rendu (erreurs ou succès) envoyé par courrier à l'expéditeur
   /?              cette aide, que --help écrit aussi ; --version écrit la version
 
 Une valeur qui contient une barre oblique s'écrit entre guillemets.
