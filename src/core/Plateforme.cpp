@@ -137,6 +137,25 @@ std::string LitOctets(const std::string& chemin) {
     return octets;
 }
 
+namespace {
+
+// A writer killed between creating its temporary file and renaming it leaves
+// the file behind; one that old is nobody's work in progress any more.
+void SupprimeTemporairesAbandonnes(const std::string& cible) {
+    constexpr std::time_t kAge = 10 * 60;
+    const std::time_t maintenant = std::time(nullptr);
+    const std::string dossier = cible.substr(0, cible.rfind(kSeparateur) + 1);
+    for (const std::string& nom : FichiersCorrespondants(cible + ".??????")) {
+        const std::string fichier = dossier + nom;
+        struct stat etat {};
+        if (::stat(fichier.c_str(), &etat) == 0 && maintenant - etat.st_mtime > kAge) {
+            ::unlink(fichier.c_str());
+        }
+    }
+}
+
+}  // namespace
+
 void EcritFichierAtomique(const std::string& chemin, const std::string& contenu) {
     // Follow a link so the file it points to is replaced, not the link.
     std::error_code ec;
@@ -170,6 +189,7 @@ void EcritFichierAtomique(const std::string& chemin, const std::string& contenu)
         ::unlink(modele.c_str());
         throw;
     }
+    SupprimeTemporairesAbandonnes(cheminCible);
 }
 
 void CreeDossier(const std::string& chemin) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "config/Profil.h"
@@ -65,6 +66,19 @@ TEST_F(Profil, EcritureCreeRemplaceEtSupprime) {
     // Deleting in a missing section must not create it.
     EXPECT_TRUE(EcritParametre(ini_, "Autre", "Cle", std::nullopt));
     EXPECT_EQ(LitFichier(ini_).find("Autre"), std::string::npos);
+}
+
+TEST_F(Profil, UneReecritureRetireLesTemporairesAbandonnesSeulement) {
+    // What a writer killed before its rename leaves, and what one at work has.
+    const std::string abandonne = ini_ + ".Ab12Cd";
+    const std::string enCours = ini_ + ".Xy34Zt";
+    EcritFichier(abandonne, "[Configuration]\n");
+    EcritFichier(enCours, "[Configuration]\n");
+    fs::last_write_time(abandonne, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    ASSERT_TRUE(EcritParametre(ini_, kSection, "Langue", "English"));
+    EXPECT_FALSE(fs::exists(abandonne));
+    EXPECT_TRUE(fs::exists(enCours));
+    EXPECT_EQ(Lit("Langue"), "English");
 }
 
 TEST_F(Profil, NouvelleCleDansSaSectionAvecLesFinsDeLigneDuFichier) {
