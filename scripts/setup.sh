@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
+  clang libclang-rt-14-dev
   qt6-base-dev
   libcurl4-openssl-dev libgmime-3.0-dev libldap-dev shared-mime-info
   libgtest-dev libgmock-dev

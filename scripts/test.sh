@@ -15,3 +15,7 @@ cd "$build"
 # The window toolkit's system libraries keep some memory to the end on purpose.
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
 env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8 ctest --output-on-failure "$@"
+# A short fuzzing of the readers of outside input, when every test was asked for.
+if [ $# -eq 0 ]; then
+  "$root/scripts/fuzz.sh" --court
+fi
