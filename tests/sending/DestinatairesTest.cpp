@@ -85,7 +85,7 @@ TEST_F(Expansion, RecipientFilesNestEndCyclesAndSkipMissingOnes) {
 
 // A binary file is no list: its lines would all go out as garbage addresses.
 TEST_F(Expansion, BinaryRecipientFileIsAnErrorNamingIt) {
-    EcritFichier(dossier / "bruit.bin", std::string("bob\n\x89PNG\0\xff\x01" "carl\n", 15));
+    EcritFichier(dossier / "bruit.bin", std::string("bob\n\x89PNG\0\xff\x01" "carl\n", 16));
     Collection sortie;
     EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "zoe,fic:bruit.bin", sortie));
     ASSERT_EQ(dialogue.boites.size(), 1u);
