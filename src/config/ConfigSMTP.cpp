@@ -1,5 +1,7 @@
 #include "config/ConfigSMTP.h"
 
+#include <algorithm>
+
 #include <optional>
 
 #include "config/Conversion.h"
@@ -57,10 +59,25 @@ std::string clsConfigSMTP::Authentification2String(const colTraductions& traduct
     }
 }
 
+namespace {
+
+// A separator inside a field would cut the record, or the list, in the wrong
+// place when read back: it becomes a space.
+std::string SansSeparateurs(std::string champ) {
+    std::replace_if(
+        champ.begin(), champ.end(),
+        [](char c) { return c == kSeparateurChamps || c == kSeparateurConfigs; }, ' ');
+    return champ;
+}
+
+}  // namespace
+
 std::string clsConfigSMTP::Serialize() const {
     const std::string s(1, kSeparateurChamps);
-    return Nom + s + Serveur + s + EcritBooleen(SSL) + s + std::to_string(Port) + s +
-           std::to_string(Authentification) + s + ServeurPop + s + Username + s + Password;
+    return SansSeparateurs(Nom) + s + SansSeparateurs(Serveur) + s + EcritBooleen(SSL) + s +
+           std::to_string(Port) + s + std::to_string(Authentification) + s +
+           SansSeparateurs(ServeurPop) + s + SansSeparateurs(Username) + s +
+           SansSeparateurs(Password);
 }
 
 std::int32_t clsConfigSMTP::Deserialize(std::string_view item) {

@@ -36,6 +36,14 @@ TEST(ConfigSMTP, SerialisationEtLecture) {
     EXPECT_EQ(relu.Deserialize(c.Serialize()), 0);
     EXPECT_EQ(relu, c);
     EXPECT_EQ(relu.SSL2String() + clsConfigSMTP{}.SSL2String(), "OuiNon");
+    // A separator typed into a field cannot shift the fields after it.
+    clsConfigSMTP separateurs = Exemple(
+        "a\x1F"
+        "b\x1E"
+        "c");
+    ASSERT_EQ(relu.Deserialize(separateurs.Serialize()), 0);
+    separateurs.Nom = "a b c";
+    EXPECT_EQ(relu, separateurs);
 
     const std::pair<const char*, int> lignes[] = {{"n|s|1|25|0", 0},
                                                   {"n|s|-1| 25 |0|p|u|pw|en trop", 0},
