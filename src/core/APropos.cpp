@@ -1,12 +1,20 @@
 #include "core/APropos.h"
 
 #include "core/Version.h"
+#include "i18n/Langue.h"
 
 namespace corvelle {
 
 std::string TexteAPropos() {
     return TitreFenetre() + " - envoi de courrier électronique sans client de messagerie\n\n" +
            TexteSyntaxe();
+}
+
+std::string TexteAPropos(const Langue& langue) {
+    if (langue.FichierTraduction.empty()) {
+        return TexteAPropos();
+    }
+    return TitreFenetre() + "\n\n" + langue.Fichier.TraduitTexte("txtSyntaxe", TexteSyntaxe());
 }
 
 std::string TexteSyntaxe() {

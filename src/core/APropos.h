@@ -11,4 +11,10 @@ namespace corvelle {
 // The same without its first line (title and version).
 [[nodiscard]] std::string TexteSyntaxe();
 
+struct Langue;
+
+// The title line and the syntax in the interface language, when its
+// translation file gives them (the About window's keys).
+[[nodiscard]] std::string TexteAPropos(const Langue& langue);
+
 }  // namespace corvelle

@@ -38,8 +38,8 @@ Reponse DialogueConsole::Affiche(const Boite& boite) {
     return boite.parDefaut;
 }
 
-void DialogueConsole::AfficheAPropos(const Langue&) {
-    const std::string texte = TexteAPropos();
+void DialogueConsole::AfficheAPropos(const Langue& langue) {
+    const std::string texte = TexteAPropos(langue);
     std::cout << SautsDeLigneConsole(texte);
     if (!texte.empty() && texte.back() != '\n') {
         std::cout << '\n';

@@ -120,6 +120,13 @@ TEST_F(Programme, HelpAndVersionGoToStandardOutput) {
         EXPECT_NE(execution.sortie.find("Exemples :"), std::string::npos);
         EXPECT_TRUE(execution.erreurs.empty()) << execution.erreurs;
     }
+    // "/?" speaks the interface language when a translation gives the help.
+    std::filesystem::copy_file(CORVELLE_TRADUCTIONS "/English.lng", dossier / "English.lng");
+    const Execution anglais = Lance({"/?"}, "en_US.UTF-8");
+    EXPECT_EQ(anglais.code, 0);
+    EXPECT_NE(anglais.sortie.find("Examples:"), std::string::npos) << anglais.sortie;
+    EXPECT_NE(anglais.sortie.find("/cci:<list>"), std::string::npos);
+
     const Execution version = Lance({"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.sortie.rfind("Corvelle v", 0), 0u);
