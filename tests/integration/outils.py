@@ -63,6 +63,10 @@ class Serveur:
             commande.append("--auth")
         for adresse in refuse:
             commande += ["--refuse", adresse]
+        self.lance(commande)
+
+    def lance(self, commande):
+        """Starts the server and waits for its "PRET <port>" line."""
         # The server's own chatter (TLS alerts the tests provoke) goes to a file.
         self.trace = open(os.path.join(self.dossier, "serveur.log"), "w")
         self.processus = subprocess.Popen(commande, stdout=subprocess.PIPE, stderr=self.trace,

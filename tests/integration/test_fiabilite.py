@@ -44,13 +44,7 @@ class ServeurPanne(Serveur):
                     "--panne", panne, "--connexions", str(connexions)]
         if tls:
             commande += ["--cert", CERTS.bon[0], "--cle", CERTS.bon[1]]
-        self.trace = open(os.path.join(self.dossier, "serveur.log"), "w")
-        self.processus = subprocess.Popen(commande, stdout=subprocess.PIPE, stderr=self.trace,
-                                          text=True)
-        ligne = self.processus.stdout.readline().split()
-        if not ligne or ligne[0] != "PRET":
-            raise RuntimeError(f"test server did not start: {ligne}")
-        self.port = int(ligne[1])
+        self.lance(commande)
 
     def lignes(self, nom):
         chemin = os.path.join(self.dossier, nom)
