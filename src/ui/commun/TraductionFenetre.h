@@ -5,6 +5,7 @@
 // object with an "index" property) adds "(index)" for captions; tabs add
 // their 1-based position.
 
+#include <QObject>
 #include <QString>
 
 class QObject;
@@ -20,6 +21,17 @@ namespace corvelle::ui {
 inline constexpr const char* kProprieteIndex = "index";
 
 [[nodiscard]] bool EstIndexe(const QObject& objet);
+
+// Names a control, as an element of a control array when an index is given:
+// both make its translation key.
+template <typename Controle>
+Controle* Nomme(Controle* controle, const QString& nom, int index = -1) {
+    controle->setObjectName(nom);
+    if (index >= 0) {
+        controle->setProperty(kProprieteIndex, index);
+    }
+    return controle;
+}
 
 // Once per window, before it is shown. French, or a file that has gone,
 // leaves every text as designed.

@@ -31,15 +31,6 @@ constexpr int kHauteurTexte = 285;
 constexpr int kHauteurListe = 315;
 constexpr int kDecalageLabel = 45;  // a label sits a little lower than its field
 
-template <typename Widget>
-Widget* Nomme(Widget* widget, const QString& nom, int index = -1) {
-    widget->setObjectName(nom);
-    if (index >= 0) {
-        widget->setProperty(kProprieteIndex, index);
-    }
-    return widget;
-}
-
 QLabel* Label(QWidget* parent, const QString& nom, const QString& texte) {
     return Nomme(new QLabel(texte, parent), nom);
 }

@@ -20,15 +20,6 @@ namespace {
 
 using C = Controle;
 
-template <typename Widget>
-Widget* Nomme(Widget* widget, const QString& nom, int index = -1) {
-    widget->setObjectName(nom);
-    if (index >= 0) {
-        widget->setProperty(kProprieteIndex, index);
-    }
-    return widget;
-}
-
 QLabel* Label(QWidget* parent, const QString& nom, const QString& texte, int index = -1) {
     return Nomme(new QLabel(texte, parent), nom, index);
 }
