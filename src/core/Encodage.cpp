@@ -137,7 +137,11 @@ std::string DecodeTexte(std::string octets) {
     if (commencePar("\xEF\xBB\xBF")) {
         octets.erase(0, 3);
     }
-    return EstUtf8Valide(octets) ? octets : Windows1252VersUtf8(octets);
+    // Returned as is when valid, so a large file is never held twice.
+    if (EstUtf8Valide(octets)) {
+        return octets;
+    }
+    return Windows1252VersUtf8(octets);
 }
 
 std::string LitFichierTexte(const std::string& chemin) {

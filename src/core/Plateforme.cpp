@@ -120,6 +120,11 @@ std::string LitOctets(const std::string& chemin) {
         LeveErreurSysteme(EISDIR, "reading", chemin);
     }
     std::string octets;
+    if (S_ISREG(etat.st_mode) && etat.st_size > 0) {
+        // Growing by doubling would hold most of a large file twice at the
+        // last step; the slack lets a caller add a line end without copying.
+        octets.reserve(static_cast<std::size_t>(etat.st_size) + 16);
+    }
     char tampon[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), tampon, sizeof tampon);

@@ -24,7 +24,8 @@ enum Attribut : unsigned {
 // Attributes of a path; nothing when it cannot be read (missing, bad path).
 [[nodiscard]] std::optional<unsigned> Attributs(const std::string& chemin) noexcept;
 
-// Whole file as bytes. Errors: 53 missing, 70 permission, 75 other failures.
+// Whole file as bytes, with room left for a few more. Errors: 53 missing,
+// 70 permission, 75 other failures.
 [[nodiscard]] std::string LitOctets(const std::string& chemin);
 
 // Replaces the file's content through a temporary file and a rename, so a

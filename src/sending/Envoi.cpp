@@ -1,6 +1,7 @@
 #include "sending/Envoi.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "config/MotDePasse.h"
 #include "core/Chemins.h"
@@ -24,6 +25,13 @@ namespace {
 // "Corvelle " scrambled: the name the program gives itself in every message.
 constexpr const char* kIdentificationChiffree = "C30EDE9DAD3A3BA8FD";
 
+// Appended in place: a body read from a file has room left for it, so a large
+// one is not copied.
+std::string AvecSautFinal(std::string corps) {
+    corps += "\r\n";
+    return corps;
+}
+
 struct Bilan {
     std::string erreurs;   // one line per refused batch
     bool succes = false;   // at least one batch accepted
@@ -33,8 +41,8 @@ struct Bilan {
 
 class Dispatch {
   public:
-    Dispatch(EtatProgramme& etat, Dialogue& dialogue, const RequeteEnvoi& requete)
-        : etat_(etat), dialogue_(dialogue), requete_(requete) {}
+    Dispatch(EtatProgramme& etat, Dialogue& dialogue, RequeteEnvoi requete)
+        : etat_(etat), dialogue_(dialogue), requete_(std::move(requete)) {}
 
     int Execute() {
         dialogue_.DebutAttente();
@@ -88,7 +96,8 @@ class Dispatch {
         return true;
     }
 
-    void Prepare(ComposantSMTP& smtp) const {
+    // The bodies move to the component, which keeps them for every batch.
+    void Prepare(ComposantSMTP& smtp) {
         AppliqueConfiguration(
             smtp, etat_.ListeConfigsSMTP.at(static_cast<std::size_t>(etat_.NumConfigSMTP) - 1));
         smtp.SetTimeout(etat_.Reglages.TimeoutSMTP * 1000);
@@ -96,10 +105,10 @@ class Dispatch {
         smtp.SetReponse(requete_.reponse);
         smtp.SetObjet(requete_.objet);
         if (!requete_.corpsTexte.empty()) {
-            smtp.SetCorpsTexte(requete_.corpsTexte + "\r\n");
+            smtp.SetCorpsTexte(AvecSautFinal(std::move(requete_.corpsTexte)));
         }
         if (!requete_.corpsHTML.empty()) {
-            smtp.SetCorpsHTML(requete_.corpsHTML + "\r\n");
+            smtp.SetCorpsHTML(AvecSautFinal(std::move(requete_.corpsHTML)));
         }
         smtp.SetNotification(requete_.notification);
         smtp.SetImportance(requete_.importance);
@@ -174,13 +183,13 @@ class Dispatch {
 
     EtatProgramme& etat_;
     Dialogue& dialogue_;
-    const RequeteEnvoi& requete_;
+    RequeteEnvoi requete_;
 };
 
 }  // namespace
 
-int EnvoiMessage(EtatProgramme& etat, Dialogue& dialogue, const RequeteEnvoi& requete) {
-    return Dispatch(etat, dialogue, requete).Execute();
+int EnvoiMessage(EtatProgramme& etat, Dialogue& dialogue, RequeteEnvoi requete) {
+    return Dispatch(etat, dialogue, std::move(requete)).Execute();
 }
 
 }  // namespace corvelle

@@ -21,8 +21,8 @@ enum CodeSortie : int {
 // Expands the recipients, checks the attachments, sends the batches through
 // one SMTP session and reports the outcome. Returns the exit code that tells
 // the outcome (the command line ends with it; the compose window ignores it).
-// In command-line mode an expansion error throws FinProgramme.
-[[nodiscard]] int EnvoiMessage(EtatProgramme& etat, Dialogue& dialogue,
-                               const RequeteEnvoi& requete);
+// In command-line mode an expansion error throws FinProgramme. The request is
+// taken, so its bodies go to the sending without a copy.
+[[nodiscard]] int EnvoiMessage(EtatProgramme& etat, Dialogue& dialogue, RequeteEnvoi requete);
 
 }  // namespace corvelle

@@ -1,9 +1,14 @@
 #include "sending/LigneCommandeEnvoi.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <map>
+#include <string>
+#include <string_view>
+#include <utility>
 
 #include "config/Conversion.h"
 #include "core/Chemins.h"
@@ -49,7 +54,8 @@ class Analyse {
         }
     }
 
-    // The request once every parameter is read, checked for its three parts.
+    // The request once every parameter is read, checked for its three parts;
+    // taken out of the analysis, so a large body is not copied.
     RequeteEnvoi Requete() {
         if (requete_.destinataires.empty() && requete_.copie.empty() &&
             requete_.copieCachee.empty()) {
@@ -71,7 +77,7 @@ class Analyse {
         requete_.notification = r.ARParDefaut;
         requete_.importance = r.ImportanceParDefaut;
         requete_.sensibilite = r.SensibiliteParDefaut;
-        return requete_;
+        return std::move(requete_);
     }
 
   private:
@@ -250,15 +256,63 @@ std::string ExtraitValeur(std::string& reste, std::size_t debut) {
     return valeur;
 }
 
-std::string HtmlVersTexte(std::string html) {
-    for (const char* saut : {"<br>", "<br />", "<br/>"}) {
-        html = Remplace(std::move(html), saut, "\r\n", 1, Comparaison::Texte);
+namespace {
+
+// Whether `texte` holds `motif` (lower-case ASCII) at `position`, its letters
+// in any case.
+bool CorrespondSansCasse(std::string_view texte, std::size_t position, std::string_view motif) {
+    if (texte.size() - position < motif.size()) {
+        return false;
     }
-    html = Remplace(std::move(html), "&nbsp;", " ", 1, Comparaison::Texte);
-    // One pass that copies the text between tags: erasing each tag in place,
-    // or looking for its ">" again from every "<", was quadratic.
-    std::string texte;
-    std::size_t copie = 0;  // first byte of `html` not yet copied
+    for (std::size_t i = 0; i < motif.size(); ++i) {
+        const char c = texte[position + i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c) != motif[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Moves `taille` bytes of `texte` from `depuis` back to `vers` (never after it).
+void Recule(std::string& texte, std::size_t depuis, std::size_t taille, std::size_t vers) {
+    if (vers != depuis) {
+        std::char_traits<char>::move(texte.data() + vers, texte.data() + depuis, taille);
+    }
+}
+
+// Line-break tags and &nbsp; as plain text. Every replacement is shorter than
+// what it replaces, so it is done in place: a large body is not held twice.
+// No replacement can make a match for another, so one pass does them all.
+void RemplaceSautsEtEspaces(std::string& html) {
+    static constexpr std::pair<std::string_view, std::string_view> kRemplacements[] = {
+        {"<br>", "\r\n"}, {"<br />", "\r\n"}, {"<br/>", "\r\n"}, {"&nbsp;", " "}};
+    std::size_t ecrit = 0;  // end of the text done
+    std::size_t copie = 0;  // first byte not yet moved there
+    for (std::size_t p = html.find_first_of("<&"); p != std::string::npos;
+         p = html.find_first_of("<&", p)) {
+        const auto* r = std::find_if(
+            std::begin(kRemplacements), std::end(kRemplacements),
+            [&](const auto& paire) { return CorrespondSansCasse(html, p, paire.first); });
+        if (r == std::end(kRemplacements)) {
+            ++p;
+            continue;
+        }
+        Recule(html, copie, p - copie, ecrit);
+        ecrit += p - copie;
+        r->second.copy(html.data() + ecrit, r->second.size());
+        ecrit += r->second.size();
+        copie = p + r->first.size();
+        p = copie;
+    }
+    Recule(html, copie, html.size() - copie, ecrit);
+    html.resize(ecrit + html.size() - copie);
+}
+
+// Removes the tags in place, in one pass: erasing each tag, or looking for its
+// ">" again from every "<", was quadratic.
+void RetireBalises(std::string& html) {
+    std::size_t ecrit = 0;  // end of the text kept
+    std::size_t copie = 0;  // first byte of `html` not yet kept
     std::size_t fermant = 0;
     std::size_t ouvrant = html.find('<');
     while (ouvrant != std::string::npos) {
@@ -270,7 +324,8 @@ std::string HtmlVersTexte(std::string html) {
         }
         const std::size_t suivant = html.find('<', ouvrant + 1);
         if (suivant == std::string::npos || suivant > fermant) {
-            texte.append(html, copie, ouvrant - copie);
+            Recule(html, copie, ouvrant - copie, ecrit);
+            ecrit += ouvrant - copie;
             copie = fermant + 1;
             ouvrant = suivant;
         } else {
@@ -279,8 +334,16 @@ std::string HtmlVersTexte(std::string html) {
             ouvrant = suivant;
         }
     }
-    texte.append(html, copie);
-    return texte;
+    Recule(html, copie, html.size() - copie, ecrit);
+    html.resize(ecrit + html.size() - copie);
+}
+
+}  // namespace
+
+std::string HtmlVersTexte(std::string html) {
+    RemplaceSautsEtEspaces(html);
+    RetireBalises(html);
+    return html;
 }
 
 std::variant<RequeteEnvoi, std::string> AnalyseLigneCommande(EtatProgramme& etat,
@@ -302,9 +365,8 @@ int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::stri
         Signale(etat, dialogue, *erreur + " " + etat.Langage.Texte("TXT_FERMETURE_OUTIL"));
         return SortieErreurLigneCommande;
     }
-    const RequeteEnvoi& requete = std::get<RequeteEnvoi>(analyse);
     try {
-        return EnvoiMessage(etat, dialogue, requete);
+        return EnvoiMessage(etat, dialogue, std::move(std::get<RequeteEnvoi>(analyse)));
     } catch (const Erreur& e) {
         Signale(etat, dialogue,
                 FormateMessage(etat.Langage.Texte("MSG_ERREUR"), e.Numero(), e.Description()));
