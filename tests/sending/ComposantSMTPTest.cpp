@@ -8,14 +8,16 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
-#include "support/ServeurTest.h"
 #include "core/Texte.h"
 #include "sending/smtp/ComposantSMTP.h"
+#include "sending/smtp/MessageMime.h"
 #include "sending/smtp/RessourcesGMime.h"
 #include "support/DossierTemporaire.h"
+#include "support/ServeurTest.h"
 
 namespace corvelle {
 namespace {
@@ -306,6 +308,71 @@ TEST_F(ComposantSMTPTest, Pop3LoginBeforeAnUnauthenticatedSession) {
     EXPECT_FALSE(Accepte(smtp.Statut()));
     EXPECT_TRUE(Contient(smtp.Statut(), "-ERR bad login")) << smtp.Statut();
     EXPECT_EQ(serveur.Messages().size(), 1u);
+}
+
+// A body of several MB: long lines, trailing spaces, lone dots and accents
+// cut at every reading boundary, ending with `fin`.
+std::string CorpsVolumineux(const std::string& fin) {
+    std::string texte;
+    for (std::size_t i = 0; texte.size() < (std::size_t{5} << 20); ++i) {
+        texte += "Ligne " + std::to_string(i) + " : déjà vu, à côté ";
+        texte += std::string(i % 131, i % 2 ? 'x' : 'e');
+        texte += i % 7 == 0 ? " \r\n.\r\n" : "\r\n";
+    }
+    return texte + fin;
+}
+
+// The headers without those that change with each message.
+std::string EntetesStables(const std::string& eml) {
+    static const std::regex variables("(Date|Message-Id|To): [^\r]*\r\n");
+    return std::regex_replace(BlocEntetes(eml), variables, "");
+}
+
+// Such a body is written while it is sent, batch after batch, rather than kept
+// encoded: what arrives must be the message the dispatch's template would
+// have held, byte for byte, in the charset or, for a character it lacks, in
+// UTF-8.
+TEST_F(ComposantSMTPTest, LargeBodyWrittenWhileSentArrivesAsTheTemplateWouldHaveIt) {
+    for (const auto& [fin, charset] : std::vector<std::pair<std::string, std::string>>{
+             {"Fin.\r\n", "iso-8859-1"}, {"Prix : 5 €\r\n", "utf-8"}}) {
+        SCOPED_TRACE(charset);
+        const std::string texte = CorpsVolumineux(fin);
+        smtp::ContenuMessage contenu;
+        contenu.expediteur = "Jean Expéditeur <jean@exemple.fr>";
+        contenu.destinataires = "marie@exemple.fr";
+        contenu.objet = "Essai";
+        contenu.texte = texte;
+        contenu.encodage = "Iso-8859-1";
+        std::string attendu;
+        std::vector<std::string> enveloppe;
+        smtp::GabaritMessage(contenu).Redige(contenu, attendu, enveloppe);
+
+        ServeurTest serveur("plain");
+        ComposantSMTP smtp;
+        Prepare(smtp, serveur.Port());
+        smtp.SetCorpsTexte(texte);
+        for (const char* destinataire : {"marie@exemple.fr", "paul@exemple.fr"}) {
+            smtp.SetDestinataires(destinataire);
+            smtp.Envoie();
+            EXPECT_TRUE(Accepte(smtp.Statut())) << smtp.Statut();
+        }
+        const auto recus = serveur.Messages();
+        ASSERT_EQ(recus.size(), 2u);
+        for (const auto& recu : recus) {
+            const std::string& eml = recu.eml;
+            EXPECT_EQ(EntetesStables(eml), EntetesStables(attendu));
+            EXPECT_TRUE(eml.compare(eml.find("\r\n\r\n"), std::string::npos, attendu,
+                                    attendu.find("\r\n\r\n")) == 0)
+                << "the body differs from the template's";
+            const ObjetG<GMimeMessage> message = Analyse(eml);
+            ASSERT_TRUE(message);
+            GMimeObject* partie = g_mime_message_get_mime_part(message.get());
+            EXPECT_STREQ(g_mime_object_get_content_type_parameter(partie, "charset"),
+                         charset.c_str());
+            EXPECT_TRUE(Texte(partie) == texte) << "the text does not read back whole";
+        }
+        EXPECT_EQ(Entete(Analyse(recus[1].eml).get(), "To"), "paul@exemple.fr");
+    }
 }
 
 TEST_F(ComposantSMTPTest, ConnectionDroppedDuringTheMessageFailsWithoutHanging) {

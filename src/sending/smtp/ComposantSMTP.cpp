@@ -16,6 +16,15 @@ namespace {
 constexpr std::int32_t kPortPop3 = 110;
 constexpr std::int32_t kPortPop3s = 995;
 
+// Above this size of bodies, a message is written for each batch while it is
+// sent, as one with attachments is: kept whole, it would cost several times
+// its bodies (their encoded bytes, then each batch's copy).
+constexpr std::size_t kCorpsGabaritMax = std::size_t{4} << 20;
+
+bool CorpsVolumineux(const smtp::ContenuMessage& message) {
+    return message.texte.size() + message.html.size() > kCorpsGabaritMax;
+}
+
 // The caller takes a status ending with "session closed" or "connection
 // closed" for an accepted message, so a failure must never end that way,
 // whatever the server or libcurl said last.
@@ -70,10 +79,10 @@ std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
                                    std::to_string(reglages.authentification) +
                                    " (0 none, 1 POP3 before SMTP, 2 login, 3 plain)");
         }
-        smtp::ContenuMessage message = contenu;
-        message.piecesJointes = std::move(pieces);
-        message.mailer = extras.empty() ? std::string() : extras.front();
-        const smtp::Issue issue = Transmet(message);
+        // Completed in place rather than copied: the bodies may be large.
+        contenu.piecesJointes = std::move(pieces);
+        contenu.mailer = extras.empty() ? std::string() : extras.front();
+        const smtp::Issue issue = Transmet(contenu);
         return issue.accepte ? issue.statut : TexteEchec(issue.statut);
     } catch (const smtp::EchecEnvoi& echec) {
         return TexteEchec(echec.what());
@@ -82,13 +91,13 @@ std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
     }
 }
 
-// Builds the message, then sends it. A message with attachments is built
-// for this send and written while it goes; one without is written once for a
-// dispatch's batches.
+// Builds the message, then sends it. A message with attachments or large
+// bodies is built for this send and written while it goes; any other is
+// written once for a dispatch's batches.
 smtp::Issue ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message) {
     smtp::MessagePret pret;
     smtp::SourceMessage source;
-    if (!message.piecesJointes.empty()) {
+    if (!message.piecesJointes.empty() || CorpsVolumineux(message)) {
         gabarit.reset();
         pret = smtp::ComposeMessage(message);
         source = GMIME_OBJECT(pret.message.get());

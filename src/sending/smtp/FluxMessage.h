@@ -3,8 +3,8 @@
 // The message as a stream of bytes for the SMTP DATA phase. A message with
 // attachments is written by GMime into a pipe on a worker thread while the
 // sender reads the other end, so memory stays the same whatever the
-// attachments weigh; one without is small and comes already written, which
-// spares a thread and a pipe per message of a long dispatch.
+// attachments or its bodies weigh; any other is small and comes already
+// written, which spares a thread and a pipe per message of a long dispatch.
 
 #include <cstddef>
 #include <optional>

@@ -21,13 +21,19 @@ class JeuCaracteres {
     // the set (or the text is not valid UTF-8).
     [[nodiscard]] std::optional<std::string> Convertit(std::string_view utf8) const;
 
+    // Whether the text converts whole into this set, found without keeping
+    // the converted bytes: a large body is converted only as it is written.
+    // Always true for UTF-8, whose bytes go as they are; otherwise false for
+    // text that is not valid UTF-8.
+    [[nodiscard]] bool Accepte(std::string_view utf8) const;
+
+    [[nodiscard]] bool EstUtf8() const noexcept { return nom_ == kUtf8; }
+
     // The name to declare for this text: this set's when the text fits in it,
     // else UTF-8.
     [[nodiscard]] std::string NomPour(std::string_view utf8) const;
 
   private:
-    [[nodiscard]] bool EstUtf8() const noexcept { return nom_ == kUtf8; }
-
     static constexpr const char* kUtf8 = "utf-8";
     std::string nom_;
     std::string nomIconv_;

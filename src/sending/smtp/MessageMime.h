@@ -38,7 +38,8 @@ struct MessagePret {
 
 // Builds the message. Attachments are opened here, so a missing one fails
 // before any connection, but their bytes are read only when the message is
-// written. Raises EchecEnvoi, with a text for the caller, on bad input.
+// written; so are the bodies, read in place from `contenu`, which must outlive
+// the message. Raises EchecEnvoi, with a text for the caller, on bad input.
 [[nodiscard]] MessagePret ComposeMessage(const ContenuMessage& contenu);
 
 // A message without attachments, built and written once for all the batches

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/FluxOctets.h"
 
 namespace corvelle::smtp {
 
@@ -31,13 +33,34 @@ void DonneContenu(GMimePart* partie, GMimeStream* flux, GMimeContentEncoding enc
     g_mime_part_set_content_encoding(partie, encodage);
 }
 
+// The text in the chosen charset, converted only while it is written: a large
+// body is never held twice. Nothing when the charset lacks a character.
+ObjetG<GMimeStream> TexteDansLeJeu(std::string_view texte, const JeuCaracteres& jeu) {
+    ObjetG<GMimeStream> flux = FluxSurOctets(texte);
+    if (jeu.EstUtf8()) {
+        return flux;
+    }
+    if (!jeu.Accepte(texte)) {
+        return nullptr;
+    }
+    const ObjetG<GMimeFilter> conversion(g_mime_filter_charset_new("utf-8", jeu.Nom().c_str()));
+    if (!conversion) {
+        return nullptr;
+    }
+    ObjetG<GMimeStream> converti(g_mime_stream_filter_new(flux.get()));
+    g_mime_stream_filter_add(GMIME_STREAM_FILTER(converti.get()), conversion.get());
+    return converti;
+}
+
 // A text/plain or text/html part, quoted-printable, in the chosen charset when
-// every character fits in it, else in UTF-8.
-ObjetG<GMimeObject> PartieTexte(const char* sousType, const std::string& texte,
+// every character fits in it, else in UTF-8. It reads `texte` in place.
+ObjetG<GMimeObject> PartieTexte(const char* sousType, std::string_view texte,
                                 const JeuCaracteres& jeu) {
-    const std::optional<std::string> converti = jeu.Convertit(texte);
-    const std::string& octets = converti ? *converti : texte;
-    const ObjetG<GMimeStream> flux(g_mime_stream_mem_new_with_buffer(octets.data(), octets.size()));
+    ObjetG<GMimeStream> flux = TexteDansLeJeu(texte, jeu);
+    const bool converti = flux != nullptr;
+    if (!converti) {
+        flux = FluxSurOctets(texte);
+    }
     ObjetG<GMimeObject> partie = EnObjet(g_mime_text_part_new_with_subtype(sousType));
     DonneContenu(GMIME_PART(partie.get()), flux.get(), GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
     g_mime_object_set_content_type_parameter(partie.get(), "charset",

@@ -19,7 +19,8 @@ namespace corvelle::smtp {
 // The message's root part: the text and HTML bodies (UTF-8; empty for none),
 // alone or as alternatives, then each attachment. Attachments are opened
 // here, so a missing one fails at once, but read only when the message is
-// written. Raises EchecEnvoi for an attachment that cannot be used.
+// written. The text and HTML are read in place, never copied: they must
+// outlive the part. Raises EchecEnvoi for an attachment that cannot be used.
 [[nodiscard]] ObjetG<GMimeObject> Racine(const std::string& texte, const std::string& html,
                                          const std::vector<std::string>& piecesJointes,
                                          const JeuCaracteres& jeu);
