@@ -2,6 +2,8 @@
 // record that is written back and read again unchanged; a whole stored list
 // read through the profile never crashes either.
 
+#include <algorithm>
+
 #include "Fuzz.h"
 #include "config/ConfigSMTP.h"
 #include "config/Parametres.h"
@@ -19,7 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     if (numero == 0) {
         clsConfigSMTP relu;
         fuzz::Verifie(relu.Deserialize(config.Serialize()) == 0, "a written record reads");
-        fuzz::Verifie(relu == config, "a written record reads unchanged");
+        // A list separator inside a field is written as a space.
+        clsConfigSMTP attendu = config;
+        for (std::string* champ : {&attendu.Nom, &attendu.Serveur, &attendu.ServeurPop,
+                                   &attendu.Username, &attendu.Password}) {
+            std::replace(champ->begin(), champ->end(), kSeparateurConfigs, ' ');
+        }
+        fuzz::Verifie(relu == attendu, "a written record reads unchanged");
     }
 
     // The same text as the stored list; line breaks and NULs would be refused.
