@@ -1,5 +1,7 @@
 #include "core/Collection.h"
 
+#include <iterator>
+
 #include "core/Erreur.h"
 #include "core/Texte.h"
 
@@ -37,7 +39,9 @@ std::deque<std::string> Collection::RetirePremiers(std::size_t n) {
         throw Erreur(ErrIndiceHorsLimites, "taking " + std::to_string(n) + " items of " +
                                                std::to_string(elements_.size()));
     }
-    std::deque<std::string> retires(elements_.begin(), elements_.begin() + static_cast<long>(n));
+    std::deque<std::string> retires(
+        std::make_move_iterator(elements_.begin()),
+        std::make_move_iterator(elements_.begin() + static_cast<long>(n)));
     for (std::size_t i = 0; i < n; ++i) {
         if (clesDesElements_[i]) {
             cles_.erase(*clesDesElements_[i]);

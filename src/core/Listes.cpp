@@ -75,8 +75,15 @@ Liste DecoupeListe(std::string_view texte) {
 }
 
 std::string ExtraitLot(Collection& collection, std::size_t n, std::string_view separateur) {
-    const std::deque<std::string> lot = collection.RetirePremiers(n);
-    return Joint(Liste(lot.begin(), lot.end()), separateur);
+    // Joined as Joint does, without copying the batch into a list first.
+    std::string texte;
+    for (const std::string& element : collection.RetirePremiers(n)) {
+        if (!texte.empty()) {
+            texte += separateur;
+        }
+        texte += element;
+    }
+    return texte;
 }
 
 Liste AjoutePrefixe(const Liste& liste, std::string_view prefixe) {

@@ -90,7 +90,11 @@ std::string ElagueDroite(std::string_view texte) {
 }
 
 std::string Elague(std::string_view texte) {
-    return ElagueDroite(ElagueGauche(texte));
+    const std::size_t debut = texte.find_first_not_of(' ');
+    if (debut == std::string_view::npos) {
+        return {};
+    }
+    return std::string(texte.substr(debut, texte.find_last_not_of(' ') - debut + 1));
 }
 
 std::size_t Cherche(std::string_view texte, std::string_view cherche, std::size_t debut,

@@ -2,7 +2,9 @@
 
 #include <deque>
 #include <iterator>
+#include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
@@ -73,7 +75,8 @@ class Expansion {
             return Arrete(etat_.Langage.Texte("MSG_ERREUR_CMD_GRP_SANS_AD"), kSortieErreurGroupe);
         }
         Liste membres;
-        const std::int32_t statut = etat_.ConnexionAD->MembresGroupe(groupe, etat_.DejaVus, membres);
+        const std::int32_t statut =
+            etat_.ConnexionAD->MembresGroupe(groupe, etat_.DejaVus, membres);
         if (statut == kGroupeTrouve) {
             AjouteEnTete(attente, std::move(membres));
             return true;
@@ -120,16 +123,27 @@ class Expansion {
 // comparing with the previous one alone would send it twice.
 Collection Adresses(Liste entrees, const std::string& suffixe) {
     TrieListe(entrees);
-    Collection adresses;
-    std::unordered_set<std::string> vues;
-    vues.reserve(entrees.size());
-    for (const std::string& entree : entrees) {
-        std::string adresse = Elague(entree);
-        if (entree.find('@') == std::string::npos) {
-            adresse += "@" + suffixe;
+    // Completed in place, then told apart through views of them: a mass
+    // dispatch reads tens of thousands of lines, each copied once at most.
+    for (std::string& entree : entrees) {
+        const bool complete = entree.find('@') == std::string::npos;
+        entree.erase(entree.find_last_not_of(' ') + 1);
+        entree.erase(0, entree.find_first_not_of(' '));
+        if (complete) {
+            entree += '@';
+            entree += suffixe;
         }
-        if (vues.insert(adresse).second) {
-            adresses.Ajoute(std::move(adresse));
+    }
+    std::vector<bool> premieres(entrees.size());
+    std::unordered_set<std::string_view> vues;
+    vues.reserve(entrees.size());
+    for (std::size_t i = 0; i < entrees.size(); ++i) {
+        premieres[i] = vues.insert(entrees[i]).second;
+    }
+    Collection adresses;
+    for (std::size_t i = 0; i < entrees.size(); ++i) {
+        if (premieres[i]) {
+            adresses.Ajoute(std::move(entrees[i]));
         }
     }
     return adresses;

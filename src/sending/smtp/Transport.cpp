@@ -67,16 +67,16 @@ void ConfigureConfiance(CURL* curl) {
     }
 }
 
-int Observe(CURL*, curl_infotype type, char* donnees, std::size_t taille, void* journal) {
-    if (type == CURLINFO_HEADER_IN) {
-        try {
-            static_cast<JournalReponses*>(journal)->Recoit({donnees, taille});
-        } catch (...) {
-            // Out of memory for a reply's copy: the status loses detail, the
-            // send goes on.
-        }
+// For SMTP, libcurl hands every server reply line to the header callback:
+// the replies are kept without the cost of its verbose trace.
+std::size_t Observe(char* donnees, std::size_t taille, std::size_t nombre, void* journal) {
+    try {
+        static_cast<JournalReponses*>(journal)->Recoit({donnees, taille * nombre});
+    } catch (...) {
+        // Out of memory for a reply's copy: the status loses detail, the
+        // send goes on.
     }
-    return 0;
+    return taille * nombre;
 }
 
 std::size_t LitFlux(char* tampon, std::size_t taille, std::size_t nombre, void* flux) {
@@ -101,9 +101,8 @@ void ConfigureAttentes(CURL* curl, std::int32_t timeoutMs) {
 
 void ConfigureJournal(CURL* curl, JournalReponses& journal, char* erreurs) {
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, erreurs);
-    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Observe);
-    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &journal);
-    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);  // needed for the replies to reach Observe
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Observe);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &journal);
 }
 
 std::string Decrit(CURLcode code, const char* erreurs, const JournalReponses& journal) {
