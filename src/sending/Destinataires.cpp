@@ -1,5 +1,6 @@
 #include "sending/Destinataires.h"
 
+#include <algorithm>
 #include <deque>
 #include <iterator>
 #include <string_view>
@@ -192,12 +193,18 @@ std::int32_t LitFichierDestinataires(EtatProgramme& etat, const std::string& nom
         if (texte.find('\0') != std::string::npos) {
             return ErrFormatFichier;
         }
-        // Lines end with CR LF in files from Windows and LF elsewhere.
-        for (const std::string& ligne : Decoupe(texte, "\n")) {
-            std::string entree =
-                Elague(ligne.ends_with('\r') ? ligne.substr(0, ligne.size() - 1) : ligne);
-            if (!entree.empty()) {
-                entrees.push_back(std::move(entree));
+        // Lines end with CR LF in files from Windows and LF elsewhere. Read
+        // in place: a mass dispatch's file holds tens of thousands of lines.
+        for (std::string_view reste = texte; !reste.empty();) {
+            const std::size_t fin = std::min(reste.find('\n'), reste.size());
+            std::string_view ligne = reste.substr(0, fin);
+            reste.remove_prefix(std::min(fin + 1, reste.size()));
+            if (ligne.ends_with('\r')) {
+                ligne.remove_suffix(1);
+            }
+            const std::size_t debut = ligne.find_first_not_of(' ');
+            if (debut != std::string_view::npos) {
+                entrees.emplace_back(ligne.substr(debut, ligne.find_last_not_of(' ') - debut + 1));
             }
         }
         return -1;

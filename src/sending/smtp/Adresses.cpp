@@ -1,6 +1,8 @@
 #include "sending/smtp/Adresses.h"
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 
 #include "sending/smtp/EchecEnvoi.h"
 
@@ -74,16 +76,23 @@ bool RetientBoites(InternetAddressList* liste, const JeuCaracteres& jeu,
     return true;
 }
 
+// Dot-atom characters and "@": all a bare address is made of.
+constexpr std::array<bool, 256> kCaracteresSimples = [] {
+    std::array<bool, 256> table{};
+    for (const char c : std::string_view("0123456789abcdefghijklmnopqrstuvwxyz"
+                                         "ABCDEFGHIJKLMNOPQRSTUVWXYZ!#$%&'*+-/=?^_`{|}~.@")) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    return table;
+}();
+
 // A bare ASCII address made only of dot-atom characters: what a long
 // dispatch's batches hold. It needs no parsing and is its own IDN form.
 bool EstAdresseSimple(std::string_view entree) {
-    static constexpr std::string_view kAutorises = "!#$%&'*+-/=?^_`{|}~.@";
     const std::size_t arobase = entree.find('@');
     return arobase != std::string_view::npos && arobase == entree.rfind('@') && arobase > 0 &&
            arobase + 1 < entree.size() && std::all_of(entree.begin(), entree.end(), [](char c) {
-               const auto u = static_cast<unsigned char>(c);
-               return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
-                      kAutorises.find(c) != std::string_view::npos;
+               return kCaracteresSimples[static_cast<unsigned char>(c)];
            });
 }
 
@@ -263,7 +272,8 @@ void AjouteEnteteAdresses(std::string& entetes, std::string_view nom, std::strin
     if (std::optional<std::vector<std::string>> simples = AdressesSimples(texte)) {
         if (!simples->empty()) {
             PlieAdressesSimples(entetes, nom, *simples);
-            boites.insert(boites.end(), simples->begin(), simples->end());
+            boites.insert(boites.end(), std::make_move_iterator(simples->begin()),
+                          std::make_move_iterator(simples->end()));
         }
         return;
     }

@@ -127,12 +127,21 @@ void JournalReponses::Vide() {
 }
 
 void JournalReponses::Recoit(std::string_view octets) {
-    for (const char c : octets) {
-        if (c == '\n') {
-            TermineLigne();
-        } else if (c != '\r') {
-            ligne_ += c;
+    // libcurl hands over one whole line at a time: appended in runs, not
+    // byte by byte.
+    while (!octets.empty()) {
+        const std::size_t fin = std::min(octets.find('\n'), octets.size());
+        std::string_view morceau = octets.substr(0, fin);
+        while (!morceau.empty()) {
+            const std::size_t retour = std::min(morceau.find('\r'), morceau.size());
+            ligne_.append(morceau.substr(0, retour));
+            morceau.remove_prefix(std::min(retour + 1, morceau.size()));
         }
+        if (fin == octets.size()) {
+            return;
+        }
+        TermineLigne();
+        octets.remove_prefix(fin + 1);
     }
 }
 
