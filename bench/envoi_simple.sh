@@ -26,6 +26,13 @@ PY
     sed 's/$/\r/' corps.txt
 } >message.eml
 ecrit_msmtprc "$port"
+# The floor of a cold start: a program that does nothing, linked with exactly
+# the shared libraries corvelle needs, so it pays the same loading and nothing
+# else. Reported beside curl, not held to a target.
+printf 'int main(void) { return 0; }\n' >vide.c
+# shellcheck disable=SC2046 # one -l:soname argument per library
+cc -O2 vide.c -o vide -Wl,--no-as-needed \
+    $(readelf -d corvelle | sed -n 's/.*Shared library: \[\(.*\)\]/-l:\1/p')
 
 commandes=(
     "./corvelle /a:bob@example.test /o:Sauvegarde /ctf:corps.txt"
@@ -56,7 +63,7 @@ done
 # Without a shell where the sender takes its arguments alone: a shell and
 # hyperfine's correction for it would blur a few milliseconds. msmtp reads the
 # message on standard input, so it gets a shell and that correction.
-hyperfine -N --warmup 3 --runs 30 --style basic --export-json h.json "${commandes[@]:0:2}" "${commandes[@]:3}" |
+hyperfine -N --warmup 3 --runs 30 --style basic --export-json h.json "${commandes[@]:0:2}" "${commandes[@]:3}" ./vide |
     grep -E "^Benchmark|Time \\((mean|abs)"
 hyperfine --warmup 3 --runs 30 --style basic --export-json msmtp.json "${commandes[2]}" |
     grep -E "^Benchmark|Time \\((mean|abs)"
@@ -68,6 +75,9 @@ med = {nom: r["median"] * 1000 for nom, r in zip(sys.argv[3:], resultats)}
 med["msmtp"] = json.load(open(sys.argv[2]))["results"][0]["median"] * 1000
 for nom, ms in med.items():
     print(f"{nom:10s} median {ms:7.1f} ms")
+vide = resultats[-1]["median"] * 1000
+print(f"floor: an empty program with corvelle's libraries, median {vide:.1f} ms "
+      f"({vide / med['curl']:.2f} x curl)")
 c = med["corvelle"]
 verdicts = [
     (f"corvelle {c:.1f} ms <= 1.2 x curl ({1.2 * med['curl']:.1f} ms)", c <= 1.2 * med["curl"]),
