@@ -172,8 +172,14 @@ void FichierProfil::Ecrit(std::string_view section, std::string_view cle,
     if (const auto ligne = TrouveCle(*position, cle)) {
         if (valeur) {
             lignes_[*ligne] = nouvelleLigne;
-        } else {
-            lignes_.erase(lignes_.begin() + static_cast<long>(*ligne));
+            return;
+        }
+        // A file edited by hand may hold the key twice: removing only the
+        // copy that is read would bring the other one back.
+        Position reste = *position;
+        for (auto copie = ligne; copie; copie = TrouveCle(reste, cle)) {
+            lignes_.erase(lignes_.begin() + static_cast<long>(*copie));
+            reste = {*copie, reste.finSection - 1};
         }
         return;
     }

@@ -66,6 +66,12 @@ TEST_F(Profil, EcritureCreeRemplaceEtSupprime) {
     // Deleting in a missing section must not create it.
     EXPECT_TRUE(EcritParametre(ini_, "Autre", "Cle", std::nullopt));
     EXPECT_EQ(LitFichier(ini_).find("Autre"), std::string::npos);
+
+    // A key written twice by hand is deleted for good, not replaced by its
+    // other copy; the same key in another section stays.
+    EcritFichier(ini_, "[Configuration]\nLangue=A\nX=1\nlangue=B\n[Autre]\nLangue=C\n");
+    EXPECT_TRUE(EcritParametre(ini_, kSection, "Langue", std::nullopt));
+    EXPECT_EQ(LitFichier(ini_), "[Configuration]\nX=1\n[Autre]\nLangue=C\n");
 }
 
 TEST_F(Profil, UneReecritureRetireLesTemporairesAbandonnesSeulement) {
