@@ -129,23 +129,16 @@ void JournalReponses::Vide() {
 void JournalReponses::Recoit(std::string_view octets) {
     // libcurl hands over one whole line at a time: appended in runs, not
     // byte by byte.
-    while (!octets.empty()) {
-        const std::size_t fin = std::min(octets.find('\n'), octets.size());
-        std::string_view morceau = octets.substr(0, fin);
-        while (!morceau.empty()) {
-            const std::size_t retour = std::min(morceau.find('\r'), morceau.size());
-            ligne_.append(morceau.substr(0, retour));
-            morceau.remove_prefix(std::min(retour + 1, morceau.size()));
-        }
-        if (fin == octets.size()) {
-            return;
-        }
+    for (std::size_t fin; (fin = octets.find('\n')) != std::string_view::npos;) {
+        ligne_.append(octets.substr(0, fin));
         TermineLigne();
         octets.remove_prefix(fin + 1);
     }
+    ligne_.append(octets);
 }
 
 void JournalReponses::TermineLigne() {
+    std::erase(ligne_, '\r');
     if (complete_) {
         reponse_.clear();
     }
