@@ -27,8 +27,6 @@ construit
 demarre_puits
 port_mesure=$port
 cd "$work"
-# libldap in corvelle would otherwise read the machine's ldap.conf and ~/.ldaprc.
-export LDAPNOINIT=1
 integration="$root/tests/integration"
 
 /usr/bin/python3 - "$integration" <<'PY'
@@ -133,7 +131,7 @@ try:
                 f"AccèsADDomaine=127.0.0.1:{annuaire.port}\nAccèsADLogin={LECTEUR_DN}\n"
                 f"AccèsADPassword={chiffre(LECTEUR_MOT_DE_PASSE)}\nTimeoutSMTP=30\n")
     with open(os.path.join(dossier, "annuaire.tmp"), "w") as f:
-        f.write(f"{annuaire.processus.pid} {annuaire.journal_chemin}\n")
+        f.write(f"{annuaire.processus.pid} {annuaire.journal_chemin} {annuaire.ca}\n")
     os.rename(os.path.join(dossier, "annuaire.tmp"), os.path.join(dossier, "annuaire.pret"))
     while os.getppid() == parent and annuaire.processus.poll() is None:
         time.sleep(0.5)
@@ -155,7 +153,10 @@ if [ ! -e annuaire.pret ]; then
     echo "bench: the directory did not start within 120 s" >&2
     exit 2
 fi
-read -r slapd_pid journal_slapd <annuaire.pret
+read -r slapd_pid journal_slapd ca_annuaire <annuaire.pret
+# The directory offers StartTLS, as corvelle needs before it sends a password:
+# corvelle trusts its test CA as ldap.conf's TLS_CACERT would.
+export LDAPTLS_CACERT=$ca_annuaire
 mapfile -t reglages <annuaire.ini
 reglages+=("Suffixe=exemple.test")
 

@@ -9,7 +9,11 @@ import signal
 import socket
 import subprocess
 import tempfile
+import threading
 import time
+from urllib.parse import quote
+
+from outils import cree_autorite, cree_certificat
 
 ICI = os.path.dirname(os.path.abspath(__file__))
 DONNEES = os.path.join(ICI, "annuaire", "donnees.ldif")
@@ -62,7 +66,7 @@ moduleload back_mdb
 
 pidfile {dossier}/slapd.pid
 argsfile {dossier}/slapd.args
-
+{tls}
 # Passwords are readable by nobody, used only to bind; everything else is
 # readable by anyone, bound or not.
 access to attrs=userPassword
@@ -88,6 +92,24 @@ limits * size.soft={limite} size.hard={limite}{page_max} size.prtotal=unlimited
 """
 
 
+TLS = """\
+TLSCACertificateFile {ca}
+TLSCertificateFile {certificat}
+TLSCertificateKeyFile {cle}
+"""
+
+
+def certificats(racine):
+    """The test CA and slapd's certificate for 127.0.0.1, made once under
+    `racine`: (CA file, certificate file, key file)."""
+    dossier = os.path.join(racine, "pki-annuaire")
+    if not os.path.exists(os.path.join(dossier, "annuaire.pem")):
+        os.makedirs(dossier, exist_ok=True)
+        cree_autorite(dossier, "ca")
+        cree_certificat(dossier, "ca", "annuaire")
+    return tuple(os.path.join(dossier, nom) for nom in ("ca.pem", "annuaire.pem", "annuaire.key"))
+
+
 def port_libre():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -107,28 +129,39 @@ class Annuaire:
     it again on the same port with the same data, ferme() stops it and
     removes its folder. Also a context manager.
 
+    Like a real Active Directory, it offers StartTLS on ldap:// with a
+    certificate from the CA in self.ca (None with tls=False: no TLS at all).
+    `ldaps` adds an ldaps:// port, `ldapi` a local socket.
+
     Paged searches get pages of the size asked for, whatever it is. With
     `page_max`, a larger page size is refused with adminLimitExceeded (11)
     (Active Directory would send smaller pages instead)."""
 
-    def __init__(self, racine, donnees=DONNEES, page_max=None):
+    def __init__(self, racine, donnees=DONNEES, page_max=None, tls=True, ldaps=False,
+                 ldapi=False):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix="annuaire-")
+        self.ca, self.port_ldaps = None, None
+        self._ldaps, self._ldapi = ldaps, ldapi
         self.configuration = os.path.join(self.dossier, "slapd.conf")
         self.journal_chemin = os.path.join(self.dossier, "slapd.log")
         self.processus = None
         self.trace = None
         try:
-            self._prepare(donnees, page_max)
+            configuration_tls = ""
+            if tls:
+                self.ca, certificat, cle = certificats(racine)
+                configuration_tls = TLS.format(ca=self.ca, certificat=certificat, cle=cle)
+            self._prepare(donnees, page_max, configuration_tls)
         except BaseException:
             self.ferme()
             raise
 
-    def _prepare(self, donnees, page_max):
+    def _prepare(self, donnees, page_max, tls):
         with open(self.configuration, "w") as f:
             f.write(CONFIGURATION.format(schemas=SCHEMAS_DEBIAN, schema_ad=SCHEMA_AD,
                                          modules=MODULES, dossier=self.dossier, base=BASE,
                                          admin=ADMIN_DN, mot_de_passe=ADMIN_MOT_DE_PASSE,
-                                         limite=LIMITE,
+                                         limite=LIMITE, tls=tls,
                                          page_max=f" size.pr={page_max}" if page_max else ""))
         os.mkdir(os.path.join(self.dossier, "donnees"))
         chargement = subprocess.run([SLAPADD, "-q", "-f", self.configuration, "-l", donnees],
@@ -138,6 +171,8 @@ class Annuaire:
         # A port found free can be taken before slapd binds it: try another.
         for essai in range(3):
             self.port = port_libre()
+            if self._ldaps:
+                self.port_ldaps = port_libre()
             try:
                 self.demarre()
                 break
@@ -149,13 +184,25 @@ class Annuaire:
     def uri(self):
         return f"ldap://127.0.0.1:{self.port}/"
 
+    @property
+    def uri_ldaps(self):
+        return f"ldaps://127.0.0.1:{self.port_ldaps}/"
+
+    @property
+    def uri_ldapi(self):
+        return "ldapi://" + quote(os.path.join(self.dossier, "ldapi"), safe="")
+
+    def _ecoutes(self):
+        return " ".join([self.uri] + ([self.uri_ldaps] if self._ldaps else [])
+                        + ([self.uri_ldapi] if self._ldapi else []))
+
     def demarre(self, attente=10.0):
         self.trace = open(self.journal_chemin, "a")
         # -d keeps slapd in the foreground, so that it is our child to stop;
         # "stats" logs each connection, bind and search with its filter and
         # result, which is what a failing test needs to see.
         self.processus = subprocess.Popen(
-            [SLAPD, "-d", "stats", "-f", self.configuration, "-h", self.uri],
+            [SLAPD, "-d", "stats", "-f", self.configuration, "-h", self._ecoutes()],
             stdin=subprocess.DEVNULL, stdout=self.trace, stderr=subprocess.STDOUT,
             env=ENVIRONNEMENT, preexec_fn=meurt_avec_le_parent)
         fin = time.monotonic() + attente
@@ -234,46 +281,45 @@ class Annuaire:
                               timeout=delai + 2)
 
 
-class Muet:
-    """A relay to a directory that passes the first `passes` client requests
-    and then swallows every request: a server that stops answering mid-run."""
+class Relais:
+    """A relay on loopback to the directory on `port_annuaire` that records
+    every byte either way (octets()). With `passes`, it passes the first
+    `passes` client requests and then swallows every request: a server that
+    stops answering mid-run (plain LDAP only: requests are read as BER)."""
 
-    def __init__(self, port_annuaire, passes):
-        import socket
-        import threading
+    def __init__(self, port_annuaire, passes=None):
         self._ecoute = socket.socket()
         self._ecoute.bind(("127.0.0.1", 0))
         self._ecoute.listen(5)
         self.port = self._ecoute.getsockname()[1]
         self._cible, self._passes = port_annuaire, passes
-        self._fils = threading.Thread(target=self._accepte, daemon=True)
-        self._fils.start()
+        self._capture, self._verrou, self._clients = bytearray(), threading.Lock(), []
+        threading.Thread(target=self._accepte, daemon=True).start()
 
     def _accepte(self):
-        import socket
-        import threading
         while True:
             try:
                 client, _ = self._ecoute.accept()
             except OSError:
                 return
             serveur = socket.create_connection(("127.0.0.1", self._cible))
-            threading.Thread(target=self._relaie_reponses, args=(serveur, client), daemon=True).start()
-            threading.Thread(target=self._relaie_requetes, args=(client, serveur), daemon=True).start()
+            threading.Thread(target=self._relaie, args=(serveur, client), daemon=True).start()
+            fil = threading.Thread(target=self._relaie, args=(client, serveur, self._passes),
+                                   daemon=True)
+            with self._verrou:
+                self._clients.append(fil)
+            fil.start()
 
-    @staticmethod
-    def _relaie_reponses(source, destination):
-        try:
-            while donnees := source.recv(65536):
-                destination.sendall(donnees)
-        except OSError:
-            pass
-
-    def _relaie_requetes(self, source, destination):
+    def _relaie(self, source, destination, passes=None):
         # Each LDAP request is one BER sequence: 0x30, its length, its content.
         tampon, passees = b"", 0
         try:
             while donnees := source.recv(65536):
+                with self._verrou:
+                    self._capture += donnees
+                if passes is None:
+                    destination.sendall(donnees)
+                    continue
                 tampon += donnees
                 while len(tampon) >= 2:
                     longueur, entete = tampon[1], 2
@@ -285,11 +331,28 @@ class Muet:
                     if len(tampon) < entete + longueur:
                         break
                     message, tampon = tampon[:entete + longueur], tampon[entete + longueur:]
-                    if passees < self._passes:
+                    if passees < passes:
                         destination.sendall(message)
                     passees += 1
         except OSError:
             pass
+        finally:
+            # Either end closing ends both ways: the other thread wakes up.
+            for extremite in (source, destination):
+                try:
+                    extremite.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+
+    def octets(self):
+        """Every byte relayed, once the clients have closed their connections
+        (the program has ended): nothing it sent can be missing."""
+        with self._verrou:
+            clients = list(self._clients)
+        for fil in clients:
+            fil.join(timeout=10)
+        with self._verrou:
+            return bytes(self._capture)
 
     def ferme(self):
         self._ecoute.close()

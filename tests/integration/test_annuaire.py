@@ -6,18 +6,22 @@ import shutil
 import tempfile
 import unittest
 
-from annuaire import ADMIN_DN, ADMIN_MOT_DE_PASSE, Annuaire, Muet
+from annuaire import ADMIN_DN, ADMIN_MOT_DE_PASSE, LECTEUR_MOT_DE_PASSE, Annuaire, Relais
 from outils import Programme, Serveur, chiffre, config_smtp
 
 RACINE = None
 ANNUAIRE = None
 LECTEUR = "cn=lecteur,dc=exemple,dc=test"
+# What a client sends in clear to ask for StartTLS: its extended operation.
+DEMANDE_STARTTLS = b"1.3.6.1.4.1.1466.20037"
+# The system's CAs: none of them signed the test directory's certificate.
+AUTRES_CA = "/etc/ssl/certs/ca-certificates.crt"
 
 
 def setUpModule():
     global RACINE, ANNUAIRE
     RACINE = tempfile.mkdtemp(prefix="corvelle-ldap-")
-    ANNUAIRE = Annuaire(RACINE)
+    ANNUAIRE = Annuaire(RACINE, ldaps=True)
 
 
 def tearDownModule():
@@ -25,7 +29,7 @@ def tearDownModule():
     shutil.rmtree(RACINE, ignore_errors=True)
 
 
-class Groupes(unittest.TestCase):
+class CasAnnuaire(unittest.TestCase):
     def setUp(self):
         self.serveur = Serveur(RACINE)
         # Some cases start a fresh server: stop whichever is current.
@@ -40,12 +44,20 @@ class Groupes(unittest.TestCase):
                                  AccèsADLogin=login, AccèsADPassword=chiffre(mot_de_passe),
                                  TimeoutSMTP="3")
 
+    def nouveau_serveur(self):
+        self.serveur.arrete()
+        self.serveur = Serveur(RACINE)
+
     def destinataires(self, *arguments, code=0, env=None):
+        # The program trusts the test CA as ldap.conf's TLS_CACERT would.
+        env = {"LDAPTLS_CACERT": ANNUAIRE.ca, **(env or {})}
         resultat = self.programme.lance(*arguments, "/o:x", "/ct:y", "/l", env=env)
         self.assertEqual(resultat.returncode, code, resultat.stderr + self.programme.journal())
         recus = self.serveur.messages()
         return (recus[0][0]["rcpt_tos"] if recus else []), resultat
 
+
+class Groupes(CasAnnuaire):
     def test_nested_groups_members_once_with_mail_or_account_name(self):
         adresses, _ = self.destinataires("/a:grp:Ventes")
         self.assertEqual(adresses, ["alice@exemple.test", "bruno@exemple.test",
@@ -115,11 +127,12 @@ class Groupes(unittest.TestCase):
 
     def test_directory_that_stops_answering_mid_run_times_out(self):
         # Bind, root entry and base check go through; the group query never
-        # gets an answer.
-        muet = Muet(ANNUAIRE.port, passes=3)
+        # gets an answer. Anonymous, so that the relay reads the requests.
+        muet = Relais(ANNUAIRE.port, passes=3)
         self.addCleanup(muet.ferme)
-        self.configure(domaine=f"127.0.0.1:{muet.port}")
-        _, resultat = self.destinataires("/a:grp:Ventes", code=2)
+        self.configure(mode="0")
+        _, resultat = self.destinataires("/a:grp:Ventes", code=2,
+                                         env={"LDAPURI": f"ldap://127.0.0.1:{muet.port}"})
         self.assertIn("Une erreur (1460) est survenue lors de la récupération des membres du "
                       "groupe 'Ventes'... L'outil va être fermé.", self.programme.journal())
 
@@ -133,6 +146,45 @@ class Groupes(unittest.TestCase):
             self.configure(domaine=domaine)
             _, resultat = self.destinataires("/a:grp:Ventes", code=2)
             self.assertIn("Impossible d'accéder à l'ActiveDirectory... " + raison, resultat.stderr)
+
+
+class Chiffrement(CasAnnuaire):
+    """The directory password crosses the network only inside TLS."""
+
+    def test_password_sent_inside_tls_only(self):
+        relais = Relais(ANNUAIRE.port)
+        self.addCleanup(relais.ferme)
+        for domaine in (f"127.0.0.1:{relais.port}", ANNUAIRE.uri_ldaps):
+            self.nouveau_serveur()
+            self.configure(domaine=domaine)
+            adresses, _ = self.destinataires("/a:grp:Export")
+            self.assertEqual(adresses, ["dimitri@exemple.test"], domaine)
+        trafic = relais.octets()
+        self.assertNotIn(LECTEUR_MOT_DE_PASSE.encode(), trafic)
+        self.assertIn(DEMANDE_STARTTLS, trafic)
+
+    def test_no_tls_no_password(self):
+        with Annuaire(RACINE, tls=False, ldapi=True) as sans_tls:
+            for port, env, raison in (
+                    (sans_tls.port, None, "the server does not offer StartTLS, so the password "
+                                          "was not sent"),
+                    (ANNUAIRE.port, {"LDAPTLS_CACERT": AUTRES_CA},
+                     "the server's certificate could not be verified, so the password was not "
+                     "sent")):
+                relais = Relais(port)
+                self.addCleanup(relais.ferme)
+                self.configure(domaine=f"127.0.0.1:{relais.port}")
+                _, resultat = self.destinataires("/a:grp:Ventes", code=2, env=env)
+                self.assertIn("Impossible d'accéder à l'ActiveDirectory... (" + raison,
+                              resultat.stderr)
+                trafic = relais.octets()
+                self.assertNotIn(LECTEUR_MOT_DE_PASSE.encode(), trafic)
+                self.assertIn(DEMANDE_STARTTLS, trafic)
+            # A local socket is not the network: the password goes without TLS.
+            self.nouveau_serveur()
+            self.configure(mode="1")
+            adresses, _ = self.destinataires("/a:grp:Export", env={"LDAPURI": sans_tls.uri_ldapi})
+            self.assertEqual(adresses, ["dimitri@exemple.test"])
 
 
 if __name__ == "__main__":

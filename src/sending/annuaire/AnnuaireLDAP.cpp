@@ -2,6 +2,7 @@
 
 #include <lber.h>
 #include <ldap.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <map>
@@ -278,7 +279,55 @@ Adresse AdresseDepuis(const AccesAnnuaire& acces) {
     return adresse;
 }
 
-int Lie(LDAP* ld, const AccesAnnuaire& acces) {
+// Whether the connection is a local socket (ldapi://): nothing it carries
+// crosses the network.
+bool ConnexionLocale(LDAP* ld) {
+    ber_socket_t descripteur = -1;
+    if (ldap_get_option(ld, LDAP_OPT_DESC, &descripteur) != LDAP_OPT_SUCCESS || descripteur < 0) {
+        return false;
+    }
+    sockaddr_storage adresse{};
+    socklen_t taille = sizeof adresse;
+    return getsockname(descripteur, reinterpret_cast<sockaddr*>(&adresse), &taille) == 0 &&
+           adresse.ss_family == AF_UNIX;
+}
+
+// What the library or the server said about a failure, for `detail`.
+std::string Explication(LDAP* ld, int rc) {
+    std::string texte = ldap_err2string(rc);
+    char* brut = nullptr;
+    if (ldap_get_option(ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &brut) == LDAP_OPT_SUCCESS && brut) {
+        const std::unique_ptr<char, LibereMemoire> message(brut);
+        if (*brut != '\0') {
+            texte += std::string(": ") + brut;
+        }
+    }
+    return texte;
+}
+
+// A simple bind sends the password as it is: it may only go over TLS
+// (ldaps://, or ldap:// upgraded with StartTLS, the certificate verified as
+// ldap.conf says) or a local socket. Otherwise `detail` says why it stayed here.
+int Securise(LDAP* ld, std::string& detail) {
+    int rc = ldap_connect(ld);  // with ldaps://, the TLS handshake too
+    if (rc == LDAP_SUCCESS) {
+        if (ldap_tls_inplace(ld) || ConnexionLocale(ld)) {
+            return LDAP_SUCCESS;
+        }
+        rc = ldap_start_tls_s(ld, nullptr, nullptr);
+    }
+    if (rc > 0) {  // the server's answer to the request
+        detail = "the server does not offer StartTLS";
+    } else if (rc == LDAP_CONNECT_ERROR) {  // the TLS handshake failed
+        detail = "the server's certificate could not be verified";
+    } else {
+        return rc;
+    }
+    detail += ", so the password was not sent (" + Explication(ld, rc) + ")";
+    return rc;
+}
+
+int Lie(LDAP* ld, const AccesAnnuaire& acces, std::string& detail) {
     if (acces.mode == 0) {
         // The logon account: Kerberos when a ticket exists, else anonymous.
         const int rc = ldap_sasl_interactive_bind_s(
@@ -294,6 +343,9 @@ int Lie(LDAP* ld, const AccesAnnuaire& acces) {
     // accept as anonymous: refuse it rather than pretend to be that account.
     if (acces.motDePasse.empty()) {
         return LDAP_INAPPROPRIATE_AUTH;
+    }
+    if (const int rc = Securise(ld, detail); rc != LDAP_SUCCESS) {
+        return rc;
     }
     berval motDePasse{static_cast<ber_len_t>(acces.motDePasse.size()),
                       const_cast<char*>(acces.motDePasse.data())};
@@ -324,8 +376,10 @@ std::unique_ptr<AnnuaireLDAP> AnnuaireLDAP::OuvreADSI(const AccesAnnuaire& acces
     ldap_set_option(brut, LDAP_OPT_NETWORK_TIMEOUT, &attente);
     ldap_set_option(brut, LDAP_OPT_TIMEOUT, &attente);
 
-    if (rc = Lie(brut, acces); rc != LDAP_SUCCESS) {
-        detail = ldap_err2string(rc);
+    if (rc = Lie(brut, acces, detail); rc != LDAP_SUCCESS) {
+        if (detail.empty()) {
+            detail = ldap_err2string(rc);
+        }
         return nullptr;
     }
     try {
