@@ -11,7 +11,6 @@
 #include "core/EtatProgramme.h"
 #include "core/Fenetres.h"
 #include "core/FinProgramme.h"
-#include "core/LigneCommande.h"
 #include "core/Plateforme.h"
 #include "core/Version.h"
 #include "sending/LigneCommandeEnvoi.h"
@@ -21,13 +20,14 @@ namespace {
 
 using namespace corvelle;
 
-int ExecuteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::string& ligne) {
+int ExecuteLigneCommande(EtatProgramme& etat, Dialogue& dialogue,
+                         const std::vector<std::string>& arguments) {
     if (EstVersionBeta()) {
         dialogue.Affiche({"ATTENTION, version bêta !", kTitreApplication, Icone::Aucune,
                           Boutons::Ok, Reponse::Ok});
     }
     try {
-        return TraiteLigneCommande(etat, dialogue, ligne);
+        return TraiteLigneCommande(etat, dialogue, arguments);
     } catch (const FinProgramme& fin) {
         return fin.code;
     }
@@ -55,8 +55,7 @@ int main(int argc, char** argv) {
 
     EtatProgramme etat;
     const IssueDemarrage issue =
-        Demarre(EnvironnementDemarrage::DuSysteme(LigneCommandeDepuisArguments(arguments)), etat,
-                *dialogue, OuvreAnnuaire);
+        Demarre(EnvironnementDemarrage::DuSysteme(arguments), etat, *dialogue, OuvreAnnuaire);
 
     switch (issue.mode) {
         case ModeExecution::Fin:
@@ -66,8 +65,7 @@ int main(int argc, char** argv) {
             }
             plateforme::TermineProgramme(issue.codeSortie);
         case ModeExecution::LigneCommande:
-            plateforme::TermineProgramme(
-                ExecuteLigneCommande(etat, *dialogue, issue.ligneCommande));
+            plateforme::TermineProgramme(ExecuteLigneCommande(etat, *dialogue, issue.arguments));
         case ModeExecution::Fenetre:
             break;
     }

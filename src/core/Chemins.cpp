@@ -32,10 +32,14 @@ bool ExisteFichier(const std::string& chemin, unsigned masque) noexcept {
     return (*attributs & masque) == masque;
 }
 
+std::string CleNomFichier(std::string_view chemin) {
+    return plateforme::kCasseDesNomsDeFichiers ? std::string(chemin) : Minuscules(chemin);
+}
+
 std::string CheminRelatif(std::string_view chemin, std::string_view base) {
     const std::string prefixe = AjouteBarre(base);
     if (chemin.size() >= prefixe.size() &&
-        EgauxSansCasse(chemin.substr(0, prefixe.size()), prefixe)) {
+        CleNomFichier(chemin.substr(0, prefixe.size())) == CleNomFichier(prefixe)) {
         return std::string(chemin.substr(prefixe.size()));
     }
     return std::string(chemin);

@@ -17,7 +17,11 @@ namespace corvelle {
 // counts only when the mask asks for one (16). Never raises.
 [[nodiscard]] bool ExisteFichier(const std::string& chemin, unsigned masque = 0) noexcept;
 
-// The path relative to `base` when it lies inside it (letter case ignored).
+// The form under which two names of one file compare equal: the name itself
+// where file names keep their letter case, else the name in lower case.
+[[nodiscard]] std::string CleNomFichier(std::string_view chemin);
+
+// The path relative to `base` when it lies inside it.
 [[nodiscard]] std::string CheminRelatif(std::string_view chemin, std::string_view base);
 
 // The path made absolute against `base`; absolute paths and paths starting

@@ -104,7 +104,9 @@ IssueDemarrage EchecInitialisation(int numero, const std::string& description,
 IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Dialogue& dialogue,
                       const OuvertureAnnuaire& ouvreAnnuaire, Attente& attente) {
     dialogue.TraiteEvenements();
-    const std::string ligne = Elague(env.ligneCommande);
+    // The arguments as one text decide the mode: none (or blanks only) opens
+    // the window, "/?" alone the About window.
+    const std::string ligne = Elague(Joint(env.arguments, " "));
     const Emplacement emplacement = LocaliseConfiguration(env, etat);
 
     // The language comes before the folders exist: on the first start after a
@@ -119,7 +121,7 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Di
     if (ligne == "/?") {
         attente.Termine();
         dialogue.AfficheAPropos(etat.Langage);
-        return {ModeExecution::Fin, 0, ligne};
+        return {ModeExecution::Fin, 0, {}};
     }
 
     ChargeConfiguration(etat, std::move(profil));
@@ -129,17 +131,20 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Di
             etat.Reglages.UtiliserAD = false;  // groups are refused as when access is off
         } else if (!ouvreAnnuaire(etat, dialogue)) {
             // Nothing was sent: a calling script must not read this as success.
-            return {ModeExecution::Fin, ligne.empty() ? 0 : kCodeSortieEchecDemarrage, ligne};
+            return {ModeExecution::Fin, ligne.empty() ? 0 : kCodeSortieEchecDemarrage, {}};
         }
     }
-    return {ligne.empty() ? ModeExecution::Fenetre : ModeExecution::LigneCommande, 0, ligne};
+    if (ligne.empty()) {
+        return {ModeExecution::Fenetre, 0, {}};
+    }
+    return {ModeExecution::LigneCommande, 0, env.arguments};
 }
 
 }  // namespace
 
-EnvironnementDemarrage EnvironnementDemarrage::DuSysteme(std::string ligneCommande) {
+EnvironnementDemarrage EnvironnementDemarrage::DuSysteme(std::vector<std::string> arguments) {
     EnvironnementDemarrage env;
-    env.ligneCommande = std::move(ligneCommande);
+    env.arguments = std::move(arguments);
     // What cannot be found stays empty; start-up reports it with its message.
     try {
         env.cheminExecutable = plateforme::CheminExecutable();

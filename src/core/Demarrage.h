@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace corvelle {
 
@@ -19,7 +20,7 @@ inline constexpr int kCodeSortieEchecDemarrage = 6;
 
 // What start-up learns from the system.
 struct EnvironnementDemarrage {
-    std::string ligneCommande;  // as one text, before trimming
+    std::vector<std::string> arguments;  // the program's, each one parameter
     std::string cheminExecutable;
     std::string dossierProgrammes;              // a binary under it is installed
     std::optional<std::string> dossierDonnees;  // nothing: the system could not say
@@ -27,7 +28,7 @@ struct EnvironnementDemarrage {
     std::string dossierTraductionsInstallees;
     std::int16_t codeLangueSysteme = 0;
 
-    [[nodiscard]] static EnvironnementDemarrage DuSysteme(std::string ligneCommande);
+    [[nodiscard]] static EnvironnementDemarrage DuSysteme(std::vector<std::string> arguments);
 };
 
 enum class ModeExecution {
@@ -38,8 +39,8 @@ enum class ModeExecution {
 
 struct IssueDemarrage {
     ModeExecution mode = ModeExecution::Fin;
-    int codeSortie = 0;         // with Fin
-    std::string ligneCommande;  // trimmed
+    int codeSortie = 0;                  // with Fin
+    std::vector<std::string> arguments;  // with LigneCommande
 };
 
 // Opens the directory connection when directory access is on. It handles its

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "config/ConfigSMTP.h"
 #include "config/Parametres.h"
@@ -43,9 +44,12 @@ struct EtatProgramme {
 
     // The directory connection when directory access is on.
     std::shared_ptr<Annuaire> ConnexionAD;
-    // Groups and files already expanded in the field being expanded, keyed
-    // "grp:" + name and "fic:" + lower-case absolute path.
+    // Groups already expanded in the field being expanded, keyed "grp:" +
+    // name (letter case ignored, as the directory does).
     Collection DejaVus;
+    // Recipient files already read in that field, by CleNomFichier of their
+    // absolute path: on Linux, a.txt and A.txt are two files.
+    std::unordered_set<std::string> FichiersLus;
 
     // Window-level flags.
     bool RedemarrageRequis = false;

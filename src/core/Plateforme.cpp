@@ -11,12 +11,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <string_view>
 #include <utility>
 
 #include "core/Erreur.h"
@@ -110,7 +112,7 @@ std::optional<unsigned> Attributs(const std::string& chemin) noexcept {
     return attributs;
 }
 
-std::string LitOctets(const std::string& chemin) {
+std::string LitOctets(const std::string& chemin, std::size_t tailleMax) {
     Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         LeveErreurSysteme(errno, "opening", chemin);
@@ -118,6 +120,13 @@ std::string LitOctets(const std::string& chemin) {
     struct stat etat {};
     if (::fstat(fd.get(), &etat) == 0 && S_ISDIR(etat.st_mode)) {
         LeveErreurSysteme(EISDIR, "reading", chemin);
+    }
+    const auto tropGrand = [&] {
+        return Erreur(ErrDepassement,
+                      "larger than " + std::to_string(tailleMax >> 20) + " MiB: " + chemin);
+    };
+    if (S_ISREG(etat.st_mode) && static_cast<std::uintmax_t>(etat.st_size) > tailleMax) {
+        throw tropGrand();
     }
     std::string octets;
     if (S_ISREG(etat.st_mode) && etat.st_size > 0) {
@@ -137,6 +146,9 @@ std::string LitOctets(const std::string& chemin) {
         if (n == 0) {
             break;
         }
+        if (static_cast<std::size_t>(n) > tailleMax - octets.size()) {
+            throw tropGrand();
+        }
         octets.append(tampon, static_cast<std::size_t>(n));
     }
     return octets;
@@ -144,18 +156,49 @@ std::string LitOctets(const std::string& chemin) {
 
 namespace {
 
+// The temporary file of a rewrite: hidden, and named so that no file of the
+// user's can be taken for one ("Corvelle.ini" → ".Corvelle.ini.corvelle-XXXXXX.tmp").
+constexpr std::string_view kMarqueTemporaire = ".corvelle-";
+constexpr std::string_view kSuffixeTemporaire = ".tmp";
+constexpr std::size_t kLettresAleatoires = 6;
+
+std::string DossierDe(const std::string& chemin) {
+    return chemin.substr(0, chemin.rfind(kSeparateur) + 1);
+}
+
+std::string DebutTemporaire(const std::string& cible) {
+    return "." + cible.substr(cible.rfind(kSeparateur) + 1) + std::string(kMarqueTemporaire);
+}
+
+bool EstTemporaireDe(const std::string& nom, const std::string& debut) {
+    return nom.size() == debut.size() + kLettresAleatoires + kSuffixeTemporaire.size() &&
+           nom.starts_with(debut) && nom.ends_with(kSuffixeTemporaire);
+}
+
 // A writer killed between creating its temporary file and renaming it leaves
-// the file behind; one that old is nobody's work in progress any more.
+// the file behind; one that old is nobody's work in progress any more. Only
+// our own temporary files are ever removed.
 void SupprimeTemporairesAbandonnes(const std::string& cible) {
     constexpr std::time_t kAge = 10 * 60;
     const std::time_t maintenant = std::time(nullptr);
-    const std::string dossier = cible.substr(0, cible.rfind(kSeparateur) + 1);
-    for (const std::string& nom : FichiersCorrespondants(cible + ".??????")) {
+    const std::string dossier = DossierDe(cible);
+    const std::string debut = DebutTemporaire(cible);
+    for (const std::string& nom : FichiersDuDossier(dossier, std::string(kSuffixeTemporaire))) {
         const std::string fichier = dossier + nom;
         struct stat etat {};
-        if (::stat(fichier.c_str(), &etat) == 0 && maintenant - etat.st_mtime > kAge) {
+        if (EstTemporaireDe(nom, debut) && ::lstat(fichier.c_str(), &etat) == 0 &&
+            S_ISREG(etat.st_mode) && maintenant - etat.st_mtime > kAge) {
             ::unlink(fichier.c_str());
         }
+    }
+}
+
+// A file its owner made read-only stays as it is: replacing it through a
+// rename would go round the protection.
+void RefuseLectureSeule(const std::string& chemin, const struct stat& etat) {
+    if ((etat.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+        ::access(chemin.c_str(), W_OK) != 0) {
+        LeveErreurSysteme(EACCES, "writing", chemin);
     }
 }
 
@@ -172,10 +215,12 @@ void EcritFichierAtomique(const std::string& chemin, const std::string& contenu)
     mode_t mode = S_IRUSR | S_IWUSR;
     struct stat etat {};
     if (::stat(cheminCible.c_str(), &etat) == 0) {
+        RefuseLectureSeule(cheminCible, etat);
         mode = etat.st_mode & 07777;
     }
-    std::string modele = cheminCible + ".XXXXXX";
-    Descripteur fd(::mkstemp(modele.data()));
+    std::string modele = DossierDe(cheminCible) + DebutTemporaire(cheminCible) +
+                         std::string(kLettresAleatoires, 'X') + std::string(kSuffixeTemporaire);
+    Descripteur fd(::mkstemps(modele.data(), static_cast<int>(kSuffixeTemporaire.size())));
     if (fd.get() < 0) {
         LeveErreurSysteme(errno, "creating a temporary file for", cheminCible);
     }

@@ -3,6 +3,8 @@
 // Everything that differs between operating systems. Nothing else in the
 // program includes a system header.
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +13,9 @@ namespace corvelle::plateforme {
 
 // Path separator of the path helpers.
 inline constexpr char kSeparateur = '/';
+
+// File names that differ only in letter case name different files.
+inline constexpr bool kCasseDesNomsDeFichiers = true;
 
 // File attribute bits, with the values stored files and callers know.
 enum Attribut : unsigned {
@@ -24,9 +29,14 @@ enum Attribut : unsigned {
 // Attributes of a path; nothing when it cannot be read (missing, bad path).
 [[nodiscard]] std::optional<unsigned> Attributs(const std::string& chemin) noexcept;
 
+// What a whole-file read holds at most: more than any mail server takes,
+// and a bound for files that never end (/dev/zero, an endless pipe).
+inline constexpr std::size_t kTailleMaxLecture = std::size_t{256} << 20;
+
 // Whole file as bytes, with room left for a few more. Errors: 53 missing,
-// 70 permission, 75 other failures.
-[[nodiscard]] std::string LitOctets(const std::string& chemin);
+// 70 permission, 6 larger than `tailleMax`, 75 other failures.
+[[nodiscard]] std::string LitOctets(const std::string& chemin,
+                                    std::size_t tailleMax = kTailleMaxLecture);
 
 // Replaces the file's content through a temporary file and a rename, so a
 // reader never sees it half-written. A new file is readable by its owner only;

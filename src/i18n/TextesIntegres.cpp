@@ -105,6 +105,8 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
      "La ligne de commande ne peut contenir plusieurs paramètres %v ou %v..."},
     {"MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE",
      "Le fichier contenant le corps du message ('%v') est introuvable..."},
+    {"MSG_ERREUR_CMD_CORPS_FIC_VOLUMINEUX",
+     "Le fichier contenant le corps du message ('%v') est trop volumineux (plus de %v Mio)..."},
     {"MSG_ERREUR_CMD_NBDEST",
      "Le paramètre /nde: doit contenir le nombre de destinataires par mail, représenté par une "
      "valeur numérique supérieure à zéro..."},

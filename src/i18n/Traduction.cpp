@@ -70,29 +70,21 @@ std::string VersTexte(double v) {
 }  // namespace detail
 
 std::string FormateMessage(std::string texte, const std::vector<std::string>& valeurs) {
-    // A "%v" brought in by a value is itself filled by the next value, and a
-    // "%" just before a value meets the "v" it may start with. The text still
-    // to read is a stack of pieces and the result is written once: replacing
-    // in place and searching again from the start was quadratic.
+    // One pass over the message's own text: what a value brings in (a subject
+    // such as "95%v") is written as it stands, never filled in turn.
     std::string resultat;
     resultat.reserve(texte.size());
-    std::vector<std::string_view> aLire{texte};
     std::size_t suivante = 0;
-    while (!aLire.empty()) {
-        if (aLire.back().empty()) {
-            aLire.pop_back();
-            continue;
-        }
-        const char c = aLire.back().front();
-        aLire.back().remove_prefix(1);
-        if ((c == 'v' || c == 'V') && !resultat.empty() && resultat.back() == '%') {
-            resultat.pop_back();
+    for (std::size_t i = 0; i < texte.size(); ++i) {
+        if (texte[i] == '%' && i + 1 < texte.size() &&
+            (texte[i + 1] == 'v' || texte[i + 1] == 'V')) {
             if (suivante < valeurs.size()) {
-                aLire.emplace_back(valeurs[suivante]);
+                resultat += valeurs[suivante];
             }
             ++suivante;
+            ++i;
         } else {
-            resultat += c;
+            resultat += texte[i];
         }
     }
     return resultat;

@@ -150,11 +150,40 @@ Collection Adresses(Liste entrees, const std::string& suffixe) {
     return adresses;
 }
 
+// The mailbox of an entry: what its angle brackets hold, if it has them.
+std::string BoiteDe(std::string_view entree) {
+    const std::size_t ouvrant = entree.rfind('<');
+    if (ouvrant != std::string_view::npos) {
+        const std::size_t fermant = entree.find('>', ouvrant);
+        entree =
+            entree.substr(ouvrant + 1, fermant == std::string_view::npos ? std::string_view::npos
+                                                                         : fermant - ouvrant - 1);
+    }
+    return Minuscules(Elague(entree));
+}
+
 }  // namespace
+
+void RetireDoublonsEntreChamps(std::array<Collection, 3>& champs) {
+    if (std::count_if(champs.begin(), champs.end(), [](auto& c) { return !c.EstVide(); }) < 2) {
+        return;  // each field is already without duplicates
+    }
+    std::unordered_set<std::string> vues;
+    for (Collection& champ : champs) {
+        Collection gardees;
+        for (const std::string& adresse : champ) {
+            if (vues.insert(BoiteDe(adresse)).second) {
+                gardees.Ajoute(adresse);
+            }
+        }
+        champ = std::move(gardees);
+    }
+}
 
 bool ExtraitDestinataires(EtatProgramme& etat, Dialogue& dialogue, const std::string& champ,
                           Collection& sortie) {
     etat.DejaVus = Collection();
+    etat.FichiersLus.clear();
     std::deque<std::string> attente;
     if (!Elague(champ).empty()) {
         const Collection entrees = VersCollection(DecoupeListe(champ));
@@ -176,11 +205,9 @@ std::int32_t LitFichierDestinataires(EtatProgramme& etat, const std::string& nom
     }
     try {
         const std::string chemin = CheminAbsolu(nomElague, etat.DossierCourant);
-        const std::string cle = std::string(kPrefixeFichier) + Minuscules(chemin);
-        if (ExisteCle(etat.DejaVus, cle)) {
+        if (!etat.FichiersLus.insert(CleNomFichier(chemin)).second) {
             return -1;  // read already during this field: ends cycles too
         }
-        etat.DejaVus.Ajoute("*", cle);
         if (plateforme::FichiersCorrespondants(chemin).empty()) {
             return ErrFichierIntrouvable;
         }

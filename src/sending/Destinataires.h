@@ -4,6 +4,7 @@
 // suffix, recipient files (fic:) and directory groups (grp:), expanded in turn,
 // then sorted without duplicates.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,11 @@ struct EtatProgramme;
 // unknown group is reported and skipped.
 [[nodiscard]] bool ExtraitDestinataires(EtatProgramme& etat, Dialogue& dialogue,
                                         const std::string& champ, Collection& sortie);
+
+// Leaves each address in the first of the fields (To, copy, blind copy) that
+// holds it, so nobody gets two copies of one dispatch. Addresses compare by
+// their mailbox ("Bob <b@x.fr>" and "B@x.fr" are one), letter case ignored.
+void RetireDoublonsEntreChamps(std::array<Collection, 3>& champs);
 
 // The entries of a recipient file, one per line: -1 when read (or already
 // read during this field's expansion: then nothing), 53 when missing, or the

@@ -56,6 +56,7 @@ class Dispatch {
                 return SortieErreurDestinataires;  // reported; window mode only
             }
         }
+        RetireDoublonsEntreChamps(adresses);
         const Repartition totaux = {adresses[0].Nombre(), adresses[1].Nombre(),
                                     adresses[2].Nombre()};
         const std::size_t total = totaux[0] + totaux[1] + totaux[2];

@@ -6,9 +6,12 @@
 #include <iterator>
 #include <limits>
 #include <map>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "config/Conversion.h"
 #include "core/Chemins.h"
@@ -36,27 +39,45 @@ class Analyse {
   public:
     Analyse(EtatProgramme& etat) : etat_(etat) {}
 
-    // Reads every parameter; the first error stops it.
+    // Reads every parameter of one text; the first error stops it.
     void Lit(std::string reste) {
         while (!reste.empty()) {
             const std::string nom = NomParametre(reste);
-            const auto parametre = TableParametres().find(nom);
-            if (parametre == TableParametres().end()) {
-                Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_PARAM_INCONNU"), nom));
-            }
-            if (parametre->second.avecValeur) {
+            const Parametre& parametre = Cherche(nom);
+            if (parametre.avecValeur) {
                 const std::string valeur = ExtraitValeur(reste, nom.size() + 1);
-                parametre->second.applique(*this, nom, valeur);
+                parametre.applique(*this, nom, valeur);
             } else {
                 reste = ElagueGauche(std::string_view(reste).substr(nom.size()));
-                parametre->second.applique(*this, nom, {});
+                parametre.applique(*this, nom, {});
             }
+        }
+    }
+
+    // Reads the program's arguments, each one whole parameter: nothing in a
+    // value can end it or start another parameter.
+    void Lit(const std::vector<std::string>& arguments) {
+        for (const std::string& argument : arguments) {
+            const std::string_view texte = std::string_view(argument).substr(
+                std::min(argument.find_first_not_of(' '), argument.size()));
+            if (texte.empty()) {
+                continue;  // an empty shell variable, not a parameter
+            }
+            const std::size_t deuxPoints = texte.find(':');
+            const std::string nom = deuxPoints == std::string_view::npos
+                                        ? ElagueDroite(texte)
+                                        : std::string(texte.substr(0, deuxPoints + 1));
+            const Parametre& parametre = Cherche(nom);
+            parametre.applique(
+                *this, nom,
+                parametre.avecValeur ? ValeurArgument(texte.substr(nom.size())) : std::string());
         }
     }
 
     // The request once every parameter is read, checked for its three parts;
     // taken out of the analysis, so a large body is not copied.
     RequeteEnvoi Requete() {
+        LitFichiersCorps();
         if (requete_.destinataires.empty() && requete_.copie.empty() &&
             requete_.copieCachee.empty()) {
             Echoue(Texte("MSG_ERREUR_CMD_DESTINATAIRE_MANQUANT"));
@@ -95,6 +116,23 @@ class Analyse {
             return reste;
         }
         return reste.substr(0, reste[fin] == ':' ? fin + 1 : fin);
+    }
+
+    // A value wholly enclosed in double quotes loses them; any other is taken
+    // as it came.
+    static std::string ValeurArgument(std::string_view valeur) {
+        if (valeur.size() >= 2 && valeur.front() == '"' && valeur.back() == '"') {
+            valeur = valeur.substr(1, valeur.size() - 2);
+        }
+        return std::string(valeur);
+    }
+
+    const Parametre& Cherche(const std::string& nom) const {
+        const auto parametre = TableParametres().find(nom);
+        if (parametre == TableParametres().end()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_PARAM_INCONNU"), nom));
+        }
+        return parametre->second;
     }
 
     static const std::map<std::string, Parametre>& TableParametres() {
@@ -160,49 +198,70 @@ class Analyse {
     }
 
     void CorpsTexte(const std::string&, const std::string& valeur) {
-        if (!requete_.corpsTexte.empty()) {
-            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS"), "/ct:", "/ctf:"));
-        }
+        RefuseSecondCorps(requete_.corpsTexte, fichierTexte_, "/ct:", "/ctf:");
         requete_.corpsTexte = Remplace(valeur, "§", "\r\n");
     }
 
     void CorpsHTML(const std::string&, const std::string& valeur) {
-        if (!requete_.corpsHTML.empty()) {
-            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS"), "/ch:", "/chf:"));
-        }
+        RefuseSecondCorps(requete_.corpsHTML, fichierHTML_, "/ch:", "/chf:");
         requete_.corpsHTML = Remplace(valeur, "§", "<BR />");
     }
 
+    // Body files are read once every parameter is, so a /l or /r given after
+    // one records its read error too.
     void CorpsTexteFichier(const std::string&, const std::string& valeur) {
-        if (!requete_.corpsTexte.empty()) {
-            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS"), "/ct:", "/ctf:"));
+        RefuseSecondCorps(requete_.corpsTexte, fichierTexte_, "/ct:", "/ctf:");
+        fichierTexte_ = CheminAbsolu(valeur, etat_.DossierCourant);
+        if (!ExisteFichier(fichierTexte_)) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), fichierTexte_));
         }
-        const std::string chemin = CheminAbsolu(valeur, etat_.DossierCourant);
-        if (!ExisteFichier(chemin)) {
-            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), chemin));
-        }
-        requete_.corpsTexte = LitCorps(chemin);
     }
 
     void CorpsHTMLFichier(const std::string&, const std::string& valeur) {
-        if (!requete_.corpsHTML.empty()) {
-            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS"), "/ch:", "/chf:"));
+        RefuseSecondCorps(requete_.corpsHTML, fichierHTML_, "/ch:", "/chf:");
+        fichierHTML_ = CheminAbsolu(valeur, etat_.DossierCourant);
+        if (plateforme::FichiersCorrespondants(fichierHTML_).empty()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), fichierHTML_));
         }
-        const std::string chemin = CheminAbsolu(valeur, etat_.DossierCourant);
-        if (plateforme::FichiersCorrespondants(chemin).empty()) {
-            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), chemin));
+    }
+
+    void RefuseSecondCorps(const std::string& corps, const std::string& fichier,
+                           const char* parametre, const char* parametreFichier) const {
+        if (!corps.empty() || !fichier.empty()) {
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS"), parametre, parametreFichier));
         }
-        requete_.corpsHTML = LitCorps(chemin);
+    }
+
+    void LitFichiersCorps() {
+        if (!fichierTexte_.empty()) {
+            requete_.corpsTexte = LitCorps(fichierTexte_);
+        }
+        if (!fichierHTML_.empty()) {
+            requete_.corpsHTML = LitCorps(fichierHTML_);
+        }
     }
 
     // A body file that is there but cannot be read, or is empty, is an error of
-    // the command line: sending an empty message instead would hide it.
+    // the command line: sending an empty message instead would hide it. So is
+    // one too large to hold, rather than an abort that no log would record.
     std::string LitCorps(const std::string& chemin) const {
         try {
             return LitFichierTexte(chemin);
         } catch (const Erreur& e) {
+            if (e.Numero() == ErrDepassement) {
+                Echoue(CorpsTropVolumineux(chemin));
+            }
             Echoue(FormateMessage(Texte("MSG_ERREUR"), e.Numero(), e.Description()));
+        } catch (const std::bad_alloc&) {
+            Echoue(CorpsTropVolumineux(chemin));
+        } catch (const std::length_error&) {
+            Echoue(CorpsTropVolumineux(chemin));
         }
+    }
+
+    std::string CorpsTropVolumineux(const std::string& chemin) const {
+        return FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_VOLUMINEUX"), chemin,
+                              plateforme::kTailleMaxLecture >> 20);
     }
 
     void PiecesJointes(const std::string&, const std::string& valeur) {
@@ -228,6 +287,8 @@ class Analyse {
 
     EtatProgramme& etat_;
     RequeteEnvoi requete_;
+    std::string fichierTexte_;  // given by /ctf:, read at the end
+    std::string fichierHTML_;   // given by /chf:
 };
 
 }  // namespace
@@ -346,21 +407,36 @@ std::string HtmlVersTexte(std::string html) {
     return html;
 }
 
-std::variant<RequeteEnvoi, std::string> AnalyseLigneCommande(EtatProgramme& etat,
-                                                             const std::string& ligneCommande) {
+namespace {
+
+template <typename Source>
+std::variant<RequeteEnvoi, std::string> AnalyseDepuis(EtatProgramme& etat, const Source& source) {
     etat.ModeLigneCommande = true;
     etat.NumConfigSMTP = 1;
     try {
         Analyse analyse(etat);
-        analyse.Lit(ligneCommande);
+        analyse.Lit(source);
         return analyse.Requete();
     } catch (const ErreurCommande& e) {
         return e.message;
     }
 }
 
-int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue, const std::string& ligneCommande) {
-    auto analyse = AnalyseLigneCommande(etat, ligneCommande);
+}  // namespace
+
+std::variant<RequeteEnvoi, std::string> AnalyseLigneCommande(EtatProgramme& etat,
+                                                             const std::string& ligneCommande) {
+    return AnalyseDepuis(etat, ligneCommande);
+}
+
+std::variant<RequeteEnvoi, std::string> AnalyseArguments(
+    EtatProgramme& etat, const std::vector<std::string>& arguments) {
+    return AnalyseDepuis(etat, arguments);
+}
+
+int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue,
+                        const std::vector<std::string>& arguments) {
+    auto analyse = AnalyseArguments(etat, arguments);
     if (const std::string* erreur = std::get_if<std::string>(&analyse)) {
         Signale(etat, dialogue, *erreur + " " + etat.Langage.Texte("TXT_FERMETURE_OUTIL"));
         return SortieErreurLigneCommande;

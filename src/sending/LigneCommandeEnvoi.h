@@ -5,6 +5,7 @@
 
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "sending/Requete.h"
 
@@ -13,15 +14,21 @@ namespace corvelle {
 class Dialogue;
 struct EtatProgramme;
 
-// Reads the parameters into one request, checks it and sends it. Returns the
-// exit code: 1 for a command-line error (reported first), else the dispatch's.
-// An expansion error throws FinProgramme.
+// Reads the program's arguments, each one whole parameter ("/name:value"),
+// into one request, checks it and sends it. Returns the exit code: 1 for a
+// command-line error (reported first), else the dispatch's. An expansion
+// error throws FinProgramme.
 [[nodiscard]] int TraiteLigneCommande(EtatProgramme& etat, Dialogue& dialogue,
-                                      const std::string& ligneCommande);
+                                      const std::vector<std::string>& arguments);
 
-// Reads the parameters into one checked request, sending nothing; a
+// Reads the arguments into one checked request, sending nothing; a
 // command-line error gives its message instead (without the closing notice).
 // Options such as /l or /de: are stored in `etat` as they are read.
+[[nodiscard]] std::variant<RequeteEnvoi, std::string> AnalyseArguments(
+    EtatProgramme& etat, const std::vector<std::string>& arguments);
+
+// The same from a command line given as one text, where a value runs to the
+// next "/" unless quoted (systems that hand a program one text).
 [[nodiscard]] std::variant<RequeteEnvoi, std::string> AnalyseLigneCommande(
     EtatProgramme& etat, const std::string& ligneCommande);
 

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "config/Profil.h"
 #include "core/Erreur.h"
@@ -74,17 +76,38 @@ TEST_F(Profil, EcritureCreeRemplaceEtSupprime) {
     EXPECT_EQ(LitFichier(ini_), "[Configuration]\nX=1\n[Autre]\nLangue=C\n");
 }
 
-TEST_F(Profil, UneReecritureRetireLesTemporairesAbandonnesSeulement) {
-    // What a writer killed before its rename leaves, and what one at work has.
-    const std::string abandonne = ini_ + ".Ab12Cd";
-    const std::string enCours = ini_ + ".Xy34Zt";
+TEST_F(Profil, UneReecritureNeRetireQueSesPropresTemporairesAbandonnes) {
+    // What a writer killed before its rename leaves, what one at work has, and
+    // the user's own files beside the profile, as old.
+    const std::string abandonne = dossier_ / ".c.ini.corvelle-Ab12Cd.tmp";
+    const std::string enCours = dossier_ / ".c.ini.corvelle-Xy34Zt.tmp";
+    const std::vector<std::string> aLUtilisateur = {
+        ini_ + ".backup", ini_ + ".201224", ini_ + ".Ab12Cd", dossier_ / ".c.ini.corvelle-1.tmp",
+        dossier_ / ".d.ini.corvelle-Ab12Cd.tmp"};
+    for (const std::string& fichier : aLUtilisateur) {
+        EcritFichier(fichier, "[Configuration]\n");
+        fs::last_write_time(fichier, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    }
     EcritFichier(abandonne, "[Configuration]\n");
     EcritFichier(enCours, "[Configuration]\n");
     fs::last_write_time(abandonne, fs::file_time_type::clock::now() - std::chrono::hours(1));
     ASSERT_TRUE(EcritParametre(ini_, kSection, "Langue", "English"));
     EXPECT_FALSE(fs::exists(abandonne));
     EXPECT_TRUE(fs::exists(enCours));
+    for (const std::string& fichier : aLUtilisateur) {
+        EXPECT_TRUE(fs::exists(fichier)) << fichier;
+    }
     EXPECT_EQ(Lit("Langue"), "English");
+}
+
+// Its owner made it read-only: the write is lost, the file stays as it was.
+TEST_F(Profil, FichierEnLectureSeuleLaisseIntact) {
+    EcritFichier(ini_, "[Configuration]\nLangue=Français\n");
+    fs::permissions(ini_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_FALSE(EcritParametre(ini_, kSection, "Langue", "English"));
+    EXPECT_EQ(LitFichier(ini_), "[Configuration]\nLangue=Français\n");
+    EXPECT_EQ(fs::status(ini_).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 
 TEST_F(Profil, NouvelleCleDansSaSectionAvecLesFinsDeLigneDuFichier) {

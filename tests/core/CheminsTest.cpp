@@ -24,9 +24,11 @@ TEST(Chemins, CheminAbsoluEtRelatif) {
     for (const char* ancre : {"/x", "./x", "../x", ""}) {
         EXPECT_EQ(CheminAbsolu(ancre, "/w"), ancre);
     }
-    EXPECT_EQ(CheminRelatif("/W/Sub/f.txt", "/w"), "Sub/f.txt");
+    EXPECT_EQ(CheminRelatif("/W/Sub/f.txt", "/W"), "Sub/f.txt");
     EXPECT_EQ(CheminRelatif("/w/sub/f.txt", "/w/"), "sub/f.txt");
-    EXPECT_EQ(CheminRelatif("/Été/f", "/été"), "f");
+    // Another folder where names keep their letter case.
+    EXPECT_EQ(CheminRelatif("/W/f.txt", "/w"), "/W/f.txt");
+    EXPECT_EQ(CheminRelatif("/Été/f", "/été"), "/Été/f");
     EXPECT_EQ(CheminRelatif("/wx/f.txt", "/w"), "/wx/f.txt");  // a sibling is not inside
     EXPECT_EQ(CheminRelatif("/w", "/w"), "/w");
     EXPECT_EQ(CheminRelatif("", "/w"), "");

@@ -7,6 +7,7 @@
 
 #include "core/Dialogue.h"
 #include "core/EtatProgramme.h"
+#include "core/Texte.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {
@@ -26,9 +27,9 @@ class Demarrage : public ::testing::Test {
 
     void SetUp() override { std::filesystem::create_directories(dossier / "prog"); }
 
-    EnvironnementDemarrage Portable(std::string ligne = "/a:x") const {
+    EnvironnementDemarrage Portable(std::vector<std::string> arguments = {"/a:x"}) const {
         EnvironnementDemarrage env;
-        env.ligneCommande = std::move(ligne);
+        env.arguments = std::move(arguments);
         env.cheminExecutable = dossier / "prog/corvelle";
         env.dossierProgrammes = dossier / "prefixe";
         env.dossierDonnees = dossier / "donnees";
@@ -38,8 +39,8 @@ class Demarrage : public ::testing::Test {
         return env;
     }
 
-    EnvironnementDemarrage Installe(std::string ligne = "/a:x") const {
-        EnvironnementDemarrage env = Portable(std::move(ligne));
+    EnvironnementDemarrage Installe() const {
+        EnvironnementDemarrage env = Portable();
         env.cheminExecutable = dossier / "prefixe/bin/corvelle";
         return env;
     }
@@ -102,22 +103,24 @@ TEST_F(Demarrage, APrefixThatMerelySharesLeadingCharactersIsNotAnInstallation) {
     EXPECT_EQ(etat.FichierConfiguration, dossier / "prefixe2/bin/Corvelle.ini");
 }
 
-TEST_F(Demarrage, RunModeFollowsTheTrimmedCommandLine) {
+TEST_F(Demarrage, RunModeFollowsTheArguments) {
+    using Arguments = std::vector<std::string>;
     struct Cas {
-        const char* ligne;
+        Arguments arguments;
         ModeExecution mode;
     };
-    for (const Cas& cas : {Cas{"", ModeExecution::Fenetre}, Cas{"   ", ModeExecution::Fenetre},
-                           Cas{"/?", ModeExecution::Fin}, Cas{"  /?  ", ModeExecution::Fin},
-                           Cas{"/?x", ModeExecution::LigneCommande},
-                           Cas{" /a:bob /o:x ", ModeExecution::LigneCommande}}) {
+    for (const Cas& cas :
+         {Cas{{}, ModeExecution::Fenetre}, Cas{{"", "   "}, ModeExecution::Fenetre},
+          Cas{{"/?"}, ModeExecution::Fin}, Cas{{"  /?  "}, ModeExecution::Fin},
+          Cas{{"/?x"}, ModeExecution::LigneCommande},
+          Cas{{"/a:bob", "/o:x"}, ModeExecution::LigneCommande}}) {
         dialogue.aPropos = 0;
-        const IssueDemarrage issue = Lance(Portable(cas.ligne));
-        EXPECT_EQ(issue.mode, cas.mode) << '"' << cas.ligne << '"';
+        const IssueDemarrage issue = Lance(Portable(cas.arguments));
+        EXPECT_EQ(issue.mode, cas.mode) << Joint(cas.arguments, " ");
         EXPECT_EQ(issue.codeSortie, 0);
         EXPECT_EQ(dialogue.aPropos, cas.mode == ModeExecution::Fin ? 1 : 0);
     }
-    EXPECT_EQ(Lance(Portable(" /a:bob /o:x ")).ligneCommande, "/a:bob /o:x");
+    EXPECT_EQ(Lance(Portable({"/o:a b", "/l"})).arguments, (Arguments{"/o:a b", "/l"}));
 }
 
 TEST_F(Demarrage, UnreadableSettingsStopWithTheirErrorNumberAndExitCode6) {
@@ -193,7 +196,7 @@ TEST_F(Demarrage, DirectoryAccessWithoutAnOpeningIsOffForTheRun) {
     const auto versReglages = [&](EtatProgramme&, Dialogue&) { return ++appels < 0; };
     for (const char* ligne : {"/a:x", ""}) {
         etat = EtatProgramme();
-        const IssueDemarrage issue = Demarre(Portable(ligne), etat, dialogue, versReglages);
+        const IssueDemarrage issue = Demarre(Portable({ligne}), etat, dialogue, versReglages);
         EXPECT_EQ(issue.mode, ModeExecution::Fin);
         EXPECT_EQ(issue.codeSortie, *ligne ? kCodeSortieEchecDemarrage : 0);
     }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/LigneCommande.h"
 #include "core/Version.h"
 
 namespace corvelle {
@@ -17,15 +16,6 @@ TEST(Version, TexteVersionEtBeta) {
     EXPECT_EQ(TexteVersion(7, 7, 12305), "v1.2.3 beta 5");
     EXPECT_EQ(TitreFenetre(), "Corvelle " + TexteVersion());
     EXPECT_EQ(EstVersionBeta(), TexteVersion().find(" beta ") != std::string::npos);
-}
-
-TEST(LigneCommande, ValeursEntreGuillemets) {
-    EXPECT_EQ(LigneCommandeDepuisArguments({"/o:Hello world", "/l"}), R"(/o:"Hello world" /l)");
-    // A slash would end an unquoted value.
-    EXPECT_EQ(LigneCommandeDepuisArguments({"/l:/var/log/x"}), R"(/l:"/var/log/x")");
-    EXPECT_EQ(LigneCommandeDepuisArguments({"/s:a:b", "/?"}), R"(/s:"a:b" /?)");
-    EXPECT_EQ(LigneCommandeDepuisArguments({"/a:", "libre"}), "/a: libre");
-    EXPECT_EQ(LigneCommandeDepuisArguments({}), "");
 }
 
 }  // namespace

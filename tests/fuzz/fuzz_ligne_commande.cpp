@@ -2,7 +2,9 @@
 // error message, never a crash or an endless read; the value and HTML helpers
 // behind it are driven directly too.
 
+#include <string>
 #include <variant>
+#include <vector>
 
 #include "Fuzz.h"
 #include "core/Erreur.h"
@@ -31,21 +33,35 @@ const EtatProgramme& EtatInitial() {
     return etat;
 }
 
+void VerifieAnalyse(const std::variant<RequeteEnvoi, std::string>& analyse) {
+    if (const auto* requete = std::get_if<RequeteEnvoi>(&analyse)) {
+        fuzz::Verifie(!requete->objet.empty(), "a request has a subject");
+        fuzz::Verifie(!requete->corpsTexte.empty() || !requete->corpsHTML.empty(),
+                      "a request has a body");
+    } else {
+        fuzz::Verifie(!std::get<std::string>(analyse).empty(), "an error has a message");
+    }
+}
+
+// The input as program arguments: one at each NUL byte.
+std::vector<std::string> Arguments(const std::string& ligne) {
+    std::vector<std::string> arguments(1);
+    for (const char c : ligne) {
+        c == '\0' ? arguments.emplace_back() : arguments.back().push_back(c);
+    }
+    return arguments;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
     const std::string ligne = fuzz::Entree(donnees, taille);
 
-    EtatProgramme etat = EtatInitial();
     try {
-        const auto analyse = AnalyseLigneCommande(etat, ligne);
-        if (const auto* requete = std::get_if<RequeteEnvoi>(&analyse)) {
-            fuzz::Verifie(!requete->objet.empty(), "a request has a subject");
-            fuzz::Verifie(!requete->corpsTexte.empty() || !requete->corpsHTML.empty(),
-                          "a request has a body");
-        } else {
-            fuzz::Verifie(!std::get<std::string>(analyse).empty(), "an error has a message");
-        }
+        EtatProgramme etat = EtatInitial();
+        VerifieAnalyse(AnalyseLigneCommande(etat, ligne));
+        etat = EtatInitial();
+        VerifieAnalyse(AnalyseArguments(etat, Arguments(ligne)));
     } catch (const Erreur&) {
         // Reading a body file may fail outside the command line's own checks.
     }

@@ -55,19 +55,23 @@ TEST(Traduction, SautsDeLigneEtValeurs) {
                              "Sujet", 3),
               "Le message 'Sujet' a été envoyé à 3 destinataire(s) en  envoi(s)...");
     EXPECT_EQ(FormateMessage("%V et %v", "un", std::string("deux"), "trois"), "un et deux");
-    // A value bringing its own placeholder has it filled by the next value.
-    EXPECT_EQ(FormateMessage("a %v b %v", "x%vy", "z"), "a xzy b ");
-    EXPECT_EQ(FormateMessage("(%v)", "%v"), "()");
-    EXPECT_EQ(FormateMessage("%%v", "v", "x"), "x");  // the "%" before meets the value's "v"
-    EXPECT_EQ(FormateMessage("%vV", "%", "y"), "y");
+    // Each placeholder of the message is filled once, left to right: what a
+    // value brings in stays as it is.
+    EXPECT_EQ(FormateMessage("a %v b %v", "x%vy", "z"), "a x%vy b z");
+    EXPECT_EQ(FormateMessage("Le message '%v' a été envoyé à %v destinataire(s) en %v envoi(s)",
+                             "Load 95%v of disk", 1, 1),
+              "Le message 'Load 95%v of disk' a été envoyé à 1 destinataire(s) en 1 envoi(s)");
+    EXPECT_EQ(FormateMessage("%%v", "v", "x"), "%v");
+    EXPECT_EQ(FormateMessage("%vV", "%", "y"), "%V");
     EXPECT_EQ(FormateMessage("50%", 1), "50%");
     // A command-line parameter made of thousands of markers, named in the
-    // error message: each one used to restart the search from the beginning.
+    // error message.
     std::string marqueurs;
     for (int i = 0; i < 100000; ++i) {
         marqueurs += "%v";
     }
-    EXPECT_EQ(FormateMessage("Paramètre '%v' inconnu", marqueurs), "Paramètre '' inconnu");
+    EXPECT_EQ(FormateMessage("Paramètre '%v' inconnu", marqueurs),
+              "Paramètre '" + marqueurs + "' inconnu");
     EXPECT_EQ(FormateMessage("100% %x", 1), "100% %x");
     EXPECT_EQ(FormateMessage("%v/%v/%v", -2147483647 - 1, std::int16_t{7}, 2.5),
               "-2147483648/7/2.5");

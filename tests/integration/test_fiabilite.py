@@ -189,6 +189,32 @@ class Entrees(Base):
                     self.assertNotRegex(str(valeur), r"[\r\n\x00]", cle)
                     self.assertNotRegex(cle, r"^X-(Inj|Evil)", cle)
 
+    def test_each_argument_is_one_parameter(self):
+        # Quotes, slashes and parameter names inside one argument stay in its
+        # value: nothing in a subject or a body adds a recipient or a file.
+        programme = self.programme(self.serveur.port)
+        secret = programme.ecrit("secret.txt", "secret")
+        sujet = f'Disk full on "srv1" /cci:evil@x.test /pj:"{secret}" /o:Disk full'
+        corps = '{"path": "/api/orders", "status": 500}'
+        self.lance(programme, "/a:ops", "/o:" + sujet, "/ct:" + corps,
+                   '/de:"Dupont, Jean" <jean@exemple.test>', code=0)
+        [(enveloppe, message)] = self.serveur.messages()
+        self.assertEqual(enveloppe["rcpt_tos"], ["ops@exemple.test"])
+        self.assertEqual(re.sub(r"\s+", " ", message["Subject"]), sujet)
+        self.assertEqual(message["From"], '"Dupont, Jean" <jean@exemple.test>')
+        self.assertEqual(message.get_content().strip(), corps)
+        self.assertEqual(list(message.iter_attachments()), [])
+        self.verifie_serveur(rcpt_attendus=1)
+
+    def test_endless_body_file_is_a_command_line_error(self):
+        programme = self.programme(self.serveur.port)
+        self.lance(programme, "/a:bob", "/o:x", "/ctf:/dev/zero", "/l:journal.log", code=1)
+        self.assertRegex(self.journal(programme),
+                         "^" + HORODATAGE + re.escape(
+                             "Le fichier contenant le corps du message ('/dev/zero') est trop "
+                             "volumineux (plus de 256 Mio)... L'outil va être fermé.") + "\n$")
+        self.assertEqual(self.serveur.messages(), [])
+
     def test_line_breaks_in_every_field(self):
         programme = self.programme(self.serveur.port)
         programme.ecrit("pj/a\r\nX-Inj: pj.txt", "contenu")
@@ -431,7 +457,8 @@ class Crash(Base):
         # A kill between creating the temporary file and renaming it leaves
         # that file beside the profile, never in its place.
         for nom in os.listdir(dossier):
-            self.assertRegex(nom, r"^Corvelle\.ini(\.[A-Za-z0-9]{6})?$")
+            self.assertRegex(nom,
+                             r"^(Corvelle\.ini|\.Corvelle\.ini\.corvelle-[A-Za-z0-9]{6}\.tmp)$")
 
     def test_two_hundred_processes_append_to_one_log(self):
         dossier = tempfile.mkdtemp(dir=RACINE, prefix="journal-")

@@ -67,6 +67,24 @@ TEST_F(Expansion, PlainEntriesAreCompletedSortedAndUnique) {
     EXPECT_TRUE(dialogue.boites.empty());
 }
 
+// One copy per address and dispatch: To before copy before blind copy.
+TEST(Doublons, EachMailboxStaysInTheFirstFieldThatHoldsIt) {
+    const auto champ = [](std::initializer_list<const char*> adresses) {
+        Collection c;
+        for (const char* a : adresses) {
+            c.Ajoute(a);
+        }
+        return c;
+    };
+    std::array<Collection, 3> champs = {champ({"bob@x.fr", "\"Eve\" <eve@x.fr>"}),
+                                        champ({"Bob@X.fr", "carl@x.fr"}),
+                                        champ({"eve@x.fr", "Bob <bob@x.fr>", "dora@x.fr"})};
+    RetireDoublonsEntreChamps(champs);
+    EXPECT_EQ(Liste(champs[0].begin(), champs[0].end()), (Liste{"bob@x.fr", "\"Eve\" <eve@x.fr>"}));
+    EXPECT_EQ(Liste(champs[1].begin(), champs[1].end()), Liste{"carl@x.fr"});
+    EXPECT_EQ(Liste(champs[2].begin(), champs[2].end()), Liste{"dora@x.fr"});
+}
+
 TEST_F(Expansion, RecipientFilesNestEndCyclesAndSkipMissingOnes) {
     EcritFichier(dossier / "a.txt", "bob\r\nfic:b.txt\r\n\r\n  carl  \r\nfic:a.txt\r\n");
     EcritFichier(dossier / "b.txt", "dora\nfic:a.txt\nfic:c.txt\n");
@@ -74,10 +92,15 @@ TEST_F(Expansion, RecipientFilesNestEndCyclesAndSkipMissingOnes) {
     EcritFichier(dossier / "c.txt", std::string("\xFF\xFE"
                                                 "e\0v\0e\0\r\0\n\0",
                                                 12));
-    EXPECT_EQ(Developpe("fic:a.txt,fic:absent.txt,zoe"),
-              (Liste{"bob@ex.fr", "carl@ex.fr", "dora@ex.fr", "eve@ex.fr", "zoe@ex.fr"}));
-    ASSERT_EQ(dialogue.boites.size(), 1u);
+    // File names keep their letter case: A.txt is another file, A.TXT none.
+    EcritFichier(dossier / "A.txt", "fred\n");
+    EXPECT_EQ(
+        Developpe("fic:a.txt,fic:A.txt,fic:A.TXT,fic:absent.txt,zoe"),
+        (Liste{"bob@ex.fr", "carl@ex.fr", "dora@ex.fr", "eve@ex.fr", "fred@ex.fr", "zoe@ex.fr"}));
+    ASSERT_EQ(dialogue.boites.size(), 2u);
     EXPECT_EQ(dialogue.boites[0].texte,
+              "Le fichier de destinataires 'A.TXT' est introuvable... Il sera ignoré.");
+    EXPECT_EQ(dialogue.boites[1].texte,
               "Le fichier de destinataires 'absent.txt' est introuvable... Il sera ignoré.");
     // Each field is expanded afresh.
     EXPECT_EQ(Developpe("fic:b.txt").size(), 4u);
@@ -85,7 +108,9 @@ TEST_F(Expansion, RecipientFilesNestEndCyclesAndSkipMissingOnes) {
 
 // A binary file is no list: its lines would all go out as garbage addresses.
 TEST_F(Expansion, BinaryRecipientFileIsAnErrorNamingIt) {
-    EcritFichier(dossier / "bruit.bin", std::string("bob\n\x89PNG\0\xff\x01" "carl\n", 16));
+    EcritFichier(dossier / "bruit.bin", std::string("bob\n\x89PNG\0\xff\x01"
+                                                    "carl\n",
+                                                    16));
     Collection sortie;
     EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "zoe,fic:bruit.bin", sortie));
     ASSERT_EQ(dialogue.boites.size(), 1u);

@@ -6,6 +6,7 @@
 
 #include "core/Dialogue.h"
 #include "core/EtatProgramme.h"
+#include "core/Texte.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {
@@ -56,53 +57,58 @@ TEST(LigneCommande, HtmlBecomesPlainText) {
     EXPECT_EQ(HtmlVersTexte(std::string(200000, '<') + ">").size(), 199999u);
 }
 
+using Arguments = std::vector<std::string>;
+
 // Errors found while reading the command line: message, then exit code 1.
 TEST(LigneCommande, ErrorsAreReportedWithTheirMessageAndExitCode1) {
     test::DossierTemporaire dossier;
     test::EcritFichier(dossier / "corps.txt", "Bonjour");
     test::EcritFichier(dossier / "vide.txt", "");
     const std::string fin = " L'outil va être fermé.";
-    const std::vector<std::pair<std::string, std::string>> cas = {
-        {"/A:bob", "Paramètre '/A:' inconnu..."},
-        {"/a:bob /rx", "Paramètre '/rx' inconnu..."},
-        {"/a:bob /r:x", "Paramètre '/r:' inconnu..."},
-        {"/a: /o:x", "Le paramètre /a: a été invoqué mais aucune valeur ne l'accompagne..."},
-        {"/cci:\"\" /o:x",
+    const std::vector<std::pair<Arguments, std::string>> cas = {
+        {{"/A:bob"}, "Paramètre '/A:' inconnu..."},
+        {{"/a:bob", "/rx"}, "Paramètre '/rx' inconnu..."},
+        {{"/a:bob", "/r:x"}, "Paramètre '/r:' inconnu..."},
+        {{"/a:bob", "Bonjour"}, "Paramètre 'Bonjour' inconnu..."},
+        {{"/a:", "/o:x"}, "Le paramètre /a: a été invoqué mais aucune valeur ne l'accompagne..."},
+        {{"/cci:\"\"", "/o:x"},
          "Le paramètre /cci: a été invoqué mais aucune valeur ne l'accompagne..."},
-        {"/o:x /ct:y", "Aucun paramètre indiquant la liste des destinataires n'a été détecté..."},
-        {"/a:bob /o:\"never closed /ct:x",
-         "Le paramètre contenant l'objet du message (/o:) est manquant..."},
-        {"/a:bob /o:x",
+        {{"/o:x", "/ct:y"},
+         "Aucun paramètre indiquant la liste des destinataires n'a été détecté..."},
+        {{"/a:bob", "/ct:x"}, "Le paramètre contenant l'objet du message (/o:) est manquant..."},
+        {{"/a:bob", "/o:x"},
          "Aucun paramètre indiquant le corps du message (/ct:, /ctf:, /ch: ou /chf:) n'a été "
          "détecté..."},
-        {"/a:bob /o:x /ct:a /ctf:corps.txt",
+        {{"/a:bob", "/o:x", "/ct:a", "/ctf:corps.txt"},
          "La ligne de commande ne peut contenir plusieurs paramètres /ct: ou /ctf:..."},
-        {"/a:bob /o:x /chf:corps.txt /ch:b",
+        {{"/a:bob", "/o:x", "/chf:corps.txt", "/ch:b"},
          "La ligne de commande ne peut contenir plusieurs paramètres /ch: ou /chf:..."},
-        {"/a:bob /o:x /ctf:absent.txt", "Le fichier contenant le corps du message ('" +
-                                            (dossier / "absent.txt") + "') est introuvable..."},
-        {"/a:bob /o:x /ctf:vide.txt", "Une erreur (62) est survenue durant le traitement :"},
-        {"/nde:abc",
+        {{"/a:bob", "/o:x", "/ctf:absent.txt"},
+         "Le fichier contenant le corps du message ('" + (dossier / "absent.txt") +
+             "') est introuvable..."},
+        {{"/a:bob", "/o:x", "/ctf:vide.txt"},
+         "Une erreur (62) est survenue durant le traitement :"},
+        {{"/nde:abc"},
          "Le paramètre /nde: doit contenir le nombre de destinataires par mail, représenté par une "
          "valeur numérique supérieure à zéro..."},
-        {"/nde:0.4", "Le paramètre /nde: doit"},
-        {"/nde:99999999999", "Le paramètre /nde: doit"},
-        {"/conf:", "Le paramètre /conf: a été invoqué mais aucune valeur ne l'accompagne..."},
-        {"/conf:Autre",
+        {{"/nde:0.4"}, "Le paramètre /nde: doit"},
+        {{"/nde:99999999999"}, "Le paramètre /nde: doit"},
+        {{"/conf:"}, "Le paramètre /conf: a été invoqué mais aucune valeur ne l'accompagne..."},
+        {{"/conf:Autre"},
          "Le paramètre /conf a été spécifié mais le nom qui l'accompagne n'a pas été trouvé dans "
          "la liste des configurations SMTP déclarées dans l'application..."},
         // A switch placed after the error does not redirect it.
-        {"/X /l", "Paramètre '/X' inconnu..."},
+        {{"/X", "/l"}, "Paramètre '/X' inconnu..."},
     };
-    for (const auto& [ligne, message] : cas) {
+    for (const auto& [arguments, message] : cas) {
         EtatProgramme etat;
         etat.DossierCourant = dossier.Chemin();
         etat.ListeConfigsSMTP.resize(1);
         etat.ListeConfigsSMTP[0].Nom = "Principal";
         ChargeTraductions(etat.Langage);
         DialogueEnregistreur dialogue;
-        EXPECT_EQ(TraiteLigneCommande(etat, dialogue, ligne), 1) << ligne;
-        ASSERT_EQ(dialogue.boites.size(), 1u) << ligne;
+        EXPECT_EQ(TraiteLigneCommande(etat, dialogue, arguments), 1) << Joint(arguments, " ");
+        ASSERT_EQ(dialogue.boites.size(), 1u) << Joint(arguments, " ");
         EXPECT_TRUE(dialogue.boites[0].texte.starts_with(message)) << dialogue.boites[0].texte;
         EXPECT_TRUE(dialogue.boites[0].texte.ends_with(fin)) << dialogue.boites[0].texte;
         EXPECT_EQ(dialogue.boites[0].icone, Icone::Exclamation);
@@ -121,8 +127,8 @@ TEST(LigneCommande, ParametersChangeTheRunsSettings) {
     DialogueEnregistreur dialogue;
     // No recipient: everything is read, then the check fails before any send.
     (void)TraiteLigneCommande(etat, dialogue,
-                              "/conf:main /nde:2.5 /de:Moi <m@x.fr> /@:y.fr /arl /r /l:\"" +
-                                  (dossier / "journaux") + "\" /iep /o:x");
+                              {"/conf:main", "/nde:2.5", "/de:Moi <m@x.fr>", "/@:y.fr", "", "/arl",
+                               "/r", "/l:" + (dossier / "journaux"), "/iep", "/o:x"});
     EXPECT_EQ(etat.NumConfigSMTP, 2);
     EXPECT_EQ(etat.Reglages.NbDest, 2);
     EXPECT_EQ(etat.Reglages.ExpediteurParDefaut, "Moi <m@x.fr>");
@@ -135,26 +141,33 @@ TEST(LigneCommande, ParametersChangeTheRunsSettings) {
 }
 
 // The request as the dispatch receives it, built without sending anything.
+// Each argument is one parameter: quotes, slashes and parameter names inside
+// a value stay in it.
 TEST(LigneCommande, AnalysisBuildsTheRequestWithoutSending) {
     test::DossierTemporaire dossier;
     EtatProgramme etat;
     etat.DossierCourant = dossier.Chemin();
     ChargeTraductions(etat.Langage);
-    const auto analyse = AnalyseLigneCommande(
-        etat, "/a:bob,fic:l.txt /cci:\"c, d\" /o:\"a/b\" /ch:\"x§<i>y</i>\" /pj: p1 ,q /de:m@x.fr");
+    const auto analyse = AnalyseArguments(
+        etat, {"/a:bob,fic:l.txt", "/cci:\"c, d\"", "/o:a/b \"c\"",
+               "/ct:{\"path\": \"/api/orders\", \"status\": 500}", "/ch:\"x§<i>y</i>\"",
+               "/pj: p1 ,q", "/de:\"Dupont, Jean\" <j@x.fr>", "/rep:\"non fermé"});
     const RequeteEnvoi* requete = std::get_if<RequeteEnvoi>(&analyse);
     ASSERT_NE(requete, nullptr) << std::get<std::string>(analyse);
     EXPECT_EQ(requete->destinataires, "bob,fic:l.txt");
     EXPECT_EQ(requete->copieCachee, "c, d");
-    EXPECT_EQ(requete->objet, "a/b");
+    EXPECT_EQ(requete->objet, "a/b \"c\"");
+    EXPECT_EQ(requete->corpsTexte, "{\"path\": \"/api/orders\", \"status\": 500}");
     EXPECT_EQ(requete->corpsHTML, "x<BR /><i>y</i>");
-    EXPECT_EQ(requete->corpsTexte, "x\r\ny");
-    EXPECT_EQ(requete->expediteur, "m@x.fr");
+    EXPECT_EQ(requete->expediteur, "\"Dupont, Jean\" <j@x.fr>");
+    EXPECT_EQ(requete->reponse, "\"non fermé");
     EXPECT_EQ(requete->piecesJointes, (std::vector<std::string>{dossier / "p1", dossier / "q"}));
 
-    const auto erreur = AnalyseLigneCommande(etat, "/a:bob /o:x");
-    ASSERT_TRUE(std::holds_alternative<std::string>(erreur));
-    EXPECT_TRUE(std::get<std::string>(erreur).starts_with("Aucun paramètre indiquant le corps"));
+    // One text, where a value runs to the next slash unless quoted.
+    const auto texte = AnalyseLigneCommande(etat, "/a:bob /o:\"a/b\" /ch:<i>y /de:m@x.fr");
+    ASSERT_TRUE(std::holds_alternative<RequeteEnvoi>(texte)) << std::get<std::string>(texte);
+    EXPECT_EQ(std::get<RequeteEnvoi>(texte).objet, "a/b");
+    EXPECT_EQ(std::get<RequeteEnvoi>(texte).corpsTexte, "y");
 }
 
 }  // namespace
