@@ -54,7 +54,9 @@ Options :
   /r              compte rendu (erreurs ou succès) envoyé par courrier à l'expéditeur
   /?              cette aide, que --help écrit aussi ; --version écrit la version
 
-Une valeur qui contient une barre oblique s'écrit entre guillemets.
+Chaque argument est un paramètre entier : sa valeur est prise telle quelle,
+barres obliques et guillemets compris ; des guillemets qui l'entourent toute
+sont retirés.
 
 Codes de sortie :
   0  message envoyé
