@@ -457,4 +457,52 @@ void IgnoreTubeRompuDansCeFil() noexcept {
     ::pthread_sigmask(SIG_BLOCK, &signaux, nullptr);
 }
 
+FichierLu::~FichierLu() {
+    Ferme();
+}
+
+void FichierLu::Ferme() noexcept {
+    if (fd_ >= 0) {
+        ::close(std::exchange(fd_, -1));
+    }
+}
+
+int FichierLu::Ouvre(const std::string& chemin) noexcept {
+    Ferme();
+    // Without O_NONBLOCK, opening a named pipe waits for a writer; a regular
+    // file reads the same with it.
+    Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat etat {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &etat) != 0) {
+        return errno;
+    }
+    if (!S_ISREG(etat.st_mode)) {
+        return S_ISDIR(etat.st_mode) ? EISDIR : EINVAL;
+    }
+    fd_ = fd.Relache();
+    return 0;
+}
+
+int FichierLu::Identite(IdentiteFichier& identite) const noexcept {
+    struct stat etat {};
+    if (::fstat(fd_, &etat) != 0) {
+        return errno;
+    }
+    identite.peripherique = static_cast<std::uint64_t>(etat.st_dev);
+    identite.inode = static_cast<std::uint64_t>(etat.st_ino);
+    identite.taille = static_cast<std::int64_t>(etat.st_size);
+    identite.modificationNs =
+        static_cast<std::int64_t>(etat.st_mtim.tv_sec) * 1'000'000'000 + etat.st_mtim.tv_nsec;
+    return 0;
+}
+
+std::int64_t FichierLu::Lit(char* tampon, std::size_t taille) noexcept {
+    for (;;) {
+        const ssize_t n = ::read(fd_, tampon, taille);
+        if (n >= 0 || errno != EINTR) {
+            return n >= 0 ? n : -static_cast<std::int64_t>(errno);
+        }
+    }
+}
+
 }  // namespace corvelle::plateforme

@@ -124,4 +124,39 @@ struct Tube {
 // fails with an error instead of ending the process (SIGPIPE on Linux).
 void IgnoreTubeRompuDansCeFil() noexcept;
 
+// A file at one moment. Another device or inode (a file put in its place),
+// size or modification time, and its bytes may have changed.
+struct IdentiteFichier {
+    std::uint64_t peripherique = 0;
+    std::uint64_t inode = 0;
+    std::int64_t taille = 0;
+    std::int64_t modificationNs = 0;  // since the epoch
+    bool operator==(const IdentiteFichier&) const = default;
+};
+
+// A regular file open for reading, closed when the object goes. Failures are
+// errno values, for callers that word them themselves.
+class FichierLu {
+  public:
+    FichierLu() noexcept = default;
+    ~FichierLu();
+    FichierLu(const FichierLu&) = delete;
+    FichierLu& operator=(const FichierLu&) = delete;
+
+    // Opens `chemin`, closing the file open before: 0, or why not. Anything
+    // but a regular file is refused (EISDIR for a folder, EINVAL otherwise)
+    // without waiting on it, as opening a named pipe would.
+    [[nodiscard]] int Ouvre(const std::string& chemin) noexcept;
+    void Ferme() noexcept;
+    [[nodiscard]] bool EstOuvert() const noexcept { return fd_ >= 0; }
+    // The open file as it is now: 0, or why it cannot be known.
+    [[nodiscard]] int Identite(IdentiteFichier& identite) const noexcept;
+    // Up to `taille` next bytes: how many were read (0 at the end), or minus
+    // the errno value.
+    [[nodiscard]] std::int64_t Lit(char* tampon, std::size_t taille) noexcept;
+
+  private:
+    int fd_ = -1;
+};
+
 }  // namespace corvelle::plateforme

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "config/MotDePasse.h"
 #include "core/Chemins.h"
@@ -80,10 +81,17 @@ class Dispatch {
     }
 
   private:
+    // Finds the files once: every batch carries the same ones, and one that
+    // vanishes fails its batch rather than dropping out of the list unseen.
     bool PiecesJointesPresentes() {
         for (const std::string& piece : requete_.piecesJointes) {
             const std::string chemin = CheminAbsolu(Elague(piece), etat_.DossierCourant);
-            if (plateforme::FichiersCorrespondants(chemin).empty()) {
+            const std::string dossier = ExtraitDossier(chemin);
+            const std::vector<std::string> noms = plateforme::FichiersCorrespondants(chemin);
+            for (const std::string& nom : noms) {
+                fichiersJoints_.push_back(dossier + nom);
+            }
+            if (noms.empty()) {
                 dialogue_.FinAttente();
                 Signale(etat_, dialogue_,
                         FormateMessage(etat_.Langage.Texte("MSG_ERREUR_PIECE_JOINTE_INTROUVABLE"),
@@ -118,16 +126,8 @@ class Dispatch {
         smtp.Extras().push_back(DechiffreMotDePasse(kIdentificationChiffree) + TexteVersion());
     }
 
-    // Every matching file of every attachment, again before each batch: the
-    // component empties its list after a send.
-    void AjoutePiecesJointes(ComposantSMTP& smtp) const {
-        for (const std::string& piece : requete_.piecesJointes) {
-            const std::string dossier = ExtraitDossier(piece);
-            for (const std::string& nom : plateforme::FichiersCorrespondants(piece)) {
-                smtp.PiecesJointes().push_back(dossier + nom);
-            }
-        }
-    }
+    // Again before each batch: the component empties its list after a send.
+    void AjoutePiecesJointes(ComposantSMTP& smtp) const { smtp.PiecesJointes() = fichiersJoints_; }
 
     void EnvoieLesLots(std::array<Collection, 3>& adresses, const Repartition& totaux,
                        Bilan& bilan) {
@@ -185,6 +185,7 @@ class Dispatch {
     EtatProgramme& etat_;
     Dialogue& dialogue_;
     RequeteEnvoi requete_;
+    std::vector<std::string> fichiersJoints_;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@ import email
 import email.policy
 import json
 import os
+import resource
 import shutil
 import subprocess
 import tempfile
@@ -54,7 +55,7 @@ class Certificats:
 class Serveur:
     """One test server process; messages land in self.dossier."""
 
-    def __init__(self, racine, mode="plain", certificat=None, auth=False, refuse=()):
+    def __init__(self, racine, mode="plain", certificat=None, auth=False, refuse=(), altere=None):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix=f"{mode}-")
         commande = [PYTHON, SERVEUR, "--dossier", self.dossier, "--mode", mode]
         if certificat:
@@ -63,6 +64,8 @@ class Serveur:
             commande.append("--auth")
         for adresse in refuse:
             commande += ["--refuse", adresse]
+        if altere:
+            commande += ["--altere", *altere]
         self.lance(commande)
 
     def lance(self, commande):
@@ -131,13 +134,16 @@ class Programme:
         with open(os.path.join(self.dossier, "Corvelle.ini"), "w", encoding="utf-8") as f:
             f.write("\n".join(lignes) + "\n")
 
-    def lance(self, *arguments, ca=None, delai=60, env=None):
+    def lance(self, *arguments, ca=None, delai=60, env=None, descripteurs=None):
         environnement = {"PATH": "/usr/bin:/bin", "HOME": self.dossier, "LANG": "fr_FR.UTF-8",
                          **(env or {})}
         if ca:
             environnement["CURL_CA_BUNDLE"] = ca
+        limite = None
+        if descripteurs:  # at most this many open files, as `ulimit -n` sets
+            limite = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (descripteurs,) * 2)
         return subprocess.run([self.binaire, *arguments], cwd=self.dossier, env=environnement,
-                              capture_output=True, text=True, timeout=delai)
+                              capture_output=True, text=True, timeout=delai, preexec_fn=limite)
 
     def journal(self):
         chemin = os.path.join(self.dossier, "Corvelle.log")

@@ -24,10 +24,23 @@ UTILISATEUR = "jean"
 MOT_DE_PASSE = "s3cret é"
 
 
+def altere(action, chemin):
+    """Changes a file the client sends again later, as someone could between two batches."""
+    if action == "supprime":
+        os.remove(chemin)
+    elif action == "tronque":
+        os.truncate(chemin, os.path.getsize(chemin) // 2)
+    else:  # remplace: another file of the same size put in its place
+        with open(chemin + ".neuf", "wb") as f:
+            f.write(b"x" * os.path.getsize(chemin))
+        os.replace(chemin + ".neuf", chemin)
+
+
 class Stockage:
-    def __init__(self, dossier, refuses):
+    def __init__(self, dossier, refuses, alteration=None):
         self.dossier = dossier
         self.refuses = {r.lower() for r in refuses}
+        self.alteration = alteration
         self.numero = itertools.count(1)
         self.connexions = itertools.count(1)
 
@@ -59,6 +72,8 @@ class Stockage:
                               or server.transport.get_extra_info("ssl_object") is not None,
                        "utilisateur": utilisateur}, f)
         os.rename(base + ".json.tmp", base + ".json")
+        if n == 1 and self.alteration:
+            altere(*self.alteration)  # before the reply: the next batch finds it changed
         return f"250 2.0.0 Ok: queued as {n:04d}"
 
 
@@ -143,6 +158,8 @@ def principal():
     p.add_argument("--cert")
     p.add_argument("--cle")
     p.add_argument("--refuse", action="append", default=[])
+    p.add_argument("--altere", nargs=2, metavar=("ACTION", "FICHIER"),
+                   help="once the first message is stored: supprime, tronque or remplace FICHIER")
     a = p.parse_args()
     os.makedirs(a.dossier, exist_ok=True)
 
@@ -178,7 +195,8 @@ def principal():
         options.update(authenticator=authentifie, auth_required=True)
     if a.mode == "starttls":
         options.update(tls_context=tls, require_starttls=True)
-    controleur = Controller(Stockage(a.dossier, a.refuse), hostname="127.0.0.1", port=a.port,
+    controleur = Controller(Stockage(a.dossier, a.refuse, a.altere), hostname="127.0.0.1",
+                           port=a.port,
                            ssl_context=tls if a.mode == "tls" else None,
                            server_kwargs=options, ready_timeout=10)
     controleur.start()

@@ -40,8 +40,8 @@ class Base(unittest.TestCase):
         self.programme = Programme(RACINE)
         self.programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port, ssl=self.ssl)])
 
-    def envoie(self, *arguments, code=0):
-        resultat = self.programme.lance(*arguments, ca=CERTS.ca)
+    def envoie(self, *arguments, code=0, **options):
+        resultat = self.programme.lance(*arguments, ca=CERTS.ca, **options)
         self.assertEqual(resultat.returncode, code, resultat.stderr)
         return resultat
 
@@ -98,16 +98,18 @@ class Messages(Base):
         self.assertEqual(texte.replace("\r\n", "\n").rstrip("\n"), "Bonjour\ntout le monde &amp; x < y")
 
     def test_wildcard_attachments_go_once_on_every_batch(self):
-        for nom in ("a.txt", "b.txt", "ç.txt"):
+        # More files than the program may hold open at once.
+        noms = ["ç.txt"] + [f"{i:02d}.txt" for i in range(80)]
+        for nom in noms:
             self.programme.ecrit(f"pj/{nom}", f"contenu de {nom}\n")
         self.programme.ecrit("pj/autre.pdf", "non")
-        self.envoie("/a:u1,u2,u3", "/o:x", "/ct:y", "/pj:pj/*.txt", "/nde:1")
+        self.envoie("/a:u1,u2,u3", "/o:x", "/ct:y", "/pj:pj/*.txt", "/nde:1", descripteurs=64)
         recus = self.serveur.messages()
         self.assertEqual(len(recus), 3)
         self.assertEqual(len({e["connexion"] for e, _ in recus}), 1, "batches share one session")
         for _, message in recus:
             pieces = {p.get_filename(): p.get_payload(decode=True) for p in message.iter_attachments()}
-            self.assertEqual(pieces, {n: f"contenu de {n}\n".encode() for n in ("a.txt", "b.txt", "ç.txt")})
+            self.assertEqual(pieces, {n: f"contenu de {n}\n".encode() for n in noms})
 
 
 class Lots(Base):

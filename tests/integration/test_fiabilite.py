@@ -302,6 +302,44 @@ class Entrees(Base):
             self.assertEqual(f.read(), bruit)
         self.assertEqual(len(self.serveur.messages()), 2)
 
+    def echecs(self, resultat, chemin, nombre):
+        lignes = [ligne for ligne in resultat.stderr.split("\n") if ligne.startswith(" - ")]
+        self.assertEqual(len(lignes), nombre, resultat.stderr)
+        for ligne in lignes:
+            self.assertIn(f'"{chemin}"', ligne)
+
+    def test_attachment_that_fails_to_read(self):
+        # It opens, then every read fails (EIO), as on a failing disk: the
+        # batches fail, naming it, and no message goes cut short.
+        serveur = Serveur(RACINE)
+        self.addCleanup(serveur.arrete)
+        programme = self.programme(serveur.port)
+        programme.ecrit("a.txt", "a\n")
+        resultat = self.lance(programme, "/a:bob,carl", "/o:x", "/ct:y",
+                              "/pj:a.txt,/proc/self/mem", "/nde:1", code=5)
+        self.echecs(resultat, "/proc/self/mem", 2)
+        self.assertEqual(serveur.messages(), [])
+
+    def test_attachment_changed_between_batches(self):
+        # The server changes the file as the first batch arrives: the next
+        # batches fail, naming it, rather than go without it or with other bytes.
+        contenu = bytes(range(256)) * 64
+        for action in ("supprime", "tronque", "remplace"):
+            with self.subTest(action=action):
+                chemin = os.path.join(tempfile.mkdtemp(dir=RACINE, prefix="pj-"), "rapport.pdf")
+                with open(chemin, "wb") as f:
+                    f.write(contenu)
+                serveur = Serveur(RACINE, altere=(action, chemin))
+                self.addCleanup(serveur.arrete)
+                programme = self.programme(serveur.port)
+                resultat = self.lance(programme, "/a:bob,carl,dora", "/o:x", "/ct:y",
+                                      f"/pj:{chemin}", "/nde:1", code=5)
+                self.echecs(resultat, chemin, 2)
+                [(enveloppe, message)] = serveur.messages()
+                self.assertEqual(enveloppe["rcpt_tos"], ["bob@exemple.test"])
+                [piece] = message.iter_attachments()
+                self.assertEqual(piece.get_payload(decode=True), contenu)
+
 
 class Secrets(Base):
     MOT_DE_PASSE = "Faux-Mdp-9zQ!"

@@ -1,9 +1,11 @@
 #include "sending/smtp/ComposantSMTP.h"
 
 #include <exception>
+#include <map>
 #include <optional>
 #include <utility>
 
+#include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/MessageMime.h"
@@ -55,7 +57,11 @@ struct ComposantSMTP::Impl {
     std::optional<smtp::GabaritMessage> gabarit;
     std::string octets;
     smtp::Enveloppe enveloppe;
+    // Each file as it was the first time it was attached: the batches of a
+    // dispatch all carry the same bytes, or fail.
+    std::map<std::string, plateforme::IdentiteFichier> fichiersVus;
 
+    [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
     [[nodiscard]] smtp::Issue Transmet(const smtp::ContenuMessage& message);
     [[nodiscard]] std::string Envoie(std::vector<std::string> pieces);
     void ConnectePop3() const;
@@ -72,6 +78,24 @@ void ComposantSMTP::Impl::ConnectePop3() const {
     }
 }
 
+std::vector<smtp::FichierJoint> ComposantSMTP::Impl::Joints(std::vector<std::string> pieces) {
+    std::vector<smtp::FichierJoint> joints;
+    for (std::string& chemin : pieces) {
+        const auto vu = fichiersVus.find(chemin);
+        smtp::FichierJoint joint{std::move(chemin), {}};
+        if (vu == fichiersVus.end()) {
+            joint.identite = smtp::ReleveFichier(joint.chemin);
+            fichiersVus.emplace(joint.chemin, joint.identite);
+        } else {
+            joint.identite = vu->second;
+            // Before any connection; the writing checks again, as it reads.
+            smtp::VerifieFichier(joint);
+        }
+        joints.push_back(std::move(joint));
+    }
+    return joints;
+}
+
 std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
     try {
         if (reglages.authentification < 0 || reglages.authentification > 3) {
@@ -80,7 +104,7 @@ std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
                                    " (0 none, 1 POP3 before SMTP, 2 login, 3 plain)");
         }
         // Completed in place rather than copied: the bodies may be large.
-        contenu.piecesJointes = std::move(pieces);
+        contenu.piecesJointes = Joints(std::move(pieces));
         contenu.mailer = extras.empty() ? std::string() : extras.front();
         const smtp::Issue issue = Transmet(contenu);
         return issue.accepte ? issue.statut : TexteEchec(issue.statut);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/Plateforme.h"
+#include "sending/smtp/FluxFichier.h"
 
 namespace corvelle::smtp {
 
@@ -41,13 +42,18 @@ void FluxMessage::Redige(ObjetG<GMimeStream> ecriture) noexcept {
     const gint64 ecrits =
         g_mime_object_write_to_stream(message_.get(), options.get(), ecriture.get());
     const int numero = errno;
-    redige_ = ecrits >= 0 && g_mime_stream_flush(ecriture.get()) == 0;
-    if (!redige_) {
-        try {
-            erreurRedaction_ = plateforme::DescriptionSysteme(numero);
-        } catch (...) {
-            // The failure itself is already recorded in redige_.
+    const bool ecrit = ecrits >= 0 && g_mime_stream_flush(ecriture.get()) == 0;
+    try {
+        // An attachment that failed says which and why; errno cannot. Its
+        // failure alone is enough to keep the message from going as whole.
+        erreurRedaction_ = IncidentFichier();
+        redige_ = ecrit && erreurRedaction_.empty();
+        if (!redige_ && erreurRedaction_.empty()) {
+            erreurRedaction_ =
+                "Writing the message failed: " + plateforme::DescriptionSysteme(numero);
         }
+    } catch (...) {
+        // No memory for the text: redige_ stays false, the message is not sent.
     }
     // Releasing the writing end is what tells the reader the message is over.
 }
@@ -73,8 +79,7 @@ std::optional<std::size_t> FluxMessage::LitTube(char* tampon, std::size_t taille
     // from one cut short, which must not be sent as if it were complete.
     Termine();
     if (!redige_) {
-        erreur_ =
-            "Writing the message failed (an attachment could not be read): " + erreurRedaction_;
+        erreur_ = erreurRedaction_.empty() ? "Writing the message failed" : erreurRedaction_;
         return std::nullopt;
     }
     return 0;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sending/smtp/FluxFichier.h"
 #include "sending/smtp/JeuCaracteres.h"
 #include "sending/smtp/RessourcesGMime.h"
 
@@ -27,7 +28,7 @@ struct ContenuMessage {
     std::int32_t importance = 0;
     std::int32_t sensibilite = 0;
     std::int32_t notification = 0;
-    std::vector<std::string> piecesJointes;
+    std::vector<FichierJoint> piecesJointes;
 };
 
 struct MessagePret {
@@ -36,9 +37,8 @@ struct MessagePret {
     std::vector<std::string> destinataires;  // RCPT TO: To, Cc and Bcc
 };
 
-// Builds the message. Attachments are opened here, so a missing one fails
-// before any connection, but their bytes are read only when the message is
-// written; so are the bodies, read in place from `contenu`, which must outlive
+// Builds the message. Attachments are opened and read only when the message
+// is written, and the bodies read in place from `contenu`, which must outlive
 // the message. Raises EchecEnvoi, with a text for the caller, on bad input.
 [[nodiscard]] MessagePret ComposeMessage(const ContenuMessage& contenu);
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/FluxFichier.h"
 #include "sending/smtp/FluxOctets.h"
 
 namespace corvelle::smtp {
@@ -82,28 +82,14 @@ std::pair<std::string, std::string> TypeDevine(const std::string& nom) {
     return {texte.substr(0, barre), texte.substr(barre + 1)};
 }
 
-ObjetG<GMimeObject> PieceJointe(const std::string& chemin) {
-    // A device or a named pipe could be endless or block the writer for good:
-    // only regular files (or links to them) are attached.
-    std::error_code ec;
-    const std::filesystem::file_status etat = std::filesystem::status(chemin, ec);
-    if (std::filesystem::is_directory(etat)) {
-        throw EchecEnvoi("Cannot attach \"" + chemin + "\": it is a folder");
-    }
-    if (std::filesystem::exists(etat) && !std::filesystem::is_regular_file(etat)) {
-        throw EchecEnvoi("Cannot attach \"" + chemin + "\": not a regular file");
-    }
-    GError* brute = nullptr;
-    const ObjetG<GMimeStream> fichier(g_mime_stream_file_open(chemin.c_str(), "rb", &brute));
-    const ErreurG erreur(brute);
-    if (!fichier) {
-        throw EchecEnvoi("Cannot open the attachment \"" + chemin +
-                         "\": " + (erreur ? erreur->message : "unknown error"));
-    }
-    const std::string nom = SansSautDeLigne(std::filesystem::path(chemin).filename().string());
+// The file is opened only when the part is written: one file at a time.
+ObjetG<GMimeObject> PieceJointe(const FichierJoint& fichier) {
+    const ObjetG<GMimeStream> flux = FluxSurFichier(fichier);
+    const std::string nom =
+        SansSautDeLigne(std::filesystem::path(fichier.chemin).filename().string());
     const auto [type, sousType] = TypeDevine(nom);
     ObjetG<GMimeObject> partie = EnObjet(g_mime_part_new_with_type(type.c_str(), sousType.c_str()));
-    DonneContenu(GMIME_PART(partie.get()), fichier.get(), GMIME_CONTENT_ENCODING_BASE64);
+    DonneContenu(GMIME_PART(partie.get()), flux.get(), GMIME_CONTENT_ENCODING_BASE64);
     // Written as RFC 2231 parameters when the name is not plain ASCII.
     g_mime_part_set_filename(GMIME_PART(partie.get()), nom.c_str());
     return partie;
@@ -140,7 +126,7 @@ ObjetG<GMimeObject> Corps(const std::string& texteBrut, const std::string& htmlB
 }  // namespace
 
 ObjetG<GMimeObject> Racine(const std::string& texte, const std::string& html,
-                           const std::vector<std::string>& piecesJointes,
+                           const std::vector<FichierJoint>& piecesJointes,
                            const JeuCaracteres& jeu) {
     ObjetG<GMimeObject> corps = Corps(texte, html, jeu);
     if (piecesJointes.empty()) {
@@ -150,8 +136,8 @@ ObjetG<GMimeObject> Racine(const std::string& texte, const std::string& html,
     if (corps) {
         AjoutePartie(melange.get(), corps.get());
     }
-    for (const std::string& chemin : piecesJointes) {
-        AjoutePartie(melange.get(), PieceJointe(chemin).get());
+    for (const FichierJoint& fichier : piecesJointes) {
+        AjoutePartie(melange.get(), PieceJointe(fichier).get());
     }
     return melange;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "sending/smtp/FluxFichier.h"
 #include "sending/smtp/JeuCaracteres.h"
 #include "sending/smtp/RessourcesGMime.h"
 
@@ -17,12 +18,11 @@ namespace corvelle::smtp {
 [[nodiscard]] std::string SansSautDeLigne(std::string texte);
 
 // The message's root part: the text and HTML bodies (UTF-8; empty for none),
-// alone or as alternatives, then each attachment. Attachments are opened
-// here, so a missing one fails at once, but read only when the message is
-// written. The text and HTML are read in place, never copied: they must
-// outlive the part. Raises EchecEnvoi for an attachment that cannot be used.
+// alone or as alternatives, then each attachment, opened and read only when
+// the message is written. The text and HTML are read in place, never copied:
+// they must outlive the part.
 [[nodiscard]] ObjetG<GMimeObject> Racine(const std::string& texte, const std::string& html,
-                                         const std::vector<std::string>& piecesJointes,
+                                         const std::vector<FichierJoint>& piecesJointes,
                                          const JeuCaracteres& jeu);
 
 }  // namespace corvelle::smtp
