@@ -9,7 +9,6 @@
 #include "config/Profil.h"
 #include "core/Erreur.h"
 #include "core/Texte.h"
-#include "i18n/Catalogue.h"
 
 namespace corvelle {
 
@@ -44,19 +43,6 @@ bool ChampBooleen(std::string_view texte) {
 
 std::string clsConfigSMTP::SSL2String() const {
     return SSL ? "Oui" : "Non";
-}
-
-std::string clsConfigSMTP::Authentification2String(const colTraductions& traductions) const {
-    switch (Authentification) {
-        case AuthPop3:
-            return traductions.Item("TXT_AUTHENTIFICATION_POP3");
-        case AuthLogin:
-            return traductions.Item("TXT_AUTHENTIFICATION_LOGIN");
-        case AuthPlain:
-            return traductions.Item("TXT_AUTHENTIFICATION_PLAIN");
-        default:
-            return traductions.Item("TXT_AUTHENTIFICATION_AUCUNE");
-    }
 }
 
 namespace {

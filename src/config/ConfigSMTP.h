@@ -9,7 +9,6 @@
 
 namespace corvelle {
 
-class colTraductions;
 class FichierProfil;
 
 // Authentication codes shared with the SMTP component.
@@ -33,7 +32,6 @@ class clsConfigSMTP {
 
     // "Oui" / "Non", never translated.
     [[nodiscard]] std::string SSL2String() const;
-    [[nodiscard]] std::string Authentification2String(const colTraductions& traductions) const;
 
     // The eight fields joined by the unit separator (code 31).
     [[nodiscard]] std::string Serialize() const;

@@ -2,7 +2,6 @@
 
 #include "core/Dialogue.h"
 
-#include "core/APropos.h"
 #include "core/Texte.h"
 
 namespace corvelle {
@@ -35,25 +34,6 @@ Reponse DialogueConsole::Affiche(const Boite& boite) {
     std::cerr << boite.titre << " - " << Prefixe(boite.icone) << " : "
               << SautsDeLigneConsole(boite.texte) << "\n\n";
     std::cerr.flush();
-    return boite.parDefaut;
-}
-
-void DialogueConsole::AfficheAPropos(const Langue& langue) {
-    const std::string texte = TexteAPropos(langue);
-    std::cout << SautsDeLigneConsole(texte);
-    if (!texte.empty() && texte.back() != '\n') {
-        std::cout << '\n';
-    }
-    std::cout.flush();
-}
-
-Reponse DialogueEnregistreur::Affiche(const Boite& boite) {
-    boites.push_back(boite);
-    if (!reponses.empty()) {
-        const Reponse r = reponses.front();
-        reponses.erase(reponses.begin());
-        return r;
-    }
     return boite.parDefaut;
 }
 

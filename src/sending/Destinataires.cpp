@@ -3,21 +3,20 @@
 #include <algorithm>
 #include <deque>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
 #include "core/Chemins.h"
-#include "core/Dialogue.h"
 #include "core/Encodage.h"
 #include "core/Erreur.h"
-#include "core/EtatProgramme.h"
-#include "core/FinProgramme.h"
 #include "core/Listes.h"
 #include "core/Plateforme.h"
+#include "i18n/Langue.h"
 #include "i18n/Traduction.h"
 #include "sending/Annuaire.h"
-#include "sending/Rapport.h"
+#include "sending/Bilan.h"
 
 namespace corvelle {
 
@@ -25,35 +24,35 @@ namespace {
 
 constexpr std::string_view kPrefixeGroupe = "grp:";
 constexpr std::string_view kPrefixeFichier = "fic:";
-constexpr int kSortieErreurGroupe = 2;
-constexpr int kSortieErreurFichier = 3;
+constexpr int kSortieErreurGroupe = SortieErreurGroupe;
+constexpr int kSortieErreurFichier = SortieErreurDestinataires;
 
 class Expansion {
   public:
-    Expansion(EtatProgramme& etat, Dialogue& dialogue)
-        : etat_(etat), dialogue_(dialogue), suffixeErreur_(" ") {
-        suffixeErreur_ += etat_.Langage.Texte(etat_.ModeLigneCommande ? "TXT_FERMETURE_OUTIL"
-                                                                      : "TXT_ABANDON_ENVOI");
-    }
+    explicit Expansion(const ContexteExpansion& contexte)
+        : c_(contexte),
+          suffixeErreur_(" " + contexte.langue.Texte(contexte.ligneCommande
+                                                         ? "TXT_FERMETURE_OUTIL"
+                                                         : "TXT_ABANDON_ENVOI")) {}
 
-    // False once an error stopped the expansion (window mode).
-    bool Developpe(std::deque<std::string>& attente, Liste& resultat) {
+    // Nothing once an error stopped the expansion: its message and exit code.
+    std::optional<Echec> Developpe(std::deque<std::string>& attente, Liste& resultat) {
         while (!attente.empty()) {
             std::string entree = std::move(attente.front());
             attente.pop_front();
+            std::optional<Echec> echec;
             if (entree.starts_with(kPrefixeGroupe)) {
-                if (!DeveloppeGroupe(entree.substr(kPrefixeGroupe.size()), attente)) {
-                    return false;
-                }
+                echec = DeveloppeGroupe(entree.substr(kPrefixeGroupe.size()), attente);
             } else if (entree.starts_with(kPrefixeFichier)) {
-                if (!DeveloppeFichier(entree.substr(kPrefixeFichier.size()), attente)) {
-                    return false;
-                }
+                echec = DeveloppeFichier(entree.substr(kPrefixeFichier.size()), attente);
             } else {
                 resultat.push_back(std::move(entree));
             }
+            if (echec) {
+                return echec;
+            }
         }
-        return true;
+        return std::nullopt;
     }
 
   private:
@@ -62,61 +61,64 @@ class Expansion {
                        std::make_move_iterator(entrees.end()));
     }
 
-    // Reports an error that stops the expansion.
-    bool Arrete(const std::string& message, int codeSortie) {
-        Signale(etat_, dialogue_, message + suffixeErreur_);
-        if (etat_.ModeLigneCommande) {
-            throw FinProgramme{codeSortie};
-        }
-        return false;
+    Echec Arrete(const std::string& message, int codeSortie) const {
+        return {codeSortie, message + suffixeErreur_};
     }
 
-    bool DeveloppeGroupe(const std::string& groupe, std::deque<std::string>& attente) {
-        if (!etat_.Reglages.UtiliserAD || !etat_.ConnexionAD) {
-            return Arrete(etat_.Langage.Texte("MSG_ERREUR_CMD_GRP_SANS_AD"), kSortieErreurGroupe);
+    void Avertit(const std::string& message) const {
+        if (c_.avertit) {
+            c_.avertit(message);
+        }
+    }
+
+    std::string Texte(std::string_view cle) const { return c_.langue.Texte(cle); }
+
+    std::optional<Echec> DeveloppeGroupe(const std::string& groupe,
+                                         std::deque<std::string>& attente) {
+        if (!c_.annuaire) {
+            return Arrete(Texte("MSG_ERREUR_CMD_GRP_SANS_AD"), kSortieErreurGroupe);
         }
         Liste membres;
-        const std::int32_t statut =
-            etat_.ConnexionAD->MembresGroupe(groupe, etat_.DejaVus, membres);
+        const std::int32_t statut = c_.annuaire->MembresGroupe(groupe, groupesVus_, membres);
         if (statut == kGroupeTrouve) {
             AjouteEnTete(attente, std::move(membres));
-            return true;
+            return std::nullopt;
         }
         if (statut == kGroupeInconnu) {
-            Signale(etat_, dialogue_,
-                    FormateMessage(etat_.Langage.Texte("MSG_ERREUR_GROUPE_INTROUVABLE"), groupe));
-            return true;
+            Avertit(FormateMessage(Texte("MSG_ERREUR_GROUPE_INTROUVABLE"), groupe));
+            return std::nullopt;
         }
         if (statut == kAnnuaireInjoignable) {
-            return Arrete(FormateMessage(etat_.Langage.Texte("MSG_ERREUR_RECUP_MEMBRES"), groupe),
+            return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES"), groupe),
                           kSortieErreurGroupe);
         }
-        return Arrete(
-            FormateMessage(etat_.Langage.Texte("MSG_ERREUR_RECUP_MEMBRES2"), statut, groupe),
-            kSortieErreurGroupe);
+        return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES2"), statut, groupe),
+                      kSortieErreurGroupe);
     }
 
-    bool DeveloppeFichier(const std::string& fichier, std::deque<std::string>& attente) {
+    std::optional<Echec> DeveloppeFichier(const std::string& fichier,
+                                          std::deque<std::string>& attente) {
         Liste entrees;
-        const std::int32_t statut = LitFichierDestinataires(etat_, fichier, entrees);
+        const std::int32_t statut =
+            LitFichierDestinataires(c_.dossierCourant, fichiersLus_, fichier, entrees);
         if (statut == -1) {
             AjouteEnTete(attente, std::move(entrees));
-            return true;
+            return std::nullopt;
         }
         if (statut == ErrFichierIntrouvable) {
-            Signale(etat_, dialogue_,
-                    FormateMessage(etat_.Langage.Texte("MSG_ERREUR_FICHIER_DEST_INTROUVABLE"),
-                                   fichier));
-            return true;
+            Avertit(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST_INTROUVABLE"), fichier));
+            return std::nullopt;
         }
-        return Arrete(
-            FormateMessage(etat_.Langage.Texte("MSG_ERREUR_FICHIER_DEST"), statut, fichier),
-            kSortieErreurFichier);
+        return Arrete(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST"), statut, fichier),
+                      kSortieErreurFichier);
     }
 
-    EtatProgramme& etat_;
-    Dialogue& dialogue_;
+    const ContexteExpansion& c_;
     std::string suffixeErreur_;
+    // Groups ("grp:" + name, letter case ignored as the directory does) and
+    // files (CleNomFichier of their path) already expanded in this field.
+    Collection groupesVus_;
+    std::unordered_set<std::string> fichiersLus_;
 };
 
 // Sorted entries completed with the suffix, each address once. An address
@@ -180,32 +182,31 @@ void RetireDoublonsEntreChamps(std::array<Collection, 3>& champs) {
     }
 }
 
-bool ExtraitDestinataires(EtatProgramme& etat, Dialogue& dialogue, const std::string& champ,
-                          Collection& sortie) {
-    etat.DejaVus = Collection();
-    etat.FichiersLus.clear();
+Resultat<Collection> ExtraitDestinataires(const ContexteExpansion& contexte,
+                                          const std::string& champ) {
     std::deque<std::string> attente;
     if (!Elague(champ).empty()) {
         const Collection entrees = VersCollection(DecoupeListe(champ));
         attente.assign(entrees.begin(), entrees.end());
     }
     Liste resultat;
-    if (!Expansion(etat, dialogue).Developpe(attente, resultat)) {
-        return false;
+    if (std::optional<Echec> echec = Expansion(contexte).Developpe(attente, resultat)) {
+        return std::move(*echec);
     }
-    sortie = Adresses(std::move(resultat), etat.Reglages.Suffixe);
-    return true;
+    return Adresses(std::move(resultat), contexte.suffixe);
 }
 
-std::int32_t LitFichierDestinataires(EtatProgramme& etat, const std::string& nom, Liste& entrees) {
+std::int32_t LitFichierDestinataires(const std::string& dossierCourant,
+                                     std::unordered_set<std::string>& lus, const std::string& nom,
+                                     Liste& entrees) {
     entrees.clear();
     const std::string nomElague = Elague(nom);
     if (nomElague.empty()) {
         return -1;
     }
     try {
-        const std::string chemin = CheminAbsolu(nomElague, etat.DossierCourant);
-        if (!etat.FichiersLus.insert(CleNomFichier(chemin)).second) {
+        const std::string chemin = CheminAbsolu(nomElague, dossierCourant);
+        if (!lus.insert(CleNomFichier(chemin)).second) {
             return -1;  // read already during this field: ends cycles too
         }
         if (plateforme::FichiersCorrespondants(chemin).empty()) {

@@ -6,22 +6,33 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <unordered_set>
 
 #include "core/Collection.h"
+#include "core/Resultat.h"
 #include "core/Texte.h"
 
 namespace corvelle {
 
-class Dialogue;
-struct EtatProgramme;
+class Annuaire;
+struct Langue;
 
-// The field's final addresses into `sortie`. False after a reported error that
-// stops the send (window mode); in command-line mode such an error throws
-// FinProgramme with exit code 2 (groups) or 3 (files). A missing file or an
-// unknown group is reported and skipped.
-[[nodiscard]] bool ExtraitDestinataires(EtatProgramme& etat, Dialogue& dialogue,
-                                        const std::string& champ, Collection& sortie);
+struct ContexteExpansion {
+    const Langue& langue;
+    Annuaire* annuaire = nullptr;  // none: grp: entries are refused
+    std::string dossierCourant;    // base of relative file names
+    std::string suffixe;
+    bool ligneCommande = false;  // an error ends the run, not only the send
+    // A missing file or an unknown group: said, then skipped.
+    std::function<void(const std::string&)> avertit;
+};
+
+// The field's final addresses, or the error that stops the send: its message,
+// with the exit code 2 (groups) or 3 (files) as its number.
+[[nodiscard]] Resultat<Collection> ExtraitDestinataires(const ContexteExpansion& contexte,
+                                                        const std::string& champ);
 
 // Leaves each address in the first of the fields (To, copy, blind copy) that
 // holds it, so nobody gets two copies of one dispatch. Addresses compare by
@@ -29,9 +40,10 @@ struct EtatProgramme;
 void RetireDoublonsEntreChamps(std::array<Collection, 3>& champs);
 
 // The entries of a recipient file, one per line: -1 when read (or already
-// read during this field's expansion: then nothing), 53 when missing, or the
-// number of the error met while reading.
-[[nodiscard]] std::int32_t LitFichierDestinataires(EtatProgramme& etat, const std::string& nom,
-                                                   Liste& entrees);
+// read during this field's expansion, as `lus` records: then nothing), 53
+// when missing, or the number of the error met while reading.
+[[nodiscard]] std::int32_t LitFichierDestinataires(const std::string& dossierCourant,
+                                                   std::unordered_set<std::string>& lus,
+                                                   const std::string& nom, Liste& entrees);
 
 }  // namespace corvelle

@@ -2,27 +2,30 @@
 
 // The dispatch: one message to every recipient of a request, in batches.
 
+#include <functional>
+#include <string>
+
+#include "sending/Bilan.h"
+
 namespace corvelle {
 
+class Annuaire;
 class Dialogue;
-struct EtatProgramme;
-struct RequeteEnvoi;
+struct Demande;
+struct Langue;
 
-// Exit codes of a command-line run.
-enum CodeSortie : int {
-    SortieEnvoye = 0,
-    SortieErreurLigneCommande = 1,
-    SortieErreurGroupe = 2,
-    SortieErreurDestinataires = 3,
-    SortiePieceJointeIntrouvable = 4,
-    SortieEchecEnvoi = 5,
+struct ContexteEnvoi {
+    const Langue& langue;
+    Dialogue& dialogue;            // the busy pointer, pending window events
+    Annuaire* annuaire = nullptr;  // none: grp: entries are refused
+    // What the person must know but that does not stop the send (a missing
+    // recipient file, an attachment skipped with /iep).
+    std::function<void(const std::string&)> avertit;
 };
 
-// Expands the recipients, checks the attachments, sends the batches through
-// one SMTP session and reports the outcome. Returns the exit code that tells
-// the outcome (the command line ends with it; the compose window ignores it).
-// In command-line mode an expansion error throws FinProgramme. The request is
-// taken, so its bodies go to the sending without a copy.
-[[nodiscard]] int EnvoiMessage(EtatProgramme& etat, Dialogue& dialogue, RequeteEnvoi requete);
+// Expands the recipients, checks the attachments and sends the batches
+// through one SMTP session. The bodies move to the sending; the rest of the
+// request stays for the report, which is the caller's.
+[[nodiscard]] Bilan EnvoiMessage(const ContexteEnvoi& contexte, Demande& demande);
 
 }  // namespace corvelle

@@ -5,11 +5,13 @@
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
 #include "core/Erreur.h"
-#include "core/EtatProgramme.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
+#include "i18n/Langue.h"
 #include "i18n/Traduction.h"
+#include "sending/Bilan.h"
+#include "sending/Demande.h"
 #include "sending/Serveur.h"
 #include "sending/smtp/ComposantSMTP.h"
 
@@ -19,68 +21,80 @@ namespace {
 
 // Best effort: a report that cannot be mailed must neither stop the run nor
 // cause another report, so its failure is only noted on standard error.
-void EnvoieParMail(const EtatProgramme& etat, const std::string& message) {
+void EnvoieParMail(const Langue& langue, const Demande& demande, const std::string& message) {
     try {
-        if (etat.NumConfigSMTP < 1 ||
-            static_cast<std::size_t>(etat.NumConfigSMTP) > etat.ListeConfigsSMTP.size()) {
-            throw Erreur(ErrIndiceHorsLimites,
-                         "SMTP configuration " + std::to_string(etat.NumConfigSMTP));
-        }
         ComposantSMTP smtp;
-        AppliqueConfiguration(
-            smtp, etat.ListeConfigsSMTP[static_cast<std::size_t>(etat.NumConfigSMTP) - 1]);
+        AppliqueConfiguration(smtp, demande.configuration);
         // Milliseconds, as for every send: the setting is in seconds.
-        smtp.SetTimeout(etat.Reglages.TimeoutSMTP * 1000);
-        smtp.SetExpediteur(etat.Reglages.ExpediteurParDefaut);
-        smtp.SetDestinataires(etat.Reglages.ExpediteurParDefaut);
-        smtp.SetObjet(etat.Langage.Texte("TXT_REPORTING_CORVELLE"));
+        smtp.SetTimeout(demande.timeoutSecondes * 1000);
+        smtp.SetExpediteur(demande.expediteur);
+        smtp.SetDestinataires(demande.expediteur);
+        smtp.SetObjet(langue.Texte("TXT_REPORTING_CORVELLE"));
         smtp.SetCorpsTexte(message);
         smtp.Envoie();
-        const std::string statut = smtp.Statut();
-        if (!Minuscules(statut).ends_with("session closed")) {
-            std::cerr << kTitreApplication << " : report mail not sent: " << statut << '\n';
+        if (!smtp.Resultat().accepte) {
+            std::cerr << kTitreApplication << " : report mail not sent: " << smtp.Statut() << '\n';
         }
     } catch (const std::exception& e) {
         std::cerr << kTitreApplication << " : report mail not sent: " << e.what() << '\n';
     }
 }
 
-void AjouteAuJournal(const EtatProgramme& etat, Dialogue& dialogue, const std::string& message) {
+void AjouteAuJournal(const Langue& langue, Dialogue& dialogue, const std::string& fichierLog,
+                     const std::string& message) {
     // One level only: a log folder whose parent is missing too is a mistake
     // worth showing, not something to build silently.
-    std::string dossier = ExtraitDossier(etat.FichierLog);
+    std::string dossier = ExtraitDossier(fichierLog);
     if (dossier.size() > 1) {
         dossier.pop_back();
         (void)plateforme::CreeDossierSimple(dossier);
     }
     try {
-        plateforme::AjouteAuFichier(etat.FichierLog, plateforme::HorodatageLocal() + " : " +
-                                                         Remplace(message, "\r\n", "\n") + "\n");
+        plateforme::AjouteAuFichier(fichierLog, plateforme::HorodatageLocal() + " : " +
+                                                    Remplace(message, "\r\n", "\n") + "\n");
     } catch (const Erreur& e) {
-        dialogue.Affiche(
-            {FormateMessage(etat.Langage.Texte("MSG_ERREUR"), e.Numero(), e.Description()),
-             kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
+        dialogue.Affiche({FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), e.Description()),
+                          kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
     }
 }
 
 }  // namespace
 
-void EcritLog(const EtatProgramme& etat, Dialogue& dialogue, const std::string& message,
-              std::uint16_t options) {
-    if ((options & RapportParMail) != 0) {
-        EnvoieParMail(etat, message);
+void EcritLog(const Langue& langue, Dialogue& dialogue, const Demande& demande,
+              const std::string& message) {
+    if ((demande.rapport & RapportParMail) != 0) {
+        EnvoieParMail(langue, demande, message);
     }
-    if ((options & RapportFichierLog) != 0) {
-        AjouteAuJournal(etat, dialogue, message);
+    if ((demande.rapport & RapportFichierLog) != 0) {
+        AjouteAuJournal(langue, dialogue, demande.fichierLog, message);
     }
-    if (options == 0) {
+    if (demande.rapport == 0) {
         dialogue.Affiche(
             {message, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
     }
 }
 
-void Signale(const EtatProgramme& etat, Dialogue& dialogue, const std::string& message) {
-    EcritLog(etat, dialogue, message, etat.OptionsRapport);
+std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan& bilan) {
+    if (!bilan.erreur.empty()) {
+        return bilan.erreur;
+    }
+    if (bilan.Accepte()) {
+        return FormateMessage(langue.Texte("MSG_SUCCES_ENVOI"), demande.objet, bilan.destinataires,
+                              bilan.lots.size());
+    }
+    std::string texte = langue.Texte("MSG_ERREUR_ENVOI");
+    if (bilan.lots.empty()) {
+        texte += " " + langue.Texte("MSG_ERREUR_CREATION_OBJET");
+    }
+    for (const Lot& lot : bilan.lots) {
+        if (!lot.accepte) {
+            texte += "\r\n - " + lot.statut;
+        }
+    }
+    if (!bilan.incident.empty()) {
+        texte += "\r\n - " + bilan.incident;
+    }
+    return texte;
 }
 
 }  // namespace corvelle

@@ -1,21 +1,24 @@
 #pragma once
 
-// How the sending engine tells the outcome: a mail to the sender (/r), a line
-// in the log file (/l), or a message box when neither was asked for.
+// How a run tells its outcome: a mail to the sender (/r), a line in the log
+// file (/l), or a message box when neither was asked for.
 
-#include <cstdint>
 #include <string>
 
 namespace corvelle {
 
 class Dialogue;
-struct EtatProgramme;
+struct Bilan;
+struct Demande;
+struct Langue;
 
-// Mails, logs or shows the message as the flags (OptionsRapport) say.
-void EcritLog(const EtatProgramme& etat, Dialogue& dialogue, const std::string& message,
-              std::uint16_t options);
+// Mails, logs or shows the message as the request's report options say.
+void EcritLog(const Langue& langue, Dialogue& dialogue, const Demande& demande,
+              const std::string& message);
 
-// Shorthand with the run's current OptionsRapport.
-void Signale(const EtatProgramme& etat, Dialogue& dialogue, const std::string& message);
+// The outcome of a dispatch in words: why it stopped, the success message,
+// or the failure with one " - " line per refused batch.
+[[nodiscard]] std::string TexteBilan(const Langue& langue, const Demande& demande,
+                                     const Bilan& bilan);
 
 }  // namespace corvelle

@@ -11,10 +11,11 @@
 #include <QTimer>
 #include <iostream>
 
+#include "app/Demarrage.h"
+#include "app/Programme.h"
 #include "config/ConfigSMTP.h"
-#include "core/Demarrage.h"
 #include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
+#include "support/DialogueEnregistreur.h"
 #include "support/DossierTemporaire.h"
 #include "support/EnvironnementTest.h"
 #include "ui/config/FenetreConfiguration.h"
@@ -73,7 +74,7 @@ int main(int argc, char** argv) {
                            test::LitFichier(std::string(argv[3]) + "/English.lng"));
     }
     const EnvironnementDemarrage env = test::EnvironnementPortable(dossier);
-    EtatProgramme etat;
+    Programme etat;
     DialogueEnregistreur dialogue;
     if (Demarre(env, etat, dialogue).mode != ModeExecution::Fenetre) {
         return 1;

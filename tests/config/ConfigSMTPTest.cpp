@@ -7,7 +7,6 @@
 #include "config/Parametres.h"
 #include "config/Profil.h"
 #include "core/Erreur.h"
-#include "i18n/Langue.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {
@@ -71,18 +70,6 @@ TEST(ConfigSMTP, SerialisationEtLecture) {
     EXPECT_EQ(c2.Deserialize(Record("nouveau|srv|0|abc|1|x|y|z")), 13);
     EXPECT_EQ(c2, (clsConfigSMTP{"nouveau", "srv", false, 465, AuthLogin, "pop.exemple.fr", "jean",
                                  ChiffreMotDePasse("pw")}));
-}
-
-TEST(ConfigSMTP, TexteDeLAuthentification) {
-    Langue francais;
-    ChargeTraductions(francais);
-    std::string textes;
-    for (int code : {0, 1, 2, 3, 4, -1}) {
-        clsConfigSMTP c;
-        c.Authentification = code;
-        textes += c.Authentification2String(francais.Traductions) + ",";
-    }
-    EXPECT_EQ(textes, "Aucune,Pop3,Login,Plain,Aucune,Aucune,");
 }
 
 TEST(ConfigSMTP, ConfigurationIssueDesAnciennesCles) {

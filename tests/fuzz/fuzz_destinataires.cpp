@@ -5,19 +5,20 @@
 #include <algorithm>
 
 #include "Fuzz.h"
+#include "app/Programme.h"
 #include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
 #include "core/Listes.h"
 #include "core/Texte.h"
 #include "sending/Destinataires.h"
+#include "support/DialogueEnregistreur.h"
 
 using namespace corvelle;
 
 namespace {
 
-const EtatProgramme& EtatInitial() {
-    static const EtatProgramme etat = [] {
-        EtatProgramme e;
+const Programme& EtatInitial() {
+    static const Programme etat = [] {
+        Programme e;
         e.DossierCourant = fuzz::Dossier().Chemin() + "/";
         e.Reglages.Suffixe = "exemple.fr";
         test::EcritFichier(fuzz::Dossier() / "equipe.txt", "ana\r\nbob@x.fr\r\nfic:liste.txt\r\n");
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     }
 
     test::EcritFichier(fuzz::Dossier() / "liste.txt", texte);
-    EtatProgramme etat = EtatInitial();
+    Programme etat = EtatInitial();
     DialogueEnregistreur dialogue;
     // Window mode: an error is reported and stops the field instead of the run.
     const std::string champs[] = {"fic:liste.txt", "fic:equipe.txt, zoé", texte};

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "Fuzz.h"
+#include "app/Programme.h"
 #include "core/Erreur.h"
-#include "core/EtatProgramme.h"
 #include "sending/LigneCommandeEnvoi.h"
 
 using namespace corvelle;
@@ -16,9 +16,9 @@ using namespace corvelle;
 namespace {
 
 // Body files the command line may name, a folder for /l:, two configurations.
-const EtatProgramme& EtatInitial() {
-    static const EtatProgramme etat = [] {
-        EtatProgramme e;
+const Programme& EtatInitial() {
+    static const Programme etat = [] {
+        Programme e;
         e.DossierCourant = fuzz::Dossier().Chemin() + "/";
         test::EcritFichier(fuzz::Dossier() / "corps.txt", "Bonjour");
         test::EcritFichier(fuzz::Dossier() / "page.html", "<p>Bonjour<br>à tous</p>");
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     const std::string ligne = fuzz::Entree(donnees, taille);
 
     try {
-        EtatProgramme etat = EtatInitial();
+        Programme etat = EtatInitial();
         VerifieAnalyse(AnalyseLigneCommande(etat, ligne));
         etat = EtatInitial();
         VerifieAnalyse(AnalyseArguments(etat, Arguments(ligne)));

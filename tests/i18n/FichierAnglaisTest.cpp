@@ -9,13 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "app/APropos.h"
 #include "config/Profil.h"
-#include "core/APropos.h"
 #include "core/Dialogue.h"
 #include "core/Texte.h"
 #include "core/Version.h"
 #include "i18n/Langue.h"
 #include "i18n/TextesIntegres.h"
+#include "support/DialogueEnregistreur.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {

@@ -6,6 +6,7 @@
 #include "core/Dialogue.h"
 #include "i18n/Langue.h"
 #include "i18n/TextesIntegres.h"
+#include "support/DialogueEnregistreur.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {

@@ -4,9 +4,7 @@
 
 #include <map>
 
-#include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
-#include "core/FinProgramme.h"
+#include "i18n/Langue.h"
 #include "sending/Annuaire.h"
 #include "support/DossierTemporaire.h"
 
@@ -35,19 +33,31 @@ class AnnuaireFixe : public Annuaire {
 class Expansion : public ::testing::Test {
   protected:
     test::DossierTemporaire dossier;
-    DialogueEnregistreur dialogue;
-    EtatProgramme etat;
+    Langue langue;
+    std::vector<std::string> avis;  // notices, in order
+    ContexteExpansion contexte{
+        langue,  nullptr, dossier.Chemin(),
+        "ex.fr", false,   [this](const std::string& texte) { avis.push_back(texte); }};
 
-    void SetUp() override {
-        etat.DossierCourant = dossier.Chemin();
-        etat.Reglages.Suffixe = "ex.fr";
-        ChargeTraductions(etat.Langage);
-    }
+    void SetUp() override { ChargeTraductions(langue); }
 
     Liste Developpe(const std::string& champ) {
-        Collection sortie;
-        EXPECT_TRUE(ExtraitDestinataires(etat, dialogue, champ, sortie)) << champ;
-        return Liste(sortie.begin(), sortie.end());
+        Resultat<Collection> sortie = ExtraitDestinataires(contexte, champ);
+        EXPECT_TRUE(sortie.Reussi()) << champ;
+        return sortie.Reussi() ? Liste(sortie.Valeur().begin(), sortie.Valeur().end()) : Liste{};
+    }
+
+    // The error that stops the send, in window then command-line wording.
+    void EchoueAvec(const std::string& champ, int code, const std::string& message) {
+        for (const bool ligneCommande : {false, true}) {
+            contexte.ligneCommande = ligneCommande;
+            const Resultat<Collection> sortie = ExtraitDestinataires(contexte, champ);
+            ASSERT_FALSE(sortie.Reussi()) << champ;
+            EXPECT_EQ(sortie.Erreur().numero, code);
+            EXPECT_EQ(sortie.Erreur().texte, message + (ligneCommande ? " L'outil va être fermé."
+                                                                      : " L'envoi est abandonné."));
+        }
+        contexte.ligneCommande = false;
     }
 };
 
@@ -62,9 +72,9 @@ TEST_F(Expansion, PlainEntriesAreCompletedSortedAndUnique) {
               (Liste{"\"Martin, Jean\" <jm@x.fr>", "u2@ex.fr"}));
     EXPECT_EQ(Developpe("GRP:Ventes"), Liste{"GRP:Ventes@ex.fr"});
     EXPECT_EQ(Developpe("\"Jean\" <j@x.fr>"), Liste{"\"Jean\" <j@x.fr>"});
-    etat.Reglages.Suffixe = "";
+    contexte.suffixe = "";
     EXPECT_EQ(Developpe("bob,a@x.fr"), (Liste{"a@x.fr", "bob@"}));
-    EXPECT_TRUE(dialogue.boites.empty());
+    EXPECT_TRUE(avis.empty());
 }
 
 // One copy per address and dispatch: To before copy before blind copy.
@@ -97,11 +107,9 @@ TEST_F(Expansion, RecipientFilesNestEndCyclesAndSkipMissingOnes) {
     EXPECT_EQ(
         Developpe("fic:a.txt,fic:A.txt,fic:A.TXT,fic:absent.txt,zoe"),
         (Liste{"bob@ex.fr", "carl@ex.fr", "dora@ex.fr", "eve@ex.fr", "fred@ex.fr", "zoe@ex.fr"}));
-    ASSERT_EQ(dialogue.boites.size(), 2u);
-    EXPECT_EQ(dialogue.boites[0].texte,
-              "Le fichier de destinataires 'A.TXT' est introuvable... Il sera ignoré.");
-    EXPECT_EQ(dialogue.boites[1].texte,
-              "Le fichier de destinataires 'absent.txt' est introuvable... Il sera ignoré.");
+    EXPECT_EQ(avis, (Liste{"Le fichier de destinataires 'A.TXT' est introuvable... Il sera ignoré.",
+                           "Le fichier de destinataires 'absent.txt' est introuvable... Il sera "
+                           "ignoré."}));
     // Each field is expanded afresh.
     EXPECT_EQ(Developpe("fic:b.txt").size(), 4u);
 }
@@ -111,68 +119,32 @@ TEST_F(Expansion, BinaryRecipientFileIsAnErrorNamingIt) {
     EcritFichier(dossier / "bruit.bin", std::string("bob\n\x89PNG\0\xff\x01"
                                                     "carl\n",
                                                     16));
-    Collection sortie;
-    EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "zoe,fic:bruit.bin", sortie));
-    ASSERT_EQ(dialogue.boites.size(), 1u);
-    EXPECT_EQ(dialogue.boites[0].texte,
-              "Une erreur (321) est survenue lors de la récupération des membres du fichier "
-              "'bruit.bin'... L'envoi est abandonné.");
-    etat.ModeLigneCommande = true;
-    try {
-        (void)ExtraitDestinataires(etat, dialogue, "fic:bruit.bin", sortie);
-        ADD_FAILURE() << "a binary recipient file must end the run";
-    } catch (const FinProgramme& fin) {
-        EXPECT_EQ(fin.code, 3);
-    }
-}
-
-TEST_F(Expansion, GroupsNeedTheDirectory) {
-    Collection sortie;
-    sortie.Ajoute("inchangé");
-    EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "bob,grp:Ventes", sortie));
-    EXPECT_EQ(sortie.Nombre(), 1u);
-    ASSERT_EQ(dialogue.boites.size(), 1u);
-    EXPECT_EQ(
-        dialogue.boites[0].texte,
-        "L'envoi de mail à des groupes est impossible lorsque l'accès à l'ActiveDirectory est "
-        "désactivé... L'envoi est abandonné.");
-
-    etat.ModeLigneCommande = true;
-    try {
-        (void)ExtraitDestinataires(etat, dialogue, "grp:Ventes", sortie);
-        ADD_FAILURE() << "a group without the directory must end the run";
-    } catch (const FinProgramme& fin) {
-        EXPECT_EQ(fin.code, 2);
-    }
-    EXPECT_TRUE(dialogue.boites.back().texte.ends_with(" L'outil va être fermé."));
+    EchoueAvec("zoe,fic:bruit.bin", 3,
+               "Une erreur (321) est survenue lors de la récupération des membres du fichier "
+               "'bruit.bin'...");
 }
 
 TEST_F(Expansion, GroupMembersAreExpandedInTurnWithEachStatus) {
-    auto annuaire = std::make_shared<AnnuaireFixe>();
-    annuaire->groupes["Ventes"] = {kGroupeTrouve, {"ann", "grp:Nord", "fic:liste.txt"}};
-    annuaire->groupes["Nord"] = {kGroupeTrouve, {"nils@n.fr", "grp:Fantome"}};
-    annuaire->groupes["Panne"] = {kAnnuaireInjoignable, {}};
-    annuaire->groupes["Autre"] = {5, {}};
+    EchoueAvec("bob,grp:Ventes", 2,
+               "L'envoi de mail à des groupes est impossible lorsque l'accès à l'ActiveDirectory "
+               "est désactivé...");
+    AnnuaireFixe annuaire;
+    annuaire.groupes["Ventes"] = {kGroupeTrouve, {"ann", "grp:Nord", "fic:liste.txt"}};
+    annuaire.groupes["Nord"] = {kGroupeTrouve, {"nils@n.fr", "grp:Fantome"}};
+    annuaire.groupes["Panne"] = {kAnnuaireInjoignable, {}};
+    annuaire.groupes["Autre"] = {5, {}};
     EcritFichier(dossier / "liste.txt", "liv\n");
-    etat.ConnexionAD = annuaire;
-    etat.Reglages.UtiliserAD = true;
+    contexte.annuaire = &annuaire;
     EXPECT_EQ(Developpe("grp:Ventes"), (Liste{"ann@ex.fr", "liv@ex.fr", "nils@n.fr"}));
-    EXPECT_EQ(annuaire->demandes, (Liste{"Ventes", "Nord", "Fantome"}));
-    ASSERT_EQ(dialogue.boites.size(), 1u);
-    EXPECT_EQ(dialogue.boites[0].texte,
-              "Le groupe 'Fantome' est inconnu de la base des comptes... Il sera ignoré.");
-
-    Collection sortie;
-    EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "grp:Panne", sortie));
-    EXPECT_EQ(
-        dialogue.boites.back().texte,
-        "Impossible de se connecter à l'ActiveDirectory pour récupérer la liste des membres du "
-        "groupe 'Panne'... L'envoi est abandonné.");
-    EXPECT_FALSE(ExtraitDestinataires(etat, dialogue, "grp:Autre", sortie));
-    EXPECT_EQ(
-        dialogue.boites.back().texte,
-        "Une erreur (5) est survenue lors de la récupération des membres du groupe 'Autre'... "
-        "L'envoi est abandonné.");
+    EXPECT_EQ(annuaire.demandes, (Liste{"Ventes", "Nord", "Fantome"}));
+    EXPECT_EQ(avis, Liste{"Le groupe 'Fantome' est inconnu de la base des comptes... Il sera "
+                          "ignoré."});
+    EchoueAvec("grp:Panne", 2,
+               "Impossible de se connecter à l'ActiveDirectory pour récupérer la liste des membres "
+               "du groupe 'Panne'...");
+    EchoueAvec("grp:Autre", 2,
+               "Une erreur (5) est survenue lors de la récupération des membres du groupe "
+               "'Autre'...");
 }
 
 }  // namespace

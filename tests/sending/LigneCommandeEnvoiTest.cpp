@@ -4,15 +4,14 @@
 
 #include <filesystem>
 
-#include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
-#include "core/Texte.h"
+#include "i18n/Langue.h"
+#include "sending/HtmlVersTexte.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {
 namespace {
 
-TEST(LigneCommande, ValuesRunToTheNextSlashUnlessQuoted) {
+TEST(LigneCommandeTexte, ValuesRunToTheNextSlashUnlessQuoted) {
     struct Cas {
         std::string ligne;
         std::size_t debut;
@@ -35,7 +34,7 @@ TEST(LigneCommande, ValuesRunToTheNextSlashUnlessQuoted) {
     }
 }
 
-TEST(LigneCommande, HtmlBecomesPlainText) {
+TEST(LigneCommandeTexte, HtmlBecomesPlainText) {
     for (const auto& [html, texte] : std::vector<std::pair<std::string, std::string>>{
              {"<b>Hi</b>", "Hi"},
              {"a<br/>b<BR>c<br />d", "a\r\nb\r\nc\r\nd"},
@@ -59,12 +58,33 @@ TEST(LigneCommande, HtmlBecomesPlainText) {
 
 using Arguments = std::vector<std::string>;
 
-// Errors found while reading the command line: message, then exit code 1.
-TEST(LigneCommande, ErrorsAreReportedWithTheirMessageAndExitCode1) {
+class LigneCommande : public ::testing::Test {
+  protected:
+    LigneCommande() {
+        ChargeTraductions(langue);
+        configs.resize(3);
+        configs[0].Nom = "Principal";
+        configs[1].Nom = "Main";
+        configs[2].Nom = "MAIN";
+        depart.dossierCourant = dossier.Chemin();
+        depart.expediteur = "defaut@x.fr";
+    }
+
+    AnalyseCommande Analyse(const Arguments& arguments) const {
+        return AnalyseArguments(depart, configs, langue, arguments);
+    }
+
     test::DossierTemporaire dossier;
+    Langue langue;
+    ListeConfigs configs;
+    Demande depart;
+};
+
+// The first error stops the reading: its message, and the request as far as
+// it got (its report options say where the error goes).
+TEST_F(LigneCommande, TheFirstErrorStopsTheReadingWithItsMessage) {
     test::EcritFichier(dossier / "corps.txt", "Bonjour");
     test::EcritFichier(dossier / "vide.txt", "");
-    const std::string fin = " L'outil va être fermé.";
     const std::vector<std::pair<Arguments, std::string>> cas = {
         {{"/A:bob"}, "Paramètre '/A:' inconnu..."},
         {{"/a:bob", "/rx"}, "Paramètre '/rx' inconnu..."},
@@ -97,77 +117,56 @@ TEST(LigneCommande, ErrorsAreReportedWithTheirMessageAndExitCode1) {
         {{"/conf:Autre"},
          "Le paramètre /conf a été spécifié mais le nom qui l'accompagne n'a pas été trouvé dans "
          "la liste des configurations SMTP déclarées dans l'application..."},
-        // A switch placed after the error does not redirect it.
-        {{"/X", "/l"}, "Paramètre '/X' inconnu..."},
     };
     for (const auto& [arguments, message] : cas) {
-        EtatProgramme etat;
-        etat.DossierCourant = dossier.Chemin();
-        etat.ListeConfigsSMTP.resize(1);
-        etat.ListeConfigsSMTP[0].Nom = "Principal";
-        ChargeTraductions(etat.Langage);
-        DialogueEnregistreur dialogue;
-        EXPECT_EQ(TraiteLigneCommande(etat, dialogue, arguments), 1) << Joint(arguments, " ");
-        ASSERT_EQ(dialogue.boites.size(), 1u) << Joint(arguments, " ");
-        EXPECT_TRUE(dialogue.boites[0].texte.starts_with(message)) << dialogue.boites[0].texte;
-        EXPECT_TRUE(dialogue.boites[0].texte.ends_with(fin)) << dialogue.boites[0].texte;
-        EXPECT_EQ(dialogue.boites[0].icone, Icone::Exclamation);
+        const AnalyseCommande analyse = Analyse(arguments);
+        EXPECT_TRUE(analyse.erreur.starts_with(message)) << analyse.erreur;
     }
+    // A switch placed after the error does not redirect it; one before does.
+    EXPECT_EQ(Analyse({"/X", "/l"}).demande.rapport, 0);
+    EXPECT_EQ(Analyse({"/r", "/X", "/l"}).demande.rapport, RapportParMail);
 }
 
-TEST(LigneCommande, ParametersChangeTheRunsSettings) {
-    test::DossierTemporaire dossier;
-    std::filesystem::create_directories(dossier / "journaux");
-    EtatProgramme etat;
-    etat.DossierCourant = dossier.Chemin();
-    etat.ListeConfigsSMTP.resize(3);
-    etat.ListeConfigsSMTP[1].Nom = "Main";
-    etat.ListeConfigsSMTP[2].Nom = "MAIN";
-    ChargeTraductions(etat.Langage);
-    DialogueEnregistreur dialogue;
-    // No recipient: everything is read, then the check fails before any send.
-    (void)TraiteLigneCommande(etat, dialogue,
-                              {"/conf:main", "/nde:2.5", "/de:Moi <m@x.fr>", "/@:y.fr", "", "/arl",
-                               "/r", "/l:" + (dossier / "journaux"), "/iep", "/o:x"});
-    EXPECT_EQ(etat.NumConfigSMTP, 2);
-    EXPECT_EQ(etat.Reglages.NbDest, 2);
-    EXPECT_EQ(etat.Reglages.ExpediteurParDefaut, "Moi <m@x.fr>");
-    EXPECT_EQ(etat.Reglages.Suffixe, "y.fr");
-    EXPECT_EQ(etat.Reglages.ARParDefaut, 3);
-    EXPECT_EQ(etat.OptionsRapport, 3);
-    EXPECT_EQ(etat.FichierLog, dossier / "journaux/Corvelle.log");
-    EXPECT_TRUE(etat.IgnorerPJManquantes);
-    EXPECT_TRUE(etat.ModeLigneCommande);
-}
-
-// The request as the dispatch receives it, built without sending anything.
 // Each argument is one parameter: quotes, slashes and parameter names inside
-// a value stay in it.
-TEST(LigneCommande, AnalysisBuildsTheRequestWithoutSending) {
-    test::DossierTemporaire dossier;
-    EtatProgramme etat;
-    etat.DossierCourant = dossier.Chemin();
-    ChargeTraductions(etat.Langage);
-    const auto analyse = AnalyseArguments(
-        etat, {"/a:bob,fic:l.txt", "/cci:\"c, d\"", "/o:a/b \"c\"",
-               "/ct:{\"path\": \"/api/orders\", \"status\": 500}", "/ch:\"x§<i>y</i>\"",
-               "/pj: p1 ,q", "/de:\"Dupont, Jean\" <j@x.fr>", "/rep:\"non fermé"});
-    const RequeteEnvoi* requete = std::get_if<RequeteEnvoi>(&analyse);
-    ASSERT_NE(requete, nullptr) << std::get<std::string>(analyse);
-    EXPECT_EQ(requete->destinataires, "bob,fic:l.txt");
-    EXPECT_EQ(requete->copieCachee, "c, d");
-    EXPECT_EQ(requete->objet, "a/b \"c\"");
-    EXPECT_EQ(requete->corpsTexte, "{\"path\": \"/api/orders\", \"status\": 500}");
-    EXPECT_EQ(requete->corpsHTML, "x<BR /><i>y</i>");
-    EXPECT_EQ(requete->expediteur, "\"Dupont, Jean\" <j@x.fr>");
-    EXPECT_EQ(requete->reponse, "\"non fermé");
-    EXPECT_EQ(requete->piecesJointes, (std::vector<std::string>{dossier / "p1", dossier / "q"}));
+// a value stay in it. Run options go into the request, never the settings.
+TEST_F(LigneCommande, ParametersFillTheRequest) {
+    std::filesystem::create_directories(dossier / "journaux");
+    const AnalyseCommande analyse =
+        Analyse({"/a:bob,fic:l.txt", "/cci:\"c, d\"", "/o:a/b \"c\"",
+                 "/ct:{\"path\": \"/api/orders\", \"status\": 500}", "/ch:\"x§<i>y</i>\"",
+                 "/pj: p1 ,q", "/de:\"Dupont, Jean\" <j@x.fr>", "/rep:\"non fermé", "/conf:main",
+                 "/nde:2.5", "/@:y.fr", "", "/arl", "/r", "/l:" + (dossier / "journaux"), "/iep"});
+    ASSERT_EQ(analyse.erreur, "");
+    const Demande& d = analyse.demande;
+    EXPECT_EQ(d.destinataires, "bob,fic:l.txt");
+    EXPECT_EQ(d.copieCachee, "c, d");
+    EXPECT_EQ(d.objet, "a/b \"c\"");
+    EXPECT_EQ(d.corpsTexte, "{\"path\": \"/api/orders\", \"status\": 500}");
+    EXPECT_EQ(d.corpsHTML, "x<BR /><i>y</i>");
+    EXPECT_EQ(d.expediteur, "\"Dupont, Jean\" <j@x.fr>");
+    EXPECT_EQ(d.reponse, "\"non fermé");
+    EXPECT_EQ(d.piecesJointes, (std::vector<std::string>{dossier / "p1", dossier / "q"}));
+    EXPECT_EQ(d.configuration.Nom, "Main");
+    EXPECT_EQ(d.nbDest, 2);
+    EXPECT_EQ(d.suffixe, "y.fr");
+    EXPECT_EQ(d.notification, 3);
+    EXPECT_EQ(d.rapport, RapportParMail | RapportFichierLog);
+    EXPECT_EQ(d.fichierLog, dossier / "journaux/Corvelle.log");
+    EXPECT_TRUE(d.ignorerPJManquantes);
+
+    // An HTML body alone gives the text one; the defaults stay where no
+    // parameter changes them.
+    const AnalyseCommande html = Analyse({"/a:bob", "/o:x", "/ch:\"a<br/>b\""});
+    EXPECT_EQ(html.demande.corpsTexte, "a\r\nb");
+    EXPECT_EQ(html.demande.expediteur, "defaut@x.fr");
+    EXPECT_EQ(html.demande.configuration.Nom, "");
 
     // One text, where a value runs to the next slash unless quoted.
-    const auto texte = AnalyseLigneCommande(etat, "/a:bob /o:\"a/b\" /ch:<i>y /de:m@x.fr");
-    ASSERT_TRUE(std::holds_alternative<RequeteEnvoi>(texte)) << std::get<std::string>(texte);
-    EXPECT_EQ(std::get<RequeteEnvoi>(texte).objet, "a/b");
-    EXPECT_EQ(std::get<RequeteEnvoi>(texte).corpsTexte, "y");
+    const AnalyseCommande texte =
+        AnalyseLigneCommande(depart, configs, langue, "/a:bob /o:\"a/b\" /ch:<i>y /de:m@x.fr");
+    ASSERT_EQ(texte.erreur, "");
+    EXPECT_EQ(texte.demande.objet, "a/b");
+    EXPECT_EQ(texte.demande.corpsTexte, "y");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Demarrage.h"
+#include "app/Demarrage.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle::test {

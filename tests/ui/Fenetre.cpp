@@ -17,7 +17,7 @@ FenetreTest::FenetreTest(const std::string& ini, const std::string& fichierLangu
 
 void FenetreTest::Relance() {
     fenetre.reset();
-    etat = EtatProgramme();
+    etat = Programme();
     const IssueDemarrage issue = Demarre(EnvironnementPortable(dossier), etat, dialogue);
     EXPECT_EQ(issue.mode, ModeExecution::Fenetre);
     fenetre = std::make_unique<ui::frmCorvelle>(etat, dialogue);

@@ -8,8 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "app/Programme.h"
 #include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
+#include "support/DialogueEnregistreur.h"
 #include "support/DossierTemporaire.h"
 #include "ui/main/FenetreComposition.h"
 
@@ -38,7 +39,7 @@ class FenetreTest {
 
     DossierTemporaire dossier;
     DialogueEnregistreur dialogue;
-    EtatProgramme etat;
+    Programme etat;
     std::unique_ptr<ui::frmCorvelle> fenetre;
 };
 

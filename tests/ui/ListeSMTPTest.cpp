@@ -18,11 +18,12 @@
 #include <memory>
 #include <set>
 
+#include "app/Programme.h"
 #include "config/ConfigSMTP.h"
 #include "config/MotDePasse.h"
 #include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
 #include "i18n/Langue.h"
+#include "support/DialogueEnregistreur.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/commun/Twips.h"
 #include "ui/config/ListeSMTP.h"
@@ -132,7 +133,7 @@ class ListeSMTPTest : public ::testing::Test {
         return config;
     }
 
-    EtatProgramme etat;
+    Programme etat;
     DialogueEnregistreur dialogue;
     std::unique_ptr<QDialog> fenetre;
     QGroupBox* cadre = nullptr;

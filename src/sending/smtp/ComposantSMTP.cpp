@@ -49,7 +49,7 @@ struct ComposantSMTP::Impl {
     smtp::ContenuMessage contenu;
     smtp::ReglagesServeur reglages;
     std::string serveurPop;
-    std::string statut;
+    ComposantSMTP::Issue issue;
     // Made at the first send and kept, with its open connection, for the next.
     std::unique_ptr<smtp::SessionSMTP> session;
     // The last message without attachments, kept for the next batch, which
@@ -63,7 +63,7 @@ struct ComposantSMTP::Impl {
 
     [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
     [[nodiscard]] smtp::Issue Transmet(const smtp::ContenuMessage& message);
-    [[nodiscard]] std::string Envoie(std::vector<std::string> pieces);
+    [[nodiscard]] ComposantSMTP::Issue Envoie(std::vector<std::string> pieces);
     void ConnectePop3() const;
 };
 
@@ -96,7 +96,7 @@ std::vector<smtp::FichierJoint> ComposantSMTP::Impl::Joints(std::vector<std::str
     return joints;
 }
 
-std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
+ComposantSMTP::Issue ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
     try {
         if (reglages.authentification < 0 || reglages.authentification > 3) {
             throw smtp::EchecEnvoi("Invalid authentication mode " +
@@ -106,12 +106,12 @@ std::string ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
         // Completed in place rather than copied: the bodies may be large.
         contenu.piecesJointes = Joints(std::move(pieces));
         contenu.mailer = extras.empty() ? std::string() : extras.front();
-        const smtp::Issue issue = Transmet(contenu);
-        return issue.accepte ? issue.statut : TexteEchec(issue.statut);
+        const smtp::Issue envoi = Transmet(contenu);
+        return {envoi.accepte, envoi.accepte ? envoi.statut : TexteEchec(envoi.statut)};
     } catch (const smtp::EchecEnvoi& echec) {
-        return TexteEchec(echec.what());
+        return {false, TexteEchec(echec.what())};
     } catch (const std::exception& e) {
-        return TexteEchec(std::string("Sending failed: ") + e.what());
+        return {false, TexteEchec(std::string("Sending failed: ") + e.what())};
     }
 }
 
@@ -247,11 +247,15 @@ void ComposantSMTP::Envoie() {
     // Emptied by every send, whatever its outcome: the caller adds the files
     // again for the next message.
     std::vector<std::string> pieces = std::exchange(d_->piecesJointes, {});
-    d_->statut = d_->Envoie(std::move(pieces));
+    d_->issue = d_->Envoie(std::move(pieces));
 }
 
 std::string ComposantSMTP::Statut() const {
-    return d_->statut;
+    return d_->issue.statut;
+}
+
+const ComposantSMTP::Issue& ComposantSMTP::Resultat() const {
+    return d_->issue;
 }
 
 }  // namespace corvelle

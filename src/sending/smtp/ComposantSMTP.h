@@ -12,7 +12,7 @@
 namespace corvelle {
 
 class ComposantSMTP {
-public:
+  public:
     ComposantSMTP();
     ~ComposantSMTP();
     ComposantSMTP(const ComposantSMTP&) = delete;
@@ -33,10 +33,11 @@ public:
     void SetCopie(std::string liste);
     void SetCopieCachee(std::string liste);  // envelope only, never a header
 
-    void SetEncodage(std::string charset);         // "Iso-8859-1", "UTF-8"...
-    void SetImportance(std::int32_t importance);   // 0 normal, 1 low, 2 high
+    void SetEncodage(std::string charset);            // "Iso-8859-1", "UTF-8"...
+    void SetImportance(std::int32_t importance);      // 0 normal, 1 low, 2 high
     void SetNotification(std::int32_t notification);  // 0 none, 1 delivery, 2 read, 3 both
-    void SetSensibilite(std::int32_t sensibilite);    // 0 normal, 1 personal, 2 private, 3 confidential
+    void SetSensibilite(
+        std::int32_t sensibilite);  // 0 normal, 1 personal, 2 private, 3 confidential
 
     void SetExpediteur(std::string expediteur);
     void SetReponse(std::string reponse);  // Reply-To, when not empty
@@ -62,7 +63,14 @@ public:
     // failure, what failed with the server's reply when there is one.
     [[nodiscard]] std::string Statut() const;
 
-private:
+    // The same outcome for our own callers, who need not read the text.
+    struct Issue {
+        bool accepte = false;
+        std::string statut;
+    };
+    [[nodiscard]] const Issue& Resultat() const;
+
+  private:
     struct Impl;
     std::unique_ptr<Impl> d_;
 };

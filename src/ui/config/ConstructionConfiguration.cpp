@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "core/EtatProgramme.h"
+#include "app/Programme.h"
 #include "ui/commun/OptionMultiligne.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/commun/Twips.h"

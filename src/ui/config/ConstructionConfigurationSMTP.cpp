@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "core/EtatProgramme.h"
+#include "app/Programme.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/commun/Twips.h"
 #include "ui/config/DialogueFixe.h"

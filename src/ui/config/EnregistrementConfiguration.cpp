@@ -7,12 +7,12 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include "app/Programme.h"
 #include "config/ConfigSMTP.h"
 #include "config/Parametres.h"
 #include "config/Profil.h"
 #include "core/Dialogue.h"
 #include "core/Erreur.h"
-#include "core/EtatProgramme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
 #include "i18n/Traduction.h"

@@ -1,28 +1,17 @@
 #pragma once
 
-// The test message of the SMTP configuration dialog: one send through the SMTP
-// component with the values typed, then a box saying whether it went out.
+// The test message of the SMTP configuration dialog: one send with the values
+// typed, then a box saying whether it went out.
 
-#include <string>
-
-#include "config/ConfigSMTP.h"
+#include "sending/EssaiSMTP.h"
 
 namespace corvelle {
 class Dialogue;
-struct EtatProgramme;
+struct Programme;
 }  // namespace corvelle
 
 namespace corvelle::ui {
 
-struct EnvoiTestSMTP {
-    clsConfigSMTP config;    // as typed; its Password field is not used
-    std::string motDePasse;  // clear text
-    std::string encodage;
-    std::string expediteur;
-    std::string destinataire;
-};
-
-// Never throws: a failure of the component is shown as a failed send.
-void EnvoieTestSMTP(const EnvoiTestSMTP& envoi, const EtatProgramme& etat, Dialogue& dialogue);
+void EnvoieTestSMTP(EssaiSMTP essai, const Programme& etat, Dialogue& dialogue);
 
 }  // namespace corvelle::ui

@@ -14,13 +14,13 @@
 #include <QTreeWidget>
 #include <algorithm>
 
+#include "app/Programme.h"
 #include "config/ConfigSMTP.h"
 #include "config/Parametres.h"
 #include "config/Profil.h"
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
 #include "core/Erreur.h"
-#include "core/EtatProgramme.h"
 #include "core/Plateforme.h"
 #include "core/Version.h"
 #include "ui/commun/TraductionFenetre.h"
@@ -55,7 +55,7 @@ void RemplitCatalogue(QComboBox& liste, const Langue& langue,
 
 }  // namespace
 
-frmConfiguration::frmConfiguration(EtatProgramme& etat, Dialogue& dialogue, bool auDessus,
+frmConfiguration::frmConfiguration(Programme& etat, Dialogue& dialogue, bool auDessus,
                                    QWidget* parent)
     : QDialog(parent), etat_(etat), dialogue_(dialogue) {
     setObjectName(QStringLiteral("frmConfiguration"));

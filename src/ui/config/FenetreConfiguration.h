@@ -19,7 +19,7 @@ class QTabWidget;
 
 namespace corvelle {
 class Dialogue;
-struct EtatProgramme;
+struct Programme;
 }  // namespace corvelle
 
 namespace corvelle::ui {
@@ -32,8 +32,7 @@ class frmConfiguration final : public QDialog {
 
   public:
     // `auDessus`: the compose window's always-on-top state, which this window follows.
-    frmConfiguration(EtatProgramme& etat, Dialogue& dialogue, bool auDessus,
-                     QWidget* parent = nullptr);
+    frmConfiguration(Programme& etat, Dialogue& dialogue, bool auDessus, QWidget* parent = nullptr);
     ~frmConfiguration() override;
 
     // The file dialog of the recipient-file button (empty: cancelled); tests replace it.
@@ -70,7 +69,7 @@ class frmConfiguration final : public QDialog {
     void SelectionneOnglet(int onglet);
     void OngletVoisin(int pas);
 
-    EtatProgramme& etat_;
+    Programme& etat_;
     Dialogue& dialogue_;
     int accesADChoisi_ = 0;
 

@@ -5,9 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
+#include "app/Programme.h"
 #include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
 #include "core/Version.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/config/DialogueFixe.h"
@@ -24,7 +25,7 @@ constexpr int kHauteur = 3255;
 
 }  // namespace
 
-frmConfigurationSMTP::frmConfigurationSMTP(EtatProgramme& etat, Dialogue& dialogue,
+frmConfigurationSMTP::frmConfigurationSMTP(Programme& etat, Dialogue& dialogue,
                                            std::function<ValeursTest()> valeursConfiguration,
                                            bool auDessus, QWidget* parent)
     : QDialog(parent),
@@ -155,7 +156,7 @@ void frmConfigurationSMTP::btnTester_Click() {
         return;
     }
     const ValeursTest valeurs = valeursConfiguration_();
-    EnvoiTestSMTP envoi{Lit(), DepuisQt(txtPassword_->text()), valeurs.encodage, {}, {}};
+    EssaiSMTP envoi{Lit(), DepuisQt(txtPassword_->text()), valeurs.encodage, {}, {}, 0};
     bool confirme = false;
     {
         frmConfigurationSMTPTest test(etat_.Langage, auDessus_, this);
@@ -166,7 +167,7 @@ void frmConfigurationSMTP::btnTester_Click() {
         envoi.destinataire = DepuisQt(test.Destinataire().text());
     }
     if (confirme) {
-        EnvoieTestSMTP(envoi, etat_, dialogue_);
+        EnvoieTestSMTP(std::move(envoi), etat_, dialogue_);
     }
     DialogueAnnule = true;
 }

@@ -16,7 +16,7 @@ class QPushButton;
 
 namespace corvelle {
 class Dialogue;
-struct EtatProgramme;
+struct Programme;
 }  // namespace corvelle
 
 namespace corvelle::ui {
@@ -35,7 +35,7 @@ class frmConfigurationSMTP final : public QDialog {
     Q_OBJECT
 
   public:
-    frmConfigurationSMTP(EtatProgramme& etat, Dialogue& dialogue,
+    frmConfigurationSMTP(Programme& etat, Dialogue& dialogue,
                          std::function<ValeursTest()> valeursConfiguration, bool auDessus,
                          QWidget* parent = nullptr);
 
@@ -67,7 +67,7 @@ class frmConfigurationSMTP final : public QDialog {
     [[nodiscard]] bool Verifie();
     [[nodiscard]] QLineEdit& Champ(ChampSMTP champ) const;
 
-    EtatProgramme& etat_;
+    Programme& etat_;
     Dialogue& dialogue_;
     std::function<ValeursTest()> valeursConfiguration_;
     bool auDessus_;

@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "app/Programme.h"
 #include "config/MotDePasse.h"
-#include "core/EtatProgramme.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/commun/Twips.h"
 #include "ui/config/OperationsListe.h"
@@ -33,7 +33,7 @@ QPushButton* Bouton(QGroupBox& cadre, const char* nom, const char* legende, int 
 
 }  // namespace
 
-ListeSMTP::ListeSMTP(QGroupBox& cadre, EtatProgramme& etat, Dialogue& dialogue,
+ListeSMTP::ListeSMTP(QGroupBox& cadre, Programme& etat, Dialogue& dialogue,
                      std::function<ValeursTest()> valeurs, bool auDessus)
     : etat_(etat), dialogue_(dialogue), valeurs_(std::move(valeurs)), auDessus_(auDessus) {
     CreeListe(cadre);
@@ -122,6 +122,19 @@ QTreeWidget& ListeSMTP::Liste() {
     return *lvwConfigsSMTP_;
 }
 
+std::string ListeSMTP::TexteAuthentification(std::int32_t mode) const {
+    switch (mode) {
+        case AuthPop3:
+            return etat_.Langage.Texte("TXT_AUTHENTIFICATION_POP3");
+        case AuthLogin:
+            return etat_.Langage.Texte("TXT_AUTHENTIFICATION_LOGIN");
+        case AuthPlain:
+            return etat_.Langage.Texte("TXT_AUTHENTIFICATION_PLAIN");
+        default:
+            return etat_.Langage.Texte("TXT_AUTHENTIFICATION_AUCUNE");
+    }
+}
+
 void ListeSMTP::AjouteLigne(const clsConfigSMTP& config) {
     auto* ligne = new QTreeWidgetItem(lvwConfigsSMTP_);
     EcritLigne(*ligne, config);
@@ -131,8 +144,7 @@ void ListeSMTP::EcritLigne(QTreeWidgetItem& ligne, const clsConfigSMTP& config) 
     ligne.setText(ColNom, VersQt(config.Nom));
     ligne.setText(ColServeur, VersQt(config.Serveur));
     ligne.setText(ColSSL, VersQt(config.SSL2String()));
-    ligne.setText(ColAuthentification,
-                  VersQt(config.Authentification2String(etat_.Langage.Traductions)));
+    ligne.setText(ColAuthentification, VersQt(TexteAuthentification(config.Authentification)));
     ligne.setData(ColNom, Qt::UserRole, VersQt(config.Serialize()));
 }
 

@@ -34,7 +34,7 @@ class ListeSMTP final : public QObject {
     // headers come from etat.Langage.Fichier.TraduitTexte("lblNom","Nom") etc. `valeurs` gives
     // what the settings window currently shows (for the dialog's test send); `auDessus` whether
     // dialogs stay on top.
-    ListeSMTP(QGroupBox& cadre, EtatProgramme& etat, Dialogue& dialogue,
+    ListeSMTP(QGroupBox& cadre, Programme& etat, Dialogue& dialogue,
               std::function<ValeursTest()> valeurs, bool auDessus);
 
     void Remplit(const ListeConfigs& configs);            // then ActualiseBoutonsSMTP
@@ -61,6 +61,7 @@ class ListeSMTP final : public QObject {
 
     void AjouteLigne(const clsConfigSMTP& config);
     void EcritLigne(QTreeWidgetItem& ligne, const clsConfigSMTP& config) const;
+    [[nodiscard]] std::string TexteAuthentification(std::int32_t mode) const;
     [[nodiscard]] static clsConfigSMTP LitLigne(const QTreeWidgetItem& ligne);
     [[nodiscard]] static clsConfigSMTP DepuisDialogue(const frmConfigurationSMTP& fenetre);
     [[nodiscard]] std::vector<bool> Selection() const;
@@ -74,7 +75,7 @@ class ListeSMTP final : public QObject {
     void lvwConfigsSMTP_DblClick();
     void OublieGlissement();
 
-    EtatProgramme& etat_;
+    Programme& etat_;
     Dialogue& dialogue_;
     std::function<ValeursTest()> valeurs_;
     bool auDessus_;

@@ -92,9 +92,4 @@ std::string PremierDestinataire(std::string_view liste) {
     return Elague(liste.substr(0, liste.find(',')));
 }
 
-bool StatutReussi(std::string_view statut) {
-    const std::string minuscules = Minuscules(statut);
-    return minuscules.ends_with("connection closed") || minuscules.ends_with("session closed");
-}
-
 }  // namespace corvelle::ui

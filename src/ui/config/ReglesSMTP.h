@@ -1,8 +1,7 @@
 #pragma once
 
 // The rules of the SMTP configuration dialog that need no widget: the field
-// checks in their order, the port, the SSL port swap, the test recipient and
-// the reading of the component's status.
+// checks in their order, the port, the SSL port swap and the test recipient.
 
 #include <cstdint>
 #include <optional>
@@ -45,8 +44,5 @@ struct RefusSMTP {
 
 // The first entry of a comma-separated list, trimmed.
 [[nodiscard]] std::string PremierDestinataire(std::string_view liste);
-
-// Whether the component's status text means the server took the message.
-[[nodiscard]] bool StatutReussi(std::string_view statut);
 
 }  // namespace corvelle::ui

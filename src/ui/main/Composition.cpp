@@ -39,25 +39,23 @@ std::string NormaliseDestinataires(std::string_view champ) {
     return JointCollection(VersCollection(DecoupeListe(texte)), ", ");
 }
 
-RequeteEnvoi RequeteDepuisFormulaire(const Formulaire& formulaire,
-                                     const std::string& dossierCourant) {
-    RequeteEnvoi requete;
-    requete.expediteur = formulaire.expediteur;
-    requete.reponse = formulaire.reponse;
-    requete.destinataires = formulaire.destinataires[0];
-    requete.copie = formulaire.destinataires[1];
-    requete.copieCachee = formulaire.destinataires[2];
-    requete.objet = formulaire.objet;
-    requete.corpsTexte = formulaire.format <= 1 ? formulaire.corps : std::string();
-    requete.corpsHTML = formulaire.format >= 1 ? formulaire.corps : std::string();
-    requete.encodage = formulaire.encodage;
-    requete.notification = formulaire.notification;
-    requete.importance = formulaire.importance;
-    requete.sensibilite = formulaire.sensibilite;
+Demande DemandeDepuisFormulaire(const Formulaire& formulaire, Demande demande) {
+    demande.expediteur = formulaire.expediteur;
+    demande.reponse = formulaire.reponse;
+    demande.destinataires = formulaire.destinataires[0];
+    demande.copie = formulaire.destinataires[1];
+    demande.copieCachee = formulaire.destinataires[2];
+    demande.objet = formulaire.objet;
+    demande.corpsTexte = formulaire.format <= 1 ? formulaire.corps : std::string();
+    demande.corpsHTML = formulaire.format >= 1 ? formulaire.corps : std::string();
+    demande.encodage = formulaire.encodage;
+    demande.notification = formulaire.notification;
+    demande.importance = formulaire.importance;
+    demande.sensibilite = formulaire.sensibilite;
     for (const std::string& ligne : formulaire.piecesJointes) {
-        requete.piecesJointes.push_back(CheminAbsolu(ligne, dossierCourant));
+        demande.piecesJointes.push_back(CheminAbsolu(ligne, demande.dossierCourant));
     }
-    return requete;
+    return demande;
 }
 
 }  // namespace corvelle::ui

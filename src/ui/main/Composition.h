@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sending/Requete.h"
+#include "sending/Demande.h"
 
 namespace corvelle::ui {
 
@@ -48,9 +48,9 @@ struct Refus {
 // empty entries go, entries are joined with ", ".
 [[nodiscard]] std::string NormaliseDestinataires(std::string_view champ);
 
-// The request for the dispatch; attachment rows are made absolute against
-// the working folder. The recipient fields must already be normalised.
-[[nodiscard]] RequeteEnvoi RequeteDepuisFormulaire(const Formulaire& formulaire,
-                                                   const std::string& dossierCourant);
+// The message of the form over a request holding the run's defaults;
+// attachment rows are made absolute against its working folder. The
+// recipient fields must already be normalised.
+[[nodiscard]] Demande DemandeDepuisFormulaire(const Formulaire& formulaire, Demande demande);
 
 }  // namespace corvelle::ui

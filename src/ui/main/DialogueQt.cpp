@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "ui/main/FenetreAPropos.h"
-
 namespace corvelle::ui {
 
 namespace {
@@ -102,12 +100,6 @@ Reponse DialogueQt::Affiche(const Boite& boite) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     }
     return ReponseDepuisQt(bouton, boite.parDefaut);
-}
-
-void DialogueQt::AfficheAPropos(const Langue& langue) {
-    Application();
-    frmAPropos fenetre(langue, QApplication::activeWindow());
-    fenetre.exec();
 }
 
 // A run that has shown no window yet has no pointer to change: creating the

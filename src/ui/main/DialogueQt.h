@@ -16,7 +16,6 @@ class DialogueQt final : public Dialogue {
     ~DialogueQt() override;
 
     Reponse Affiche(const Boite& boite) override;
-    void AfficheAPropos(const Langue& langue) override;
     void DebutAttente() override;
     void FinAttente() override;
     void TraiteEvenements() override;

@@ -15,11 +15,11 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/Programme.h"
 #include "config/Parametres.h"
 #include "config/Profil.h"
 #include "core/Dialogue.h"
 #include "core/Erreur.h"
-#include "core/EtatProgramme.h"
 #include "core/Plateforme.h"
 #include "core/Version.h"
 #include "ui/commun/TraductionFenetre.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/APropos.h"
+#include "app/APropos.h"
 #include "core/Version.h"
 #include "ui/commun/Icone.h"
 #include "ui/commun/TraductionFenetre.h"

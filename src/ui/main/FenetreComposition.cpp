@@ -13,15 +13,16 @@
 #include <QSystemTrayIcon>
 #include <exception>
 
+#include "app/EnvoiProgramme.h"
+#include "app/Programme.h"
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
 #include "core/Version.h"
-#include "sending/Envoi.h"
 #include "ui/commun/Icone.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/main/Composition.h"
+#include "ui/main/FenetreAPropos.h"
 #include "ui/main/PopupMenu.h"
 
 namespace corvelle::ui {
@@ -42,8 +43,7 @@ void SelectionnePosition(QComboBox& liste, int position) {
 
 }  // namespace
 
-frmCorvelle::frmCorvelle(EtatProgramme& etat, Dialogue& dialogue)
-    : etat_(etat), dialogue_(dialogue) {
+frmCorvelle::frmCorvelle(Programme& etat, Dialogue& dialogue) : etat_(etat), dialogue_(dialogue) {
     setObjectName(QStringLiteral("frmCorvelle"));
     setWindowTitle(QStringLiteral("Corvelle"));
     CreeControles();
@@ -178,10 +178,11 @@ void frmCorvelle::btnEnvoyer_Click() {
     formulaire.notification = cboNotification_->currentIndex();
     formulaire.importance = cboImportance_->currentData().toInt();
     formulaire.sensibilite = cboSensibilite_->currentIndex();
-    etat_.NumConfigSMTP = cboConfigSMTP_->currentIndex() + 1;
+    Demande demande = DemandeDepuisFormulaire(formulaire, DemandeParDefaut(etat_));
     try {
-        (void)EnvoiMessage(etat_, dialogue_,
-                           RequeteDepuisFormulaire(formulaire, etat_.DossierCourant));
+        demande.configuration =
+            etat_.ListeConfigsSMTP.at(static_cast<std::size_t>(cboConfigSMTP_->currentIndex()));
+        (void)Envoie(etat_, dialogue_, demande);
     } catch (const std::exception& erreur) {
         // The window stays usable and keeps the message: say what went wrong.
         dialogue_.Affiche({etat_.Langage.Texte("MSG_ERREUR_ENVOI") + "\r\n\r\n" + erreur.what(),
@@ -235,7 +236,8 @@ void frmCorvelle::btnSupprimer_Click() {
 }
 
 void frmCorvelle::mnuAideAProposDe_Click() {
-    dialogue_.AfficheAPropos(etat_.Langage);
+    frmAPropos fenetre(etat_.Langage, this);
+    fenetre.exec();
     Form_Activate();
 }
 

@@ -23,7 +23,7 @@ class QSystemTrayIcon;
 
 namespace corvelle {
 class Dialogue;
-struct EtatProgramme;
+struct Programme;
 }  // namespace corvelle
 
 namespace corvelle::ui {
@@ -34,7 +34,7 @@ class frmCorvelle final : public QMainWindow {
     Q_OBJECT
 
   public:
-    frmCorvelle(EtatProgramme& etat, Dialogue& dialogue);
+    frmCorvelle(Programme& etat, Dialogue& dialogue);
     ~frmCorvelle() override;
 
     // Translation, lists, layout, remembered state and the reset; then the
@@ -96,7 +96,7 @@ class frmCorvelle final : public QMainWindow {
     void Form_Activate();
     void Refuse(const char* message, QWidget& champ);
 
-    EtatProgramme& etat_;
+    Programme& etat_;
     Dialogue& dialogue_;
     Disposition disposition_;
     std::array<QWidget*, static_cast<std::size_t>(Controle::Nombre)> widgets_{};

@@ -4,8 +4,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "app/Programme.h"
 #include "core/Chemins.h"
-#include "core/EtatProgramme.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/main/FenetreComposition.h"
 #include "ui/main/MenuDestinataires.h"

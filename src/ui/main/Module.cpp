@@ -3,11 +3,12 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "core/EtatProgramme.h"
-#include "core/Fenetres.h"
+#include "app/Fenetres.h"
+#include "app/Programme.h"
 #include "core/Plateforme.h"
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/main/DialogueQt.h"
+#include "ui/main/FenetreAPropos.h"
 #include "ui/main/FenetreComposition.h"
 
 namespace {
@@ -37,8 +38,7 @@ CORVELLE_EXPORT corvelle::Dialogue* corvelle_ui_dialogue(int* argc, char** argv)
     return new corvelle::ui::DialogueQt(*argc, argv);
 }
 
-CORVELLE_EXPORT int corvelle_ui_fenetre(corvelle::EtatProgramme* etat,
-                                        corvelle::Dialogue* dialogue) {
+CORVELLE_EXPORT int corvelle_ui_fenetre(corvelle::Programme* etat, corvelle::Dialogue* dialogue) {
     auto& qt = *static_cast<corvelle::ui::DialogueQt*>(dialogue);
     QApplication& application = qt.Application();
     corvelle::ui::frmCorvelle fenetre(*etat, qt);
@@ -55,11 +55,20 @@ CORVELLE_EXPORT int corvelle_ui_fenetre(corvelle::EtatProgramme* etat,
 
 // At start-up, when the directory could not be reached and the person chose
 // to mend its settings: the settings window alone, on its directory tab.
-CORVELLE_EXPORT void corvelle_ui_configuration(corvelle::EtatProgramme* etat,
+CORVELLE_EXPORT void corvelle_ui_configuration(corvelle::Programme* etat,
                                                corvelle::Dialogue* dialogue) {
     auto& qt = *static_cast<corvelle::ui::DialogueQt*>(dialogue);
     qt.Application();
     corvelle::ui::frmConfiguration configuration(*etat, qt, etat->Fenetre.ToujoursAuDessus);
     configuration.exec();
+}
+
+// "/?" with a display: the About window alone.
+CORVELLE_EXPORT void corvelle_ui_apropos(const corvelle::Programme* etat,
+                                         corvelle::Dialogue* dialogue) {
+    auto& qt = *static_cast<corvelle::ui::DialogueQt*>(dialogue);
+    qt.Application();
+    corvelle::ui::frmAPropos fenetre(etat->Langage, nullptr);
+    fenetre.exec();
 }
 }

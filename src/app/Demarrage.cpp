@@ -1,15 +1,15 @@
-#include "core/Demarrage.h"
+#include "app/Demarrage.h"
 
 #include <new>
 #include <utility>
 
+#include "app/Programme.h"
 #include "config/ConfigSMTP.h"
 #include "config/Parametres.h"
 #include "config/Profil.h"
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
 #include "core/Erreur.h"
-#include "core/EtatProgramme.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
@@ -32,7 +32,7 @@ std::string NomFichier(const char* extension) {
 
 // Where the configuration and log live: beside a portable copy, or in the
 // per-user folder for an installed program.
-Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, EtatProgramme& etat) {
+Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& etat) {
     if (!env.dossierDonnees || env.dossierDonnees->empty()) {
         throw Erreur(ErrArgumentInvalide, "the per-user configuration folder is unknown");
     }
@@ -66,7 +66,7 @@ Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, EtatProgram
     return emplacement;
 }
 
-void PrepareDossierUtilisateur(const Emplacement& emplacement, const EtatProgramme& etat) {
+void PrepareDossierUtilisateur(const Emplacement& emplacement, const Programme& etat) {
     if (!emplacement.installe) {
         return;
     }
@@ -78,7 +78,7 @@ void PrepareDossierUtilisateur(const Emplacement& emplacement, const EtatProgram
     }
 }
 
-void ChargeConfiguration(EtatProgramme& etat, FichierProfil profil) {
+void ChargeConfiguration(Programme& etat, FichierProfil profil) {
     const bool conversion = profil.Lit(kSectionConfiguration, "ConfigsSMTP", "").empty();
     etat.ListeConfigsSMTP = ChargeConfigsSMTP(profil);
     if (conversion) {
@@ -94,15 +94,15 @@ void ChargeConfiguration(EtatProgramme& etat, FichierProfil profil) {
 }
 
 IssueDemarrage EchecInitialisation(int numero, const std::string& description,
-                                   const EtatProgramme& etat, Dialogue& dialogue) {
+                                   const Programme& etat, Dialogue& dialogue) {
     const std::string texte =
         FormateMessage(etat.Langage.Texte("MSG_ERREUR_INITIALISATION"), numero, description);
     dialogue.Affiche({texte, kTitreApplication, Icone::Critique, Boutons::Ok, Reponse::Ok});
     return {ModeExecution::Fin, kCodeSortieEchecDemarrage, {}};
 }
 
-IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Dialogue& dialogue,
-                      const OuvertureAnnuaire& ouvreAnnuaire, Attente& attente) {
+IssueDemarrage Etapes(const EnvironnementDemarrage& env, Programme& etat, Dialogue& dialogue,
+                      const OuvertureAnnuaire& ouvreAnnuaire) {
     dialogue.TraiteEvenements();
     // The arguments as one text decide the mode: none (or blanks only) opens
     // the window, "/?" alone the About window.
@@ -119,9 +119,7 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, EtatProgramme& etat, Di
     }
 
     if (ligne == "/?") {
-        attente.Termine();
-        dialogue.AfficheAPropos(etat.Langage);
-        return {ModeExecution::Fin, 0, {}};
+        return {ModeExecution::APropos, 0, {}};
     }
 
     ChargeConfiguration(etat, std::move(profil));
@@ -158,11 +156,11 @@ EnvironnementDemarrage EnvironnementDemarrage::DuSysteme(std::vector<std::string
     return env;
 }
 
-IssueDemarrage Demarre(const EnvironnementDemarrage& environnement, EtatProgramme& etat,
+IssueDemarrage Demarre(const EnvironnementDemarrage& environnement, Programme& etat,
                        Dialogue& dialogue, const OuvertureAnnuaire& ouvreAnnuaire) {
     Attente attente(dialogue);
     try {
-        return Etapes(environnement, etat, dialogue, ouvreAnnuaire, attente);
+        return Etapes(environnement, etat, dialogue, ouvreAnnuaire);
     } catch (const Erreur& e) {
         attente.Termine();
         return EchecInitialisation(e.Numero(), e.Description(), etat, dialogue);

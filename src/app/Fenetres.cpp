@@ -1,7 +1,9 @@
-#include "core/Fenetres.h"
+#include "app/Fenetres.h"
 
 #include <iostream>
 
+#include "app/APropos.h"
+#include "app/Programme.h"
 #include "core/Chemins.h"
 #include "core/Plateforme.h"
 #include "core/Version.h"
@@ -65,11 +67,6 @@ Reponse DialogueFenetres::Affiche(const Boite& boite) {
     return fenetres ? fenetres->Affiche(boite) : console_.Affiche(boite);
 }
 
-void DialogueFenetres::AfficheAPropos(const Langue& langue) {
-    Dialogue* fenetres = Fenetres();
-    fenetres ? fenetres->AfficheAPropos(langue) : console_.AfficheAPropos(langue);
-}
-
 void DialogueFenetres::DebutAttente() {
     if (fenetres_) {
         fenetres_->DebutAttente();
@@ -92,7 +89,7 @@ void* DialogueFenetres::Entree(const char* nom) {
     return Fenetres() ? plateforme::SymboleModule(module_, nom) : nullptr;
 }
 
-bool DialogueFenetres::LanceFenetre(EtatProgramme& etat, int& codeSortie) {
+bool DialogueFenetres::LanceFenetre(Programme& etat, int& codeSortie) {
     const auto lanceur = reinterpret_cast<LanceurFenetre>(Entree("corvelle_ui_fenetre"));
     if (!lanceur) {
         return false;
@@ -101,7 +98,7 @@ bool DialogueFenetres::LanceFenetre(EtatProgramme& etat, int& codeSortie) {
     return true;
 }
 
-bool DialogueFenetres::OuvreConfiguration(EtatProgramme& etat) {
+bool DialogueFenetres::OuvreConfiguration(Programme& etat) {
     const auto lanceur =
         reinterpret_cast<LanceurConfiguration>(Entree("corvelle_ui_configuration"));
     if (!lanceur) {
@@ -109,6 +106,15 @@ bool DialogueFenetres::OuvreConfiguration(EtatProgramme& etat) {
     }
     lanceur(&etat, fenetres_.get());
     return true;
+}
+
+void DialogueFenetres::AfficheAPropos(const Programme& etat) {
+    const auto lanceur = reinterpret_cast<LanceurAPropos>(Entree("corvelle_ui_apropos"));
+    if (lanceur) {
+        lanceur(&etat, fenetres_.get());
+    } else {
+        EcritAPropos(etat.Langage);
+    }
 }
 
 }  // namespace corvelle

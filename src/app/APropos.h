@@ -17,4 +17,7 @@ struct Langue;
 // translation file gives them (the About window's keys).
 [[nodiscard]] std::string TexteAPropos(const Langue& langue);
 
+// That text on standard output, for "/?" without windows.
+void EcritAPropos(const Langue& langue);
+
 }  // namespace corvelle

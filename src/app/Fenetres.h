@@ -10,12 +10,13 @@
 
 namespace corvelle {
 
-struct EtatProgramme;
+struct Programme;
 
 // Names of the module's entry points.
 using FabriqueDialogue = Dialogue* (*)(int* argc, char** argv);
-using LanceurFenetre = int (*)(EtatProgramme* etat, Dialogue* dialogue);
-using LanceurConfiguration = void (*)(EtatProgramme* etat, Dialogue* dialogue);
+using LanceurFenetre = int (*)(Programme* etat, Dialogue* dialogue);
+using LanceurConfiguration = void (*)(Programme* etat, Dialogue* dialogue);
+using LanceurAPropos = void (*)(const Programme* etat, Dialogue* dialogue);
 
 // Shows boxes as windows once the first one is asked for; until then the busy
 // pointer and event calls have nothing to act on and are skipped.
@@ -25,17 +26,18 @@ class DialogueFenetres final : public Dialogue {
     ~DialogueFenetres() override;
 
     Reponse Affiche(const Boite& boite) override;
-    void AfficheAPropos(const Langue& langue) override;
     void DebutAttente() override;
     void FinAttente() override;
     void TraiteEvenements() override;
 
     // Opens the main window and returns when it is closed; false when the
     // window module cannot be loaded (the reason is on standard error).
-    [[nodiscard]] bool LanceFenetre(EtatProgramme& etat, int& codeSortie);
+    [[nodiscard]] bool LanceFenetre(Programme& etat, int& codeSortie);
     // Shows the settings window on its directory tab, modal; false when the
     // window module cannot be loaded.
-    [[nodiscard]] bool OuvreConfiguration(EtatProgramme& etat);
+    [[nodiscard]] bool OuvreConfiguration(Programme& etat);
+    // The About window; its text on standard output without the module.
+    void AfficheAPropos(const Programme& etat);
 
   private:
     // The window dialogue, loading the module on first use; null when it

@@ -1,13 +1,13 @@
-#include "sending/annuaire/OuvertureAnnuaire.h"
+#include "app/OuvertureAnnuaire.h"
 
+#include "app/Programme.h"
 #include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
 #include "core/Version.h"
 #include "sending/annuaire/AnnuaireLDAP.h"
 
 namespace corvelle {
 
-bool OuvreAnnuaire(EtatProgramme& etat, Dialogue& dialogue) {
+bool OuvreAnnuaire(Programme& etat, Dialogue& dialogue) {
     const Parametres& r = etat.Reglages;
     const AccesAnnuaire acces{r.AccesAD, r.AccesADDomaine, r.AccesADLogin, r.AccesADPassword,
                               r.TimeoutSMTP};

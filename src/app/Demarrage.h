@@ -12,7 +12,7 @@
 namespace corvelle {
 
 class Dialogue;
-struct EtatProgramme;
+struct Programme;
 
 // Exit code of a start-up that failed: a calling script must not take it for
 // a success.
@@ -34,7 +34,8 @@ struct EnvironnementDemarrage {
 enum class ModeExecution {
     Fenetre,        // empty command line: the compose window
     LigneCommande,  // send from the command line
-    Fin,            // start-up ended the run (About, failure, directory settings)
+    APropos,        // "/?": the About window, then the end
+    Fin,            // start-up ended the run (failure, directory settings)
 };
 
 struct IssueDemarrage {
@@ -46,13 +47,13 @@ struct IssueDemarrage {
 // Opens the directory connection when directory access is on. It handles its
 // own failures and dialogs; false ends this instance at once (the person chose
 // to fix the settings in the configuration window).
-using OuvertureAnnuaire = std::function<bool(EtatProgramme&, Dialogue&)>;
+using OuvertureAnnuaire = std::function<bool(Programme&, Dialogue&)>;
 
 // Runs the whole start-up. An initialisation failure is shown with its number
 // and description and ends the run with kCodeSortieEchecDemarrage. Without an
 // opening for the directory, directory access is off for this run.
-[[nodiscard]] IssueDemarrage Demarre(const EnvironnementDemarrage& environnement,
-                                     EtatProgramme& etat, Dialogue& dialogue,
+[[nodiscard]] IssueDemarrage Demarre(const EnvironnementDemarrage& environnement, Programme& etat,
+                                     Dialogue& dialogue,
                                      const OuvertureAnnuaire& ouvreAnnuaire = {});
 
 }  // namespace corvelle

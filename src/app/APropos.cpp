@@ -1,5 +1,8 @@
-#include "core/APropos.h"
+#include "app/APropos.h"
 
+#include <iostream>
+
+#include "core/Texte.h"
 #include "core/Version.h"
 #include "i18n/Langue.h"
 
@@ -15,6 +18,15 @@ std::string TexteAPropos(const Langue& langue) {
         return TexteAPropos();
     }
     return TitreFenetre() + "\n\n" + langue.Fichier.TraduitTexte("txtSyntaxe", TexteSyntaxe());
+}
+
+void EcritAPropos(const Langue& langue) {
+    const std::string texte = Remplace(TexteAPropos(langue), "\r\n", "\n");
+    std::cout << texte;
+    if (!texte.empty() && texte.back() != '\n') {
+        std::cout << '\n';
+    }
+    std::cout.flush();
 }
 
 std::string TexteSyntaxe() {

@@ -1,13 +1,14 @@
-#include "core/Demarrage.h"
+#include "app/Demarrage.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
+#include "app/Programme.h"
 #include "core/Dialogue.h"
-#include "core/EtatProgramme.h"
 #include "core/Texte.h"
+#include "support/DialogueEnregistreur.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {
@@ -23,7 +24,7 @@ class Demarrage : public ::testing::Test {
   protected:
     DossierTemporaire dossier;
     DialogueEnregistreur dialogue;
-    EtatProgramme etat;
+    Programme etat;
 
     void SetUp() override { std::filesystem::create_directories(dossier / "prog"); }
 
@@ -46,7 +47,7 @@ class Demarrage : public ::testing::Test {
     }
 
     IssueDemarrage Lance(const EnvironnementDemarrage& env) {
-        etat = EtatProgramme();
+        etat = Programme();
         IssueDemarrage issue = Demarre(env, etat, dialogue);
         EXPECT_EQ(dialogue.attentes, 0) << "busy pointer left on";
         return issue;
@@ -111,14 +112,12 @@ TEST_F(Demarrage, RunModeFollowsTheArguments) {
     };
     for (const Cas& cas :
          {Cas{{}, ModeExecution::Fenetre}, Cas{{"", "   "}, ModeExecution::Fenetre},
-          Cas{{"/?"}, ModeExecution::Fin}, Cas{{"  /?  "}, ModeExecution::Fin},
+          Cas{{"/?"}, ModeExecution::APropos}, Cas{{"  /?  "}, ModeExecution::APropos},
           Cas{{"/?x"}, ModeExecution::LigneCommande},
           Cas{{"/a:bob", "/o:x"}, ModeExecution::LigneCommande}}) {
-        dialogue.aPropos = 0;
         const IssueDemarrage issue = Lance(Portable(cas.arguments));
         EXPECT_EQ(issue.mode, cas.mode) << Joint(cas.arguments, " ");
         EXPECT_EQ(issue.codeSortie, 0);
-        EXPECT_EQ(dialogue.aPropos, cas.mode == ModeExecution::Fin ? 1 : 0);
     }
     EXPECT_EQ(Lance(Portable({"/o:a b", "/l"})).arguments, (Arguments{"/o:a b", "/l"}));
 }
@@ -193,9 +192,9 @@ TEST_F(Demarrage, DirectoryAccessWithoutAnOpeningIsOffForTheRun) {
     // An opening that sends the person to the settings ends this instance; a
     // command-line run then reports that nothing was sent.
     int appels = 0;
-    const auto versReglages = [&](EtatProgramme&, Dialogue&) { return ++appels < 0; };
+    const auto versReglages = [&](Programme&, Dialogue&) { return ++appels < 0; };
     for (const char* ligne : {"/a:x", ""}) {
-        etat = EtatProgramme();
+        etat = Programme();
         const IssueDemarrage issue = Demarre(Portable({ligne}), etat, dialogue, versReglages);
         EXPECT_EQ(issue.mode, ModeExecution::Fin);
         EXPECT_EQ(issue.codeSortie, *ligne ? kCodeSortieEchecDemarrage : 0);

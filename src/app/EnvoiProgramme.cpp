@@ -1,0 +1,41 @@
+#include "app/EnvoiProgramme.h"
+
+#include "app/Programme.h"
+#include "core/Dialogue.h"
+#include "sending/Envoi.h"
+#include "sending/Rapport.h"
+
+namespace corvelle {
+
+Demande DemandeParDefaut(const Programme& programme) {
+    const Parametres& r = programme.Reglages;
+    Demande demande;
+    demande.expediteur = r.ExpediteurParDefaut;
+    demande.reponse = r.ReponseParDefaut;
+    demande.encodage = r.EncodageParDefaut;
+    demande.notification = r.ARParDefaut;
+    demande.importance = r.ImportanceParDefaut;
+    demande.sensibilite = r.SensibiliteParDefaut;
+    if (!programme.ListeConfigsSMTP.empty()) {
+        demande.configuration = programme.ListeConfigsSMTP.front();
+    }
+    demande.nbDest = r.NbDest;
+    demande.repartition = r.RepartitionDestinataires;
+    demande.suffixe = r.Suffixe;
+    demande.timeoutSecondes = r.TimeoutSMTP;
+    demande.dossierCourant = programme.DossierCourant;
+    demande.fichierLog = programme.FichierLog;
+    return demande;
+}
+
+int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
+    const Langue& langue = programme.Langage;
+    ContexteEnvoi contexte{
+        langue, dialogue, programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
+        [&](const std::string& avis) { EcritLog(langue, dialogue, demande, avis); }};
+    const Bilan bilan = EnvoiMessage(contexte, demande);
+    EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan));
+    return bilan.code;
+}
+
+}  // namespace corvelle

@@ -1,0 +1,58 @@
+#include "app/ExecutionLigneCommande.h"
+
+#include <exception>
+
+#include "app/EnvoiProgramme.h"
+#include "app/Programme.h"
+#include "core/Dialogue.h"
+#include "core/Erreur.h"
+#include "core/Version.h"
+#include "i18n/Traduction.h"
+#include "sending/Bilan.h"
+#include "sending/LigneCommandeEnvoi.h"
+#include "sending/Rapport.h"
+
+namespace corvelle {
+
+namespace {
+
+int Execute(const Programme& programme, Dialogue& dialogue, Demande& demande,
+            const std::vector<std::string>& arguments) {
+    const Langue& langue = programme.Langage;
+    AnalyseCommande analyse =
+        AnalyseArguments(demande, programme.ListeConfigsSMTP, langue, arguments);
+    demande = std::move(analyse.demande);
+    if (!analyse.erreur.empty()) {
+        EcritLog(langue, dialogue, demande,
+                 analyse.erreur + " " + langue.Texte("TXT_FERMETURE_OUTIL"));
+        return SortieErreurLigneCommande;
+    }
+    return Envoie(programme, dialogue, demande);
+}
+
+}  // namespace
+
+int ExecuteLigneCommande(const Programme& programme, Dialogue& dialogue,
+                         const std::vector<std::string>& arguments) {
+    if (EstVersionBeta()) {
+        dialogue.Affiche({"ATTENTION, version bêta !", kTitreApplication, Icone::Aucune,
+                          Boutons::Ok, Reponse::Ok});
+    }
+    const Langue& langue = programme.Langage;
+    Demande demande = DemandeParDefaut(programme);
+    demande.ligneCommande = true;
+    std::string message;
+    try {
+        return Execute(programme, dialogue, demande, arguments);
+    } catch (const Erreur& e) {
+        message = FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), e.Description());
+    } catch (const std::exception& e) {
+        message = FormateMessage(langue.Texte("MSG_ERREUR"), ErrInterne,
+                                 TexteErreur(ErrInterne) + " (" + e.what() + ")");
+    }
+    // The report options read so far decide where this goes.
+    EcritLog(langue, dialogue, demande, message);
+    return SortieEchecEnvoi;
+}
+
+}  // namespace corvelle

@@ -1,0 +1,50 @@
+#pragma once
+
+// One send as the compose window or a command line asks for it: the message
+// and every option of this run. Built once, then read by the dispatch and by
+// whatever reports its outcome; program-wide settings are never written.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/ConfigSMTP.h"
+
+namespace corvelle {
+
+// Where the outcome goes: bits of `options`.
+enum OptionRapport : std::uint16_t {
+    RapportParMail = 1,
+    RapportFichierLog = 2,
+};
+
+struct Demande {
+    // The message.
+    std::string expediteur;
+    std::string reponse;
+    std::string destinataires;  // recipient list texts (fic:, grp:, names)
+    std::string copie;
+    std::string copieCachee;
+    std::string objet;
+    std::string corpsTexte;  // empty: no text part
+    std::string corpsHTML;   // empty: no HTML part
+    std::string encodage;
+    std::int32_t notification = 0;
+    std::int32_t importance = 0;
+    std::int32_t sensibilite = 0;
+    std::vector<std::string> piecesJointes;  // names or patterns, absolute or relative
+
+    // The run.
+    clsConfigSMTP configuration;
+    std::int32_t nbDest = 0;   // recipients per message; below 1: no limit
+    bool repartition = false;  // spread each batch over To, Cc and Bcc
+    std::string suffixe;       // completes names without "@"
+    std::int32_t timeoutSecondes = 0;
+    bool ignorerPJManquantes = false;
+    std::string dossierCourant;  // base of relative file names
+    std::uint16_t rapport = 0;   // OptionRapport bits; none: a message box
+    std::string fichierLog;
+    bool ligneCommande = false;  // errors end the run rather than the send
+};
+
+}  // namespace corvelle
