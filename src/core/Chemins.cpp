@@ -55,20 +55,4 @@ std::string CheminAbsolu(std::string_view chemin, std::string_view base) {
     return AjouteBarre(base) + std::string(chemin);
 }
 
-std::string DossierSpecial(int numero) {
-    std::optional<std::string> dossier;
-    if (numero == kDossierDonneesApplication) {
-        dossier = plateforme::DossierDonneesApplication();
-    } else if (numero == kDossierProgrammes) {
-        dossier = plateforme::DossierProgrammes();
-    }
-    if (!dossier || dossier->empty()) {
-        throw Erreur(ErrArgumentInvalide, "special folder " + std::to_string(numero));
-    }
-    while (dossier->size() > 1 && dossier->back() == kSeparateur) {
-        dossier->pop_back();
-    }
-    return *dossier;
-}
-
 }  // namespace corvelle

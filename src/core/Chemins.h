@@ -28,10 +28,4 @@ namespace corvelle {
 // with ./ or ../ (relative to the working folder) stay as they are.
 [[nodiscard]] std::string CheminAbsolu(std::string_view chemin, std::string_view base);
 
-// Special folders by their historic numbers: 26 the per-user application
-// data, 38 the programs folder. Error 5 when the system cannot give it.
-inline constexpr int kDossierDonneesApplication = 26;
-inline constexpr int kDossierProgrammes = 38;
-[[nodiscard]] std::string DossierSpecial(int numero);
-
 }  // namespace corvelle

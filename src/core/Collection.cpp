@@ -19,13 +19,6 @@ void Collection::Ajoute(std::string element, std::optional<std::string_view> cle
     clesDesElements_.push_back(std::move(cleMinuscule));
 }
 
-const std::string& Collection::Element(std::size_t position) const {
-    if (position < 1 || position > elements_.size()) {
-        throw Erreur(ErrIndiceHorsLimites, "item " + std::to_string(position));
-    }
-    return elements_[position - 1];
-}
-
 bool Collection::ContientCle(std::string_view cle) const noexcept {
     try {
         return cles_.count(Minuscules(cle)) != 0;

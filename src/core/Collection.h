@@ -19,9 +19,6 @@ class Collection {
     [[nodiscard]] std::size_t Nombre() const noexcept { return elements_.size(); }
     [[nodiscard]] bool EstVide() const noexcept { return elements_.empty(); }
 
-    // Item at a 1-based position; a position out of range raises error 9.
-    [[nodiscard]] const std::string& Element(std::size_t position) const;
-
     [[nodiscard]] bool ContientCle(std::string_view cle) const noexcept;
 
     // Removes and returns the first n items; asking for more than there are

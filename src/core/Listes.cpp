@@ -86,18 +86,6 @@ std::string ExtraitLot(Collection& collection, std::size_t n, std::string_view s
     return texte;
 }
 
-Liste AjoutePrefixe(const Liste& liste, std::string_view prefixe) {
-    if (liste.empty() || liste.front().empty()) {
-        return liste;
-    }
-    Liste resultat;
-    resultat.reserve(liste.size());
-    for (const std::string& element : liste) {
-        resultat.push_back(std::string(prefixe) + element);
-    }
-    return resultat;
-}
-
 void TrieListe(Liste& liste) {
     std::stable_sort(liste.begin(), liste.end());
 }

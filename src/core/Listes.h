@@ -14,10 +14,6 @@
 
 namespace corvelle {
 
-[[nodiscard]] inline std::size_t NombreElements(const Liste& liste) {
-    return liste.size();
-}
-
 [[nodiscard]] bool EstDansListe(std::string_view texte, const Liste& liste, Comparaison mode);
 
 // True when both lists are non-empty and every element of `a` is in `b`.
@@ -28,10 +24,6 @@ namespace corvelle {
 
 [[nodiscard]] std::string JointCollection(const Collection& collection,
                                           std::string_view separateur);
-
-[[nodiscard]] inline bool ExisteCle(const Collection& collection, std::string_view cle) noexcept {
-    return collection.ContientCle(cle);
-}
 
 [[nodiscard]] Liste ConcateneListes(const Liste& a, const Liste& b);
 
@@ -45,9 +37,6 @@ namespace corvelle {
 // Removes the first n items and returns them joined as Joint does.
 [[nodiscard]] std::string ExtraitLot(Collection& collection, std::size_t n,
                                      std::string_view separateur);
-
-// Every element prefixed, unless the first element is empty.
-[[nodiscard]] Liste AjoutePrefixe(const Liste& liste, std::string_view prefixe);
 
 // Ascending by byte order. Stable, so equal texts keep their order exactly as
 // the historic bubble sort left them, in O(n log n).

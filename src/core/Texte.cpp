@@ -163,28 +163,6 @@ std::string Joint(const Liste& liste, std::string_view separateur) {
     return resultat;
 }
 
-std::size_t ChercheDepuisFin(std::string_view texte, std::string_view cherche, long debut,
-                             Comparaison mode) {
-    if (cherche.empty() || cherche.size() > texte.size()) {
-        return 0;
-    }
-    const std::string t = mode == Comparaison::Texte ? Minuscules(texte) : std::string(texte);
-    const std::string c = mode == Comparaison::Texte ? Minuscules(cherche) : std::string(cherche);
-    std::size_t fin = texte.size();
-    if (debut >= 0) {
-        fin = std::min(fin, static_cast<std::size_t>(debut));
-    }
-    if (fin < c.size()) {
-        return 0;
-    }
-    for (std::size_t p = fin - c.size() + 1; p >= 1; --p) {
-        if (t.compare(p - 1, c.size(), c) == 0) {
-            return p;
-        }
-    }
-    return 0;
-}
-
 double Arrondit(double x, int decimales) {
     if (x == 0.0) {
         return 0.0;

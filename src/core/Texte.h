@@ -46,10 +46,6 @@ enum class Comparaison { Exacte = 0, Texte = 1 };
 // Joins elements; the separator is added only once something was written.
 [[nodiscard]] std::string Joint(const Liste& liste, std::string_view separateur);
 
-// Last occurrence ending at or before `debut` (-1: the whole text); 0 when none.
-[[nodiscard]] std::size_t ChercheDepuisFin(std::string_view texte, std::string_view cherche,
-                                           long debut = -1, Comparaison mode = Comparaison::Exacte);
-
 // Rounds to `decimales` places, halves away from zero.
 [[nodiscard]] double Arrondit(double x, int decimales);
 

@@ -42,18 +42,4 @@ bool colTraductions::Contient(std::string_view cle) const noexcept {
     }
 }
 
-void colTraductions::Remove(std::string_view cle) {
-    const auto it = index_.find(Minuscules(cle));
-    if (it == index_.end()) {
-        throw Erreur(ErrArgumentInvalide, "no entry " + std::string(cle));
-    }
-    const std::size_t position = it->second;
-    cles_.erase(cles_.begin() + static_cast<long>(position));
-    valeurs_.erase(valeurs_.begin() + static_cast<long>(position));
-    index_.clear();
-    for (std::size_t i = 0; i < cles_.size(); ++i) {
-        index_.emplace(cles_[i], i);
-    }
-}
-
 }  // namespace corvelle

@@ -24,8 +24,6 @@ class colTraductions {
     [[nodiscard]] bool Contient(std::string_view cle) const noexcept;
     [[nodiscard]] std::size_t Count() const noexcept { return valeurs_.size(); }
 
-    // Removes one entry; an unknown key raises error 5.
-    void Remove(std::string_view cle);
 
     // The texts in insertion order.
     [[nodiscard]] auto begin() const noexcept { return valeurs_.begin(); }

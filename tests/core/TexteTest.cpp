@@ -59,20 +59,6 @@ TEST(Texte, JointNAjouteLeSeparateurQuApresDuTexte) {
     EXPECT_EQ(Joint({"", ""}, ","), "");
 }
 
-TEST(Texte, ChercheDepuisFinTrouveLaDerniereOccurrenceAvantLaLimite) {
-    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", -1), 4u);
-    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", 4), 4u);
-    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", 3), 2u);
-    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", 1), 0u);
-    EXPECT_EQ(ChercheDepuisFin("a/b/c", "/", 0), 0u);
-    EXPECT_EQ(ChercheDepuisFin("abcabc", "bc", -1), 5u);
-    EXPECT_EQ(ChercheDepuisFin("abcabc", "bc", 5), 2u);  // the later match ends past the limit
-    EXPECT_EQ(ChercheDepuisFin("A/B/C", "b", -1, kExacte), 0u);
-    EXPECT_EQ(ChercheDepuisFin("A/B/C", "b", -1, kTexte), 3u);
-    EXPECT_EQ(ChercheDepuisFin("Été été", "ÉTÉ", -1, kTexte), 7u);
-    EXPECT_EQ(ChercheDepuisFin("ab", "abc", -1), 0u);
-}
-
 TEST(Texte, ArronditEloigneLesMoitiesDeZero) {
     EXPECT_DOUBLE_EQ(Arrondit(2.5, 0), 3);
     EXPECT_DOUBLE_EQ(Arrondit(-2.5, 0), -3);

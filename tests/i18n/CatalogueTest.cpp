@@ -25,15 +25,6 @@ TEST(Catalogue, ClesSansCasseOrdreDInsertionEtRetrait) {
         EXPECT_EQ(e.Numero(), 457);
     }
     EXPECT_EQ(c.Item("TXT_A"), "a");
-
-    // Removing shifts the positions after it and frees the key.
-    c.Remove("TXT_b");
-    EXPECT_EQ(c.Count(), 2u);
-    EXPECT_EQ(c.Item("TXT_B"), "");
-    EXPECT_EQ(c.Item(std::size_t{2}) + c.Item("txt_a"), "aa");
-    EXPECT_THROW(c.Remove("TXT_B"), Erreur);
-    c.Add("TXT_B", "de retour");
-    EXPECT_EQ(c.Item(std::size_t{3}), "de retour");
 }
 
 }  // namespace
