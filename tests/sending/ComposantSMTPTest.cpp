@@ -121,7 +121,7 @@ class ComposantSMTPTest : public ::testing::Test {
 };
 
 // Charsets, TLS, authentication, refusals, time-outs and shared sessions are
-// checked end to end through the program (tests/integration/test_envoi.py);
+// checked end to end through the program (tests/acceptance/test_envoi.py);
 // these cases reach what the command line cannot.
 TEST_F(ComposantSMTPTest, PlainSendCarriesBothBodiesAndAttachmentsAndNoBccHeader) {
     ServeurTest serveur("plain");

@@ -1,5 +1,5 @@
 // An attachment read while its message is written. Read errors and files
-// changed between batches are checked end to end (tests/integration); a file
+// changed between batches are checked end to end (tests/acceptance); a file
 // that changes while it is being read cannot be timed from outside.
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-// Real servers for the sending tests: tests/integration/serveur_smtp.py in a
+// Real servers for the sending tests: tests/acceptance/serveur_smtp.py in a
 // process of its own on a free loopback port, and test certificates made with
 // the openssl program.
 
