@@ -6,7 +6,7 @@
 # itself: 600 there, so that its users take two pages) and five Equipes under
 # a second Service. One user in ten has no mail: the program completes the
 # account name with its suffix. The directory is OpenLDAP's slapd with the
-# tests' AD-like schema (tests/integration/annuaire.py), on a free loopback
+# tests' AD-like schema (tests/acceptance/annuaire.py), on a free loopback
 # port, stopped on exit; the recipients, 100 a message (/nde:100), go to
 # postfix's smtp-sink: 200 messages in one session.
 # Two commands, timed in alternation:
@@ -27,9 +27,9 @@ construit
 demarre_puits
 port_mesure=$port
 cd "$work"
-integration="$root/tests/integration"
+acceptance="$root/tests/acceptance"
 
-/usr/bin/python3 - "$integration" <<'PY'
+/usr/bin/python3 - "$acceptance" <<'PY'
 import random
 import subprocess
 import sys
@@ -112,7 +112,7 @@ PY
 # slapd, started by a Python driver through annuaire.py: the driver stops it
 # (Annuaire.ferme) when it gets SIGTERM from nettoie, like the sinks, or when
 # this script is gone. It hands over what corvelle's settings need.
-/usr/bin/python3 - "$integration" "$work" <<'PY' &
+/usr/bin/python3 - "$acceptance" "$work" <<'PY' &
 import os
 import signal
 import sys

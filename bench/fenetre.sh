@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Window-mode start-up: from the process start to the compose window shown and
-# idle (the program leaves at that point when CORVELLE_MESURE_AFFICHAGE is
-# set), under Xvfb, with a realistic configuration.
+# idle (a probe preloaded into the program ends it at that point), under Xvfb,
+# with a realistic configuration.
 # Target: median at most 250 ms.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVELLE_TESTS=OFF >/dev/null
-cmake --build "$root/build" --target corvelle corvelle_ui corvelle_traductions >/dev/null
+cmake --build "$root/build" --target corvelle corvelle_ui corvelle_traductions \
+      corvelle_mesure_affichage >/dev/null
 
 work=$(mktemp -d)
 xvfb=""
@@ -30,7 +31,7 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/affichage" 2>/de
 xvfb=$!
 for _ in $(seq 50); do [ -s "$work/affichage" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/affichage")"
-export CORVELLE_MESURE_AFFICHAGE=1 XDG_RUNTIME_DIR="$work"
+export LD_PRELOAD="$root/build/bench/mesure-affichage.so" XDG_RUNTIME_DIR="$work"
 cd "$work"
 for langue in fr_FR.UTF-8 en_US.UTF-8; do
     LANG=$langue hyperfine --warmup 3 --runs 30 -N --export-json "$work/$langue.json" \

@@ -52,7 +52,7 @@ done
 if file "$travail/arbre/usr/bin/corvelle" | grep -q "not stripped"; then
   echoue "the program is not stripped"
 fi
-cd "$root/tests/integration"
+cd "$root/tests/acceptance"
 export PYTHONDONTWRITEBYTECODE=1 CORVELLE_VERSION="$version"
 CORVELLE_PREFIXE="$travail/arbre/usr" python3 -m unittest test_installation.Disposition \
   test_installation.Manuel || echoue "unpacked tree"

@@ -115,6 +115,7 @@ TEST_F(Expansion, RecipientFilesNestEndCyclesAndSkipMissingOnes) {
 }
 
 // A binary file is no list: its lines would all go out as garbage addresses.
+// How either error ends a command-line run is an acceptance test.
 TEST_F(Expansion, BinaryRecipientFileIsAnErrorNamingIt) {
     EcritFichier(dossier / "bruit.bin", std::string("bob\n\x89PNG\0\xff\x01"
                                                     "carl\n",

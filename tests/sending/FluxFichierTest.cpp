@@ -1,5 +1,5 @@
 // An attachment read while its message is written. Read errors and files
-// changed between batches are checked end to end (tests/integration); a file
+// changed between batches are checked end to end (tests/acceptance); a file
 // that changes while it is being read cannot be timed from outside.
 
 #include <gtest/gtest.h>
@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/FluxFichier.h"
 #include "support/DossierTemporaire.h"
 
@@ -34,6 +37,20 @@ TEST(FluxFichierTest, FileShorterOrLongerWhileReadFailsNamingIt) {
         EXPECT_EQ(lus, -1) << "the message would go with other bytes than those checked";
         EXPECT_EQ(IncidentFichier(),
                   "The attachment \"" + chemin + "\" changed while it was being sent");
+    }
+}
+
+TEST(FluxFichierTest, OnlyARegularFileCanBeAttached) {
+    DossierTemporaire dossier;
+    for (const auto& [chemin, raison] : std::vector<std::pair<std::string, std::string>>{
+             {dossier.Chemin(), "it is a folder"}, {dossier / "absent.pdf", "No such file"}}) {
+        try {
+            (void)ReleveFichier(chemin);
+            ADD_FAILURE() << chemin;
+        } catch (const EchecEnvoi& e) {
+            EXPECT_NE(std::string(e.what()).find("\"" + chemin + "\""), std::string::npos);
+            EXPECT_NE(std::string(e.what()).find(raison), std::string::npos) << e.what();
+        }
     }
 }
 

@@ -111,6 +111,7 @@ TEST_F(LigneCommande, TheFirstErrorStopsTheReadingWithItsMessage) {
         {{"/nde:abc"},
          "Le paramètre /nde: doit contenir le nombre de destinataires par mail, représenté par une "
          "valeur numérique supérieure à zéro..."},
+        {{"/nde:0"}, "Le paramètre /nde: doit"},
         {{"/nde:0.4"}, "Le paramètre /nde: doit"},
         {{"/nde:99999999999"}, "Le paramètre /nde: doit"},
         {{"/conf:"}, "Le paramètre /conf: a été invoqué mais aucune valeur ne l'accompagne..."},

@@ -112,7 +112,7 @@ TEST(GabaritMessage, BadRecipientsFailTheBatchNotTheMessage) {
     std::string octets;
     std::vector<std::string> enveloppe;
     const std::vector<std::pair<std::string, std::string>> cas = {
-        {"x@", "To list"}, {"", "No recipient"}, {"a@x.fr\r\nRCPT TO:<b@y.fr>", "To list"}};
+        {"x@", "To list"}, {"", "No recipient"}, {"undisclosed-recipients:;", "No recipient"}};
     for (const auto& [liste, attendu] : cas) {
         contenu.destinataires = liste;
         contenu.copie.clear();
@@ -130,6 +130,34 @@ TEST(GabaritMessage, BadRecipientsFailTheBatchNotTheMessage) {
 
     contenu.expediteur = "";
     EXPECT_THROW(GabaritMessage{contenu}, EchecEnvoi);
+}
+
+TEST(ComposeMessage, ImportanceSensitivityAndReceiptsBecomeTheirHeaders) {
+    InitialiseGMime();
+    struct Cas {
+        int importance, sensibilite, notification;
+        const char *importanceAttendue, *priorite, *sensibiliteAttendue;
+        bool reception, lecture;
+    };
+    for (const Cas& c : {Cas{1, 1, 1, "low", "5", "Personal", true, false},
+                         Cas{2, 3, 3, "high", "1", "Company-Confidential", true, true},
+                         Cas{0, 0, 2, "normal", "3", "", false, true},
+                         Cas{0, 2, 0, "normal", "3", "Private", false, false}}) {
+        ContenuMessage contenu = Contenu();
+        contenu.importance = c.importance;
+        contenu.sensibilite = c.sensibilite;
+        contenu.notification = c.notification;
+        const std::string eml = Ecrit(ComposeMessage(contenu));
+        SCOPED_TRACE(eml.substr(0, eml.find("\r\n\r\n")));
+        EXPECT_EQ(Entete(eml, "Importance"), c.importanceAttendue);
+        EXPECT_EQ(Entete(eml, "X-Priority"), c.priorite);
+        EXPECT_EQ(Entete(eml, "Sensitivity"), c.sensibiliteAttendue);
+        const auto auteur = [&](const char* nom) {
+            return Entete(eml, nom).find("jean@exemple.fr") != std::string::npos;
+        };
+        EXPECT_EQ(auteur("Return-Receipt-To"), c.reception);
+        EXPECT_EQ(auteur("Disposition-Notification-To"), c.lecture);
+    }
 }
 
 }  // namespace

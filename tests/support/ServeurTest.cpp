@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
@@ -40,10 +39,6 @@ int AttendPort(int fd) {
 ServeurTest::ServeurTest(const std::string& mode, const std::vector<std::string>& options) {
     std::vector<std::string> arguments = {
         CORVELLE_PYTHON, CORVELLE_SERVEUR_SMTP, "--dossier", dossier_.Chemin(), "--mode", mode};
-    if (mode == "tls" || mode == "starttls") {
-        arguments.insert(arguments.end(),
-                         {"--cert", CertificatsTest().certificat, "--cle", CertificatsTest().cle});
-    }
     arguments.insert(arguments.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
@@ -100,33 +95,6 @@ std::vector<MessageRecu> ServeurTest::Messages() const {
         }
         messages.push_back({LitFichier(dossier_ / (std::string(base) + ".eml")), LitFichier(json)});
     }
-}
-
-const Certificats& CertificatsTest() {
-    static const DossierTemporaire dossier;
-    static const Certificats certificats = [] {
-        const std::string d = dossier.Chemin();
-        EcritFichier(dossier / "ext.cnf",
-                     "subjectAltName=IP:127.0.0.1,DNS:localhost\n"
-                     "basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\n");
-        const std::string cle = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-        const std::string commande =
-            "cd '" + d + "' && (openssl req -x509" + cle +
-            " -keyout ca.key -out ca.pem -days 2 -subj '/CN=Corvelle test CA'"
-            " && openssl req -x509" +
-            cle +
-            " -keyout autre.key -out autre.pem -days 2 -subj '/CN=Untrusted CA'"
-            " && openssl req" +
-            cle +
-            " -keyout serveur.key -out serveur.csr -subj '/CN=localhost'"
-            " && openssl x509 -req -in serveur.csr -CA ca.pem -CAkey ca.key -CAcreateserial"
-            " -out serveur.pem -days 2 -extfile ext.cnf) >openssl.log 2>&1";
-        if (std::system(commande.c_str()) != 0) {
-            throw std::runtime_error("openssl failed, see " + d + "/openssl.log");
-        }
-        return Certificats{d + "/ca.pem", d + "/autre.pem", d + "/serveur.pem", d + "/serveur.key"};
-    }();
-    return certificats;
 }
 
 std::string ChampJson(const std::string& json, const std::string& nom) {

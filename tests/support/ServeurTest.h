@@ -1,8 +1,7 @@
 #pragma once
 
-// Real servers for the sending tests: tests/integration/serveur_smtp.py in a
-// process of its own on a free loopback port, and test certificates made with
-// the openssl program.
+// A real SMTP server for the window tests that send: tests/acceptance/serveur_smtp.py
+// in a process of its own on a free loopback port.
 
 #include <sys/types.h>
 
@@ -20,8 +19,8 @@ struct MessageRecu {
 
 class ServeurTest {
   public:
-    // `mode`: plain, starttls, tls, muet or pop3; `options`: further arguments
-    // (--auth, --refuse ADDRESS...). The TLS modes get the test certificate.
+    // `mode`: plain, muet or pop3; `options`: further arguments (--auth,
+    // --refuse ADDRESS...).
     explicit ServeurTest(const std::string& mode, const std::vector<std::string>& options = {});
     ServeurTest(const ServeurTest&) = delete;
     ServeurTest& operator=(const ServeurTest&) = delete;
@@ -39,16 +38,6 @@ class ServeurTest {
     pid_t pid_ = -1;
     int port_ = 0;
 };
-
-struct Certificats {
-    std::string ca;          // the authority the tests trust
-    std::string autreCa;     // an authority nobody trusts
-    std::string certificat;  // 127.0.0.1 and localhost, signed by `ca`
-    std::string cle;
-};
-
-// Made once for the whole run.
-[[nodiscard]] const Certificats& CertificatsTest();
 
 // A raw JSON value of the server's record ("true", "1", "\"a@b\"", "[...]").
 [[nodiscard]] std::string ChampJson(const std::string& json, const std::string& nom);

@@ -1,33 +1,13 @@
 // The entry points the program looks up when it loads its window module.
 
 #include <QApplication>
-#include <QTimer>
 
 #include "app/Fenetres.h"
 #include "app/Programme.h"
-#include "core/Plateforme.h"
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/main/DialogueQt.h"
 #include "ui/main/FenetreAPropos.h"
 #include "ui/main/FenetreComposition.h"
-
-namespace {
-
-class QuitteApresAffichage final : public QObject {
-  protected:
-    bool eventFilter(QObject* objet, QEvent* evenement) override {
-        if (evenement->type() == QEvent::Paint && !peinte_) {
-            peinte_ = true;
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        }
-        return QObject::eventFilter(objet, evenement);
-    }
-
-  private:
-    bool peinte_ = false;
-};
-
-}  // namespace
 
 // Looked up by name with dlsym: they must stay visible whatever the default.
 #define CORVELLE_EXPORT __attribute__((visibility("default")))
@@ -44,12 +24,6 @@ CORVELLE_EXPORT int corvelle_ui_fenetre(corvelle::Programme* etat, corvelle::Dia
     corvelle::ui::frmCorvelle fenetre(*etat, qt);
     fenetre.Charge();
     fenetre.ShowInitial();
-    // The start-up benchmark: leave once the window has been painted and the
-    // events of its showing are done.
-    QuitteApresAffichage mesure;
-    if (!corvelle::plateforme::VariableEnvironnement("CORVELLE_MESURE_AFFICHAGE").empty()) {
-        fenetre.installEventFilter(&mesure);
-    }
     return application.exec();
 }
 

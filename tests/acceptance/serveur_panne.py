@@ -4,15 +4,17 @@ byte it sends (or fails to send) is chosen.
 
 The server speaks just enough SMTP for a client to send; the fault chosen with
 --panne hits either the first --connexions connections (0: all of them) at
-their start, or the transactions whose recipients start with --cible:
+their start, or the transactions with a recipient whose name starts with
+"panne":
 
   accueil-421        greets with 421 and closes
   charabia           sends bytes that are neither SMTP nor TLS, then waits
   coupe-poignee      reads the client's first bytes (a TLS hello) and resets
-  coupe-rcpt         resets the connection on RCPT TO:<cible...>
+  coupe-rcpt         resets the connection on RCPT TO:<panne...>
+  coupe-donnees      reads the first 64 KiB of the message, then resets
   coupe-fin-donnees  reads the whole message, then resets before the reply
   refus              answers RCPT TO:<tempo...> with 451, <refus...> with 550
-  goutte             answers RCPT TO:<cible...> one byte a second
+  goutte             answers RCPT TO:<panne...> one byte a second
   auth-refus         answers AUTH with 535 (other connections accept any AUTH)
   aucune             no fault: a well-behaved server that shows every command
 
@@ -32,6 +34,7 @@ import os
 import ssl
 
 PANNES_DE_CONNEXION = ("accueil-421", "charabia", "coupe-poignee", "auth-refus")
+CIBLE = "panne"
 
 
 class Etat:
@@ -92,31 +95,16 @@ async def session(etat, lecteur, ecrivain):
             f.write(json.dumps({"connexion": numero, "ligne": texte}) + "\n")
         commande = texte[:4].upper()
         if commande in ("EHLO", "HELO"):
-            ecrit("250-panne.test\r\n250-8BITMIME\r\n250 AUTH PLAIN LOGIN\r\n")
+            ecrit("250-panne.test\r\n250-8BITMIME\r\n250 AUTH PLAIN\r\n")
         elif commande == "AUTH":
-            mots = texte.split()
-            mecanisme = mots[1].upper() if len(mots) > 1 else ""
-            if mecanisme == "PLAIN":
-                if len(mots) > 2:
-                    donnees = mots[2]
-                else:
-                    ecrit("334 \r\n")
-                    await ecrivain.drain()
-                    donnees = (await lecteur.readline()).decode().strip()
-                _, nom, secret = (decode(donnees).split("\x00") + ["", "", ""])[:3]
-            else:
-                if len(mots) > 2:
-                    nom = decode(mots[2])
-                else:
-                    ecrit("334 VXNlcm5hbWU6\r\n")
-                    await ecrivain.drain()
-                    nom = decode((await lecteur.readline()).strip())
-                ecrit("334 UGFzc3dvcmQ6\r\n")
-                await ecrivain.drain()
-                secret = decode((await lecteur.readline()).strip())
+            # Only PLAIN, and without an initial response: what libcurl sends.
+            ecrit("334 \r\n")
+            await ecrivain.drain()
+            donnees = (await lecteur.readline()).decode().strip()
+            _, nom, secret = (decode(donnees).split("\x00") + ["", "", ""])[:3]
             with open(os.path.join(a.dossier, "auth.log"), "a") as f:
-                f.write(json.dumps({"connexion": numero, "mecanisme": mecanisme,
-                                    "utilisateur": nom, "mot_de_passe": secret}) + "\n")
+                f.write(json.dumps({"connexion": numero, "utilisateur": nom,
+                                    "mot_de_passe": secret}) + "\n")
             if touchee:
                 ecrit("535 5.7.8 Authentication credentials invalid\r\n")
             else:
@@ -128,14 +116,14 @@ async def session(etat, lecteur, ecrivain):
         elif commande == "RCPT":
             adresse = texte[8:].strip().strip("<>")
             local = adresse.lower()
-            if a.panne == "coupe-rcpt" and local.startswith(a.cible):
+            if a.panne == "coupe-rcpt" and local.startswith(CIBLE):
                 coupe()
                 return
             if a.panne == "refus" and local.startswith("tempo"):
                 ecrit(f"451 4.7.1 <{adresse}>: try again later\r\n")
             elif a.panne == "refus" and local.startswith("refus"):
                 ecrit(f"550 5.1.1 <{adresse}>: Recipient address rejected\r\n")
-            elif a.panne == "goutte" and local.startswith(a.cible):
+            elif a.panne == "goutte" and local.startswith(CIBLE):
                 # Long enough that a client waiting for the whole reply would
                 # wait a minute and more.
                 for octet in ("250 2.1.5 " + "lent " * 20 + "\r\n").encode():
@@ -149,14 +137,18 @@ async def session(etat, lecteur, ecrivain):
         elif commande == "DATA":
             ecrit("354 End data with <CR><LF>.<CR><LF>\r\n")
             await ecrivain.drain()
+            visee = any(d.lower().startswith(CIBLE) for d in destinataires)
+            if a.panne == "coupe-donnees" and visee:
+                await lecteur.readexactly(65536)
+                coupe()
+                return
             donnees = bytearray()
             while not donnees.endswith(b"\r\n.\r\n") and donnees != b".\r\n":
                 morceau = await lecteur.readline()
                 if not morceau:
                     return
                 donnees += morceau
-            if a.panne == "coupe-fin-donnees" and any(d.lower().startswith(a.cible)
-                                                      for d in destinataires):
+            if a.panne == "coupe-fin-donnees" and visee:
                 coupe()
                 return
             n = next(etat.messages)
@@ -206,12 +198,11 @@ if __name__ == "__main__":
     p.add_argument("--dossier", required=True)
     p.add_argument("--panne", required=True,
                    choices=["accueil-421", "charabia", "coupe-poignee", "coupe-rcpt",
-                            "coupe-fin-donnees", "refus", "goutte", "auth-refus", "aucune"])
-    p.add_argument("--cible", default="panne")
+                            "coupe-donnees", "coupe-fin-donnees", "refus", "goutte",
+                            "auth-refus", "aucune"])
     p.add_argument("--connexions", type=int, default=0)
     p.add_argument("--cert")
     p.add_argument("--cle")
     arguments = p.parse_args()
-    arguments.cible = arguments.cible.lower()
     os.makedirs(arguments.dossier, exist_ok=True)
     asyncio.run(principal(arguments))

@@ -32,25 +32,6 @@ LECTEUR_MOT_DE_PASSE = "lecture"
 # administrator excepted); with paged results, there is no limit on the total.
 LIMITE = 5
 
-# What expanding each group of donnees.ldif gives: a mail, or the
-# sAMAccountName when the user has none (the program then completes it with
-# its suffix: bruno@exemple.test). Order: a group's users by
-# sAMAccountName, then each nested group (by name) expanded in turn, an
-# address already collected being skipped.
-MEMBRES = {
-    "Ventes": ["alice@exemple.test", "bruno", "carla@exemple.test", "dimitri@exemple.test"],
-    "Ventes Nord": ["alice@exemple.test", "carla@exemple.test", "dimitri@exemple.test"],
-    "Export": ["dimitri@exemple.test"],
-    "Cycle A": ["emile.roux@exemple.test", "fanny.blanc@exemple.test"],
-    "Cycle B": ["fanny.blanc@exemple.test", "emile.roux@exemple.test"],
-    "Direction d'Agence": ["gaston.morel@exemple.test"],
-    "Projet *(X)\\Y": ["hugo.vidal@exemple.test"],
-    # Orphelin is looked up as sAMAccountName "Orphelin" and not found.
-    "Fantôme": ["ines.garnier@exemple.test"],
-    "Orphelin-sam": ["oscar.perrin@exemple.test"],
-    "Grand": [f"membre.{i:02d}@exemple.test" for i in range(1, 13)],
-}
-
 # ldapsearch and the program's libldap would otherwise read the machine's
 # /etc/ldap/ldap.conf and ~/.ldaprc.
 ENVIRONNEMENT = {"PATH": "/usr/bin:/bin", "LDAPNOINIT": "1"}
@@ -88,7 +69,7 @@ index sAMAccountName eq
 index memberOf eq
 # Large groups must make the client page (size.prtotal: paged results are
 # not held to the hard limit); the root DN has no limits.
-limits * size.soft={limite} size.hard={limite}{page_max} size.prtotal=unlimited
+limits * size.soft={limite} size.hard={limite} size.prtotal=unlimited
 """
 
 
@@ -125,20 +106,15 @@ def meurt_avec_le_parent():
 
 class Annuaire:
     """One slapd on 127.0.0.1 with donnees.ldif loaded, in a fresh folder
-    under `racine`. arrete() stops it (directory down), redemarre() starts
-    it again on the same port with the same data, ferme() stops it and
-    removes its folder. Also a context manager.
+    under `racine`. ferme() stops it and removes its folder. Also a context
+    manager.
 
     Like a real Active Directory, it offers StartTLS on ldap:// with a
     certificate from the CA in self.ca (None with tls=False: no TLS at all).
-    `ldaps` adds an ldaps:// port, `ldapi` a local socket.
+    `ldaps` adds an ldaps:// port, `ldapi` a local socket. Paged searches
+    get pages of the size asked for, whatever it is."""
 
-    Paged searches get pages of the size asked for, whatever it is. With
-    `page_max`, a larger page size is refused with adminLimitExceeded (11)
-    (Active Directory would send smaller pages instead)."""
-
-    def __init__(self, racine, donnees=DONNEES, page_max=None, tls=True, ldaps=False,
-                 ldapi=False):
+    def __init__(self, racine, donnees=DONNEES, tls=True, ldaps=False, ldapi=False):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix="annuaire-")
         self.ca, self.port_ldaps = None, None
         self._ldaps, self._ldapi = ldaps, ldapi
@@ -151,18 +127,17 @@ class Annuaire:
             if tls:
                 self.ca, certificat, cle = certificats(racine)
                 configuration_tls = TLS.format(ca=self.ca, certificat=certificat, cle=cle)
-            self._prepare(donnees, page_max, configuration_tls)
+            self._prepare(donnees, configuration_tls)
         except BaseException:
             self.ferme()
             raise
 
-    def _prepare(self, donnees, page_max, tls):
+    def _prepare(self, donnees, tls):
         with open(self.configuration, "w") as f:
             f.write(CONFIGURATION.format(schemas=SCHEMAS_DEBIAN, schema_ad=SCHEMA_AD,
                                          modules=MODULES, dossier=self.dossier, base=BASE,
                                          admin=ADMIN_DN, mot_de_passe=ADMIN_MOT_DE_PASSE,
-                                         limite=LIMITE, tls=tls,
-                                         page_max=f" size.pr={page_max}" if page_max else ""))
+                                         limite=LIMITE, tls=tls))
         os.mkdir(os.path.join(self.dossier, "donnees"))
         chargement = subprocess.run([SLAPADD, "-q", "-f", self.configuration, "-l", donnees],
                                     capture_output=True, text=True, env=ENVIRONNEMENT)
@@ -223,8 +198,10 @@ class Annuaire:
         """Whether our slapd answers on the port (not something else that
         took it first: that one may accept and stay silent)."""
         try:
-            resultat = self.recherche("(objectClass=*)", "namingContexts", base="",
-                                      portee="base", dn=None, delai=1)
+            resultat = subprocess.run(
+                ["ldapsearch", "-x", "-LLL", "-H", self.uri, "-o", "nettimeout=1", "-l", "1",
+                 "-b", "", "-s", "base", "(objectClass=*)", "namingContexts"],
+                capture_output=True, text=True, env=ENVIRONNEMENT, timeout=3)
         except subprocess.TimeoutExpired:
             return False
         return resultat.returncode == 0 and f"namingContexts: {BASE}" in resultat.stdout
@@ -246,15 +223,6 @@ class Annuaire:
             self.trace.close()
             self.trace = None
 
-    def journal(self):
-        """What slapd logged so far: connections, binds, searches and results."""
-        with open(self.journal_chemin, errors="replace") as f:
-            return f.read()
-
-    def redemarre(self):
-        self.arrete()
-        self.demarre()
-
     def ferme(self):
         self.arrete()
         shutil.rmtree(self.dossier, ignore_errors=True)
@@ -264,21 +232,6 @@ class Annuaire:
 
     def __exit__(self, *exception):
         self.ferme()
-
-    def recherche(self, filtre, *attributs, base=BASE, portee="sub", dn=LECTEUR_DN,
-                  mot_de_passe=LECTEUR_MOT_DE_PASSE, page=None, delai=10):
-        """ldapsearch against this server, bound as `dn` (None: anonymous);
-        `page`: page size with the paged-results control. Returns the
-        completed process (LDIF on stdout, the LDAP result code as exit code)."""
-        commande = ["ldapsearch", "-x", "-LLL", "-o", "ldif-wrap=no", "-H", self.uri,
-                    "-o", f"nettimeout={delai}", "-l", str(delai), "-b", base, "-s", portee]
-        if dn is not None:
-            commande += ["-D", dn, "-w", mot_de_passe]
-        if page:
-            commande += ["-E", f"pr={page}/noprompt"]
-        commande += [filtre or "(objectClass=*)", *attributs]
-        return subprocess.run(commande, capture_output=True, text=True, env=ENVIRONNEMENT,
-                              timeout=delai + 2)
 
 
 class Relais:

@@ -14,11 +14,10 @@ import json
 import os
 import socket
 import ssl
-import sys
 import time
 
 from aiosmtpd.controller import Controller
-from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+from aiosmtpd.smtp import AuthResult, LoginPassword
 
 UTILISATEUR = "jean"
 MOT_DE_PASSE = "s3cret é"
@@ -86,7 +85,7 @@ def authentifie(server, session, envelope, mechanism, auth_data):
 
 
 async def pop3(lecteur, ecrivain, dossier):
-    """Just enough POP3 for a login before SMTP: USER, PASS, LIST, STAT, NOOP, QUIT."""
+    """Just enough POP3 for a login before SMTP: CAPA, USER, PASS, LIST, QUIT."""
     ecrivain.write(b"+OK POP3 ready\r\n")
     utilisateur = None
     while True:
@@ -103,42 +102,18 @@ async def pop3(lecteur, ecrivain, dossier):
         elif commande == "PASS":
             if utilisateur == UTILISATEUR and argument == MOT_DE_PASSE:
                 with open(os.path.join(dossier, "pop3.log"), "a") as f:
-                    f.write(f"{time.time()} {utilisateur}\n")
+                    f.write(utilisateur + "\n")
                 ecrivain.write(b"+OK logged in\r\n")
             else:
                 ecrivain.write(b"-ERR bad login\r\n")
         elif commande == "LIST":
             ecrivain.write(b"+OK 0 messages\r\n.\r\n")
-        elif commande in ("STAT",):
-            ecrivain.write(b"+OK 0 0\r\n")
         elif commande == "QUIT":
             ecrivain.write(b"+OK bye\r\n")
             await ecrivain.drain()
             break
         else:
             ecrivain.write(b"+OK\r\n")
-        await ecrivain.drain()
-    ecrivain.close()
-
-
-async def coupe(lecteur, ecrivain):
-    """Answers like a server until DATA, reads a little of the message, then
-    drops the connection: the client must give up without hanging."""
-    ecrivain.write(b"220 coupe ready\r\n")
-    while True:
-        ligne = await lecteur.readline()
-        if not ligne:
-            break
-        commande = ligne[:4].upper()
-        if commande == b"DATA":
-            ecrivain.write(b"354 go ahead\r\n")
-            await ecrivain.drain()
-            await lecteur.read(65536)
-            break
-        if commande == b"QUIT":
-            ecrivain.write(b"221 bye\r\n")
-            break
-        ecrivain.write(b"250 OK\r\n")
         await ecrivain.drain()
     ecrivain.close()
 
@@ -152,9 +127,8 @@ def contexte_tls(cert, cle):
 def principal():
     p = argparse.ArgumentParser()
     p.add_argument("--dossier", required=True)
-    p.add_argument("--mode", choices=["plain", "starttls", "tls", "muet", "pop3", "coupe"], default="plain")
+    p.add_argument("--mode", choices=["plain", "starttls", "tls", "muet", "pop3"], default="plain")
     p.add_argument("--auth", action="store_true", help="require AUTH LOGIN or PLAIN")
-    p.add_argument("--port", type=int, default=0)
     p.add_argument("--cert")
     p.add_argument("--cle")
     p.add_argument("--refuse", action="append", default=[])
@@ -166,28 +140,23 @@ def principal():
     if a.mode == "muet":
         # Accepts connections (the kernel completes them) and never says a word.
         s = socket.socket()
-        s.bind(("127.0.0.1", a.port))
+        s.bind(("127.0.0.1", 0))
         s.listen(100)
         print(f"PRET {s.getsockname()[1]}", flush=True)
         while True:
             time.sleep(3600)
 
-    if a.mode in ("pop3", "coupe"):
+    if a.mode == "pop3":
         async def lance():
-            if a.mode == "pop3":
-                accueil = lambda l, e: pop3(l, e, a.dossier)
-            else:
-                accueil = coupe
-            serveur = await asyncio.start_server(accueil, "127.0.0.1", a.port)
+            serveur = await asyncio.start_server(lambda l, e: pop3(l, e, a.dossier), "127.0.0.1")
             print(f"PRET {serveur.sockets[0].getsockname()[1]}", flush=True)
             await serveur.serve_forever()
         asyncio.run(lance())
         return
 
-    if a.port == 0:
-        with socket.socket() as s:
-            s.bind(("127.0.0.1", 0))
-            a.port = s.getsockname()[1]
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        port = s.getsockname()[1]
     tls = contexte_tls(a.cert, a.cle) if a.cert else None
     options = {"data_size_limit": 0, "auth_require_tls": False,
                "auth_exclude_mechanism": ["CRAM-MD5"]}
@@ -196,11 +165,11 @@ def principal():
     if a.mode == "starttls":
         options.update(tls_context=tls, require_starttls=True)
     controleur = Controller(Stockage(a.dossier, a.refuse, a.altere), hostname="127.0.0.1",
-                           port=a.port,
+                           port=port,
                            ssl_context=tls if a.mode == "tls" else None,
                            server_kwargs=options, ready_timeout=10)
     controleur.start()
-    print(f"PRET {a.port}", flush=True)
+    print(f"PRET {port}", flush=True)
     try:
         while True:
             time.sleep(3600)

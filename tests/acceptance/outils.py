@@ -41,15 +41,13 @@ def cree_certificat(dossier, autorite, nom):
 
 
 class Certificats:
-    """A trusted test CA with a server certificate, and one from an untrusted CA."""
+    """The test CA and a server certificate it signed."""
 
     def __init__(self, dossier):
         os.makedirs(dossier, exist_ok=True)
         cree_autorite(dossier, "ca")
-        cree_autorite(dossier, "autre-ca")
         self.ca = os.path.join(dossier, "ca.pem")
         self.bon = cree_certificat(dossier, "ca", "serveur")
-        self.mauvais = cree_certificat(dossier, "autre-ca", "intrus")
 
 
 class Serveur:
@@ -134,7 +132,7 @@ class Programme:
         with open(os.path.join(self.dossier, "Corvelle.ini"), "w", encoding="utf-8") as f:
             f.write("\n".join(lignes) + "\n")
 
-    def lance(self, *arguments, ca=None, delai=60, env=None, descripteurs=None):
+    def lance(self, *arguments, ca=None, delai=60, env=None, descripteurs=None, umask=-1):
         environnement = {"PATH": "/usr/bin:/bin", "HOME": self.dossier, "LANG": "fr_FR.UTF-8",
                          **(env or {})}
         if ca:
@@ -143,10 +141,11 @@ class Programme:
         if descripteurs:  # at most this many open files, as `ulimit -n` sets
             limite = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (descripteurs,) * 2)
         return subprocess.run([self.binaire, *arguments], cwd=self.dossier, env=environnement,
-                              capture_output=True, text=True, timeout=delai, preexec_fn=limite)
+                              capture_output=True, text=True, timeout=delai, preexec_fn=limite,
+                              umask=umask)
 
-    def journal(self):
-        chemin = os.path.join(self.dossier, "Corvelle.log")
+    def journal(self, nom="Corvelle.log"):
+        chemin = os.path.join(self.dossier, nom)
         if not os.path.exists(chemin):
             return ""
         with open(chemin, encoding="utf-8") as f:
