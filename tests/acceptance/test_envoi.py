@@ -51,11 +51,12 @@ class Messages(Base):
         self.programme.ecrit("donnees.bin", binaire)
         self.programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)],
                                  ImportanceParDéfaut="2", SensibilitéParDéfaut="3")
-        self.envoie('/a:bob,"Martin, Alice" <alice@ailleurs.test>', "/cc:carl", "/cci:dora,eve",
+        self.envoie('/a:bob,"Martin, Alice" <alice@ailleurs.test>', "/cc:carl", "/cci:dora,eve,Bob",
                     "/o:Rapport", "/ct:Ligne 1§.point§.§Fin", "/ch:<p>Bonjour</p>",
                     "/rep:retour@exemple.test", "/pj:donnees.bin", "/arl", "/l")
         [(enveloppe, message)] = self.serveur.messages()
         self.assertEqual(enveloppe["mail_from"], "robot@exemple.test")
+        # Bob, in To and Bcc, gets one copy.
         self.assertEqual(sorted(enveloppe["rcpt_tos"]),
                          ["alice@ailleurs.test", "bob@exemple.test", "carl@exemple.test",
                           "dora@exemple.test", "eve@exemple.test"])
