@@ -5,27 +5,23 @@
 #include <algorithm>
 
 #include "Fuzz.h"
-#include "app/Programme.h"
-#include "core/Dialogue.h"
 #include "core/Listes.h"
 #include "core/Texte.h"
+#include "i18n/Langue.h"
 #include "sending/Destinataires.h"
-#include "support/DialogueEnregistreur.h"
 
 using namespace corvelle;
 
 namespace {
 
-const Programme& EtatInitial() {
-    static const Programme etat = [] {
-        Programme e;
-        e.DossierCourant = fuzz::Dossier().Chemin() + "/";
-        e.Reglages.Suffixe = "exemple.fr";
+const Langue& Francais() {
+    static const Langue langue = [] {
+        Langue l;
+        ChargeTraductions(l);
         test::EcritFichier(fuzz::Dossier() / "equipe.txt", "ana\r\nbob@x.fr\r\nfic:liste.txt\r\n");
-        ChargeTraductions(e.Langage);
-        return e;
+        return l;
     }();
-    return etat;
+    return langue;
 }
 
 void VerifieAdresses(const Collection& adresses) {
@@ -49,14 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     }
 
     test::EcritFichier(fuzz::Dossier() / "liste.txt", texte);
-    Programme etat = EtatInitial();
-    DialogueEnregistreur dialogue;
-    // Window mode: an error is reported and stops the field instead of the run.
+    const ContexteExpansion contexte{Francais(),   nullptr, fuzz::Dossier().Chemin() + "/",
+                                     "exemple.fr", false,   nullptr};
     const std::string champs[] = {"fic:liste.txt", "fic:equipe.txt, zoé", texte};
     for (const std::string& champ : champs) {
-        Collection adresses;
-        if (ExtraitDestinataires(etat, dialogue, champ, adresses)) {
-            VerifieAdresses(adresses);
+        const Resultat<Collection> adresses = ExtraitDestinataires(contexte, champ);
+        if (adresses.Reussi()) {
+            VerifieAdresses(adresses.Valeur());
+        } else {
+            fuzz::Verifie(!adresses.Erreur().texte.empty(), "an error has a message");
         }
     }
     return 0;

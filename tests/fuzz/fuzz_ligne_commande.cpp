@@ -3,12 +3,11 @@
 // behind it are driven directly too.
 
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "Fuzz.h"
-#include "app/Programme.h"
-#include "core/Erreur.h"
+#include "i18n/Langue.h"
+#include "sending/HtmlVersTexte.h"
 #include "sending/LigneCommandeEnvoi.h"
 
 using namespace corvelle;
@@ -16,30 +15,34 @@ using namespace corvelle;
 namespace {
 
 // Body files the command line may name, a folder for /l:, two configurations.
-const Programme& EtatInitial() {
-    static const Programme etat = [] {
-        Programme e;
-        e.DossierCourant = fuzz::Dossier().Chemin() + "/";
+struct Cadre {
+    Langue langue;
+    ListeConfigs configs;
+    Demande depart;
+};
+
+const Cadre& CadreInitial() {
+    static const Cadre cadre = [] {
+        Cadre c;
+        c.depart.dossierCourant = fuzz::Dossier().Chemin() + "/";
         test::EcritFichier(fuzz::Dossier() / "corps.txt", "Bonjour");
         test::EcritFichier(fuzz::Dossier() / "page.html", "<p>Bonjour<br>à tous</p>");
         test::EcritFichier(fuzz::Dossier() / "vide.txt", "");
         test::EcritFichier(fuzz::Dossier() / "journaux/.garde", "");
-        e.ListeConfigsSMTP.resize(2);
-        e.ListeConfigsSMTP[0].Nom = "Principal";
-        e.ListeConfigsSMTP[1].Nom = "Secours";
-        ChargeTraductions(e.Langage);
-        return e;
+        c.configs.resize(2);
+        c.configs[0].Nom = "Principal";
+        c.configs[1].Nom = "Secours";
+        ChargeTraductions(c.langue);
+        return c;
     }();
-    return etat;
+    return cadre;
 }
 
-void VerifieAnalyse(const std::variant<RequeteEnvoi, std::string>& analyse) {
-    if (const auto* requete = std::get_if<RequeteEnvoi>(&analyse)) {
-        fuzz::Verifie(!requete->objet.empty(), "a request has a subject");
-        fuzz::Verifie(!requete->corpsTexte.empty() || !requete->corpsHTML.empty(),
+void VerifieAnalyse(const AnalyseCommande& analyse) {
+    if (analyse.erreur.empty()) {
+        fuzz::Verifie(!analyse.demande.objet.empty(), "a request has a subject");
+        fuzz::Verifie(!analyse.demande.corpsTexte.empty() || !analyse.demande.corpsHTML.empty(),
                       "a request has a body");
-    } else {
-        fuzz::Verifie(!std::get<std::string>(analyse).empty(), "an error has a message");
     }
 }
 
@@ -47,7 +50,11 @@ void VerifieAnalyse(const std::variant<RequeteEnvoi, std::string>& analyse) {
 std::vector<std::string> Arguments(const std::string& ligne) {
     std::vector<std::string> arguments(1);
     for (const char c : ligne) {
-        c == '\0' ? arguments.emplace_back() : arguments.back().push_back(c);
+        if (c == '\0') {
+            arguments.emplace_back();
+        } else {
+            arguments.back().push_back(c);
+        }
     }
     return arguments;
 }
@@ -57,14 +64,9 @@ std::vector<std::string> Arguments(const std::string& ligne) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
     const std::string ligne = fuzz::Entree(donnees, taille);
 
-    try {
-        Programme etat = EtatInitial();
-        VerifieAnalyse(AnalyseLigneCommande(etat, ligne));
-        etat = EtatInitial();
-        VerifieAnalyse(AnalyseArguments(etat, Arguments(ligne)));
-    } catch (const Erreur&) {
-        // Reading a body file may fail outside the command line's own checks.
-    }
+    const Cadre& c = CadreInitial();
+    VerifieAnalyse(AnalyseLigneCommande(c.depart, c.configs, c.langue, ligne));
+    VerifieAnalyse(AnalyseArguments(c.depart, c.configs, c.langue, Arguments(ligne)));
 
     // Every start position of the first parameter's value, as the reader uses.
     for (std::size_t debut = 1; debut <= 6 && debut <= ligne.size() + 1; ++debut) {

@@ -1,197 +1,202 @@
-// The compose window's checks, what it hands to the dispatch, the attachment
-// list and the reset.
+// The compose window, built and driven as a person would; its rules are in
+// ReglesCompositionTest.
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "Fenetre.h"
 #include "config/ConfigSMTP.h"
-#include "support/ServeurTest.h"
+#include "core/Texte.h"
 
 namespace corvelle::test {
 namespace {
 
-using ui::frmCorvelle;
-
-struct Champs {
-    QLineEdit* expediteur;
-    QPlainTextEdit* destinataires[3];
-    QLineEdit* objet;
-    QPlainTextEdit* corps;
-    QComboBox* format;
-
-    explicit Champs(const FenetreTest& f)
-        : expediteur(f.Controle<QLineEdit>("txtExpéditeur")),
-          destinataires{f.Controle<QPlainTextEdit>("txtDestinataires", 0),
-                        f.Controle<QPlainTextEdit>("txtDestinataires", 1),
-                        f.Controle<QPlainTextEdit>("txtDestinataires", 2)},
-          objet(f.Controle<QLineEdit>("txtObjetMessage")),
-          corps(f.Controle<QPlainTextEdit>("txtCorpsMessage")),
-          format(f.Controle<QComboBox>("cboFormat")) {}
-};
-
-TEST(Composition, ChecksStopAtTheFirstFailureWithItsMessageAndFocus) {
-    FenetreTest f;
-    Champs c(f);
-    auto refus = [&](const char* cle, QWidget* focus) {
-        f.dialogue.boites.clear();
-        f.fenetre->btnEnvoyer_Click();
-        ASSERT_EQ(f.dialogue.boites.size(), 1u) << cle;
-        const Boite& boite = f.dialogue.boites[0];
-        EXPECT_EQ(boite.texte, f.etat.Langage.Texte(cle));
-        EXPECT_EQ(boite.titre, "Corvelle");
-        EXPECT_EQ(boite.icone, Icone::Exclamation);
-        EXPECT_EQ(boite.boutons, Boutons::Ok);
-        EXPECT_EQ(f.fenetre->focusWidget(), focus) << cle;
-    };
-    for (const char* expediteur : {"", "   ", "@example.com", "jean@localhost", "jean.dupont@"}) {
-        c.expediteur->setText(QString::fromUtf8(expediteur));
-        refus("MSG_ERREUR_EXPEDITEUR", c.expediteur);
-    }
-    c.expediteur->setText("  Jean Dupont <jean@example.com>  ");
-    refus("MSG_ERREUR_DESTINATAIRE", c.destinataires[0]);
-    c.destinataires[2]->setPlainText("   ");  // spaces count as content here
-    refus("MSG_ERREUR_OBJET", c.objet);
-    c.objet->setText("Objet");
-    refus("MSG_ERREUR_CORPS", c.corps);
-    EXPECT_EQ(f.dialogue.attentes, 0);
-}
-
-std::string ConfigServeur(const std::string& nom, int port) {
+std::string DeuxConfigs() {
     clsConfigSMTP config;
-    config.Nom = nom;
-    config.Serveur = "127.0.0.1";
-    config.Port = port;
-    return config.Serialize();
+    config.Nom = "Un";
+    config.Serveur = "smtp.example.com";
+    config.Port = 25;
+    const std::string un = config.Serialize();
+    config.Nom = "Deux";
+    return "ConfigsSMTP=" + un + kSeparateurConfigs + config.Serialize() + "\n";
 }
 
-TEST(Composition, SendsWhatTheFormHoldsToARealServer) {
-    ServeurTest serveur("plain");
-    // Two configurations: the list is shown and the second one is chosen.
-    FenetreTest f("ConfigsSMTP=" + ConfigServeur("Injoignable", 1) + kSeparateurConfigs +
-                  ConfigServeur("Local", serveur.Port()) + "\nTimeoutSMTP=5\n");
-    Champs c(f);
-    auto* configs = f.Controle<QComboBox>("cboConfigSMTP");
-    ASSERT_EQ(configs->count(), 2);
-    EXPECT_FALSE(configs->isHidden());
-    configs->setCurrentIndex(1);
+TEST(FenetreComposition, BuildsInBothLanguagesAndSendRefusesOrTidiesTheForm) {
+    // English, with one caption longer than designed: the label column widens.
+    FenetreTest anglais("Langue=English\n", "English.lng",
+                        Remplace(ContenuAnglais(), "lblCorpsMessage=Message body",
+                                 "lblCorpsMessage=A much longer caption for the body"));
+    EXPECT_EQ(anglais.Controle<QMenu>("mnuFichier")->title(), "&File");
+    EXPECT_EQ(anglais.Controle<QLabel>("lblDestinataires", 2)->text(), "Blind copy (Bcc)");
+    auto* legende = anglais.Controle<QLabel>("lblCorpsMessage");
+    const int gauche = anglais.Controle<QLineEdit>("txtExpéditeur")->x();
+    EXPECT_GE(gauche, legende->x() + legende->fontMetrics().horizontalAdvance(legende->text()));
+    EXPECT_EQ(anglais.Controle<QPlainTextEdit>("txtDestinataires", 2)->x(), gauche);
 
-    EcritFichier(f.dossier / "note.txt", "pièce jointe\n");
+    FenetreTest f(DeuxConfigs());
+    EXPECT_EQ(f.Controle<QPushButton>("btnEnvoyer")->text(), "&Envoyer");
+    auto* expediteur = f.Controle<QLineEdit>("txtExpéditeur");
+    auto* a = f.Controle<QPlainTextEdit>("txtDestinataires", 0);
+    auto* cc = f.Controle<QPlainTextEdit>("txtDestinataires", 1);
+    auto* cci = f.Controle<QPlainTextEdit>("txtDestinataires", 2);
+    auto* objet = f.Controle<QLineEdit>("txtObjetMessage");
+    auto* corps = f.Controle<QPlainTextEdit>("txtCorpsMessage");
+    // The one field left empty is refused and takes the focus.
+    for (const auto& [cle, vide] : {std::pair<const char*, QWidget*>{"EXPEDITEUR", expediteur},
+                                    {"DESTINATAIRE", a},
+                                    {"OBJET", objet},
+                                    {"CORPS", corps}}) {
+        expediteur->setText(vide == expediteur ? "" : "Jean <jean@example.com>");
+        a->setPlainText(vide == a ? "" : "a@example.com");
+        objet->setText(vide == objet ? "" : "Réunion");
+        corps->setPlainText(vide == corps ? "" : "Bonjour");
+        f.dialogue.boites.clear();
+        QTest::mouseClick(f.Controle<QPushButton>("btnEnvoyer"), Qt::LeftButton);
+        ASSERT_EQ(f.dialogue.boites.size(), 1u) << cle;
+        EXPECT_EQ(f.dialogue.boites[0].texte,
+                  f.etat.Langage.Texte("MSG_ERREUR_" + std::string(cle)));
+        EXPECT_EQ(f.fenetre->focusWidget(), vide) << cle;
+    }
+    EXPECT_EQ(f.dialogue.boites[0].icone, Icone::Exclamation);
+
+    // Sent with a file that is not there: the dispatch stops before any
+    // connection, naming the file as the window handed it.
+    corps->setPlainText("Bonjour");
+    a->setPlainText("a@example.com\n\nb@example.com\n");
+    cc->setPlainText("\"Dupont, Jean\" <jd@example.com>");
+    cci->setPlainText("  ");
+    f.Controle<QComboBox>("cboConfigSMTP")->setCurrentIndex(1);
     f.fenetre->ChoisitFichier = [&](const QString&) {
-        return QString::fromStdString(f.dossier / "note.txt");
+        return QString::fromStdString(f.dossier / "absent.txt");
     };
-    f.fenetre->btnAjouter_Click();
-    EXPECT_EQ(f.Controle<QListWidget>("lstFichiersJoints")->item(0)->text(), "note.txt");
-
-    c.expediteur->setText("Expéditeur <exp@example.com>");
-    c.destinataires[0]->setPlainText("a@example.com\n\nb@example.com\n");
-    c.destinataires[1]->setPlainText("\"Dupont, Jean\" <jd@example.com>");
-    c.destinataires[2]->setPlainText("  ");
-    c.objet->setText("Réunion");
-    c.corps->setPlainText("Bonjour à tous");
-    f.Controle<QComboBox>("cboImportance")->setCurrentIndex(2);
-    c.format->setCurrentIndex(1);
+    QTest::mouseClick(f.Controle<QPushButton>("btnAjouter"), Qt::LeftButton);
+    EXPECT_EQ(f.Controle<QListWidget>("lstFichiersJoints")->item(0)->text(), "absent.txt");
+    f.dialogue.boites.clear();
     f.fenetre->btnEnvoyer_Click();
-
-    EXPECT_EQ(c.destinataires[0]->toPlainText(), "a@example.com, b@example.com");
-    EXPECT_EQ(c.destinataires[1]->toPlainText(), "\"Dupont, Jean\" <jd@example.com>");
-    EXPECT_EQ(c.destinataires[2]->toPlainText(), "");
+    EXPECT_EQ(a->toPlainText(), "a@example.com, b@example.com");
+    EXPECT_EQ(cc->toPlainText(), "\"Dupont, Jean\" <jd@example.com>");
+    EXPECT_EQ(cci->toPlainText(), "");
     EXPECT_EQ(f.dialogue.attentes, 0);
-    ASSERT_FALSE(f.dialogue.boites.empty());
-    EXPECT_EQ(f.dialogue.boites.back().texte,
-              "Le message 'Réunion' a été envoyé à 3 destinataire(s) en 1 envoi(s)...");
-
-    // Text only, then HTML only: the body goes once, in the part asked for.
-    f.Controle<QListWidget>("lstFichiersJoints")->clear();
-    c.format->setCurrentIndex(0);
-    f.fenetre->btnEnvoyer_Click();
-    c.format->setCurrentIndex(2);
-    f.fenetre->btnEnvoyer_Click();
-
-    const auto recus = serveur.Messages();
-    ASSERT_EQ(recus.size(), 3u);
-    const std::string& mixte = recus[0].eml;
-    EXPECT_NE(recus[0].json.find("jd@example.com"), std::string::npos);
-    EXPECT_NE(recus[0].json.find("b@example.com"), std::string::npos);
-    EXPECT_NE(mixte.find("multipart/alternative"), std::string::npos);
-    EXPECT_NE(mixte.find("text/plain"), std::string::npos);
-    EXPECT_NE(mixte.find("text/html"), std::string::npos);
-    EXPECT_NE(mixte.find("note.txt"), std::string::npos);
-    EXPECT_NE(mixte.find("Importance: high"), std::string::npos);
-    EXPECT_EQ(recus[1].eml.find("text/html"), std::string::npos);
-    EXPECT_NE(recus[1].eml.find("text/plain"), std::string::npos);
-    EXPECT_EQ(recus[2].eml.find("text/plain"), std::string::npos);
-    EXPECT_NE(recus[2].eml.find("text/html"), std::string::npos);
+    ASSERT_EQ(f.dialogue.boites.size(), 1u);
+    EXPECT_NE(f.dialogue.boites[0].texte.find(f.dossier / "absent.txt"), std::string::npos);
+    EXPECT_EQ(objet->text(), "Réunion");  // the window keeps the message
 }
 
-TEST(Composition, AttachmentRowsAreRelativeInsideTheWorkingFolderAndRemovalMovesTheSelection) {
-    FenetreTest f;
+TEST(FenetreComposition, RemovingAnAttachmentSelectsTheNextAndTheResetGivesTheDefaults) {
+    FenetreTest f(DeuxConfigs() +
+                  "ExpéditeurParDéfaut=moi@example.com\nRéponseParDéfaut=rep@example.com\n"
+                  "FormatParDéfaut=2\nEncodageParDéfaut=Utf-8\nImportanceParDéfaut=1\n"
+                  "SensibilitéParDéfaut=3\nARParDéfaut=2\n");
     auto* liste = f.Controle<QListWidget>("lstFichiersJoints");
     auto* supprimer = f.Controle<QPushButton>("btnSupprimer");
-    QString choix;
-    f.fenetre->ChoisitFichier = [&](const QString&) { return choix; };
-    for (const std::string& chemin :
-         {f.dossier / "a.txt", f.dossier / "sous/b.txt", std::string("/etc/hosts")}) {
-        choix = QString::fromStdString(chemin);
-        f.fenetre->btnAjouter_Click();
-    }
-    choix.clear();  // cancelled
+    f.fenetre->ChoisitFichier = [](const QString&) { return QString(); };  // cancelled
     f.fenetre->btnAjouter_Click();
-    ASSERT_EQ(liste->count(), 3);
-    EXPECT_EQ(liste->item(0)->text(), "a.txt");
-    EXPECT_EQ(liste->item(1)->text(), "sous/b.txt");
-    EXPECT_EQ(liste->item(2)->text(), "/etc/hosts");
+    liste->addItems({"a.txt", "b.txt", "c.txt"});
     EXPECT_FALSE(supprimer->isEnabled());
-
     liste->setCurrentRow(2);
-    EXPECT_TRUE(supprimer->isEnabled());
-    f.fenetre->btnSupprimer_Click();  // the last row: the new last one is selected
+    QTest::mouseClick(supprimer, Qt::LeftButton);  // the last row: the new last one is selected
     EXPECT_EQ(liste->currentRow(), 1);
     liste->setCurrentRow(0);
     f.fenetre->btnSupprimer_Click();  // the row that took its place is selected
-    ASSERT_EQ(liste->count(), 1);
-    EXPECT_EQ(liste->currentRow(), 0);
-    EXPECT_TRUE(supprimer->isEnabled());
+    EXPECT_EQ(liste->currentItem()->text(), "b.txt");
     f.fenetre->btnSupprimer_Click();
-    EXPECT_EQ(liste->count(), 0);
     EXPECT_FALSE(supprimer->isEnabled());
-}
 
-TEST(Composition, ResetGivesTheConfiguredDefaultsAndKeepsTheSmtpChoice) {
-    FenetreTest f(
-        "ExpéditeurParDéfaut=moi@example.com\nRéponseParDéfaut=rep@example.com\n"
-        "FormatParDéfaut=2\nEncodageParDéfaut=Utf-8\nImportanceParDéfaut=1\n"
-        "SensibilitéParDéfaut=3\nARParDéfaut=2\n"
-        "ConfigsSMTP=" +
-        ConfigServeur("Un", 25) + kSeparateurConfigs + ConfigServeur("Deux", 25) + "\n");
-    Champs c(f);
-    EXPECT_EQ(c.expediteur->text(), "moi@example.com");
-    EXPECT_EQ(f.Controle<QLineEdit>("txtRéponse")->text(), "rep@example.com");
-    c.destinataires[1]->setPlainText("x@example.com");
-    c.objet->setText("Objet");
-    c.format->setCurrentIndex(0);
+    liste->addItem("a.txt");
+    f.Controle<QPlainTextEdit>("txtDestinataires", 1)->setPlainText("x@example.com");
+    f.Controle<QLineEdit>("txtExpéditeur")->setText("autre@example.com");
+    f.Controle<QComboBox>("cboFormat")->setCurrentIndex(0);
     auto* importance = f.Controle<QComboBox>("cboImportance");
     importance->setCurrentIndex(2);
     f.Controle<QComboBox>("cboConfigSMTP")->setCurrentIndex(1);
-    f.Controle<QListWidget>("lstFichiersJoints")->addItem("a.txt");
-
-    f.fenetre->btnRaz_Click();
-    EXPECT_EQ(c.destinataires[1]->toPlainText(), "");
-    EXPECT_EQ(c.objet->text(), "");
-    EXPECT_EQ(c.format->currentIndex(), 2);
+    QTest::mouseClick(f.Controle<QPushButton>("btnRaz"), Qt::LeftButton);
+    EXPECT_EQ(f.Controle<QLineEdit>("txtExpéditeur")->text(), "moi@example.com");
+    EXPECT_EQ(f.Controle<QLineEdit>("txtRéponse")->text(), "rep@example.com");
+    EXPECT_EQ(f.Controle<QPlainTextEdit>("txtDestinataires", 1)->toPlainText(), "");
+    EXPECT_EQ(f.Controle<QComboBox>("cboFormat")->currentIndex(), 2);
     EXPECT_EQ(f.Controle<QComboBox>("cboEncodage")->currentText(), "Utf-8");
-    // Low importance is stored as 1 but listed first.
-    EXPECT_EQ(importance->currentIndex(), 0);
+    EXPECT_EQ(importance->currentIndex(), 0);  // low, stored as 1, is listed first
     EXPECT_EQ(importance->currentData().toInt(), 1);
     EXPECT_EQ(f.Controle<QComboBox>("cboSensibilité")->currentIndex(), 3);
     EXPECT_EQ(f.Controle<QComboBox>("cboNotification")->currentIndex(), 2);
-    EXPECT_EQ(f.Controle<QListWidget>("lstFichiersJoints")->count(), 0);
-    EXPECT_EQ(f.Controle<QComboBox>("cboConfigSMTP")->currentIndex(), 1);
+    EXPECT_EQ(liste->count(), 0);
+    EXPECT_EQ(f.Controle<QComboBox>("cboConfigSMTP")->currentIndex(), 1);  // kept
+}
+
+TEST(FenetreComposition, LayoutFollowsTheWindowAndItsStateIsKeptOnCloseOnlyWhenAsked) {
+    FenetreTest f;
+    f.fenetre->resize(100, 100);
+    QApplication::processEvents();
+    EXPECT_EQ(f.fenetre->size(), QSize(f.fenetre->Pixels(ui::kLargeurMinimale),
+                                       f.fenetre->Pixels(ui::kHauteurMinimale)));
+    EXPECT_LE(f.Controle<QPushButton>("btnQuitter")->geometry().bottomRight().y(),
+              f.fenetre->centralWidget()->height());
+
+    // A long recipient list typed grows its field and pushes the next one down.
+    auto* champ = f.Controle<QPlainTextEdit>("txtDestinataires", 0);
+    auto* suivant = f.Controle<QPlainTextEdit>("txtDestinataires", 1);
+    const QRect avant = champ->geometry();
+    champ->setFocus();
+    QTest::keyClicks(champ, QString("destinataire@example.com, ").repeated(20));
+    const ui::Disposition& g = f.fenetre->Geometrie();
+    EXPECT_GT(champ->height(), avant.height());
+    EXPECT_EQ(champ->height(), f.fenetre->Pixels(g[ui::Controle::txtDestinataires0].hauteur));
+    EXPECT_EQ(suivant->y(), f.fenetre->Pixels(g[ui::Controle::txtDestinataires1].haut));
+    champ->clear();
+    EXPECT_EQ(champ->geometry(), avant);
+
+    // Always on top applies at once; minimising without the tray option keeps the window.
+    const std::string initiale = f.Configuration();
+    f.Controle<QAction>("mnuOptionsToujoursAuDessus")->trigger();
+    EXPECT_TRUE(f.fenetre->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(f.fenetre->isVisible());
+    f.fenetre->showMinimized();
+    QApplication::processEvents();
+    EXPECT_FALSE(f.fenetre->DansSystray());
+    f.fenetre->close();
+    EXPECT_NE(f.Configuration().find("ToujoursAuDessus=-1"), std::string::npos);
+
+    EcritFichier(f.dossier / "prog/Corvelle.ini", initiale);
+    f.Relance();
+    f.fenetre->close();
+    EXPECT_EQ(f.Configuration(), initiale);  // nothing toggled, nothing remembered
+    f.Relance();
+    f.Controle<QAction>("mnuOptionsMémoriserTaille")->trigger();
+    f.fenetre->resize(f.fenetre->Pixels(9000), f.fenetre->Pixels(8010));
+    QApplication::processEvents();
+    f.fenetre->close();
+    std::string ini = f.Configuration();
+    for (const char* ligne :
+         {"FenêtreMémoriserTaille=-1", "FenêtreMémoriserPosition=0", "MinimiserSystray=0",
+          "ToujoursAuDessus=0", "FenêtreEtat=0", "FenêtreLargeur=9000", "FenêtreHauteur=8010"}) {
+        EXPECT_NE(ini.find(ligne), std::string::npos) << ligne << "\n" << ini;
+    }
+    EXPECT_EQ(ini.find("FenêtreGauche"), std::string::npos);
+
+    // The next start takes the size back; closing it without a toggle
+    // rewrites the size but not the four flags.
+    f.Relance();
+    EXPECT_EQ(f.fenetre->size(), QSize(f.fenetre->Pixels(9000), f.fenetre->Pixels(8010)));
+    EXPECT_TRUE(f.Controle<QAction>("mnuOptionsMémoriserTaille")->isChecked());
+    EcritFichier(f.dossier / "prog/Corvelle.ini", "[Configuration]\nFenêtreMémoriserTaille=-1\n");
+    f.fenetre->showMaximized();
+    QApplication::processEvents();
+    f.fenetre->close();
+    ini = f.Configuration();
+    EXPECT_EQ(ini.find("MinimiserSystray"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("FenêtreLargeur=9000"), std::string::npos) << ini;
+    if (f.fenetre->isMaximized()) {  // when the platform can maximise
+        EXPECT_NE(ini.find("FenêtreEtat=2"), std::string::npos) << ini;
+    }
 }
 
 }  // namespace

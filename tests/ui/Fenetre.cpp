@@ -2,9 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include "i18n/Langue.h"
 #include "support/EnvironnementTest.h"
 
 namespace corvelle::test {
+
+std::string ContenuAnglais() {
+    return LitFichier(CORVELLE_TRADUCTIONS "/English.lng");
+}
+
+Langue Anglais() {
+    Langue anglais;
+    anglais.LangueCourante = "English";
+    anglais.FichierTraduction = CORVELLE_TRADUCTIONS "/English.lng";
+    anglais.Fichier = FichierLangue::Charge(anglais.FichierTraduction);
+    ChargeTraductions(anglais);
+    return anglais;
+}
 
 FenetreTest::FenetreTest(const std::string& ini, const std::string& fichierLangue,
                          const std::string& contenuLangue) {

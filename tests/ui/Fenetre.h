@@ -1,7 +1,8 @@
 #pragma once
 
-// A compose window started as the program starts it, from a portable folder
-// holding the given configuration (and translation files).
+// What the window tests share: controls found by name, the shipped English
+// file, and a compose window started as the program starts it, from a
+// portable folder holding the given configuration (and translation file).
 
 #include <QApplication>
 #include <QObject>
@@ -16,6 +17,21 @@
 
 namespace corvelle::test {
 
+// The control of that name, and index for an element of a control array.
+template <typename T>
+T* Trouve(const QObject& fenetre, const char* nom, int index = -1) {
+    for (T* candidat : fenetre.findChildren<T*>(QString::fromUtf8(nom))) {
+        if (index < 0 || candidat->property("index").toInt() == index) {
+            return candidat;
+        }
+    }
+    return nullptr;
+}
+
+// The shipped English file with its catalogue, as a start in English loads it.
+[[nodiscard]] Langue Anglais();
+[[nodiscard]] std::string ContenuAnglais();
+
 class FenetreTest {
   public:
     // `ini`: the lines of section Configuration, without its header.
@@ -26,13 +42,8 @@ class FenetreTest {
     void Relance();
 
     template <typename T>
-    T* Controle(const QString& nom, int index = -1) const {
-        for (T* candidat : fenetre->findChildren<T*>(nom)) {
-            if (index < 0 || candidat->property("index").toInt() == index) {
-                return candidat;
-            }
-        }
-        return nullptr;
+    T* Controle(const char* nom, int index = -1) const {
+        return Trouve<T>(*fenetre, nom, index);
     }
 
     [[nodiscard]] std::string Configuration() const;

@@ -1,31 +1,20 @@
-// The SMTP configurations list of the settings window: which buttons apply,
-// how rows are removed and reordered, by button or by dragging, and how the
-// dialog adds or changes a row.
+// The SMTP configurations list of the settings window, driven by its buttons,
+// its dialog and the mouse; the index rules are in ReglesConfigurationTest.
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cctype>
-#include <memory>
-#include <set>
 
-#include "app/Programme.h"
+#include "Fenetre.h"
 #include "config/ConfigSMTP.h"
 #include "config/MotDePasse.h"
-#include "core/Dialogue.h"
-#include "i18n/Langue.h"
-#include "support/DialogueEnregistreur.h"
-#include "ui/commun/TraductionFenetre.h"
-#include "ui/commun/Twips.h"
+#include "ui/config/FenetreConfiguration.h"
 #include "ui/config/ListeSMTP.h"
 
 namespace corvelle::test {
@@ -41,30 +30,14 @@ clsConfigSMTP Config(const std::string& nom) {
     return config;
 }
 
-QLineEdit& Champ(const frmConfigurationSMTP& fenetre, const char* nom) {
-    return *fenetre.findChild<QLineEdit*>(nom);
-}
-
 // Rows are named by one capital letter; a selected row shows in lower case.
+// The list as the settings window holds it, in French; in English it is
+// checked with that window.
 class ListeSMTPTest : public ::testing::Test {
   protected:
     ListeSMTPTest() {
-        ChargeTraductions(etat.Langage);
-        Ouvre();
-    }
-
-    // The tab as the settings window will hold it: a frame in a dialog.
-    void Ouvre() {
-        liste.reset();
-        fenetre = std::make_unique<QDialog>();
-        fenetre->resize(ui::PixelsDepuisTwips(*fenetre, 7600),
-                        ui::PixelsDepuisTwips(*fenetre, 3000));
-        cadre = new QGroupBox(fenetre.get());
-        ui::PlaceEnTwips(*cadre, 120, 120, 7335, 2775);
-        liste = std::make_unique<ui::ListeSMTP>(
-            *cadre, etat, dialogue, [] { return ui::ValeursTest{}; }, false);
-        liste->AfficheDialogue = [](frmConfigurationSMTP&) { FAIL() << "unexpected dialog"; };
-        fenetre->show();
+        liste.AfficheDialogue = [](frmConfigurationSMTP&) { FAIL() << "unexpected dialog"; };
+        fenetre.show();
     }
 
     void Remplit(const std::string& noms) {
@@ -72,10 +45,10 @@ class ListeSMTPTest : public ::testing::Test {
         for (const char nom : noms) {
             configs.push_back(Config(std::string(1, nom)));
         }
-        liste->Remplit(configs);
+        liste.Remplit(configs);
     }
 
-    [[nodiscard]] QTreeWidget& Vue() const { return liste->Liste(); }
+    [[nodiscard]] QTreeWidget& Vue() const { return liste.Liste(); }
 
     [[nodiscard]] std::string Lignes() const {
         std::string lignes;
@@ -95,7 +68,7 @@ class ListeSMTPTest : public ::testing::Test {
     }
 
     [[nodiscard]] QPushButton& Bouton(const char* nom) const {
-        return *cadre->findChild<QPushButton*>(nom);
+        return *Trouve<QPushButton>(fenetre, nom);
     }
 
     // Modifier, Supprimer, Monter, Descendre: '1' when enabled.
@@ -108,9 +81,7 @@ class ListeSMTPTest : public ::testing::Test {
         return actifs;
     }
 
-    [[nodiscard]] QTimer& Retardateur() const {
-        return *Vue().findChild<QTimer*>("tmrRetardateur");
-    }
+    [[nodiscard]] QTimer& Retardateur() const { return *Trouve<QTimer>(Vue(), "tmrRetardateur"); }
 
     // The 200 ms delay, passed at once.
     void Tic() { QMetaObject::invokeMethod(&Retardateur(), "timeout"); }
@@ -129,149 +100,108 @@ class ListeSMTPTest : public ::testing::Test {
 
     [[nodiscard]] clsConfigSMTP Tag(int position) const {
         clsConfigSMTP config;
-        EXPECT_EQ(config.Deserialize(liste->Tags().at(static_cast<std::size_t>(position))), 0);
+        EXPECT_EQ(config.Deserialize(liste.Tags().at(static_cast<std::size_t>(position))), 0);
         return config;
     }
 
-    Programme etat;
-    DialogueEnregistreur dialogue;
-    std::unique_ptr<QDialog> fenetre;
-    QGroupBox* cadre = nullptr;
-    std::unique_ptr<ui::ListeSMTP> liste;
+    FenetreTest f;
+    ui::frmConfiguration fenetre{f.etat, f.dialogue, false};
+    ui::ListeSMTP& liste = fenetre.Liste();
 };
 
-TEST_F(ListeSMTPTest, ButtonsFollowTheSelection) {
+TEST_F(ListeSMTPTest, BuildsAndItsButtonsDialogAndMouseEditTheList) {
+    EXPECT_EQ(Bouton("btnSMTPMonter").text(), "Mon&ter");
     Remplit("ABCD");
     EXPECT_EQ(Boutons(), "....");
     EXPECT_TRUE(Bouton("btnSMTPAjouter").isEnabled());
     Selectionne("AbcD");
-    EXPECT_EQ(Boutons(), ".111");  // two rows: no change, but remove and move
-    Selectionne("aBCD");
-    EXPECT_EQ(Boutons(), "11.1");
-    Selectionne("ABCd");
-    EXPECT_EQ(Boutons(), "111.");
-
+    EXPECT_EQ(Boutons(), ".111");
     // A press below the last row, or with another button, clears the selection.
     Souris(QEvent::MouseButtonPress, -1);
     Souris(QEvent::MouseButtonRelease, -1);
     EXPECT_EQ(Lignes(), "ABCD");
-    EXPECT_EQ(Boutons(), "....");
     Selectionne("AbCD");
     Souris(QEvent::MouseButtonPress, 1, Qt::RightButton);
     EXPECT_EQ(Lignes(), "ABCD");
     EXPECT_EQ(Boutons(), "....");
-}
 
-TEST_F(ListeSMTPTest, ABlockMovesAsAWholeAndStaysSelected) {
-    Remplit("ABCD");
+    // A block moves as a whole and stays selected.
     Selectionne("AbcD");
-    const std::vector<std::string> avant = liste->Tags();
-    liste->btnSMTPMonter_Click();
+    Bouton("btnSMTPMonter").click();
     EXPECT_EQ(Lignes(), "bcAD");
     EXPECT_EQ(Boutons(), ".1.1");
-    EXPECT_EQ(liste->Tags(), (std::vector<std::string>{avant[1], avant[2], avant[0], avant[3]}));
-    liste->btnSMTPDescendre_Click();
-    liste->btnSMTPDescendre_Click();
-    EXPECT_EQ(Lignes(), "ADbc");
-    EXPECT_EQ(Boutons(), ".11.");
     EXPECT_TRUE(Vue().updatesEnabled());
 
-    // Separate blocks each move one step over the row above them.
-    Remplit("ABCDE");
-    Selectionne("AbCde");
-    liste->btnSMTPMonter_Click();
-    EXPECT_EQ(Lignes(), "bAdeC");
-}
-
-TEST_F(ListeSMTPTest, RemovalSelectsTheRowThatTookTheTopmostPlace) {
-    Remplit("ABCDE");
-    Selectionne("ABCde");
-    liste->btnSMTPSupprimer_Click();
-    EXPECT_EQ(Lignes(), "ABc");
-    EXPECT_EQ(Boutons(), "111.");
-
+    // Removal selects the row that took the topmost place.
     Remplit("ABCDE");
     Selectionne("AbCdE");
-    liste->btnSMTPSupprimer_Click();
+    liste.btnSMTPSupprimer_Click();
     EXPECT_EQ(Lignes(), "AcE");
     EXPECT_TRUE(Vue().updatesEnabled());
-
     Selectionne("ace");
-    liste->btnSMTPSupprimer_Click();
-    EXPECT_TRUE(liste->Tags().empty());
+    liste.btnSMTPSupprimer_Click();
+    EXPECT_TRUE(liste.Tags().empty());
     EXPECT_EQ(Boutons(), "....");
-}
 
-TEST_F(ListeSMTPTest, AddAppendsTheTypedConfigurationWithItsPasswordScrambled) {
+    // Added: a new configuration starts empty; the row goes last, selected,
+    // its password scrambled. Cancelled: nothing.
     Remplit("AB");
     Selectionne("aB");
-    liste->AfficheDialogue = [](frmConfigurationSMTP& f) {
-        // A new configuration starts empty, without authentication.
-        EXPECT_EQ(f.Lit(), (clsConfigSMTP{"", "", false, 25, AuthAucune, "", "", ""}));
-        Champ(f, "txtNom").setText("A");  // a name already used is accepted
-        Champ(f, "txtServeur").setText("smtp.example.com");
-        f.findChild<QComboBox*>("cboAuthentification")->setCurrentIndex(1);  // Login
-        Champ(f, "txtUsername").setText("jean");
-        Champ(f, "txtPassword").setText("s3cret");
-        f.btnOK_Click();
+    liste.AfficheDialogue = [](frmConfigurationSMTP& d) {
+        EXPECT_EQ(d.Lit(), (clsConfigSMTP{"", "", false, 25, AuthAucune, "", "", ""}));
+        Trouve<QLineEdit>(d, "txtNom")->setText("A");  // a name already used is accepted
+        Trouve<QLineEdit>(d, "txtServeur")->setText("smtp.example.com");
+        Trouve<QComboBox>(d, "cboAuthentification")->setCurrentIndex(1);  // Login
+        Trouve<QLineEdit>(d, "txtUsername")->setText("jean");
+        Trouve<QLineEdit>(d, "txtPassword")->setText("s3cret");
+        d.btnOK_Click();
     };
-    liste->btnSMTPAjouter_Click();
+    Bouton("btnSMTPAjouter").click();
     EXPECT_EQ(Lignes(), "ABa");
     EXPECT_EQ(Boutons(), "111.");
-    const clsConfigSMTP ajoutee = Tag(2);
-    EXPECT_EQ(ajoutee.Authentification, AuthLogin);
-    EXPECT_EQ(ajoutee.Password, ChiffreMotDePasse("s3cret"));
-    EXPECT_NE(ajoutee.Password, "s3cret");
+    EXPECT_EQ(Tag(2).Password, ChiffreMotDePasse("s3cret"));
+    EXPECT_NE(Tag(2).Password, "s3cret");
     EXPECT_EQ(Vue().topLevelItem(2)->text(3), "Login");
-
-    const std::vector<std::string> avant = liste->Tags();
-    liste->AfficheDialogue = [](frmConfigurationSMTP& f) { f.btnAnnuler_Click(); };
-    liste->btnSMTPAjouter_Click();
-    EXPECT_EQ(liste->Tags(), avant);
+    liste.AfficheDialogue = [](frmConfigurationSMTP& d) { d.btnAnnuler_Click(); };
+    liste.btnSMTPAjouter_Click();
     EXPECT_EQ(Lignes(), "ABa");
-}
 
-TEST_F(ListeSMTPTest, ChangeKeepsPlaceSelectionAndTheStoredPort) {
+    // Changed in place, the clear password shown and the stored SSL port kept;
+    // a double click opens it too, only while a single row is selected.
     clsConfigSMTP ssl = Config("B");
-    ssl.SSL = true;  // on port 25: the dialog must not swap it to 465
+    ssl.SSL = true;
     ssl.Authentification = AuthPlain;
     ssl.Username = "jean";
     ssl.Password = ChiffreMotDePasse("mot dé passe");
-    liste->Remplit({Config("A"), ssl, Config("C")});
-    Selectionne("AbC");
-    liste->AfficheDialogue = [](frmConfigurationSMTP& f) {
-        EXPECT_EQ(Champ(f, "txtPassword").text(), "mot dé passe");
-        EXPECT_TRUE(f.findChild<QCheckBox*>("chkSSL")->isChecked());
-        Champ(f, "txtNom").setText("Bureau");
-        f.btnOK_Click();
+    liste.Remplit({Config("A"), ssl, Config("C")});
+    int affichages = 0;
+    liste.AfficheDialogue = [&](frmConfigurationSMTP& d) {
+        ++affichages;
+        EXPECT_EQ(Trouve<QLineEdit>(d, "txtPassword")->text(), "mot dé passe");
+        Trouve<QLineEdit>(d, "txtNom")->setText("Bureau");
+        d.btnOK_Click();
     };
-    liste->btnSMTPModifier_Click();
+    Souris(QEvent::MouseButtonPress, 1);
+    Souris(QEvent::MouseButtonRelease, 1);
+    Souris(QEvent::MouseButtonDblClick, 1);
+    EXPECT_EQ(affichages, 1);
     EXPECT_EQ(Lignes(), "AbC");
     EXPECT_EQ(Vue().topLevelItem(1)->text(0), "Bureau");
-    clsConfigSMTP attendue = ssl;
-    attendue.Nom = "Bureau";
-    EXPECT_EQ(Tag(1), attendue);
-
-    liste->AfficheDialogue = [](frmConfigurationSMTP& f) {
-        Champ(f, "txtNom").setText("Autre");
-        f.btnAnnuler_Click();
+    ssl.Nom = "Bureau";
+    EXPECT_EQ(Tag(1), ssl);
+    liste.AfficheDialogue = [&](frmConfigurationSMTP& d) {
+        ++affichages;
+        Trouve<QLineEdit>(d, "txtNom")->setText("Autre");
+        d.btnAnnuler_Click();
     };
-    liste->btnSMTPModifier_Click();
-    EXPECT_EQ(Tag(1), attendue);
-
-    // A double click opens it too, only while a single row is selected.
-    int affichages = 0;
-    liste->AfficheDialogue = [&](frmConfigurationSMTP&) { ++affichages; };
-    Souris(QEvent::MouseButtonPress, 2);
-    Souris(QEvent::MouseButtonRelease, 2);
-    Souris(QEvent::MouseButtonDblClick, 2);
-    EXPECT_EQ(affichages, 1);
+    Bouton("btnSMTPModifier").click();
+    EXPECT_EQ(Tag(1), ssl);
     Selectionne("abc");
     emit Vue().itemDoubleClicked(Vue().topLevelItem(0), 0);
-    EXPECT_EQ(affichages, 1);
+    EXPECT_EQ(affichages, 2);
 }
 
-TEST_F(ListeSMTPTest, DraggingMovesOneStepPerMouseMove) {
+TEST_F(ListeSMTPTest, DraggingMovesOneStepPerMouseMoveOnceTheDelayHasPassed) {
     Remplit("ABCD");
     Souris(QEvent::MouseButtonPress, 0);
     EXPECT_EQ(Retardateur().interval(), 200);
@@ -296,54 +226,25 @@ TEST_F(ListeSMTPTest, DraggingMovesOneStepPerMouseMove) {
     Souris(QEvent::MouseMove, 3);
     Souris(QEvent::MouseButtonRelease, 2);
     EXPECT_EQ(Lignes(), "BDac");
-}
 
-TEST_F(ListeSMTPTest, AQuickClickOrARowOfTheSameNameNeverMoves) {
+    // A quick click never drags, even with a tick already on its way.
     Remplit("ABC");
     Souris(QEvent::MouseButtonPress, 0);
     Souris(QEvent::MouseButtonRelease, 0);
     EXPECT_FALSE(Retardateur().isActive());
-    Tic();  // even a tick already on its way finds no row to drag
+    Tic();
     Souris(QEvent::MouseMove, 2, Qt::NoButton);
     EXPECT_EQ(Lignes(), "aBC");
     EXPECT_EQ(Vue().cursor().shape(), Qt::ArrowCursor);
 
-    // A row jumped over is rewritten from its tag: a mark on it would go.
-    liste->Remplit({Config("A"), Config("A"), Config("B")});
+    // A row of the same name is not jumped over: a mark on it stays.
+    liste.Remplit({Config("A"), Config("A"), Config("B")});
     Vue().topLevelItem(1)->setData(1, Qt::DisplayRole, "second");
     Souris(QEvent::MouseButtonPress, 0);
     Tic();
     Souris(QEvent::MouseMove, 1);
     EXPECT_EQ(Vue().topLevelItem(1)->text(1), "second");
     EXPECT_TRUE(Vue().topLevelItem(0)->isSelected());
-}
-
-TEST_F(ListeSMTPTest, EnglishHeadersAndCaptions) {
-    const std::string fichier = CORVELLE_TRADUCTIONS "/English.lng";
-    Langue anglais;
-    anglais.LangueCourante = "English";
-    anglais.FichierTraduction = fichier;
-    anglais.Fichier = FichierLangue::Charge(fichier);
-    ChargeTraductions(anglais);
-    etat.Langage = std::move(anglais);
-    Ouvre();
-    ui::TraduitFenetre(*fenetre, etat.Langage);
-    EXPECT_EQ(Vue().headerItem()->text(0), "Configuration name");
-    EXPECT_EQ(Vue().headerItem()->text(2), "SSL");
-    // Each caption translated, with a shortcut of its own within the tab.
-    const std::pair<const char*, const char*> boutons[] = {{"btnSMTPAjouter", "&Ajouter..."},
-                                                           {"btnSMTPModifier", "&Modifier..."},
-                                                           {"btnSMTPSupprimer", "&Supprimer"},
-                                                           {"btnSMTPMonter", "Mon&ter"},
-                                                           {"btnSMTPDescendre", "&Descendre"}};
-    std::set<QChar> raccourcis;
-    for (const auto& [nom, francais] : boutons) {
-        const QString texte = Bouton(nom).text();
-        EXPECT_NE(texte, francais) << nom;
-        const auto esperluette = texte.indexOf('&');
-        ASSERT_GE(esperluette, 0) << nom;
-        EXPECT_TRUE(raccourcis.insert(texte.at(esperluette + 1).toLower()).second) << nom;
-    }
 }
 
 }  // namespace

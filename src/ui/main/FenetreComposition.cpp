@@ -236,9 +236,11 @@ void frmCorvelle::btnSupprimer_Click() {
 }
 
 void frmCorvelle::mnuAideAProposDe_Click() {
-    frmAPropos fenetre(etat_.Langage, this);
-    fenetre.exec();
-    Form_Activate();
+    // Modal to this window without holding the caller: it goes when closed.
+    auto* fenetre = new frmAPropos(etat_.Langage, this);
+    fenetre->setAttribute(Qt::WA_DeleteOnClose);
+    connect(fenetre, &QDialog::finished, this, [this] { Form_Activate(); });
+    fenetre->open();
 }
 
 void frmCorvelle::mnuOptionsConfiguration_Click() {
