@@ -1,8 +1,9 @@
 // Translation files: any file loads, and every key it names — by a block, a
 // reference in braces or a key line — translates to a text whose "§" marks
-// have all become line breaks, except the quoted '§'. The "%v" filler leaves
-// no marker behind.
+// have all become line breaks, except the quoted '§'. The "%v" filler fills
+// the message's own markers, never one a value brings.
 
+#include <algorithm>
 #include <vector>
 
 #include "Fuzz.h"
@@ -60,6 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
         valeurs = Decoupe(std::string_view(entree).substr(nul + 1), std::string_view("\0", 1));
     }
     const std::string message = FormateMessage(entree.substr(0, nul), valeurs);
-    fuzz::Verifie(Cherche(message, "%v", 1, Comparaison::Texte) == 0, "no %v is left");
+    // Placeholders are the message's own: values plain enough that they could
+    // not form one leave none behind.
+    const bool simples = std::all_of(valeurs.begin(), valeurs.end(), [](const std::string& v) {
+        return !v.empty() && v.find_first_of("%vV") == std::string::npos;
+    });
+    fuzz::Verifie(!simples || Cherche(message, "%v", 1, Comparaison::Texte) == 0, "no %v is left");
     return 0;
 }
