@@ -60,12 +60,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     if (nul != std::string::npos) {
         valeurs = Decoupe(std::string_view(entree).substr(nul + 1), std::string_view("\0", 1));
     }
-    const std::string message = FormateMessage(entree.substr(0, nul), valeurs);
+    const std::string texte = entree.substr(0, nul);
+    const std::string message = FormateMessage(texte, valeurs);
     // Placeholders are the message's own: values plain enough that they could
-    // not form one leave none behind.
-    const bool simples = std::all_of(valeurs.begin(), valeurs.end(), [](const std::string& v) {
-        return !v.empty() && v.find_first_of("%vV") == std::string::npos;
-    });
+    // not form one, one for each marker, leave none behind.
+    std::size_t marqueurs = 0;
+    for (std::size_t i = 0; i + 1 < texte.size(); ++i) {
+        marqueurs += texte[i] == '%' && (texte[i + 1] == 'v' || texte[i + 1] == 'V');
+    }
+    const bool simples = valeurs.size() >= marqueurs &&
+                         std::all_of(valeurs.begin(), valeurs.end(), [](const std::string& v) {
+                             return !v.empty() && v.find_first_of("%vV") == std::string::npos;
+                         });
     fuzz::Verifie(!simples || Cherche(message, "%v", 1, Comparaison::Texte) == 0, "no %v is left");
     return 0;
 }
