@@ -61,13 +61,9 @@ class Base(unittest.TestCase):
         return programme
 
     def lance(self, programme, *arguments, code, limite=60, env=None, ca=None):
-        """Runs the program; it must end by itself, cleanly, with `code`."""
-        debut = time.monotonic()
-        resultat = programme.lance(*arguments, ca=ca or CERTS.ca, delai=limite + 60, env=env)
-        duree = time.monotonic() - debut
-        # A hang guard, not a speed target: the limit is the time-outs at
-        # stake plus a wide margin.
-        self.assertLess(duree, limite, arguments)
+        """Runs the program; it must end by itself, cleanly, with `code`. The
+        limit is a hang guard (the time-outs at stake plus a wide margin)."""
+        resultat = programme.lance(*arguments, ca=ca or CERTS.ca, delai=limite, env=env)
         self.assertNotRegex(resultat.stderr, r"Sanitizer|runtime error:|Segmentation|Aborted")
         self.assertEqual(resultat.returncode, code, resultat.stderr)
         return resultat
@@ -250,17 +246,14 @@ class Entrees(Base):
                          "Corvelle - Attention : Une erreur (321) est survenue lors de la "
                          "récupération des membres du fichier 'nul.txt'... L'outil va être fermé.")
         # A NUL in the profile would have become a space in the sender's name.
+        # That it is left intact is ProfilTest's.
         ini = os.path.join(programme.dossier, "Corvelle.ini")
         with open(ini, "ab") as f:
             f.write("RéponseParDéfaut=r@exemple.test\x00X-Inj: 1\n".encode())
-        with open(ini, "rb") as f:
-            avant = f.read()
         resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=6)
         self.assertIn("Une erreur (321) est survenue lors de l'initialisation de l'application",
                       resultat.stderr)
         self.assertIn(f"Invalid file format (not a text file: {ini})", resultat.stderr)
-        with open(ini, "rb") as f:
-            self.assertEqual(f.read(), avant)
         self.assertEqual(self.serveur.messages(), [])
         self.verifie_serveur(rcpt_attendus=0)
 
@@ -367,18 +360,12 @@ class Secrets(Base):
         self.assertEqual({a["mot_de_passe"] for a in serveur.lignes("auth.log")},
                          {self.MOT_DE_PASSE})
 
-    def test_profile_and_log_are_created_user_only(self):
-        programme = Programme(RACINE)
-        ini = os.path.join(programme.dossier, "Corvelle.ini")
-        # No profile yet: the first start writes one, even with a umask that
-        # would let everybody read it. An unknown parameter stops the run
-        # before any send.
-        self.assertEqual(programme.lance("/inconnu", umask=0).returncode, 1)
-        self.assertEqual(os.stat(ini).st_mode & 0o777, 0o600)
+    def test_log_is_created_user_only(self):
+        # Even with a umask that would let everybody read it; the profile's
+        # mode is ProfilTest's.
         serveur = Serveur(RACINE)
         self.addCleanup(serveur.arrete)
-        programme.configure([config_smtp("T", "127.0.0.1", serveur.port)])
-        os.chmod(ini, 0o600)
+        programme = self.programme(serveur.port)
         resultat = programme.lance("/a:bob", "/o:x", "/ct:y", "/l:journal.log", umask=0)
         self.assertEqual(resultat.returncode, 0, resultat.stderr)
         self.assertEqual(os.stat(os.path.join(programme.dossier, "journal.log")).st_mode & 0o777,
@@ -417,7 +404,6 @@ class Charge(Base):
         self.addCleanup(serveur.arrete)
         programme = self.programme(serveur.port)
         env = {"PATH": "/usr/bin:/bin", "HOME": programme.dossier, "LANG": "fr_FR.UTF-8"}
-        debut = time.monotonic()
         processus = [subprocess.Popen([programme.binaire, f"/a:d{i:02d}", f"/o:Charge {i:02d}",
                                        "/ct:y", "/l:journal.log"],
                                       cwd=programme.dossier, env=env, stdout=subprocess.PIPE,
@@ -426,17 +412,11 @@ class Charge(Base):
         for p in processus:
             _, erreurs = p.communicate(timeout=240)
             self.assertEqual(p.returncode, 0, erreurs)
-        self.assertLess(time.monotonic() - debut, 240)
         self.assertEqual(recus(serveur), [f"d{i:02d}@exemple.test" for i in range(50)])
-        enregistrements = programme.journal("journal.log").split("\n")
-        self.assertEqual(enregistrements.pop(), "")
-        self.assertEqual(len(enregistrements), 50)
-        sujets = []
-        for ligne in enregistrements:
-            m = re.fullmatch(HORODATAGE + r"Le message 'Charge (\d\d)' a été envoyé à "
-                             r"1 destinataire\(s\) en 1 envoi\(s\)\.\.\.", ligne)
-            self.assertIsNotNone(m, ligne)
-            sujets.append(m.group(1))
+        # Whole records under concurrent appends are the next test's; here,
+        # each run logged its own send.
+        sujets = re.findall(r"(?m)^" + HORODATAGE + r"Le message 'Charge (\d\d)' a été envoyé",
+                            programme.journal("journal.log"))
         self.assertEqual(sorted(sujets), [f"{i:02d}" for i in range(50)])
 
 

@@ -123,33 +123,20 @@ TEST_F(Demarrage, RunModeFollowsTheArguments) {
 }
 
 TEST_F(Demarrage, UnreadableSettingsStopWithTheirErrorNumberAndExitCode6) {
+    // Which value gives which number is the settings' tests'; here, that any
+    // of them stops the start with its number and description.
+    const auto smtp = [](const char* champs) {
+        return "ConfigsSMTP=" + Remplace(champs, "|", "\x1F");
+    };
     struct Cas {
-        const char* contenu;
+        std::string contenu;
         const char* numero;
         const char* description;
     };
-    for (const Cas& cas : {
-             Cas{"ConfigsSMTP=a\x1F"
-                 "b\x1F"
-                 "0\x1F"
-                 "25",
-                 "(9)", "Subscript out of range"},
-             Cas{"ConfigsSMTP=a\x1F"
-                 "b\x1F"
-                 "0\x1F"
-                 "abc\x1F"
-                 "0",
-                 "(13)", "Type mismatch"},
-             Cas{"ConfigsSMTP=a\x1F"
-                 "b\x1F"
-                 "0\x1F"
-                 "25\x1F"
-                 "0\x1E\x1E"
-                 "c",
-                 "(9)", ""},
-             Cas{"TimeoutSMTP=40000", "(6)", "Overflow"},
-         }) {
-        EcritFichier(dossier / "prog/Corvelle.ini", std::string("[Configuration]\n") + cas.contenu);
+    for (const Cas& cas : {Cas{smtp("a|b|0|25"), "(9)", "Subscript out of range"},
+                           Cas{smtp("a|b|0|abc|0"), "(13)", "Type mismatch"},
+                           Cas{"TimeoutSMTP=40000", "(6)", "Overflow"}}) {
+        EcritFichier(dossier / "prog/Corvelle.ini", "[Configuration]\n" + cas.contenu);
         dialogue.boites.clear();
         const IssueDemarrage issue = Lance(Portable());
         EXPECT_EQ(issue.mode, ModeExecution::Fin);

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -140,85 +138,6 @@ TEST(FichierAnglais, AideDeLaFenetreAPropos) {
     // Texts from the file turn a bare section sign into a line break: the help
     // must still show the sign the /ct: and /ch: parameters use.
     EXPECT_EQ(Compte(aide, "§"), Compte(francais, "§"));
-}
-
-TEST(FichierAnglais, LibellesDesFenetres) {
-    const FichierProfil profil = FichierProfil::Charge(kFichierAnglais);
-    // French captions of the compose and About windows, menus grouped as shown
-    // together: a shortcut letter must not be used twice within one group.
-    const std::vector<std::pair<const char*, std::vector<std::pair<const char*, const char*>>>>
-        groupes = {{"fenêtre de composition",
-                    {{"frmCorvelle", "Corvelle"},
-                     {"lblExpéditeur", "Expéditeur"},
-                     {"lblRéponse", "Répondre à"},
-                     {"lblRéponseInfo", "Laisser vide si identique à l'expéditeur"},
-                     {"lblDestinataires(0)", "À"},
-                     {"lblDestinataires(1)", "Copie (Cc)"},
-                     {"lblDestinataires(2)", "Copie cachée (Cci)"},
-                     {"lblObjetMessage", "Objet du message"},
-                     {"lblCorpsMessage", "Corps du message"},
-                     {"lblFichiersJoints", "Pièce(s) jointe(s)"},
-                     {"lblFormat", "Format"},
-                     {"lblEncodage", "Encodage"},
-                     {"lblImportance", "Importance"},
-                     {"lblSensibilité", "Sensibilité"},
-                     {"lblNotification", "Notification"},
-                     {"lblConfigSMTP", "Config. SMTP"},
-                     {"fraOptions", "Options"},
-                     {"btnAjouter", "&Ajouter..."},
-                     {"btnSupprimer", "&Supprimer"},
-                     {"btnRaz", "RA&Z"},
-                     {"btnEnvoyer", "&Envoyer"},
-                     {"btnQuitter", "&Quitter"},
-                     {"mnuFichier", "&Fichier"},
-                     {"mnuOptions", "&Options"},
-                     {"mnuAide", "&?"}}},
-                   {"menu Fichier", {{"mnuFichierQuitter", "&Quitter"}}},
-                   {"menu Options",
-                    {{"mnuOptionsMémoriserPosition", "Mémoriser la &position de la fenêtre"},
-                     {"mnuOptionsMémoriserTaille", "Mémoriser la &taille de la fenêtre"},
-                     {"mnuOptionsMinimiserSystray", "Minimiser dans la &systray"},
-                     {"mnuOptionsToujoursAuDessus", "Fenêtre toujours au &dessus"},
-                     {"mnuOptionsConfiguration", "Con&figuration..."}}},
-                   {"menu ?", {{"mnuAideAProposDe", "&A propos de..."}}},
-                   {"menu Systray",
-                    {{"mnuSystray", "Systray"},
-                     {"mnuSystrayAnnuler", "A&nnuler"},
-                     {"mnuSystrayRestaurer", "&Restaurer"}}},
-                   {"fenêtre A propos",
-                    {{"frmAPropos", "A propos de Corvelle"},
-                     {"lblDescription",
-                      "Envoi de courrier électronique depuis une fenêtre de "
-                      "composition ou depuis un script."},
-                     {"btnOK", "OK"}}}};
-
-    for (const auto& [groupe, libelles] : groupes) {
-        SCOPED_TRACE(groupe);
-        std::map<char, std::string> raccourcis;
-        for (const auto& [cle, francais] : libelles) {
-            const std::string anglais = profil.Lit(kSectionTraduction, cle, "");
-            EXPECT_FALSE(anglais.empty()) << cle;
-            const std::size_t esperluette = anglais.find('&');
-            EXPECT_EQ(esperluette != std::string::npos,
-                      std::string_view(francais).find('&') != std::string_view::npos)
-                << cle << ": " << anglais;
-            if (esperluette == std::string::npos || esperluette + 1 == anglais.size()) {
-                continue;
-            }
-            const char lettre = static_cast<char>(
-                std::tolower(static_cast<unsigned char>(anglais[esperluette + 1])));
-            const auto [deja, nouveau] = raccourcis.emplace(lettre, cle);
-            EXPECT_TRUE(nouveau) << cle << " and " << deja->second << " share &" << lettre;
-        }
-    }
-    EXPECT_EQ(profil.Lit(kSectionTraduction, "frmCorvelle", ""), "Corvelle");
-
-    // A key would fill these with text, or give a separator a caption.
-    for (const char* cle :
-         {"txtExpéditeur", "txtRéponse", "txtDestinataires", "txtObjetMessage", "txtCorpsMessage",
-          "mnuOptionsSep1", "mnuOptionsSep2", "mnuSystraySep1"}) {
-        EXPECT_FALSE(profil.Lit(kSectionTraduction, cle).has_value()) << cle;
-    }
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 // Window translation: which texts a file replaces, and that the shipped
-// English file covers every caption of the windows. Window titles and tabs
-// are checked in English by each window's own test.
+// English file covers every caption of the windows, shortcuts included.
+// Window titles and tabs are checked in English by each window's own test.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,39 +67,74 @@ TEST(Traduction, AFileReplacesOnlyTheTextsItGives) {
     EXPECT_EQ(francais.findChild<QLabel*>("lblObjetMessage")->text(), "Objet du message");
 }
 
-// Every caption that the translation reads must be in the English file.
-void VerifieCouverture(QWidget& fenetre, const FichierLangue& anglais) {
-    std::vector<QString> cles{fenetre.objectName()};
+// Every caption that the translation reads must be in the English file. With
+// `complet`, a shortcut where the French caption has one, never one letter
+// twice in the window or a menu, and no key for a field or a separator, which
+// it would fill (the help text is the About window's to fill).
+void VerifieCouverture(QWidget& fenetre, const FichierLangue& anglais, bool complet = false) {
+    const std::string absent = "\x01";
+    std::map<const QObject*, std::map<QChar, std::string>> raccourcis;  // by window or menu
+    const auto verifie = [&](const QObject& groupe, const std::string& cle,
+                             const QString& francais) {
+        const QString texte = ui::VersQt(anglais.TraduitTexte(cle, absent));
+        EXPECT_FALSE(texte.isEmpty() || texte == ui::VersQt(absent)) << cle;
+        if (!complet) {
+            return;
+        }
+        const qsizetype esperluette = texte.indexOf('&');
+        EXPECT_EQ(esperluette >= 0, francais.contains('&')) << cle << ": " << texte.toStdString();
+        if (esperluette >= 0 && esperluette + 1 < texte.size()) {
+            const auto [deja, nouveau] =
+                raccourcis[&groupe].emplace(texte[esperluette + 1].toLower(), cle);
+            EXPECT_TRUE(nouveau) << cle << " and " << deja->second << " share a shortcut";
+        }
+    };
+    verifie(fenetre, fenetre.objectName().toStdString(), fenetre.windowTitle());
     for (QObject* objet : fenetre.findChildren<QObject*>()) {
         const QString nom = objet->objectName();
         const auto* action = qobject_cast<QAction*>(objet);
         const auto* label = qobject_cast<QLabel*>(objet);
         const auto* bouton = qobject_cast<QAbstractButton*>(objet);
-        const bool legende = (bouton && !bouton->text().isEmpty()) ||
-                             qobject_cast<QGroupBox*>(objet) || qobject_cast<QMenu*>(objet) ||
-                             (action && !action->isSeparator()) ||
-                             (label && label->pixmap().isNull() && !label->text().isEmpty());
+        const auto* cadre = qobject_cast<QGroupBox*>(objet);
+        const auto* menu = qobject_cast<QMenu*>(objet);
         // The toolkit's own parts, and the version set after the translation.
-        if (nom.isEmpty() || nom.startsWith("qt_") || nom == "lblVersion" || !legende) {
+        if (nom.isEmpty() || nom.startsWith("qt_") || nom == "lblVersion" || nom == "txtSyntaxe") {
             continue;
         }
-        cles.push_back(ui::EstIndexe(*objet)
-                           ? QString("%1(%2)").arg(nom).arg(objet->property("index").toInt())
-                           : nom);
-    }
-    for (const QString& cle : cles) {
-        const std::string absent = "\x01";
-        EXPECT_NE(anglais.TraduitTexte(cle.toStdString(), absent), absent)
-            << fenetre.objectName().toStdString() << ": " << cle.toStdString();
+        const std::string cle =
+            (ui::EstIndexe(*objet)
+                 ? QString("%1(%2)").arg(nom).arg(objet->property("index").toInt())
+                 : nom)
+                .toStdString();
+        const bool champ =
+            (action && action->isSeparator()) || qobject_cast<QPlainTextEdit*>(objet) ||
+            (qobject_cast<QLineEdit*>(objet) && !qobject_cast<QComboBox*>(objet->parent()));
+        if (champ) {
+            EXPECT_TRUE(!complet || anglais.TraduitTexte(nom.toStdString(), absent) == absent)
+                << nom.toStdString();
+        } else if (action) {
+            const auto menus = action->associatedObjects();
+            const auto dans = std::find_if(menus.begin(), menus.end(), [](const QObject* o) {
+                return qobject_cast<const QMenu*>(o) != nullptr;
+            });
+            verifie(dans == menus.end() ? fenetre : **dans, cle, action->text());
+        } else if ((bouton && !bouton->text().isEmpty()) || cadre || menu ||
+                   (label && label->pixmap().isNull() && !label->text().isEmpty())) {
+            verifie(fenetre, cle,
+                    bouton  ? bouton->text()
+                    : cadre ? cadre->title()
+                    : menu  ? menu->title()
+                            : label->text());
+        }
     }
 }
 
 TEST(Traduction, TheEnglishFileCoversEveryWindowCaption) {
     FenetreTest f;
     const FichierLangue anglais = FichierLangue::Charge(CORVELLE_TRADUCTIONS "/English.lng");
-    VerifieCouverture(*f.fenetre, anglais);
+    VerifieCouverture(*f.fenetre, anglais, true);
     ui::frmAPropos aPropos(f.etat.Langage);
-    VerifieCouverture(aPropos, anglais);
+    VerifieCouverture(aPropos, anglais, true);
     ui::frmConfiguration configuration(f.etat, f.dialogue, false);
     VerifieCouverture(configuration, anglais);
     ui::frmConfigurationSMTP smtp(f.etat, f.dialogue, {}, false);
