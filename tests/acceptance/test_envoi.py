@@ -128,10 +128,12 @@ class Messages(Base):
         self.assertEqual(texte.replace("\r\n", "\n").rstrip("\n"), "Bonjour\ntout le monde &amp; x < y")
 
     def test_wildcard_attachments_go_once_on_every_batch(self):
-        # More files than the program may hold open at once.
-        noms = ["ç.txt"] + [f"{i:02d}.txt" for i in range(80)]
-        for nom in noms:
-            self.programme.ecrit(f"pj/{nom}", f"contenu de {nom}\n")
+        # More files than the program may hold open at once. Names: on disk,
+        # then as received; a name that is not UTF-8 is read as Windows-1252.
+        noms = {"ç.txt": "ç.txt", os.fsdecode(b"caf\xe9.txt"): "café.txt"}
+        noms.update({f"{i:02d}.txt": f"{i:02d}.txt" for i in range(80)})
+        for disque, nom in noms.items():
+            self.programme.ecrit(f"pj/{disque}", f"contenu de {nom}\n")
         self.programme.ecrit("pj/autre.pdf", "non")
         self.envoie("/a:u1,u2,u3", "/o:x", "/ct:y", "/pj:pj/*.txt", "/nde:1", descripteurs=64)
         recus = self.serveur.messages()
@@ -139,7 +141,7 @@ class Messages(Base):
         self.assertEqual(len({e["connexion"] for e, _ in recus}), 1, "batches share one session")
         for _, message in recus:
             pieces = {p.get_filename(): p.get_payload(decode=True) for p in message.iter_attachments()}
-            self.assertEqual(pieces, {n: f"contenu de {n}\n".encode() for n in noms})
+            self.assertEqual(pieces, {n: f"contenu de {n}\n".encode() for n in noms.values()})
 
 
 class Lots(Base):

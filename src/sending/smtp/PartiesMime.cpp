@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/Encodage.h"
 #include "sending/smtp/FluxFichier.h"
 #include "sending/smtp/FluxOctets.h"
 
@@ -85,8 +86,13 @@ std::pair<std::string, std::string> TypeDevine(const std::string& nom) {
 // The file is opened only when the part is written: one file at a time.
 ObjetG<GMimeObject> PieceJointe(const FichierJoint& fichier) {
     const ObjetG<GMimeStream> flux = FluxSurFichier(fichier);
-    const std::string nom =
-        SansSautDeLigne(std::filesystem::path(fichier.chemin).filename().string());
+    // Linux file names are bytes: one that is not UTF-8 most likely came from
+    // a Windows machine, so it is read as Windows-1252 rather than mangled.
+    std::string nom = std::filesystem::path(fichier.chemin).filename().string();
+    if (!EstUtf8Valide(nom)) {
+        nom = Windows1252VersUtf8(nom);
+    }
+    nom = SansSautDeLigne(std::move(nom));
     const auto [type, sousType] = TypeDevine(nom);
     ObjetG<GMimeObject> partie = EnObjet(g_mime_part_new_with_type(type.c_str(), sousType.c_str()));
     DonneContenu(GMIME_PART(partie.get()), flux.get(), GMIME_CONTENT_ENCODING_BASE64);
