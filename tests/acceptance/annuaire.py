@@ -1,6 +1,5 @@
-"""A throwaway OpenLDAP directory on loopback for the group expansion tests
-(grp:<name>): an Active Directory look-alike, see annuaire/ad.schema and the
-data in annuaire/donnees.ldif."""
+"""A throwaway slapd on loopback, an Active Directory look-alike
+(annuaire/ad.schema, annuaire/donnees.ldif), for the grp:<name> tests."""
 
 import ctypes
 import os
@@ -28,12 +27,9 @@ ADMIN_DN = f"cn=admin,{BASE}"
 ADMIN_MOT_DE_PASSE = "admin"
 LECTEUR_DN = f"cn=lecteur,{BASE}"
 LECTEUR_MOT_DE_PASSE = "lecture"
-# A search without paged results gets at most this many entries (the
-# administrator excepted); with paged results, there is no limit on the total.
+# Entries a search gets without paging (the administrator has no limit).
 LIMITE = 5
-
-# ldapsearch and the program's libldap would otherwise read the machine's
-# /etc/ldap/ldap.conf and ~/.ldaprc.
+# Not the machine's /etc/ldap/ldap.conf nor ~/.ldaprc.
 ENVIRONNEMENT = {"PATH": "/usr/bin:/bin", "LDAPNOINIT": "1"}
 
 CONFIGURATION = """\
@@ -48,8 +44,7 @@ moduleload back_mdb
 pidfile {dossier}/slapd.pid
 argsfile {dossier}/slapd.args
 {tls}
-# Passwords are readable by nobody, used only to bind; everything else is
-# readable by anyone, bound or not.
+# Passwords only bind; all else is readable by anyone.
 access to attrs=userPassword
     by anonymous auth
     by * none
@@ -57,8 +52,7 @@ access to *
     by * read
 
 database mdb
-# Only the size of the memory map: the file grows with the data. Room for
-# generated directories far larger than donnees.ldif.
+# The memory map only: room for generated directories.
 maxsize 1073741824
 suffix "{base}"
 rootdn "{admin}"
@@ -67,11 +61,9 @@ directory {dossier}/donnees
 index objectClass eq
 index sAMAccountName eq
 index memberOf eq
-# Large groups must make the client page (size.prtotal: paged results are
-# not held to the hard limit); the root DN has no limits.
+# Large groups make the client page: paged results escape the hard limit.
 limits * size.soft={limite} size.hard={limite} size.prtotal=unlimited
 """
-
 
 TLS = """\
 TLSCACertificateFile {ca}
@@ -81,8 +73,7 @@ TLSCertificateKeyFile {cle}
 
 
 def certificats(racine):
-    """The test CA and slapd's certificate for 127.0.0.1, made once under
-    `racine`: (CA file, certificate file, key file)."""
+    """(CA, certificate, key) for 127.0.0.1, made once under `racine`."""
     dossier = os.path.join(racine, "pki-annuaire")
     if not os.path.exists(os.path.join(dossier, "annuaire.pem")):
         os.makedirs(dossier, exist_ok=True)
@@ -98,62 +89,48 @@ def port_libre():
 
 
 def meurt_avec_le_parent():
-    """In the child: slapd gets SIGTERM if the test process dies without
-    cleaning up, so no server outlives a crashed run."""
-    PR_SET_PDEATHSIG = 1
-    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+    # No slapd outlives a crashed run (PR_SET_PDEATHSIG).
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)
 
 
 class Annuaire:
-    """One slapd on 127.0.0.1 with donnees.ldif loaded, in a fresh folder
-    under `racine`. ferme() stops it and removes its folder. Also a context
-    manager.
-
-    Like a real Active Directory, it offers StartTLS on ldap:// with a
-    certificate from the CA in self.ca (None with tls=False: no TLS at all).
-    `ldaps` adds an ldaps:// port, `ldapi` a local socket. Paged searches
-    get pages of the size asked for, whatever it is."""
+    """slapd on 127.0.0.1 in a fresh folder under `racine`, with StartTLS by
+    the CA in self.ca unless tls=False; `ldaps` adds an ldaps:// port,
+    `ldapi` a local socket. ferme() stops it and removes its folder."""
 
     def __init__(self, racine, donnees=DONNEES, tls=True, ldaps=False, ldapi=False):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix="annuaire-")
-        self.ca, self.port_ldaps = None, None
-        self._ldaps, self._ldapi = ldaps, ldapi
+        self.ca, self.port_ldaps, self.processus, self.trace = None, None, None, None
         self.configuration = os.path.join(self.dossier, "slapd.conf")
         self.journal_chemin = os.path.join(self.dossier, "slapd.log")
-        self.processus = None
-        self.trace = None
         try:
             configuration_tls = ""
             if tls:
                 self.ca, certificat, cle = certificats(racine)
                 configuration_tls = TLS.format(ca=self.ca, certificat=certificat, cle=cle)
-            self._prepare(donnees, configuration_tls)
+            with open(self.configuration, "w") as f:
+                f.write(CONFIGURATION.format(
+                    schemas=SCHEMAS_DEBIAN, schema_ad=SCHEMA_AD, modules=MODULES,
+                    dossier=self.dossier, base=BASE, admin=ADMIN_DN,
+                    mot_de_passe=ADMIN_MOT_DE_PASSE, limite=LIMITE, tls=configuration_tls))
+            os.mkdir(os.path.join(self.dossier, "donnees"))
+            chargement = subprocess.run([SLAPADD, "-q", "-f", self.configuration, "-l", donnees],
+                                        capture_output=True, text=True, env=ENVIRONNEMENT)
+            if chargement.returncode != 0:
+                raise RuntimeError(f"slapadd failed: {chargement.stderr}")
+            # A port found free can be taken before slapd binds it: try another.
+            for essai in range(3):
+                self.port = port_libre()
+                self.port_ldaps = port_libre() if ldaps else None
+                try:
+                    self.demarre([self.uri] + [self.uri_ldaps] * ldaps + [self.uri_ldapi] * ldapi)
+                    break
+                except RuntimeError:
+                    if essai == 2:
+                        raise
         except BaseException:
             self.ferme()
             raise
-
-    def _prepare(self, donnees, tls):
-        with open(self.configuration, "w") as f:
-            f.write(CONFIGURATION.format(schemas=SCHEMAS_DEBIAN, schema_ad=SCHEMA_AD,
-                                         modules=MODULES, dossier=self.dossier, base=BASE,
-                                         admin=ADMIN_DN, mot_de_passe=ADMIN_MOT_DE_PASSE,
-                                         limite=LIMITE, tls=tls))
-        os.mkdir(os.path.join(self.dossier, "donnees"))
-        chargement = subprocess.run([SLAPADD, "-q", "-f", self.configuration, "-l", donnees],
-                                    capture_output=True, text=True, env=ENVIRONNEMENT)
-        if chargement.returncode != 0:
-            raise RuntimeError(f"slapadd failed: {chargement.stderr}")
-        # A port found free can be taken before slapd binds it: try another.
-        for essai in range(3):
-            self.port = port_libre()
-            if self._ldaps:
-                self.port_ldaps = port_libre()
-            try:
-                self.demarre()
-                break
-            except RuntimeError:
-                if essai == 2:
-                    raise
 
     @property
     def uri(self):
@@ -167,36 +144,24 @@ class Annuaire:
     def uri_ldapi(self):
         return "ldapi://" + quote(os.path.join(self.dossier, "ldapi"), safe="")
 
-    def _ecoutes(self):
-        return " ".join([self.uri] + ([self.uri_ldaps] if self._ldaps else [])
-                        + ([self.uri_ldapi] if self._ldapi else []))
-
-    def demarre(self, attente=10.0):
+    def demarre(self, ecoutes, attente=10.0):
         self.trace = open(self.journal_chemin, "a")
-        # -d keeps slapd in the foreground, so that it is our child to stop;
-        # "stats" logs each connection, bind and search with its filter and
-        # result, which is what a failing test needs to see.
+        # In the foreground, our child to stop; "stats" logs what a failure needs.
         self.processus = subprocess.Popen(
-            [SLAPD, "-d", "stats", "-f", self.configuration, "-h", self._ecoutes()],
+            [SLAPD, "-d", "stats", "-f", self.configuration, "-h", " ".join(ecoutes)],
             stdin=subprocess.DEVNULL, stdout=self.trace, stderr=subprocess.STDOUT,
             env=ENVIRONNEMENT, preexec_fn=meurt_avec_le_parent)
         fin = time.monotonic() + attente
-        while True:
-            if self.processus.poll() is not None:
-                code = self.processus.returncode
-                self._oublie()
-                raise RuntimeError(f"slapd stopped (code {code}) on port {self.port}: "
-                                   f"see {self.journal_chemin}")
-            if self.repond():
-                return
-            if time.monotonic() >= fin:
+        while not self.repond():
+            if self.processus.poll() is not None or time.monotonic() >= fin:
+                code = self.processus.poll()
                 self.arrete()
-                raise RuntimeError(f"slapd did not answer on port {self.port}")
+                raise RuntimeError(f"slapd on port {self.port} stopped (code {code}) or did "
+                                   f"not answer: see {self.journal_chemin}")
             time.sleep(0.05)
 
     def repond(self):
-        """Whether our slapd answers on the port (not something else that
-        took it first: that one may accept and stay silent)."""
+        # Our slapd, not something else that took the port and stays silent.
         try:
             resultat = subprocess.run(
                 ["ldapsearch", "-x", "-LLL", "-H", self.uri, "-o", "nettimeout=1", "-l", "1",
@@ -207,21 +172,16 @@ class Annuaire:
         return resultat.returncode == 0 and f"namingContexts: {BASE}" in resultat.stdout
 
     def arrete(self):
-        if self.processus is None:
-            return
-        self.processus.terminate()
-        try:
-            self.processus.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.processus.kill()
-            self.processus.wait()
-        self._oublie()
-
-    def _oublie(self):
-        self.processus = None
+        if self.processus is not None:
+            self.processus.terminate()
+            try:
+                self.processus.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.processus.kill()
+                self.processus.wait()
         if self.trace:
             self.trace.close()
-            self.trace = None
+        self.processus = self.trace = None
 
     def ferme(self):
         self.arrete()
@@ -235,10 +195,9 @@ class Annuaire:
 
 
 class Relais:
-    """A relay on loopback to the directory on `port_annuaire` that records
-    every byte either way (octets()). With `passes`, it passes the first
-    `passes` client requests and then swallows every request: a server that
-    stops answering mid-run (plain LDAP only: requests are read as BER)."""
+    """A loopback relay to `port_annuaire` recording every byte (octets()).
+    With `passes`, later plain-LDAP requests are swallowed: a server that
+    stops answering mid-run."""
 
     def __init__(self, port_annuaire, passes=None):
         self._ecoute = socket.socket()
@@ -298,8 +257,7 @@ class Relais:
                     pass
 
     def octets(self):
-        """Every byte relayed, once the clients have closed their connections
-        (the program has ended): nothing it sent can be missing."""
+        """Every byte relayed, once the program has closed its connections."""
         with self._verrou:
             clients = list(self._clients)
         for fil in clients:

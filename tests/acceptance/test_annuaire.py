@@ -1,5 +1,4 @@
-"""Directory groups end to end: the real program against a real LDAP server
-(slapd with an AD-like schema of our own) and a real SMTP server."""
+"""Directory groups end to end: the real program, slapd and an SMTP server."""
 
 import os
 import shutil
@@ -10,11 +9,9 @@ from annuaire import (ADMIN_DN, ADMIN_MOT_DE_PASSE, LECTEUR_DN, LECTEUR_MOT_DE_P
                       Relais)
 from outils import Programme, Serveur, chiffre, config_smtp
 
-RACINE = None
-ANNUAIRE = None
-# What a client sends in clear to ask for StartTLS: its extended operation.
-DEMANDE_STARTTLS = b"1.3.6.1.4.1.1466.20037"
-# The system's CAs: none of them signed the test directory's certificate.
+RACINE = ANNUAIRE = None
+DEMANDE_STARTTLS = b"1.3.6.1.4.1.1466.20037"  # the extended operation, sent in clear
+# None of the system's CAs signed the test directory's certificate.
 AUTRES_CA = "/etc/ssl/certs/ca-certificates.crt"
 
 
@@ -89,8 +86,7 @@ class Groupes(CasAnnuaire):
         self.assertEqual(len(set(adresses)), 1200)
 
     def test_system_defaults_with_the_settings_account_or_the_logon_account(self):
-        # Mode 1 binds with the settings' account; mode 0 with the logon
-        # account, anonymous here since there is no Kerberos ticket.
+        # Mode 0 binds as the logon account: anonymous, with no Kerberos ticket.
         for mode in ("1", "0"):
             self.configure(mode=mode, domaine="ignoré hors du mode 2")
             adresses, _ = self.destinataires("/a:grp:Export", env={"LDAPURI": ANNUAIRE.uri})
@@ -116,8 +112,7 @@ class Groupes(CasAnnuaire):
         self.assertIn("L'envoi de mail à des groupes est impossible", self.programme.journal())
 
     def test_directory_that_stops_answering_mid_run_times_out(self):
-        # Bind, root entry and base check go through; the group query never
-        # gets an answer. Anonymous, so that the relay reads the requests.
+        # Only the group query goes unanswered; anonymous, so the relay reads requests.
         muet = Relais(ANNUAIRE.port, passes=3)
         self.addCleanup(muet.ferme)
         self.configure(mode="0")

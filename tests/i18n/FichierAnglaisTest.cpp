@@ -114,17 +114,18 @@ TEST(FichierAnglais, AideDeLaFenetreAPropos) {
     // The title line carries the version, which the window shows elsewhere.
     EXPECT_EQ(aide.find(TitreFenetre()), std::string::npos);
 
-    for (const char* parametre :
-         {"/a:",  "/cc:",   "/cci:", "/o:",   "/ct:", "/ctf:",  "/ch:",      "/chf:", "/pj:",
-          "/iep", "/conf:", "/de:",  "/rep:", "/en:", "/ar",    "/al",       "/arl",  "/nde:",
-          "/@:",  "/l",     "/l:",   "/r",    "/?",   "--help", "--version", "fic:",  "grp:"}) {
-        EXPECT_NE(aide.find(std::string(" ") + parametre), std::string::npos) << parametre;
+    // Every parameter and exit code of the French help, which lists them all.
+    const std::string francais = TexteAPropos();
+    std::vector<std::string> parametres = Parametres(francais);
+    ASSERT_GE(parametres.size(), 20u);
+    parametres.insert(parametres.end(), {"/?", "--help", "--version", "fic:", "grp:"});
+    for (const std::string& parametre : parametres) {
+        EXPECT_NE(aide.find(parametre), std::string::npos) << parametre;
     }
     for (char code = '0'; code <= '6'; ++code) {
         EXPECT_NE(aide.find(std::string("\r\n  ") + code + "  "), std::string::npos) << code;
     }
     // Examples are commands: they are copied, not translated.
-    const std::string francais = TexteAPropos();
     const std::size_t debutExemples = francais.find("\nExemples :\n");
     ASSERT_NE(debutExemples, std::string::npos);
     std::size_t exemples = 0;

@@ -137,11 +137,8 @@ TEST_F(ListeSMTPTest, BuildsAndItsButtonsDialogAndMouseEditTheList) {
     Selectionne("AbCdE");
     liste.btnSMTPSupprimer_Click();
     EXPECT_EQ(Lignes(), "AcE");
+    EXPECT_EQ(Boutons(), "1111");
     EXPECT_TRUE(Vue().updatesEnabled());
-    Selectionne("ace");
-    liste.btnSMTPSupprimer_Click();
-    EXPECT_TRUE(liste.Tags().empty());
-    EXPECT_EQ(Boutons(), "....");
 
     // Added: a new configuration starts empty; the row goes last, selected,
     // its password scrambled. Cancelled: nothing.
