@@ -1,5 +1,7 @@
 #include "core/Listes.h"
 
+#include <algorithm>
+
 namespace corvelle {
 
 bool EstDansListe(std::string_view texte, const Liste& liste, Comparaison mode) {

@@ -3,8 +3,6 @@
 // List helpers behind the recipient syntax: splitting recipient texts, joining,
 // sorting and comparing lists.
 
-#include <algorithm>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,21 +39,5 @@ namespace corvelle {
 // Ascending by byte order. Stable, so equal texts keep their order exactly as
 // the historic bubble sort left them, in O(n log n).
 void TrieListe(Liste& liste);
-
-template <typename T>
-[[nodiscard]] std::optional<T> Maximum(const std::vector<T>& liste) {
-    if (liste.empty()) {
-        return std::nullopt;
-    }
-    return *std::max_element(liste.begin(), liste.end());
-}
-
-template <typename T>
-[[nodiscard]] std::optional<T> Minimum(const std::vector<T>& liste) {
-    if (liste.empty()) {
-        return std::nullopt;
-    }
-    return *std::min_element(liste.begin(), liste.end());
-}
 
 }  // namespace corvelle
