@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <poll.h>
 #include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
@@ -455,6 +456,22 @@ void IgnoreTubeRompuDansCeFil() noexcept {
     sigemptyset(&signaux);
     sigaddset(&signaux, SIGPIPE);
     ::pthread_sigmask(SIG_BLOCK, &signaux, nullptr);
+}
+
+EtatSocket AttendSocket(std::int64_t socket, bool ecriture, std::int32_t ms) noexcept {
+    pollfd attente{};
+    attente.fd = static_cast<int>(socket);
+    attente.events = static_cast<short>(POLLIN | (ecriture ? POLLOUT : 0));
+    int n = 0;
+    do {
+        n = ::poll(&attente, 1, ms < 0 ? 0 : ms);
+    } while (n < 0 && errno == EINTR);
+    EtatSocket etat;
+    if (n > 0) {
+        etat.lisible = (attente.revents & (POLLIN | POLLERR | POLLHUP | POLLNVAL)) != 0;
+        etat.inscriptible = (attente.revents & POLLOUT) != 0;
+    }
+    return etat;
 }
 
 FichierLu::~FichierLu() {

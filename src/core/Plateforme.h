@@ -124,6 +124,17 @@ struct Tube {
 // fails with an error instead of ending the process (SIGPIPE on Linux).
 void IgnoreTubeRompuDansCeFil() noexcept;
 
+// What a socket is ready for after a wait.
+struct EtatSocket {
+    bool lisible = false;
+    bool inscriptible = false;
+};
+
+// Waits at most `ms` milliseconds until the socket can be read (or, when
+// `ecriture`, read or written). Nothing ready at the time-out; a socket in
+// error or closed counts as readable, so that the next read reports it.
+[[nodiscard]] EtatSocket AttendSocket(std::int64_t socket, bool ecriture, std::int32_t ms) noexcept;
+
 // A file at one moment. Another device or inode (a file put in its place),
 // size or modification time, and its bytes may have changed.
 struct IdentiteFichier {

@@ -97,10 +97,14 @@ async def session(etat, lecteur, ecrivain):
         if commande in ("EHLO", "HELO"):
             ecrit("250-panne.test\r\n250-8BITMIME\r\n250 AUTH PLAIN\r\n")
         elif commande == "AUTH":
-            # Only PLAIN, and without an initial response: what libcurl sends.
-            ecrit("334 \r\n")
-            await ecrivain.drain()
-            donnees = (await lecteur.readline()).decode().strip()
+            # Only PLAIN, with or without an initial response.
+            mots = texte.split()
+            if len(mots) > 2:
+                donnees = mots[2]
+            else:
+                ecrit("334 \r\n")
+                await ecrivain.drain()
+                donnees = (await lecteur.readline()).decode().strip()
             _, nom, secret = (decode(donnees).split("\x00") + ["", "", ""])[:3]
             with open(os.path.join(a.dossier, "auth.log"), "a") as f:
                 f.write(json.dumps({"connexion": numero, "utilisateur": nom,

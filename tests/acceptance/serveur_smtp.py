@@ -162,6 +162,8 @@ def principal():
                "auth_exclude_mechanism": ["CRAM-MD5"]}
     if a.auth:
         options.update(authenticator=authentifie, auth_required=True)
+    else:  # no AUTH offered at all
+        options["auth_exclude_mechanism"] += ["LOGIN", "PLAIN"]
     if a.mode == "starttls":
         options.update(tls_context=tls, require_starttls=True)
     controleur = Controller(Stockage(a.dossier, a.refuse, a.altere), hostname="127.0.0.1",

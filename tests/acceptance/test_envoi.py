@@ -175,12 +175,14 @@ class Lots(Base):
 class Refus(Base):
     serveur_kwargs = {"refuse": ["b@exemple.test"]}
 
-    def test_refused_recipient_fails_with_its_reply_in_the_log(self):
+    def test_refused_recipient_fails_its_batch_yet_the_others_receive_it(self):
         self.envoie("/a:a,b,c", "/o:x", "/ct:y", "/nde:2", "/l", code=5)
         journal = self.programme.journal().split("\n")
         self.assertRegex(journal[0], r" : L'envoi du/des messages s'est terminé anormalement :$")
-        self.assertRegex(journal[1], r"^ - .*550 5\.1\.1 <b@exemple\.test>: Recipient address rejected")
-        self.assertEqual(len(self.serveur.messages()), 1)  # the other batch still went
+        self.assertRegex(journal[1], r"^ - Sent to 1 of 2 recipients; refused: b@exemple\.test: "
+                                     r"550 5\.1\.1 <b@exemple\.test>: Recipient address rejected")
+        self.assertEqual([e["rcpt_tos"] for e, _ in self.serveur.messages()],
+                         [["a@exemple.test"], ["c@exemple.test"]])
 
 
 class Tls(Base):
@@ -224,6 +226,12 @@ class Authentification(Base):
         with open(os.path.join(pop.dossier, "pop3.log")) as f:
             self.assertEqual(f.read(), "jean\n")
         self.assertEqual([e["utilisateur"] for e, _ in libre.messages()], [None])
+        # A server that offers no AUTH never gets the message without the login.
+        self.programme.configure([config_smtp("S", "127.0.0.1", libre.port, auth=3,
+                                              utilisateur="jean", mot_de_passe="x")])
+        resultat = self.envoie("/a:bob", "/o:x", "/ct:y", code=5)
+        self.assertIn("offers no authentication", resultat.stderr)
+        self.assertEqual(len(libre.messages()), 1)
 
 
 class Echecs(Base):

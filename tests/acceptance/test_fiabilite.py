@@ -122,15 +122,15 @@ class Serveurs(Base):
                 ("accueil-421", "avant,zulu", ["zulu@exemple.test"],
                  [r"421 4\.3\.2 Service temporairement indisponible"], {"connexions": 1}),
                 ("accueil-421", "avant,zulu", [], [r"421 4\.3\.2"] * 2, {}),
-                ("coupe-rcpt", "avant,panne,zulu", deux, [r"response reading failed"], {}),
-                ("coupe-donnees", "panne,zulu", ["zulu@exemple.test"], [r"Send failure"],
+                ("coupe-rcpt", "avant,panne,zulu", deux, [r"Connection lost waiting for the server's reply"], {}),
+                ("coupe-donnees", "panne,zulu", ["zulu@exemple.test"], [r"Connection lost while sending"],
                  {"pj": gros}),
                 # The server has every byte, but never said it took the message:
                 # the batch is a failure, not a success.
-                ("coupe-fin-donnees", "avant,panne,zulu", deux, [r"response reading failed"], {}),
+                ("coupe-fin-donnees", "avant,panne,zulu", deux, [r"Connection lost waiting"], {}),
                 ("refus", "avant,refus,tempo,zulu", deux, refus, {}),
                 # The whole reply would take 100 s: the time-out ends the wait.
-                ("goutte", "avant,panne,zulu", deux, [r"server response timeout"],
+                ("goutte", "avant,panne,zulu", deux, [r"No answer from the server within 2000 ms"],
                  {"limite": TIMEOUT_SMTP * 3 + 30}),
                 # Implicit TLS fails on the garbage, STARTTLS finds no greeting
                 # to read: nothing is sent, and never in clear.
@@ -139,7 +139,7 @@ class Serveurs(Base):
                  {"ssl": True, "limite": TIMEOUT_SMTP * 4 + 30}),
                 ("coupe-poignee", "avant", [], [r"^ - Implicit TLS: .*SSL_connect.*; then STARTTLS: "],
                  {"ssl": True}),
-                ("coupe-rcpt", "avant,panne,zulu", deux, [r"^ - Implicit TLS: response reading failed"],
+                ("coupe-rcpt", "avant,panne,zulu", deux, [r"^ - Connection lost waiting for the server's reply"],
                  {"ssl": True, "tls": True})):
             self.echoue(panne, destinataires, envoyes, details, **options)
 

@@ -136,6 +136,8 @@ smtp::Issue ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message) {
         enveloppe.expediteur = gabarit->Expediteur();
         source = std::string_view(octets);
     }
+    // Delivery receipts (1 or 3) also ask the servers for delivery notices.
+    enveloppe.accuses = message.notification == 1 || message.notification == 3;
     if (reglages.authentification == 1) {
         ConnectePop3();
     }

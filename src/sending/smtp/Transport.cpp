@@ -79,12 +79,6 @@ std::size_t Observe(char* donnees, std::size_t taille, std::size_t nombre, void*
     return taille * nombre;
 }
 
-std::size_t LitFlux(char* tampon, std::size_t taille, std::size_t nombre, void* flux) {
-    const std::optional<std::size_t> lus =
-        static_cast<FluxMessage*>(flux)->Lit(tampon, taille * nombre);
-    return lus ? *lus : CURL_READFUNC_ABORT;
-}
-
 // Time-outs bound each wait (connection, every reply, a stalled upload), never
 // the whole transfer: a large attachment may take minutes.
 void ConfigureAttentes(CURL* curl, std::int32_t timeoutMs) {
@@ -97,6 +91,22 @@ void ConfigureAttentes(CURL* curl, std::int32_t timeoutMs) {
     // Time-outs without alarm signals: the resolver runs in its own thread,
     // and signal handling on every round trip costs a long dispatch dearly.
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+}
+
+// libcurl bounds the whole opening (TCP, greeting, EHLO, STARTTLS, EHLO,
+// AUTH) by its connect time-out: as many waits as that opening has, each
+// reply within one time-out of its own.
+constexpr long kAttentesOuverture = 7;
+
+void ConfigureAttentesSMTP(CURL* curl, std::int32_t timeoutMs) {
+    const long ms = timeoutMs > 0 ? static_cast<long>(timeoutMs) : kTimeoutParDefautMs;
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ms * kAttentesOuverture);
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, (ms + 999) / 1000);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+}
+
+std::int32_t AttenteMs(std::int32_t timeoutMs) {
+    return timeoutMs > 0 ? timeoutMs : static_cast<std::int32_t>(kTimeoutParDefautMs);
 }
 
 void ConfigureJournal(CURL* curl, JournalReponses& journal, char* erreurs) {
@@ -123,6 +133,8 @@ void JournalReponses::Vide() {
     ligne_.clear();
     reponse_.clear();
     refus_.clear();
+    lignes_.clear();
+    accord_.clear();
     complete_ = true;
 }
 
@@ -141,7 +153,9 @@ void JournalReponses::TermineLigne() {
     std::erase(ligne_, '\r');
     if (complete_) {
         reponse_.clear();
+        lignes_.clear();
     }
+    lignes_.push_back(ligne_);
     if (!reponse_.empty()) {
         reponse_ += ' ';
     }
@@ -149,20 +163,45 @@ void JournalReponses::TermineLigne() {
     // "250-..." announces more lines; "250 ..." ends the reply (RFC 5321, 4.2.1).
     complete_ = !(ligne_.size() >= 4 && ligne_[3] == '-');
     ligne_.clear();
+    if (complete_ && reponse_.rfind("250", 0) == 0) {
+        accord_ = lignes_;
+    }
     if (complete_ && !reponse_.empty() &&
         (reponse_[0] == '4' || reponse_[0] == '5' || reponse_.rfind("-ERR", 0) == 0)) {
         refus_ = reponse_;
     }
 }
 
-SessionSMTP::SessionSMTP() : curl_(NouvellePoigneeCurl()) {
-    CURL* curl = curl_.get();
-    ConfigureJournal(curl, journal_, erreurs_);
-    ConfigureConfiance(curl);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
-    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(curl, CURLOPT_READFUNCTION, &LitFlux);
-}
+struct SessionSMTP::Connexion {
+    // Declared before the handle, which reports to them until it is gone.
+    JournalReponses journal;
+    char erreurs[CURL_ERROR_SIZE] = {};
+    PoigneeCurl curl = NouvellePoigneeCurl();
+    std::optional<Canal> canal;
+    Capacites capacites;
+
+    Connexion() = default;
+    Connexion(const Connexion&) = delete;
+    Connexion& operator=(const Connexion&) = delete;
+    // libcurl says no QUIT on a connection it only opened.
+    ~Connexion() {
+        if (!canal) {
+            return;
+        }
+        try {
+            canal->Ecrit("QUIT\r\n");
+            (void)canal->LitReponse();
+        } catch (...) {
+            // The server went first: the connection closes all the same.
+        }
+    }
+    // A broken or closing connection gets no QUIT.
+    void Abandonne() noexcept { canal.reset(); }
+};
+
+SessionSMTP::SessionSMTP() = default;
+
+SessionSMTP::~SessionSMTP() = default;
 
 std::vector<ModeSession> SessionSMTP::ModesAEssayer(const ReglagesServeur& reglages) const {
     if (!reglages.ssl) {
@@ -184,17 +223,46 @@ Issue SessionSMTP::Envoie(const ReglagesServeur& reglages, const Enveloppe& enve
                           SourceMessage message) {
     VerifieHote(reglages.hote, "SMTP");
     VerifiePort(reglages.port);
-    const std::string serveur = reglages.hote + ":" + std::to_string(reglages.port);
-    if (serveur != serveurRetenu_) {
-        modeRetenu_.reset();
-        serveurRetenu_ = serveur;
+    if (reglagesRetenus_ != reglages) {
+        if (!reglagesRetenus_ || reglagesRetenus_->hote != reglages.hote ||
+            reglagesRetenus_->port != reglages.port) {
+            modeRetenu_.reset();
+        }
+        connexion_.reset();
+        reglagesRetenus_ = reglages;
     }
+    // A server that closed the idle session (or said 421) is not written to.
+    if (connexion_ && !connexion_->canal->Ouvert()) {
+        connexion_->Abandonne();
+        connexion_.reset();
+    }
+    if (!connexion_) {
+        if (std::optional<std::string> echec = Ouvre(reglages)) {
+            return {false, *echec, true};
+        }
+    }
+    try {
+        Issue issue =
+            EnvoieTransaction(*connexion_->canal, connexion_->capacites, enveloppe, message);
+        if (issue.fermee) {
+            connexion_->Abandonne();
+            connexion_.reset();
+        }
+        return issue;
+    } catch (const CanalRompu& rupture) {
+        connexion_->Abandonne();
+        connexion_.reset();
+        return {false, rupture.what(), true};
+    }
+}
+
+std::optional<std::string> SessionSMTP::Ouvre(const ReglagesServeur& reglages) {
     std::string echecs;
     for (const ModeSession mode : ModesAEssayer(reglages)) {
-        const Tentative tentative = Tente(mode, reglages, enveloppe, message);
-        if (tentative.accepte) {
+        const Tentative tentative = Tente(mode, reglages);
+        if (tentative.ouverte) {
             modeRetenu_ = mode;
-            return {true, tentative.description};
+            return std::nullopt;
         }
         if (!echecs.empty()) {
             echecs += "; then ";
@@ -205,61 +273,58 @@ Issue SessionSMTP::Envoie(const ReglagesServeur& reglages, const Enveloppe& enve
             break;
         }
     }
-    return {false, echecs};
+    return echecs;
 }
 
-SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeur& reglages,
-                                          const Enveloppe& enveloppe, SourceMessage message) {
-    CURL* curl = curl_.get();
+SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeur& reglages) {
+    auto connexion = std::make_unique<Connexion>();
+    CURL* curl = connexion->curl.get();
+    ConfigureJournal(curl, connexion->journal, connexion->erreurs);
+    ConfigureConfiance(curl);
+    ConfigureAttentesSMTP(curl, reglages.timeoutMs);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     const char* schema = mode == ModeSession::TLSImplicite ? "smtps" : "smtp";
     curl_easy_setopt(curl, CURLOPT_URL, Url(schema, reglages.hote, reglages.port).c_str());
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
                      mode == ModeSession::StartTLS ? static_cast<long>(CURLUSESSL_ALL)
                                                    : static_cast<long>(CURLUSESSL_NONE));
-    ConfigureAttentes(curl, reglages.timeoutMs);
-
     const bool authentifie = reglages.authentification == 2 || reglages.authentification == 3;
-    curl_easy_setopt(curl, CURLOPT_USERNAME, authentifie ? reglages.utilisateur.c_str() : nullptr);
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, authentifie ? reglages.motDePasse.c_str() : nullptr);
-    curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS,
-                     !authentifie                     ? nullptr
-                     : reglages.authentification == 2 ? "AUTH=LOGIN"
-                                                      : "AUTH=PLAIN");
-
-    ListeCurl destinataires;
-    for (const std::string& destinataire : enveloppe.destinataires) {
-        destinataires.Ajoute("<" + destinataire + ">");
+    if (authentifie) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, reglages.utilisateur.c_str());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, reglages.motDePasse.c_str());
+        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS,
+                         reglages.authentification == 2 ? "AUTH=LOGIN" : "AUTH=PLAIN");
+        curl_easy_setopt(curl, CURLOPT_SASL_IR, 1L);
     }
-    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, ("<" + enveloppe.expediteur + ">").c_str());
-    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, destinataires.get());
-
-    FluxMessage flux(message);
-    curl_easy_setopt(curl, CURLOPT_READDATA, &flux);
-    journal_.Vide();
+    // Greeting, EHLO, STARTTLS, AUTH; then the connection is ours.
+    curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
     const CURLcode code = curl_easy_perform(curl);
-    // Neither outlives this attempt; the handle must not keep pointing at them.
-    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, nullptr);
-    curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
-    flux.Termine();
 
     Tentative tentative;
-    if (code == CURLE_OK) {
-        tentative.accepte = true;
+    connexion->capacites = LitCapacites(connexion->journal.DernierAccord());
+    // libcurl opens the session without logging in when the server offers no
+    // AUTH: a configured login must never turn into a send without one.
+    if (authentifie && !connexion->capacites.auth &&
+        (code == CURLE_OK || code == CURLE_LOGIN_DENIED)) {
         tentative.description =
-            (journal_.Derniere().empty() ? std::string("Message accepted") : journal_.Derniere()) +
-            " - session closed";
+            "The server offers no authentication (AUTH) although a login is configured; "
+            "message not sent";
         return tentative;
     }
-    tentative.description = code == CURLE_ABORTED_BY_CALLBACK && !flux.Erreur().empty()
-                                ? flux.Erreur()
-                                : Decrit(code, erreurs_, journal_);
-    // A TLS handshake that fails on an implicit-TLS attempt usually meets a
-    // clear-text greeting; STARTTLS refused means the server may want TLS
-    // from the start. Both fail before any message byte has gone out, and the
-    // other mode still demands TLS, so trying it once never sends in clear.
-    tentative.autreMode = !flux.Commence() &&
-                          ((mode == ModeSession::TLSImplicite && code == CURLE_SSL_CONNECT_ERROR) ||
-                           (mode == ModeSession::StartTLS && code == CURLE_USE_SSL_FAILED));
+    if (code != CURLE_OK) {
+        tentative.description = Decrit(code, connexion->erreurs, connexion->journal);
+        // A TLS handshake that fails on an implicit-TLS attempt usually meets
+        // a clear-text greeting; STARTTLS refused means the server may want
+        // TLS from the start. No message byte has gone out, and the other
+        // mode still demands TLS, so trying it once never sends in clear.
+        tentative.autreMode =
+            (mode == ModeSession::TLSImplicite && code == CURLE_SSL_CONNECT_ERROR) ||
+            (mode == ModeSession::StartTLS && code == CURLE_USE_SSL_FAILED);
+        return tentative;
+    }
+    connexion->canal.emplace(curl, AttenteMs(reglages.timeoutMs));
+    connexion_ = std::move(connexion);
+    tentative.ouverte = true;
     return tentative;
 }
 

@@ -1,16 +1,20 @@
 #pragma once
 
-// The SMTP dialogue (and the POP3 login some servers want first) through
-// libcurl: connection, encryption, authentication, envelope, DATA.
+// The SMTP session (and the POP3 login some servers want first): libcurl
+// connects, encrypts and logs in; the mail transactions are ours.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "sending/smtp/Canal.h"
+#include "sending/smtp/Capacites.h"
 #include "sending/smtp/FluxMessage.h"
 #include "sending/smtp/RessourcesCurl.h"
+#include "sending/smtp/Transaction.h"
 
 namespace corvelle::smtp {
 
@@ -22,17 +26,9 @@ struct ReglagesServeur {
     std::int32_t authentification = 0;
     std::string utilisateur;
     std::string motDePasse;
-    std::int32_t timeoutMs = 0;  // 0 or less: the default
-};
+    std::int32_t timeoutMs = 0;  // each wait; 0 or less: the default
 
-struct Enveloppe {
-    std::string expediteur;
-    std::vector<std::string> destinataires;
-};
-
-struct Issue {
-    bool accepte = false;
-    std::string statut;
+    bool operator==(const ReglagesServeur&) const = default;
 };
 
 // The server's replies as the session receives them, each with its lines
@@ -46,6 +42,8 @@ class JournalReponses {
     // did. Kept apart because libcurl, after a refusal, still says QUIT and
     // gets a friendly last word.
     [[nodiscard]] const std::string& DernierRefus() const noexcept { return refus_; }
+    // The lines of the last 250 reply: after the opening, the last EHLO's.
+    [[nodiscard]] const std::vector<std::string>& DernierAccord() const noexcept { return accord_; }
 
   private:
     void TermineLigne();
@@ -53,17 +51,19 @@ class JournalReponses {
     std::string ligne_;
     std::string reponse_;
     std::string refus_;
+    std::vector<std::string> lignes_;
+    std::vector<std::string> accord_;
     bool complete_ = true;
 };
 
 enum class ModeSession { Clair, StartTLS, TLSImplicite };
 
-// One SMTP session, kept open between messages: libcurl leaves the connection
-// in its handle's cache and takes it up again for the next message to the
-// same server with the same settings.
+// One SMTP session, kept open between messages to the same server with the
+// same settings; QUIT when it ends.
 class SessionSMTP {
   public:
     SessionSMTP();
+    ~SessionSMTP();
     SessionSMTP(const SessionSMTP&) = delete;
     SessionSMTP& operator=(const SessionSMTP&) = delete;
 
@@ -74,22 +74,20 @@ class SessionSMTP {
                                SourceMessage message);
 
   private:
+    struct Connexion;
     struct Tentative {
-        bool accepte = false;
+        bool ouverte = false;
         bool autreMode = false;  // the server may speak the other TLS mode
         std::string description;
     };
 
     [[nodiscard]] std::vector<ModeSession> ModesAEssayer(const ReglagesServeur& reglages) const;
-    [[nodiscard]] Tentative Tente(ModeSession mode, const ReglagesServeur& reglages,
-                                  const Enveloppe& enveloppe, SourceMessage message);
+    [[nodiscard]] std::optional<std::string> Ouvre(const ReglagesServeur& reglages);
+    [[nodiscard]] Tentative Tente(ModeSession mode, const ReglagesServeur& reglages);
 
-    // Declared before the handle, which reports to them until it is gone.
-    JournalReponses journal_;
-    char erreurs_[CURL_ERROR_SIZE] = {};
-    PoigneeCurl curl_;
+    std::unique_ptr<Connexion> connexion_;
+    std::optional<ReglagesServeur> reglagesRetenus_;
     std::optional<ModeSession> modeRetenu_;
-    std::string serveurRetenu_;
 };
 
 // Logs in to a POP3 server (USER/PASS or better) and leaves, for servers that
