@@ -104,8 +104,11 @@ class Postfix:
             f.write(texte)
 
     def arrete(self):
-        subprocess.run(["postfix", "-c", self.etc, "stop"], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+        try:
+            subprocess.run(["postfix", "-c", self.etc, "stop"], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30)
+        except subprocess.TimeoutExpired:
+            pass  # the kill below ends the master anyway
         try:
             self.processus.wait(20)
         except subprocess.TimeoutExpired:
