@@ -24,7 +24,6 @@ class colTraductions {
     [[nodiscard]] bool Contient(std::string_view cle) const noexcept;
     [[nodiscard]] std::size_t Count() const noexcept { return valeurs_.size(); }
 
-
     // The texts in insertion order.
     [[nodiscard]] auto begin() const noexcept { return valeurs_.begin(); }
     [[nodiscard]] auto end() const noexcept { return valeurs_.end(); }

@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "ui/commun/TraductionFenetre.h"
-#include "ui/config/DialogueFixe.h"
 #include "ui/commun/Twips.h"
+#include "ui/config/DialogueFixe.h"
 
 namespace corvelle::ui {
 
