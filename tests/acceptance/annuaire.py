@@ -8,11 +8,10 @@ import signal
 import socket
 import subprocess
 import tempfile
-import threading
 import time
 from urllib.parse import quote
 
-from outils import cree_autorite, cree_certificat
+from outils import Relais, cree_autorite, cree_certificat
 
 ICI = os.path.dirname(os.path.abspath(__file__))
 DONNEES = os.path.join(ICI, "annuaire", "donnees.ldif")
@@ -194,76 +193,31 @@ class Annuaire:
         self.ferme()
 
 
-class Relais:
-    """A loopback relay to `port_annuaire` recording every byte (octets()).
-    With `passes`, later plain-LDAP requests are swallowed: a server that
-    stops answering mid-run."""
+class RelaisMuet(Relais):
+    """A relay that passes the first `passes` plain-LDAP requests of each
+    connection and swallows the later ones: a server that stops answering
+    mid-run."""
 
-    def __init__(self, port_annuaire, passes=None):
-        self._ecoute = socket.socket()
-        self._ecoute.bind(("127.0.0.1", 0))
-        self._ecoute.listen(5)
-        self.port = self._ecoute.getsockname()[1]
-        self._cible, self._passes = port_annuaire, passes
-        self._capture, self._verrou, self._clients = bytearray(), threading.Lock(), []
-        threading.Thread(target=self._accepte, daemon=True).start()
+    def __init__(self, port_annuaire, passes):
+        self.passes, self.etats = passes, {}
+        super().__init__(port_annuaire)
 
-    def _accepte(self):
-        while True:
-            try:
-                client, _ = self._ecoute.accept()
-            except OSError:
-                return
-            serveur = socket.create_connection(("127.0.0.1", self._cible))
-            threading.Thread(target=self._relaie, args=(serveur, client), daemon=True).start()
-            fil = threading.Thread(target=self._relaie, args=(client, serveur, self._passes),
-                                   daemon=True)
-            with self._verrou:
-                self._clients.append(fil)
-            fil.start()
-
-    def _relaie(self, source, destination, passes=None):
+    def transmet(self, sens, octets, cible):
+        if sens == "S":
+            return cible.sendall(octets)
         # Each LDAP request is one BER sequence: 0x30, its length, its content.
-        tampon, passees = b"", 0
-        try:
-            while donnees := source.recv(65536):
-                with self._verrou:
-                    self._capture += donnees
-                if passes is None:
-                    destination.sendall(donnees)
-                    continue
-                tampon += donnees
-                while len(tampon) >= 2:
-                    longueur, entete = tampon[1], 2
-                    if longueur & 0x80:
-                        octets = longueur & 0x7F
-                        if len(tampon) < 2 + octets:
-                            break
-                        longueur, entete = int.from_bytes(tampon[2:2 + octets], "big"), 2 + octets
-                    if len(tampon) < entete + longueur:
-                        break
-                    message, tampon = tampon[:entete + longueur], tampon[entete + longueur:]
-                    if passees < passes:
-                        destination.sendall(message)
-                    passees += 1
-        except OSError:
-            pass
-        finally:
-            # Either end closing ends both ways: the other thread wakes up.
-            for extremite in (source, destination):
-                try:
-                    extremite.shutdown(socket.SHUT_RDWR)
-                except OSError:
-                    pass
-
-    def octets(self):
-        """Every byte relayed, once the program has closed its connections."""
-        with self._verrou:
-            clients = list(self._clients)
-        for fil in clients:
-            fil.join(timeout=10)
-        with self._verrou:
-            return bytes(self._capture)
-
-    def ferme(self):
-        self._ecoute.close()
+        etat = self.etats.setdefault(cible, [b"", 0])
+        etat[0] += octets
+        while len(etat[0]) >= 2:
+            longueur, entete = etat[0][1], 2
+            if longueur & 0x80:
+                taille = longueur & 0x7F
+                if len(etat[0]) < 2 + taille:
+                    break
+                longueur, entete = int.from_bytes(etat[0][2:2 + taille], "big"), 2 + taille
+            if len(etat[0]) < entete + longueur:
+                break
+            message, etat[0] = etat[0][:entete + longueur], etat[0][entete + longueur:]
+            if etat[1] < self.passes:
+                cible.sendall(message)
+            etat[1] += 1

@@ -7,8 +7,10 @@ import json
 import os
 import resource
 import shutil
+import socket
 import subprocess
 import tempfile
+import threading
 import time
 
 ICI = os.path.dirname(os.path.abspath(__file__))
@@ -157,3 +159,64 @@ class Programme:
         with open(chemin, "wb") as f:
             f.write(contenu if isinstance(contenu, bytes) else contenu.encode(encodage))
         return chemin
+
+
+class Relais:
+    """Between the program and a server on loopback: relays every byte and
+    records it, in the order seen, as ("C" client or "S" server, bytes)."""
+
+    def __init__(self, port_serveur):
+        self.port_serveur = port_serveur
+        self.evenements = []
+        self.verrou = threading.Lock()
+        self.fils = []
+        self.ecoute = socket.socket()
+        self.ecoute.bind(("127.0.0.1", 0))
+        self.ecoute.listen(8)
+        self.port = self.ecoute.getsockname()[1]
+        threading.Thread(target=self.accepte, daemon=True).start()
+
+    def accepte(self):
+        while True:
+            try:
+                client, _ = self.ecoute.accept()
+            except OSError:
+                return
+            serveur = socket.create_connection(("127.0.0.1", self.port_serveur))
+            for source, cible, sens in ((client, serveur, "C"), (serveur, client, "S")):
+                fil = threading.Thread(target=self.pompe, args=(source, cible, sens), daemon=True)
+                with self.verrou:
+                    self.fils.append(fil)
+                fil.start()
+
+    def transmet(self, sens, octets, cible):
+        """What goes on to the other end; a relay that misbehaves changes it."""
+        cible.sendall(octets)
+
+    def pompe(self, source, cible, sens):
+        try:
+            while octets := source.recv(65536):
+                with self.verrou:
+                    self.evenements.append((sens, octets))
+                self.transmet(sens, octets, cible)
+        except OSError:
+            pass
+        finally:
+            # Either end closing ends both ways: the other thread wakes up.
+            for s in (source, cible):
+                try:
+                    s.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+
+    def octets(self):
+        """Every byte relayed, once the program has closed its connections."""
+        with self.verrou:
+            fils = list(self.fils)
+        for fil in fils:
+            fil.join(timeout=10)
+        with self.verrou:
+            return b"".join(octets for _, octets in self.evenements)
+
+    def ferme(self):
+        self.ecoute.close()

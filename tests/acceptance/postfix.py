@@ -7,8 +7,9 @@ import re
 import socket
 import subprocess
 import tempfile
-import threading
 import time
+
+from outils import Relais
 
 MAIN_CF = """compatibility_level = 3.6
 queue_directory = {T}/spool
@@ -129,50 +130,8 @@ class Postfix:
             time.sleep(0.1)
 
 
-class Relais:
-    """Between the program and a server on loopback: records each piece of
-    the dialogue, in the order the relay saw them, as ("C" or "S", bytes)."""
-
-    def __init__(self, port_serveur):
-        self.port_serveur = port_serveur
-        self.evenements = []
-        self.verrou = threading.Lock()
-        self.ecoute = socket.socket()
-        self.ecoute.bind(("127.0.0.1", 0))
-        self.ecoute.listen(8)
-        self.port = self.ecoute.getsockname()[1]
-        threading.Thread(target=self.accepte, daemon=True).start()
-
-    def accepte(self):
-        while True:
-            try:
-                client, _ = self.ecoute.accept()
-            except OSError:
-                return
-            serveur = socket.create_connection(("127.0.0.1", self.port_serveur))
-            for source, cible, sens in ((client, serveur, "C"), (serveur, client, "S")):
-                threading.Thread(target=self.pompe, args=(source, cible, sens), daemon=True).start()
-
-    def pompe(self, source, cible, sens):
-        try:
-            while True:
-                octets = source.recv(65536)
-                if not octets:
-                    break
-                with self.verrou:
-                    self.evenements.append((sens, octets))
-                cible.sendall(octets)
-        except OSError:
-            pass
-        finally:
-            for s in (source, cible):
-                try:
-                    s.shutdown(socket.SHUT_RDWR)
-                except OSError:
-                    pass
-
-    def arrete(self):
-        self.ecoute.close()
+class RelaisSMTP(Relais):
+    """A relay that reads back the commands of the dialogue it recorded."""
 
     def commandes(self):
         """The client's command lines (BDAT and DATA content left out), and

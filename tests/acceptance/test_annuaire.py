@@ -6,8 +6,8 @@ import tempfile
 import unittest
 
 from annuaire import (ADMIN_DN, ADMIN_MOT_DE_PASSE, LECTEUR_DN, LECTEUR_MOT_DE_PASSE, Annuaire,
-                      Relais)
-from outils import Programme, Serveur, chiffre, config_smtp
+                      RelaisMuet)
+from outils import Programme, Relais, Serveur, chiffre, config_smtp
 
 RACINE = ANNUAIRE = None
 DEMANDE_STARTTLS = b"1.3.6.1.4.1.1466.20037"  # the extended operation, sent in clear
@@ -113,7 +113,7 @@ class Groupes(CasAnnuaire):
 
     def test_directory_that_stops_answering_mid_run_times_out(self):
         # Only the group query goes unanswered; anonymous, so the relay reads requests.
-        muet = Relais(ANNUAIRE.port, passes=3)
+        muet = RelaisMuet(ANNUAIRE.port, passes=3)
         self.addCleanup(muet.ferme)
         self.configure(mode="0")
         _, resultat = self.destinataires("/a:grp:Ventes", code=2,

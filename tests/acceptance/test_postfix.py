@@ -7,7 +7,7 @@ import tempfile
 import unittest
 
 from outils import Programme, config_smtp
-from postfix import Postfix, Relais
+from postfix import Postfix, RelaisSMTP
 
 RACINE = None
 
@@ -26,8 +26,8 @@ class Transaction(unittest.TestCase):
     def instance(self, refuse=(), **reglages):
         postfix = Postfix(RACINE, refuse=refuse, **reglages)
         self.addCleanup(postfix.arrete)
-        relais = Relais(postfix.port)
-        self.addCleanup(relais.arrete)
+        relais = RelaisSMTP(postfix.port)
+        self.addCleanup(relais.ferme)
         programme = Programme(RACINE)
         programme.configure([config_smtp("P", "127.0.0.1", relais.port)])
         return postfix, relais, programme
