@@ -120,3 +120,30 @@ account default : bench
 EOF
     chmod 600 msmtprc
 }
+
+# The newsletter of the sending benchmarks in the scratch folder: corps.txt,
+# destinataires.txt (10,000 addresses) and the first $1 batches of 10 as
+# corvelle sends them (it sorts the addresses, which keeps this order),
+# ready-made for msmtp in lots.txt and lots/<n>.eml.
+ecrit_lettre() {
+    python3 - "$1" <<'PY'
+import os, sys
+ligne = "Lettre d'information : les nouvelles de la semaine, sans accent."
+corps = (ligne + "\n") * 16
+with open("corps.txt", "w", newline="\n") as f:
+    f.write(corps)
+adresses = [f"abonne{i:05d}@example.test" for i in range(10000)]
+with open("destinataires.txt", "w") as f:
+    f.write("\n".join(adresses) + "\n")
+os.mkdir("lots")
+with open("lots.txt", "w") as lots:
+    for n in range(int(sys.argv[1])):
+        lot = adresses[10 * n:10 * n + 10]
+        lots.write(" ".join(lot) + "\n")
+        with open(f"lots/{n}.eml", "w", newline="") as m:
+            m.write("From: Bench <bench@example.test>\r\nTo: " + ", ".join(lot) + "\r\n"
+                    f"Subject: Lettre\r\nMessage-ID: <lot{n}@example.test>\r\n"
+                    "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n"
+                    + corps.replace("\n", "\r\n"))
+PY
+}

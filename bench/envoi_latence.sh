@@ -71,28 +71,7 @@ chrono() {
     tail -1 chrono.txt
 }
 
-python3 - "${messages_msmtp[10]}" <<'PY'
-import os, sys
-ligne = "Lettre d'information : les nouvelles de la semaine, sans accent."
-corps = (ligne + "\n") * 16
-with open("corps.txt", "w", newline="\n") as f:
-    f.write(corps)
-adresses = [f"abonne{i:05d}@example.test" for i in range(10000)]
-with open("destinataires.txt", "w") as f:
-    f.write("\n".join(adresses) + "\n")
-# The first batches corvelle sends (it sorts the addresses, which keeps this
-# order), ready-made for msmtp.
-os.mkdir("lots")
-with open("lots.txt", "w") as lots:
-    for n in range(int(sys.argv[1])):
-        lot = adresses[10 * n:10 * n + 10]
-        lots.write(" ".join(lot) + "\n")
-        with open(f"lots/{n}.eml", "w", newline="") as m:
-            m.write("From: Bench <bench@example.test>\r\nTo: " + ", ".join(lot) + "\r\n"
-                    f"Subject: Lettre\r\nMessage-ID: <lot{n}@example.test>\r\n"
-                    "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n"
-                    + corps.replace("\n", "\r\n"))
-PY
+ecrit_lettre "${messages_msmtp[10]}"
 cat >boucle_msmtp.sh <<'EOF'
 n=0
 head -n "$1" lots.txt | while read -r lot; do

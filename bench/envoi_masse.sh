@@ -15,27 +15,7 @@ construit
 demarre_puits
 cd "$work"
 
-python3 - <<'PY'
-import os
-ligne = "Lettre d'information : les nouvelles de la semaine, sans accent."
-corps = (ligne + "\n") * 16
-with open("corps.txt", "w", newline="\n") as f:
-    f.write(corps)
-adresses = [f"abonne{i:05d}@example.test" for i in range(10000)]
-with open("destinataires.txt", "w") as f:
-    f.write("\n".join(adresses) + "\n")
-# The same batches for msmtp: corvelle sorts the addresses, which keeps this order.
-os.mkdir("lots")
-with open("lots.txt", "w") as lots:
-    for n in range(1000):
-        lot = adresses[10 * n:10 * n + 10]
-        lots.write(" ".join(lot) + "\n")
-        with open(f"lots/{n}.eml", "w", newline="") as m:
-            m.write("From: Bench <bench@example.test>\r\nTo: " + ", ".join(lot) + "\r\n"
-                    f"Subject: Lettre\r\nMessage-ID: <lot{n}@example.test>\r\n"
-                    "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n"
-                    + corps.replace("\n", "\r\n"))
-PY
+ecrit_lettre 1000
 ecrit_msmtprc "$port"
 cat >boucle_msmtp.sh <<'EOF'
 n=0
