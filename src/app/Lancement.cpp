@@ -9,19 +9,43 @@
 #include "app/Demarrage.h"
 #include "app/ExecutionLigneCommande.h"
 #include "app/Fenetres.h"
+#include "app/Gestion.h"
+#include "app/OptionsLancement.h"
 #include "app/OuvertureAnnuaire.h"
 #include "app/Programme.h"
+#include "core/Chemins.h"
 #include "core/Dialogue.h"
 #include "core/Plateforme.h"
 #include "core/Version.h"
 
 namespace corvelle {
 
+namespace {
+
+// Names another settings file, as --config does.
+constexpr const char* kVariableConfiguration = "CORVELLE_CONFIG";
+
+}  // namespace
+
 int LanceProgramme(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const OptionsLancement options = LitOptionsLancement(
+        {argv + 1, argv + argc}, plateforme::VariableEnvironnement(kVariableConfiguration));
+    const std::vector<std::string>& arguments = options.arguments;
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "--version")) {
         std::cout << (arguments[0] == "--help" ? TexteAPropos() : TitreFenetre() + "\n");
         return 0;
+    }
+
+    EnvironnementDemarrage environnement = EnvironnementDemarrage::DuSysteme(arguments);
+    environnement.fichierConfiguration = options.fichierConfiguration;
+    if (options.gestion || !options.optionFautive.empty()) {
+        plateforme::TermineProgramme(LanceGestion(options, std::move(environnement)));
+    }
+    if (!options.fichierConfiguration.empty()) {
+        // A restart (after a change of language) keeps the same file.
+        plateforme::DefinitVariableEnvironnement(
+            kVariableConfiguration,
+            CheminAbsolu(options.fichierConfiguration, AjouteBarre(environnement.dossierTravail)));
     }
 
     // With a display every message is a window, loaded only when one is shown.
@@ -36,8 +60,7 @@ int LanceProgramme(int argc, char** argv) {
     }
 
     Programme programme;
-    const IssueDemarrage issue =
-        Demarre(EnvironnementDemarrage::DuSysteme(arguments), programme, *dialogue, OuvreAnnuaire);
+    const IssueDemarrage issue = Demarre(environnement, programme, *dialogue, OuvreAnnuaire);
 
     switch (issue.mode) {
         case ModeExecution::APropos:
