@@ -87,6 +87,7 @@ class Disposition(unittest.TestCase):
         self.assertEqual(len(modules_installes()), 1, modules_installes())
         self.assertTrue(os.path.isfile(chemin("share", "corvelle", "English.lng")))
         self.assertTrue(os.path.isfile(chemin("share", "man", "man1", "corvelle.1")))
+        self.assertTrue(os.path.isfile(chemin("share", "bash-completion", "completions", "corvelle")))
         self.assertTrue(os.path.isfile(chemin("share", "doc", "corvelle", "CHANGELOG.md")))
         # Nothing the program writes itself comes with the installation.
         self.assertNotIn("Corvelle.ini", os.listdir(chemin("bin")))
