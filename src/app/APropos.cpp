@@ -73,9 +73,10 @@ sont retirés.
 Réglages sans fenêtre (Linux ; --config vaut pour toute exécution) :
   --config <fichier>          ce fichier de réglages (aussi CORVELLE_CONFIG)
   --smtp list                 les configurations SMTP, jamais de mot de passe
-  --smtp add <nom> --server <hôte> [--port <n>] [--ssl] [--auth none|pop|login|plain]
-         [--user <u>] [--pop-server <hôte>] [--password-stdin | --password-command <cmd>]
-  --smtp set <nom> [options]  ne change que les options données (--no-ssl aussi)
+  --smtp add <nom> --server <hôte> [options]   une nouvelle configuration
+  --smtp set <nom> [options]  ne change que les options données
+    options : --server <hôte>, --port <n>, --ssl, --no-ssl, --auth none|pop|login|plain,
+    --user <u>, --pop-server <hôte>, --password-stdin ou --password-command <cmd>
   --smtp remove <nom>         --smtp default <nom> (la met en premier)
   --smtp test <nom> [--from <adresse>] [--to <adresse>]   message de test (0 ou 5)
   --get [<clé>...]            valeurs en usage ; --set <clé>=<valeur>... les change

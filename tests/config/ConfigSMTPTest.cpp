@@ -63,7 +63,7 @@ TEST(ConfigSMTP, SerialisationEtLecture) {
     EXPECT_EQ(cinq, (clsConfigSMTP{"n", "s", false, 587, AuthPlain, "", "", "", ""}));
     // The password command follows the eight historic fields only when there
     // is one: records without it keep their old form, and older readers skip it.
-    clsConfigSMTP commande = Exemple("c");
+    clsConfigSMTP commande = c;
     commande.CommandeMotDePasse = "pass show smtp";
     ASSERT_EQ(relu.Deserialize(commande.Serialize()), 0);
     EXPECT_EQ(relu, commande);
