@@ -64,6 +64,8 @@ Options :
   /l              journal dans le fichier Corvelle.log de la configuration
   /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier existant)
   /r              compte rendu (erreurs ou succès) envoyé par courrier à l'expéditeur
+  /trace          dialogue SMTP sur la sortie d'erreur, identifiants masqués
+                  (aussi --verbose)
   /?              cette aide, que --help écrit aussi ; --version écrit la version
 
 Chaque argument est un paramètre entier : sa valeur est prise telle quelle,
