@@ -9,6 +9,7 @@
 #include "app/OptionsLancement.h"
 #include "app/Programme.h"
 #include "core/Dialogue.h"
+#include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
 #include "i18n/Langue.h"
@@ -35,6 +36,14 @@ std::string TexteGestion(const Langue& langue, const char* cle, const char* fran
 void EcritInformation(const std::string& texte) {
     std::cout << PourConsole(texte);
     std::cout.flush();
+}
+
+std::string LitMotDePasseEntree(const Langue& langue) {
+    if (plateforme::EntreeEstTerminal()) {
+        std::cerr << TexteGestion(langue, "TXT_GESTION_MOT_DE_PASSE", "Mot de passe : ");
+        std::cerr.flush();
+    }
+    return plateforme::LitLigneMasquee();
 }
 
 int EcritRefus(const Echec& echec) {

@@ -26,6 +26,10 @@ inline constexpr int kSortieGestionFichier = 6;  // the settings file could not 
 [[nodiscard]] std::string TexteGestion(const Langue& langue, const char* cle, const char* francais);
 
 void EcritInformation(const std::string& texte);
+
+// A password typed or piped on standard input: a prompt on a terminal, where
+// what is typed is not shown.
+[[nodiscard]] std::string LitMotDePasseEntree(const Langue& langue);
 // The refusal or error on standard error; returns its exit code.
 int EcritRefus(const Echec& echec);
 

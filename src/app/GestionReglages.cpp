@@ -251,10 +251,7 @@ int Ecrire(const Programme& programme, const std::vector<std::string>& affectati
         const std::size_t egal = affectation.find('=');
         if (egal != std::string::npos && NomReglage(affectation.substr(0, egal)) == kMotDePasseAD &&
             affectation.substr(egal + 1) == "-") {
-            std::getline(std::cin, contexte.motDePasseStdin);
-            if (!contexte.motDePasseStdin.empty() && contexte.motDePasseStdin.back() == '\r') {
-                contexte.motDePasseStdin.pop_back();
-            }
+            contexte.motDePasseStdin = LitMotDePasseEntree(langue);
         }
     }
     FichierProfil profil = FichierProfil::Charge(programme.FichierConfiguration);

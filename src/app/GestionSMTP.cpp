@@ -357,11 +357,7 @@ std::string Confirmation(const Operation& op, const Langue& langue) {
 
 // One line from standard input, without its line end.
 Resultat<std::string> LitMotDePasse(const Langue& langue) {
-    std::string ligne;
-    std::getline(std::cin, ligne);
-    if (!ligne.empty() && ligne.back() == '\r') {
-        ligne.pop_back();
-    }
+    std::string ligne = LitMotDePasseEntree(langue);
     if (ligne.empty()) {
         return Refus(TexteGestion(langue, "MSG_GESTION_MOT_DE_PASSE_VIDE",
                                   "Aucun mot de passe lu sur l'entrée standard : --password-stdin "

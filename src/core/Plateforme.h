@@ -115,6 +115,13 @@ void RelanceProgramme();
 // starts (a restart included).
 void DefinitVariableEnvironnement(const std::string& nom, const std::string& valeur);
 
+// Standard input is a terminal (a person types there).
+[[nodiscard]] bool EntreeEstTerminal() noexcept;
+
+// One line of standard input without its line end; on a terminal what is
+// typed is not shown. Empty at the end of the input.
+[[nodiscard]] std::string LitLigneMasquee();
+
 // What a command run by ExecuteCommande did.
 struct IssueCommande {
     bool demarree = false;      // false: it could not be started, `erreurs` says why

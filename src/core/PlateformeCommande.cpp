@@ -5,12 +5,14 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <iostream>
 #include <optional>
 #include <thread>
 
@@ -131,6 +133,30 @@ std::optional<int> AttendFin(pid_t pid, Horloge::time_point fin) {
 }
 
 }  // namespace
+
+bool EntreeEstTerminal() noexcept {
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+std::string LitLigneMasquee() {
+    termios avant{};
+    const bool masque = EntreeEstTerminal() && ::tcgetattr(STDIN_FILENO, &avant) == 0;
+    if (masque) {
+        termios sansEcho = avant;
+        sansEcho.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &sansEcho);
+    }
+    std::string ligne;
+    std::getline(std::cin, ligne);
+    if (masque) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &avant);
+        std::cerr << '\n';  // the line end typed was not shown either
+    }
+    if (!ligne.empty() && ligne.back() == '\r') {
+        ligne.pop_back();
+    }
+    return ligne;
+}
 
 void DefinitVariableEnvironnement(const std::string& nom, const std::string& valeur) {
     if (::setenv(nom.c_str(), valeur.c_str(), 1) != 0) {
