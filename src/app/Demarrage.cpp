@@ -57,8 +57,11 @@ void LocaliseFichierDonne(const EnvironnementDemarrage& env, Programme& etat) {
 }
 
 Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& etat) {
-    if (!env.fichierConfiguration.empty() && !env.dossierTravail.empty() &&
-        !env.cheminExecutable.empty()) {
+    if (!env.fichierConfiguration.empty()) {
+        if (env.cheminExecutable.empty() || env.dossierTravail.empty()) {
+            throw Erreur(ErrCheminIntrouvable,
+                         "the program's folder or the working folder is unknown");
+        }
         etat.DossierCourant = env.dossierTravail;
         etat.DossierProgramme =
             AjouteBarre(EstInstalle(env) ? env.dossierTraductionsInstallees
