@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sending/oauth/SourceJetons.h"
+
 namespace corvelle {
 
 class ComposantSMTP {
@@ -26,7 +28,8 @@ class ComposantSMTP {
     // Extra texts; the first names the sending program (X-Mailer).
     std::vector<std::string>& Extras();
 
-    // 0 none, 1 POP3 login before SMTP, 2 AUTH LOGIN, 3 AUTH PLAIN.
+    // 0 none, 1 POP3 login before SMTP, 2 AUTH LOGIN, 3 AUTH PLAIN, 4 OAuth2
+    // (the token from SetOAuth).
     void SetAuthentification(std::int32_t mode);
     [[nodiscard]] std::int32_t Authentification() const;
 
@@ -50,6 +53,8 @@ class ComposantSMTP {
     void SetUtilisateur(std::string utilisateur);
     void SetMotDePasse(std::string motDePasse);  // clear text
     void SetServeurPop(std::string serveur);
+    // Where the OAuth2 token comes from; the user name is the mailbox.
+    void SetOAuth(oauth::ReglagesOAuth reglages);
     void SetServeur(std::string serveur);
     void SetPort(std::int32_t port);
     void SetSSL(bool ssl);
