@@ -131,6 +131,8 @@ class Serveurs(Base):
                 # the batch is a failure, not a success.
                 ("coupe-fin-donnees", "avant,panne,zulu", deux, [r"Connection lost waiting"], {}),
                 ("refus", "avant,refus,tempo,zulu", deux, refus, {}),
+                # Pipelined: its verdict comes with the next batch's replies.
+                ("refus-fin", "avant,panne,zulu", deux, [r"Message refused: 554 5\.7\.1"], {}),
                 # The whole reply would take 100 s: the time-out ends the wait.
                 ("goutte", "avant,panne,zulu", deux, [r"No answer from the server within 2000 ms"],
                  {"limite": TIMEOUT_SMTP * 3 + 30}),
