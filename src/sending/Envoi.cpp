@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "core/Version.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
+#include "sending/Apercu.h"
 #include "sending/Demande.h"
 #include "sending/Destinataires.h"
 #include "sending/Lots.h"
@@ -153,6 +155,10 @@ class Dispatch {
         const std::array<float, 3> parts = PartsDesTypes(totaux);
         ComposantSMTP smtp;
         Prepare(smtp);
+        std::optional<Apercu> apercu;
+        if (demande_.apercu) {
+            apercu.emplace(demande_.dossierApercu);
+        }
         Repartition restants = totaux;
         while (restants[0] + restants[1] + restants[2] > 0) {
             const Repartition tailles = TaillesLot(restants, parts, nbDest, demande_.repartition);
@@ -166,9 +172,13 @@ class Dispatch {
             smtp.SetCopieCachee(lot.copieCachee);
             // Again before each batch: the component empties its list after a send.
             smtp.PiecesJointes() = fichiersJoints_;
-            smtp.Envoie();
-            lot.accepte = smtp.Resultat().accepte;
-            lot.statut = smtp.Resultat().statut;
+            if (apercu) {
+                apercu->Ecrit(smtp, lot);
+            } else {
+                smtp.Envoie();
+                lot.accepte = smtp.Resultat().accepte;
+                lot.statut = smtp.Resultat().statut;
+            }
             if (lot.accepte) {
                 // Only a refused batch is reported by name: a mass send keeps
                 // one batch's addresses at a time.

@@ -93,7 +93,9 @@ class Serveurs(Base):
                     arguments.append("/l:journal.log")
                 resultat = self.lance(programme, *arguments, code=5, limite=limite)
                 if journal:
-                    self.assertEqual(resultat.stderr, "")
+                    # Logged, and still one line on standard error for cron.
+                    self.assertRegex(resultat.stderr,
+                                     "^Corvelle - Erreur : " + re.escape(ECHEC) + "[^\n]*\n$")
                     texte = programme.journal("journal.log")
                     self.assertRegex(texte, "^" + HORODATAGE + re.escape(ECHEC) + "\n")
                 else:

@@ -5,6 +5,7 @@
 // sends, so the batches of one dispatch share one session.
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +70,18 @@ class ComposantSMTP {
         std::string statut;
     };
     [[nodiscard]] const Issue& Resultat() const;
+
+    // A preview instead of a send while set: Envoie() builds the message
+    // exactly as it would go, writes its bytes to `sortie` and contacts no
+    // server; Resultat() says whether it could be built. Null sends again.
+    void SetApercu(std::ostream* sortie);
+    // The envelope of the last message built: MAIL FROM, then each RCPT TO
+    // (blind copies included).
+    struct Enveloppe {
+        std::string expediteur;
+        std::vector<std::string> destinataires;
+    };
+    [[nodiscard]] Enveloppe EnveloppeConstruite() const;
 
   private:
     struct Impl;
