@@ -1,5 +1,7 @@
 #include "app/EnvoiProgramme.h"
 
+#include <iostream>
+
 #include "app/Programme.h"
 #include "core/Dialogue.h"
 #include "sending/Envoi.h"
@@ -34,7 +36,8 @@ int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
                            programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
                            [&](const std::string& avis) {
                                EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
-                           }};
+                           },
+                           [](std::string_view ligne) { std::cerr << ligne << '\n'; }};
     const Bilan bilan = EnvoiMessage(contexte, demande);
     EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan),
              bilan.Accepte() ? Gravite::Reussite : Gravite::Echec);

@@ -57,6 +57,7 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"MSG_ERREUR_PIECE_JOINTE_INTROUVABLE", "Le fichier à joindre '%v' est introuvable..."},
     {"MSG_ERREUR_AUCUN_DESTINATAIRE", "Aucun destinataire à qui envoyer le message..."},
     {"MSG_ERREUR_ENVOI", "L'envoi du/des messages s'est terminé anormalement :"},
+    {"MSG_DESTINATAIRES_LOT", "destinataires : %v"},
     {"MSG_SUCCES_ENVOI", "Le message '%v' a été envoyé à %v destinataire(s) en %v envoi(s)..."},
     {"MSG_ERREUR",
      "Une erreur (%v) est survenue durant le traitement :§§%v§§Veuillez contacter l'auteur du "
@@ -153,6 +154,8 @@ Options :
   /l              journal dans le fichier Corvelle.log de la configuration
   /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier)
   /r              compte rendu (erreurs ou succès) envoyé par courrier à l'expéditeur
+  /trace          dialogue SMTP sur la sortie d'erreur, identifiants masqués
+                  (aussi --verbose)
   /apercu         rien n'est envoyé : chaque envoi (enveloppe et message
                   complet) est écrit sur la sortie standard ; --dry-run aussi
   /apercu:<dossier>  rien n'est envoyé : un fichier .eml par envoi dans ce dossier

@@ -50,15 +50,14 @@ std::string Apercu::Fichier() const {
     return AjouteBarre(dossier_) + nom;
 }
 
-void Apercu::Ecrit(ComposantSMTP& smtp, Lot& lot) {
+ComposantSMTP::Issue Apercu::Ecrit(ComposantSMTP& smtp) {
     ++numero_;
     std::ostringstream message;
     smtp.SetApercu(&message);
     smtp.Envoie();
-    lot.accepte = smtp.Resultat().accepte;
-    lot.statut = smtp.Resultat().statut;
-    if (!lot.accepte) {
-        return;
+    ComposantSMTP::Issue issue = smtp.Resultat();
+    if (!issue.accepte) {
+        return issue;
     }
     const std::string enveloppe = TexteEnveloppe(smtp.EnveloppeConstruite());
     if (dossier_.empty()) {
@@ -70,13 +69,12 @@ void Apercu::Ecrit(ComposantSMTP& smtp, Lot& lot) {
     } else {
         const std::string chemin = Fichier();
         if (std::string echec = Enregistre(chemin, message.str()); !echec.empty()) {
-            lot.accepte = false;
-            lot.statut = std::move(echec);
-            return;
+            return {false, std::move(echec)};
         }
         std::cout << chemin << '\n' << enveloppe << '\n';
     }
     std::cout.flush();
+    return issue;
 }
 
 }  // namespace corvelle

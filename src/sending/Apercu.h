@@ -6,11 +6,9 @@
 #include <cstddef>
 #include <string>
 
-#include "sending/Bilan.h"
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
-
-class ComposantSMTP;
 
 class Apercu {
   public:
@@ -20,7 +18,7 @@ class Apercu {
     // Builds the batch set on `smtp` and writes its envelope, then its whole
     // message on standard output or into its own .eml file. The outcome is the
     // batch's, as a send's would be.
-    void Ecrit(ComposantSMTP& smtp, Lot& lot);
+    [[nodiscard]] ComposantSMTP::Issue Ecrit(ComposantSMTP& smtp);
 
   private:
     [[nodiscard]] std::string Fichier() const;

@@ -142,6 +142,28 @@ class Dispatch {
         smtp.SetSensibilite(demande_.sensibilite);
         smtp.SetEncodage(demande_.encodage);
         smtp.Extras().push_back(DechiffreMotDePasse(kIdentificationChiffree) + TexteVersion());
+        if (demande_.trace && c_.trace) {
+            smtp.SetTrace(c_.trace);
+        }
+    }
+
+    // Verdicts come in the order of the batches, some with the next batch's
+    // replies.
+    void Attribue(std::vector<ComposantSMTP::Issue> verdicts, Bilan& bilan) {
+        for (ComposantSMTP::Issue& verdict : verdicts) {
+            if (sansVerdict_ >= bilan.lots.size()) {
+                break;
+            }
+            Lot& lot = bilan.lots[sansVerdict_++];
+            lot.accepte = verdict.accepte;
+            lot.statut = std::move(verdict.statut);
+            if (lot.accepte || verdict.partiel) {
+                // Only a batch nobody received is reported by name (a partial
+                // one names the refused): a mass send keeps few batches'
+                // addresses at a time.
+                lot.destinataires = lot.copie = lot.copieCachee = std::string();
+            }
+        }
     }
 
     void EnvoieLesLots(std::array<Collection, 3>& adresses, const Repartition& totaux,
@@ -172,25 +194,16 @@ class Dispatch {
             smtp.SetCopieCachee(lot.copieCachee);
             // Again before each batch: the component empties its list after a send.
             smtp.PiecesJointes() = fichiersJoints_;
-            if (apercu) {
-                apercu->Ecrit(smtp, lot);
-            } else {
-                smtp.Envoie();
-                lot.accepte = smtp.Resultat().accepte;
-                lot.statut = smtp.Resultat().statut;
-            }
-            if (lot.accepte) {
-                // Only a refused batch is reported by name: a mass send keeps
-                // one batch's addresses at a time.
-                lot.destinataires = lot.copie = lot.copieCachee = std::string();
-            }
             bilan.lots.push_back(std::move(lot));
+            Attribue(apercu ? std::vector{apercu->Ecrit(smtp)} : smtp.EnvoieEnSerie(), bilan);
         }
+        Attribue(smtp.Termine(), bilan);
     }
 
     const ContexteEnvoi& c_;
     Demande& demande_;
     std::vector<std::string> fichiersJoints_;
+    std::size_t sansVerdict_ = 0;  // the first batch whose verdict is still owed
 };
 
 }  // namespace

@@ -148,6 +148,8 @@ class Analyse {
             {"/l:", {true, &A::JournalNomme}},
             {"/l", {false, [](A& a, auto&, auto&) { a.D().rapport |= RapportFichierLog; }}},
             {"/iep", {false, [](A& a, auto&, auto&) { a.D().ignorerPJManquantes = true; }}},
+            {"/trace", {false, [](A& a, auto&, auto&) { a.D().trace = true; }}},
+            {"--verbose", {false, [](A& a, auto&, auto&) { a.D().trace = true; }}},
             {"/apercu", {false, [](A& a, auto&, auto&) { a.D().apercu = true; }}},
             {"--dry-run", {false, [](A& a, auto&, auto&) { a.D().apercu = true; }}},
             {"/apercu:", {true, &A::ApercuDansDossier}},

@@ -58,6 +58,20 @@ void AjouteAuJournal(const Langue& langue, Dialogue& dialogue, const std::string
     }
 }
 
+// Whom a failed batch did not reach, so they can be sent to again.
+std::string Destinataires(const Langue& langue, const Lot& lot) {
+    std::string liste;
+    for (const std::string* champ : {&lot.destinataires, &lot.copie, &lot.copieCachee}) {
+        if (!champ->empty()) {
+            liste += (liste.empty() ? "" : ", ") + *champ;
+        }
+    }
+    if (liste.empty()) {
+        return {};
+    }
+    return " (" + FormateMessage(langue.Texte("MSG_DESTINATAIRES_LOT"), liste) + ")";
+}
+
 // The per-batch lines of a failure joined, for one line of standard error.
 std::string UneLigne(const std::string& message) {
     return Remplace(Remplace(message, "\r\n", " "), "\n", " ");
@@ -100,7 +114,7 @@ std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan
     }
     for (const Lot& lot : bilan.lots) {
         if (!lot.accepte) {
-            texte += "\r\n - " + lot.statut;
+            texte += "\r\n - " + lot.statut + Destinataires(langue, lot);
         }
     }
     if (!bilan.incident.empty()) {

@@ -36,7 +36,9 @@ def lots_apercu(sortie):
 
 
 def parties(message):
-    return [(p.get_content_type(), p.get_content()) for p in message.walk()
+    """Type and content of each part; line ends aside, as a preview read as
+    text has LF where the server stored CR LF."""
+    return [(p.get_content_type(), p.get_content().replace("\r\n", "\n")) for p in message.walk()
             if not p.is_multipart()]
 
 

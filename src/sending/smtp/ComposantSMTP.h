@@ -5,9 +5,11 @@
 // sends, so the batches of one dispatch share one session.
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvelle {
@@ -55,6 +57,9 @@ class ComposantSMTP {
     // Milliseconds without progress (and to connect) before giving up; never a
     // cap on the whole transfer.
     void SetTimeout(std::int32_t millisecondes);
+    // Receives the SMTP dialogue line by line, secrets masked; set before the
+    // first send.
+    void SetTrace(std::function<void(std::string_view)> sortie);
 
     // Synchronous: returns when the exchange is over. The outcome is in
     // Statut(); nothing is thrown for a refused or failed send.
@@ -68,8 +73,16 @@ class ComposantSMTP {
     struct Issue {
         bool accepte = false;
         std::string statut;
+        bool partiel = false;  // refused for some recipients, named in the status
     };
     [[nodiscard]] const Issue& Resultat() const;
+
+    // For a dispatch's batches, one after another: the server's verdict on a
+    // message may come with the next one's replies, one round trip a message.
+    // Each call gives the verdicts known by then, in the order of the
+    // messages; Termine() gives the rest and ends the session.
+    [[nodiscard]] std::vector<Issue> EnvoieEnSerie();
+    [[nodiscard]] std::vector<Issue> Termine();
 
     // A preview instead of a send while set: Envoie() builds the message
     // exactly as it would go, writes its bytes to `sortie` and contacts no
