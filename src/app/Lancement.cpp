@@ -26,6 +26,14 @@ bool Seul(const std::vector<std::string>& arguments, std::string_view court,
     return arguments.size() == 1 && (arguments[0] == court || arguments[0] == long_);
 }
 
+// The console's kinds of message in the interface language, once start-up
+// has chosen it.
+void NommeGenres(DialogueConsole& console, const Langue& langue) {
+    console.NommeGenres({langue.Texte("TXT_CONSOLE_ERREUR"), langue.Texte("TXT_CONSOLE_ATTENTION"),
+                         langue.Texte("TXT_CONSOLE_QUESTION"),
+                         langue.Texte("TXT_CONSOLE_INFORMATION")});
+}
+
 }  // namespace
 
 int LanceProgramme(int argc, char** argv) {
@@ -58,9 +66,7 @@ int LanceProgramme(int argc, char** argv) {
         programme, *dialogue, OuvreAnnuaire);
     const Langue& langue = programme.Langage;
     if (console) {
-        console->NommeGenres(
-            {langue.Texte("TXT_CONSOLE_ERREUR"), langue.Texte("TXT_CONSOLE_ATTENTION"),
-             langue.Texte("TXT_CONSOLE_QUESTION"), langue.Texte("TXT_CONSOLE_INFORMATION")});
+        NommeGenres(*console, langue);
     }
 
     switch (issue.mode) {

@@ -55,6 +55,7 @@ ComposantSMTP::Issue Apercu::Ecrit(ComposantSMTP& smtp) {
     std::ostringstream message;
     smtp.SetApercu(&message);
     smtp.Envoie();
+    smtp.SetApercu(nullptr);  // `message` ends with this batch
     ComposantSMTP::Issue issue = smtp.Resultat();
     if (!issue.accepte) {
         return issue;
