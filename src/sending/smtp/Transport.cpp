@@ -53,20 +53,6 @@ std::string TexteMode(ModeSession mode) {
     return "Plain text";
 }
 
-// libcurl reads no CA variable itself; people and tests set these to trust
-// their own authority, as for the curl program. Read when a handle is made.
-void ConfigureConfiance(CURL* curl) {
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    for (const char* variable : {"CURL_CA_BUNDLE", "SSL_CERT_FILE"}) {
-        const std::string fichier = plateforme::VariableEnvironnement(variable);
-        if (!fichier.empty()) {
-            curl_easy_setopt(curl, CURLOPT_CAINFO, fichier.c_str());
-            return;
-        }
-    }
-}
-
 // For SMTP, libcurl hands every server reply line to the header callback:
 // the replies are kept without the cost of its verbose trace.
 std::size_t Observe(char* donnees, std::size_t taille, std::size_t nombre, void* journal) {
