@@ -8,6 +8,7 @@
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/EcritureMessage.h"
 #include "sending/smtp/MessageMime.h"
 #include "sending/smtp/Transport.h"
 
@@ -62,6 +63,7 @@ struct ComposantSMTP::Impl {
     // Each file as it was the first time it was attached: the batches of a
     // dispatch all carry the same bytes, or fail.
     std::map<std::string, plateforme::IdentiteFichier> fichiersVus;
+    std::ostream* apercu = nullptr;
 
     [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
     [[nodiscard]] std::vector<smtp::Issue> Transmet(const smtp::ContenuMessage& message,
@@ -186,6 +188,9 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
     }
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
     enveloppe.accuses = message.notification == 1 || message.notification == 3;
+    if (apercu) {
+        return {smtp::EcritMessage(source, *apercu)};
+    }
     if (reglages.authentification == 1) {
         ConnectePop3();
     }
@@ -323,6 +328,14 @@ std::string ComposantSMTP::Statut() const {
 
 const ComposantSMTP::Issue& ComposantSMTP::Resultat() const {
     return d_->issue;
+}
+
+void ComposantSMTP::SetApercu(std::ostream* sortie) {
+    d_->apercu = sortie;
+}
+
+ComposantSMTP::Enveloppe ComposantSMTP::EnveloppeConstruite() const {
+    return {d_->enveloppe.expediteur, d_->enveloppe.destinataires};
 }
 
 }  // namespace corvelle

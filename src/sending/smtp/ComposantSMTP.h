@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -87,6 +88,18 @@ class ComposantSMTP {
     // messages; Termine() gives the rest and ends the session.
     [[nodiscard]] std::vector<Issue> EnvoieEnSerie();
     [[nodiscard]] std::vector<Issue> Termine();
+
+    // A preview instead of a send while set: Envoie() builds the message
+    // exactly as it would go, writes its bytes to `sortie` and contacts no
+    // server; Resultat() says whether it could be built. Null sends again.
+    void SetApercu(std::ostream* sortie);
+    // The envelope of the last message built: MAIL FROM, then each RCPT TO
+    // (blind copies included).
+    struct Enveloppe {
+        std::string expediteur;
+        std::vector<std::string> destinataires;
+    };
+    [[nodiscard]] Enveloppe EnveloppeConstruite() const;
 
   private:
     struct Impl;
