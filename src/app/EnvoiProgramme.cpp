@@ -37,16 +37,20 @@ int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
     Resultat<clsConfigSMTP> configuration = ResoutMotDePasse(demande.configuration, langue);
     if (!configuration.Reussi()) {
         EcritLog(langue, dialogue, demande,
-                 langue.Texte("MSG_ERREUR_ENVOI") + "\r\n - " + configuration.Erreur().texte);
+                 langue.Texte("MSG_ERREUR_ENVOI") + "\r\n - " + configuration.Erreur().texte,
+                 Gravite::Echec);
         return SortieEchecEnvoi;
     }
     demande.configuration = std::move(configuration.Valeur());
-    ContexteEnvoi contexte{
-        langue, dialogue, programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
-        [&](const std::string& avis) { EcritLog(langue, dialogue, demande, avis); },
-        [](std::string_view ligne) { std::cerr << ligne << '\n'; }};
+    ContexteEnvoi contexte{langue, dialogue,
+                           programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
+                           [&](const std::string& avis) {
+                               EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
+                           },
+                           [](std::string_view ligne) { std::cerr << ligne << '\n'; }};
     const Bilan bilan = EnvoiMessage(contexte, demande);
-    EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan));
+    EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan),
+             bilan.Accepte() ? Gravite::Reussite : Gravite::Echec);
     return bilan.code;
 }
 

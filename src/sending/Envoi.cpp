@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "core/Version.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
+#include "sending/Apercu.h"
 #include "sending/Demande.h"
 #include "sending/Destinataires.h"
 #include "sending/Lots.h"
@@ -175,6 +177,10 @@ class Dispatch {
         const std::array<float, 3> parts = PartsDesTypes(totaux);
         ComposantSMTP smtp;
         Prepare(smtp);
+        std::optional<Apercu> apercu;
+        if (demande_.apercu) {
+            apercu.emplace(demande_.dossierApercu);
+        }
         Repartition restants = totaux;
         while (restants[0] + restants[1] + restants[2] > 0) {
             const Repartition tailles = TaillesLot(restants, parts, nbDest, demande_.repartition);
@@ -189,7 +195,7 @@ class Dispatch {
             // Again before each batch: the component empties its list after a send.
             smtp.PiecesJointes() = fichiersJoints_;
             bilan.lots.push_back(std::move(lot));
-            Attribue(smtp.EnvoieEnSerie(), bilan);
+            Attribue(apercu ? std::vector{apercu->Ecrit(smtp)} : smtp.EnvoieEnSerie(), bilan);
         }
         Attribue(smtp.Termine(), bilan);
     }

@@ -18,6 +18,7 @@ their start, or the transactions with a recipient whose name starts with
   auth-refus         answers AUTH with 535 (other connections accept any AUTH)
   ferme-421          offers PIPELINING; answers the third MAIL with 421 and closes
   faux-pipelining    offers PIPELINING, yet drops whatever follows each command
+  refus-fin          offers PIPELINING; refuses at its end a message to <panne...>
   aucune             no fault: a well-behaved server that shows every command
 
 With --cert and --cle it speaks TLS from the first byte (implicit TLS).
@@ -89,7 +90,7 @@ async def session(etat, lecteur, ecrivain):
     await ecrivain.drain()
     expediteur, destinataires = None, []
     utilisateur = None
-    pipelining = a.panne in ("ferme-421", "faux-pipelining")
+    pipelining = a.panne in ("ferme-421", "faux-pipelining", "refus-fin")
     mails = 0
     while True:
         if touchee and a.panne == "faux-pipelining":
@@ -169,6 +170,10 @@ async def session(etat, lecteur, ecrivain):
             if a.panne == "coupe-fin-donnees" and visee:
                 coupe()
                 return
+            if a.panne == "refus-fin" and visee:
+                ecrit("554 5.7.1 Message content rejected\r\n")
+                await ecrivain.drain()
+                continue
             n = next(etat.messages)
             base = os.path.join(a.dossier, f"{n:04d}")
             with open(base + ".eml", "wb") as f:
@@ -217,7 +222,7 @@ if __name__ == "__main__":
     p.add_argument("--panne", required=True,
                    choices=["accueil-421", "charabia", "coupe-poignee", "coupe-rcpt",
                             "coupe-donnees", "coupe-fin-donnees", "refus", "goutte",
-                            "auth-refus", "ferme-421", "faux-pipelining", "aucune"])
+                            "auth-refus", "ferme-421", "faux-pipelining", "refus-fin", "aucune"])
     p.add_argument("--connexions", type=int, default=0)
     p.add_argument("--cert")
     p.add_argument("--cle")

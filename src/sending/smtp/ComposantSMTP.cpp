@@ -8,6 +8,7 @@
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/EcritureMessage.h"
 #include "sending/smtp/MessageMime.h"
 #include "sending/smtp/Transport.h"
 
@@ -49,6 +50,7 @@ struct ComposantSMTP::Impl {
     smtp::ContenuMessage contenu;
     smtp::ReglagesServeur reglages;
     std::string serveurPop;
+    std::optional<oauth::SourceJetons> jetons;
     ComposantSMTP::Issue issue;
     std::optional<smtp::TraceSMTP> trace;
     // Made at the first send and kept, with its open connection, for the next.
@@ -61,6 +63,7 @@ struct ComposantSMTP::Impl {
     // Each file as it was the first time it was attached: the batches of a
     // dispatch all carry the same bytes, or fail.
     std::map<std::string, plateforme::IdentiteFichier> fichiersVus;
+    std::ostream* apercu = nullptr;
 
     [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
     [[nodiscard]] std::vector<smtp::Issue> Transmet(const smtp::ContenuMessage& message,
@@ -68,6 +71,7 @@ struct ComposantSMTP::Impl {
     [[nodiscard]] std::vector<ComposantSMTP::Issue> Envoie(bool differe);
     [[nodiscard]] std::vector<ComposantSMTP::Issue> Conclut(bool quitte);
     void ConnectePop3() const;
+    [[nodiscard]] std::string JetonOAuth();
 };
 
 void ComposantSMTP::Impl::ConnectePop3() const {
@@ -79,6 +83,18 @@ void ComposantSMTP::Impl::ConnectePop3() const {
     if (const std::optional<std::string> echec = smtp::ConnexionPop3(pop)) {
         throw smtp::EchecEnvoi(*echec);
     }
+}
+
+// The token for this session, fetched only when the one in hand expires.
+std::string ComposantSMTP::Impl::JetonOAuth() {
+    if (!jetons) {
+        throw smtp::EchecEnvoi("OAuth2 is chosen but no token source is set");
+    }
+    corvelle::Resultat<std::string> jeton = jetons->Jeton(reglages.timeoutMs);
+    if (!jeton.Reussi()) {
+        throw smtp::EchecEnvoi(jeton.Erreur().texte);
+    }
+    return std::move(jeton.Valeur());
 }
 
 std::vector<smtp::FichierJoint> ComposantSMTP::Impl::Joints(std::vector<std::string> pieces) {
@@ -123,10 +139,10 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(bool differe) {
     std::vector<std::string> pieces = std::exchange(piecesJointes, {});
     std::string echec;
     try {
-        if (reglages.authentification < 0 || reglages.authentification > 3) {
+        if (reglages.authentification < 0 || reglages.authentification > 4) {
             throw smtp::EchecEnvoi("Invalid authentication mode " +
                                    std::to_string(reglages.authentification) +
-                                   " (0 none, 1 POP3 before SMTP, 2 login, 3 plain)");
+                                   " (0 none, 1 POP3 before SMTP, 2 login, 3 plain, 4 OAuth2)");
         }
         // Completed in place rather than copied: the bodies may be large.
         contenu.piecesJointes = Joints(std::move(pieces));
@@ -172,6 +188,9 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
     }
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
     enveloppe.accuses = message.notification == 1 || message.notification == 3;
+    if (apercu) {
+        return {smtp::EcritMessage(source, *apercu)};
+    }
     if (reglages.authentification == 1) {
         ConnectePop3();
     }
@@ -180,6 +199,9 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
     }
     smtp::ReglagesServeur serveur = reglages;
     serveur.hote = Elague(serveur.hote);
+    if (serveur.authentification == 4) {
+        serveur.jeton = JetonOAuth();
+    }
     return session->Envoie(serveur, enveloppe, source, differe);
 }
 
@@ -263,6 +285,10 @@ void ComposantSMTP::SetServeurPop(std::string serveur) {
     d_->serveurPop = std::move(serveur);
 }
 
+void ComposantSMTP::SetOAuth(oauth::ReglagesOAuth reglages) {
+    d_->jetons.emplace(std::move(reglages));
+}
+
 void ComposantSMTP::SetServeur(std::string serveur) {
     d_->reglages.hote = std::move(serveur);
 }
@@ -302,6 +328,14 @@ std::string ComposantSMTP::Statut() const {
 
 const ComposantSMTP::Issue& ComposantSMTP::Resultat() const {
     return d_->issue;
+}
+
+void ComposantSMTP::SetApercu(std::ostream* sortie) {
+    d_->apercu = sortie;
+}
+
+ComposantSMTP::Enveloppe ComposantSMTP::EnveloppeConstruite() const {
+    return {d_->enveloppe.expediteur, d_->enveloppe.destinataires};
 }
 
 }  // namespace corvelle

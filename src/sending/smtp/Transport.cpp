@@ -53,20 +53,6 @@ std::string TexteMode(ModeSession mode) {
     return "Plain text";
 }
 
-// libcurl reads no CA variable itself; people and tests set these to trust
-// their own authority, as for the curl program. Read when a handle is made.
-void ConfigureConfiance(CURL* curl) {
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    for (const char* variable : {"CURL_CA_BUNDLE", "SSL_CERT_FILE"}) {
-        const std::string fichier = plateforme::VariableEnvironnement(variable);
-        if (!fichier.empty()) {
-            curl_easy_setopt(curl, CURLOPT_CAINFO, fichier.c_str());
-            return;
-        }
-    }
-}
-
 // For SMTP, libcurl hands every server reply line to the header callback:
 // the replies are kept without the cost of its verbose trace.
 std::size_t Observe(char* donnees, std::size_t taille, std::size_t nombre, void* journal) {
@@ -349,13 +335,19 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
                      mode == ModeSession::StartTLS ? static_cast<long>(CURLUSESSL_ALL)
                                                    : static_cast<long>(CURLUSESSL_NONE));
-    const bool authentifie = reglages.authentification == 2 || reglages.authentification == 3;
+    const bool authentifie = reglages.authentification >= 2 && reglages.authentification <= 4;
     if (authentifie) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, reglages.utilisateur.c_str());
+        curl_easy_setopt(curl, CURLOPT_SASL_IR, 1L);
+    }
+    if (reglages.authentification == 4) {
+        // Whichever of the two the server offers; never a password mechanism.
+        curl_easy_setopt(curl, CURLOPT_XOAUTH2_BEARER, reglages.jeton.c_str());
+        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=OAUTHBEARER;AUTH=XOAUTH2");
+    } else if (authentifie) {
         curl_easy_setopt(curl, CURLOPT_PASSWORD, reglages.motDePasse.c_str());
         curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS,
                          reglages.authentification == 2 ? "AUTH=LOGIN" : "AUTH=PLAIN");
-        curl_easy_setopt(curl, CURLOPT_SASL_IR, 1L);
     }
     // Greeting, EHLO, STARTTLS, AUTH; then the connection is ours.
     curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);

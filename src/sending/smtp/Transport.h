@@ -23,10 +23,12 @@ struct ReglagesServeur {
     std::string hote;
     std::int32_t port = 25;
     bool ssl = false;
-    // 2 AUTH LOGIN, 3 AUTH PLAIN; any other value logs in to nothing here.
+    // 2 AUTH LOGIN, 3 AUTH PLAIN, 4 OAuth2 (OAUTHBEARER or XOAUTH2, with
+    // `jeton`); any other value logs in to nothing here.
     std::int32_t authentification = 0;
     std::string utilisateur;
     std::string motDePasse;
+    std::string jeton;           // OAuth2 bearer token
     std::int32_t timeoutMs = 0;  // each wait; 0 or less: the default
 
     bool operator==(const ReglagesServeur&) const = default;
