@@ -28,6 +28,7 @@ Demande DemandeParDefaut(const Programme& programme) {
     demande.timeoutSecondes = r.TimeoutSMTP;
     demande.dossierCourant = programme.DossierCourant;
     demande.fichierLog = programme.FichierLog;
+    demande.fichierJetons = FichierJetons(programme.FichierConfiguration);
     return demande;
 }
 

@@ -14,6 +14,7 @@
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
 #include "sending/EssaiSMTP.h"
+#include "sending/Serveur.h"
 
 namespace corvelle {
 
@@ -27,7 +28,11 @@ const std::map<std::string, ActionSMTP, std::less<>> kActions = {
     {"default", ActionSMTP::ParDefaut}, {"test", ActionSMTP::Essai}};
 
 const std::map<std::string, std::int32_t, std::less<>> kAuthentifications = {
-    {"none", AuthAucune}, {"pop", AuthPop3}, {"login", AuthLogin}, {"plain", AuthPlain}};
+    {"none", AuthAucune},
+    {"pop", AuthPop3},
+    {"login", AuthLogin},
+    {"plain", AuthPlain},
+    {"oauth2", AuthOAuth2}};
 
 std::string Usage(const Langue& langue) {
     return TexteGestion(langue, "MSG_GESTION_USAGE_SMTP",
@@ -58,7 +63,11 @@ class Analyse {
                     : nom == "--user"             ? &op_.utilisateur
                     : nom == "--pop-server"       ? &op_.serveurPop
                     : nom == "--password-command" ? &op_.commandeMotDePasse
-                                                  : nullptr;
+                    : nom == "--oauth-token-url" || nom == "--oauth-tenant" ? &op_.urlJeton
+                    : nom == "--oauth-client-id"                            ? &op_.clientOAuth
+                    : nom == "--oauth-scope"                                ? &op_.porteeOAuth
+                    : nom == "--oauth-token-command"                        ? &op_.commandeJeton
+                                                                            : nullptr;
         } else if (essai) {
             cible = nom == "--from" ? &op_.expediteur : nom == "--to" ? &op_.destinataire : nullptr;
         }
@@ -76,6 +85,9 @@ class Analyse {
         const std::string& valeur = a[++i];
         if (auth) {
             return Authentification(nom, valeur);
+        }
+        if (nom == "--oauth-token-url" || nom == "--oauth-tenant") {
+            return AdresseJeton(nom, valeur);
         }
         return Drapeau(nom, cible->has_value(), [&] { *cible = valeur; });
     }
@@ -97,11 +109,29 @@ class Analyse {
         if (trouvee == kAuthentifications.end()) {
             return Refus(FormateMessage(
                 TexteGestion(langue_, "MSG_GESTION_AUTH",
-                             "Authentification inconnue : %v (none, pop, login ou plain)."),
+                             "Authentification inconnue : %v (none, pop, login, plain ou "
+                             "oauth2)."),
                 valeur));
         }
         return Drapeau(nom, op_.authentification.has_value(),
                        [&] { op_.authentification = trouvee->second; });
+    }
+
+    // One endpoint, given either way: an https URL, or a tenant that the
+    // program turns into Microsoft's URL.
+    std::optional<Echec> AdresseJeton(const std::string& nom, const std::string& valeur) {
+        const bool url = nom == "--oauth-token-url";
+        if (UrlOuTenantValide(valeur) && url == (valeur.rfind("https://", 0) == 0)) {
+            return Drapeau("--oauth-token-url | --oauth-tenant", op_.urlJeton.has_value(),
+                           [&] { op_.urlJeton = valeur; });
+        }
+        return Refus(FormateMessage(
+            url ? TexteGestion(langue_, "MSG_GESTION_URL_JETON",
+                               "%v : l'adresse doit commencer par https:// : %v")
+                : TexteGestion(langue_, "MSG_GESTION_TENANT",
+                               "%v : un tenant est un nom ou un identifiant, sans « / » ni « : » "
+                               "ni espace : %v"),
+            nom, valeur));
     }
 
     const Langue& langue_;
@@ -140,7 +170,10 @@ std::optional<Echec> SansControle(const Operation& op, const Langue& langue) {
         {"--port", &op.port},
         {"--user", &op.utilisateur},
         {"--pop-server", &op.serveurPop},
-        {"--password-command", &op.commandeMotDePasse}};
+        {"--password-command", &op.commandeMotDePasse},
+        {"--oauth-client-id", &op.clientOAuth},
+        {"--oauth-scope", &op.porteeOAuth},
+        {"--oauth-token-command", &op.commandeJeton}};
     for (const auto& [option, valeur] : champs) {
         const std::string& texte = valeur ? valeur->value_or("") : op.nom;
         if (std::any_of(texte.begin(), texte.end(),
@@ -153,6 +186,28 @@ std::optional<Echec> SansControle(const Operation& op, const Langue& langue) {
         }
     }
     return std::nullopt;
+}
+
+// A token command replaces the client-credentials flow, and the reverse: the
+// one not given is cleared so that the stored record says which one applies.
+void ModifieOAuth(clsConfigSMTP& c, const Operation& op) {
+    if (op.commandeJeton) {
+        c.CommandeJetonOAuth = *op.commandeJeton;
+        c.UrlJetonOAuth.clear();
+        c.ClientOAuth.clear();
+        c.PorteeOAuth.clear();
+    }
+    if (op.urlJeton) {
+        c.UrlJetonOAuth = *op.urlJeton;
+        c.CommandeJetonOAuth.clear();
+    }
+    if (op.clientOAuth) {
+        c.ClientOAuth = *op.clientOAuth;
+        c.CommandeJetonOAuth.clear();
+    }
+    if (op.porteeOAuth) {
+        c.PorteeOAuth = *op.porteeOAuth;
+    }
 }
 
 // The changes given, over the configuration as it was.
@@ -184,6 +239,7 @@ void Modifie(clsConfigSMTP& c, std::string& port, const Operation& op, const std
         c.CommandeMotDePasse = *op.commandeMotDePasse;
         c.Password.clear();
     }
+    ModifieOAuth(c, op);
 }
 
 // The dialog's checks; the option to give names the field refused.
@@ -197,7 +253,11 @@ std::optional<Echec> Verifie(const clsConfigSMTP& c, const std::string& port,
                             motDePasse,
                             c.ServeurPop,
                             IdentifiantsRequis(c.Authentification),
-                            ServeurPopRequis(c.Authentification)};
+                            ServeurPopRequis(c.Authentification),
+                            c.Authentification == AuthOAuth2,
+                            c.UrlJetonOAuth,
+                            c.ClientOAuth,
+                            c.CommandeJetonOAuth};
     const std::optional<RefusSMTP> refus = VerifieSaisieSMTP(saisie);
     if (!refus) {
         return std::nullopt;
@@ -215,6 +275,12 @@ std::optional<Echec> Verifie(const clsConfigSMTP& c, const std::string& port,
             break;
         case ChampSMTP::ServeurPop:
             option = "--pop-server";
+            break;
+        case ChampSMTP::UrlJeton:
+            option = "--oauth-token-url | --oauth-tenant | --oauth-token-command";
+            break;
+        case ChampSMTP::ClientOAuth:
+            option = "--oauth-client-id";
             break;
         case ChampSMTP::Serveur:
             break;
@@ -285,6 +351,8 @@ std::string TexteAuthentification(const Langue& langue, std::int32_t code) {
             return langue.Texte("TXT_AUTHENTIFICATION_LOGIN");
         case AuthPlain:
             return langue.Texte("TXT_AUTHENTIFICATION_PLAIN");
+        case AuthOAuth2:
+            return langue.Texte("TXT_AUTHENTIFICATION_OAUTH2");
         default:
             return langue.Texte("TXT_AUTHENTIFICATION_AUCUNE");
     }
@@ -323,7 +391,8 @@ int Essaie(const Programme& programme, const Operation& op) {
                           r.EncodageParDefaut,
                           op.expediteur.value_or(r.ExpediteurParDefaut),
                           destinataire,
-                          r.TimeoutSMTP};
+                          r.TimeoutSMTP,
+                          FichierJetons(programme.FichierConfiguration)};
     const Lot issue = EnvoieEssai(essai, langue);
     if (!issue.accepte) {
         return EcritRefus(Echec{
@@ -411,6 +480,14 @@ Resultat<OperationSMTP> AnalyseSMTP(const std::vector<std::string>& arguments,
                                                  "Les options %v et %v s'excluent : n'en donnez "
                                                  "qu'une."),
                                     "--password-stdin", "--password-command"));
+    }
+    if (op.commandeJeton && (op.urlJeton || op.clientOAuth || op.porteeOAuth)) {
+        return Refus(FormateMessage(TexteGestion(langue, "MSG_GESTION_OPTIONS_EXCLUSIVES",
+                                                 "Les options %v et %v s'excluent : n'en donnez "
+                                                 "qu'une."),
+                                    "--oauth-token-command",
+                                    "--oauth-token-url | --oauth-tenant | --oauth-client-id | "
+                                    "--oauth-scope"));
     }
     if (std::optional<Echec> refus = SansControle(op, langue)) {
         return *refus;

@@ -29,6 +29,10 @@ struct OperationSMTP {
     std::optional<std::string> serveurPop;
     std::optional<std::string> commandeMotDePasse;
     bool motDePasseStdin = false;
+    std::optional<std::string> urlJeton;  // --oauth-token-url or --oauth-tenant
+    std::optional<std::string> clientOAuth;
+    std::optional<std::string> porteeOAuth;
+    std::optional<std::string> commandeJeton;
     std::optional<std::string> expediteur;    // test
     std::optional<std::string> destinataire;  // test
 };

@@ -1,6 +1,7 @@
 #include "config/ConfigSMTP.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <optional>
 
@@ -63,8 +64,23 @@ std::string clsConfigSMTP::Serialize() const {
     return SansSeparateurs(Nom) + s + SansSeparateurs(Serveur) + s + EcritBooleen(SSL) + s +
            std::to_string(Port) + s + std::to_string(Authentification) + s +
            SansSeparateurs(ServeurPop) + s + SansSeparateurs(Username) + s +
-           SansSeparateurs(Password) +
-           (CommandeMotDePasse.empty() ? std::string() : s + SansSeparateurs(CommandeMotDePasse));
+           SansSeparateurs(Password) + ChampsOptionnels();
+}
+
+std::string clsConfigSMTP::ChampsOptionnels() const {
+    const std::string* champs[] = {&CommandeMotDePasse, &UrlJetonOAuth, &ClientOAuth, &PorteeOAuth,
+                                   &CommandeJetonOAuth};
+    // Up to the last one that holds something: the ones before it are written
+    // even when empty, to keep each field in its place.
+    std::size_t nombre = std::size(champs);
+    while (nombre > 0 && champs[nombre - 1]->empty()) {
+        --nombre;
+    }
+    std::string texte;
+    for (std::size_t i = 0; i < nombre; ++i) {
+        texte += kSeparateurChamps + SansSeparateurs(*champs[i]);
+    }
+    return texte;
 }
 
 std::int32_t clsConfigSMTP::Deserialize(std::string_view item) {
@@ -94,10 +110,26 @@ std::int32_t clsConfigSMTP::Deserialize(std::string_view item) {
     if (pieces.size() > 7) {
         Password = pieces[7];
     }
-    if (pieces.size() > 8) {
-        CommandeMotDePasse = pieces[8];
+    std::string* optionnels[] = {&CommandeMotDePasse, &UrlJetonOAuth, &ClientOAuth, &PorteeOAuth,
+                                 &CommandeJetonOAuth};
+    for (std::size_t i = 0; i < std::size(optionnels) && 8 + i < pieces.size(); ++i) {
+        *optionnels[i] = pieces[8 + i];
     }
     return 0;
+}
+
+std::string UrlJeton(const clsConfigSMTP& config) {
+    if (config.UrlJetonOAuth.rfind("https://", 0) == 0) {
+        return config.UrlJetonOAuth;
+    }
+    return "https://login.microsoftonline.com/" + config.UrlJetonOAuth + "/oauth2/v2.0/token";
+}
+
+std::string PorteeJeton(const clsConfigSMTP& config) {
+    if (config.PorteeOAuth.empty() && config.UrlJetonOAuth.rfind("https://", 0) != 0) {
+        return "https://outlook.office365.com/.default";
+    }
+    return config.PorteeOAuth;
 }
 
 bool EstConfigurationExemple(const clsConfigSMTP& config) {

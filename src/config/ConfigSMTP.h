@@ -17,6 +17,7 @@ enum CodeAuthentification : std::int32_t {
     AuthPop3 = 1,
     AuthLogin = 2,
     AuthPlain = 3,
+    AuthOAuth2 = 4,
 };
 
 class clsConfigSMTP {
@@ -33,22 +34,39 @@ class clsConfigSMTP {
     // prints is the password. Stored after the eight historic fields, which
     // older readers ignore.
     std::string CommandeMotDePasse;
+    // OAuth2: the token endpoint, or a Microsoft tenant (no "https://"); the
+    // client id and scope; or a command whose first line is the token. The
+    // client secret is the password.
+    std::string UrlJetonOAuth;
+    std::string ClientOAuth;
+    std::string PorteeOAuth;
+    std::string CommandeJetonOAuth;
 
     // "Oui" / "Non", never translated.
     [[nodiscard]] std::string SSL2String() const;
 
     // The fields joined by the unit separator (code 31): the eight historic
-    // ones, then the password command only when there is one, so a record
-    // without it reads the same in older versions.
+    // ones, then the password command and the four OAuth2 fields only when
+    // they hold something, so a record without them reads the same in older
+    // versions.
     [[nodiscard]] std::string Serialize() const;
 
     // Fills the record from one serialised record: 0, or 9 (a required field
     // is missing), 13 (not a number) or 6 (out of range). Fields read before
-    // the failure keep their new values; fields 6 to 9 are optional.
+    // the failure keep their new values; fields 6 to 13 are optional.
     [[nodiscard]] std::int32_t Deserialize(std::string_view item);
 
     friend bool operator==(const clsConfigSMTP&, const clsConfigSMTP&) = default;
+
+  private:
+    [[nodiscard]] std::string ChampsOptionnels() const;
 };
+
+// The token endpoint of an OAuth2 configuration: its URL, or the Microsoft
+// endpoint of its tenant; and the scope, Microsoft's SMTP one by default for
+// a tenant.
+[[nodiscard]] std::string UrlJeton(const clsConfigSMTP& config);
+[[nodiscard]] std::string PorteeJeton(const clsConfigSMTP& config);
 
 using ListeConfigs = std::vector<clsConfigSMTP>;
 

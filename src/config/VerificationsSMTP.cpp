@@ -32,7 +32,35 @@ std::int32_t ValeurNumerique(std::string_view texte) {
     return valeur;
 }
 
+// A token command needs nothing else; the client-credentials flow needs its
+// endpoint, its client id and the secret.
+std::optional<RefusSMTP> VerifieOAuth(const SaisieSMTP& s) {
+    if (!s.commandeJeton.empty()) {
+        return std::nullopt;
+    }
+    if (!UrlOuTenantValide(s.urlJeton)) {
+        return RefusSMTP{"MSG_ERREUR_CONF_SMTP_URL_JETON", ChampSMTP::UrlJeton};
+    }
+    if (s.clientOAuth.empty()) {
+        return RefusSMTP{"MSG_ERREUR_CONF_SMTP_CLIENT_OAUTH", ChampSMTP::ClientOAuth};
+    }
+    if (s.password.empty()) {
+        return RefusSMTP{"MSG_ERREUR_CONF_SMTP_PASSWORD", ChampSMTP::Password};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+bool UrlOuTenantValide(std::string_view texte) {
+    constexpr std::string_view kHttps = "https://";
+    if (texte.substr(0, kHttps.size()) == kHttps) {
+        return texte.size() > kHttps.size();
+    }
+    return !texte.empty() && std::none_of(texte.begin(), texte.end(), [](char c) {
+        return c == '/' || c == ':' || static_cast<unsigned char>(c) <= ' ';
+    });
+}
 
 std::optional<std::int32_t> PortValide(std::string_view texte) {
     if (texte.empty()) {
@@ -60,7 +88,11 @@ std::optional<RefusSMTP> VerifieSaisieSMTP(const SaisieSMTP& s) {
     if (s.identifiantsActifs && s.username.empty()) {
         return RefusSMTP{"MSG_ERREUR_CONF_SMTP_USERNAME", ChampSMTP::Username};
     }
-    if (s.identifiantsActifs && s.password.empty()) {
+    if (s.oauth) {
+        if (std::optional<RefusSMTP> refus = VerifieOAuth(s)) {
+            return refus;
+        }
+    } else if (s.identifiantsActifs && s.password.empty()) {
         return RefusSMTP{"MSG_ERREUR_CONF_SMTP_PASSWORD", ChampSMTP::Password};
     }
     if (s.serveurPopActif && s.serveurPop.empty()) {

@@ -11,7 +11,7 @@
 
 namespace corvelle {
 
-enum class ChampSMTP { Serveur, Port, Username, Password, ServeurPop };
+enum class ChampSMTP { Serveur, Port, Username, Password, ServeurPop, UrlJeton, ClientOAuth };
 
 // The fields as typed; a disabled box is never required.
 struct SaisieSMTP {
@@ -22,6 +22,12 @@ struct SaisieSMTP {
     std::string serveurPop;
     bool identifiantsActifs = false;
     bool serveurPopActif = false;
+    // OAuth2: a token command, or a token URL or tenant, a client id and the
+    // secret in `password`.
+    bool oauth = false;
+    std::string urlJeton;
+    std::string clientOAuth;
+    std::string commandeJeton;
 };
 
 struct RefusSMTP {
@@ -38,6 +44,10 @@ struct RefusSMTP {
 // The port text after the SSL box was switched: the usual port of the other
 // mode becomes that of the new one; any other port is kept as typed.
 [[nodiscard]] std::string PortApresSSL(const std::string& port, bool ssl);
+
+// A token endpoint as typed: an https URL, or a tenant (a name or an id,
+// without "/", "://" or spaces).
+[[nodiscard]] bool UrlOuTenantValide(std::string_view texte);
 
 // Which boxes an authentication code needs.
 [[nodiscard]] bool IdentifiantsRequis(std::int32_t code);

@@ -67,6 +67,7 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"TXT_AUTHENTIFICATION_LOGIN", "Login"},
     {"TXT_AUTHENTIFICATION_PLAIN", "Plain"},
     {"TXT_AUTHENTIFICATION_POP3", "Pop3"},
+    {"TXT_AUTHENTIFICATION_OAUTH2", "OAuth2"},
     {"MSG_ERREUR_CONF_SUFFIXE", "Le champ SUFFIXE doit être renseigné..."},
     {"MSG_ERREUR_CONF_NBDEST",
      "Le champ NOMBRE DE DESTINATAIRES doit contenir une valeur numérique entière comprise entre 0 "
@@ -89,6 +90,11 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
      "Le champ USERNAME doit être renseigné quand ce mode d'authentification est sélectionné..."},
     {"MSG_ERREUR_CONF_SMTP_PASSWORD",
      "Le champ PASSWORD doit être renseigné quand ce mode d'authentification est sélectionné..."},
+    {"MSG_ERREUR_CONF_SMTP_URL_JETON",
+     "Le champ URL DU JETON doit contenir une adresse https:// ou un tenant Microsoft quand aucune "
+     "commande de jeton n'est donnée..."},
+    {"MSG_ERREUR_CONF_SMTP_CLIENT_OAUTH",
+     "Le champ ID CLIENT doit être renseigné quand aucune commande de jeton n'est donnée..."},
     {"MSG_ERREUR_CONF_SMTP_SERVEUR_POP",
      "Le champ SERVEUR POP doit être renseigné quand ce mode d'authentification est "
      "sélectionné..."},
@@ -173,8 +179,14 @@ Réglages sans fenêtre (Linux ; --config vaut pour toute exécution) :
   --smtp list                 les configurations SMTP, jamais de mot de passe
   --smtp add <nom> --server <hôte> [options]   une nouvelle configuration
   --smtp set <nom> [options]  ne change que les options données
-    options : --server <hôte>, --port <n>, --ssl, --no-ssl, --auth none|pop|login|plain,
-    --user <u>, --pop-server <hôte>, --password-stdin ou --password-command <cmd>
+    options : --server <hôte>, --port <n>, --ssl, --no-ssl,
+    --auth none|pop|login|plain|oauth2, --user <u>, --pop-server <hôte>,
+    --password-stdin ou --password-command <cmd>
+    OAuth2 (--user : la boîte aux lettres) : --oauth-token-url <url> ou
+    --oauth-tenant <tenant Microsoft>, --oauth-client-id <id>,
+    [--oauth-scope <portée>], le secret client par --password-stdin ou
+    --password-command ; ou bien --oauth-token-command <cmd>, dont la première
+    ligne écrite est le jeton. Jetons gardés dans Corvelle.jetons (0600).
   --smtp remove <nom>         --smtp default <nom> (la met en premier)
   --smtp test <nom> [--from <adresse>] [--to <adresse>]   message de test (0 ou 5)
   --get [<clé>...]            valeurs en usage ; --set <clé>=<valeur>... les change

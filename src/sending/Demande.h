@@ -44,6 +44,7 @@ struct Demande {
     std::string dossierCourant;  // base of relative file names
     std::uint16_t rapport = 0;   // OptionRapport bits; none: a message box
     std::string fichierLog;
+    std::string fichierJetons;   // OAuth2 tokens kept between runs
     bool ligneCommande = false;  // errors end the run rather than the send
     bool trace = false;          // the SMTP dialogue shown as it goes
     // A preview: every batch built as it would be sent, written out, and

@@ -126,7 +126,7 @@ class Dispatch {
 
     // The bodies move to the component, which keeps them for every batch.
     void Prepare(ComposantSMTP& smtp) {
-        AppliqueConfiguration(smtp, demande_.configuration);
+        AppliqueConfiguration(smtp, demande_.configuration, demande_.fichierJetons);
         smtp.SetTimeout(demande_.timeoutSecondes * 1000);
         smtp.SetExpediteur(demande_.expediteur);
         smtp.SetReponse(demande_.reponse);

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "config/MotDePasse.h"
 #include "i18n/Langue.h"
 #include "sending/Serveur.h"
 #include "sending/smtp/ComposantSMTP.h"
@@ -10,21 +11,10 @@ namespace corvelle {
 
 namespace {
 
-void Prepare(ComposantSMTP& smtp, const EssaiSMTP& essai, const std::string& motDePasse,
+void Prepare(ComposantSMTP& smtp, const EssaiSMTP& essai, const clsConfigSMTP& configuration,
              const Langue& langue) {
-    const clsConfigSMTP& c = essai.configuration;
-    smtp.SetServeur(c.Serveur);
-    smtp.SetSSL(c.SSL);
-    smtp.SetPort(c.Port);
+    AppliqueConfiguration(smtp, configuration, essai.fichierJetons);
     smtp.SetEncodage(essai.encodage);
-    smtp.SetAuthentification(c.Authentification);
-    if (c.Authentification != AuthAucune) {
-        smtp.SetUtilisateur(c.Username);
-        smtp.SetMotDePasse(motDePasse);
-    }
-    if (c.Authentification == AuthPop3) {
-        smtp.SetServeurPop(c.ServeurPop);
-    }
     smtp.SetTimeout(essai.timeoutSecondes * 1000);
     smtp.SetExpediteur(essai.expediteur);
     smtp.SetDestinataires(essai.destinataire);
@@ -37,18 +27,17 @@ void Prepare(ComposantSMTP& smtp, const EssaiSMTP& essai, const std::string& mot
 Lot EnvoieEssai(const EssaiSMTP& essai, const Langue& langue) {
     Lot lot;
     lot.destinataires = essai.destinataire;
-    std::string motDePasse = essai.motDePasse;
-    if (const std::string& commande = essai.configuration.CommandeMotDePasse; !commande.empty()) {
-        Resultat<std::string> resolu = ExecuteCommandeMotDePasse(commande, langue);
-        if (!resolu.Reussi()) {
-            lot.statut = resolu.Erreur().texte;
-            return lot;
-        }
-        motDePasse = std::move(resolu.Valeur());
+    // The typed password, then whatever a password or token command gives.
+    clsConfigSMTP configuration = essai.configuration;
+    configuration.Password = ChiffreMotDePasse(essai.motDePasse);
+    Resultat<clsConfigSMTP> resolue = ResoutMotDePasse(std::move(configuration), langue);
+    if (!resolue.Reussi()) {
+        lot.statut = resolue.Erreur().texte;
+        return lot;
     }
     try {
         ComposantSMTP smtp;
-        Prepare(smtp, essai, motDePasse, langue);
+        Prepare(smtp, essai, resolue.Valeur(), langue);
         smtp.Envoie();
         lot.accepte = smtp.Resultat().accepte;
         lot.statut = smtp.Resultat().statut;

@@ -20,6 +20,7 @@ struct EssaiSMTP {
     std::string expediteur;
     std::string destinataire;
     std::int32_t timeoutSecondes = 0;
+    std::string fichierJetons;  // OAuth2 tokens kept between runs
 };
 
 // Whether the server took the message, with its reply or what failed (a

@@ -24,7 +24,7 @@ namespace {
 void EnvoieParMail(const Langue& langue, const Demande& demande, const std::string& message) {
     try {
         ComposantSMTP smtp;
-        AppliqueConfiguration(smtp, demande.configuration);
+        AppliqueConfiguration(smtp, demande.configuration, demande.fichierJetons);
         // Milliseconds, as for every send: the setting is in seconds.
         smtp.SetTimeout(demande.timeoutSecondes * 1000);
         smtp.SetExpediteur(demande.expediteur);

@@ -1,6 +1,7 @@
 #include "sending/Serveur.h"
 
 #include "config/MotDePasse.h"
+#include "core/Chemins.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "i18n/Langue.h"
@@ -10,18 +11,41 @@
 
 namespace corvelle {
 
-void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configuration) {
+namespace {
+
+oauth::ReglagesOAuth ReglagesOAuth(const clsConfigSMTP& c, const std::string& fichierJetons) {
+    oauth::ReglagesOAuth reglages;
+    if (c.UrlJetonOAuth.empty()) {
+        reglages.jetonDonne = DechiffreMotDePasse(c.Password);
+        return reglages;
+    }
+    reglages.client = {UrlJeton(c), c.ClientOAuth, DechiffreMotDePasse(c.Password), PorteeJeton(c)};
+    reglages.cache = fichierJetons;
+    return reglages;
+}
+
+}  // namespace
+
+void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configuration,
+                           const std::string& fichierJetons) {
     smtp.SetServeur(configuration.Serveur);
     smtp.SetSSL(configuration.SSL);
     smtp.SetPort(configuration.Port);
     smtp.SetAuthentification(configuration.Authentification);
-    if (smtp.Authentification() != AuthAucune) {
+    if (smtp.Authentification() == AuthOAuth2) {
+        smtp.SetUtilisateur(configuration.Username);
+        smtp.SetOAuth(ReglagesOAuth(configuration, fichierJetons));
+    } else if (smtp.Authentification() != AuthAucune) {
         smtp.SetUtilisateur(configuration.Username);
         smtp.SetMotDePasse(DechiffreMotDePasse(configuration.Password));
     }
     if (smtp.Authentification() == AuthPop3) {
         smtp.SetServeurPop(configuration.ServeurPop);
     }
+}
+
+std::string FichierJetons(const std::string& fichierConfiguration) {
+    return ExtraitDossier(fichierConfiguration) + "Corvelle.jetons";
 }
 
 namespace {
@@ -49,7 +73,12 @@ std::string Raison(const plateforme::IssueCommande& issue, const Langue& langue)
 
 }  // namespace
 
-Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, const Langue& langue) {
+namespace {
+
+// The first line of a command's output, or a failed send's message built
+// from `modele` ("%v": the command, then why).
+Resultat<std::string> PremiereLigne(const std::string& commande, const std::string& modele,
+                                    const Langue& langue) {
     const plateforme::IssueCommande issue =
         plateforme::ExecuteCommande(commande, kDelaiCommandeMotDePasseMs);
     std::string premiereLigne = issue.sortie.substr(0, issue.sortie.find('\n'));
@@ -59,10 +88,7 @@ Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, con
     if (issue.demarree && !issue.delaiDepasse && issue.code == 0 && !premiereLigne.empty()) {
         return premiereLigne;
     }
-    std::string texte =
-        FormateMessage(Texte(langue, "MSG_ERREUR_COMMANDE_MOT_DE_PASSE",
-                             "La commande du mot de passe SMTP « %v » a échoué : %v."),
-                       commande, Raison(issue, langue));
+    std::string texte = FormateMessage(modele, commande, Raison(issue, langue));
     const std::string erreurs = Elague(Remplace(issue.erreurs, "\r\n", "\n"));
     if (!erreurs.empty()) {
         texte += "\r\n" + Remplace(erreurs, "\n", "\r\n");
@@ -70,7 +96,31 @@ Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, con
     return Echec{SortieEchecEnvoi, std::move(texte)};
 }
 
+}  // namespace
+
+Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, const Langue& langue) {
+    return PremiereLigne(commande,
+                         Texte(langue, "MSG_ERREUR_COMMANDE_MOT_DE_PASSE",
+                               "La commande du mot de passe SMTP « %v » a échoué : %v."),
+                         langue);
+}
+
 Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
+    if (configuration.Authentification == AuthOAuth2 && !configuration.CommandeJetonOAuth.empty()) {
+        Resultat<std::string> jeton =
+            PremiereLigne(configuration.CommandeJetonOAuth,
+                          Texte(langue, "MSG_ERREUR_COMMANDE_JETON",
+                                "La commande du jeton OAuth2 « %v » a échoué : %v."),
+                          langue);
+        if (!jeton.Reussi()) {
+            return jeton.Erreur();
+        }
+        configuration.Password = ChiffreMotDePasse(jeton.Valeur());
+        configuration.CommandeMotDePasse.clear();
+        configuration.UrlJetonOAuth.clear();
+        configuration.CommandeJetonOAuth.clear();
+        return configuration;
+    }
     if (configuration.CommandeMotDePasse.empty()) {
         return configuration;
     }

@@ -55,9 +55,14 @@ class Certificats:
 class Serveur:
     """One test server process; messages land in self.dossier."""
 
-    def __init__(self, racine, mode="plain", certificat=None, auth=False, refuse=(), altere=None):
+    def __init__(self, racine, mode="plain", certificat=None, auth=False, refuse=(), altere=None,
+                 oauth=None, mecanismes=None):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix=f"{mode}-")
         commande = [PYTHON, SERVEUR, "--dossier", self.dossier, "--mode", mode]
+        if oauth:  # the file of the tokens it takes
+            commande += ["--oauth", oauth]
+        if mecanismes:
+            commande += ["--mecanismes", mecanismes]
         if certificat:
             commande += ["--cert", certificat[0], "--cle", certificat[1]]
         if auth:
@@ -104,9 +109,14 @@ class Serveur:
         return recus
 
 
-def config_smtp(nom, serveur, port, ssl=False, auth=0, pop="", utilisateur="", mot_de_passe=""):
-    return US.join([nom, serveur, "-1" if ssl else "0", str(port), str(auth), pop, utilisateur,
-                    chiffre(mot_de_passe)])
+def config_smtp(nom, serveur, port, ssl=False, auth=0, pop="", utilisateur="", mot_de_passe="",
+                commande="", oauth=()):
+    """`oauth`: (token URL or tenant, client id, scope, token command)."""
+    champs = [nom, serveur, "-1" if ssl else "0", str(port), str(auth), pop, utilisateur,
+              chiffre(mot_de_passe)]
+    if commande or oauth:
+        champs += [commande, *oauth]
+    return US.join(champs)
 
 
 def chiffre(clair):
@@ -160,6 +170,26 @@ class Programme:
         with open(chemin, "wb") as f:
             f.write(contenu if isinstance(contenu, bytes) else contenu.encode(encodage))
         return chemin
+
+
+class GuichetJetons(Serveur):
+    """The test OAuth2 token endpoint: grants `jeton-N` to one client and
+    secret; the tokens it granted are listed in self.jetons."""
+
+    def __init__(self, racine, certificat, client, secret, duree=3600):
+        self.dossier = tempfile.mkdtemp(dir=racine, prefix="jetons-")
+        self.jetons = os.path.join(self.dossier, "jetons.txt")
+        self.lance([PYTHON, os.path.join(ICI, "serveur_jetons.py"), "--dossier", self.dossier,
+                    "--cert", certificat[0], "--cle", certificat[1], "--client", client,
+                    "--secret", secret, "--duree", str(duree)])
+        self.url = f"https://127.0.0.1:{self.port}/locataire/token"
+
+    def requetes(self):
+        chemin = os.path.join(self.dossier, "requetes.log")
+        if not os.path.exists(chemin):
+            return []
+        with open(chemin) as f:
+            return [json.loads(ligne) for ligne in f]
 
 
 class Relais:

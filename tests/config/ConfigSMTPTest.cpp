@@ -79,6 +79,32 @@ TEST(ConfigSMTP, SerialisationEtLecture) {
                                  ChiffreMotDePasse("pw"), ""}));
 }
 
+TEST(ConfigSMTP, ChampsOAuthEtPointDeJeton) {
+    // The fields before the last one set are written empty, to keep their places.
+    clsConfigSMTP c = Exemple("o");
+    c.Authentification = AuthOAuth2;
+    c.PorteeOAuth = "smtp.envoi";
+    EXPECT_EQ(c.Serialize(), Record("o|smtp.exemple.fr|-1|465|4|pop.exemple.fr|jean|") +
+                                 ChiffreMotDePasse("pw") + Record("||||smtp.envoi"));
+    c.CommandeJetonOAuth = "jeton";
+    clsConfigSMTP relu;
+    ASSERT_EQ(relu.Deserialize(c.Serialize()), 0);
+    EXPECT_EQ(relu, c);
+
+    // A tenant stands for Microsoft's endpoint and its SMTP scope; a URL is kept as given.
+    clsConfigSMTP tenant;
+    tenant.UrlJetonOAuth = "contoso.onmicrosoft.com";
+    EXPECT_EQ(UrlJeton(tenant),
+              "https://login.microsoftonline.com/contoso.onmicrosoft.com/oauth2/v2.0/token");
+    EXPECT_EQ(PorteeJeton(tenant), "https://outlook.office365.com/.default");
+    tenant.PorteeOAuth = "autre";
+    EXPECT_EQ(PorteeJeton(tenant), "autre");
+    clsConfigSMTP url;
+    url.UrlJetonOAuth = "https://jetons.exemple/t";
+    EXPECT_EQ(UrlJeton(url), "https://jetons.exemple/t");
+    EXPECT_EQ(PorteeJeton(url), "");
+}
+
 TEST(ConfigSMTP, ConfigurationIssueDesAnciennesCles) {
     test::DossierTemporaire dossier;
     FichierProfil vide = FichierProfil::Charge(dossier / "absent.ini");

@@ -33,6 +33,34 @@ TEST(VerificationsSMTP, ChecksStopAtTheFirstFailingFieldInOrder) {
     EXPECT_FALSE(VerifieSaisieSMTP({"smtp", "25", "jean", "x", "", true, false}).has_value());
 }
 
+TEST(VerificationsSMTP, OAuth2NeedsATokenCommandOrAClientWithItsSecret) {
+    SaisieSMTP s{"smtp", "587", "boite@exemple.test", "", "", true, false, true};
+    const std::tuple<std::string SaisieSMTP::*, const char*, const char*, ChampSMTP> etapes[] = {
+        {&SaisieSMTP::urlJeton, "http://jetons/t", "URL_JETON", ChampSMTP::UrlJeton},
+        {&SaisieSMTP::urlJeton, "contoso", "URL_JETON", ChampSMTP::UrlJeton},
+        {&SaisieSMTP::clientOAuth, "id", "CLIENT_OAUTH", ChampSMTP::ClientOAuth},
+        {&SaisieSMTP::password, "secret", "PASSWORD", ChampSMTP::Password}};
+    for (const auto& [champ, valeur, message, focus] : etapes) {
+        const auto refus = VerifieSaisieSMTP(s);
+        ASSERT_TRUE(refus.has_value()) << message;
+        EXPECT_EQ(refus->message, "MSG_ERREUR_CONF_SMTP_" + std::string(message));
+        EXPECT_EQ(refus->champ, focus) << message;
+        s.*champ = valeur;
+    }
+    EXPECT_FALSE(VerifieSaisieSMTP(s).has_value());
+    // A token command needs no client and no secret; the mailbox is still required.
+    SaisieSMTP commande{"smtp", "587", "", "", "", true, false, true, "", "", "oauth2l fetch"};
+    EXPECT_EQ(VerifieSaisieSMTP(commande)->champ, ChampSMTP::Username);
+    commande.username = "boite@exemple.test";
+    EXPECT_FALSE(VerifieSaisieSMTP(commande).has_value());
+    for (const char* valide : {"contoso.onmicrosoft.com", "0f1e2d3c-4b5a", "https://h/t"}) {
+        EXPECT_TRUE(UrlOuTenantValide(valide)) << valide;
+    }
+    for (const char* refuse : {"", "https://", "http://h/t", "a b", "a/b", "h:443"}) {
+        EXPECT_FALSE(UrlOuTenantValide(refuse)) << refuse;
+    }
+}
+
 TEST(VerificationsSMTP, PortAuthenticationTestRecipientAndOutcome) {
     for (const auto& [texte, port] : {std::pair{"65535", 65535}, {"0", 0}, {"025", 25}}) {
         EXPECT_EQ(PortValide(texte), port) << texte;
@@ -53,7 +81,8 @@ TEST(VerificationsSMTP, PortAuthenticationTestRecipientAndOutcome) {
     for (const auto& [code, identifiants, pop] : {std::tuple{AuthAucune, false, false},
                                                   {AuthLogin, true, false},
                                                   {AuthPlain, true, false},
-                                                  {AuthPop3, true, true}}) {
+                                                  {AuthPop3, true, true},
+                                                  {AuthOAuth2, true, false}}) {
         EXPECT_EQ(IdentifiantsRequis(code), identifiants) << code;
         EXPECT_EQ(ServeurPopRequis(code), pop) << code;
     }

@@ -60,7 +60,8 @@ TEST(FichierAnglais, ChaqueTexteDuCatalogueTraduit) {
     const FichierLangue fichier = FichierLangue::Charge(kFichierAnglais);
     // Protocol names, the same in both languages.
     const std::set<std::string_view> identiques = {
-        "TXT_AUTHENTIFICATION_LOGIN", "TXT_AUTHENTIFICATION_PLAIN", "TXT_AUTHENTIFICATION_POP3"};
+        "TXT_AUTHENTIFICATION_LOGIN", "TXT_AUTHENTIFICATION_PLAIN", "TXT_AUTHENTIFICATION_POP3",
+        "TXT_AUTHENTIFICATION_OAUTH2"};
 
     for (const TexteIntegre& t : kTextesIntegres) {
         SCOPED_TRACE(std::string(t.cle));

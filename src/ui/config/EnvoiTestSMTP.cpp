@@ -4,11 +4,13 @@
 #include "core/Dialogue.h"
 #include "core/Version.h"
 #include "i18n/Traduction.h"
+#include "sending/Serveur.h"
 
 namespace corvelle::ui {
 
 void EnvoieTestSMTP(EssaiSMTP essai, const Programme& etat, Dialogue& dialogue) {
     essai.timeoutSecondes = etat.Reglages.TimeoutSMTP;
+    essai.fichierJetons = FichierJetons(etat.FichierConfiguration);
     Attente attente(dialogue);
     const Lot issue = EnvoieEssai(essai, etat.Langage);
     attente.Termine();

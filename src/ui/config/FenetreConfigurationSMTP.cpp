@@ -131,6 +131,8 @@ QLineEdit& frmConfigurationSMTP::Champ(ChampSMTP champ) const {
             return *txtPassword_;
         case ChampSMTP::ServeurPop:
             return *txtServeurPOP_;
+        case ChampSMTP::UrlJeton:
+        case ChampSMTP::ClientOAuth:
         case ChampSMTP::Serveur:
             break;
     }

@@ -130,6 +130,8 @@ std::string ListeSMTP::TexteAuthentification(std::int32_t mode) const {
             return etat_.Langage.Texte("TXT_AUTHENTIFICATION_LOGIN");
         case AuthPlain:
             return etat_.Langage.Texte("TXT_AUTHENTIFICATION_PLAIN");
+        case AuthOAuth2:
+            return etat_.Langage.Texte("TXT_AUTHENTIFICATION_OAUTH2");
         default:
             return etat_.Langage.Texte("TXT_AUTHENTIFICATION_AUCUNE");
     }
