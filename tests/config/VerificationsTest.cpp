@@ -13,7 +13,7 @@ namespace {
 
 TEST(VerificationsSMTP, ChecksStopAtTheFirstFailingFieldInOrder) {
     // Every box enabled; each step mends the field refused, the server with spaces only.
-    SaisieSMTP s{"", "65536", "", "", "", true, true};
+    SaisieSMTP s{"", "65536", "", "", "", true, true, false, "", "", ""};
     const std::tuple<std::string SaisieSMTP::*, const char*, const char*, ChampSMTP> etapes[] = {
         {&SaisieSMTP::serveur, "   ", "SERVEUR", ChampSMTP::Serveur},
         {&SaisieSMTP::port, "25", "PORT", ChampSMTP::Port},
@@ -29,12 +29,14 @@ TEST(VerificationsSMTP, ChecksStopAtTheFirstFailingFieldInOrder) {
     }
     EXPECT_FALSE(VerifieSaisieSMTP(s).has_value());
     // Disabled boxes are never required, however empty.
-    EXPECT_FALSE(VerifieSaisieSMTP({"smtp", "25", "", "", "", false, false}).has_value());
-    EXPECT_FALSE(VerifieSaisieSMTP({"smtp", "25", "jean", "x", "", true, false}).has_value());
+    EXPECT_FALSE(
+        VerifieSaisieSMTP({"smtp", "25", "", "", "", false, false, false, "", "", ""}).has_value());
+    EXPECT_FALSE(VerifieSaisieSMTP({"smtp", "25", "jean", "x", "", true, false, false, "", "", ""})
+                     .has_value());
 }
 
 TEST(VerificationsSMTP, OAuth2NeedsATokenCommandOrAClientWithItsSecret) {
-    SaisieSMTP s{"smtp", "587", "boite@exemple.test", "", "", true, false, true};
+    SaisieSMTP s{"smtp", "587", "boite@exemple.test", "", "", true, false, true, "", "", ""};
     const std::tuple<std::string SaisieSMTP::*, const char*, const char*, ChampSMTP> etapes[] = {
         {&SaisieSMTP::urlJeton, "http://jetons/t", "URL_JETON", ChampSMTP::UrlJeton},
         {&SaisieSMTP::urlJeton, "contoso", "URL_JETON", ChampSMTP::UrlJeton},

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <cmath>
+#include <tuple>
 
 #include "Fenetre.h"
 #include "config/ConfigSMTP.h"
@@ -73,9 +74,9 @@ TEST_F(ConfigurationSMTP, BuildsInBothLanguagesAndOkRefusesWithFocusOrKeepsWhatI
     EXPECT_EQ(Trouve<QPushButton>(*fenetre, "btnTester")->text(), "&Tester...");
     // The entries carry their codes; a new configuration starts with the first applied.
     auto* liste = Trouve<QComboBox>(*fenetre, "cboAuthentification");
-    const std::int32_t codes[] = {AuthAucune, AuthLogin, AuthPlain, AuthPop3};
-    ASSERT_EQ(liste->count(), 4);
-    for (int i = 0; i < 4; ++i) {
+    const std::int32_t codes[] = {AuthAucune, AuthLogin, AuthPlain, AuthPop3, AuthOAuth2};
+    ASSERT_EQ(liste->count(), 5);
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(liste->itemData(i).toInt(), codes[i]) << i;
     }
     EXPECT_FALSE(Texte("txtUsername")->isEnabled());
@@ -85,7 +86,7 @@ TEST_F(ConfigurationSMTP, BuildsInBothLanguagesAndOkRefusesWithFocusOrKeepsWhatI
     EXPECT_TRUE(Texte("txtServeurPOP")->isEnabled());
     EXPECT_EQ(fenetre->focusWidget(), Texte("txtUsername"));
 
-    // Tab goes down the form, then to the buttons.
+    // Tab goes down the form, then to the buttons (OAuth2's fields are disabled).
     Texte("txtNom")->setFocus();
     std::string parcours;
     for (int i = 0; i < 11; ++i) {
@@ -139,6 +140,33 @@ TEST_F(ConfigurationSMTP, BuildsInBothLanguagesAndOkRefusesWithFocusOrKeepsWhatI
     config.Password = "s3cret é";
     EXPECT_EQ(fenetre->Lit(), config);
 
+    // OAuth2: the password is the client secret; a token URL or tenant and a
+    // client id are required, unless a token command gives the token.
+    auto* legende = Trouve<QLabel>(*fenetre, "lblPassword");
+    liste->setCurrentIndex(4);
+    EXPECT_EQ(legende->text(), "Secret client");
+    EXPECT_FALSE(Texte("txtServeurPOP")->isEnabled());
+    for (const char* vide : {"txtUrlJetonOAuth", "txtClientOAuth"}) {
+        Texte("txtUrlJetonOAuth")->setText("contoso");
+        Texte("txtClientOAuth")->setText("id-appli");
+        Texte(vide)->clear();
+        fenetre->btnOK_Click();
+        EXPECT_EQ(fenetre->focusWidget(), Texte(vide));
+    }
+    Texte("txtClientOAuth")->setText("id-appli");
+    Texte("txtPorteeOAuth")->setText("smtp.envoi");
+    const clsConfigSMTP oauth = fenetre->Lit();
+    EXPECT_EQ(std::tie(oauth.Authentification, oauth.UrlJetonOAuth, oauth.ClientOAuth,
+                       oauth.PorteeOAuth, oauth.Password),
+              std::tie(codes[4], "contoso", "id-appli", "smtp.envoi", "s3cret é"));
+    Texte("txtCommandeJetonOAuth")->setText("oauth2l fetch");
+    EXPECT_FALSE(Texte("txtPassword")->isEnabled());
+    Texte("txtCommandeJetonOAuth")->clear();
+    liste->setCurrentIndex(1);
+    EXPECT_EQ(legende->text(), "Password");
+    EXPECT_FALSE(Texte("txtClientOAuth")->isEnabled());
+    EXPECT_EQ(fenetre->Lit().ClientOAuth, "");  // only kept for OAuth2
+
     // Neither the name nor a disabled box is required.
     Texte("txtNom")->clear();
     Texte("txtUsername")->clear();
@@ -158,10 +186,13 @@ TEST_F(ConfigurationSMTP, BuildsInBothLanguagesAndOkRefusesWithFocusOrKeepsWhatI
     liste = Trouve<QComboBox>(*fenetre, "cboAuthentification");
     EXPECT_EQ(liste->itemText(0), "None");
     EXPECT_EQ(Texte("txtPort")->text(), "25");  // text boxes keep their designed text
-    EXPECT_EQ(fenetre->size(), QSize(Pixels(*fenetre, 5895), Pixels(*fenetre, 3615)));
+    EXPECT_EQ(fenetre->size(), QSize(Pixels(*fenetre, 5895), Pixels(*fenetre, 5055)));
+    liste->setCurrentIndex(4);
+    EXPECT_EQ(Trouve<QLabel>(*fenetre, "lblPassword")->text(), "Client secret");
     VerifieColonne(*fenetre, *Texte("txtNom"),
                    {"lblNom", "lblServeur", "lblSSL", "lblAuthentification", "lblUsername",
-                    "lblPassword", "lblServeurPOP", "lblCommandeMotDePasse"});
+                    "lblPassword", "lblServeurPOP", "lblCommandeMotDePasse", "lblUrlJetonOAuth",
+                    "lblClientOAuth", "lblPorteeOAuth", "lblCommandeJetonOAuth"});
     EXPECT_EQ(Texte("txtServeurPOP")->geometry(),
               Texte("txtNom")->geometry().translated(
                   0, Texte("txtServeurPOP")->y() - Texte("txtNom")->y()));

@@ -25,7 +25,8 @@ constexpr int kHauteurListe = 315;
 constexpr int kLargeurListe = 3015;
 constexpr int kLargeurIdentifiants = 3000;
 constexpr int kLargeurPort = 615;
-constexpr int kHautBoutons = 3120;
+// Four rows below the password command: the OAuth2 fields.
+constexpr int kHautBoutons = 4560;
 
 QLabel* Label(QWidget* parent, const QString& nom, const QString& texte) {
     auto* label = new QLabel(texte, parent);
@@ -60,6 +61,10 @@ void frmConfigurationSMTP::CreeControles() {
                         txtPassword_,
                         txtServeurPOP_,
                         txtCommandeMotDePasse_,
+                        txtUrlJetonOAuth_,
+                        txtClientOAuth_,
+                        txtPorteeOAuth_,
+                        txtCommandeJetonOAuth_,
                         btnTester_,
                         btnOK_,
                         btnAnnuler_};
@@ -67,7 +72,8 @@ void frmConfigurationSMTP::CreeControles() {
         setTabOrder(ordre[i - 1], ordre[i]);
     }
     SelectionneTexteAuFocus(*this, {txtNom_, txtServeur_, txtPort_, txtUsername_, txtPassword_,
-                                    txtServeurPOP_, txtCommandeMotDePasse_});
+                                    txtServeurPOP_, txtCommandeMotDePasse_, txtUrlJetonOAuth_,
+                                    txtClientOAuth_, txtPorteeOAuth_, txtCommandeJetonOAuth_});
 }
 
 void frmConfigurationSMTP::CreeChamps() {
@@ -96,6 +102,19 @@ void frmConfigurationSMTP::CreeChamps() {
         Label(this, QStringLiteral("lblCommandeMotDePasse"), "Commande du mot de passe");
     txtCommandeMotDePasse_ = Texte(this, QStringLiteral("txtCommandeMotDePasse"));
     txtCommandeMotDePasse_->setPlaceholderText(QStringLiteral("pass show smtp"));
+    CreeChampsOAuth();
+}
+
+void frmConfigurationSMTP::CreeChampsOAuth() {
+    lblUrlJetonOAuth_ = Label(this, QStringLiteral("lblUrlJetonOAuth"), "URL du jeton ou tenant");
+    txtUrlJetonOAuth_ = Texte(this, QStringLiteral("txtUrlJetonOAuth"));
+    lblClientOAuth_ = Label(this, QStringLiteral("lblClientOAuth"), "ID client");
+    txtClientOAuth_ = Texte(this, QStringLiteral("txtClientOAuth"));
+    lblPorteeOAuth_ = Label(this, QStringLiteral("lblPorteeOAuth"), "Portée");
+    txtPorteeOAuth_ = Texte(this, QStringLiteral("txtPorteeOAuth"));
+    lblCommandeJetonOAuth_ =
+        Label(this, QStringLiteral("lblCommandeJetonOAuth"), "Commande du jeton");
+    txtCommandeJetonOAuth_ = Texte(this, QStringLiteral("txtCommandeJetonOAuth"));
 }
 
 void frmConfigurationSMTP::RemplitAuthentification() {
@@ -104,12 +123,16 @@ void frmConfigurationSMTP::RemplitAuthentification() {
     cboAuthentification_->addItem(TexteCatalogue(l, "TXT_AUTHENTIFICATION_LOGIN"), AuthLogin);
     cboAuthentification_->addItem(TexteCatalogue(l, "TXT_AUTHENTIFICATION_PLAIN"), AuthPlain);
     cboAuthentification_->addItem(TexteCatalogue(l, "TXT_AUTHENTIFICATION_POP3"), AuthPop3);
+    cboAuthentification_->addItem(TexteCatalogue(l, "TXT_AUTHENTIFICATION_OAUTH2"), AuthOAuth2);
+    legendePassword_ = lblPassword_->text();
 }
 
 void frmConfigurationSMTP::Dispose() {
     int legende = 0;
-    for (const QLabel* label : {lblNom_, lblServeur_, lblSSL_, lblAuthentification_, lblUsername_,
-                                lblPassword_, lblServeurPOP_, lblCommandeMotDePasse_}) {
+    for (const QLabel* label :
+         {lblNom_, lblServeur_, lblSSL_, lblAuthentification_, lblUsername_, lblPassword_,
+          lblServeurPOP_, lblCommandeMotDePasse_, lblUrlJetonOAuth_, lblClientOAuth_,
+          lblPorteeOAuth_, lblCommandeJetonOAuth_}) {
         legende = std::max(legende, LargeurLegende(*label, label->text()));
     }
     const int champ = kMarge + legende + kMarge;
@@ -126,6 +149,10 @@ void frmConfigurationSMTP::Dispose() {
     ligne(lblPassword_, txtPassword_, 1920, kLargeurIdentifiants, kHauteurLigne);
     ligne(lblServeurPOP_, txtServeurPOP_, 2280, largeurNom, kHauteurLigne);
     ligne(lblCommandeMotDePasse_, txtCommandeMotDePasse_, 2640, largeurNom, kHauteurLigne);
+    ligne(lblUrlJetonOAuth_, txtUrlJetonOAuth_, 3000, largeurNom, kHauteurLigne);
+    ligne(lblClientOAuth_, txtClientOAuth_, 3360, largeurNom, kHauteurLigne);
+    ligne(lblPorteeOAuth_, txtPorteeOAuth_, 3720, largeurNom, kHauteurLigne);
+    ligne(lblCommandeJetonOAuth_, txtCommandeJetonOAuth_, 4080, largeurNom, kHauteurLigne);
 
     const int gauchePort = champ + kLargeurListe - kLargeurPort;
     PlaceEnTwips(*txtPort_, gauchePort, 840, kLargeurPort, kHauteurLigne);

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
@@ -21,8 +22,8 @@ namespace corvelle::ui {
 namespace {
 
 constexpr int kLargeur = 5895;
-// One row more than the historic dialog: the password command.
-constexpr int kHauteur = 3615;
+// Five rows more than the historic dialog: the password command and OAuth2.
+constexpr int kHauteur = 5055;
 
 }  // namespace
 
@@ -58,6 +59,8 @@ void frmConfigurationSMTP::Connecte() {
             &frmConfigurationSMTP::cboAuthentification_Click);
     connect(txtCommandeMotDePasse_, &QLineEdit::textChanged, this,
             &frmConfigurationSMTP::ActivePassword);
+    connect(txtCommandeJetonOAuth_, &QLineEdit::textChanged, this,
+            &frmConfigurationSMTP::ActivePassword);
     connect(btnTester_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnTester_Click);
     connect(btnOK_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnOK_Click);
     connect(btnAnnuler_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnAnnuler_Click);
@@ -75,6 +78,10 @@ void frmConfigurationSMTP::Remplit(const clsConfigSMTP& config,
     txtPassword_->setText(VersQt(motDePasseEnClair));
     txtServeurPOP_->setText(VersQt(config.ServeurPop));
     txtCommandeMotDePasse_->setText(VersQt(config.CommandeMotDePasse));
+    txtUrlJetonOAuth_->setText(VersQt(config.UrlJetonOAuth));
+    txtClientOAuth_->setText(VersQt(config.ClientOAuth));
+    txtPorteeOAuth_->setText(VersQt(config.PorteeOAuth));
+    txtCommandeJetonOAuth_->setText(VersQt(config.CommandeJetonOAuth));
 }
 
 clsConfigSMTP frmConfigurationSMTP::Lit() const {
@@ -89,6 +96,12 @@ clsConfigSMTP frmConfigurationSMTP::Lit() const {
     config.CommandeMotDePasse = DepuisQt(txtCommandeMotDePasse_->text());
     // A command replaces the password: none is kept beside it.
     config.Password = config.CommandeMotDePasse.empty() ? DepuisQt(txtPassword_->text()) : "";
+    if (config.Authentification == AuthOAuth2) {
+        config.UrlJetonOAuth = DepuisQt(txtUrlJetonOAuth_->text());
+        config.ClientOAuth = DepuisQt(txtClientOAuth_->text());
+        config.PorteeOAuth = DepuisQt(txtPorteeOAuth_->text());
+        config.CommandeJetonOAuth = DepuisQt(txtCommandeJetonOAuth_->text());
+    }
     return config;
 }
 
@@ -110,15 +123,25 @@ void frmConfigurationSMTP::cboAuthentification_Click() {
     txtCommandeMotDePasse_->setEnabled(IdentifiantsRequis(code));
     ActivePassword();
     txtServeurPOP_->setEnabled(ServeurPopRequis(code));
+    const bool oauth = code == AuthOAuth2;
+    for (QLineEdit* champ :
+         {txtUrlJetonOAuth_, txtClientOAuth_, txtPorteeOAuth_, txtCommandeJetonOAuth_}) {
+        champ->setEnabled(oauth);
+    }
+    lblPassword_->setText(oauth ? TexteCatalogue(etat_.Langage, "TXT_SECRET_CLIENT")
+                                : legendePassword_);
     if (IdentifiantsRequis(code)) {
         txtUsername_->setFocus();
     }
 }
 
 void frmConfigurationSMTP::ActivePassword() {
-    // With a command the password is not typed, so the check does not ask for it.
+    // With a command the password is not typed, so the check does not ask for
+    // it; a token command needs no client secret.
+    const bool jetonDonne =
+        CodeAuthentification() == AuthOAuth2 && !txtCommandeJetonOAuth_->text().isEmpty();
     txtPassword_->setEnabled(IdentifiantsRequis(CodeAuthentification()) &&
-                             txtCommandeMotDePasse_->text().isEmpty());
+                             txtCommandeMotDePasse_->text().isEmpty() && !jetonDonne);
 }
 
 QLineEdit& frmConfigurationSMTP::Champ(ChampSMTP champ) const {
@@ -132,7 +155,9 @@ QLineEdit& frmConfigurationSMTP::Champ(ChampSMTP champ) const {
         case ChampSMTP::ServeurPop:
             return *txtServeurPOP_;
         case ChampSMTP::UrlJeton:
+            return *txtUrlJetonOAuth_;
         case ChampSMTP::ClientOAuth:
+            return *txtClientOAuth_;
         case ChampSMTP::Serveur:
             break;
     }
@@ -140,10 +165,22 @@ QLineEdit& frmConfigurationSMTP::Champ(ChampSMTP champ) const {
 }
 
 bool frmConfigurationSMTP::Verifie() {
-    const SaisieSMTP saisie{DepuisQt(txtServeur_->text()),    DepuisQt(txtPort_->text()),
-                            DepuisQt(txtUsername_->text()),   DepuisQt(txtPassword_->text()),
-                            DepuisQt(txtServeurPOP_->text()), txtUsername_->isEnabled(),
-                            txtServeurPOP_->isEnabled()};
+    const clsConfigSMTP config = Lit();
+    // A password command stands for the password, as on the command line.
+    const std::string motDePasse = config.CommandeMotDePasse.empty()
+                                       ? DepuisQt(txtPassword_->text())
+                                       : config.CommandeMotDePasse;
+    const SaisieSMTP saisie{DepuisQt(txtServeur_->text()),
+                            DepuisQt(txtPort_->text()),
+                            DepuisQt(txtUsername_->text()),
+                            motDePasse,
+                            DepuisQt(txtServeurPOP_->text()),
+                            txtUsername_->isEnabled(),
+                            txtServeurPOP_->isEnabled(),
+                            config.Authentification == AuthOAuth2,
+                            config.UrlJetonOAuth,
+                            config.ClientOAuth,
+                            config.CommandeJetonOAuth};
     const auto refus = VerifieSaisieSMTP(saisie);
     if (!refus) {
         return true;
@@ -171,7 +208,7 @@ void frmConfigurationSMTP::btnTester_Click() {
         return;
     }
     const ValeursTest valeurs = valeursConfiguration_();
-    EssaiSMTP envoi{Lit(), DepuisQt(txtPassword_->text()), valeurs.encodage, {}, {}, 0};
+    EssaiSMTP envoi{Lit(), DepuisQt(txtPassword_->text()), valeurs.encodage, {}, {}, 0, {}};
     bool confirme = false;
     {
         frmConfigurationSMTPTest test(etat_.Langage, auDessus_, this);

@@ -3,6 +3,7 @@
 // One SMTP configuration typed and checked, with a test send of what is typed.
 
 #include <QDialog>
+#include <QString>
 #include <functional>
 #include <string>
 
@@ -59,6 +60,7 @@ class frmConfigurationSMTP final : public QDialog {
   private:
     void CreeControles();
     void CreeChamps();
+    void CreeChampsOAuth();
     void Connecte();
     void RemplitAuthentification();
     void Dispose();
@@ -91,6 +93,15 @@ class frmConfigurationSMTP final : public QDialog {
     QLineEdit* txtPassword_ = nullptr;
     QLineEdit* txtServeurPOP_ = nullptr;
     QLineEdit* txtCommandeMotDePasse_ = nullptr;
+    QLabel* lblUrlJetonOAuth_ = nullptr;
+    QLabel* lblClientOAuth_ = nullptr;
+    QLabel* lblPorteeOAuth_ = nullptr;
+    QLabel* lblCommandeJetonOAuth_ = nullptr;
+    QLineEdit* txtUrlJetonOAuth_ = nullptr;
+    QLineEdit* txtClientOAuth_ = nullptr;
+    QLineEdit* txtPorteeOAuth_ = nullptr;
+    QLineEdit* txtCommandeJetonOAuth_ = nullptr;
+    QString legendePassword_;  // translated; OAuth2 shows "client secret" instead
     QPushButton* btnTester_ = nullptr;
     QPushButton* btnOK_ = nullptr;
     QPushButton* btnAnnuler_ = nullptr;
