@@ -189,13 +189,16 @@ std::optional<Echec> SansControle(const Operation& op, const Langue& langue) {
 }
 
 // A token command replaces the client-credentials flow, and the reverse: the
-// one not given is cleared so that the stored record says which one applies.
+// one not given is cleared so that the stored record says which one applies,
+// and no client secret is kept where none is used.
 void ModifieOAuth(clsConfigSMTP& c, const Operation& op) {
     if (op.commandeJeton) {
         c.CommandeJetonOAuth = *op.commandeJeton;
         c.UrlJetonOAuth.clear();
         c.ClientOAuth.clear();
         c.PorteeOAuth.clear();
+        c.Password.clear();
+        c.CommandeMotDePasse.clear();
     }
     if (op.urlJeton) {
         c.UrlJetonOAuth = *op.urlJeton;

@@ -108,5 +108,28 @@ TEST_F(GestionSMTP, EditsReplaceThePlaceholderKeepNamesUniqueAndTheListNonEmpty)
     EXPECT_EQ(liste[0].Nom + liste[1].Nom, "TroisSecours");
 }
 
+TEST_F(GestionSMTP, OAuth2TokenCommandAndClientReplaceEachOther) {
+    ListeConfigs liste = Applique({},
+                                  {"add", "M365", "--server", "smtp.o.com", "--auth", "oauth2",
+                                   "--user", "boite@o.com", "--oauth-tenant", "contoso",
+                                   "--oauth-client-id", "id", "--password-stdin"},
+                                  "secret")
+                             .Valeur();
+    EXPECT_EQ(liste[0].Authentification, AuthOAuth2);
+    EXPECT_EQ(liste[0].UrlJetonOAuth + "|" + liste[0].ClientOAuth, "contoso|id");
+    // The token command leaves no client, and no secret, stored beside it.
+    liste = Applique(liste, {"set", "M365", "--oauth-token-command", "jeton"}).Valeur();
+    EXPECT_EQ(liste[0].UrlJetonOAuth + liste[0].ClientOAuth + liste[0].Password, "");
+    EXPECT_EQ(liste[0].CommandeJetonOAuth, "jeton");
+    // Back to the client: its endpoint, id and secret are asked for again.
+    EXPECT_NE(Refus(liste, {"set", "M365", "--oauth-client-id", "id"}).find("--oauth-token-url"),
+              std::string::npos);
+    liste = Applique(liste, {"set", "M365", "--oauth-token-url", "https://j/t", "--oauth-client-id",
+                             "id", "--password-command", "pass oauth"})
+                .Valeur();
+    EXPECT_EQ(liste[0].CommandeJetonOAuth, "");
+    EXPECT_EQ(UrlJeton(liste[0]), "https://j/t");
+}
+
 }  // namespace
 }  // namespace corvelle
