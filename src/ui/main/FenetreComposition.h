@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "ui/main/DialogueQt.h"
 #include "ui/main/Disposition.h"
 
 class QAction;
@@ -97,7 +98,7 @@ class frmCorvelle final : public QMainWindow {
     void Refuse(const char* message, QWidget& champ);
 
     Programme& etat_;
-    Dialogue& dialogue_;
+    DialogueFenetre dialogue_;
     Disposition disposition_;
     std::array<QWidget*, static_cast<std::size_t>(Controle::Nombre)> widgets_{};
 
