@@ -72,6 +72,7 @@ class frmCorvelle final : public QMainWindow {
     [[nodiscard]] int Twips(int pixels) const;
 
   protected:
+    void showEvent(QShowEvent* evenement) override;
     void resizeEvent(QResizeEvent* evenement) override;
     void moveEvent(QMoveEvent* evenement) override;
     void changeEvent(QEvent* evenement) override;
@@ -86,6 +87,8 @@ class frmCorvelle final : public QMainWindow {
     void RemplitListes();
     void AjusteColonnes();
     void RestaureEtat();
+    void LimiteMinimumAEcran();
+    [[nodiscard]] QRect RameneSurEcran(QRect rectangle) const;
     void AppliqueDisposition();
     void Redimensionne();
     void AppliqueAuDessus();
