@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -74,6 +75,7 @@ void frmCorvelle::AjusteColonnes() {
     l.groupeC = {largeur(C::lblEncodage), largeur(C::lblSensibilite), largeur(C::lblConfigSMTP)};
     l.ajouter = largeurBouton(*btnAjouter_);
     l.supprimer = largeurBouton(*btnSupprimer_);
+    l.notification = Twips(cboNotification_->sizeHint().width());
     disposition_.AjusteColonnes(l);
     // Fields hold one line of text: leave the text its room.
     for (QPlainTextEdit* champ : txtDestinataires_) {
