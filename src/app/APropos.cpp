@@ -8,16 +8,12 @@
 
 namespace corvelle {
 
-std::string TexteAPropos() {
-    return TitreFenetre() + " - envoi de courrier électronique sans client de messagerie\n\n" +
-           TexteSyntaxe();
+std::string TexteSyntaxe() {
+    return Langue().Texte("TXT_AIDE");
 }
 
 std::string TexteAPropos(const Langue& langue) {
-    if (langue.FichierTraduction.empty()) {
-        return TexteAPropos();
-    }
-    return TitreFenetre() + "\n\n" + langue.Fichier.TraduitTexte("txtSyntaxe", TexteSyntaxe());
+    return TitreFenetre() + "\n\n" + langue.Texte("TXT_AIDE");
 }
 
 void EcritAPropos(const Langue& langue) {
@@ -27,63 +23,6 @@ void EcritAPropos(const Langue& langue) {
         std::cout << '\n';
     }
     std::cout.flush();
-}
-
-std::string TexteSyntaxe() {
-    return R"(Corvelle envoie un message par un serveur SMTP, depuis sa fenêtre de composition
-(lancé sans paramètre) ou depuis un script (lancé avec des paramètres).
-
-Syntaxe :
-  corvelle /a:<destinataires> /o:<objet> (/ct:<texte> | /ctf:<fichier> | /ch:<html> | /chf:<fichier>) [options]
-
-Destinataires (listes séparées par des virgules) :
-  /a:<liste>      destinataires principaux
-  /cc:<liste>     destinataires en copie
-  /cci:<liste>    destinataires en copie cachée
-  Chaque entrée est une adresse complète, un nom complété par le suffixe de
-  domaine, fic:<fichier> (un destinataire par ligne) ou grp:<groupe> (groupe de
-  l'annuaire). Les guillemets regroupent une entrée qui contient des virgules.
-
-Message :
-  /o:<objet>      objet du message
-  /ct:<texte>     corps en texte ; § marque un saut de ligne
-  /ctf:<fichier>  corps en texte lu dans un fichier
-  /ch:<html>      corps HTML ; § devient <BR />
-  /chf:<fichier>  corps HTML lu dans un fichier
-  /pj:<fichiers>  pièces jointes séparées par des virgules (répétable)
-  /iep            ignorer les pièces jointes introuvables
-
-Options :
-  /conf:<nom>     configuration SMTP à utiliser
-  /de:<adresse>   expéditeur
-  /rep:<adresse>  adresse de réponse
-  /en:<jeu>       jeu de caractères (par exemple Iso-8859-1, UTF-8)
-  /ar  /al  /arl  accusé de réception, de lecture, ou les deux
-  /nde:<nombre>   nombre maximal de destinataires par envoi
-  /@:<domaine>    suffixe de domaine des noms sans @
-  /l              journal dans le fichier Corvelle.log de la configuration
-  /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier)
-  /r              compte rendu (erreurs ou succès) envoyé par courrier à l'expéditeur
-  /?              cette aide, que --help écrit aussi ; --version écrit la version
-
-Chaque argument est un paramètre entier : sa valeur est prise telle quelle,
-barres obliques et guillemets compris ; des guillemets qui l'entourent toute
-sont retirés.
-
-Codes de sortie :
-  0  message envoyé
-  1  erreur dans la ligne de commande
-  2  erreur de groupe de l'annuaire
-  3  erreur de fichier de destinataires, ou aucun destinataire
-  4  pièce jointe introuvable
-  5  échec de l'envoi
-  6  échec du démarrage (configuration illisible ou invalide)
-
-Exemples :
-  corvelle /a:jean.dupont /o:"Sauvegarde terminée" /ct:"Tout s'est bien passé." /l
-  corvelle /a:fic:/etc/corvelle/equipe.txt /cc:grp:Direction /o:Rapport /ctf:rapport.txt /pj:rapport.pdf /r
-  corvelle /conf:Secours /a:"Support <support@example.com>" /o:Alerte /ch:"<b>Disque plein</b>" /l:/var/log/corvelle
-)";
 }
 
 }  // namespace corvelle

@@ -4,20 +4,17 @@
 
 namespace corvelle {
 
-// The program's description, version, command-line syntax with examples and
-// exit codes: the About window's text and the help printed on a terminal.
-[[nodiscard]] std::string TexteAPropos();
-
-// The same without its first line (title and version).
-[[nodiscard]] std::string TexteSyntaxe();
-
 struct Langue;
 
-// The title line and the syntax in the interface language, when its
-// translation file gives them (the About window's keys).
+// The program's command-line syntax with examples and exit codes, in French:
+// the catalogue's built-in help.
+[[nodiscard]] std::string TexteSyntaxe();
+
+// The title line (name and version) and the help in the interface language:
+// what --help, -h and "/?" without windows print.
 [[nodiscard]] std::string TexteAPropos(const Langue& langue);
 
-// That text on standard output, for "/?" without windows.
+// That text on standard output.
 void EcritAPropos(const Langue& langue);
 
 }  // namespace corvelle

@@ -1,5 +1,7 @@
 #include "app/EnvoiProgramme.h"
 
+#include <iostream>
+
 #include "app/Programme.h"
 #include "core/Dialogue.h"
 #include "sending/Envoi.h"
@@ -30,11 +32,15 @@ Demande DemandeParDefaut(const Programme& programme) {
 
 int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
     const Langue& langue = programme.Langage;
-    ContexteEnvoi contexte{
-        langue, dialogue, programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
-        [&](const std::string& avis) { EcritLog(langue, dialogue, demande, avis); }};
+    ContexteEnvoi contexte{langue, dialogue,
+                           programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
+                           [&](const std::string& avis) {
+                               EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
+                           },
+                           [](std::string_view ligne) { std::cerr << ligne << '\n'; }};
     const Bilan bilan = EnvoiMessage(contexte, demande);
-    EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan));
+    EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan),
+             bilan.Accepte() ? Gravite::Reussite : Gravite::Echec);
     return bilan.code;
 }
 

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/APropos.h"
@@ -14,30 +15,59 @@
 #include "core/Dialogue.h"
 #include "core/Plateforme.h"
 #include "core/Version.h"
+#include "i18n/Langue.h"
 
 namespace corvelle {
 
+namespace {
+
+bool Seul(const std::vector<std::string>& arguments, std::string_view court,
+          std::string_view long_) {
+    return arguments.size() == 1 && (arguments[0] == court || arguments[0] == long_);
+}
+
+// The console's kinds of message in the interface language, once start-up
+// has chosen it.
+void NommeGenres(DialogueConsole& console, const Langue& langue) {
+    console.NommeGenres({langue.Texte("TXT_CONSOLE_ERREUR"), langue.Texte("TXT_CONSOLE_ATTENTION"),
+                         langue.Texte("TXT_CONSOLE_QUESTION"),
+                         langue.Texte("TXT_CONSOLE_INFORMATION")});
+}
+
+}  // namespace
+
 int LanceProgramme(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "--version")) {
-        std::cout << (arguments[0] == "--help" ? TexteAPropos() : TitreFenetre() + "\n");
+    if (Seul(arguments, "-V", "--version")) {
+        std::cout << kTitreApplication << ' ' << kVersionProjet << '\n';
         return 0;
     }
+    // The help speaks the interface language, which start-up finds; it is
+    // printed, even with a display, as "/?" without one.
+    const bool aide = Seul(arguments, "-h", "--help");
 
     // With a display every message is a window, loaded only when one is shown.
     std::unique_ptr<Dialogue> dialogue;
     DialogueFenetres* fenetres = nullptr;
-    if (plateforme::AffichageDisponible()) {
+    DialogueConsole* console = nullptr;
+    if (!aide && plateforme::AffichageDisponible()) {
         auto avecFenetres = std::make_unique<DialogueFenetres>(argc, argv);
         fenetres = avecFenetres.get();
         dialogue = std::move(avecFenetres);
     } else {
-        dialogue = std::make_unique<DialogueConsole>();
+        auto seule = std::make_unique<DialogueConsole>();
+        console = seule.get();
+        dialogue = std::move(seule);
     }
 
     Programme programme;
-    const IssueDemarrage issue =
-        Demarre(EnvironnementDemarrage::DuSysteme(arguments), programme, *dialogue, OuvreAnnuaire);
+    const IssueDemarrage issue = Demarre(
+        EnvironnementDemarrage::DuSysteme(aide ? std::vector<std::string>{"/?"} : arguments),
+        programme, *dialogue, OuvreAnnuaire);
+    const Langue& langue = programme.Langage;
+    if (console) {
+        NommeGenres(*console, langue);
+    }
 
     switch (issue.mode) {
         case ModeExecution::APropos:
@@ -59,10 +89,8 @@ int LanceProgramme(int argc, char** argv) {
     if (fenetres && fenetres->LanceFenetre(programme, code)) {
         return code;
     }
-    std::cerr << kTitreApplication
-              << " : aucun affichage graphique pour la fenêtre de composition. Lancez le "
-                 "programme avec des paramètres pour un envoi en ligne de commande "
-                 "(voir --help).\n";
+    std::cerr << kTitreApplication << " - " << langue.Texte("TXT_CONSOLE_ERREUR") << ' '
+              << langue.Texte("MSG_AUCUN_AFFICHAGE") << '\n';
     plateforme::TermineProgramme(kCodeSortieEchecDemarrage);
 }
 

@@ -1,39 +1,22 @@
-#include <iostream>
-
 #include "core/Dialogue.h"
+
+#include <iostream>
 
 #include "core/Texte.h"
 
 namespace corvelle {
 
-namespace {
-
-std::string Prefixe(Icone icone) {
-    switch (icone) {
-        case Icone::Critique:
-            return "Erreur";
-        case Icone::Exclamation:
-            return "Attention";
-        case Icone::Question:
-            return "Question";
-        case Icone::Information:
-        case Icone::Aucune:
-            break;
-    }
-    return "Information";
-}
-
-// Console text uses the system's line ends.
-std::string SautsDeLigneConsole(std::string texte) {
-    return Remplace(std::move(texte), "\r\n", "\n");
-}
-
-}  // namespace
-
 Reponse DialogueConsole::Affiche(const Boite& boite) {
-    std::cerr << boite.titre << " - " << Prefixe(boite.icone) << " : "
-              << SautsDeLigneConsole(boite.texte) << "\n\n";
-    std::cerr.flush();
+    const bool information =
+        boite.reussite || boite.icone == Icone::Information || boite.icone == Icone::Aucune;
+    const std::string& genre = information                      ? genres_[3]
+                               : boite.icone == Icone::Critique ? genres_[0]
+                               : boite.icone == Icone::Question ? genres_[2]
+                                                                : genres_[1];
+    // Console text uses the system's line ends.
+    std::ostream& sortie = information ? std::cout : std::cerr;
+    sortie << boite.titre << " - " << genre << ' ' << Remplace(boite.texte, "\r\n", "\n") << "\n\n";
+    sortie.flush();
     return boite.parDefaut;
 }
 

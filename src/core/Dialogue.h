@@ -2,9 +2,11 @@
 
 // How the program talks to the person running it: message boxes, the busy
 // pointer, pending window events. Window mode shows real boxes; a console
-// without a display writes them to standard error and answers each question
-// with its default button; tests record them.
+// without a display writes them to standard output (information) or standard
+// error (the rest) and answers each question with its default button; tests
+// record them.
 
+#include <array>
 #include <string>
 
 namespace corvelle {
@@ -19,6 +21,9 @@ struct Boite {
     Icone icone = Icone::Aucune;
     Boutons boutons = Boutons::Ok;
     Reponse parDefaut = Reponse::Ok;  // the answer when nobody can be asked
+    // The outcome of something that went well: a window shows it like any
+    // other report, a console as information on standard output.
+    bool reussite = false;
 };
 
 class Dialogue {
@@ -51,14 +56,22 @@ class Attente {
     bool active_ = true;
 };
 
-// Without a display: boxes go to standard error, one block each, prefixed by
-// their kind.
+// Without a display: one block per box, prefixed by its kind; information on
+// standard output, warnings, errors and questions on standard error.
 class DialogueConsole final : public Dialogue {
   public:
+    // The kinds' names with their colon, in the interface language once it is
+    // known: error, warning, question, information (French until then).
+    using Genres = std::array<std::string, 4>;
+    void NommeGenres(Genres genres) { genres_ = std::move(genres); }
+
     Reponse Affiche(const Boite& boite) override;
     void DebutAttente() override {}
     void FinAttente() override {}
     void TraiteEvenements() override {}
+
+  private:
+    Genres genres_ = {"Erreur :", "Attention :", "Question :", "Information :"};
 };
 
 }  // namespace corvelle

@@ -52,9 +52,9 @@ Liste RetireListe(const Liste& a, const Liste& b) {
     return resultat;
 }
 
-Liste DecoupeListe(std::string_view texte) {
-    // Commas inside double quotes do not cut, so "Dupont, Jean" <jd@x.fr> stays
-    // one entry; an unclosed quote runs to the end, so the split always ends.
+Liste DecoupeListe(std::string_view texte, std::string_view separateurs) {
+    // Separators inside double quotes do not cut, so "Dupont, Jean" <jd@x.fr>
+    // stays one entry; an unclosed quote runs to the end, so the split ends.
     Liste resultat;
     bool entreGuillemets = false;
     std::size_t debut = 0;
@@ -67,7 +67,7 @@ Liste DecoupeListe(std::string_view texte) {
     for (std::size_t i = 0; i < texte.size(); ++i) {
         if (texte[i] == '"') {
             entreGuillemets = !entreGuillemets;
-        } else if (texte[i] == ',' && !entreGuillemets) {
+        } else if (!entreGuillemets && separateurs.find(texte[i]) != std::string_view::npos) {
             ajoute(i);
             debut = i + 1;
         }

@@ -28,9 +28,10 @@ namespace corvelle {
 // Elements of `a` not in `b`, letter case ignored; empty when either is empty.
 [[nodiscard]] Liste RetireListe(const Liste& a, const Liste& b);
 
-// Splits a comma-separated recipient text; double quotes keep commas inside
-// one entry. Empty entries are dropped.
-[[nodiscard]] Liste DecoupeListe(std::string_view texte);
+// Splits a recipient text at each of `separateurs` (commas and semicolons, as
+// address books write lists) outside double quotes, so "Dupont, Jean" <jd@x>
+// stays one entry. Empty entries are dropped.
+[[nodiscard]] Liste DecoupeListe(std::string_view texte, std::string_view separateurs = ",;");
 
 // Removes the first n items and returns them joined as Joint does.
 [[nodiscard]] std::string ExtraitLot(Collection& collection, std::size_t n,

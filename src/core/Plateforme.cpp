@@ -113,13 +113,11 @@ std::optional<unsigned> Attributs(const std::string& chemin) noexcept {
     return attributs;
 }
 
-std::string LitOctets(const std::string& chemin, std::size_t tailleMax) {
-    Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        LeveErreurSysteme(errno, "opening", chemin);
-    }
+namespace {
+
+std::string LitDescripteur(int fd, const std::string& chemin, std::size_t tailleMax) {
     struct stat etat {};
-    if (::fstat(fd.get(), &etat) == 0 && S_ISDIR(etat.st_mode)) {
+    if (::fstat(fd, &etat) == 0 && S_ISDIR(etat.st_mode)) {
         LeveErreurSysteme(EISDIR, "reading", chemin);
     }
     const auto tropGrand = [&] {
@@ -137,7 +135,7 @@ std::string LitOctets(const std::string& chemin, std::size_t tailleMax) {
     }
     char tampon[65536];
     for (;;) {
-        const ssize_t n = ::read(fd.get(), tampon, sizeof tampon);
+        const ssize_t n = ::read(fd, tampon, sizeof tampon);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -153,6 +151,19 @@ std::string LitOctets(const std::string& chemin, std::size_t tailleMax) {
         octets.append(tampon, static_cast<std::size_t>(n));
     }
     return octets;
+}
+
+}  // namespace
+
+std::string LitOctets(const std::string& chemin, std::size_t tailleMax) {
+    if (chemin == kEntreeStandard) {
+        return LitDescripteur(STDIN_FILENO, chemin, tailleMax);
+    }
+    Descripteur fd(::open(chemin.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        LeveErreurSysteme(errno, "opening", chemin);
+    }
+    return LitDescripteur(fd.get(), chemin, tailleMax);
 }
 
 namespace {

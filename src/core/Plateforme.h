@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvelle::plateforme {
@@ -35,6 +36,9 @@ inline constexpr std::size_t kTailleMaxLecture = std::size_t{256} << 20;
 
 // Whole file as bytes, with room left for a few more. Errors: 53 missing,
 // 70 permission, 6 larger than `tailleMax`, 75 other failures.
+// The name that reads standard input instead of a file, as body files allow.
+inline constexpr std::string_view kEntreeStandard = "-";
+
 [[nodiscard]] std::string LitOctets(const std::string& chemin,
                                     std::size_t tailleMax = kTailleMaxLecture);
 

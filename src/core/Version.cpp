@@ -6,6 +6,8 @@
 
 namespace corvelle {
 
+const char* const kVersionProjet = CORVELLE_VERSION;
+
 std::string TexteVersion(int majeur, int mineur, int revision) {
     if (revision > 99) {
         char r[16];

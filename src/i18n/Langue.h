@@ -48,7 +48,7 @@ struct Langue {
                                    const std::string& dossierProgramme, std::int16_t codeSysteme,
                                    Dialogue& dialogue);
 
-// The catalogue's 72 texts, each translated when the file has it.
+// The catalogue's texts, each translated when the file has it.
 void ChargeTraductions(Langue& langue);
 
 // The message shown when no translation matches the system's language.

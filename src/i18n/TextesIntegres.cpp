@@ -57,6 +57,7 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"MSG_ERREUR_PIECE_JOINTE_INTROUVABLE", "Le fichier à joindre '%v' est introuvable..."},
     {"MSG_ERREUR_AUCUN_DESTINATAIRE", "Aucun destinataire à qui envoyer le message..."},
     {"MSG_ERREUR_ENVOI", "L'envoi du/des messages s'est terminé anormalement :"},
+    {"MSG_DESTINATAIRES_LOT", "destinataires : %v"},
     {"MSG_SUCCES_ENVOI", "Le message '%v' a été envoyé à %v destinataire(s) en %v envoi(s)..."},
     {"MSG_ERREUR",
      "Une erreur (%v) est survenue durant le traitement :§§%v§§Veuillez contacter l'auteur du "
@@ -118,6 +119,82 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"MSG_ERREUR_CMD_OBJET_MANQUANT",
      "Le paramètre contenant l'objet du message (/o:) est manquant..."},
     {"MSG_ERREUR_CMD_PARAM_INCONNU", "Paramètre '%v' inconnu..."},
+    {"TXT_AIDE",
+     R"(Corvelle envoie un message par un serveur SMTP, depuis sa fenêtre de composition
+(lancé sans paramètre) ou depuis un script (lancé avec des paramètres).
+
+Syntaxe :
+  corvelle /a:<destinataires> /o:<objet> (/ct:<texte> | /ctf:<fichier> | /ch:<html> | /chf:<fichier>) [options]
+
+Destinataires (listes séparées par des virgules ou des points-virgules) :
+  /a:<liste>      destinataires principaux
+  /cc:<liste>     destinataires en copie
+  /cci:<liste>    destinataires en copie cachée
+  Chaque entrée est une adresse complète, un nom complété par le suffixe de
+  domaine, fic:<fichier> (un destinataire par ligne) ou grp:<groupe> (groupe de
+  l'annuaire). Les guillemets regroupent une entrée qui contient des virgules.
+
+Message :
+  /o:<objet>      objet du message
+  /ct:<texte>     corps en texte ; '§' marque un saut de ligne
+  /ctf:<fichier>  corps en texte lu dans un fichier (- : l'entrée standard)
+  /ch:<html>      corps HTML ; '§' devient <BR />
+  /chf:<fichier>  corps HTML lu dans un fichier (- : l'entrée standard)
+  /pj:<fichiers>  pièces jointes séparées par des virgules (répétable)
+  /iep            ignorer les pièces jointes introuvables
+
+Options :
+  /conf:<nom>     configuration SMTP à utiliser
+  /de:<adresse>   expéditeur
+  /rep:<adresse>  adresse de réponse
+  /en:<jeu>       jeu de caractères (par exemple Iso-8859-1, UTF-8)
+  /ar  /al  /arl  accusé de réception, de lecture, ou les deux
+  /nde:<nombre>   nombre maximal de destinataires par envoi
+  /@:<domaine>    suffixe de domaine des noms sans @
+  /l              journal dans le fichier Corvelle.log de la configuration
+  /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier)
+  /r              compte rendu (erreurs ou succès) envoyé par courrier à l'expéditeur
+  /trace          dialogue SMTP sur la sortie d'erreur, identifiants masqués
+                  (aussi --verbose)
+  /apercu         rien n'est envoyé : chaque envoi (enveloppe et message
+                  complet) est écrit sur la sortie standard ; --dry-run aussi
+  /apercu:<dossier>  rien n'est envoyé : un fichier .eml par envoi dans ce dossier
+  /?              cette aide, que --help et -h écrivent aussi ;
+                  --version (-V) écrit la version
+
+Chaque argument est un paramètre entier : sa valeur est prise telle quelle,
+barres obliques et guillemets compris ; des guillemets qui l'entourent toute
+sont retirés. Les informations vont sur la sortie standard, les avertissements
+et les erreurs sur la sortie d'erreur ; avec /l ou /r, un échec y écrit encore
+une ligne.
+
+Codes de sortie :
+  0  message envoyé (avec /apercu : chaque envoi a pu être construit)
+  1  erreur dans la ligne de commande
+  2  erreur de groupe de l'annuaire
+  3  erreur de fichier de destinataires, ou aucun destinataire
+  4  pièce jointe introuvable
+  5  échec de l'envoi
+  6  échec du démarrage (configuration illisible ou invalide)
+
+Exemples :
+  corvelle /a:jean.dupont /o:"Sauvegarde terminée" /ct:"Tout s'est bien passé." /l
+  corvelle /a:fic:/etc/corvelle/equipe.txt /cc:grp:Direction /o:Rapport /ctf:rapport.txt /pj:rapport.pdf /r
+  corvelle /conf:Secours /a:"Support <support@example.com>" /o:Alerte /ch:"<b>Disque plein</b>" /l:/var/log/corvelle
+  df -h | corvelle /a:exploitation /o:"Espace disque" /ctf:- /apercu
+)"},
+    {"TXT_CONSOLE_ERREUR", "Erreur :"},
+    {"TXT_CONSOLE_ATTENTION", "Attention :"},
+    {"TXT_CONSOLE_QUESTION", "Question :"},
+    {"TXT_CONSOLE_INFORMATION", "Information :"},
+    {"MSG_AUCUN_AFFICHAGE",
+     "Aucun affichage graphique pour la fenêtre de composition. Lancez le programme avec des "
+     "paramètres pour un envoi en ligne de commande (voir --help)."},
+    {"MSG_ERREUR_CMD_CORPS_FIC_VIDE",
+     "Le fichier contenant le corps du message ('%v') est vide..."},
+    {"MSG_ERREUR_CMD_APERCU_DOSSIER", "Le dossier de l'aperçu ('%v') est introuvable..."},
+    {"MSG_SUCCES_APERCU",
+     "Aperçu du message '%v' : %v destinataire(s) en %v envoi(s), rien n'a été envoyé."},
 }};
 
 }  // namespace corvelle

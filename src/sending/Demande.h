@@ -45,6 +45,11 @@ struct Demande {
     std::uint16_t rapport = 0;   // OptionRapport bits; none: a message box
     std::string fichierLog;
     bool ligneCommande = false;  // errors end the run rather than the send
+    bool trace = false;          // the SMTP dialogue shown as it goes
+    // A preview: every batch built as it would be sent, written out, and
+    // nothing sent (no report mail either); on standard output when no folder.
+    bool apercu = false;
+    std::string dossierApercu;
 };
 
 }  // namespace corvelle

@@ -45,6 +45,8 @@ class Expansion {
                 echec = DeveloppeGroupe(entree.substr(kPrefixeGroupe.size()), attente);
             } else if (entree.starts_with(kPrefixeFichier)) {
                 echec = DeveloppeFichier(entree.substr(kPrefixeFichier.size()), attente);
+            } else if (Liste parties = Parties(entree); parties.size() > 1) {
+                AjouteEnTete(attente, std::move(parties));
             } else {
                 resultat.push_back(std::move(entree));
             }
@@ -56,6 +58,13 @@ class Expansion {
     }
 
   private:
+    // A file line or a directory entry holding "a@x; b@x": each address is
+    // counted, compared and batched on its own. Most hold none, and a mass
+    // dispatch reads tens of thousands, so those are not split at all.
+    static Liste Parties(const std::string& entree) {
+        return entree.find(';') == std::string::npos ? Liste{} : DecoupeListe(entree, ";");
+    }
+
     static void AjouteEnTete(std::deque<std::string>& attente, Liste&& entrees) {
         attente.insert(attente.begin(), std::make_move_iterator(entrees.begin()),
                        std::make_move_iterator(entrees.end()));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "core/Version.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
+#include "sending/Apercu.h"
 #include "sending/Demande.h"
 #include "sending/Destinataires.h"
 #include "sending/Lots.h"
@@ -140,6 +142,28 @@ class Dispatch {
         smtp.SetSensibilite(demande_.sensibilite);
         smtp.SetEncodage(demande_.encodage);
         smtp.Extras().push_back(DechiffreMotDePasse(kIdentificationChiffree) + TexteVersion());
+        if (demande_.trace && c_.trace) {
+            smtp.SetTrace(c_.trace);
+        }
+    }
+
+    // Verdicts come in the order of the batches, some with the next batch's
+    // replies.
+    void Attribue(std::vector<ComposantSMTP::Issue> verdicts, Bilan& bilan) {
+        for (ComposantSMTP::Issue& verdict : verdicts) {
+            if (sansVerdict_ >= bilan.lots.size()) {
+                break;
+            }
+            Lot& lot = bilan.lots[sansVerdict_++];
+            lot.accepte = verdict.accepte;
+            lot.statut = std::move(verdict.statut);
+            if (lot.accepte || verdict.partiel) {
+                // Only a batch nobody received is reported by name (a partial
+                // one names the refused): a mass send keeps few batches'
+                // addresses at a time.
+                lot.destinataires = lot.copie = lot.copieCachee = std::string();
+            }
+        }
     }
 
     void EnvoieLesLots(std::array<Collection, 3>& adresses, const Repartition& totaux,
@@ -153,6 +177,10 @@ class Dispatch {
         const std::array<float, 3> parts = PartsDesTypes(totaux);
         ComposantSMTP smtp;
         Prepare(smtp);
+        std::optional<Apercu> apercu;
+        if (demande_.apercu) {
+            apercu.emplace(demande_.dossierApercu);
+        }
         Repartition restants = totaux;
         while (restants[0] + restants[1] + restants[2] > 0) {
             const Repartition tailles = TaillesLot(restants, parts, nbDest, demande_.repartition);
@@ -166,21 +194,16 @@ class Dispatch {
             smtp.SetCopieCachee(lot.copieCachee);
             // Again before each batch: the component empties its list after a send.
             smtp.PiecesJointes() = fichiersJoints_;
-            smtp.Envoie();
-            lot.accepte = smtp.Resultat().accepte;
-            lot.statut = smtp.Resultat().statut;
-            if (lot.accepte) {
-                // Only a refused batch is reported by name: a mass send keeps
-                // one batch's addresses at a time.
-                lot.destinataires = lot.copie = lot.copieCachee = std::string();
-            }
             bilan.lots.push_back(std::move(lot));
+            Attribue(apercu ? std::vector{apercu->Ecrit(smtp)} : smtp.EnvoieEnSerie(), bilan);
         }
+        Attribue(smtp.Termine(), bilan);
     }
 
     const ContexteEnvoi& c_;
     Demande& demande_;
     std::vector<std::string> fichiersJoints_;
+    std::size_t sansVerdict_ = 0;  // the first batch whose verdict is still owed
 };
 
 }  // namespace

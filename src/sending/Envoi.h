@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "sending/Bilan.h"
 
@@ -21,6 +22,8 @@ struct ContexteEnvoi {
     // What the person must know but that does not stop the send (a missing
     // recipient file, an attachment skipped with /iep).
     std::function<void(const std::string&)> avertit;
+    // Where the SMTP dialogue goes, line by line, when the request asks for it.
+    std::function<void(std::string_view)> trace;
 };
 
 // Expands the recipients, checks the attachments and sends the batches

@@ -148,11 +148,17 @@ class Analyse {
             {"/l:", {true, &A::JournalNomme}},
             {"/l", {false, [](A& a, auto&, auto&) { a.D().rapport |= RapportFichierLog; }}},
             {"/iep", {false, [](A& a, auto&, auto&) { a.D().ignorerPJManquantes = true; }}},
+            {"/trace", {false, [](A& a, auto&, auto&) { a.D().trace = true; }}},
+            {"--verbose", {false, [](A& a, auto&, auto&) { a.D().trace = true; }}},
+            {"/apercu", {false, [](A& a, auto&, auto&) { a.D().apercu = true; }}},
+            {"--dry-run", {false, [](A& a, auto&, auto&) { a.D().apercu = true; }}},
+            {"/apercu:", {true, &A::ApercuDansDossier}},
         };
         return table;
     }
 
     Demande& D() { return resultat_.demande; }
+    const Demande& D() const { return resultat_.demande; }
     [[nodiscard]] bool Poursuit() const { return resultat_.erreur.empty(); }
 
     // The first error is kept; reading stops there.
@@ -202,8 +208,8 @@ class Analyse {
         if (!RefuseSecondCorps(D().corpsTexte, fichierTexte_, "/ct:", "/ctf:")) {
             return;
         }
-        fichierTexte_ = CheminAbsolu(valeur, D().dossierCourant);
-        if (!ExisteFichier(fichierTexte_)) {
+        fichierTexte_ = NomCorps(valeur);
+        if (fichierTexte_ != plateforme::kEntreeStandard && !ExisteFichier(fichierTexte_)) {
             Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), fichierTexte_));
         }
     }
@@ -212,10 +218,17 @@ class Analyse {
         if (!RefuseSecondCorps(D().corpsHTML, fichierHTML_, "/ch:", "/chf:")) {
             return;
         }
-        fichierHTML_ = CheminAbsolu(valeur, D().dossierCourant);
-        if (plateforme::FichiersCorrespondants(fichierHTML_).empty()) {
+        fichierHTML_ = NomCorps(valeur);
+        if (fichierHTML_ != plateforme::kEntreeStandard &&
+            plateforme::FichiersCorrespondants(fichierHTML_).empty()) {
             Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), fichierHTML_));
         }
+    }
+
+    // "-" is standard input, as a script pipes a body in; anything else a file.
+    std::string NomCorps(const std::string& valeur) const {
+        return valeur == plateforme::kEntreeStandard ? valeur
+                                                     : CheminAbsolu(valeur, D().dossierCourant);
     }
 
     // False, after the error, when this body was given already.
@@ -260,8 +273,9 @@ class Analyse {
         try {
             return LitFichierTexte(chemin);
         } catch (const Erreur& e) {
-            Echoue(e.Numero() == ErrDepassement
-                       ? CorpsTropVolumineux(chemin)
+            Echoue(e.Numero() == ErrDepassement ? CorpsTropVolumineux(chemin)
+                   : e.Numero() == ErrFinDeFichier
+                       ? FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_VIDE"), chemin)
                        : FormateMessage(Texte("MSG_ERREUR"), e.Numero(), e.Description()));
         } catch (const std::bad_alloc&) {
             Echoue(CorpsTropVolumineux(chemin));
@@ -288,6 +302,19 @@ class Analyse {
             return Echoue(Texte("MSG_ERREUR_CMD_NBDEST"));
         }
         D().nbDest = VersEntier32(nombre);
+    }
+
+    // The folder must be there: files written nowhere would look like success.
+    void ApercuDansDossier(const std::string& nom, const std::string& valeur) {
+        if (valeur.empty()) {
+            return Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_DST_MANQUANT"), nom));
+        }
+        const std::string dossier = CheminAbsolu(valeur, D().dossierCourant);
+        if (!ExisteFichier(dossier, plateforme::AttrDossier)) {
+            return Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_APERCU_DOSSIER"), dossier));
+        }
+        D().apercu = true;
+        D().dossierApercu = dossier;
     }
 
     void JournalNomme(const std::string&, const std::string& valeur) {

@@ -58,19 +58,44 @@ void AjouteAuJournal(const Langue& langue, Dialogue& dialogue, const std::string
     }
 }
 
+// Whom a failed batch did not reach, so they can be sent to again.
+std::string Destinataires(const Langue& langue, const Lot& lot) {
+    std::string liste;
+    for (const std::string* champ : {&lot.destinataires, &lot.copie, &lot.copieCachee}) {
+        if (!champ->empty()) {
+            liste += (liste.empty() ? "" : ", ") + *champ;
+        }
+    }
+    if (liste.empty()) {
+        return {};
+    }
+    return " (" + FormateMessage(langue.Texte("MSG_DESTINATAIRES_LOT"), liste) + ")";
+}
+
+// The per-batch lines of a failure joined, for one line of standard error.
+std::string UneLigne(const std::string& message) {
+    return Remplace(Remplace(message, "\r\n", " "), "\n", " ");
+}
+
 }  // namespace
 
 void EcritLog(const Langue& langue, Dialogue& dialogue, const Demande& demande,
-              const std::string& message) {
-    if ((demande.rapport & RapportParMail) != 0) {
+              const std::string& message, Gravite gravite) {
+    // A preview contacts no server, not even for its report.
+    const std::uint16_t rapport =
+        demande.apercu ? demande.rapport & RapportFichierLog : demande.rapport;
+    if ((rapport & RapportParMail) != 0) {
         EnvoieParMail(langue, demande, message);
     }
-    if ((demande.rapport & RapportFichierLog) != 0) {
+    if ((rapport & RapportFichierLog) != 0) {
         AjouteAuJournal(langue, dialogue, demande.fichierLog, message);
     }
-    if (demande.rapport == 0) {
-        dialogue.Affiche(
-            {message, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
+    if (rapport == 0) {
+        dialogue.Affiche({message, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok,
+                          gravite == Gravite::Reussite});
+    } else if (gravite == Gravite::Echec && demande.ligneCommande) {
+        std::cerr << kTitreApplication << " - " << langue.Texte("TXT_CONSOLE_ERREUR") << ' '
+                  << UneLigne(message) << '\n';
     }
 }
 
@@ -79,8 +104,9 @@ std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan
         return bilan.erreur;
     }
     if (bilan.Accepte()) {
-        return FormateMessage(langue.Texte("MSG_SUCCES_ENVOI"), demande.objet, bilan.destinataires,
-                              bilan.lots.size());
+        return FormateMessage(
+            langue.Texte(demande.apercu ? "MSG_SUCCES_APERCU" : "MSG_SUCCES_ENVOI"), demande.objet,
+            bilan.destinataires, bilan.lots.size());
     }
     std::string texte = langue.Texte("MSG_ERREUR_ENVOI");
     if (bilan.lots.empty()) {
@@ -88,7 +114,7 @@ std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan
     }
     for (const Lot& lot : bilan.lots) {
         if (!lot.accepte) {
-            texte += "\r\n - " + lot.statut;
+            texte += "\r\n - " + lot.statut + Destinataires(langue, lot);
         }
     }
     if (!bilan.incident.empty()) {

@@ -12,9 +12,13 @@ struct Bilan;
 struct Demande;
 struct Langue;
 
-// Mails, logs or shows the message as the request's report options say.
+enum class Gravite { Reussite, Avertissement, Echec };
+
+// Mails, logs or shows the message as the request's report options say. A
+// failure sent to a log or a mail still writes one line on standard error, so
+// a script or cron sees it; a success stays quiet there.
 void EcritLog(const Langue& langue, Dialogue& dialogue, const Demande& demande,
-              const std::string& message);
+              const std::string& message, Gravite gravite = Gravite::Echec);
 
 // The outcome of a dispatch in words: why it stopped, the success message,
 // or the failure with one " - " line per refused batch.

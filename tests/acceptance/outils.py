@@ -134,7 +134,8 @@ class Programme:
         with open(os.path.join(self.dossier, "Corvelle.ini"), "w", encoding="utf-8") as f:
             f.write("\n".join(lignes) + "\n")
 
-    def lance(self, *arguments, ca=None, delai=60, env=None, descripteurs=None, umask=-1):
+    def lance(self, *arguments, ca=None, delai=60, env=None, descripteurs=None, umask=-1,
+              entree=None):
         environnement = {"PATH": "/usr/bin:/bin", "HOME": self.dossier, "LANG": "fr_FR.UTF-8",
                          **(env or {})}
         if ca:
@@ -144,7 +145,7 @@ class Programme:
             limite = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (descripteurs,) * 2)
         return subprocess.run([self.binaire, *arguments], cwd=self.dossier, env=environnement,
                               capture_output=True, text=True, timeout=delai, preexec_fn=limite,
-                              umask=umask)
+                              umask=umask, input=entree)
 
     def journal(self, nom="Corvelle.log"):
         chemin = os.path.join(self.dossier, nom)

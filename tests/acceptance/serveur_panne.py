@@ -16,6 +16,9 @@ their start, or the transactions with a recipient whose name starts with
   refus              answers RCPT TO:<tempo...> with 451, <refus...> with 550
   goutte             answers RCPT TO:<panne...> one byte a second
   auth-refus         answers AUTH with 535 (other connections accept any AUTH)
+  ferme-421          offers PIPELINING; answers the third MAIL with 421 and closes
+  faux-pipelining    offers PIPELINING, yet drops whatever follows each command
+  refus-fin          offers PIPELINING; refuses at its end a message to <panne...>
   aucune             no fault: a well-behaved server that shows every command
 
 With --cert and --cle it speaks TLS from the first byte (implicit TLS).
@@ -33,7 +36,8 @@ import json
 import os
 import ssl
 
-PANNES_DE_CONNEXION = ("accueil-421", "charabia", "coupe-poignee", "auth-refus")
+PANNES_DE_CONNEXION = ("accueil-421", "charabia", "coupe-poignee", "auth-refus", "ferme-421",
+                       "faux-pipelining")
 CIBLE = "panne"
 
 
@@ -86,7 +90,12 @@ async def session(etat, lecteur, ecrivain):
     await ecrivain.drain()
     expediteur, destinataires = None, []
     utilisateur = None
+    pipelining = a.panne in ("ferme-421", "faux-pipelining", "refus-fin")
+    mails = 0
     while True:
+        if touchee and a.panne == "faux-pipelining":
+            # A server that reads one command per packet: the rest is lost.
+            lecteur._buffer.clear()
         ligne = await lecteur.readline()
         if not ligne:
             break
@@ -95,7 +104,8 @@ async def session(etat, lecteur, ecrivain):
             f.write(json.dumps({"connexion": numero, "ligne": texte}) + "\n")
         commande = texte[:4].upper()
         if commande in ("EHLO", "HELO"):
-            ecrit("250-panne.test\r\n250-8BITMIME\r\n250 AUTH PLAIN\r\n")
+            ecrit("250-panne.test\r\n" + ("250-PIPELINING\r\n" if pipelining else "") +
+                  "250-8BITMIME\r\n250 AUTH PLAIN\r\n")
         elif commande == "AUTH":
             # Only PLAIN, with or without an initial response.
             mots = texte.split()
@@ -115,6 +125,11 @@ async def session(etat, lecteur, ecrivain):
                 utilisateur = nom
                 ecrit("235 2.7.0 Authentication successful\r\n")
         elif commande == "MAIL":
+            mails += 1
+            if touchee and a.panne == "ferme-421" and mails == 3:
+                ecrit("421 4.3.2 Shutting down\r\n")
+                await ecrivain.drain()
+                break
             expediteur, destinataires = texte[10:].strip().strip("<>"), []
             ecrit("250 2.1.0 Ok\r\n")
         elif commande == "RCPT":
@@ -155,6 +170,10 @@ async def session(etat, lecteur, ecrivain):
             if a.panne == "coupe-fin-donnees" and visee:
                 coupe()
                 return
+            if a.panne == "refus-fin" and visee:
+                ecrit("554 5.7.1 Message content rejected\r\n")
+                await ecrivain.drain()
+                continue
             n = next(etat.messages)
             base = os.path.join(a.dossier, f"{n:04d}")
             with open(base + ".eml", "wb") as f:
@@ -192,7 +211,7 @@ async def principal(a):
         except (ConnectionError, ssl.SSLError, asyncio.IncompleteReadError):
             pass  # the client gave up: what the tests provoke
 
-    serveur = await asyncio.start_server(accueil, "127.0.0.1", 0, ssl=contexte)
+    serveur = await asyncio.start_server(accueil, "127.0.0.1", a.port, ssl=contexte)
     print(f"PRET {serveur.sockets[0].getsockname()[1]}", flush=True)
     await serveur.serve_forever()
 
@@ -203,10 +222,11 @@ if __name__ == "__main__":
     p.add_argument("--panne", required=True,
                    choices=["accueil-421", "charabia", "coupe-poignee", "coupe-rcpt",
                             "coupe-donnees", "coupe-fin-donnees", "refus", "goutte",
-                            "auth-refus", "aucune"])
+                            "auth-refus", "ferme-421", "faux-pipelining", "refus-fin", "aucune"])
     p.add_argument("--connexions", type=int, default=0)
     p.add_argument("--cert")
     p.add_argument("--cle")
+    p.add_argument("--port", type=int, default=0)
     arguments = p.parse_args()
     os.makedirs(arguments.dossier, exist_ok=True)
     asyncio.run(principal(arguments))

@@ -9,6 +9,7 @@ on standard output and keeps running until it is killed.
 
 import argparse
 import asyncio
+import base64
 import itertools
 import json
 import os
@@ -36,8 +37,10 @@ def altere(action, chemin):
 
 
 class Stockage:
-    def __init__(self, dossier, refuses, alteration=None):
+    def __init__(self, dossier, refuses, alteration=None, pipelining=False, jetons=None):
         self.dossier = dossier
+        self.pipelining = pipelining
+        self.jetons = jetons  # the file of the tokens that log in (OAuth2)
         self.refuses = {r.lower() for r in refuses}
         self.alteration = alteration
         self.numero = itertools.count(1)
@@ -47,7 +50,39 @@ class Stockage:
         if not hasattr(session, "numero_connexion"):
             session.numero_connexion = next(self.connexions)
         session.host_name = hostname
+        if self.pipelining:
+            # aiosmtpd reads one line at a time from a buffer, so a group of
+            # commands is answered in order: it merely does not say so.
+            responses.insert(-1, "250-PIPELINING")
         return responses
+
+    def connexion_oauth(self, mecanisme, utilisateur, jeton):
+        """Logs the attempt; a success when the token is one the endpoint granted."""
+        valides = set()
+        if os.path.exists(self.jetons):
+            with open(self.jetons) as f:
+                valides = {ligne.strip() for ligne in f}
+        with open(os.path.join(self.dossier, "oauth.log"), "a") as f:
+            f.write(json.dumps({"mecanisme": mecanisme, "utilisateur": utilisateur,
+                                "jeton": jeton}) + "\n")
+        if jeton in valides:
+            return AuthResult(success=True, auth_data=utilisateur)
+        return AuthResult(success=False, handled=False)
+
+    async def auth_XOAUTH2(self, server, args):
+        # base64("user=" user ^A "auth=Bearer " token ^A ^A)
+        texte = await reponse_initiale(server, args)
+        champs = dict(c.split("=", 1) for c in texte.split("\x01") if "=" in c)
+        return self.connexion_oauth("XOAUTH2", champs.get("user"),
+                                    champs.get("auth", "").removeprefix("Bearer "))
+
+    async def auth_OAUTHBEARER(self, server, args):
+        # base64("n,a=" user "," ^A "host=…" ^A "auth=Bearer " token ^A ^A)
+        entete, *champs = (await reponse_initiale(server, args)).split("\x01")
+        champs = dict(c.split("=", 1) for c in champs if "=" in c)
+        utilisateur = entete.split("a=", 1)[1].rstrip(",") if "a=" in entete else None
+        return self.connexion_oauth("OAUTHBEARER", utilisateur,
+                                    champs.get("auth", "").removeprefix("Bearer "))
 
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower() in self.refuses:
@@ -74,6 +109,17 @@ class Stockage:
         if n == 1 and self.alteration:
             altere(*self.alteration)  # before the reply: the next batch finds it changed
         return f"250 2.0.0 Ok: queued as {n:04d}"
+
+
+async def reponse_initiale(server, args):
+    """The client's first response, given with AUTH or asked for; decoded."""
+    try:
+        if len(args) > 1:
+            return base64.b64decode(args[1]).decode("utf-8", "replace")
+    except ValueError:
+        return ""
+    donnees = await server.challenge_auth("")
+    return donnees.decode("utf-8", "replace") if isinstance(donnees, bytes) else ""
 
 
 def authentifie(server, session, envelope, mechanism, auth_data):
@@ -134,6 +180,11 @@ def principal():
     p.add_argument("--refuse", action="append", default=[])
     p.add_argument("--altere", nargs=2, metavar=("ACTION", "FICHIER"),
                    help="once the first message is stored: supprime, tronque or remplace FICHIER")
+    p.add_argument("--pipelining", action="store_true", help="offer PIPELINING, as relays do")
+    p.add_argument("--oauth", metavar="JETONS",
+                   help="log in with OAuth2 only: the tokens of this file (serveur_jetons.py)")
+    p.add_argument("--mecanismes", default="XOAUTH2,OAUTHBEARER",
+                   help="with --oauth, the mechanisms offered")
     a = p.parse_args()
     os.makedirs(a.dossier, exist_ok=True)
 
@@ -162,11 +213,16 @@ def principal():
                "auth_exclude_mechanism": ["CRAM-MD5"]}
     if a.auth:
         options.update(authenticator=authentifie, auth_required=True)
-    else:  # no AUTH offered at all
+    else:  # no AUTH offered at all, or only OAuth2
         options["auth_exclude_mechanism"] += ["LOGIN", "PLAIN"]
+    offerts = a.mecanismes.split(",") if a.oauth else []
+    options["auth_exclude_mechanism"] += [m for m in ("XOAUTH2", "OAUTHBEARER") if m not in offerts]
+    if a.oauth:
+        options["auth_required"] = True
     if a.mode == "starttls":
         options.update(tls_context=tls, require_starttls=True)
-    controleur = Controller(Stockage(a.dossier, a.refuse, a.altere), hostname="127.0.0.1",
+    controleur = Controller(Stockage(a.dossier, a.refuse, a.altere, a.pipelining, a.oauth),
+                           hostname="127.0.0.1",
                            port=port,
                            ssl_context=tls if a.mode == "tls" else None,
                            server_kwargs=options, ready_timeout=10)

@@ -37,10 +37,10 @@ def tearDownModule():
 class ServeurPanne(Serveur):
     """serveur_panne.py: one fault, chosen by name."""
 
-    def __init__(self, racine, panne, tls=False, connexions=0):
+    def __init__(self, racine, panne, tls=False, connexions=0, port=0):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix=f"{panne}-")
         commande = [PYTHON, os.path.join(ICI, "serveur_panne.py"), "--dossier", self.dossier,
-                    "--panne", panne, "--connexions", str(connexions)]
+                    "--panne", panne, "--connexions", str(connexions), "--port", str(port)]
         if tls:
             commande += ["--cert", CERTS.bon[0], "--cle", CERTS.bon[1]]
         self.lance(commande)
@@ -93,7 +93,9 @@ class Serveurs(Base):
                     arguments.append("/l:journal.log")
                 resultat = self.lance(programme, *arguments, code=5, limite=limite)
                 if journal:
-                    self.assertEqual(resultat.stderr, "")
+                    # Logged, and still one line on standard error for cron.
+                    self.assertRegex(resultat.stderr,
+                                     "^Corvelle - Erreur : " + re.escape(ECHEC) + "[^\n]*\n$")
                     texte = programme.journal("journal.log")
                     self.assertRegex(texte, "^" + HORODATAGE + re.escape(ECHEC) + "\n")
                 else:
@@ -104,6 +106,8 @@ class Serveurs(Base):
                 self.assertEqual(len(lignes), len(details), texte)
                 for ligne, detail in zip(lignes, details):
                     self.assertRegex(ligne, detail)
+                    # Whom it did not reach, to send to them again.
+                    self.assertRegex(ligne, r" \(destinataires : [a-z]+@exemple\.test\)$")
                 self.assertEqual(recus(serveur), envoyes)
                 if tls:
                     self.assertTrue(all(e["tls"] for e, _ in serveur.messages()))
@@ -129,6 +133,8 @@ class Serveurs(Base):
                 # the batch is a failure, not a success.
                 ("coupe-fin-donnees", "avant,panne,zulu", deux, [r"Connection lost waiting"], {}),
                 ("refus", "avant,refus,tempo,zulu", deux, refus, {}),
+                # Pipelined: its verdict comes with the next batch's replies.
+                ("refus-fin", "avant,panne,zulu", deux, [r"Message refused: 554 5\.7\.1"], {}),
                 # The whole reply would take 100 s: the time-out ends the wait.
                 ("goutte", "avant,panne,zulu", deux, [r"No answer from the server within 2000 ms"],
                  {"limite": TIMEOUT_SMTP * 3 + 30}),
@@ -142,6 +148,33 @@ class Serveurs(Base):
                 ("coupe-rcpt", "avant,panne,zulu", deux, [r"^ - Connection lost waiting for the server's reply"],
                  {"ssl": True, "tls": True})):
             self.echoue(panne, destinataires, envoyes, details, **options)
+
+
+    def test_a_server_that_closes_or_stalls_mid_run_loses_no_batch(self):
+        # 421 on a pipelined run: the batch it hit goes again on a new
+        # connection. PIPELINING offered but the rest of each group dropped:
+        # one time-out, then one command at a time.
+        noms = [f"d{i}" for i in range(7)]
+        for panne, connexions in (("ferme-421", 1), ("faux-pipelining", 0)):
+            with self.subTest(panne=panne):
+                serveur = ServeurPanne(RACINE, panne, connexions=connexions)
+                self.addCleanup(serveur.arrete)
+                programme = self.programme(serveur.port)
+                self.lance(programme, "/a:" + ",".join(noms), "/o:x", "/ct:y", "/nde:1", code=0,
+                           limite=TIMEOUT_SMTP * 3 + 30)
+                self.assertEqual(recus(serveur), [f"{n}@exemple.test" for n in noms])
+                connexions_vues = {c["connexion"] for c in serveur.lignes("commandes.log")}
+                self.assertEqual(len(connexions_vues), 2)
+
+    @unittest.skipUnless(os.geteuid() == 0, "port 587 is open to root only")
+    def test_ssl_on_587_to_a_server_that_speaks_tls_first(self):
+        # STARTTLS finds no greeting: implicit TLS, once, after one time-out.
+        serveur = ServeurPanne(RACINE, "aucune", tls=True, port=587)
+        self.addCleanup(serveur.arrete)
+        programme = self.programme(587, ssl=True)
+        self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=0, limite=TIMEOUT_SMTP * 2 + 30)
+        [(enveloppe, _)] = serveur.messages()
+        self.assertTrue(enveloppe["tls"])
 
 
 class Entrees(Base):
@@ -262,13 +295,13 @@ class Entrees(Base):
         programme = self.programme(self.serveur.port, Langue="Bruit")
         programme.ecrit("Bruit.lng", random.Random(7).randbytes(64 * 1024))
         resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=0)
-        self.assertIn("Le message 'x' a été envoyé", resultat.stderr)
+        self.assertIn("Le message 'x' a été envoyé", resultat.stdout)
         # Looked for by the system's language, it matches no language.
         programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)])
         resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=0,
                               env={"LANG": "de_DE.UTF-8"})
-        self.assertIn("No translation file corresponding to the language", resultat.stderr)
-        self.assertIn("Le message 'x' a été envoyé", resultat.stderr)
+        self.assertIn("No translation file corresponding to the language", resultat.stdout)
+        self.assertIn("Le message 'x' a été envoyé", resultat.stdout)
         self.assertEqual(len(self.serveur.messages()), 2)
 
     def echecs(self, resultat, chemin, nombre):
@@ -338,8 +371,10 @@ class Secrets(Base):
             # The report could not go either (the same login): said on stderr.
             self.assertIn("report mail not sent", resultat.stderr)
             self.sans_secret(resultat.stderr, "stderr with /l /r")
-            resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=5)
+            resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", "/trace", code=5)
             self.assertIn(ECHEC, resultat.stderr)
+            # The dialogue is traced, the login masked.
+            self.assertRegex(resultat.stderr, r"\n> AUTH (LOGIN|PLAIN) \*{4}\n(< 334 .*\n> \*{4}\n)*< 535 ")
             self.sans_secret(resultat.stderr, "stderr")
         self.assertEqual(serveur.messages(), [])
 

@@ -7,6 +7,7 @@ prefix must lie inside the build folder: it is emptied and installed afresh
 from that build first. CORVELLE_VERSION is the project's version."""
 
 import glob
+import gzip
 import os
 import re
 import shutil
@@ -86,8 +87,13 @@ class Disposition(unittest.TestCase):
         self.assertTrue(os.access(programme, os.X_OK), programme)
         self.assertEqual(len(modules_installes()), 1, modules_installes())
         self.assertTrue(os.path.isfile(chemin("share", "corvelle", "English.lng")))
-        self.assertTrue(os.path.isfile(chemin("share", "man", "man1", "corvelle.1")))
+        with gzip.open(chemin("share", "man", "man1", "corvelle.1.gz"), "rt") as f:
+            self.assertTrue(f.readline().startswith(".\\\""))
         self.assertTrue(os.path.isfile(chemin("share", "doc", "corvelle", "CHANGELOG.md")))
+        with open(chemin("share", "doc", "corvelle", "copyright"), encoding="utf-8") as f:
+            copyright = f.read()
+        self.assertRegex(copyright, r"(?m)^Copyright: 2026 The Corvelle developers$")
+        self.assertRegex(copyright, r"(?m)^License: Expat$")
         # Nothing the program writes itself comes with the installation.
         self.assertNotIn("Corvelle.ini", os.listdir(chemin("bin")))
 
@@ -111,19 +117,41 @@ class Disposition(unittest.TestCase):
             self.assertEqual(taille_png(png), (cote, cote), png)
 
 
+    def test_bash_completes_parameters_and_file_names(self):
+        dossier = tempfile.mkdtemp(dir=RACINE)
+        for nom in ("rapport.txt", "rapport.pdf", "equipe.txt"):
+            open(os.path.join(dossier, nom), "w").close()
+        os.mkdir(os.path.join(dossier, "apercus"))
+        script = ('source "$1"; shift; for ligne; do COMP_LINE=$ligne COMP_POINT=${#ligne} '
+                  'COMP_WORDS=(corvelle) COMP_CWORD=0; _corvelle; '
+                  'printf "%s\\n" "${COMPREPLY[@]}" | LC_ALL=C sort | tr "\\n" "|"; echo; done')
+        lignes = ["corvelle /ct", "corvelle --dr", "corvelle /a:x /pj:a.pdf,rap",
+                  "corvelle /a:bob,fic:eq", "corvelle /ctf:rapport.t", "corvelle /apercu:"]
+        resultat = subprocess.run(
+            ["bash", "-c", script, "completion",
+             chemin("share", "bash-completion", "completions", "corvelle"), *lignes],
+            cwd=dossier, capture_output=True, text=True, check=True)
+        # bash replaces only what follows the last colon of the argument.
+        self.assertEqual(resultat.stdout.splitlines(),
+                         ["/ct:|/ctf:|", "--dry-run|", "a.pdf,rapport.pdf|a.pdf,rapport.txt|",
+                          "equipe.txt|", "rapport.txt|", "apercus/|"])
+
+
 class Manuel(unittest.TestCase):
     page = None
 
     @classmethod
     def setUpClass(cls):
-        cls.page = chemin("share", "man", "man1", "corvelle.1")
+        cls.page = chemin("share", "man", "man1", "corvelle.1.gz")
         rendu = subprocess.run(["man", "-l", cls.page], capture_output=True, text=True,
                                env={**os.environ, "MANWIDTH": "100", "MAN_KEEP_FORMATTING": ""})
         # Without bold and underlining, as a pipe gets it.
         cls.texte = re.sub(r".\x08", "", rendu.stdout)
 
     def test_renders_without_a_warning(self):
-        resultat = subprocess.run(["groff", "-man", "-Tutf8", "-ww", "-z", self.page],
+        with gzip.open(self.page, "rt", encoding="utf-8") as f:
+            source = f.read()
+        resultat = subprocess.run(["groff", "-man", "-Tutf8", "-ww", "-z"], input=source,
                                   capture_output=True, text=True)
         self.assertEqual(resultat.returncode, 0)
         self.assertEqual(resultat.stderr, "")
@@ -146,8 +174,8 @@ class Manuel(unittest.TestCase):
     def test_carries_the_project_version(self):
         if not VERSION:
             self.skipTest("CORVELLE_VERSION is not set")
-        with open(self.page, encoding="utf-8") as f:
-            self.assertIn(f'"Corvelle {VERSION}"', f.readline() + f.read())
+        with gzip.open(self.page, "rt", encoding="utf-8") as f:
+            self.assertIn(f'"Corvelle {VERSION}"', f.read())
 
 
 class Installe(unittest.TestCase):
@@ -167,21 +195,21 @@ class Installe(unittest.TestCase):
                           **env})
 
     def test_version_and_help_on_standard_output(self):
-        version = self.lance("--version")
-        self.assertEqual(version.returncode, 0)
-        # How a version is shown is VersionTest's; here, that it is this one.
-        attendu = "Corvelle v" + ".".join(VERSION.split(".")[:2])
-        self.assertTrue(version.stdout.startswith(attendu), version.stdout)
-        self.assertEqual(version.stdout.count("\n"), 1)
-        for demande in ("--help", "/?"):
+        # One version: the project's, which the package and the manual carry.
+        for demande in ("--version", "-V"):
+            version = self.lance(demande)
+            self.assertEqual((version.returncode, version.stdout, version.stderr),
+                             (0, f"Corvelle {VERSION}\n", ""))
+        titre = "Corvelle v" + ".".join(VERSION.split(".")[:2])
+        for demande in ("--help", "-h", "/?"):
             aide = self.lance(demande)
             self.assertEqual((aide.returncode, aide.stderr), (0, ""))
-            self.assertTrue(aide.stdout.startswith(version.stdout.strip()), aide.stdout[:80])
+            self.assertTrue(aide.stdout.startswith(titre), aide.stdout[:80])
             self.assertIn("/cci:<liste>", aide.stdout)
-        # "/?" speaks the interface language, from the installed translation.
-        aide = self.lance("/?", langue="en_US.UTF-8")
-        self.assertEqual((aide.returncode, aide.stderr), (0, ""))
-        self.assertIn("/cci:<list>", aide.stdout)
+            # The interface language, from the installed translation.
+            aide = self.lance(demande, langue="en_US.UTF-8")
+            self.assertEqual((aide.returncode, aide.stderr), (0, ""))
+            self.assertIn("/cci:<list>", aide.stdout)
         self.assertFalse(os.path.exists(chemin("bin", "Corvelle.ini")))
 
     def test_first_start_creates_the_configuration_in_the_user_folder_in_english(self):

@@ -38,10 +38,12 @@ class Transaction(unittest.TestCase):
         return resultat
 
     def test_one_transcript_per_mode(self):
-        for reglages, fin, groupe in (
-                ({}, "BDAT", True),
-                ({"smtpd_discard_ehlo_keywords": "chunking"}, "DATA", True),
-                ({"smtpd_discard_ehlo_keywords": "pipelining, chunking"}, "DATA", False)):
+        # The replies each group waits for before the next goes: with DATA,
+        # the verdict on a message comes with the next group's replies.
+        for reglages, fin, groupe, attendues in (
+                ({}, "BDAT", True, (4, 3)),
+                ({"smtpd_discard_ehlo_keywords": "chunking"}, "DATA", True, (4, 4)),
+                ({"smtpd_discard_ehlo_keywords": "pipelining, chunking"}, "DATA", False, None)):
             with self.subTest(fin=fin, groupe=groupe):
                 postfix, relais, programme = self.instance(**reglages)
                 self.envoie(programme, "/a:a,b,c", "/nde:2")
@@ -56,6 +58,10 @@ class Transaction(unittest.TestCase):
                 for debut, fin_groupe in ((1, 5), (5, 8)):
                     vues = [n for _, n in commandes[debut:fin_groupe]]
                     self.assertEqual(len(set(vues)), 1 if groupe else len(vues), commandes)
+                if groupe:
+                    # One round trip a message.
+                    vues = [n for _, n in commandes]
+                    self.assertEqual((vues[5] - vues[1], vues[8] - vues[5]), attendues, commandes)
 
     def test_refused_recipients_and_the_others(self):
         postfix, relais, programme = self.instance(refuse=["b@exemple.test"],

@@ -39,6 +39,10 @@ TEST(Listes, DecoupeListeCoupeAuxVirgulesHorsGuillemets) {
     EXPECT_EQ(DecoupeListe(R"(a, b"c", d)"), (Liste{"a", R"(b"c")", "d"}));
     // An unclosed quote must still end the split.
     EXPECT_EQ(DecoupeListe(R"(a, "Dupont, Jean)"), (Liste{"a", R"("Dupont, Jean)"}));
+    // Semicolons cut as commas do, outside quotes; a file line is cut at them only.
+    EXPECT_EQ(DecoupeListe(R"(a@x; b@x,;"Dupont; Jean" <j@x>)"),
+              (Liste{"a@x", "b@x", R"("Dupont; Jean" <j@x>)"}));
+    EXPECT_EQ(DecoupeListe("a, b; c", ";"), (Liste{"a, b", "c"}));
 }
 
 TEST(Listes, VersCollectionEtJointures) {

@@ -2,6 +2,7 @@
 // error message, never a crash or an endless read; the value and HTML helpers
 // behind it are driven directly too.
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ const Cadre& CadreInitial() {
         c.configs[0].Nom = "Principal";
         c.configs[1].Nom = "Secours";
         ChargeTraductions(c.langue);
+        // "/ctf:-" reads standard input: an empty one here, never the terminal
+        // the fuzzer was started from, which would wait for someone to type.
+        fuzz::Verifie(std::freopen("/dev/null", "r", stdin) != nullptr, "stdin is /dev/null");
         return c;
     }();
     return cadre;

@@ -53,7 +53,7 @@ TEST_F(ChoixLangue, CleLangueUtiliseeTelleQuelle) {
     const Langue l = Choisit("Langue=b", 12);
     EXPECT_EQ(l.LangueCourante, "b");
     EXPECT_EQ(l.FichierTraduction, programme_ + "/b.lng");
-    EXPECT_EQ(l.Traductions.Count(), 73u);
+    EXPECT_EQ(l.Traductions.Count(), kNombreTextesIntegres);
     EXPECT_EQ(l.Traductions.Item(std::size_t{2}), "B");
     EXPECT_EQ(l.Traductions.Item("TXT_FORMAT_MIXTE"), "Texte et HTML");
     // A language whose file has gone shows every text in French.
@@ -99,7 +99,7 @@ TEST(Langue, CatalogueFrancaisDansLOrdreDeLaTable) {
 
     Langue l;
     ChargeTraductions(l);
-    ASSERT_EQ(l.Traductions.Count(), 73u);
+    ASSERT_EQ(l.Traductions.Count(), kNombreTextesIntegres);
     for (std::size_t i = 0; i < kTextesIntegres.size(); ++i) {
         const std::string attendu = ConvertitSautsDeLigne(std::string(kTextesIntegres[i].francais));
         EXPECT_EQ(l.Traductions.Item(i + 1), attendu) << kTextesIntegres[i].cle;

@@ -46,7 +46,8 @@ for fichier in usr/bin/corvelle "usr/lib/$multiarch/corvelle/corvelle-ui.so" \
                usr/share/corvelle/English.lng usr/share/applications/corvelle.desktop \
                usr/share/icons/hicolor/48x48/apps/corvelle.png \
                usr/share/icons/hicolor/scalable/apps/corvelle.svg \
-               usr/share/man/man1/corvelle.1 usr/share/doc/corvelle/README.md; do
+               usr/share/man/man1/corvelle.1.gz usr/share/doc/corvelle/README.md \
+               usr/share/doc/corvelle/copyright usr/share/bash-completion/completions/corvelle; do
   [ -f "$travail/arbre/$fichier" ] || echoue "$fichier missing from the package"
 done
 if file "$travail/arbre/usr/bin/corvelle" | grep -q "not stripped"; then
@@ -68,7 +69,7 @@ else
     >/dev/null || echoue "apt-get install"
   # Slim images tell dpkg to leave manual pages out.
   if ! grep -rqs 'path-exclude.*/usr/share/man' /etc/dpkg/dpkg.cfg.d/; then
-    [ "$(man -w corvelle 2>/dev/null)" = /usr/share/man/man1/corvelle.1 ] || echoue "man corvelle"
+    [ "$(man -w corvelle 2>/dev/null)" = /usr/share/man/man1/corvelle.1.gz ] || echoue "man corvelle"
   fi
   [ "$(command -v corvelle)" = /usr/bin/corvelle ] || echoue "corvelle not on the PATH"
   CORVELLE_PREFIXE=/usr python3 -m unittest test_installation.Installe \

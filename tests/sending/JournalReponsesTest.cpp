@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sending/smtp/Capacites.h"
 #include "sending/smtp/Transport.h"
 
 namespace corvelle::smtp {
@@ -28,6 +29,29 @@ TEST(JournalReponsesTest, JoinsMultiLineRepliesAndKeepsTheLastRefusal) {
     journal.Vide();
     EXPECT_EQ(journal.Derniere(), "");
     EXPECT_EQ(journal.DernierRefus(), "");
+}
+
+// What the server offers is what its last EHLO said: after STARTTLS it may
+// offer more, or less, than in clear text.
+TEST(JournalReponsesTest, CapabilitiesComeFromTheLastEhloOnly) {
+    JournalReponses journal;
+    journal.Recoit("250-pipelining.example.test\r\n250-CHUNKING\r\n250-DSN\r\n");
+    journal.Recoit("250-SIZE 1000\r\n250 STARTTLS\r\n220 2.0.0 Ready to start TLS\r\n");
+    journal.Recoit("250-pipelining.example.test\r\n250-pipelining\r\n250-SIZE 0\r\n");
+    journal.Recoit("250-SmtpUtf8\r\n250-AUTH\r\n250 8BITMIME\r\n");
+    Capacites capacites = LitCapacites(journal.DernierAccord());
+    EXPECT_TRUE(capacites.pipelining);
+    EXPECT_TRUE(capacites.smtputf8);
+    EXPECT_FALSE(capacites.chunking);
+    EXPECT_FALSE(capacites.dsn);
+    EXPECT_FALSE(capacites.auth) << "AUTH without a mechanism";
+    EXPECT_FALSE(capacites.tailleMax) << "SIZE 0 sets no limit";
+
+    journal.Recoit("250-x.test\r\n250-AUTH PLAIN LOGIN\r\n250 SIZE 35882577\r\n");
+    capacites = LitCapacites(journal.DernierAccord());
+    EXPECT_TRUE(capacites.auth);
+    EXPECT_FALSE(capacites.pipelining) << "the server's name is no capability";
+    EXPECT_EQ(capacites.tailleMax, 35882577u);
 }
 
 }  // namespace

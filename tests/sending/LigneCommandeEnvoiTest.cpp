@@ -107,7 +107,11 @@ TEST_F(LigneCommande, TheFirstErrorStopsTheReadingWithItsMessage) {
          "Le fichier contenant le corps du message ('" + (dossier / "absent.txt") +
              "') est introuvable..."},
         {{"/a:bob", "/o:x", "/ctf:vide.txt"},
-         "Une erreur (62) est survenue durant le traitement :"},
+         "Le fichier contenant le corps du message ('" + (dossier / "vide.txt") + "') est vide..."},
+        {{"/apercu:absent", "/a:bob"},
+         "Le dossier de l'aperçu ('" + (dossier / "absent") + "') est introuvable..."},
+        {{"/apercu:", "/a:bob"},
+         "Le paramètre /apercu: a été invoqué mais aucune valeur ne l'accompagne..."},
         {{"/nde:abc"},
          "Le paramètre /nde: doit contenir le nombre de destinataires par mail, représenté par une "
          "valeur numérique supérieure à zéro..."},

@@ -39,7 +39,7 @@ TEST(APropos, OpensFromTheMenuInBothLanguagesWithTheVersionAndOkCloses) {
     EXPECT_EQ(Trouve<QLabel>(anglais, "lblDescription")->text(),
               "Sends e-mail from a compose window or from a script.");
     EXPECT_EQ(Trouve<QPlainTextEdit>(anglais, "txtSyntaxe")->toPlainText(),
-              ui::VersQt(langue.Fichier.TraduitTexte("txtSyntaxe", "")));
+              ui::VersQt(langue.Fichier.TraduitTexte("TXT_AIDE", "")));
     EXPECT_TRUE(Trouve<QLabel>(anglais, "lblVersion")->text().contains(ui::VersQt(TitreFenetre())));
     anglais.show();
     QTest::mouseClick(Trouve<QPushButton>(anglais, "btnOK"), Qt::LeftButton);

@@ -143,7 +143,7 @@ TEST(Traduction, TheEnglishFileCoversEveryWindowCaption) {
     VerifieCouverture(smtp, anglais);
     ui::frmConfigurationSMTPTest test(f.etat.Langage, false);
     VerifieCouverture(test, anglais);
-    EXPECT_NE(anglais.TraduitTexte("txtSyntaxe", "absent"), "absent");
+    EXPECT_NE(anglais.TraduitTexte("TXT_AIDE", "absent"), "absent");
 }
 
 // Qt's own buttons speak the interface language: French without a file,

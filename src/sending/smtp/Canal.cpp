@@ -19,7 +19,8 @@ std::string TexteAttente(std::int32_t ms) {
 
 }  // namespace
 
-Canal::Canal(CURL* curl, std::int32_t timeoutMs) : curl_(curl), timeoutMs_(timeoutMs) {
+Canal::Canal(CURL* curl, std::int32_t timeoutMs, TraceSMTP* trace)
+    : curl_(curl), timeoutMs_(timeoutMs), trace_(trace) {
     curl_socket_t socket = CURL_SOCKET_BAD;
     if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) != CURLE_OK ||
         socket == CURL_SOCKET_BAD) {
@@ -86,8 +87,11 @@ Reponse Canal::LitReponse() {
             if (reste.count() <= 0 ||
                 !plateforme::AttendSocket(socket_, false, static_cast<std::int32_t>(reste.count()))
                      .lisible) {
-                throw CanalRompu(TexteAttente(timeoutMs_));
+                throw CanalMuet(TexteAttente(timeoutMs_));
             }
+        }
+        if (trace_) {
+            trace_->Recu(ligne);
         }
         if (!reponse.texte.empty()) {
             reponse.texte += ' ';
@@ -104,7 +108,10 @@ Reponse Canal::LitReponse() {
     return reponse;
 }
 
-void Canal::Ecrit(std::string_view octets) {
+void Canal::Ecrit(std::string_view octets, bool commandes) {
+    if (trace_ && commandes) {
+        trace_->Envoye(octets);
+    }
     while (!octets.empty()) {
         std::size_t ecrits = 0;
         const CURLcode code = curl_easy_send(curl_, octets.data(), octets.size(), &ecrits);

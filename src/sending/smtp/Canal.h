@@ -10,6 +10,7 @@
 
 #include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/RessourcesCurl.h"
+#include "sending/smtp/Trace.h"
 
 namespace corvelle::smtp {
 
@@ -17,6 +18,12 @@ namespace corvelle::smtp {
 class CanalRompu : public EchecEnvoi {
   public:
     using EchecEnvoi::EchecEnvoi;
+};
+
+// The server said nothing within the time-out: the connection is given up.
+class CanalMuet : public CanalRompu {
+  public:
+    using CanalRompu::CanalRompu;
 };
 
 struct Reponse {
@@ -28,16 +35,20 @@ struct Reponse {
 
 class Canal {
   public:
-    Canal(CURL* curl, std::int32_t timeoutMs);
+    // `trace`, when given, sees every command and reply; it must outlive the
+    // channel.
+    Canal(CURL* curl, std::int32_t timeoutMs, TraceSMTP* trace);
 
     // Writes every byte, or raises CanalRompu. Replies that arrive meanwhile
     // are kept, so a server answering a long pipelined group never blocks.
-    void Ecrit(std::string_view octets);
+    // Commands are traced; content is not (`commandes` false).
+    void Ecrit(std::string_view octets, bool commandes = true);
     // Nothing came unasked since the last reply: the server has neither
     // closed the connection nor announced it (421).
     [[nodiscard]] bool Ouvert() const noexcept;
-    // The next whole reply, or raises CanalRompu.
+    // The next whole reply, or raises CanalRompu (CanalMuet after a time-out).
     [[nodiscard]] Reponse LitReponse();
+    [[nodiscard]] TraceSMTP* Trace() const noexcept { return trace_; }
 
   private:
     [[nodiscard]] bool Recoit();  // false when nothing was waiting
@@ -46,6 +57,7 @@ class Canal {
     CURL* curl_;
     std::int64_t socket_ = -1;
     std::int32_t timeoutMs_;
+    TraceSMTP* trace_;
     std::string recu_;
     std::size_t debut_ = 0;  // first byte of recu_ not yet read as a line
 };

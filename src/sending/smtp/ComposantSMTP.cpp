@@ -8,6 +8,7 @@
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/EcritureMessage.h"
 #include "sending/smtp/MessageMime.h"
 #include "sending/smtp/Transport.h"
 
@@ -49,7 +50,9 @@ struct ComposantSMTP::Impl {
     smtp::ContenuMessage contenu;
     smtp::ReglagesServeur reglages;
     std::string serveurPop;
+    std::optional<oauth::SourceJetons> jetons;
     ComposantSMTP::Issue issue;
+    std::optional<smtp::TraceSMTP> trace;
     // Made at the first send and kept, with its open connection, for the next.
     std::unique_ptr<smtp::SessionSMTP> session;
     // The last message without attachments, kept for the next batch, which
@@ -60,11 +63,15 @@ struct ComposantSMTP::Impl {
     // Each file as it was the first time it was attached: the batches of a
     // dispatch all carry the same bytes, or fail.
     std::map<std::string, plateforme::IdentiteFichier> fichiersVus;
+    std::ostream* apercu = nullptr;
 
     [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
-    [[nodiscard]] smtp::Issue Transmet(const smtp::ContenuMessage& message);
-    [[nodiscard]] ComposantSMTP::Issue Envoie(std::vector<std::string> pieces);
+    [[nodiscard]] std::vector<smtp::Issue> Transmet(const smtp::ContenuMessage& message,
+                                                    bool differe);
+    [[nodiscard]] std::vector<ComposantSMTP::Issue> Envoie(bool differe);
+    [[nodiscard]] std::vector<ComposantSMTP::Issue> Conclut(bool quitte);
     void ConnectePop3() const;
+    [[nodiscard]] std::string JetonOAuth();
 };
 
 void ComposantSMTP::Impl::ConnectePop3() const {
@@ -76,6 +83,18 @@ void ComposantSMTP::Impl::ConnectePop3() const {
     if (const std::optional<std::string> echec = smtp::ConnexionPop3(pop)) {
         throw smtp::EchecEnvoi(*echec);
     }
+}
+
+// The token for this session, fetched only when the one in hand expires.
+std::string ComposantSMTP::Impl::JetonOAuth() {
+    if (!jetons) {
+        throw smtp::EchecEnvoi("OAuth2 is chosen but no token source is set");
+    }
+    corvelle::Resultat<std::string> jeton = jetons->Jeton(reglages.timeoutMs);
+    if (!jeton.Reussi()) {
+        throw smtp::EchecEnvoi(jeton.Erreur().texte);
+    }
+    return std::move(jeton.Valeur());
 }
 
 std::vector<smtp::FichierJoint> ComposantSMTP::Impl::Joints(std::vector<std::string> pieces) {
@@ -96,29 +115,60 @@ std::vector<smtp::FichierJoint> ComposantSMTP::Impl::Joints(std::vector<std::str
     return joints;
 }
 
-ComposantSMTP::Issue ComposantSMTP::Impl::Envoie(std::vector<std::string> pieces) {
+namespace {
+
+ComposantSMTP::Issue Pour(const smtp::Issue& envoi) {
+    return {envoi.accepte, envoi.accepte ? envoi.statut : TexteEchec(envoi.statut), envoi.partiel};
+}
+
+}  // namespace
+
+std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Conclut(bool quitte) {
+    std::vector<ComposantSMTP::Issue> verdicts;
+    if (session) {
+        for (const smtp::Issue& verdict : session->Conclut(quitte)) {
+            verdicts.push_back(Pour(verdict));
+        }
+    }
+    return verdicts;
+}
+
+std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(bool differe) {
+    // Emptied by every send, whatever its outcome: the caller adds the files
+    // again for the next message.
+    std::vector<std::string> pieces = std::exchange(piecesJointes, {});
+    std::string echec;
     try {
-        if (reglages.authentification < 0 || reglages.authentification > 3) {
+        if (reglages.authentification < 0 || reglages.authentification > 4) {
             throw smtp::EchecEnvoi("Invalid authentication mode " +
                                    std::to_string(reglages.authentification) +
-                                   " (0 none, 1 POP3 before SMTP, 2 login, 3 plain)");
+                                   " (0 none, 1 POP3 before SMTP, 2 login, 3 plain, 4 OAuth2)");
         }
         // Completed in place rather than copied: the bodies may be large.
         contenu.piecesJointes = Joints(std::move(pieces));
         contenu.mailer = extras.empty() ? std::string() : extras.front();
-        const smtp::Issue envoi = Transmet(contenu);
-        return {envoi.accepte, envoi.accepte ? envoi.statut : TexteEchec(envoi.statut)};
-    } catch (const smtp::EchecEnvoi& echec) {
-        return {false, TexteEchec(echec.what())};
+        std::vector<ComposantSMTP::Issue> verdicts;
+        for (const smtp::Issue& verdict : Transmet(contenu, differe)) {
+            verdicts.push_back(Pour(verdict));
+        }
+        return verdicts;
+    } catch (const smtp::EchecEnvoi& e) {
+        echec = e.what();
     } catch (const std::exception& e) {
-        return {false, TexteEchec(std::string("Sending failed: ") + e.what())};
+        echec = std::string("Sending failed: ") + e.what();
     }
+    // Failed before reaching the session: an earlier message's verdict, still
+    // owed, comes first.
+    std::vector<ComposantSMTP::Issue> verdicts = Conclut(false);
+    verdicts.push_back({false, TexteEchec(echec)});
+    return verdicts;
 }
 
 // Builds the message, then sends it. A message with attachments or large
 // bodies is built for this send and written while it goes; any other is
 // written once for a dispatch's batches.
-smtp::Issue ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message) {
+std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message,
+                                                       bool differe) {
     smtp::MessagePret pret;
     smtp::SourceMessage source;
     if (!message.piecesJointes.empty() || CorpsVolumineux(message)) {
@@ -138,15 +188,21 @@ smtp::Issue ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message) {
     }
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
     enveloppe.accuses = message.notification == 1 || message.notification == 3;
+    if (apercu) {
+        return {smtp::EcritMessage(source, *apercu)};
+    }
     if (reglages.authentification == 1) {
         ConnectePop3();
     }
     if (!session) {
-        session = std::make_unique<smtp::SessionSMTP>();
+        session = std::make_unique<smtp::SessionSMTP>(trace ? &*trace : nullptr);
     }
     smtp::ReglagesServeur serveur = reglages;
     serveur.hote = Elague(serveur.hote);
-    return session->Envoie(serveur, enveloppe, source);
+    if (serveur.authentification == 4) {
+        serveur.jeton = JetonOAuth();
+    }
+    return session->Envoie(serveur, enveloppe, source, differe);
 }
 
 ComposantSMTP::ComposantSMTP() : d_(std::make_unique<Impl>()) {}
@@ -229,6 +285,10 @@ void ComposantSMTP::SetServeurPop(std::string serveur) {
     d_->serveurPop = std::move(serveur);
 }
 
+void ComposantSMTP::SetOAuth(oauth::ReglagesOAuth reglages) {
+    d_->jetons.emplace(std::move(reglages));
+}
+
 void ComposantSMTP::SetServeur(std::string serveur) {
     d_->reglages.hote = std::move(serveur);
 }
@@ -245,11 +305,21 @@ void ComposantSMTP::SetTimeout(std::int32_t millisecondes) {
     d_->reglages.timeoutMs = millisecondes;
 }
 
+void ComposantSMTP::SetTrace(std::function<void(std::string_view)> sortie) {
+    d_->trace.emplace(std::move(sortie));
+}
+
 void ComposantSMTP::Envoie() {
-    // Emptied by every send, whatever its outcome: the caller adds the files
-    // again for the next message.
-    std::vector<std::string> pieces = std::exchange(d_->piecesJointes, {});
-    d_->issue = d_->Envoie(std::move(pieces));
+    // Nothing is left owed: the message's own verdict comes last.
+    d_->issue = d_->Envoie(false).back();
+}
+
+std::vector<ComposantSMTP::Issue> ComposantSMTP::EnvoieEnSerie() {
+    return d_->Envoie(true);
+}
+
+std::vector<ComposantSMTP::Issue> ComposantSMTP::Termine() {
+    return d_->Conclut(true);
 }
 
 std::string ComposantSMTP::Statut() const {
@@ -258,6 +328,14 @@ std::string ComposantSMTP::Statut() const {
 
 const ComposantSMTP::Issue& ComposantSMTP::Resultat() const {
     return d_->issue;
+}
+
+void ComposantSMTP::SetApercu(std::ostream* sortie) {
+    d_->apercu = sortie;
+}
+
+ComposantSMTP::Enveloppe ComposantSMTP::EnveloppeConstruite() const {
+    return {d_->enveloppe.expediteur, d_->enveloppe.destinataires};
 }
 
 }  // namespace corvelle

@@ -5,9 +5,14 @@
 // sends, so the batches of one dispatch share one session.
 
 #include <cstdint>
+#include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "sending/oauth/SourceJetons.h"
 
 namespace corvelle {
 
@@ -24,7 +29,8 @@ class ComposantSMTP {
     // Extra texts; the first names the sending program (X-Mailer).
     std::vector<std::string>& Extras();
 
-    // 0 none, 1 POP3 login before SMTP, 2 AUTH LOGIN, 3 AUTH PLAIN.
+    // 0 none, 1 POP3 login before SMTP, 2 AUTH LOGIN, 3 AUTH PLAIN, 4 OAuth2
+    // (the token from SetOAuth).
     void SetAuthentification(std::int32_t mode);
     [[nodiscard]] std::int32_t Authentification() const;
 
@@ -48,12 +54,17 @@ class ComposantSMTP {
     void SetUtilisateur(std::string utilisateur);
     void SetMotDePasse(std::string motDePasse);  // clear text
     void SetServeurPop(std::string serveur);
+    // Where the OAuth2 token comes from; the user name is the mailbox.
+    void SetOAuth(oauth::ReglagesOAuth reglages);
     void SetServeur(std::string serveur);
     void SetPort(std::int32_t port);
     void SetSSL(bool ssl);
     // Milliseconds without progress (and to connect) before giving up; never a
     // cap on the whole transfer.
     void SetTimeout(std::int32_t millisecondes);
+    // Receives the SMTP dialogue line by line, secrets masked; set before the
+    // first send.
+    void SetTrace(std::function<void(std::string_view)> sortie);
 
     // Synchronous: returns when the exchange is over. The outcome is in
     // Statut(); nothing is thrown for a refused or failed send.
@@ -67,8 +78,28 @@ class ComposantSMTP {
     struct Issue {
         bool accepte = false;
         std::string statut;
+        bool partiel = false;  // refused for some recipients, named in the status
     };
     [[nodiscard]] const Issue& Resultat() const;
+
+    // For a dispatch's batches, one after another: the server's verdict on a
+    // message may come with the next one's replies, one round trip a message.
+    // Each call gives the verdicts known by then, in the order of the
+    // messages; Termine() gives the rest and ends the session.
+    [[nodiscard]] std::vector<Issue> EnvoieEnSerie();
+    [[nodiscard]] std::vector<Issue> Termine();
+
+    // A preview instead of a send while set: Envoie() builds the message
+    // exactly as it would go, writes its bytes to `sortie` and contacts no
+    // server; Resultat() says whether it could be built. Null sends again.
+    void SetApercu(std::ostream* sortie);
+    // The envelope of the last message built: MAIL FROM, then each RCPT TO
+    // (blind copies included).
+    struct Enveloppe {
+        std::string expediteur;
+        std::vector<std::string> destinataires;
+    };
+    [[nodiscard]] Enveloppe EnveloppeConstruite() const;
 
   private:
     struct Impl;

@@ -3,6 +3,8 @@
 #include <mutex>
 #include <new>
 
+#include "core/Plateforme.h"
+
 namespace corvelle::smtp {
 
 PoigneeCurl NouvellePoigneeCurl() {
@@ -17,6 +19,20 @@ PoigneeCurl NouvellePoigneeCurl() {
         throw std::bad_alloc();
     }
     return poignee;
+}
+
+// libcurl reads no CA variable itself; people and tests set these to trust
+// their own authority, as for the curl program. Read when a handle is made.
+void ConfigureConfiance(CURL* curl) {
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    for (const char* variable : {"CURL_CA_BUNDLE", "SSL_CERT_FILE"}) {
+        const std::string fichier = plateforme::VariableEnvironnement(variable);
+        if (!fichier.empty()) {
+            curl_easy_setopt(curl, CURLOPT_CAINFO, fichier.c_str());
+            return;
+        }
+    }
 }
 
 void ListeCurl::Ajoute(const std::string& texte) {

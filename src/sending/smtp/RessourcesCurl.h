@@ -18,6 +18,10 @@ using PoigneeCurl = std::unique_ptr<CURL, LiberePoigneeCurl>;
 // Raises std::bad_alloc when libcurl cannot make one.
 [[nodiscard]] PoigneeCurl NouvellePoigneeCurl();
 
+// Certificates always verified, against the system's authorities or those
+// that CURL_CA_BUNDLE, then SSL_CERT_FILE, name, as for the curl program.
+void ConfigureConfiance(CURL* curl);
+
 // A list of texts as libcurl takes them (recipients).
 class ListeCurl {
   public:

@@ -19,14 +19,15 @@ bool NonAscii(const std::string& adresse) {
 
 // An address goes into a command line: a control character or an angle
 // bracket would end it, or start another command.
-void VerifieAdresse(const std::string& adresse) {
+std::optional<std::string> AdresseInvalide(const std::string& adresse) {
     const bool mauvaise = std::any_of(adresse.begin(), adresse.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
         return u < 0x20 || u == 0x7F || c == '<' || c == '>';
     });
     if (mauvaise) {
-        throw EchecEnvoi("Invalid address for the envelope: \"" + adresse + "\"");
+        return "Invalid address for the envelope: \"" + adresse + "\"";
     }
+    return std::nullopt;
 }
 
 // The envelope's own identifier (xtext, RFC 3461), unique enough per run.
@@ -75,8 +76,10 @@ class ContenuData {
   public:
     explicit ContenuData(Canal& canal) : canal_(canal) {}
 
-    void Envoie(FluxMessage& flux) {
+    // The message's size, once its end is written.
+    std::size_t Envoie(FluxMessage& flux) {
         std::array<char, kMorceau> tampon{};
+        std::size_t taille = 0;
         for (;;) {
             const std::optional<std::size_t> lus = flux.Lit(tampon.data(), tampon.size());
             if (!lus) {
@@ -85,12 +88,14 @@ class ContenuData {
             if (*lus == 0) {
                 break;
             }
+            taille += *lus;
             Ajoute(std::string_view(tampon.data(), *lus));
-            canal_.Ecrit(sortie_);
+            canal_.Ecrit(sortie_, false);
             sortie_.clear();
         }
         sortie_ = debutLigne_ ? ".\r\n" : "\r\n.\r\n";
-        canal_.Ecrit(sortie_);
+        canal_.Ecrit(sortie_, false);
+        return taille;
     }
 
   private:
@@ -111,19 +116,107 @@ class ContenuData {
     bool debutLigne_ = true;
 };
 
+std::string Liste(const std::vector<std::string>& refus) {
+    std::string texte;
+    for (const std::string& un : refus) {
+        texte += (texte.empty() ? "" : "; ") + un;
+    }
+    return texte;
+}
+
+Issue Echec(const std::string& texte, const Reponse& reponse) {
+    Issue issue;
+    issue.statut = texte + reponse.texte;
+    issue.fermee = reponse.code == 421;
+    return issue;
+}
+
+// The outcome of a message whose content went, from the reply to its end.
+Issue Verdict(const VerdictDu& du, const Reponse& finale) {
+    if (!finale.Positive()) {
+        Issue issue = Echec("Message refused: ", finale);
+        if (!du.refus.empty()) {
+            issue.statut += "; refused recipients: " + Liste(du.refus);
+        }
+        return issue;
+    }
+    if (du.refus.empty()) {
+        return {true, finale.texte + " - session closed"};
+    }
+    Issue issue{false, "Sent to " + std::to_string(du.acceptes) + " of " +
+                           std::to_string(du.total) + " recipients; refused: " + Liste(du.refus)};
+    issue.partiel = true;
+    return issue;
+}
+
+// A message whose content went but whose verdict never came: it may have been
+// delivered, so it is not sent again; the report names its recipients.
+Issue VerdictPerdu(const CanalRompu& rupture) {
+    Issue issue;
+    issue.statut = std::string(rupture.what()) +
+                   " (the message was sent whole; the server did not confirm it)";
+    issue.fermee = true;
+    return issue;
+}
+
+// What is wrong with an envelope before anything is written.
+std::optional<std::string> Refus(const Enveloppe& enveloppe, const Options& options,
+                                 const Capacites& capacites) {
+    if (std::optional<std::string> mauvaise = AdresseInvalide(enveloppe.expediteur)) {
+        return mauvaise;
+    }
+    for (const std::string& destinataire : enveloppe.destinataires) {
+        if (std::optional<std::string> mauvaise = AdresseInvalide(destinataire)) {
+            return mauvaise;
+        }
+    }
+    if (options.utf8 && !capacites.smtputf8) {
+        return "The server does not take addresses written with non-ASCII characters "
+               "(no SMTPUTF8); message not sent";
+    }
+    if (options.taille && capacites.tailleMax && *options.taille > *capacites.tailleMax) {
+        return "The message (" + std::to_string(*options.taille) +
+               " bytes) is larger than the server takes (SIZE " +
+               std::to_string(*capacites.tailleMax) + " bytes); message not sent";
+    }
+    return std::nullopt;
+}
+
+Options OptionsDe(const Enveloppe& enveloppe, const Capacites& capacites,
+                  const SourceMessage& message) {
+    Options options;
+    options.utf8 =
+        NonAscii(enveloppe.expediteur) ||
+        std::any_of(enveloppe.destinataires.begin(), enveloppe.destinataires.end(), NonAscii);
+    options.dsn = enveloppe.accuses && capacites.dsn;
+    if (const std::string_view* octets = std::get_if<std::string_view>(&message)) {
+        options.taille = octets->size();
+    }
+    return options;
+}
+
+// One message's transaction. `apresEcriture` runs once its first commands are
+// written: the moment to read what an earlier message is still owed.
 class Transaction {
   public:
-    Transaction(Canal& canal, const Capacites& capacites, const Enveloppe& enveloppe)
-        : canal_(canal), capacites_(capacites), enveloppe_(enveloppe) {}
+    Transaction(Canal& canal, const Capacites& capacites, const Enveloppe& enveloppe,
+                Options options)
+        : canal_(canal), capacites_(capacites), enveloppe_(enveloppe), options_(options) {}
 
-    Issue Envoie(SourceMessage message);
+    template <typename ApresEcriture>
+    std::optional<Issue> Envoie(SourceMessage message, bool differe, ApresEcriture&& apresEcriture,
+                                std::optional<VerdictDu>& laisse);
+
+    // Failing now, nothing of the message can have reached anyone.
+    [[nodiscard]] bool Rejouable() const noexcept { return acceptes_ == 0 && !contenuParti_; }
+    // The transaction reached its end: no RSET needed.
+    [[nodiscard]] bool Terminee() const noexcept { return terminee_; }
 
   private:
-    [[nodiscard]] std::optional<Issue> Verifie(const Options& options) const;
     [[nodiscard]] std::optional<Issue> LitEnveloppe(bool enGroupe);
-    [[nodiscard]] Issue Conclut(const Reponse& finale);
-    [[nodiscard]] Issue Echec(const std::string& texte, const Reponse& reponse);
-    [[nodiscard]] std::string Refus() const;
+    [[nodiscard]] VerdictDu Du() const {
+        return {acceptes_, enveloppe_.destinataires.size(), refus_};
+    }
 
     Canal& canal_;
     const Capacites& capacites_;
@@ -131,24 +224,9 @@ class Transaction {
     Options options_;
     std::size_t acceptes_ = 0;
     std::vector<std::string> refus_;  // "address: reply"
+    bool contenuParti_ = false;
+    bool terminee_ = false;
 };
-
-std::optional<Issue> Transaction::Verifie(const Options& options) const {
-    if (options.utf8 && !capacites_.smtputf8) {
-        return Issue{false,
-                     "The server does not take addresses written with non-ASCII characters "
-                     "(no SMTPUTF8); message not sent",
-                     false};
-    }
-    if (options.taille && capacites_.tailleMax && *options.taille > *capacites_.tailleMax) {
-        return Issue{false,
-                     "The message (" + std::to_string(*options.taille) +
-                         " bytes) is larger than the server takes (SIZE " +
-                         std::to_string(*capacites_.tailleMax) + " bytes); message not sent",
-                     false};
-    }
-    return std::nullopt;
-}
 
 // The replies to MAIL and to each RCPT. A failure of the whole transaction,
 // or nothing when it goes on. In a group, every reply is read even after a
@@ -178,102 +256,147 @@ std::optional<Issue> Transaction::LitEnveloppe(bool enGroupe) {
     return std::nullopt;
 }
 
-Issue Transaction::Echec(const std::string& texte, const Reponse& reponse) {
-    Issue issue{false, texte + reponse.texte, reponse.code == 421};
-    return issue;
-}
-
-std::string Transaction::Refus() const {
-    std::string texte;
-    for (const std::string& refus : refus_) {
-        texte += (texte.empty() ? "" : "; ") + refus;
-    }
-    return texte;
-}
-
-Issue Transaction::Conclut(const Reponse& finale) {
-    if (!finale.Positive()) {
-        Issue issue = Echec("Message refused: ", finale);
-        if (!refus_.empty()) {
-            issue.statut += "; refused recipients: " + Refus();
-        }
-        return issue;
-    }
-    if (refus_.empty()) {
-        return {true, finale.texte + " - session closed", false};
-    }
-    return {false,
-            "Sent to " + std::to_string(acceptes_) + " of " +
-                std::to_string(enveloppe_.destinataires.size()) +
-                " recipients; refused: " + Refus(),
-            false};
-}
-
-Issue Transaction::Envoie(SourceMessage message) {
-    Options& options = options_;
-    options.utf8 =
-        NonAscii(enveloppe_.expediteur) ||
-        std::any_of(enveloppe_.destinataires.begin(), enveloppe_.destinataires.end(), NonAscii);
-    options.dsn = enveloppe_.accuses && capacites_.dsn;
-    if (const std::string_view* octets = std::get_if<std::string_view>(&message)) {
-        options.taille = octets->size();
-    }
-    VerifieAdresse(enveloppe_.expediteur);
-    std::for_each(enveloppe_.destinataires.begin(), enveloppe_.destinataires.end(), VerifieAdresse);
-    if (std::optional<Issue> refus = Verifie(options)) {
-        return *refus;
-    }
+template <typename ApresEcriture>
+std::optional<Issue> Transaction::Envoie(SourceMessage message, bool differe,
+                                         ApresEcriture&& apresEcriture,
+                                         std::optional<VerdictDu>& laisse) {
     // BDAT needs the size first: only for a message already written.
-    const bool bdat = capacites_.chunking && options.taille;
+    const bool bdat = capacites_.chunking && options_.taille;
     const std::string finEnveloppe =
-        bdat ? "BDAT " + std::to_string(*options.taille) + " LAST\r\n" : "DATA\r\n";
+        bdat ? "BDAT " + std::to_string(*options_.taille) + " LAST\r\n" : "DATA\r\n";
     const bool enGroupe = capacites_.pipelining;
-    std::string envoi = CommandeMail(enveloppe_, options, capacites_);
+    std::string envoi = CommandeMail(enveloppe_, options_, capacites_);
     if (enGroupe) {
-        envoi += CommandesRcpt(enveloppe_, options) + finEnveloppe;
-        if (bdat) {
-            envoi += std::get<std::string_view>(message);
-        }
+        envoi += CommandesRcpt(enveloppe_, options_) + finEnveloppe;
     }
-    canal_.Ecrit(envoi);
+    if (enGroupe && bdat) {
+        if (TraceSMTP* trace = canal_.Trace()) {
+            trace->Envoye(envoi);
+            trace->Contenu(options_.taille.value_or(0));
+        }
+        contenuParti_ = true;
+        envoi += std::get<std::string_view>(message);
+        canal_.Ecrit(envoi, false);
+    } else {
+        canal_.Ecrit(envoi);
+    }
+    apresEcriture();
     if (std::optional<Issue> echec = LitEnveloppe(enGroupe)) {
         if (enGroupe && !echec->fermee) {
             (void)canal_.LitReponse();  // the DATA or BDAT that followed
         }
-        return *echec;
+        // The server closing at the envelope never takes what followed it.
+        echec->rejouable = echec->fermee && acceptes_ == 0;
+        return echec;
     }
     if (acceptes_ == 0 && !enGroupe) {
-        return {false, "No recipient accepted the message: " + Refus(), false};
+        return Issue{false, "No recipient accepted the message: " + Liste(refus_)};
     }
     if (!enGroupe) {
         canal_.Ecrit(finEnveloppe);
         if (bdat) {
-            canal_.Ecrit(std::get<std::string_view>(message));
+            contenuParti_ = true;
+            canal_.Ecrit(std::get<std::string_view>(message), false);
         }
     }
     Reponse reponse = canal_.LitReponse();
     if (!bdat && reponse.code == 354) {
+        contenuParti_ = true;
         FluxMessage flux(message);
-        ContenuData(canal_).Envoie(flux);
+        const std::size_t taille = ContenuData(canal_).Envoie(flux);
+        if (TraceSMTP* trace = canal_.Trace()) {
+            trace->Contenu(taille);
+        }
+        if (differe && enGroupe && acceptes_ > 0) {
+            terminee_ = true;
+            laisse = Du();
+            return std::nullopt;
+        }
         reponse = canal_.LitReponse();
     }
     if (acceptes_ == 0) {
-        return {false, "No recipient accepted the message: " + Refus(), reponse.code == 421};
+        Issue issue{false, "No recipient accepted the message: " + Liste(refus_)};
+        issue.fermee = reponse.code == 421;
+        return issue;
     }
-    return Conclut(reponse);
+    terminee_ = true;
+    return Verdict(Du(), reponse);
 }
 
 }  // namespace
 
-Issue EnvoieTransaction(Canal& canal, const Capacites& capacites, const Enveloppe& enveloppe,
-                        SourceMessage message) {
-    Issue issue = Transaction(canal, capacites, enveloppe).Envoie(message);
-    // A refused transaction leaves the server mid-way: reset it for the next.
-    if (!issue.accepte && !issue.fermee) {
-        canal.Ecrit("RSET\r\n");
-        issue.fermee = !canal.LitReponse().Positive();
+void Transactions::LitDu(std::vector<Issue>& verdicts) {
+    if (!du_) {
+        return;
+    }
+    const VerdictDu du = std::move(*du_);
+    du_.reset();
+    try {
+        verdicts.push_back(Verdict(du, canal_.LitReponse()));
+    } catch (const CanalRompu& rupture) {
+        verdicts.push_back(VerdictPerdu(rupture));
+        throw;
+    }
+    if (verdicts.back().fermee) {
+        fermee_ = true;
+    }
+}
+
+std::optional<Issue> Transactions::Envoie(const Enveloppe& enveloppe, SourceMessage message,
+                                          bool differe, std::vector<Issue>& verdicts) {
+    const Options options = OptionsDe(enveloppe, capacites_, message);
+    if (std::optional<std::string> refus = Refus(enveloppe, options, capacites_)) {
+        Conclut(verdicts, false);
+        return Issue{false, *refus};
+    }
+    if (fermee_) {
+        return Issue{false, "The server closed the connection", true, true};
+    }
+    Transaction transaction(canal_, capacites_, enveloppe, options);
+    std::optional<Issue> issue;
+    try {
+        issue = transaction.Envoie(
+            message, differe, [&] { LitDu(verdicts); }, du_);
+    } catch (const CanalRompu& rupture) {
+        fermee_ = true;
+        Issue echec{false, rupture.what(), true};
+        echec.rejouable = transaction.Rejouable();
+        echec.muet = dynamic_cast<const CanalMuet*>(&rupture) != nullptr;
+        return echec;
+    }
+    if (issue && issue->fermee) {
+        fermee_ = true;
+    }
+    // A transaction stopped mid-way leaves the server in it: reset it for
+    // the next.
+    if (issue && !issue->accepte && !fermee_ && !transaction.Terminee()) {
+        try {
+            canal_.Ecrit("RSET\r\n");
+            fermee_ = !canal_.LitReponse().Positive();
+        } catch (const CanalRompu&) {
+            fermee_ = true;
+        }
     }
     return issue;
+}
+
+void Transactions::Conclut(std::vector<Issue>& verdicts, bool quitte) {
+    if (fermee_) {
+        return;
+    }
+    try {
+        if (quitte) {
+            canal_.Ecrit("QUIT\r\n");
+        }
+        LitDu(verdicts);
+        if (quitte) {
+            fermee_ = true;
+            (void)canal_.LitReponse();
+        }
+    } catch (const CanalRompu&) {
+        // Any verdict lost is already told; after QUIT, the server went first.
+        fermee_ = true;
+    }
 }
 
 }  // namespace corvelle::smtp

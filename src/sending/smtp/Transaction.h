@@ -1,9 +1,10 @@
 #pragma once
 
-// One mail transaction (RFC 5321) on an open session: MAIL, RCPT, then DATA
-// or BDAT. Pipelined in one write when the server offers it (RFC 2920), one
-// command at a time otherwise. A refused recipient does not stop the others.
+// The mail transactions (RFC 5321) of one open session: MAIL, RCPT, then DATA
+// or BDAT. Pipelined when the server offers it (RFC 2920), one command at a
+// time otherwise. A refused recipient does not stop the others.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,13 +23,54 @@ struct Enveloppe {
 struct Issue {
     bool accepte = false;
     std::string statut;
-    // The server said it closes (421): the session cannot be used again.
+    // The server closed (421) or the connection failed: the session cannot be
+    // used again.
     bool fermee = false;
+    // Closed before any recipient took the message and before its content
+    // went: it may be sent again on a new connection.
+    bool rejouable = false;
+    // The server went silent (a time-out) rather than closing.
+    bool muet = false;
+    // Refused for some recipients only; the others received it.
+    bool partiel = false;
 };
 
-// Raises CanalRompu when the connection fails or the message cannot be
-// written whole (the content then never ends: no cut message is accepted).
-[[nodiscard]] Issue EnvoieTransaction(Canal& canal, const Capacites& capacites,
-                                      const Enveloppe& enveloppe, SourceMessage message);
+// The server's reply to a message's content, not read yet: what concludes
+// that message once it comes.
+struct VerdictDu {
+    std::size_t acceptes = 0;
+    std::size_t total = 0;
+    std::vector<std::string> refus;  // "address: reply"
+};
+
+class Transactions {
+  public:
+    Transactions(Canal& canal, const Capacites& capacites) : canal_(canal), capacites_(capacites) {}
+
+    // Sends one message. A verdict still owed for the previous one is read
+    // with this message's replies and added to `verdicts` first. With
+    // `differe`, when pipelining, this message's own verdict is left owed: the
+    // next message's group follows its final dot, one round trip a message.
+    // Its outcome, or nothing when left owed.
+    [[nodiscard]] std::optional<Issue> Envoie(const Enveloppe& enveloppe, SourceMessage message,
+                                              bool differe, std::vector<Issue>& verdicts);
+    // Reads the verdict still owed, if any, into `verdicts`; with `quitte`,
+    // QUIT goes in the same write and the session ends.
+    void Conclut(std::vector<Issue>& verdicts, bool quitte);
+
+    [[nodiscard]] bool Doit() const noexcept { return du_.has_value(); }
+    // The connection failed or the server closed it.
+    [[nodiscard]] bool Fermee() const noexcept { return fermee_; }
+
+  private:
+    [[nodiscard]] std::optional<Issue> Transmet(const Enveloppe& enveloppe, SourceMessage message,
+                                                bool differe, std::vector<Issue>& verdicts);
+    void LitDu(std::vector<Issue>& verdicts);
+
+    Canal& canal_;
+    const Capacites& capacites_;
+    std::optional<VerdictDu> du_;
+    bool fermee_ = false;
+};
 
 }  // namespace corvelle::smtp

@@ -53,20 +53,6 @@ std::string TexteMode(ModeSession mode) {
     return "Plain text";
 }
 
-// libcurl reads no CA variable itself; people and tests set these to trust
-// their own authority, as for the curl program. Read when a handle is made.
-void ConfigureConfiance(CURL* curl) {
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-    for (const char* variable : {"CURL_CA_BUNDLE", "SSL_CERT_FILE"}) {
-        const std::string fichier = plateforme::VariableEnvironnement(variable);
-        if (!fichier.empty()) {
-            curl_easy_setopt(curl, CURLOPT_CAINFO, fichier.c_str());
-            return;
-        }
-    }
-}
-
 // For SMTP, libcurl hands every server reply line to the header callback:
 // the replies are kept without the cost of its verbose trace.
 std::size_t Observe(char* donnees, std::size_t taille, std::size_t nombre, void* journal) {
@@ -121,6 +107,39 @@ std::string Decrit(CURLcode code, const char* erreurs, const JournalReponses& jo
         texte += " - server reply: " + journal.DernierRefus();
     }
     return texte;
+}
+
+// What libcurl says and does while it opens the session, for the trace: its
+// commands, the server's replies and its own remarks (address tried, TLS).
+int Rapporte(CURL*, curl_infotype type, char* donnees, std::size_t taille, void* trace) {
+    const std::string_view octets(donnees, taille);
+    auto& sortie = *static_cast<TraceSMTP*>(trace);
+    try {
+        switch (type) {
+            case CURLINFO_TEXT:
+                sortie.Info(octets);
+                break;
+            case CURLINFO_HEADER_IN:
+                sortie.Recu(octets);
+                break;
+            case CURLINFO_HEADER_OUT:
+                sortie.Envoye(octets);
+                break;
+            default:
+                break;
+        }
+    } catch (...) {
+        // A trace line lost to a full memory: the session goes on.
+    }
+    return 0;
+}
+
+void ConfigureTrace(CURL* curl, TraceSMTP* trace) {
+    if (trace) {
+        curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, &Rapporte);
+        curl_easy_setopt(curl, CURLOPT_DEBUGDATA, trace);
+        curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    }
 }
 
 bool ALigne(const std::string& texte) {
@@ -179,29 +198,31 @@ struct SessionSMTP::Connexion {
     PoigneeCurl curl = NouvellePoigneeCurl();
     std::optional<Canal> canal;
     Capacites capacites;
+    std::optional<Transactions> transactions;
 
     Connexion() = default;
     Connexion(const Connexion&) = delete;
     Connexion& operator=(const Connexion&) = delete;
     // libcurl says no QUIT on a connection it only opened.
     ~Connexion() {
-        if (!canal) {
-            return;
-        }
-        try {
-            canal->Ecrit("QUIT\r\n");
-            (void)canal->LitReponse();
-        } catch (...) {
-            // The server went first: the connection closes all the same.
+        if (transactions) {
+            std::vector<Issue> perdus;
+            transactions->Conclut(perdus, true);
         }
     }
-    // A broken or closing connection gets no QUIT.
-    void Abandonne() noexcept { canal.reset(); }
 };
 
-SessionSMTP::SessionSMTP() = default;
+SessionSMTP::SessionSMTP(TraceSMTP* trace) : trace_(trace) {}
 
 SessionSMTP::~SessionSMTP() = default;
+
+// A broken or closing connection gets no QUIT.
+void SessionSMTP::Abandonne() {
+    if (connexion_) {
+        connexion_->transactions.reset();
+        connexion_.reset();
+    }
+}
 
 std::vector<ModeSession> SessionSMTP::ModesAEssayer(const ReglagesServeur& reglages) const {
     if (!reglages.ssl) {
@@ -219,40 +240,65 @@ std::vector<ModeSession> SessionSMTP::ModesAEssayer(const ReglagesServeur& regla
     return {premier, second};
 }
 
-Issue SessionSMTP::Envoie(const ReglagesServeur& reglages, const Enveloppe& enveloppe,
-                          SourceMessage message) {
+std::vector<Issue> SessionSMTP::Conclut(bool quitte) {
+    std::vector<Issue> verdicts;
+    if (connexion_) {
+        connexion_->transactions->Conclut(verdicts, quitte);
+        if (connexion_->transactions->Fermee()) {
+            Abandonne();
+        }
+    }
+    return verdicts;
+}
+
+std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const Enveloppe& enveloppe,
+                                       SourceMessage message, bool differe) {
     VerifieHote(reglages.hote, "SMTP");
     VerifiePort(reglages.port);
+    std::vector<Issue> verdicts;
     if (reglagesRetenus_ != reglages) {
         if (!reglagesRetenus_ || reglagesRetenus_->hote != reglages.hote ||
             reglagesRetenus_->port != reglages.port) {
             modeRetenu_.reset();
+            sansPipelining_ = false;
         }
-        connexion_.reset();
+        verdicts = Conclut(true);
+        Abandonne();
         reglagesRetenus_ = reglages;
     }
-    // A server that closed the idle session (or said 421) is not written to.
-    if (connexion_ && !connexion_->canal->Ouvert()) {
-        connexion_->Abandonne();
-        connexion_.reset();
-    }
-    if (!connexion_) {
-        if (std::optional<std::string> echec = Ouvre(reglages)) {
-            return {false, *echec, true};
+    for (bool rejoue = false;; rejoue = true) {
+        // A server that closed the idle session (or said 421) is not written
+        // to; with a verdict owed, its reply may be waiting.
+        if (connexion_ && !connexion_->transactions->Doit() && !connexion_->canal->Ouvert()) {
+            Abandonne();
         }
-    }
-    try {
-        Issue issue =
-            EnvoieTransaction(*connexion_->canal, connexion_->capacites, enveloppe, message);
-        if (issue.fermee) {
-            connexion_->Abandonne();
-            connexion_.reset();
+        if (!connexion_) {
+            if (std::optional<std::string> echec = Ouvre(reglages)) {
+                verdicts.push_back({false, *echec, true});
+                return verdicts;
+            }
         }
-        return issue;
-    } catch (const CanalRompu& rupture) {
-        connexion_->Abandonne();
-        connexion_.reset();
-        return {false, rupture.what(), true};
+        const std::optional<Issue> issue =
+            connexion_->transactions->Envoie(enveloppe, message, differe, verdicts);
+        const bool pipelinait = connexion_->capacites.pipelining;
+        if (connexion_->transactions->Fermee()) {
+            Abandonne();
+        }
+        if (issue && issue->rejouable && !rejoue) {
+            // A server that leaves a pipelined group unanswered gets one
+            // command at a time from now on.
+            sansPipelining_ = sansPipelining_ || (issue->muet && pipelinait);
+            if (trace_) {
+                trace_->Info(
+                    "The server closed or stopped answering before taking the "
+                    "message: sending it again on a new connection");
+            }
+            continue;
+        }
+        if (issue) {
+            verdicts.push_back(*issue);
+        }
+        return verdicts;
     }
 }
 
@@ -282,19 +328,26 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     ConfigureJournal(curl, connexion->journal, connexion->erreurs);
     ConfigureConfiance(curl);
     ConfigureAttentesSMTP(curl, reglages.timeoutMs);
+    ConfigureTrace(curl, trace_);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     const char* schema = mode == ModeSession::TLSImplicite ? "smtps" : "smtp";
     curl_easy_setopt(curl, CURLOPT_URL, Url(schema, reglages.hote, reglages.port).c_str());
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
                      mode == ModeSession::StartTLS ? static_cast<long>(CURLUSESSL_ALL)
                                                    : static_cast<long>(CURLUSESSL_NONE));
-    const bool authentifie = reglages.authentification == 2 || reglages.authentification == 3;
+    const bool authentifie = reglages.authentification >= 2 && reglages.authentification <= 4;
     if (authentifie) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, reglages.utilisateur.c_str());
+        curl_easy_setopt(curl, CURLOPT_SASL_IR, 1L);
+    }
+    if (reglages.authentification == 4) {
+        // Whichever of the two the server offers; never a password mechanism.
+        curl_easy_setopt(curl, CURLOPT_XOAUTH2_BEARER, reglages.jeton.c_str());
+        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=OAUTHBEARER;AUTH=XOAUTH2");
+    } else if (authentifie) {
         curl_easy_setopt(curl, CURLOPT_PASSWORD, reglages.motDePasse.c_str());
         curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS,
                          reglages.authentification == 2 ? "AUTH=LOGIN" : "AUTH=PLAIN");
-        curl_easy_setopt(curl, CURLOPT_SASL_IR, 1L);
     }
     // Greeting, EHLO, STARTTLS, AUTH; then the connection is ours.
     curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
@@ -314,15 +367,22 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     if (code != CURLE_OK) {
         tentative.description = Decrit(code, connexion->erreurs, connexion->journal);
         // A TLS handshake that fails on an implicit-TLS attempt usually meets
-        // a clear-text greeting; STARTTLS refused means the server may want
-        // TLS from the start. No message byte has gone out, and the other
-        // mode still demands TLS, so trying it once never sends in clear.
+        // a clear-text greeting; STARTTLS refused, or no greeting at all (the
+        // server waits for a TLS hello), means the server may want TLS from
+        // the start. No message byte has gone out, and the other mode still
+        // demands TLS, so trying it once never sends in clear.
+        const bool sansAccueil =
+            code == CURLE_OPERATION_TIMEDOUT && connexion->journal.Derniere().empty();
         tentative.autreMode =
             (mode == ModeSession::TLSImplicite && code == CURLE_SSL_CONNECT_ERROR) ||
-            (mode == ModeSession::StartTLS && code == CURLE_USE_SSL_FAILED);
+            (mode == ModeSession::StartTLS && (code == CURLE_USE_SSL_FAILED || sansAccueil));
         return tentative;
     }
-    connexion->canal.emplace(curl, AttenteMs(reglages.timeoutMs));
+    // From here the dialogue is ours, and traced by the channel.
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
+    connexion->canal.emplace(curl, AttenteMs(reglages.timeoutMs), trace_);
+    connexion->capacites.pipelining = connexion->capacites.pipelining && !sansPipelining_;
+    connexion->transactions.emplace(*connexion->canal, connexion->capacites);
     connexion_ = std::move(connexion);
     tentative.ouverte = true;
     return tentative;

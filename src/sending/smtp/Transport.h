@@ -14,6 +14,7 @@
 #include "sending/smtp/Capacites.h"
 #include "sending/smtp/FluxMessage.h"
 #include "sending/smtp/RessourcesCurl.h"
+#include "sending/smtp/Trace.h"
 #include "sending/smtp/Transaction.h"
 
 namespace corvelle::smtp {
@@ -22,10 +23,12 @@ struct ReglagesServeur {
     std::string hote;
     std::int32_t port = 25;
     bool ssl = false;
-    // 2 AUTH LOGIN, 3 AUTH PLAIN; any other value logs in to nothing here.
+    // 2 AUTH LOGIN, 3 AUTH PLAIN, 4 OAuth2 (OAUTHBEARER or XOAUTH2, with
+    // `jeton`); any other value logs in to nothing here.
     std::int32_t authentification = 0;
     std::string utilisateur;
     std::string motDePasse;
+    std::string jeton;           // OAuth2 bearer token
     std::int32_t timeoutMs = 0;  // each wait; 0 or less: the default
 
     bool operator==(const ReglagesServeur&) const = default;
@@ -62,16 +65,23 @@ enum class ModeSession { Clair, StartTLS, TLSImplicite };
 // same settings; QUIT when it ends.
 class SessionSMTP {
   public:
-    SessionSMTP();
+    // `trace`, when given, sees the whole dialogue; it must outlive the session.
+    explicit SessionSMTP(TraceSMTP* trace = nullptr);
     ~SessionSMTP();
     SessionSMTP(const SessionSMTP&) = delete;
     SessionSMTP& operator=(const SessionSMTP&) = delete;
 
     // Sends one message. With SSL, the first mode that the port suggests is
     // tried, then once the other when the server turns out to speak it; never
-    // a session in clear text.
-    [[nodiscard]] Issue Envoie(const ReglagesServeur& reglages, const Enveloppe& enveloppe,
-                               SourceMessage message);
+    // a session in clear text. A message the server closed on before anyone
+    // took it goes once more on a new connection. With `differe`, its
+    // verdict may come with the next message's replies. The verdicts known
+    // by then, in the order of the messages.
+    [[nodiscard]] std::vector<Issue> Envoie(const ReglagesServeur& reglages,
+                                            const Enveloppe& enveloppe, SourceMessage message,
+                                            bool differe);
+    // The verdict still owed, if any; with `quitte`, the session ends too.
+    [[nodiscard]] std::vector<Issue> Conclut(bool quitte);
 
   private:
     struct Connexion;
@@ -81,13 +91,18 @@ class SessionSMTP {
         std::string description;
     };
 
+    void Abandonne();
+
     [[nodiscard]] std::vector<ModeSession> ModesAEssayer(const ReglagesServeur& reglages) const;
     [[nodiscard]] std::optional<std::string> Ouvre(const ReglagesServeur& reglages);
     [[nodiscard]] Tentative Tente(ModeSession mode, const ReglagesServeur& reglages);
 
+    TraceSMTP* trace_;
     std::unique_ptr<Connexion> connexion_;
     std::optional<ReglagesServeur> reglagesRetenus_;
     std::optional<ModeSession> modeRetenu_;
+    // The server announced PIPELINING, then left a group unanswered.
+    bool sansPipelining_ = false;
 };
 
 // Logs in to a POP3 server (USER/PASS or better) and leaves, for servers that

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/APropos.h"
 #include "core/Version.h"
+#include "i18n/Langue.h"
 #include "ui/commun/Icone.h"
 #include "ui/commun/TraductionFenetre.h"
 
@@ -33,7 +33,7 @@ frmAPropos::frmAPropos(const Langue& langue, QWidget* parent) : QDialog(parent) 
         this);
     description->setObjectName(QStringLiteral("lblDescription"));
     description->setWordWrap(true);
-    auto* syntaxe = new QPlainTextEdit(VersQt(TexteSyntaxe()), this);
+    auto* syntaxe = new QPlainTextEdit(this);
     syntaxe->setObjectName(QStringLiteral("txtSyntaxe"));
     syntaxe->setReadOnly(true);
     syntaxe->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -44,8 +44,10 @@ frmAPropos::frmAPropos(const Langue& langue, QWidget* parent) : QDialog(parent) 
     connect(boutons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     TraduitFenetre(*this, langue);
-    // Set after the translation: the version is not a caption to translate.
+    // Set after the translation: the version is not a caption to translate,
+    // and the help is the catalogue's, which --help prints too.
     version->setText(QStringLiteral("<b>%1</b>").arg(VersQt(TitreFenetre())));
+    syntaxe->setPlainText(VersQt(langue.Texte("TXT_AIDE")));
 
     auto* entete = new QHBoxLayout;
     entete->addWidget(titre);

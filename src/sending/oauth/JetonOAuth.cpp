@@ -1,0 +1,145 @@
+#include "sending/oauth/JetonOAuth.h"
+
+#include <algorithm>
+#include <chrono>
+#include <nlohmann/json.hpp>
+
+#include "core/Texte.h"
+#include "sending/Bilan.h"
+#include "sending/smtp/RessourcesCurl.h"
+
+namespace corvelle::oauth {
+
+namespace {
+
+constexpr std::size_t kReponseMax = 64 * 1024;
+// Without `expires_in`, a token is taken to last an hour, as providers grant.
+constexpr std::int64_t kDureeParDefaut = 3600;
+
+Echec EchecJeton(std::string texte) {
+    return Echec{SortieEchecEnvoi, std::move(texte)};
+}
+
+// What a provider writes may hold line breaks or controls: one line, printable.
+std::string Lisible(std::string texte) {
+    std::replace_if(
+        texte.begin(), texte.end(),
+        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, ' ');
+    return texte;
+}
+
+std::string Texte(const nlohmann::json& objet, const char* cle) {
+    const auto valeur = objet.find(cle);
+    return valeur != objet.end() && valeur->is_string() ? Lisible(valeur->get<std::string>())
+                                                        : std::string();
+}
+
+// `expires_in` is a number of seconds; some providers write it as a string.
+std::int64_t Duree(const nlohmann::json& objet) {
+    const auto valeur = objet.find("expires_in");
+    if (valeur == objet.end()) {
+        return kDureeParDefaut;
+    }
+    if (valeur->is_number_integer()) {
+        return valeur->get<std::int64_t>();
+    }
+    if (valeur->is_string()) {
+        try {
+            return std::stoll(valeur->get<std::string>());
+        } catch (const std::exception&) {
+        }
+    }
+    return kDureeParDefaut;
+}
+
+std::size_t Recoit(char* donnees, std::size_t taille, std::size_t nombre, void* corps) {
+    auto& texte = *static_cast<std::string*>(corps);
+    const std::size_t octets = taille * nombre;
+    if (texte.size() + octets > kReponseMax) {
+        return 0;  // no token reply is that long: the transfer stops
+    }
+    texte.append(donnees, octets);
+    return octets;
+}
+
+std::string Encode(CURL* curl, const std::string& texte) {
+    char* encode = curl_easy_escape(curl, texte.data(), static_cast<int>(texte.size()));
+    if (!encode) {
+        throw std::bad_alloc();
+    }
+    std::string resultat(encode);
+    curl_free(encode);
+    return resultat;
+}
+
+}  // namespace
+
+std::int64_t Maintenant() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+Resultat<Jeton> LitReponseJeton(const std::string& url, long statut, std::string_view corps,
+                                std::int64_t maintenant) {
+    const nlohmann::json reponse = nlohmann::json::parse(corps, nullptr, false);
+    if (reponse.is_discarded() || !reponse.is_object()) {
+        return EchecJeton("The token endpoint " + url + " did not answer with a token (HTTP " +
+                          std::to_string(statut) + ", not JSON)");
+    }
+    const std::string erreur = Texte(reponse, "error");
+    if (!erreur.empty() || statut != 200) {
+        std::string texte = "The token endpoint " + url + " refused the request (HTTP " +
+                            std::to_string(statut) + ")";
+        if (!erreur.empty()) {
+            texte += ": " + erreur;
+        }
+        if (const std::string detail = Texte(reponse, "error_description"); !detail.empty()) {
+            texte += ": " + detail;
+        }
+        return EchecJeton(texte);
+    }
+    Jeton jeton{Texte(reponse, "access_token"), maintenant + Duree(reponse)};
+    const std::string type = Texte(reponse, "token_type");
+    if (jeton.valeur.empty() || (!type.empty() && Minuscules(type) != "bearer")) {
+        return EchecJeton("The token endpoint " + url + " answered without a bearer token");
+    }
+    return jeton;
+}
+
+Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) {
+    if (client.urlJeton.rfind("https://", 0) != 0) {
+        return EchecJeton("The token endpoint must be an https:// address: \"" +
+                          Lisible(client.urlJeton) + "\"");
+    }
+    const smtp::PoigneeCurl poignee = smtp::NouvellePoigneeCurl();
+    CURL* curl = poignee.get();
+    // The secret goes in the body, never in the address, which servers log.
+    const std::string formulaire =
+        "grant_type=client_credentials&client_id=" + Encode(curl, client.identifiant) +
+        "&client_secret=" + Encode(curl, client.secret) + "&scope=" + Encode(curl, client.portee);
+    std::string corps;
+    char erreurs[CURL_ERROR_SIZE] = {};
+    smtp::ConfigureConfiance(curl);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(curl, CURLOPT_URL, client.urlJeton.c_str());
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, formulaire.c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Recoit);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &corps);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, erreurs);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    const long ms = timeoutMs > 0 ? timeoutMs : 60000L;
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ms);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, (ms + 999) / 1000);
+    const CURLcode code = curl_easy_perform(curl);
+    if (code != CURLE_OK) {
+        return EchecJeton("The token endpoint " + client.urlJeton + " could not be reached: " +
+                          (*erreurs ? erreurs : curl_easy_strerror(code)));
+    }
+    long statut = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &statut);
+    return LitReponseJeton(client.urlJeton, statut, corps, Maintenant());
+}
+
+}  // namespace corvelle::oauth

@@ -1,0 +1,39 @@
+#pragma once
+
+// OAuth2 bearer tokens for SMTP (RFC 6749, 4.4: client credentials): asked of
+// the provider's token endpoint over verified HTTPS.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/Resultat.h"
+
+namespace corvelle::oauth {
+
+struct ClientOAuth {
+    std::string urlJeton;     // the endpoint, https only
+    std::string identifiant;  // client id
+    std::string secret;       // client secret, in clear
+    std::string portee;       // scope, e.g. https://outlook.office365.com/.default
+
+    bool operator==(const ClientOAuth&) const = default;
+};
+
+struct Jeton {
+    std::string valeur;
+    std::int64_t expiration = 0;  // seconds since the epoch
+};
+
+// Seconds since the epoch, the clock every expiry is read against.
+[[nodiscard]] std::int64_t Maintenant();
+
+// The token the endpoint grants, or a failure that shows the endpoint's
+// `error` and `error_description` (exit 5), never the secret.
+[[nodiscard]] Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs);
+
+// The endpoint's reply: its HTTP status and body, read at `maintenant`.
+[[nodiscard]] Resultat<Jeton> LitReponseJeton(const std::string& url, long statut,
+                                              std::string_view corps, std::int64_t maintenant);
+
+}  // namespace corvelle::oauth
