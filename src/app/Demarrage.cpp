@@ -32,7 +32,43 @@ std::string NomFichier(const char* extension) {
 
 // Where the configuration and log live: beside a portable copy, or in the
 // per-user folder for an installed program.
+bool EstInstalle(const EnvironnementDemarrage& env) {
+    const std::string dossierExecutable = ExtraitDossier(env.cheminExecutable);
+    const std::string programmes = AjouteBarre(env.dossierProgrammes);
+    // Compared with a separator at the end, so /usr does not contain /usr2.
+    return dossierExecutable.size() >= programmes.size() &&
+           EgauxSansCasse(dossierExecutable.substr(0, programmes.size()), programmes);
+}
+
+// The settings file named on the command line; its folder must exist, so a
+// mistyped path is said at once rather than when a change cannot be saved.
+void LocaliseFichierDonne(const EnvironnementDemarrage& env, Programme& etat) {
+    etat.FichierConfiguration =
+        CheminAbsolu(env.fichierConfiguration, AjouteBarre(env.dossierTravail));
+    etat.DossierConfiguration = ExtraitDossier(etat.FichierConfiguration);
+    if (ExisteFichier(etat.FichierConfiguration, plateforme::AttrDossier)) {
+        throw Erreur(ErrAccesChemin,
+                     etat.FichierConfiguration + " is a folder, not a settings file");
+    }
+    if (!ExisteFichier(etat.DossierConfiguration, plateforme::AttrDossier)) {
+        throw Erreur(ErrCheminIntrouvable, "the folder of " + etat.FichierConfiguration);
+    }
+    etat.FichierLog = etat.DossierConfiguration + NomFichier(".log");
+}
+
 Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& etat) {
+    if (!env.fichierConfiguration.empty()) {
+        if (env.cheminExecutable.empty() || env.dossierTravail.empty()) {
+            throw Erreur(ErrCheminIntrouvable,
+                         "the program's folder or the working folder is unknown");
+        }
+        etat.DossierCourant = env.dossierTravail;
+        etat.DossierProgramme =
+            AjouteBarre(EstInstalle(env) ? env.dossierTraductionsInstallees
+                                         : ExtraitDossier(env.cheminExecutable));
+        LocaliseFichierDonne(env, etat);
+        return {};
+    }
     if (!env.dossierDonnees || env.dossierDonnees->empty()) {
         throw Erreur(ErrArgumentInvalide, "the per-user configuration folder is unknown");
     }
@@ -46,11 +82,7 @@ Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& 
 
     Emplacement emplacement;
     const std::string dossierExecutable = ExtraitDossier(env.cheminExecutable);
-    const std::string programmes = AjouteBarre(env.dossierProgrammes);
-    // Compared with a separator at the end, so /usr does not contain /usr2.
-    emplacement.installe =
-        dossierExecutable.size() >= programmes.size() &&
-        EgauxSansCasse(dossierExecutable.substr(0, programmes.size()), programmes);
+    emplacement.installe = EstInstalle(env);
     if (emplacement.installe) {
         const std::string ancien = dossierExecutable + NomFichier(".ini");
         if (!ExisteFichier(etat.FichierConfiguration) && ExisteFichier(ancien)) {
@@ -154,6 +186,14 @@ EnvironnementDemarrage EnvironnementDemarrage::DuSysteme(std::vector<std::string
     env.dossierTraductionsInstallees = plateforme::DossierDonneesInstallees();
     env.codeLangueSysteme = CodeLangueSysteme();
     return env;
+}
+
+Langue LangueDuSysteme(const EnvironnementDemarrage& environnement, Dialogue& dialogue) {
+    const std::string dossier = EstInstalle(environnement)
+                                    ? environnement.dossierTraductionsInstallees
+                                    : ExtraitDossier(environnement.cheminExecutable);
+    return ChoisitLangue(FichierProfil{}, AjouteBarre(dossier), environnement.codeLangueSysteme,
+                         dialogue);
 }
 
 IssueDemarrage Demarre(const EnvironnementDemarrage& environnement, Programme& etat,

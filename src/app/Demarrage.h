@@ -26,6 +26,10 @@ struct EnvironnementDemarrage {
     std::optional<std::string> dossierDonnees;  // nothing: the system could not say
     std::string dossierTravail;
     std::string dossierTraductionsInstallees;
+    // Another settings file (--config, CORVELLE_CONFIG): its folder then holds
+    // the log too, and nothing is created or moved. Relative to the working
+    // folder.
+    std::string fichierConfiguration;
     std::int16_t codeLangueSysteme = 0;
 
     [[nodiscard]] static EnvironnementDemarrage DuSysteme(std::vector<std::string> arguments);
@@ -48,6 +52,12 @@ struct IssueDemarrage {
 // own failures and dialogs; false ends this instance at once (the person chose
 // to fix the settings in the configuration window).
 using OuvertureAnnuaire = std::function<bool(Programme&, Dialogue&)>;
+
+// The language of a run whose settings cannot be read (a bad --config): the
+// system's, with the translation files of this program.
+struct Langue;
+[[nodiscard]] Langue LangueDuSysteme(const EnvironnementDemarrage& environnement,
+                                     Dialogue& dialogue);
 
 // Runs the whole start-up. An initialisation failure is shown with its number
 // and description and ends the run with kCodeSortieEchecDemarrage. Without an

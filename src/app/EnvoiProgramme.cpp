@@ -6,6 +6,7 @@
 #include "core/Dialogue.h"
 #include "sending/Envoi.h"
 #include "sending/Rapport.h"
+#include "sending/Serveur.h"
 
 namespace corvelle {
 
@@ -32,6 +33,15 @@ Demande DemandeParDefaut(const Programme& programme) {
 
 int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
     const Langue& langue = programme.Langage;
+    // Run once, before anything connects: the report mail then uses it too.
+    Resultat<clsConfigSMTP> configuration = ResoutMotDePasse(demande.configuration, langue);
+    if (!configuration.Reussi()) {
+        EcritLog(langue, dialogue, demande,
+                 langue.Texte("MSG_ERREUR_ENVOI") + "\r\n - " + configuration.Erreur().texte,
+                 Gravite::Echec);
+        return SortieEchecEnvoi;
+    }
+    demande.configuration = std::move(configuration.Valeur());
     ContexteEnvoi contexte{langue, dialogue,
                            programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
                            [&](const std::string& avis) {

@@ -4,6 +4,7 @@
 
 #include "app/EnvoiProgramme.h"
 #include "app/Programme.h"
+#include "config/Parametres.h"
 #include "core/Dialogue.h"
 #include "core/Erreur.h"
 #include "core/Version.h"
@@ -16,6 +17,12 @@ namespace corvelle {
 
 namespace {
 
+// A first start's placeholder cannot send anything: saying how to set a real
+// server beats the resolver's error about an example name.
+bool SeulServeurExemple(const ListeConfigs& liste) {
+    return liste.size() == 1 && EstConfigurationExemple(liste.front());
+}
+
 int Execute(const Programme& programme, Dialogue& dialogue, Demande& demande,
             const std::vector<std::string>& arguments) {
     const Langue& langue = programme.Langage;
@@ -26,6 +33,18 @@ int Execute(const Programme& programme, Dialogue& dialogue, Demande& demande,
         EcritLog(langue, dialogue, demande,
                  analyse.erreur + " " + langue.Texte("TXT_FERMETURE_OUTIL"));
         return SortieErreurLigneCommande;
+    }
+    if (SeulServeurExemple(programme.ListeConfigsSMTP)) {
+        EcritLog(langue, dialogue, demande,
+                 FormateMessage(langue.Fichier.TraduitTexte(
+                                    "MSG_ERREUR_AUCUN_SERVEUR",
+                                    "Aucun serveur SMTP n'est configuré (seul l'exemple %v "
+                                    "existe). Ajoutez le vôtre avec :§  corvelle --smtp add NOM "
+                                    "--server HÔTE [--port N] [--ssl] [--auth login --user "
+                                    "UTILISATEUR --password-stdin]§ou dans la fenêtre de "
+                                    "configuration (corvelle sans paramètre, touche F9)."),
+                                kServeurSMTPParDefaut));
+        return SortieEchecEnvoi;
     }
     return Envoie(programme, dialogue, demande);
 }

@@ -10,8 +10,11 @@
 #include "app/Demarrage.h"
 #include "app/ExecutionLigneCommande.h"
 #include "app/Fenetres.h"
+#include "app/Gestion.h"
+#include "app/OptionsLancement.h"
 #include "app/OuvertureAnnuaire.h"
 #include "app/Programme.h"
+#include "core/Chemins.h"
 #include "core/Dialogue.h"
 #include "core/Plateforme.h"
 #include "core/Version.h"
@@ -20,6 +23,9 @@
 namespace corvelle {
 
 namespace {
+
+// Names another settings file, as --config does.
+constexpr const char* kVariableConfiguration = "CORVELLE_CONFIG";
 
 bool Seul(const std::vector<std::string>& arguments, std::string_view court,
           std::string_view long_) {
@@ -37,7 +43,9 @@ void NommeGenres(DialogueConsole& console, const Langue& langue) {
 }  // namespace
 
 int LanceProgramme(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const OptionsLancement options = LitOptionsLancement(
+        {argv + 1, argv + argc}, plateforme::VariableEnvironnement(kVariableConfiguration));
+    const std::vector<std::string>& arguments = options.arguments;
     if (Seul(arguments, "-V", "--version")) {
         std::cout << kTitreApplication << ' ' << kVersionProjet << '\n';
         return 0;
@@ -45,6 +53,19 @@ int LanceProgramme(int argc, char** argv) {
     // The help speaks the interface language, which start-up finds; it is
     // printed, even with a display, as "/?" without one.
     const bool aide = Seul(arguments, "-h", "--help");
+
+    EnvironnementDemarrage environnement =
+        EnvironnementDemarrage::DuSysteme(aide ? std::vector<std::string>{"/?"} : arguments);
+    environnement.fichierConfiguration = options.fichierConfiguration;
+    if (options.gestion || !options.optionFautive.empty()) {
+        plateforme::TermineProgramme(LanceGestion(options, std::move(environnement)));
+    }
+    if (!options.fichierConfiguration.empty()) {
+        // A restart (after a change of language) keeps the same file.
+        plateforme::DefinitVariableEnvironnement(
+            kVariableConfiguration,
+            CheminAbsolu(options.fichierConfiguration, AjouteBarre(environnement.dossierTravail)));
+    }
 
     // With a display every message is a window, loaded only when one is shown.
     std::unique_ptr<Dialogue> dialogue;
@@ -61,9 +82,7 @@ int LanceProgramme(int argc, char** argv) {
     }
 
     Programme programme;
-    const IssueDemarrage issue = Demarre(
-        EnvironnementDemarrage::DuSysteme(aide ? std::vector<std::string>{"/?"} : arguments),
-        programme, *dialogue, OuvreAnnuaire);
+    const IssueDemarrage issue = Demarre(environnement, programme, *dialogue, OuvreAnnuaire);
     const Langue& langue = programme.Langage;
     if (console) {
         NommeGenres(*console, langue);

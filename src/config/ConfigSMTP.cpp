@@ -63,7 +63,8 @@ std::string clsConfigSMTP::Serialize() const {
     return SansSeparateurs(Nom) + s + SansSeparateurs(Serveur) + s + EcritBooleen(SSL) + s +
            std::to_string(Port) + s + std::to_string(Authentification) + s +
            SansSeparateurs(ServeurPop) + s + SansSeparateurs(Username) + s +
-           SansSeparateurs(Password);
+           SansSeparateurs(Password) +
+           (CommandeMotDePasse.empty() ? std::string() : s + SansSeparateurs(CommandeMotDePasse));
 }
 
 std::int32_t clsConfigSMTP::Deserialize(std::string_view item) {
@@ -93,7 +94,14 @@ std::int32_t clsConfigSMTP::Deserialize(std::string_view item) {
     if (pieces.size() > 7) {
         Password = pieces[7];
     }
+    if (pieces.size() > 8) {
+        CommandeMotDePasse = pieces[8];
+    }
     return 0;
+}
+
+bool EstConfigurationExemple(const clsConfigSMTP& config) {
+    return config.Serveur == kServeurSMTPParDefaut && config.Nom == kServeurSMTPParDefaut;
 }
 
 ListeConfigs ChargeConfigsSMTP(FichierProfil& profil) {

@@ -29,16 +29,22 @@ class clsConfigSMTP {
     std::string ServeurPop;
     std::string Username;
     std::string Password;  // scrambled, as stored
+    // Run at each send instead of storing a password: the first line it
+    // prints is the password. Stored after the eight historic fields, which
+    // older readers ignore.
+    std::string CommandeMotDePasse;
 
     // "Oui" / "Non", never translated.
     [[nodiscard]] std::string SSL2String() const;
 
-    // The eight fields joined by the unit separator (code 31).
+    // The fields joined by the unit separator (code 31): the eight historic
+    // ones, then the password command only when there is one, so a record
+    // without it reads the same in older versions.
     [[nodiscard]] std::string Serialize() const;
 
     // Fills the record from one serialised record: 0, or 9 (a required field
     // is missing), 13 (not a number) or 6 (out of range). Fields read before
-    // the failure keep their new values; fields 6 to 8 are optional.
+    // the failure keep their new values; fields 6 to 9 are optional.
     [[nodiscard]] std::int32_t Deserialize(std::string_view item);
 
     friend bool operator==(const clsConfigSMTP&, const clsConfigSMTP&) = default;
@@ -48,6 +54,10 @@ using ListeConfigs = std::vector<clsConfigSMTP>;
 
 inline constexpr char kSeparateurChamps = '\x1F';
 inline constexpr char kSeparateurConfigs = '\x1E';
+
+// The configuration a first start builds: named after the placeholder server,
+// it stands until a real server is set.
+[[nodiscard]] bool EstConfigurationExemple(const clsConfigSMTP& config);
 
 // The list from key ConfigsSMTP. When the key is empty, one configuration is
 // built from the old single-server keys, stored as ConfigsSMTP, and the old

@@ -82,23 +82,39 @@ void LitCles(const FichierProfil& profil, const std::array<UneCle, N>& cles, Gro
     }
 }
 
+// A value as the file holds it.
+template <typename Groupe, typename UneCle>
+std::string TexteCle(const UneCle& cle, const Groupe& groupe) {
+    return std::visit(
+        [&](auto membre) -> std::string {
+            using Type = std::remove_cvref_t<decltype(groupe.*membre)>;
+            if constexpr (std::is_same_v<Type, std::string>) {
+                return groupe.*membre;
+            } else if constexpr (std::is_same_v<Type, bool>) {
+                return EcritBooleen(groupe.*membre);
+            } else {
+                return std::to_string(groupe.*membre);
+            }
+        },
+        cle.membre);
+}
+
 template <typename Groupe, typename UneCle, std::size_t N>
 void EcritCles(FichierProfil& profil, const std::array<UneCle, N>& cles, const Groupe& groupe) {
     for (const UneCle& cle : cles) {
-        const std::string texte = std::visit(
-            [&](auto membre) -> std::string {
-                using Type = std::remove_cvref_t<decltype(groupe.*membre)>;
-                if constexpr (std::is_same_v<Type, std::string>) {
-                    return groupe.*membre;
-                } else if constexpr (std::is_same_v<Type, bool>) {
-                    return EcritBooleen(groupe.*membre);
-                } else {
-                    return std::to_string(groupe.*membre);
-                }
-            },
-            cle.membre);
-        profil.Ecrit(kSectionConfiguration, cle.nom, texte);
+        profil.Ecrit(kSectionConfiguration, cle.nom, TexteCle(cle, groupe));
     }
+}
+
+template <typename Groupe, typename UneCle, std::size_t N>
+std::optional<std::string> TexteDansTable(const std::array<UneCle, N>& cles, const Groupe& groupe,
+                                          std::string_view nom) {
+    for (const UneCle& cle : cles) {
+        if (cle.nom == nom) {
+            return TexteCle(cle, groupe);
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -131,6 +147,26 @@ void EcritParametres(FichierProfil& profil, const Parametres& parametres) {
 
 void EcritParametresFenetre(FichierProfil& profil, const ParametresFenetre& parametres) {
     EcritCles(profil, kClesFenetre, parametres);
+}
+
+std::vector<std::string_view> NomsParametres() {
+    std::vector<std::string_view> noms;
+    for (const CleParametres& cle : kCles) {
+        noms.push_back(cle.nom);
+    }
+    for (const CleFenetre& cle : kClesFenetre) {
+        noms.push_back(cle.nom);
+    }
+    return noms;
+}
+
+std::optional<std::string> TexteParametre(const FichierProfil& profil, std::string_view cle) {
+    Parametres parametres = LitParametres(profil);
+    parametres.AccesADPassword = ChiffreMotDePasse(parametres.AccesADPassword);
+    if (std::optional<std::string> texte = TexteDansTable(kCles, parametres, cle)) {
+        return texte;
+    }
+    return TexteDansTable(kClesFenetre, LitParametresFenetre(profil), cle);
 }
 
 }  // namespace corvelle

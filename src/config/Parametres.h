@@ -4,7 +4,10 @@
 // conversions.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace corvelle {
 
@@ -63,5 +66,15 @@ struct ParametresFenetre {
 // scrambled.
 void EcritParametres(FichierProfil& profil, const Parametres& parametres);
 void EcritParametresFenetre(FichierProfil& profil, const ParametresFenetre& parametres);
+
+// The keys read into Parametres and ParametresFenetre, in table order.
+[[nodiscard]] std::vector<std::string_view> NomsParametres();
+
+// One of those keys as the program uses it: read with its default and
+// converted as start-up does, written back the way the file holds it
+// (booleans -1/0, numbers in decimal). The directory password comes back
+// scrambled. Nothing for any other key.
+[[nodiscard]] std::optional<std::string> TexteParametre(const FichierProfil& profil,
+                                                        std::string_view cle);
 
 }  // namespace corvelle

@@ -115,6 +115,34 @@ void RelanceProgramme();
 // Value of an environment variable; empty when it is not set.
 [[nodiscard]] std::string VariableEnvironnement(const std::string& nom);
 
+// Sets an environment variable of this process, inherited by every program it
+// starts (a restart included).
+void DefinitVariableEnvironnement(const std::string& nom, const std::string& valeur);
+
+// Standard input is a terminal (a person types there).
+[[nodiscard]] bool EntreeEstTerminal() noexcept;
+
+// One line of standard input without its line end; on a terminal what is
+// typed is not shown. Empty at the end of the input.
+[[nodiscard]] std::string LitLigneMasquee();
+
+// What a command run by ExecuteCommande did.
+struct IssueCommande {
+    bool demarree = false;      // false: it could not be started, `erreurs` says why
+    bool delaiDepasse = false;  // stopped at the time-out
+    int code = -1;              // exit status; -1 when ended by a signal
+    std::string sortie;         // standard output, at most kTailleMaxSortieCommande
+    std::string erreurs;        // standard error, the same
+};
+
+inline constexpr std::size_t kTailleMaxSortieCommande = 64 * 1024;
+
+// Runs a command through the shell (/bin/sh -c) without a terminal: empty
+// standard input, no controlling terminal (so nothing can prompt and wait),
+// output and errors captured. After `delaiMs` it is killed, with whatever it
+// started.
+[[nodiscard]] IssueCommande ExecuteCommande(const std::string& commande, std::int32_t delaiMs);
+
 // The two descriptors of an anonymous pipe, both closed on exec.
 struct Tube {
     int lecture = -1;

@@ -152,7 +152,7 @@ Options :
   /nde:<nombre>   nombre maximal de destinataires par envoi
   /@:<domaine>    suffixe de domaine des noms sans @
   /l              journal dans le fichier Corvelle.log de la configuration
-  /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier)
+  /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier existant)
   /r              compte rendu (erreurs ou succès) envoyé par courrier à l'expéditeur
   /trace          dialogue SMTP sur la sortie d'erreur, identifiants masqués
                   (aussi --verbose)
@@ -168,6 +168,20 @@ sont retirés. Les informations vont sur la sortie standard, les avertissements
 et les erreurs sur la sortie d'erreur ; avec /l ou /r, un échec y écrit encore
 une ligne.
 
+Réglages sans fenêtre (Linux ; --config vaut pour toute exécution) :
+  --config <fichier>          ce fichier de réglages (aussi CORVELLE_CONFIG)
+  --smtp list                 les configurations SMTP, jamais de mot de passe
+  --smtp add <nom> --server <hôte> [options]   une nouvelle configuration
+  --smtp set <nom> [options]  ne change que les options données
+    options : --server <hôte>, --port <n>, --ssl, --no-ssl, --auth none|pop|login|plain,
+    --user <u>, --pop-server <hôte>, --password-stdin ou --password-command <cmd>
+  --smtp remove <nom>         --smtp default <nom> (la met en premier)
+  --smtp test <nom> [--from <adresse>] [--to <adresse>]   message de test (0 ou 5)
+  --get [<clé>...]            valeurs en usage ; --set <clé>=<valeur>... les change
+  --password-stdin lit le mot de passe sur l'entrée standard ; --password-command
+  enregistre une commande (/bin/sh -c, sans terminal) lancée à chaque envoi, dont
+  la première ligne écrite est le mot de passe. Une valeur refusée n'écrit rien.
+
 Codes de sortie :
   0  message envoyé (avec /apercu : chaque envoi a pu être construit)
   1  erreur dans la ligne de commande
@@ -180,7 +194,8 @@ Codes de sortie :
 Exemples :
   corvelle /a:jean.dupont /o:"Sauvegarde terminée" /ct:"Tout s'est bien passé." /l
   corvelle /a:fic:/etc/corvelle/equipe.txt /cc:grp:Direction /o:Rapport /ctf:rapport.txt /pj:rapport.pdf /r
-  corvelle /conf:Secours /a:"Support <support@example.com>" /o:Alerte /ch:"<b>Disque plein</b>" /l:/var/log/corvelle
+  corvelle /conf:Secours /a:"Support <support@example.com>" /o:Alerte /ch:"<b>Disque plein</b>" /l:/var/log/corvelle/alertes.log
+  printf '%s\n' "$MDP" | corvelle --smtp add Relais --server smtp.example.com --ssl --auth login --user robot --password-stdin
   df -h | corvelle /a:exploitation /o:"Espace disque" /ctf:- /apercu
 )"},
     {"TXT_CONSOLE_ERREUR", "Erreur :"},

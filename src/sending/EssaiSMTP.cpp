@@ -3,13 +3,15 @@
 #include <exception>
 
 #include "i18n/Langue.h"
+#include "sending/Serveur.h"
 #include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 
 namespace {
 
-void Prepare(ComposantSMTP& smtp, const EssaiSMTP& essai, const Langue& langue) {
+void Prepare(ComposantSMTP& smtp, const EssaiSMTP& essai, const std::string& motDePasse,
+             const Langue& langue) {
     const clsConfigSMTP& c = essai.configuration;
     smtp.SetServeur(c.Serveur);
     smtp.SetSSL(c.SSL);
@@ -18,7 +20,7 @@ void Prepare(ComposantSMTP& smtp, const EssaiSMTP& essai, const Langue& langue) 
     smtp.SetAuthentification(c.Authentification);
     if (c.Authentification != AuthAucune) {
         smtp.SetUtilisateur(c.Username);
-        smtp.SetMotDePasse(essai.motDePasse);
+        smtp.SetMotDePasse(motDePasse);
     }
     if (c.Authentification == AuthPop3) {
         smtp.SetServeurPop(c.ServeurPop);
@@ -35,9 +37,18 @@ void Prepare(ComposantSMTP& smtp, const EssaiSMTP& essai, const Langue& langue) 
 Lot EnvoieEssai(const EssaiSMTP& essai, const Langue& langue) {
     Lot lot;
     lot.destinataires = essai.destinataire;
+    std::string motDePasse = essai.motDePasse;
+    if (const std::string& commande = essai.configuration.CommandeMotDePasse; !commande.empty()) {
+        Resultat<std::string> resolu = ExecuteCommandeMotDePasse(commande, langue);
+        if (!resolu.Reussi()) {
+            lot.statut = resolu.Erreur().texte;
+            return lot;
+        }
+        motDePasse = std::move(resolu.Valeur());
+    }
     try {
         ComposantSMTP smtp;
-        Prepare(smtp, essai, langue);
+        Prepare(smtp, essai, motDePasse, langue);
         smtp.Envoie();
         lot.accepte = smtp.Resultat().accepte;
         lot.statut = smtp.Resultat().statut;

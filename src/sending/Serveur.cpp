@@ -1,7 +1,11 @@
 #include "sending/Serveur.h"
 
-#include "config/ConfigSMTP.h"
 #include "config/MotDePasse.h"
+#include "core/Plateforme.h"
+#include "core/Texte.h"
+#include "i18n/Langue.h"
+#include "i18n/Traduction.h"
+#include "sending/Bilan.h"
 #include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
@@ -18,6 +22,66 @@ void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configurati
     if (smtp.Authentification() == AuthPop3) {
         smtp.SetServeurPop(configuration.ServeurPop);
     }
+}
+
+namespace {
+
+std::string Texte(const Langue& langue, const char* cle, const char* francais) {
+    return langue.Fichier.TraduitTexte(cle, francais);
+}
+
+// Why the command gave no password, in the person's words.
+std::string Raison(const plateforme::IssueCommande& issue, const Langue& langue) {
+    if (!issue.demarree) {
+        return Texte(langue, "TXT_COMMANDE_NON_LANCEE", "elle n'a pas pu être lancée");
+    }
+    if (issue.delaiDepasse) {
+        return FormateMessage(
+            Texte(langue, "TXT_COMMANDE_DELAI", "elle n'a pas fini en %v secondes"),
+            kDelaiCommandeMotDePasseMs / 1000);
+    }
+    if (issue.code != 0) {
+        return FormateMessage(
+            Texte(langue, "TXT_COMMANDE_CODE", "elle s'est terminée avec le code %v"), issue.code);
+    }
+    return Texte(langue, "TXT_COMMANDE_VIDE", "elle n'a écrit aucun mot de passe");
+}
+
+}  // namespace
+
+Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, const Langue& langue) {
+    const plateforme::IssueCommande issue =
+        plateforme::ExecuteCommande(commande, kDelaiCommandeMotDePasseMs);
+    std::string premiereLigne = issue.sortie.substr(0, issue.sortie.find('\n'));
+    if (!premiereLigne.empty() && premiereLigne.back() == '\r') {
+        premiereLigne.pop_back();
+    }
+    if (issue.demarree && !issue.delaiDepasse && issue.code == 0 && !premiereLigne.empty()) {
+        return premiereLigne;
+    }
+    std::string texte =
+        FormateMessage(Texte(langue, "MSG_ERREUR_COMMANDE_MOT_DE_PASSE",
+                             "La commande du mot de passe SMTP « %v » a échoué : %v."),
+                       commande, Raison(issue, langue));
+    const std::string erreurs = Elague(Remplace(issue.erreurs, "\r\n", "\n"));
+    if (!erreurs.empty()) {
+        texte += "\r\n" + Remplace(erreurs, "\n", "\r\n");
+    }
+    return Echec{SortieEchecEnvoi, std::move(texte)};
+}
+
+Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
+    if (configuration.CommandeMotDePasse.empty()) {
+        return configuration;
+    }
+    Resultat<std::string> motDePasse =
+        ExecuteCommandeMotDePasse(configuration.CommandeMotDePasse, langue);
+    if (!motDePasse.Reussi()) {
+        return motDePasse.Erreur();
+    }
+    configuration.Password = ChiffreMotDePasse(motDePasse.Valeur());
+    configuration.CommandeMotDePasse.clear();
+    return configuration;
 }
 
 }  // namespace corvelle

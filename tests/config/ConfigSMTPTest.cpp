@@ -22,8 +22,8 @@ std::string Record(std::string texte) {
 }
 
 clsConfigSMTP Exemple(std::string nom) {
-    return {std::move(nom), "smtp.exemple.fr", true,   465,
-            AuthLogin,      "pop.exemple.fr",  "jean", ChiffreMotDePasse("pw")};
+    return {std::move(nom), "smtp.exemple.fr",       true, 465, AuthLogin, "pop.exemple.fr",
+            "jean",         ChiffreMotDePasse("pw"), ""};
 }
 
 TEST(ConfigSMTP, SerialisationEtLecture) {
@@ -60,7 +60,14 @@ TEST(ConfigSMTP, SerialisationEtLecture) {
     }
     clsConfigSMTP cinq;
     ASSERT_EQ(cinq.Deserialize(Record("n|s|0|587|3")), 0);
-    EXPECT_EQ(cinq, (clsConfigSMTP{"n", "s", false, 587, AuthPlain, "", "", ""}));
+    EXPECT_EQ(cinq, (clsConfigSMTP{"n", "s", false, 587, AuthPlain, "", "", "", ""}));
+    // The password command follows the eight historic fields only when there
+    // is one: records without it keep their old form, and older readers skip it.
+    clsConfigSMTP commande = c;
+    commande.CommandeMotDePasse = "pass show smtp";
+    ASSERT_EQ(relu.Deserialize(commande.Serialize()), 0);
+    EXPECT_EQ(relu, commande);
+    EXPECT_EQ(commande.Serialize(), c.Serialize() + Record("|pass show smtp"));
     // Records from before the optional fields existed leave them as they were.
     clsConfigSMTP ancien = Exemple("ancien");
     ASSERT_EQ(ancien.Deserialize(Record("n|s|0|25|0")), 0);
@@ -69,7 +76,7 @@ TEST(ConfigSMTP, SerialisationEtLecture) {
     clsConfigSMTP c2 = Exemple("ancien");
     EXPECT_EQ(c2.Deserialize(Record("nouveau|srv|0|abc|1|x|y|z")), 13);
     EXPECT_EQ(c2, (clsConfigSMTP{"nouveau", "srv", false, 465, AuthLogin, "pop.exemple.fr", "jean",
-                                 ChiffreMotDePasse("pw")}));
+                                 ChiffreMotDePasse("pw"), ""}));
 }
 
 TEST(ConfigSMTP, ConfigurationIssueDesAnciennesCles) {
@@ -78,7 +85,7 @@ TEST(ConfigSMTP, ConfigurationIssueDesAnciennesCles) {
     const ListeConfigs defaut = ChargeConfigsSMTP(vide);
     ASSERT_EQ(defaut.size(), 1u);
     EXPECT_EQ(defaut[0], (clsConfigSMTP{kServeurSMTPParDefaut, kServeurSMTPParDefaut, false, 25,
-                                        AuthAucune, "", "", ""}));
+                                        AuthAucune, "", "", "", ""}));
     EXPECT_EQ(vide.TexteComplet(), "[Configuration]\nConfigsSMTP=" + defaut[0].Serialize() + "\n");
 
     EcritFichier(dossier / "c.ini",
@@ -89,7 +96,7 @@ TEST(ConfigSMTP, ConfigurationIssueDesAnciennesCles) {
     const ListeConfigs liste = ChargeConfigsSMTP(profil);
     ASSERT_EQ(liste.size(), 1u);
     EXPECT_EQ(liste[0], (clsConfigSMTP{"mail.exemple.fr", "mail.exemple.fr", false, 587, AuthPop3,
-                                       "pop.exemple.fr", "jean", "E8D9"}));
+                                       "pop.exemple.fr", "jean", "E8D9", ""}));
     EXPECT_EQ(profil.TexteComplet(), "[Configuration]\nLangue=English\nConfigsSMTP=" +
                                          liste[0].Serialize() + "\n[Autre]\nPortSMTP=1\n");
 }

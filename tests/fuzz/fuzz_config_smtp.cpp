@@ -23,8 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
         fuzz::Verifie(relu.Deserialize(config.Serialize()) == 0, "a written record reads");
         // A list separator inside a field is written as a space.
         clsConfigSMTP attendu = config;
-        for (std::string* champ : {&attendu.Nom, &attendu.Serveur, &attendu.ServeurPop,
-                                   &attendu.Username, &attendu.Password}) {
+        for (std::string* champ :
+             {&attendu.Nom, &attendu.Serveur, &attendu.ServeurPop, &attendu.Username,
+              &attendu.Password, &attendu.CommandeMotDePasse}) {
             std::replace(champ->begin(), champ->end(), kSeparateurConfigs, ' ');
         }
         fuzz::Verifie(relu == attendu, "a written record reads unchanged");

@@ -91,13 +91,19 @@ TEST_F(ConfigurationSMTP, BuildsInBothLanguagesAndOkRefusesWithFocusOrKeepsWhatI
     // Tab goes down the form, then to the buttons.
     Texte("txtNom")->setFocus();
     std::string parcours;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 11; ++i) {
         QTest::keyClick(fenetre->focusWidget(), Qt::Key_Tab);
         parcours += fenetre->focusWidget()->objectName().toStdString() + " ";
     }
     EXPECT_EQ(parcours,
               "txtServeur chkSSL txtPort cboAuthentification txtUsername txtPassword "
-              "txtServeurPOP btnTester btnOK btnAnnuler ");
+              "txtServeurPOP txtCommandeMotDePasse btnTester btnOK btnAnnuler ");
+    // A password command stands for the password, which is then not asked for.
+    Texte("txtCommandeMotDePasse")->setText("pass show smtp");
+    EXPECT_FALSE(Texte("txtPassword")->isEnabled());
+    EXPECT_EQ(fenetre->Lit().CommandeMotDePasse, "pass show smtp");
+    Texte("txtCommandeMotDePasse")->clear();
+    EXPECT_TRUE(Texte("txtPassword")->isEnabled());
 
     // The one field left empty is refused and takes the focus.
     const char* champs[] = {"txtServeur", "txtPort", "txtUsername", "txtPassword", "txtServeurPOP"};
@@ -155,10 +161,10 @@ TEST_F(ConfigurationSMTP, BuildsInBothLanguagesAndOkRefusesWithFocusOrKeepsWhatI
     liste = Trouve<QComboBox>(*fenetre, "cboAuthentification");
     EXPECT_EQ(liste->itemText(0), "None");
     EXPECT_EQ(Texte("txtPort")->text(), "25");  // text boxes keep their designed text
-    EXPECT_EQ(fenetre->size(), QSize(Pixels(*fenetre, 5895), Pixels(*fenetre, 3255)));
+    EXPECT_EQ(fenetre->size(), QSize(Pixels(*fenetre, 5895), Pixels(*fenetre, 3615)));
     VerifieColonne(*fenetre, *Texte("txtNom"),
                    {"lblNom", "lblServeur", "lblSSL", "lblAuthentification", "lblUsername",
-                    "lblPassword", "lblServeurPOP"});
+                    "lblPassword", "lblServeurPOP", "lblCommandeMotDePasse"});
     EXPECT_EQ(Texte("txtServeurPOP")->geometry(),
               Texte("txtNom")->geometry().translated(
                   0, Texte("txtServeurPOP")->y() - Texte("txtNom")->y()));

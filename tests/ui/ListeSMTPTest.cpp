@@ -145,7 +145,7 @@ TEST_F(ListeSMTPTest, BuildsAndItsButtonsDialogAndMouseEditTheList) {
     Remplit("AB");
     Selectionne("aB");
     liste.AfficheDialogue = [](frmConfigurationSMTP& d) {
-        EXPECT_EQ(d.Lit(), (clsConfigSMTP{"", "", false, 25, AuthAucune, "", "", ""}));
+        EXPECT_EQ(d.Lit(), (clsConfigSMTP{"", "", false, 25, AuthAucune, "", "", "", ""}));
         Trouve<QLineEdit>(d, "txtNom")->setText("A");  // a name already used is accepted
         Trouve<QLineEdit>(d, "txtServeur")->setText("smtp.example.com");
         Trouve<QComboBox>(d, "cboAuthentification")->setCurrentIndex(1);  // Login

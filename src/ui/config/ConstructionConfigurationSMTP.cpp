@@ -25,7 +25,7 @@ constexpr int kHauteurListe = 315;
 constexpr int kLargeurListe = 3015;
 constexpr int kLargeurIdentifiants = 3000;
 constexpr int kLargeurPort = 615;
-constexpr int kHautBoutons = 2760;
+constexpr int kHautBoutons = 3120;
 
 QLabel* Label(QWidget* parent, const QString& nom, const QString& texte) {
     auto* label = new QLabel(texte, parent);
@@ -51,14 +51,23 @@ void frmConfigurationSMTP::CreeControles() {
     btnOK_ = boutons.ok;
     btnAnnuler_ = boutons.annuler;
 
-    QWidget* ordre[] = {
-        txtNom_,      txtServeur_,    chkSSL_,    txtPort_, cboAuthentification_, txtUsername_,
-        txtPassword_, txtServeurPOP_, btnTester_, btnOK_,   btnAnnuler_};
+    QWidget* ordre[] = {txtNom_,
+                        txtServeur_,
+                        chkSSL_,
+                        txtPort_,
+                        cboAuthentification_,
+                        txtUsername_,
+                        txtPassword_,
+                        txtServeurPOP_,
+                        txtCommandeMotDePasse_,
+                        btnTester_,
+                        btnOK_,
+                        btnAnnuler_};
     for (std::size_t i = 1; i < std::size(ordre); ++i) {
         setTabOrder(ordre[i - 1], ordre[i]);
     }
-    SelectionneTexteAuFocus(
-        *this, {txtNom_, txtServeur_, txtPort_, txtUsername_, txtPassword_, txtServeurPOP_});
+    SelectionneTexteAuFocus(*this, {txtNom_, txtServeur_, txtPort_, txtUsername_, txtPassword_,
+                                    txtServeurPOP_, txtCommandeMotDePasse_});
 }
 
 void frmConfigurationSMTP::CreeChamps() {
@@ -83,6 +92,10 @@ void frmConfigurationSMTP::CreeChamps() {
     txtPassword_->setEchoMode(QLineEdit::Password);
     lblServeurPOP_ = Label(this, QStringLiteral("lblServeurPOP"), "Serveur POP");
     txtServeurPOP_ = Texte(this, QStringLiteral("txtServeurPOP"));
+    lblCommandeMotDePasse_ =
+        Label(this, QStringLiteral("lblCommandeMotDePasse"), "Commande du mot de passe");
+    txtCommandeMotDePasse_ = Texte(this, QStringLiteral("txtCommandeMotDePasse"));
+    txtCommandeMotDePasse_->setPlaceholderText(QStringLiteral("pass show smtp"));
 }
 
 void frmConfigurationSMTP::RemplitAuthentification() {
@@ -96,7 +109,7 @@ void frmConfigurationSMTP::RemplitAuthentification() {
 void frmConfigurationSMTP::Dispose() {
     int legende = 0;
     for (const QLabel* label : {lblNom_, lblServeur_, lblSSL_, lblAuthentification_, lblUsername_,
-                                lblPassword_, lblServeurPOP_}) {
+                                lblPassword_, lblServeurPOP_, lblCommandeMotDePasse_}) {
         legende = std::max(legende, LargeurLegende(*label, label->text()));
     }
     const int champ = kMarge + legende + kMarge;
@@ -112,6 +125,7 @@ void frmConfigurationSMTP::Dispose() {
     ligne(lblUsername_, txtUsername_, 1560, kLargeurIdentifiants, kHauteurLigne);
     ligne(lblPassword_, txtPassword_, 1920, kLargeurIdentifiants, kHauteurLigne);
     ligne(lblServeurPOP_, txtServeurPOP_, 2280, largeurNom, kHauteurLigne);
+    ligne(lblCommandeMotDePasse_, txtCommandeMotDePasse_, 2640, largeurNom, kHauteurLigne);
 
     // Wide enough for the highest port, 65535, in any font.
     const int chiffres = TwipsDepuisPixels(

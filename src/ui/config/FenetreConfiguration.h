@@ -23,12 +23,12 @@ class QTabWidget;
 namespace corvelle {
 class Dialogue;
 struct Programme;
+enum class ChampConfiguration;
 }  // namespace corvelle
 
 namespace corvelle::ui {
 
 class ListeSMTP;
-enum class ChampConfiguration;
 
 class frmConfiguration final : public QDialog {
     Q_OBJECT

@@ -8,20 +8,21 @@
 #include <utility>
 
 #include "app/Programme.h"
+#include "config/VerificationsSMTP.h"
 #include "core/Dialogue.h"
 #include "core/Version.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/config/DialogueFixe.h"
 #include "ui/config/EnvoiTestSMTP.h"
 #include "ui/config/FenetreTestSMTP.h"
-#include "ui/config/ReglesSMTP.h"
 
 namespace corvelle::ui {
 
 namespace {
 
 constexpr int kLargeur = 5895;
-constexpr int kHauteur = 3255;
+// One row more than the historic dialog: the password command.
+constexpr int kHauteur = 3615;
 
 }  // namespace
 
@@ -55,6 +56,8 @@ void frmConfigurationSMTP::Connecte() {
     connect(chkSSL_, &QCheckBox::clicked, this, &frmConfigurationSMTP::chkSSL_Click);
     connect(cboAuthentification_, &QComboBox::currentIndexChanged, this,
             &frmConfigurationSMTP::cboAuthentification_Click);
+    connect(txtCommandeMotDePasse_, &QLineEdit::textChanged, this,
+            &frmConfigurationSMTP::ActivePassword);
     connect(btnTester_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnTester_Click);
     connect(btnOK_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnOK_Click);
     connect(btnAnnuler_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnAnnuler_Click);
@@ -71,6 +74,7 @@ void frmConfigurationSMTP::Remplit(const clsConfigSMTP& config,
     txtUsername_->setText(VersQt(config.Username));
     txtPassword_->setText(VersQt(motDePasseEnClair));
     txtServeurPOP_->setText(VersQt(config.ServeurPop));
+    txtCommandeMotDePasse_->setText(VersQt(config.CommandeMotDePasse));
 }
 
 clsConfigSMTP frmConfigurationSMTP::Lit() const {
@@ -82,7 +86,9 @@ clsConfigSMTP frmConfigurationSMTP::Lit() const {
     config.Authentification = CodeAuthentification();
     config.ServeurPop = DepuisQt(txtServeurPOP_->text());
     config.Username = DepuisQt(txtUsername_->text());
-    config.Password = DepuisQt(txtPassword_->text());
+    config.CommandeMotDePasse = DepuisQt(txtCommandeMotDePasse_->text());
+    // A command replaces the password: none is kept beside it.
+    config.Password = config.CommandeMotDePasse.empty() ? DepuisQt(txtPassword_->text()) : "";
     return config;
 }
 
@@ -101,11 +107,18 @@ void frmConfigurationSMTP::chkSSL_Click() {
 void frmConfigurationSMTP::cboAuthentification_Click() {
     const std::int32_t code = CodeAuthentification();
     txtUsername_->setEnabled(IdentifiantsRequis(code));
-    txtPassword_->setEnabled(IdentifiantsRequis(code));
+    txtCommandeMotDePasse_->setEnabled(IdentifiantsRequis(code));
+    ActivePassword();
     txtServeurPOP_->setEnabled(ServeurPopRequis(code));
     if (IdentifiantsRequis(code)) {
         txtUsername_->setFocus();
     }
+}
+
+void frmConfigurationSMTP::ActivePassword() {
+    // With a command the password is not typed, so the check does not ask for it.
+    txtPassword_->setEnabled(IdentifiantsRequis(CodeAuthentification()) &&
+                             txtCommandeMotDePasse_->text().isEmpty());
 }
 
 QLineEdit& frmConfigurationSMTP::Champ(ChampSMTP champ) const {

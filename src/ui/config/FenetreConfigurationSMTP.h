@@ -18,12 +18,12 @@ class QPushButton;
 namespace corvelle {
 class Dialogue;
 struct Programme;
+enum class ChampSMTP;
 }  // namespace corvelle
 
 namespace corvelle::ui {
 
 class frmConfigurationSMTPTest;
-enum class ChampSMTP;
 
 // What the configuration window shows at the time of the test, saved or not.
 struct ValeursTest {
@@ -64,6 +64,7 @@ class frmConfigurationSMTP final : public QDialog {
     void RemplitAuthentification();
     void Dispose();
     void cboAuthentification_Click();
+    void ActivePassword();
     [[nodiscard]] std::int32_t CodeAuthentification() const;
     [[nodiscard]] bool Verifie();
     [[nodiscard]] QLineEdit& Champ(ChampSMTP champ) const;
@@ -81,6 +82,7 @@ class frmConfigurationSMTP final : public QDialog {
     QLabel* lblUsername_ = nullptr;
     QLabel* lblPassword_ = nullptr;
     QLabel* lblServeurPOP_ = nullptr;
+    QLabel* lblCommandeMotDePasse_ = nullptr;
     QLineEdit* txtNom_ = nullptr;
     QLineEdit* txtServeur_ = nullptr;
     QCheckBox* chkSSL_ = nullptr;
@@ -89,6 +91,7 @@ class frmConfigurationSMTP final : public QDialog {
     QLineEdit* txtUsername_ = nullptr;
     QLineEdit* txtPassword_ = nullptr;
     QLineEdit* txtServeurPOP_ = nullptr;
+    QLineEdit* txtCommandeMotDePasse_ = nullptr;
     QPushButton* btnTester_ = nullptr;
     QPushButton* btnOK_ = nullptr;
     QPushButton* btnAnnuler_ = nullptr;

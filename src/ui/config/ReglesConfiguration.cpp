@@ -1,51 +1,8 @@
 #include "ui/config/ReglesConfiguration.h"
 
-#include <algorithm>
-
 #include "config/Parametres.h"
-#include "core/Texte.h"
-#include "ui/main/Composition.h"
 
 namespace corvelle::ui {
-
-std::optional<std::int32_t> EntierBorne(std::string_view texte, std::int32_t minimum,
-                                        std::int32_t maximum) {
-    if (Elague(texte).empty() || texte.size() > 9 ||
-        !std::all_of(texte.begin(), texte.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return std::nullopt;
-    }
-    const std::int32_t valeur = std::stoi(std::string(texte));
-    if (valeur < minimum || valeur > maximum) {
-        return std::nullopt;
-    }
-    return valeur;
-}
-
-std::optional<RefusConfiguration> VerifieConfiguration(const SaisieConfiguration& s) {
-    using C = ChampConfiguration;
-    if (s.nombreConfigs == 0) {
-        return RefusConfiguration{1, "MSG_ERREUR_CONF_SMTP", C::ListeSMTP, true};
-    }
-    if (!AdresseVraisemblable(Elague(s.expediteur))) {
-        return RefusConfiguration{2, "MSG_ERREUR_EXPEDITEUR", C::Expediteur, true};
-    }
-    if (Elague(s.suffixe).empty()) {
-        return RefusConfiguration{3, "MSG_ERREUR_CONF_SUFFIXE", C::Suffixe, true};
-    }
-    if (!EntierBorne(s.nbDest, 0, 100)) {
-        return RefusConfiguration{3, "MSG_ERREUR_CONF_NBDEST", C::NbDest, true};
-    }
-    if (!EntierBorne(s.timeout, 1, 60)) {
-        return RefusConfiguration{3, "MSG_ERREUR_CONF_TIMEOUT", C::Timeout, true};
-    }
-    if (s.domaine.empty() && s.accesADChoisi == 2) {
-        return RefusConfiguration{4, "MSG_ERREUR_CONF_AD_DOMAINE", C::Domaine, false};
-    }
-    if (s.login.empty() && s.accesADChoisi >= 1) {
-        return RefusConfiguration{4, "MSG_ERREUR_CONF_AD_LOGIN", C::Login, false};
-    }
-    return std::nullopt;
-}
 
 bool AnnuaireDemandeRedemarrage(const SaisieAnnuaire& saisie, const Parametres& stockes,
                                 bool configurerAccesAD) {

@@ -6,14 +6,6 @@
 
 namespace corvelle::ui {
 
-bool AdresseVraisemblable(std::string_view adresse) {
-    // The first "@" after the first character: a dot after it is enough, and
-    // none can follow a later one if none follows this one.
-    const std::size_t arobase = adresse.find('@', 1);
-    return arobase != std::string_view::npos &&
-           adresse.find('.', arobase + 1) != std::string_view::npos;
-}
-
 std::optional<Refus> VerifieFormulaire(const Formulaire& formulaire) {
     if (!AdresseVraisemblable(Elague(formulaire.expediteur))) {
         return Refus{ChampRefuse::Expediteur, "MSG_ERREUR_EXPEDITEUR"};

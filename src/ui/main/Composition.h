@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/VerificationsConfiguration.h"
 #include "sending/Demande.h"
 
 namespace corvelle::ui {
@@ -35,10 +36,6 @@ struct Refus {
     ChampRefuse champ;
     const char* message;
 };
-
-// Shaped something@something.something: a character or more, "@", then a
-// dot somewhere after it.
-[[nodiscard]] bool AdresseVraisemblable(std::string_view adresse);
 
 // Sender (trimmed) shaped something@something.something, at least one
 // recipient field non-empty, subject and body non-empty; in that order.

@@ -1,14 +1,15 @@
 #pragma once
 
-// The rules of the SMTP configuration dialog that need no widget: the field
-// checks in their order, the port, the SSL port swap and the test recipient.
+// The rules of an SMTP configuration as its dialog checks them, shared with
+// the command line that edits configurations: the field checks in their
+// order, the port, the SSL port swap and the test recipient.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace corvelle::ui {
+namespace corvelle {
 
 enum class ChampSMTP { Serveur, Port, Username, Password, ServeurPop };
 
@@ -45,4 +46,4 @@ struct RefusSMTP {
 // The first entry of a comma-separated list, trimmed.
 [[nodiscard]] std::string PremierDestinataire(std::string_view liste);
 
-}  // namespace corvelle::ui
+}  // namespace corvelle

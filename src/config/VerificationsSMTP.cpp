@@ -1,4 +1,4 @@
-#include "ui/config/ReglesSMTP.h"
+#include "config/VerificationsSMTP.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include "config/ConfigSMTP.h"
 #include "core/Texte.h"
 
-namespace corvelle::ui {
+namespace corvelle {
 
 namespace {
 
@@ -92,4 +92,4 @@ std::string PremierDestinataire(std::string_view liste) {
     return Elague(liste.substr(0, liste.find(',')));
 }
 
-}  // namespace corvelle::ui
+}  // namespace corvelle

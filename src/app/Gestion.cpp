@@ -1,0 +1,85 @@
+#include "app/Gestion.h"
+
+#include <iostream>
+#include <utility>
+
+#include "app/Demarrage.h"
+#include "app/GestionReglages.h"
+#include "app/GestionSMTP.h"
+#include "app/OptionsLancement.h"
+#include "app/Programme.h"
+#include "core/Dialogue.h"
+#include "core/Plateforme.h"
+#include "core/Texte.h"
+#include "core/Version.h"
+#include "i18n/Langue.h"
+#include "i18n/Traduction.h"
+
+namespace corvelle {
+
+namespace {
+
+std::string PourConsole(const std::string& texte) {
+    std::string console = Remplace(texte, "\r\n", "\n");
+    if (console.empty() || console.back() != '\n') {
+        console += '\n';
+    }
+    return console;
+}
+
+}  // namespace
+
+std::string TexteGestion(const Langue& langue, const char* cle, const char* francais) {
+    return langue.Fichier.TraduitTexte(cle, francais);
+}
+
+void EcritInformation(const std::string& texte) {
+    std::cout << PourConsole(texte);
+    std::cout.flush();
+}
+
+std::string LitMotDePasseEntree(const Langue& langue) {
+    if (plateforme::EntreeEstTerminal()) {
+        std::cerr << TexteGestion(langue, "TXT_GESTION_MOT_DE_PASSE", "Mot de passe : ");
+        std::cerr.flush();
+    }
+    return plateforme::LitLigneMasquee();
+}
+
+int EcritRefus(const Echec& echec) {
+    std::cerr << kTitreApplication << " : " << PourConsole(echec.texte);
+    std::cerr.flush();
+    return echec.numero;
+}
+
+Echec Refus(std::string texte) {
+    return Echec{kSortieGestionRefus, std::move(texte)};
+}
+
+int LanceGestion(const OptionsLancement& options, EnvironnementDemarrage env) {
+    DialogueConsole dialogue;
+    if (!options.optionFautive.empty()) {
+        // The settings named cannot be trusted: the system's language says it.
+        const Langue langue = LangueDuSysteme(env, dialogue);
+        const char* cle =
+            options.repetee ? "MSG_GESTION_OPTION_DOUBLE" : "MSG_GESTION_OPTION_VALEUR";
+        const char* francais = options.repetee ? "L'option %v est donnée deux fois."
+                                               : "L'option %v attend une valeur.";
+        return EcritRefus(
+            Refus(FormateMessage(TexteGestion(langue, cle, francais), options.optionFautive)));
+    }
+    Programme programme;
+    // No directory: these commands never need it, and must not stop on it.
+    const IssueDemarrage issue = Demarre(env, programme, dialogue);
+    if (issue.mode == ModeExecution::Fin) {
+        return issue.codeSortie;
+    }
+    const std::vector<std::string>& arguments = options.arguments;
+    const std::vector<std::string> reste(arguments.begin() + 1, arguments.end());
+    if (arguments.front() == "--smtp") {
+        return ExecuteGestionSMTP(programme, reste);
+    }
+    return ExecuteGestionReglages(programme, arguments.front() == "--set", reste);
+}
+
+}  // namespace corvelle

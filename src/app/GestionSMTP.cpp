@@ -1,0 +1,481 @@
+#include "app/GestionSMTP.h"
+
+#include <algorithm>
+#include <iostream>
+#include <map>
+
+#include "app/Gestion.h"
+#include "app/Programme.h"
+#include "config/MotDePasse.h"
+#include "config/Profil.h"
+#include "config/VerificationsSMTP.h"
+#include "core/Erreur.h"
+#include "core/Texte.h"
+#include "i18n/Langue.h"
+#include "i18n/Traduction.h"
+#include "sending/EssaiSMTP.h"
+
+namespace corvelle {
+
+namespace {
+
+using Operation = OperationSMTP;
+
+const std::map<std::string, ActionSMTP, std::less<>> kActions = {
+    {"list", ActionSMTP::Liste},        {"add", ActionSMTP::Ajoute},
+    {"set", ActionSMTP::Modifie},       {"remove", ActionSMTP::Supprime},
+    {"default", ActionSMTP::ParDefaut}, {"test", ActionSMTP::Essai}};
+
+const std::map<std::string, std::int32_t, std::less<>> kAuthentifications = {
+    {"none", AuthAucune}, {"pop", AuthPop3}, {"login", AuthLogin}, {"plain", AuthPlain}};
+
+std::string Usage(const Langue& langue) {
+    return TexteGestion(langue, "MSG_GESTION_USAGE_SMTP",
+                        "Utilisation : corvelle --smtp list | add NOM --server HÔTE [options] | "
+                        "set NOM [options] | remove NOM | default NOM | test NOM [--from ADRESSE] "
+                        "[--to ADRESSE] (voir corvelle --help).");
+}
+
+// Reads the options of one action into the operation.
+class Analyse {
+  public:
+    Analyse(const Langue& langue, Operation& op) : langue_(langue), op_(op) {}
+
+    std::optional<Echec> Option(const std::vector<std::string>& a, std::size_t& i) {
+        const std::string& nom = a[i];
+        const bool edition = op_.action == ActionSMTP::Ajoute || op_.action == ActionSMTP::Modifie;
+        const bool essai = op_.action == ActionSMTP::Essai;
+        if (edition && (nom == "--ssl" || nom == "--no-ssl")) {
+            return Drapeau(nom, op_.ssl.has_value(), [&] { op_.ssl = nom == "--ssl"; });
+        }
+        if (edition && nom == "--password-stdin") {
+            return Drapeau(nom, op_.motDePasseStdin, [&] { op_.motDePasseStdin = true; });
+        }
+        std::optional<std::string>* cible = nullptr;
+        if (edition) {
+            cible = nom == "--server"             ? &op_.serveur
+                    : nom == "--port"             ? &op_.port
+                    : nom == "--user"             ? &op_.utilisateur
+                    : nom == "--pop-server"       ? &op_.serveurPop
+                    : nom == "--password-command" ? &op_.commandeMotDePasse
+                                                  : nullptr;
+        } else if (essai) {
+            cible = nom == "--from" ? &op_.expediteur : nom == "--to" ? &op_.destinataire : nullptr;
+        }
+        const bool auth = edition && nom == "--auth";
+        if (!cible && !auth) {
+            return Refus(FormateMessage(
+                TexteGestion(langue_, "MSG_GESTION_OPTION_INCONNUE", "Option inconnue : %v. %v"),
+                nom, Usage(langue_)));
+        }
+        if (i + 1 >= a.size()) {
+            return Refus(FormateMessage(TexteGestion(langue_, "MSG_GESTION_OPTION_VALEUR",
+                                                     "L'option %v attend une valeur."),
+                                        nom));
+        }
+        const std::string& valeur = a[++i];
+        if (auth) {
+            return Authentification(nom, valeur);
+        }
+        return Drapeau(nom, cible->has_value(), [&] { *cible = valeur; });
+    }
+
+  private:
+    template <typename Pose>
+    std::optional<Echec> Drapeau(const std::string& nom, bool dejaDonnee, Pose pose) {
+        if (dejaDonnee) {
+            return Refus(FormateMessage(TexteGestion(langue_, "MSG_GESTION_OPTION_DOUBLE",
+                                                     "L'option %v est donnée deux fois."),
+                                        nom));
+        }
+        pose();
+        return std::nullopt;
+    }
+
+    std::optional<Echec> Authentification(const std::string& nom, const std::string& valeur) {
+        const auto trouvee = kAuthentifications.find(Minuscules(valeur));
+        if (trouvee == kAuthentifications.end()) {
+            return Refus(FormateMessage(
+                TexteGestion(langue_, "MSG_GESTION_AUTH",
+                             "Authentification inconnue : %v (none, pop, login ou plain)."),
+                valeur));
+        }
+        return Drapeau(nom, op_.authentification.has_value(),
+                       [&] { op_.authentification = trouvee->second; });
+    }
+
+    const Langue& langue_;
+    Operation& op_;
+};
+
+std::optional<std::size_t> Position(const ListeConfigs& liste, const std::string& nom) {
+    // As /conf: finds it: letter case ignored, the first one.
+    const auto trouvee = std::find_if(liste.begin(), liste.end(), [&](const clsConfigSMTP& c) {
+        return EgauxSansCasse(c.Nom, nom);
+    });
+    if (trouvee == liste.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(trouvee - liste.begin());
+}
+
+Echec NomInconnu(const ListeConfigs& liste, const std::string& nom, const Langue& langue) {
+    std::vector<std::string> noms;
+    for (const clsConfigSMTP& c : liste) {
+        noms.push_back(c.Nom);
+    }
+    return Refus(FormateMessage(
+        TexteGestion(langue, "MSG_GESTION_NOM_INCONNU",
+                     "Aucune configuration SMTP ne s'appelle « %v ». Configurations : %v "
+                     "(corvelle --smtp list)."),
+        nom, Joint(noms, ", ")));
+}
+
+// A line break or another control character would break the stored list or
+// the settings file.
+std::optional<Echec> SansControle(const Operation& op, const Langue& langue) {
+    const std::pair<const char*, const std::optional<std::string>*> champs[] = {
+        {"NOM", nullptr},
+        {"--server", &op.serveur},
+        {"--port", &op.port},
+        {"--user", &op.utilisateur},
+        {"--pop-server", &op.serveurPop},
+        {"--password-command", &op.commandeMotDePasse}};
+    for (const auto& [option, valeur] : champs) {
+        const std::string& texte = valeur ? valeur->value_or("") : op.nom;
+        if (std::any_of(texte.begin(), texte.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+            return Refus(FormateMessage(
+                TexteGestion(langue, "MSG_GESTION_CONTROLE",
+                             "La valeur de %v contient un saut de ligne ou un autre caractère "
+                             "de contrôle : elle est refusée."),
+                option));
+        }
+    }
+    return std::nullopt;
+}
+
+// The changes given, over the configuration as it was.
+void Modifie(clsConfigSMTP& c, std::string& port, const Operation& op, const std::string& clair) {
+    if (op.serveur) {
+        c.Serveur = *op.serveur;
+    }
+    if (op.ssl) {
+        c.SSL = *op.ssl;
+        // As the dialog's SSL box does: the usual port follows the mode.
+        port = op.port ? *op.port : PortApresSSL(port, c.SSL);
+    } else if (op.port) {
+        port = *op.port;
+    }
+    if (op.authentification) {
+        c.Authentification = *op.authentification;
+    }
+    if (op.utilisateur) {
+        c.Username = *op.utilisateur;
+    }
+    if (op.serveurPop) {
+        c.ServeurPop = *op.serveurPop;
+    }
+    if (op.motDePasseStdin) {
+        c.Password = ChiffreMotDePasse(clair);
+        c.CommandeMotDePasse.clear();
+    }
+    if (op.commandeMotDePasse) {
+        c.CommandeMotDePasse = *op.commandeMotDePasse;
+        c.Password.clear();
+    }
+}
+
+// The dialog's checks; the option to give names the field refused.
+std::optional<Echec> Verifie(const clsConfigSMTP& c, const std::string& port,
+                             const Langue& langue) {
+    const std::string motDePasse =
+        c.CommandeMotDePasse.empty() ? DechiffreMotDePasse(c.Password) : c.CommandeMotDePasse;
+    const SaisieSMTP saisie{c.Serveur,
+                            port,
+                            c.Username,
+                            motDePasse,
+                            c.ServeurPop,
+                            IdentifiantsRequis(c.Authentification),
+                            ServeurPopRequis(c.Authentification)};
+    const std::optional<RefusSMTP> refus = VerifieSaisieSMTP(saisie);
+    if (!refus) {
+        return std::nullopt;
+    }
+    const char* option = "--server";
+    switch (refus->champ) {
+        case ChampSMTP::Port:
+            option = "--port";
+            break;
+        case ChampSMTP::Username:
+            option = "--user";
+            break;
+        case ChampSMTP::Password:
+            option = "--password-stdin | --password-command";
+            break;
+        case ChampSMTP::ServeurPop:
+            option = "--pop-server";
+            break;
+        case ChampSMTP::Serveur:
+            break;
+    }
+    return Refus(std::string(option) + " : " + langue.Texte(refus->message));
+}
+
+Resultat<ListeConfigs> Edite(ListeConfigs liste, const Operation& op, const std::string& clair,
+                             const Langue& langue) {
+    const std::optional<std::size_t> position = Position(liste, op.nom);
+    const bool ajout = op.action == ActionSMTP::Ajoute;
+    if (ajout && position) {
+        return Refus(FormateMessage(
+            TexteGestion(langue, "MSG_GESTION_NOM_DOUBLE",
+                         "Une configuration SMTP s'appelle déjà « %v » : choisissez un autre nom, "
+                         "ou modifiez-la avec corvelle --smtp set %v."),
+            liste[*position].Nom, op.nom));
+    }
+    if (!ajout && !position) {
+        return NomInconnu(liste, op.nom, langue);
+    }
+    clsConfigSMTP config;
+    config.Nom = op.nom;
+    std::string port = "25";
+    if (!ajout) {
+        config = liste[*position];
+        port = std::to_string(config.Port);
+    }
+    Modifie(config, port, op, clair);
+    if (std::optional<Echec> refus = Verifie(config, port, langue)) {
+        return *refus;
+    }
+    config.Port = PortValide(port).value_or(0);
+    if (!ajout) {
+        liste[*position] = std::move(config);
+    } else if (liste.size() == 1 && EstConfigurationExemple(liste.front())) {
+        liste.front() = std::move(config);
+    } else {
+        liste.push_back(std::move(config));
+    }
+    return liste;
+}
+
+// What the settings window refuses too: an empty list, one too long to store.
+std::optional<Echec> VerifieListe(const ListeConfigs& liste, const Langue& langue) {
+    if (liste.empty()) {
+        return Refus(langue.Texte("MSG_ERREUR_CONF_SMTP"));
+    }
+    std::size_t longueur = liste.size() - 1;
+    for (const clsConfigSMTP& c : liste) {
+        longueur += c.Serialize().size();
+    }
+    if (longueur > FichierProfil::kLongueurMaxValeur) {
+        return Refus(FormateMessage(
+            TexteGestion(langue, "MSG_ERREUR_CONF_SMTP_LONGUEUR",
+                         "La liste des configurations SMTP est trop longue pour être enregistrée "
+                         "(%v caractères, au plus %v)..."),
+            longueur, FichierProfil::kLongueurMaxValeur));
+    }
+    return std::nullopt;
+}
+
+std::string TexteAuthentification(const Langue& langue, std::int32_t code) {
+    switch (code) {
+        case AuthPop3:
+            return langue.Texte("TXT_AUTHENTIFICATION_POP3");
+        case AuthLogin:
+            return langue.Texte("TXT_AUTHENTIFICATION_LOGIN");
+        case AuthPlain:
+            return langue.Texte("TXT_AUTHENTIFICATION_PLAIN");
+        default:
+            return langue.Texte("TXT_AUTHENTIFICATION_AUCUNE");
+    }
+}
+
+void EcritListe(const ListeConfigs& liste, const Langue& langue) {
+    std::string texte;
+    for (std::size_t i = 0; i < liste.size(); ++i) {
+        const clsConfigSMTP& c = liste[i];
+        texte += std::to_string(i + 1) + '\t' + c.Nom + '\t' + c.Serveur + '\t' +
+                 std::to_string(c.Port) + '\t' + c.SSL2String() + '\t' +
+                 TexteAuthentification(langue, c.Authentification) + '\t' + c.Username + '\n';
+    }
+    std::cout << texte;
+    std::cout.flush();
+}
+
+int Essaie(const Programme& programme, const Operation& op) {
+    const Langue& langue = programme.Langage;
+    const std::optional<std::size_t> position = Position(programme.ListeConfigsSMTP, op.nom);
+    if (!position) {
+        return EcritRefus(NomInconnu(programme.ListeConfigsSMTP, op.nom, langue));
+    }
+    const Parametres& r = programme.Reglages;
+    // Without --from or --to, what the dialog's test proposes.
+    const std::string destinataire =
+        op.destinataire.value_or(PremierDestinataire(r.DestinatairesParDefaut));
+    if (destinataire.empty()) {
+        return EcritRefus(Refus(FormateMessage(
+            TexteGestion(langue, "MSG_GESTION_OPTION_REQUISE", "L'option %v est requise."),
+            "--to")));
+    }
+    const clsConfigSMTP& config = programme.ListeConfigsSMTP[*position];
+    const EssaiSMTP essai{config,
+                          DechiffreMotDePasse(config.Password),
+                          r.EncodageParDefaut,
+                          op.expediteur.value_or(r.ExpediteurParDefaut),
+                          destinataire,
+                          r.TimeoutSMTP};
+    const Lot issue = EnvoieEssai(essai, langue);
+    if (!issue.accepte) {
+        return EcritRefus(Echec{
+            SortieEchecEnvoi, FormateMessage(langue.Texte("MSG_TEST_SMTP_ERREUR"), issue.statut)});
+    }
+    EcritInformation(langue.Texte("MSG_TEST_SMTP_OK"));
+    return SortieEnvoye;
+}
+
+std::string Confirmation(const Operation& op, const Langue& langue) {
+    switch (op.action) {
+        case ActionSMTP::Ajoute:
+            return FormateMessage(TexteGestion(langue, "MSG_GESTION_SMTP_AJOUTEE",
+                                               "Configuration SMTP « %v » ajoutée."),
+                                  op.nom);
+        case ActionSMTP::Supprime:
+            return FormateMessage(TexteGestion(langue, "MSG_GESTION_SMTP_SUPPRIMEE",
+                                               "Configuration SMTP « %v » supprimée."),
+                                  op.nom);
+        case ActionSMTP::ParDefaut:
+            return FormateMessage(
+                TexteGestion(langue, "MSG_GESTION_SMTP_PAR_DEFAUT",
+                             "« %v » est maintenant la configuration SMTP par défaut."),
+                op.nom);
+        default:
+            return FormateMessage(TexteGestion(langue, "MSG_GESTION_SMTP_MODIFIEE",
+                                               "Configuration SMTP « %v » modifiée."),
+                                  op.nom);
+    }
+}
+
+// One line from standard input, without its line end.
+Resultat<std::string> LitMotDePasse(const Langue& langue) {
+    std::string ligne = LitMotDePasseEntree(langue);
+    if (ligne.empty()) {
+        return Refus(TexteGestion(langue, "MSG_GESTION_MOT_DE_PASSE_VIDE",
+                                  "Aucun mot de passe lu sur l'entrée standard : --password-stdin "
+                                  "en attend un sur sa première ligne."));
+    }
+    return ligne;
+}
+
+int Enregistre(const Programme& programme, const ListeConfigs& liste) {
+    try {
+        FichierProfil profil = FichierProfil::Charge(programme.FichierConfiguration);
+        EnregistreConfigsSMTP(profil, liste);
+        profil.Enregistre();
+    } catch (const Erreur& e) {
+        return EcritRefus(Echec{
+            kSortieGestionFichier,
+            FormateMessage(programme.Langage.Texte("MSG_ERREUR"), e.Numero(), e.Description())});
+    }
+    return 0;
+}
+
+}  // namespace
+
+Resultat<OperationSMTP> AnalyseSMTP(const std::vector<std::string>& arguments,
+                                    const Langue& langue) {
+    const auto action = arguments.empty() ? kActions.end() : kActions.find(arguments[0]);
+    if (action == kActions.end()) {
+        return Refus(Usage(langue));
+    }
+    Operation op;
+    op.action = action->second;
+    std::size_t i = 1;
+    if (op.action != ActionSMTP::Liste) {
+        if (arguments.size() < 2 || arguments[1].rfind("--", 0) == 0 || arguments[1].empty()) {
+            return Refus(
+                FormateMessage(TexteGestion(langue, "MSG_GESTION_NOM_REQUIS",
+                                            "--smtp %v attend le nom d'une configuration. %v"),
+                               arguments[0], Usage(langue)));
+        }
+        op.nom = arguments[1];
+        i = 2;
+    }
+    Analyse analyse(langue, op);
+    for (; i < arguments.size(); ++i) {
+        if (std::optional<Echec> refus = analyse.Option(arguments, i)) {
+            return *refus;
+        }
+    }
+    if (op.motDePasseStdin && op.commandeMotDePasse) {
+        return Refus(FormateMessage(TexteGestion(langue, "MSG_GESTION_OPTIONS_EXCLUSIVES",
+                                                 "Les options %v et %v s'excluent : n'en donnez "
+                                                 "qu'une."),
+                                    "--password-stdin", "--password-command"));
+    }
+    if (std::optional<Echec> refus = SansControle(op, langue)) {
+        return *refus;
+    }
+    return op;
+}
+
+Resultat<ListeConfigs> AppliqueSMTP(ListeConfigs liste, const OperationSMTP& op,
+                                    const std::string& motDePasse, const Langue& langue) {
+    if (op.action == ActionSMTP::Ajoute || op.action == ActionSMTP::Modifie) {
+        Resultat<ListeConfigs> editee = Edite(std::move(liste), op, motDePasse, langue);
+        if (!editee.Reussi()) {
+            return editee;
+        }
+        liste = std::move(editee.Valeur());
+    } else {
+        const std::optional<std::size_t> position = Position(liste, op.nom);
+        if (!position) {
+            return NomInconnu(liste, op.nom, langue);
+        }
+        const auto element = liste.begin() + static_cast<std::ptrdiff_t>(*position);
+        if (op.action == ActionSMTP::Supprime) {
+            liste.erase(element);
+        } else {
+            std::rotate(liste.begin(), element, element + 1);
+        }
+    }
+    if (std::optional<Echec> refus = VerifieListe(liste, langue)) {
+        return *refus;
+    }
+    return liste;
+}
+
+int ExecuteGestionSMTP(const Programme& programme, const std::vector<std::string>& arguments) {
+    const Langue& langue = programme.Langage;
+    const Resultat<OperationSMTP> analyse = AnalyseSMTP(arguments, langue);
+    if (!analyse.Reussi()) {
+        return EcritRefus(analyse.Erreur());
+    }
+    const OperationSMTP& op = analyse.Valeur();
+    if (op.action == ActionSMTP::Liste) {
+        EcritListe(programme.ListeConfigsSMTP, langue);
+        return 0;
+    }
+    if (op.action == ActionSMTP::Essai) {
+        return Essaie(programme, op);
+    }
+    std::string motDePasse;
+    if (op.motDePasseStdin) {
+        Resultat<std::string> lu = LitMotDePasse(langue);
+        if (!lu.Reussi()) {
+            return EcritRefus(lu.Erreur());
+        }
+        motDePasse = std::move(lu.Valeur());
+    }
+    const Resultat<ListeConfigs> liste =
+        AppliqueSMTP(programme.ListeConfigsSMTP, op, motDePasse, langue);
+    if (!liste.Reussi()) {
+        return EcritRefus(liste.Erreur());
+    }
+    if (const int code = Enregistre(programme, liste.Valeur()); code != 0) {
+        return code;
+    }
+    EcritInformation(Confirmation(op, langue));
+    return 0;
+}
+
+}  // namespace corvelle

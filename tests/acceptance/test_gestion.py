@@ -1,0 +1,211 @@
+"""Setting up without a window (--smtp, --get, --set, --config) and sending
+through what was set, against a server that requires AUTH; the README's
+server section run as written."""
+
+import base64
+import os
+import re
+import shlex
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+from outils import Certificats, Programme, Serveur, chiffre
+
+RACINE = None
+CERTS = None
+MOT_DE_PASSE = "s3cret é"  # the only one the test server takes, for user jean
+ICI = os.path.dirname(os.path.abspath(__file__))
+
+
+def setUpModule():
+    global RACINE, CERTS
+    RACINE = tempfile.mkdtemp(prefix="corvelle-gestion-")
+    CERTS = Certificats(os.path.join(RACINE, "certs"))
+
+
+def tearDownModule():
+    shutil.rmtree(RACINE, ignore_errors=True)
+
+
+def lit(chemin, mode="r"):
+    with open(chemin, mode, **({} if "b" in mode else {"encoding": "utf-8"})) as f:
+        return f.read()
+
+
+def formes(mot_de_passe):
+    """The password as typed, scrambled as stored, and in base64 as AUTH sends it."""
+    return [mot_de_passe, chiffre(mot_de_passe),
+            base64.b64encode(mot_de_passe.encode()).decode(),
+            base64.b64encode(f"\0jean\0{mot_de_passe}".encode()).decode()]
+
+
+class Base(unittest.TestCase):
+    def setUp(self):
+        self.programme = Programme(RACINE)
+
+    def lance(self, *arguments, code=0, entree=None, env=None):
+        environnement = {"PATH": "/usr/bin:/bin", "HOME": self.programme.dossier,
+                         "LANG": "fr_FR.UTF-8", "CURL_CA_BUNDLE": CERTS.ca, **(env or {})}
+        resultat = subprocess.run([self.programme.binaire, *arguments], cwd=self.programme.dossier,
+                                  env=environnement, input=entree, capture_output=True, text=True,
+                                  timeout=60)
+        self.assertEqual(resultat.returncode, code, resultat.stdout + resultat.stderr)
+        return resultat
+
+    def sans_secret(self, texte, quoi):
+        for forme in formes(MOT_DE_PASSE):
+            self.assertNotIn(forme, texte, quoi)
+
+
+class Smtp(Base):
+    def test_stdin_and_command_passwords_authenticate_and_are_never_shown(self):
+        serveur = Serveur(RACINE, "plain", auth=True)
+        self.addCleanup(serveur.arrete)
+        envoi = ("/a:bob@exemple.test", "/o:Rapport", "/ct:Corps", "/l")
+        # A first start holds only the placeholder: the send says how to add a server.
+        echec = self.lance(*envoi[:-1], code=5)
+        self.assertIn("--smtp add", echec.stderr)
+        self.assertNotIn("resolve", echec.stderr)
+
+        refus = self.lance("--smtp", "add", "Bureau", "--server", "127.0.0.1", "--port", "99999",
+                           code=1)
+        self.assertIn("PORT", refus.stderr)
+        self.lance("--smtp", "add", "Bureau", "--server", "127.0.0.1", "--port",
+                   str(serveur.port), "--auth", "login", "--user", "jean", "--password-stdin",
+                   entree=MOT_DE_PASSE + "\n")
+        avant = lit(os.path.join(self.programme.dossier, "Corvelle.ini"), "rb")
+        self.assertIn("--smtp set", self.lance("--smtp", "add", "BUREAU", "--server", "x",
+                                               code=1).stderr)
+        self.assertIn("Bureau", self.lance("--smtp", "remove", "Autre", code=1).stderr)
+        self.assertEqual(lit(os.path.join(self.programme.dossier, "Corvelle.ini"), "rb"),
+                         avant)
+        liste = self.lance("--smtp", "list").stdout
+        self.assertEqual(liste.split("\n")[0].split("\t"),
+                         ["1", "Bureau", "127.0.0.1", str(serveur.port), "Non", "Login", "jean"])
+        self.sans_secret(liste, "list")
+        self.lance(*envoi)
+
+        # The command's output is the password; it must reach no command line.
+        # This one also records every process's arguments while it runs.
+        trace = os.path.join(self.programme.dossier, "arguments.txt")
+        commande = (f"cat /proc/[0-9]*/cmdline 2>/dev/null | tr '\\000' ' ' > {trace};"
+                    " printenv SMTP_MDP")
+        self.lance("--smtp", "set", "bureau", "--password-command", commande)
+        self.assertNotIn(chiffre(MOT_DE_PASSE), lit(os.path.join(
+            self.programme.dossier, "Corvelle.ini")))
+        avec_mdp = {"SMTP_MDP": MOT_DE_PASSE}
+        self.lance(*envoi, env=avec_mdp)
+        self.assertIn("printenv", lit(trace))
+        self.sans_secret(lit(trace), "arguments of the processes")
+        self.assertIn("succès", self.lance("--smtp", "test", "Bureau", "--from", "a@exemple.test",
+                                           "--to", "b@exemple.test", env=avec_mdp).stdout)
+        recus = serveur.messages()
+        self.assertEqual([e["utilisateur"] for e, _ in recus], ["jean"] * 3)
+        self.assertEqual(recus[2][1]["To"], "b@exemple.test")
+
+        # A command that fails is a failed send that shows its standard error.
+        self.lance("--smtp", "set", "Bureau", "--password-command", "echo coffre verrouillé >&2; exit 3")
+        echec = self.lance(*envoi[:-1], code=5)
+        self.assertIn("coffre verrouillé", echec.stderr)
+        self.assertIn("3", echec.stderr)
+        self.lance("--smtp", "set", "Bureau", "--password-command", "echo faux")
+        self.assertIn("535", self.lance("--smtp", "test", "Bureau", "--to", "b@exemple.test",
+                                        code=5).stderr)
+        self.assertEqual(len(serveur.messages()), 3)
+        self.sans_secret(self.programme.journal(), "log")
+
+
+class Reglages(Base):
+    def test_set_checks_as_the_window_and_config_chooses_the_file(self):
+        os.makedirs(os.path.join(self.programme.dossier, "autre"))
+        fichier = os.path.join(self.programme.dossier, "autre", "serveur.ini")
+        config = ("--config", "autre/serveur.ini")
+        self.lance(*config, "--set", "NbDest=50", "tempsmtp=3", code=1)
+        self.lance(*config, "--set", "nbdest=50", "TimeoutSMTP=30", "accesaddomaine=ad.test")
+        avant = lit(fichier, "rb")
+        for affectation, cle in (("NbDest=101", "NbDest"), ("NbDest= 5", "NbDest"),
+                                 ("TimeoutSMTP=0", "TimeoutSMTP"),
+                                 ("ExpéditeurParDéfaut=robot@local", "ExpéditeurParDéfaut"),
+                                 ("Suffixe=  ", "Suffixe"), ("AccèsAD=1", "AccèsADLogin"),
+                                 ("Langue=Klingon", "Klingon"), ("UtiliserAD=oui", "UtiliserAD"),
+                                 ("AccèsADPassword=secret", "AccèsADPassword"),
+                                 ("RéponseParDéfaut=a\nb", "RéponseParDéfaut")):
+            self.assertIn(cle, self.lance(*config, "--set", "NbDest=7", affectation,
+                                          code=1).stderr, affectation)
+        self.assertEqual(lit(fichier, "rb"), avant)
+        self.lance(*config, "--set", "AccèsADPassword=-", "AccèsADLogin=jean", "AccèsAD=2",
+                   entree="mot de passe AD\n")
+        self.assertIn(chiffre("mot de passe AD"), lit(fichier))
+        self.lance(*config, "--get", "AccèsADPassword", code=1)
+        # The environment names the same file; the defaults come with the values.
+        lu = self.lance("--get", "NbDest", "TimeoutSMTP", "AccesAD", "Suffixe",
+                        env={"CORVELLE_CONFIG": fichier}).stdout
+        self.assertEqual(lu, "50\n30\n2\nexample.com\n")
+        self.assertNotIn("mot de passe", self.lance(*config, "--get").stdout)
+        self.assertFalse(os.path.exists(os.path.join(self.programme.dossier, "Corvelle.ini")))
+        # A folder that does not exist is said at once.
+        self.lance("--config", "absent/x.ini", "--get", "NbDest", code=6)
+        self.lance("--smtp", "list", "--config", code=1)
+
+
+class Readme(Base):
+    def test_server_section_runs_as_written(self):
+        serveur = Serveur(RACINE, "starttls", certificat=CERTS.bon, auth=True)
+        self.addCleanup(serveur.arrete)
+        readme = lit(os.path.join(ICI, "..", "..", "README.md"))
+        section = readme.split("## Sending from a server")[1].split("\n## ")[0]
+        blocs = re.findall(r"```(\w+)\n(.*?)```", section, re.S)
+        mot_de_passe = self.programme.ecrit("mot-de-passe", MOT_DE_PASSE + "\n")
+        rapport = self.programme.ecrit("rapport.txt", "Tout va bien.\n")
+        remplace = {"smtp.example.net": "127.0.0.1", "--port 587": f"--port {serveur.port}",
+                    "/etc/corvelle/mot-de-passe": mot_de_passe, "/usr/local/bin/sauvegarde": "true",
+                    "/usr/bin/corvelle": self.programme.binaire, "/var/lib/rapport/rapport.txt": rapport}
+
+        def adapte(texte):
+            for avant, apres in remplace.items():
+                texte = texte.replace(avant, apres)
+            return texte
+
+        env = {"PATH": f"{self.programme.dossier}:/usr/bin:/bin"}
+        unites = []
+        for langage, texte in blocs:
+            if langage == "sh":
+                for ligne in texte.splitlines():
+                    if ligne.startswith("sudo systemctl"):
+                        continue  # stands for: the units below pass systemd-analyze verify
+                    self.shell(adapte(ligne), env)
+            elif langage == "crontab":
+                ligne = texte.strip().split(None, 5)[5]  # after the five time fields
+                self.shell(adapte(ligne), env)
+            else:
+                nom = texte.splitlines()[0].split("/")[-1]
+                chemin = self.programme.ecrit(nom, adapte(texte))
+                unites.append(chemin)
+                execution = re.search(r"^ExecStart=(.*)$", texte, re.M)
+                if execution:
+                    subprocess.run(shlex.split(adapte(execution.group(1))), check=True,
+                                   cwd=self.programme.dossier, env={**env, "LANG": "C.UTF-8",
+                                   "HOME": self.programme.dossier, "CURL_CA_BUNDLE": CERTS.ca},
+                                   capture_output=True, timeout=60)
+        self.assertEqual(len(unites), 2)
+        verification = subprocess.run(["systemd-analyze", "verify", *unites], capture_output=True,
+                                      text=True, timeout=60)
+        self.assertEqual(verification.returncode, 0, verification.stderr)
+        recus = serveur.messages()
+        self.assertEqual(len(recus), 3)  # the test, the cron job, the service
+        self.assertTrue(all(e["tls"] and e["utilisateur"] == "jean" for e, _ in recus))
+        self.assertEqual(recus[0][0]["mail_from"], "sauvegardes@example.net")
+        self.assertEqual(recus[2][1]["Subject"], "Rapport du jour")
+
+    def shell(self, ligne, env):
+        resultat = subprocess.run(["/bin/sh", "-c", ligne], cwd=self.programme.dossier,
+                                  env={"HOME": self.programme.dossier, "LANG": "fr_FR.UTF-8",
+                                       "CURL_CA_BUNDLE": CERTS.ca, **env},
+                                  capture_output=True, text=True, timeout=60)
+        self.assertEqual(resultat.returncode, 0, ligne + "\n" + resultat.stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
