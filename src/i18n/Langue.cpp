@@ -58,6 +58,19 @@ std::int16_t CodeLangueDepuisLocale(std::string_view locale) {
     return kCodeLangueInconnue;
 }
 
+std::string CodeIsoLangue(const Langue& langue) {
+    if (langue.FichierTraduction.empty()) {
+        return "fr";
+    }
+    const double code = NombreEnTete(langue.Fichier.TraduitTexte("CodeLangue", "0"));
+    for (const auto& [iso, numero] : kCodesLangues) {
+        if (numero == code) {
+            return std::string(iso);
+        }
+    }
+    return {};
+}
+
 std::int16_t CodeLangueSysteme() {
     return CodeLangueDepuisLocale(plateforme::LocaleMessages());
 }

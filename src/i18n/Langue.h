@@ -36,6 +36,10 @@ struct Langue {
 [[nodiscard]] std::int16_t CodeLangueDepuisLocale(std::string_view locale);
 [[nodiscard]] std::int16_t CodeLangueSysteme();
 
+// ISO 639 code of the interface language ("fr" without a file, else from the
+// file's CodeLangue); empty when the file names no known language.
+[[nodiscard]] std::string CodeIsoLangue(const Langue& langue);
+
 // Key Langue of the configuration when set; otherwise French on a French
 // system, else the first translation file whose CodeLangue matches the
 // system's, else French with the bilingual first-run message. The choice is

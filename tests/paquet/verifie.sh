@@ -33,7 +33,7 @@ version=$(sed -n 's/^project(Corvelle VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLi
 [ "$(dpkg-deb -f "$paquet" Architecture)" = "$(dpkg --print-architecture)" ] || echoue "architecture"
 depends=$(dpkg-deb -f "$paquet" Depends)
 for dependance in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libcurl4 \
-                  libgmime-3.0-0 libglib2.0-0 libldap-2.5-0 qt6-qpa-plugins; do
+                  libgmime-3.0-0 libglib2.0-0 libldap-2.5-0 qt6-qpa-plugins qt6-translations-l10n; do
   tr ',' '\n' <<<"$depends" | sed 's/ *(.*//; s/^ *//' | grep -qxF "$dependance" ||
     echoue "Depends lacks $dependance: $depends"
 done

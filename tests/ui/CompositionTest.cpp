@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include "Fenetre.h"
@@ -146,7 +148,11 @@ TEST(FenetreComposition, LayoutFollowsTheWindowAndItsStateIsKeptOnCloseOnlyWhenA
     auto* suivant = f.Controle<QPlainTextEdit>("txtDestinataires", 1);
     const QRect avant = champ->geometry();
     champ->setFocus();
-    QTest::keyClicks(champ, QString("destinataire@example.com, ").repeated(20));
+    QTest::keyClicks(champ, QString("destinataire@example.com, ").repeated(2));
+    EXPECT_FALSE(champ->verticalScrollBar()->isVisible());  // a bar only for hidden lines
+    QTest::keyClicks(champ, QString("destinataire@example.com, ").repeated(18));
+    QApplication::processEvents();
+    EXPECT_TRUE(champ->verticalScrollBar()->isVisible());
     const ui::Disposition& g = f.fenetre->Geometrie();
     EXPECT_GT(champ->height(), avant.height());
     EXPECT_EQ(champ->height(), f.fenetre->Pixels(g[ui::Controle::txtDestinataires0].hauteur));
@@ -181,6 +187,16 @@ TEST(FenetreComposition, LayoutFollowsTheWindowAndItsStateIsKeptOnCloseOnlyWhenA
         EXPECT_NE(ini.find(ligne), std::string::npos) << ligne << "\n" << ini;
     }
     EXPECT_EQ(ini.find("FenêtreGauche"), std::string::npos);
+
+    // A remembered place off every screen (a monitor gone) comes back on one.
+    EcritFichier(f.dossier / "prog/Corvelle.ini",
+                 "[Configuration]\nFenêtreMémoriserPosition=-1\nFenêtreGauche=60000\n"
+                 "FenêtreHaut=-9000\n");
+    f.Relance();
+    const QRect ecran = f.fenetre->screen()->availableGeometry();
+    EXPECT_TRUE(ecran.contains(f.fenetre->frameGeometry().topLeft()));
+    EXPECT_TRUE(ecran.contains(f.fenetre->geometry().center()));
+    EcritFichier(f.dossier / "prog/Corvelle.ini", ini);
 
     // The next start takes the size back; closing it without a toggle
     // rewrites the size but not the four flags.

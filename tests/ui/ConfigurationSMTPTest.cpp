@@ -7,8 +7,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <cmath>
 #include <tuple>
 
@@ -17,6 +19,7 @@
 #include "support/DialogueEnregistreur.h"
 #include "ui/config/FenetreConfigurationSMTP.h"
 #include "ui/config/FenetreTestSMTP.h"
+#include "ui/main/DialogueQt.h"
 
 namespace corvelle::test {
 namespace {
@@ -262,6 +265,30 @@ TEST_F(ConfigurationSMTP, TestDialogIsFilledFromTheSettingsAndSendsWhatIsTypedOn
         return false;
     };
     fenetre->btnTester_Click();
+}
+
+// Asked for while another window is active (or none, as when the test
+// dialog has just closed): the box must still sit on the dialog, also above
+// always-on-top windows, or it hides behind them and blocks everything.
+TEST_F(ConfigurationSMTP, ABoxBelongsToTheDialogThatAskedEvenAlwaysOnTop) {
+    int argc = 0;
+    ui::DialogueQt qt(argc, nullptr);
+    frmConfigurationSMTP dessus(
+        etat, qt, [] { return ui::ValeursTest{}; }, true);
+    const QWidget* proprietaire = nullptr;
+    bool auDessus = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* boite = qobject_cast<QMessageBox*>(w); boite && boite->isVisible()) {
+                proprietaire = boite->parentWidget();
+                auDessus = boite->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+                boite->done(QMessageBox::Ok);
+            }
+        }
+    });
+    dessus.btnOK_Click();  // no server: refused
+    EXPECT_EQ(proprietaire, &dessus);
+    EXPECT_TRUE(auDessus);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -209,6 +210,29 @@ TEST_F(Configuration, AnnulerChangesNothingOkRefillsTheComposeWindowAndKeysMoveA
     fenetre->btnFichierDestinatairesParDefautParcourir_Click();
     EXPECT_EQ(dossierPropose, "/srv/listes/");
     EXPECT_EQ(Texte("txtFichiersDestinatairesParDéfaut")->text(), "/srv/listes/clients.txt");
+}
+
+// Opened from a compose window in a corner, the window still comes up
+// mid-screen; a refused OK leaves the named field focused once its box has
+// closed and the window is active again, so what is typed next goes there.
+TEST_F(Configuration, OpensMidScreenAndARefusedFieldKeepsTheFocusAfterItsBox) {
+    f.fenetre->move(0, 0);
+    fenetre = std::make_unique<frmConfiguration>(f.etat, f.dialogue, false, f.fenetre.get());
+    fenetre->show();
+    QApplication::processEvents();
+    const QPoint centre = fenetre->screen()->availableGeometry().center();
+    EXPECT_NEAR(fenetre->geometry().center().x(), centre.x(), 2);
+    EXPECT_NEAR(fenetre->geometry().center().y(), centre.y(), 2);
+
+    Texte("txtNombreDestinataires")->setText("101");
+    fenetre->btnOK_Click();
+    ASSERT_EQ(f.dialogue.boites.size(), 1u);
+    QEvent activation(QEvent::WindowActivate);
+    QApplication::sendEvent(fenetre.get(), &activation);
+    EXPECT_EQ(fenetre->focusWidget(), Texte("txtNombreDestinataires"));
+    // Any other return to the window still starts on the tab's first field.
+    QApplication::sendEvent(fenetre.get(), &activation);
+    EXPECT_EQ(fenetre->focusWidget(), Texte("txtSuffixe"));
 }
 
 }  // namespace

@@ -13,8 +13,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTranslator>
 
 #include "Fenetre.h"
 #include "config/Profil.h"
@@ -142,6 +144,19 @@ TEST(Traduction, TheEnglishFileCoversEveryWindowCaption) {
     ui::frmConfigurationSMTPTest test(f.etat.Langage, false);
     VerifieCouverture(test, anglais);
     EXPECT_NE(anglais.TraduitTexte("TXT_AIDE", "absent"), "absent");
+}
+
+// Qt's own buttons speak the interface language: French without a file,
+// and the language a file's CodeLangue names.
+TEST(Traduction, QtsOwnTextsFollowTheInterfaceLanguage) {
+    EXPECT_EQ(CodeIsoLangue(Langue{}), "fr");
+    DossierTemporaire dossier;
+    EXPECT_EQ(CodeIsoLangue(LangueDepuis(dossier, "CodeLangue=7\n")), "de");
+    EXPECT_EQ(CodeIsoLangue(LangueDepuis(dossier, "CodeLangue=999\n")), "");
+    ui::TraduitQt(Langue{});
+    QMessageBox boite(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(boite.button(QMessageBox::No)->text(), "&Non");
+    delete qApp->findChild<QTranslator*>("qtbase");  // the other tests expect Qt in English
 }
 
 }  // namespace

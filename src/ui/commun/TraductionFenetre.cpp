@@ -2,13 +2,16 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTranslator>
 #include <QWidget>
 
 #include "core/Chemins.h"
@@ -81,6 +84,21 @@ bool EstIndexe(const QObject& objet) {
     bool lu = false;
     const int index = objet.property(kProprieteIndex).toInt(&lu);
     return lu && index > -1;
+}
+
+void TraduitQt(const Langue& langue) {
+    const QString code = VersQt(CodeIsoLangue(langue));
+    if (code.isEmpty() || !qApp || qApp->findChild<QTranslator*>(QStringLiteral("qtbase"))) {
+        return;
+    }
+    auto* traducteur = new QTranslator(qApp);
+    traducteur->setObjectName(QStringLiteral("qtbase"));
+    if (traducteur->load(QStringLiteral("qtbase_") + code,
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(traducteur);
+    } else {
+        delete traducteur;  // English, or a language Qt does not ship
+    }
 }
 
 void TraduitFenetre(QWidget& fenetre, const Langue& langue) {

@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace corvelle::ui {
@@ -14,6 +15,12 @@ inline int PixelsDepuisTwips(const QWidget& widget, int twips) {
 
 inline int TwipsDepuisPixels(const QWidget& widget, int pixels) {
     return static_cast<int>(std::lround(pixels * 1440.0 / widget.logicalDpiX()));
+}
+
+// The designed width, or more when the widget's content needs it (a longer
+// translated entry, a larger font): its text must never be cut.
+inline int LargeurContenu(const QWidget& widget, int twips) {
+    return std::max(twips, TwipsDepuisPixels(*widget.window(), widget.sizeHint().width()));
 }
 
 // Places a widget of a designed window: left, top, width, height in twips.

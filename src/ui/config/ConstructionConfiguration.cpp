@@ -221,7 +221,7 @@ void frmConfiguration::Dispose() {
     LabelEtChamp(*LabelDe(d, "lblImportanceParDéfaut"), *cboImportanceParDefaut_, kMarge, 1260,
                  colonne, 2055, kHauteurListe);
     LabelEtChamp(*LabelDe(d, "lblNotificationParDéfaut"), *cboNotificationParDefaut_, kMarge, 1680,
-                 colonne, 2655, kHauteurListe);
+                 colonne, LargeurContenu(*cboNotificationParDefaut_, 2655), kHauteurListe);
     const int colonne2 =
         Colonne({LabelDe(d, "lblEncodageParDéfaut"), LabelDe(d, "lblSensibilitéParDéfaut")});
     const int gauche2 = 5400 - kMarge - colonne2;
@@ -285,15 +285,21 @@ void frmConfiguration::Dispose() {
     }
     const int colonne4 = Colonne({LabelDe(a, "lblAccèsADDomaine"), LabelDe(a, "lblAccèsADLogin"),
                                   LabelDe(a, "lblAccèsADPassword")});
+    // The fields give way to their notes, so that both notes end inside the panel.
+    const int notes = std::max(Largeur(*LabelDe(a, "lblAccèsADDomaineInfo")),
+                               Largeur(*LabelDe(a, "lblAccèsADLoginInfo")));
+    const int champ4 =
+        std::min(1920, kLargeurPanneau - kMarge - notes - kMarge - (585 + colonne4 + kMarge));
     Note(*LabelDe(a, "lblAccèsADDomaineInfo"),
          LabelEtChamp(*LabelDe(a, "lblAccèsADDomaine"), *txtAccesADDomaine_, 585, 1635, colonne4,
-                      1920),
+                      champ4),
          1635);
     Note(*LabelDe(a, "lblAccèsADLoginInfo"),
-         LabelEtChamp(*LabelDe(a, "lblAccèsADLogin"), *txtAccesADLogin_, 585, 2010, colonne4, 1920),
+         LabelEtChamp(*LabelDe(a, "lblAccèsADLogin"), *txtAccesADLogin_, 585, 2010, colonne4,
+                      champ4),
          2010);
     LabelEtChamp(*LabelDe(a, "lblAccèsADPassword"), *txtAccesADPassword_, 585, 2385, colonne4,
-                 1920);
+                 champ4);
     QLabel& redemarrage = *LabelDe(a, "lblRequiertRedémarrage2");
     PlaceEnTwips(redemarrage, kMarge, 2880, Largeur(redemarrage), kHauteurLabel);
 }

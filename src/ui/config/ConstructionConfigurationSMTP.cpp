@@ -154,8 +154,12 @@ void frmConfigurationSMTP::Dispose() {
     ligne(lblPorteeOAuth_, txtPorteeOAuth_, 3720, largeurNom, kHauteurLigne);
     ligne(lblCommandeJetonOAuth_, txtCommandeJetonOAuth_, 4080, largeurNom, kHauteurLigne);
 
-    const int gauchePort = champ + kLargeurListe - kLargeurPort;
-    PlaceEnTwips(*txtPort_, gauchePort, 840, kLargeurPort, kHauteurLigne);
+    // Wide enough for the highest port, 65535, in any font.
+    const int chiffres = TwipsDepuisPixels(
+        *this, txtPort_->fontMetrics().horizontalAdvance(QStringLiteral("65535")) + 12);
+    const int largeurPortChiffres = std::max(kLargeurPort, chiffres);
+    const int gauchePort = champ + kLargeurListe - largeurPortChiffres;
+    PlaceEnTwips(*txtPort_, gauchePort, 840, largeurPortChiffres, kHauteurLigne);
     const int largeurPort = LargeurLegende(*lblPort_, lblPort_->text());
     PlaceEnTwips(*lblPort_, gauchePort - kMarge - largeurPort, 840, largeurPort, kHauteurLigne);
 }

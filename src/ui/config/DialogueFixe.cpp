@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include "ui/commun/Twips.h"
 
@@ -41,6 +42,15 @@ void PrepareDialogueFixe(QDialog& dialogue, int largeur, int hauteur, bool auDes
     dialogue.setWindowFlags(drapeaux);
     dialogue.setFixedSize(PixelsDepuisTwips(dialogue, largeur),
                           PixelsDepuisTwips(dialogue, hauteur));
+}
+
+void CentreSurEcran(QWidget& fenetre) {
+    const QWidget* proprietaire = fenetre.parentWidget();
+    const QScreen* ecran = proprietaire ? proprietaire->screen() : fenetre.screen();
+    QRect cadre = fenetre.geometry();
+    cadre.moveCenter(ecran->availableGeometry().center());
+    // Moved, a dialog is no longer placed over its owner when shown.
+    fenetre.move(cadre.topLeft());
 }
 
 void SelectionneTexteAuFocus(QWidget& fenetre, std::initializer_list<QLineEdit*> champs) {

@@ -17,6 +17,9 @@ namespace corvelle::ui {
 // Client area in twips; `auDessus` keeps the dialog above other windows.
 void PrepareDialogueFixe(QDialog& dialogue, int largeur, int hauteur, bool auDessus);
 
+// Centred on the screen of its owner (the primary one without), not on the owner.
+void CentreSurEcran(QWidget& fenetre);
+
 // Every text box given selects its whole text when it receives the focus.
 void SelectionneTexteAuFocus(QWidget& fenetre, std::initializer_list<QLineEdit*> champs);
 

@@ -57,7 +57,7 @@ void RemplitCatalogue(QComboBox& liste, const Langue& langue,
 
 frmConfiguration::frmConfiguration(Programme& etat, Dialogue& dialogue, bool auDessus,
                                    QWidget* parent)
-    : QDialog(parent), etat_(etat), dialogue_(dialogue) {
+    : QDialog(parent), etat_(etat), dialogue_(dialogue, *this) {
     setObjectName(QStringLiteral("frmConfiguration"));
     setWindowTitle(QStringLiteral("Configuration"));
     PrepareDialogueFixe(*this, 120 + kLargeurOnglets + 180, kHauteurFenetre, auDessus);
@@ -92,6 +92,7 @@ frmConfiguration::frmConfiguration(Programme& etat, Dialogue& dialogue, bool auD
     if (etat_.ConfigurerAccesAD) {
         tabOnglets_->setCurrentIndex(3);
     }
+    CentreSurEcran(*this);
     etat_.RedemarrageRequis = false;
     etat_.DialogueAnnule = true;
 }
@@ -202,7 +203,11 @@ void frmConfiguration::OngletVoisin(int pas) {
 
 bool frmConfiguration::event(QEvent* evenement) {
     if (evenement->type() == QEvent::WindowActivate) {
-        tabOnglets_Click();
+        const bool retourDeRefus = champRefuse_ && focusWidget() == champRefuse_;
+        champRefuse_.clear();
+        if (!retourDeRefus) {
+            tabOnglets_Click();
+        }
     }
     return QDialog::event(evenement);
 }
@@ -288,7 +293,8 @@ bool frmConfiguration::Verifie() {
     if (!refus->ongletAvantMessage) {
         SelectionneOnglet(refus->onglet);
     }
-    Champ(refus->champ).setFocus();
+    champRefuse_ = &Champ(refus->champ);
+    champRefuse_->setFocus();
     return false;
 }
 

@@ -5,8 +5,11 @@
 // settings held in memory and, on OK only, stores them.
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <memory>
+
+#include "ui/main/DialogueQt.h"
 
 class QCheckBox;
 class QComboBox;
@@ -70,8 +73,11 @@ class frmConfiguration final : public QDialog {
     void OngletVoisin(int pas);
 
     Programme& etat_;
-    Dialogue& dialogue_;
+    DialogueFenetre dialogue_;
     int accesADChoisi_ = 0;
+    // The field a refused OK named: the activation that follows its message
+    // box must leave the focus there, not on the tab's first field.
+    QPointer<QWidget> champRefuse_;
 
     QTabWidget* tabOnglets_ = nullptr;
     QGroupBox* fraSMTP_ = nullptr;

@@ -32,7 +32,7 @@ frmConfigurationSMTP::frmConfigurationSMTP(Programme& etat, Dialogue& dialogue,
                                            bool auDessus, QWidget* parent)
     : QDialog(parent),
       etat_(etat),
-      dialogue_(dialogue),
+      dialogue_(dialogue, *this),
       valeursConfiguration_(std::move(valeursConfiguration)),
       auDessus_(auDessus) {
     setObjectName(QStringLiteral("frmConfigurationSMTP"));

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/ConfigSMTP.h"
+#include "ui/main/DialogueQt.h"
 
 class QCheckBox;
 class QComboBox;
@@ -71,7 +72,7 @@ class frmConfigurationSMTP final : public QDialog {
     [[nodiscard]] QLineEdit& Champ(ChampSMTP champ) const;
 
     Programme& etat_;
-    Dialogue& dialogue_;
+    DialogueFenetre dialogue_;
     std::function<ValeursTest()> valeursConfiguration_;
     bool auDessus_;
 

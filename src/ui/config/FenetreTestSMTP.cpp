@@ -20,6 +20,8 @@ constexpr int kHauteurLigne = 285;
 constexpr int kHautExpediteur = 120;
 constexpr int kHautDestinataire = 480;
 constexpr int kHautBoutons = 1080;
+constexpr int kEcartLignes = kHautDestinataire - kHautExpediteur - kHauteurLigne;
+constexpr int kLargeurChampMinimale = 3000;
 
 }  // namespace
 
@@ -51,15 +53,27 @@ void frmConfigurationSMTPTest::CreeControles() {
     SelectionneTexteAuFocus(*this, {txtExpediteur_, txtDestinataire_});
 }
 
+// As designed, unless the font needs more: taller rows for a taller text box,
+// a wider window rather than a field too short to read an address in.
 void frmConfigurationSMTPTest::Dispose() {
     const int legende = std::max(LargeurLegende(*lblExpediteur_, lblExpediteur_->text()),
                                  LargeurLegende(*lblDestinataire_, lblDestinataire_->text()));
+    const int ligne =
+        std::max(kHauteurLigne, TwipsDepuisPixels(*this, txtExpediteur_->sizeHint().height()));
     const int champ = kMarge + legende + kMarge;
-    const int largeurChamp = kLargeur - kMarge - champ;
-    PlaceEnTwips(*lblExpediteur_, kMarge, kHautExpediteur, legende, kHauteurLigne);
-    PlaceEnTwips(*txtExpediteur_, champ, kHautExpediteur, largeurChamp, kHauteurLigne);
-    PlaceEnTwips(*lblDestinataire_, kMarge, kHautDestinataire, legende, kHauteurLigne);
-    PlaceEnTwips(*txtDestinataire_, champ, kHautDestinataire, largeurChamp, kHauteurLigne);
+    const int largeur = std::max(kLargeur, champ + kLargeurChampMinimale + kMarge);
+    const int largeurChamp = largeur - kMarge - champ;
+    const int hautDestinataire = kHautExpediteur + ligne + kEcartLignes;
+    const int hautBoutons =
+        hautDestinataire + ligne + (kHautBoutons - kHautDestinataire - kHauteurLigne);
+    PlaceEnTwips(*lblExpediteur_, kMarge, kHautExpediteur, legende, ligne);
+    PlaceEnTwips(*txtExpediteur_, champ, kHautExpediteur, largeurChamp, ligne);
+    PlaceEnTwips(*lblDestinataire_, kMarge, hautDestinataire, legende, ligne);
+    PlaceEnTwips(*txtDestinataire_, champ, hautDestinataire, largeurChamp, ligne);
+    setFixedSize(PixelsDepuisTwips(*this, largeur),
+                 PixelsDepuisTwips(*this, hautBoutons + kHauteur - kHautBoutons));
+    auto* boutons = findChild<QWidget*>(QStringLiteral("picBoutons"));
+    boutons->move((width() - boutons->width()) / 2, PixelsDepuisTwips(*this, hautBoutons));
 }
 
 void frmConfigurationSMTPTest::btnOK_Click() {

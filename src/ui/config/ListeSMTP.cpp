@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/Programme.h"
 #include "config/MotDePasse.h"
@@ -67,8 +68,11 @@ void ListeSMTP::CreeListe(QGroupBox& cadre) {
     }
     lvwConfigsSMTP_->setHeaderLabels(textes);
     for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
+        // A translated header longer than designed widens its column.
+        const int entete = lvwConfigsSMTP_->header()->sectionSizeHint(colonne);
         lvwConfigsSMTP_->setColumnWidth(
-            colonne, PixelsDepuisTwips(*lvwConfigsSMTP_->window(), entetes[colonne].largeur));
+            colonne, std::max(entete, PixelsDepuisTwips(*lvwConfigsSMTP_->window(),
+                                                        entetes[colonne].largeur)));
     }
 
     tmrRetardateur_ = new QTimer(lvwConfigsSMTP_);

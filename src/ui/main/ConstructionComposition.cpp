@@ -71,6 +71,8 @@ void frmCorvelle::CreeControles() {
         place(LabelDestinataires(i),
               Label(client, QStringLiteral("lblDestinataires"), legendes[i], i));
         txtDestinataires_[i] = ZoneTexte(client, QStringLiteral("txtDestinataires"), i);
+        // One line with a squeezed bar looks like a spin box: a bar only past the cap.
+        txtDestinataires_[i]->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         place(ChampDestinataires(i), txtDestinataires_[i]);
         btnDestinataires_[i] =
             Bouton(client, QStringLiteral("btnDestinataires"), QStringLiteral("▼"), i);

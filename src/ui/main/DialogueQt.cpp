@@ -77,6 +77,10 @@ DialogueQt::DialogueQt(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 DialogueQt::~DialogueQt() = default;
 
 QApplication& DialogueQt::Application() {
+    // One application a process: a host that made its own keeps it.
+    if (auto* existante = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return *existante;
+    }
     if (!application_) {
         application_ = std::make_unique<QApplication>(argc_, argv_);
     }
@@ -85,11 +89,21 @@ QApplication& DialogueQt::Application() {
 
 Reponse DialogueQt::Affiche(const Boite& boite) {
     Application();
+    return AfficheSur(boite, QApplication::activeWindow());
+}
+
+Reponse DialogueQt::AfficheSur(const Boite& boite, QWidget* proprietaire) {
+    Application();
     QString texte = VersQString(boite.texte);
     texte.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QWidget* fenetre = proprietaire ? proprietaire->window() : nullptr;
     QMessageBox message(IconeQt(boite.icone), VersQString(boite.titre), texte,
-                        BoutonsQt(boite.boutons), QApplication::activeWindow());
+                        BoutonsQt(boite.boutons), fenetre);
     message.setDefaultButton(BoutonQt(boite.parDefaut));
+    // Below an always-on-top owner the box would hide while it blocks every window.
+    if (fenetre && fenetre->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        message.setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
     // A box must be readable even while start-up shows the busy pointer.
     const bool attente = attentes_ > 0;
     if (attente) {
@@ -122,6 +136,25 @@ void DialogueQt::TraiteEvenements() {
     if (application_) {
         QApplication::processEvents();
     }
+}
+
+namespace {
+
+Dialogue& Racine(Dialogue& dialogue) {
+    auto* fenetre = dynamic_cast<DialogueFenetre*>(&dialogue);
+    return fenetre ? fenetre->Base() : dialogue;
+}
+
+}  // namespace
+
+DialogueFenetre::DialogueFenetre(Dialogue& dialogue, QWidget& fenetre)
+    : base_(Racine(dialogue)), fenetre_(fenetre) {}
+
+Reponse DialogueFenetre::Affiche(const Boite& boite) {
+    if (auto* qt = dynamic_cast<DialogueQt*>(&base_)) {
+        return qt->AfficheSur(boite, &fenetre_);
+    }
+    return base_.Affiche(boite);
 }
 
 }  // namespace corvelle::ui

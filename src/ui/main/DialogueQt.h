@@ -5,6 +5,7 @@
 #include "core/Dialogue.h"
 
 class QApplication;
+class QWidget;
 
 namespace corvelle::ui {
 
@@ -15,7 +16,10 @@ class DialogueQt final : public Dialogue {
     DialogueQt(int& argc, char** argv);
     ~DialogueQt() override;
 
+    // Owned by the active window: for boxes no window asked for (start-up).
     Reponse Affiche(const Boite& boite) override;
+    // Owned by `proprietaire` and kept above it, also when it stays on top.
+    Reponse AfficheSur(const Boite& boite, QWidget* proprietaire);
     void DebutAttente() override;
     void FinAttente() override;
     void TraiteEvenements() override;
@@ -27,6 +31,23 @@ class DialogueQt final : public Dialogue {
     char** argv_;
     std::unique_ptr<QApplication> application_;
     int attentes_ = 0;
+};
+
+// The port as one window holds it: its boxes are its own, whichever window
+// happens to be active (none at all just after another dialog closed).
+class DialogueFenetre final : public Dialogue {
+  public:
+    DialogueFenetre(Dialogue& dialogue, QWidget& fenetre);
+
+    Reponse Affiche(const Boite& boite) override;
+    void DebutAttente() override { base_.DebutAttente(); }
+    void FinAttente() override { base_.FinAttente(); }
+    void TraiteEvenements() override { base_.TraiteEvenements(); }
+    [[nodiscard]] Dialogue& Base() const { return base_; }
+
+  private:
+    Dialogue& base_;  // never another window's port: a dialog's boxes are not its owner's
+    QWidget& fenetre_;
 };
 
 }  // namespace corvelle::ui

@@ -92,6 +92,7 @@ void Disposition::AjusteColonnes(const LargeursLegendes& largeurs) {
     for (C liste : {C::cboFormat, C::cboImportance, C::cboNotification}) {
         R(liste).gauche = gaucheListes;
     }
+    R(C::cboNotification).largeur = std::max(R(C::cboNotification).largeur, largeurs.notification);
 
     const int colonneC = PlusGrand(largeurs.groupeC);
     for (C label : {C::lblEncodage, C::lblSensibilite, C::lblConfigSMTP}) {

@@ -76,6 +76,7 @@ struct LargeursLegendes {
     std::array<int, 3> groupeC{};  // lblEncodage, lblSensibilite, lblConfigSMTP
     int ajouter = 0;
     int supprimer = 0;
+    int notification = 0;  // what the longest entry of cboNotification needs
 };
 
 inline constexpr int kLargeurClientDessinee = 7575;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -74,6 +75,7 @@ void frmCorvelle::AjusteColonnes() {
     l.groupeC = {largeur(C::lblEncodage), largeur(C::lblSensibilite), largeur(C::lblConfigSMTP)};
     l.ajouter = largeurBouton(*btnAjouter_);
     l.supprimer = largeurBouton(*btnSupprimer_);
+    l.notification = Twips(cboNotification_->sizeHint().width());
     disposition_.AjusteColonnes(l);
     // Fields hold one line of text: leave the text its room.
     for (QPlainTextEdit* champ : txtDestinataires_) {
@@ -85,7 +87,7 @@ void frmCorvelle::RestaureEtat() {
     const ParametresFenetre& f = etat_.Fenetre;
     mnuOptionsMemoriserTaille_->setChecked(f.FenetreMemoriserTaille);
     mnuOptionsMemoriserPosition_->setChecked(f.FenetreMemoriserPosition);
-    setMinimumSize(Pixels(kLargeurMinimale), Pixels(kHauteurMinimale));
+    LimiteMinimumAEcran();
 
     QSize taille(Pixels(kLargeurClientDessinee),
                  Pixels(kHauteurClientDessinee) + menuBar()->sizeHint().height());
@@ -99,14 +101,43 @@ void frmCorvelle::RestaureEtat() {
         position = QPoint(ecran.x() + (ecran.width() - taille.width()) / 2,
                           ecran.y() + (ecran.height() - taille.height()) / 2);
     }
-    rectangleNormal_ = QRect(position, taille);
-    resize(taille);
-    move(position);
+    rectangleNormal_ = RameneSurEcran(QRect(position, taille));
+    resize(rectangleNormal_.size());
+    move(rectangleNormal_.topLeft());
 
     mnuOptionsMinimiserSystray_->setChecked(f.MinimiserSystray);
     mnuOptionsToujoursAuDessus_->setChecked(f.ToujoursAuDessus);
     AppliqueAuDessus();
     Redimensionne();
+}
+
+// The designed minimum, unless the screen is smaller (a high scale factor):
+// a window taller than its screen could never show its bottom row.
+void frmCorvelle::LimiteMinimumAEcran() {
+    const QSize cadre = frameGeometry().size() - size();  // known once shown
+    const QSize zone = screen()->availableGeometry().size() - cadre;
+    setMinimumSize(QSize(Pixels(kLargeurMinimale), Pixels(kHauteurMinimale)).boundedTo(zone));
+}
+
+// A remembered place whose title bar is on no screen (a monitor unplugged)
+// comes back inside the screen, so the window can still be reached.
+QRect frmCorvelle::RameneSurEcran(QRect rectangle) const {
+    const QPoint titre(rectangle.center().x(), rectangle.top());
+    if (QGuiApplication::screenAt(titre)) {
+        return rectangle;
+    }
+    const QRect zone = screen()->availableGeometry();
+    rectangle.setSize(rectangle.size().boundedTo(zone.size()));
+    rectangle.moveLeft(
+        std::clamp(rectangle.left(), zone.left(), zone.right() - rectangle.width() + 1));
+    rectangle.moveTop(
+        std::clamp(rectangle.top(), zone.top(), zone.bottom() - rectangle.height() + 1));
+    return rectangle;
+}
+
+void frmCorvelle::showEvent(QShowEvent* evenement) {
+    QMainWindow::showEvent(evenement);
+    LimiteMinimumAEcran();
 }
 
 void frmCorvelle::ShowInitial() {
@@ -183,7 +214,7 @@ void frmCorvelle::AjusteHauteurDestinataires(int index) {
                   .height();
     const int habillage =
         2 * champ.frameWidth() + static_cast<int>(2 * champ.document()->documentMargin());
-    disposition_.AjusteHauteurDestinataires(index, Twips(hauteurTexte + habillage - 2));
+    disposition_.AjusteHauteurDestinataires(index, Twips(hauteurTexte + habillage + 1));
     AppliqueDisposition();
 }
 

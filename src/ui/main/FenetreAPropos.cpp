@@ -5,7 +5,11 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/Version.h"
 #include "i18n/Langue.h"
@@ -55,8 +59,22 @@ frmAPropos::frmAPropos(const Langue& langue, QWidget* parent) : QDialog(parent) 
     colonne->addLayout(entete);
     colonne->addWidget(syntaxe, 1);
     colonne->addWidget(boutons);
+    // Wide enough for the longest syntax line in the font in use, within the screen.
     const QFontMetrics mesure(syntaxe->font());
-    resize(mesure.horizontalAdvance(QLatin1Char('x')) * 100, mesure.lineSpacing() * 36);
+    int ligne = 0;
+    for (const QString& texte : syntaxe->toPlainText().split(QLatin1Char('\n'))) {
+        ligne = std::max(ligne, mesure.horizontalAdvance(texte));
+    }
+    const int marges = 2 * (syntaxe->frameWidth() + colonne->contentsMargins().left()) +
+                       static_cast<int>(2 * syntaxe->document()->documentMargin()) +
+                       syntaxe->verticalScrollBar()->sizeHint().width() + 4;
+    const QSize ecran = screen()->availableGeometry().size() * 9 / 10;
+    const QSize voulue(ligne + marges, mesure.lineSpacing() * 36);
+    // A screen too narrow for the longest line (a high scale factor) wraps the lines instead.
+    if (voulue.width() > ecran.width()) {
+        syntaxe->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    }
+    resize(voulue.boundedTo(ecran));
 }
 
 }  // namespace corvelle::ui

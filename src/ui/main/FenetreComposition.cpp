@@ -43,7 +43,8 @@ void SelectionnePosition(QComboBox& liste, int position) {
 
 }  // namespace
 
-frmCorvelle::frmCorvelle(Programme& etat, Dialogue& dialogue) : etat_(etat), dialogue_(dialogue) {
+frmCorvelle::frmCorvelle(Programme& etat, Dialogue& dialogue)
+    : etat_(etat), dialogue_(dialogue, *this) {
     setObjectName(QStringLiteral("frmCorvelle"));
     setWindowTitle(QStringLiteral("Corvelle"));
     CreeControles();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "ui/main/DialogueQt.h"
 #include "ui/main/Disposition.h"
 
 class QAction;
@@ -71,6 +72,7 @@ class frmCorvelle final : public QMainWindow {
     [[nodiscard]] int Twips(int pixels) const;
 
   protected:
+    void showEvent(QShowEvent* evenement) override;
     void resizeEvent(QResizeEvent* evenement) override;
     void moveEvent(QMoveEvent* evenement) override;
     void changeEvent(QEvent* evenement) override;
@@ -85,6 +87,8 @@ class frmCorvelle final : public QMainWindow {
     void RemplitListes();
     void AjusteColonnes();
     void RestaureEtat();
+    void LimiteMinimumAEcran();
+    [[nodiscard]] QRect RameneSurEcran(QRect rectangle) const;
     void AppliqueDisposition();
     void Redimensionne();
     void AppliqueAuDessus();
@@ -97,7 +101,7 @@ class frmCorvelle final : public QMainWindow {
     void Refuse(const char* message, QWidget& champ);
 
     Programme& etat_;
-    Dialogue& dialogue_;
+    DialogueFenetre dialogue_;
     Disposition disposition_;
     std::array<QWidget*, static_cast<std::size_t>(Controle::Nombre)> widgets_{};
 

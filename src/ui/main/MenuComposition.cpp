@@ -48,7 +48,9 @@ void frmCorvelle::btnDestinataires_MouseDown(int index) {
     if (choix == kMenuAucunChoix) {
         if (menu.FermeParEchap()) {
             boutonMemorise_ = kFermeParEchap;
-        } else if (QApplication::widgetAt(QCursor::pos()) != &controle) {
+        } else if (menu.FermeSurControle()) {
+            boutonMemorise_ = 0;  // that press was used up closing the menu: the next one opens it
+        } else {
             boutonMemorise_ = kFermeAilleurs;
         }
         return;

@@ -4,6 +4,7 @@
 
 #include "app/Fenetres.h"
 #include "app/Programme.h"
+#include "ui/commun/TraductionFenetre.h"
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/main/DialogueQt.h"
 #include "ui/main/FenetreAPropos.h"
@@ -21,6 +22,7 @@ CORVELLE_EXPORT corvelle::Dialogue* corvelle_ui_dialogue(int* argc, char** argv)
 CORVELLE_EXPORT int corvelle_ui_fenetre(corvelle::Programme* etat, corvelle::Dialogue* dialogue) {
     auto& qt = *static_cast<corvelle::ui::DialogueQt*>(dialogue);
     QApplication& application = qt.Application();
+    corvelle::ui::TraduitQt(etat->Langage);
     corvelle::ui::frmCorvelle fenetre(*etat, qt);
     fenetre.Charge();
     fenetre.ShowInitial();
@@ -33,6 +35,7 @@ CORVELLE_EXPORT void corvelle_ui_configuration(corvelle::Programme* etat,
                                                corvelle::Dialogue* dialogue) {
     auto& qt = *static_cast<corvelle::ui::DialogueQt*>(dialogue);
     qt.Application();
+    corvelle::ui::TraduitQt(etat->Langage);
     corvelle::ui::frmConfiguration configuration(*etat, qt, etat->Fenetre.ToujoursAuDessus);
     configuration.exec();
 }
@@ -42,6 +45,7 @@ CORVELLE_EXPORT void corvelle_ui_apropos(const corvelle::Programme* etat,
                                          corvelle::Dialogue* dialogue) {
     auto& qt = *static_cast<corvelle::ui::DialogueQt*>(dialogue);
     qt.Application();
+    corvelle::ui::TraduitQt(etat->Langage);
     corvelle::ui::frmAPropos fenetre(etat->Langage, nullptr);
     fenetre.exec();
 }

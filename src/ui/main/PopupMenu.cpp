@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
 
 namespace corvelle::ui {
@@ -10,22 +11,36 @@ namespace {
 
 constexpr const char* kProprieteIdentifiant = "nID";
 
-// Tells whether the menu was left with Escape rather than by a click elsewhere.
-class GuetteEchap final : public QObject {
+// Tells how the menu was left without a choice: Escape, or a press on the
+// control it was shown at. That press only closes the menu: whether a
+// platform also hands it on to the control differs (X11 does not), so it is
+// never handed on, and the control's next press is always a new one.
+class GuetteFermeture final : public QObject {
   public:
-    explicit GuetteEchap(bool& echap) : echap_(echap) {}
+    GuetteFermeture(QMenu& menu, const QWidget* controle, bool& echap, bool& surControle)
+        : menu_(menu), controle_(controle), echap_(echap), surControle_(surControle) {}
 
   protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override {
         if (evenement->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(evenement)->key() == Qt::Key_Escape) {
             echap_ = true;
+        } else if (evenement->type() == QEvent::MouseButtonPress && controle_) {
+            const QPoint point = static_cast<QMouseEvent*>(evenement)->globalPosition().toPoint();
+            const QRect zone(controle_->mapToGlobal(QPoint(0, 0)), controle_->size());
+            if (!menu_.geometry().contains(point) && zone.contains(point)) {
+                surControle_ = true;
+                menu_.setAttribute(Qt::WA_NoMouseReplay);
+            }
         }
         return QObject::eventFilter(objet, evenement);
     }
 
   private:
+    QMenu& menu_;
+    const QWidget* controle_;
     bool& echap_;
+    bool& surControle_;
 };
 
 }  // namespace
@@ -73,7 +88,9 @@ std::int32_t clsPopupMenu::TrackPopup(QWidget* controle, bool AlignerSurLaDroite
                    rectangle.bottom() + 1);
     }
     fermeParEchap_ = false;
-    GuetteEchap guetteur(fermeParEchap_);
+    fermeSurControle_ = false;
+    menu_.setAttribute(Qt::WA_NoMouseReplay, false);
+    GuetteFermeture guetteur(menu_, controle, fermeParEchap_, fermeSurControle_);
     menu_.installEventFilter(&guetteur);
     const QAction* choisie = menu_.exec(position);
     menu_.removeEventFilter(&guetteur);

@@ -43,10 +43,14 @@ class clsPopupMenu {
     [[nodiscard]] QMenu& Menu() { return menu_; }
     // True when the last TrackPopup was closed with Escape.
     [[nodiscard]] bool FermeParEchap() const { return fermeParEchap_; }
+    // True when it was closed by a press on the control it was shown at; that
+    // press went no further.
+    [[nodiscard]] bool FermeSurControle() const { return fermeSurControle_; }
 
   private:
     QMenu menu_;
     bool fermeParEchap_ = false;
+    bool fermeSurControle_ = false;
 };
 
 // The identifier an item carries.
