@@ -184,8 +184,8 @@ Réglages sans fenêtre (Linux ; --config vaut pour toute exécution) :
     --auth none|pop|login|plain|oauth2, --user <u>, --pop-server <hôte>,
     --password-stdin ou --password-command <cmd>
     OAuth2 (--user : la boîte aux lettres) : --oauth-token-url <url> ou
-    --oauth-tenant <tenant Microsoft>, --oauth-client-id <id>,
-    [--oauth-scope <portée>], le secret client par --password-stdin ou
+    --oauth-tenant <tenant Microsoft>, --oauth-client-id <id>, au besoin
+    --oauth-scope <portée>, le secret client par --password-stdin ou
     --password-command ; ou bien --oauth-token-command <cmd>, dont la première
     ligne écrite est le jeton. Jetons gardés dans Corvelle.jetons (0600).
   --smtp remove <nom>         --smtp default <nom> (la met en premier)
