@@ -54,8 +54,10 @@ std::string Texte(const Langue& langue, const char* cle, const char* francais) {
     return langue.Fichier.TraduitTexte(cle, francais);
 }
 
-// Why the command gave no password, in the person's words.
-std::string Raison(const plateforme::IssueCommande& issue, const Langue& langue) {
+// Why the command gave nothing, in the person's words; `vide` when it printed
+// nothing.
+std::string Raison(const plateforme::IssueCommande& issue, const std::string& vide,
+                   const Langue& langue) {
     if (!issue.demarree) {
         return Texte(langue, "TXT_COMMANDE_NON_LANCEE", "elle n'a pas pu être lancée");
     }
@@ -68,17 +70,13 @@ std::string Raison(const plateforme::IssueCommande& issue, const Langue& langue)
         return FormateMessage(
             Texte(langue, "TXT_COMMANDE_CODE", "elle s'est terminée avec le code %v"), issue.code);
     }
-    return Texte(langue, "TXT_COMMANDE_VIDE", "elle n'a écrit aucun mot de passe");
+    return vide;
 }
-
-}  // namespace
-
-namespace {
 
 // The first line of a command's output, or a failed send's message built
 // from `modele` ("%v": the command, then why).
 Resultat<std::string> PremiereLigne(const std::string& commande, const std::string& modele,
-                                    const Langue& langue) {
+                                    const std::string& vide, const Langue& langue) {
     const plateforme::IssueCommande issue =
         plateforme::ExecuteCommande(commande, kDelaiCommandeMotDePasseMs);
     std::string premiereLigne = issue.sortie.substr(0, issue.sortie.find('\n'));
@@ -88,7 +86,7 @@ Resultat<std::string> PremiereLigne(const std::string& commande, const std::stri
     if (issue.demarree && !issue.delaiDepasse && issue.code == 0 && !premiereLigne.empty()) {
         return premiereLigne;
     }
-    std::string texte = FormateMessage(modele, commande, Raison(issue, langue));
+    std::string texte = FormateMessage(modele, commande, Raison(issue, vide, langue));
     const std::string erreurs = Elague(Remplace(issue.erreurs, "\r\n", "\n"));
     if (!erreurs.empty()) {
         texte += "\r\n" + Remplace(erreurs, "\n", "\r\n");
@@ -102,16 +100,17 @@ Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, con
     return PremiereLigne(commande,
                          Texte(langue, "MSG_ERREUR_COMMANDE_MOT_DE_PASSE",
                                "La commande du mot de passe SMTP « %v » a échoué : %v."),
+                         Texte(langue, "TXT_COMMANDE_VIDE", "elle n'a écrit aucun mot de passe"),
                          langue);
 }
 
 Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
     if (configuration.Authentification == AuthOAuth2 && !configuration.CommandeJetonOAuth.empty()) {
-        Resultat<std::string> jeton =
-            PremiereLigne(configuration.CommandeJetonOAuth,
-                          Texte(langue, "MSG_ERREUR_COMMANDE_JETON",
-                                "La commande du jeton OAuth2 « %v » a échoué : %v."),
-                          langue);
+        Resultat<std::string> jeton = PremiereLigne(
+            configuration.CommandeJetonOAuth,
+            Texte(langue, "MSG_ERREUR_COMMANDE_JETON",
+                  "La commande du jeton OAuth2 « %v » a échoué : %v."),
+            Texte(langue, "TXT_COMMANDE_VIDE_JETON", "elle n'a écrit aucun jeton"), langue);
         if (!jeton.Reussi()) {
             return jeton.Erreur();
         }
