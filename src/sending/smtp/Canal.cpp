@@ -30,7 +30,7 @@ Canal::Canal(CURL* curl, std::int32_t timeoutMs, TraceSMTP* trace)
 }
 
 bool Canal::Recoit() {
-    std::array<char, 16384> tampon{};
+    std::array<char, 16384> tampon;  // filled by the read, no need to clear
     std::size_t lus = 0;
     const CURLcode code = curl_easy_recv(curl_, tampon.data(), tampon.size(), &lus);
     if (code == CURLE_AGAIN) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <optional>
+#include <utility>
 
 namespace corvelle::smtp {
 
@@ -76,9 +77,10 @@ class ContenuData {
   public:
     explicit ContenuData(Canal& canal) : canal_(canal) {}
 
-    // The message's size, once its end is written.
-    std::size_t Envoie(FluxMessage& flux) {
-        std::array<char, kMorceau> tampon{};
+    // The message's size. Its last piece and final dot are written, or,
+    // with `retenue`, left there to go in the same write as what follows.
+    std::size_t Envoie(FluxMessage& flux, std::string* retenue) {
+        std::array<char, kMorceau> tampon;
         std::size_t taille = 0;
         for (;;) {
             const std::optional<std::size_t> lus = flux.Lit(tampon.data(), tampon.size());
@@ -88,13 +90,18 @@ class ContenuData {
             if (*lus == 0) {
                 break;
             }
-            taille += *lus;
-            Ajoute(std::string_view(tampon.data(), *lus));
+            // The piece before goes now: the one read may be the last.
             canal_.Ecrit(sortie_, false);
             sortie_.clear();
+            taille += *lus;
+            Ajoute(std::string_view(tampon.data(), *lus));
         }
-        sortie_ = debutLigne_ ? ".\r\n" : "\r\n.\r\n";
-        canal_.Ecrit(sortie_, false);
+        sortie_ += debutLigne_ ? ".\r\n" : "\r\n.\r\n";
+        if (retenue) {
+            *retenue = std::move(sortie_);
+        } else {
+            canal_.Ecrit(sortie_, false);
+        }
         return taille;
     }
 
@@ -203,9 +210,12 @@ class Transaction {
                 Options options)
         : canal_(canal), capacites_(capacites), enveloppe_(enveloppe), options_(options) {}
 
+    // `finDue` is the previous message's end, written at the head of this
+    // message's group; a message whose verdict is left owed leaves its own end
+    // there, with the verdict in `laisse`.
     template <typename ApresEcriture>
     std::optional<Issue> Envoie(SourceMessage message, bool differe, ApresEcriture&& apresEcriture,
-                                std::optional<VerdictDu>& laisse);
+                                std::string& finDue, std::optional<VerdictDu>& laisse);
 
     // Failing now, nothing of the message can have reached anyone.
     [[nodiscard]] bool Rejouable() const noexcept { return acceptes_ == 0 && !contenuParti_; }
@@ -258,7 +268,7 @@ std::optional<Issue> Transaction::LitEnveloppe(bool enGroupe) {
 
 template <typename ApresEcriture>
 std::optional<Issue> Transaction::Envoie(SourceMessage message, bool differe,
-                                         ApresEcriture&& apresEcriture,
+                                         ApresEcriture&& apresEcriture, std::string& finDue,
                                          std::optional<VerdictDu>& laisse) {
     // BDAT needs the size first: only for a message already written.
     const bool bdat = capacites_.chunking && options_.taille;
@@ -269,17 +279,22 @@ std::optional<Issue> Transaction::Envoie(SourceMessage message, bool differe,
     if (enGroupe) {
         envoi += CommandesRcpt(enveloppe_, options_) + finEnveloppe;
     }
+    TraceSMTP* trace = canal_.Trace();
+    if (trace) {
+        trace->Envoye(envoi);
+    }
+    // The previous message's end opens this group: the server reads both at
+    // once and answers them in one write (a reply split in two would wait
+    // for an acknowledgement, 40 ms on many systems).
+    std::string ecrit = std::exchange(finDue, {}) + envoi;
     if (enGroupe && bdat) {
-        if (TraceSMTP* trace = canal_.Trace()) {
-            trace->Envoye(envoi);
+        if (trace) {
             trace->Contenu(options_.taille.value_or(0));
         }
         contenuParti_ = true;
-        envoi += std::get<std::string_view>(message);
-        canal_.Ecrit(envoi, false);
-    } else {
-        canal_.Ecrit(envoi);
+        ecrit += std::get<std::string_view>(message);
     }
+    canal_.Ecrit(ecrit, false);
     apresEcriture();
     if (std::optional<Issue> echec = LitEnveloppe(enGroupe)) {
         if (enGroupe && !echec->fermee) {
@@ -303,11 +318,12 @@ std::optional<Issue> Transaction::Envoie(SourceMessage message, bool differe,
     if (!bdat && reponse.code == 354) {
         contenuParti_ = true;
         FluxMessage flux(message);
-        const std::size_t taille = ContenuData(canal_).Envoie(flux);
-        if (TraceSMTP* trace = canal_.Trace()) {
+        const bool retenir = differe && enGroupe && acceptes_ > 0;
+        const std::size_t taille = ContenuData(canal_).Envoie(flux, retenir ? &finDue : nullptr);
+        if (trace) {
             trace->Contenu(taille);
         }
-        if (differe && enGroupe && acceptes_ > 0) {
+        if (retenir) {
             terminee_ = true;
             laisse = Du();
             return std::nullopt;
@@ -325,20 +341,25 @@ std::optional<Issue> Transaction::Envoie(SourceMessage message, bool differe,
 
 }  // namespace
 
+// A failed read leaves the verdict owed: the caller tells it lost.
 void Transactions::LitDu(std::vector<Issue>& verdicts) {
     if (!du_) {
         return;
     }
-    const VerdictDu du = std::move(*du_);
+    const Reponse reponse = canal_.LitReponse();
+    verdicts.push_back(Verdict(*du_, reponse));
     du_.reset();
-    try {
-        verdicts.push_back(Verdict(du, canal_.LitReponse()));
-    } catch (const CanalRompu& rupture) {
-        verdicts.push_back(VerdictPerdu(rupture));
-        throw;
-    }
     if (verdicts.back().fermee) {
         fermee_ = true;
+    }
+}
+
+void Transactions::Rompt(std::vector<Issue>& verdicts, const CanalRompu& rupture) {
+    fermee_ = true;
+    finDue_.clear();
+    if (du_) {
+        verdicts.push_back(VerdictPerdu(rupture));
+        du_.reset();
     }
 }
 
@@ -356,9 +377,9 @@ std::optional<Issue> Transactions::Envoie(const Enveloppe& enveloppe, SourceMess
     std::optional<Issue> issue;
     try {
         issue = transaction.Envoie(
-            message, differe, [&] { LitDu(verdicts); }, du_);
+            message, differe, [&] { LitDu(verdicts); }, finDue_, du_);
     } catch (const CanalRompu& rupture) {
-        fermee_ = true;
+        Rompt(verdicts, rupture);
         Issue echec{false, rupture.what(), true};
         echec.rejouable = transaction.Rejouable();
         echec.muet = dynamic_cast<const CanalMuet*>(&rupture) != nullptr;
@@ -385,17 +406,24 @@ void Transactions::Conclut(std::vector<Issue>& verdicts, bool quitte) {
         return;
     }
     try {
+        std::string ecrit = std::exchange(finDue_, {});
         if (quitte) {
-            canal_.Ecrit("QUIT\r\n");
+            ecrit += "QUIT\r\n";
+            if (TraceSMTP* trace = canal_.Trace()) {
+                trace->Envoye("QUIT\r\n");
+            }
+        }
+        if (!ecrit.empty()) {
+            canal_.Ecrit(ecrit, false);
         }
         LitDu(verdicts);
         if (quitte) {
             fermee_ = true;
             (void)canal_.LitReponse();
         }
-    } catch (const CanalRompu&) {
-        // Any verdict lost is already told; after QUIT, the server went first.
-        fermee_ = true;
+    } catch (const CanalRompu& rupture) {
+        // After QUIT, the server went first; before, a verdict owed is lost.
+        Rompt(verdicts, rupture);
     }
 }
 

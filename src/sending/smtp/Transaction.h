@@ -66,10 +66,12 @@ class Transactions {
     [[nodiscard]] std::optional<Issue> Transmet(const Enveloppe& enveloppe, SourceMessage message,
                                                 bool differe, std::vector<Issue>& verdicts);
     void LitDu(std::vector<Issue>& verdicts);
+    void Rompt(std::vector<Issue>& verdicts, const CanalRompu& rupture);
 
     Canal& canal_;
     const Capacites& capacites_;
     std::optional<VerdictDu> du_;
+    std::string finDue_;  // the end of the message whose verdict is owed, not yet written
     bool fermee_ = false;
 };
 
