@@ -6,7 +6,7 @@
 # messages of 10 recipients over one session without pipelining, the practical
 # limit of such a session.
 # Targets: corvelle at least 20 times faster than the msmtp loop, and at least
-# 0.8 times smtp-source's throughput measured in the same run, wherever the
+# 2 times smtp-source's throughput measured in the same run, wherever the
 # scheduler puts the client (see the two placements below).
 set -euo pipefail
 source "$(dirname "$0")/commun.sh"
@@ -82,7 +82,7 @@ for placement, (corvelle, source) in placements.items():
     c, s = corvelle["mediane"], source["mediane"]
     print(f"corvelle, {placement:10s}    {c:7.3f} s  {1000 / c:5.0f} messages/s  (CPU {corvelle['cpu']:.3f} s)")
     print(f"smtp-source, {placement:10s} {s:7.3f} s  {1000 / s:5.0f} messages/s  (CPU {source['cpu']:.3f} s)")
-    verdicts.append((f"{placement}: corvelle at {s / c:.2f}x smtp-source's throughput (target >= 0.8x)", s / c >= 0.8))
+    verdicts.append((f"{placement}: corvelle at {s / c:.2f}x smtp-source's throughput (target >= 2x)", s / c >= 2))
 # The loop ran unpinned: held against corvelle's slower placement.
 c = max(corvelle["mediane"] for corvelle, _ in placements.values())
 verdicts.insert(0, (f"corvelle {m / c:.1f}x faster than the msmtp loop (target >= 20x)", m / c >= 20))
