@@ -63,15 +63,29 @@ def port_libre():
         return s.getsockname()[1]
 
 
-def attend_port(port, delai=20):
+def accueille(port, delai):
+    """Whether an smtpd greets on the port within `delai` seconds."""
+    try:
+        with socket.create_connection(("127.0.0.1", port), delai) as s:
+            s.settimeout(delai)
+            accueil = s.recv(512)
+            s.sendall(b"QUIT\r\n")
+            return accueil.startswith(b"220")
+    except OSError:
+        return False
+
+
+def attend_accueil(port, journal, delai=90):
+    """Waits for a greeting, not merely a listening master: the master may
+    hold its smtpd back for a while (it throttles a service whose process
+    failed), and a test would then see a silent server."""
     fin = time.time() + delai
     while time.time() < fin:
-        try:
-            socket.create_connection(("127.0.0.1", port), 0.5).close()
+        if accueille(port, max(1, min(10, fin - time.time()))):
             return
-        except OSError:
-            time.sleep(0.1)
-    raise RuntimeError(f"nothing listens on port {port}")
+        time.sleep(0.2)
+    with open(journal) as f:
+        raise RuntimeError(f"no smtpd greets on port {port}:\n" + f.read()[-2000:])
 
 
 class Postfix:
@@ -94,7 +108,7 @@ class Postfix:
         with open(self.journal, "w") as sortie:
             self.processus = subprocess.Popen(["postfix", "-c", self.etc, "start-fg"],
                                               stdout=sortie, stderr=subprocess.STDOUT)
-        attend_port(self.port)
+        attend_accueil(self.port, self.journal)
 
     @property
     def etc(self):

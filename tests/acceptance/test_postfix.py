@@ -25,6 +25,7 @@ def tearDownModule():
 class Transaction(unittest.TestCase):
     def instance(self, refuse=(), **reglages):
         postfix = Postfix(RACINE, refuse=refuse, **reglages)
+        self.postfix = postfix
         self.addCleanup(postfix.arrete)
         relais = RelaisSMTP(postfix.port)
         self.addCleanup(relais.ferme)
@@ -34,8 +35,13 @@ class Transaction(unittest.TestCase):
 
     def envoie(self, programme, *arguments, code=0):
         resultat = programme.lance(*arguments, "/o:x", "/ct:y")
-        self.assertEqual(resultat.returncode, code, resultat.stderr)
+        self.assertEqual(resultat.returncode, code, resultat.stderr + self.journal())
         return resultat
+
+    def journal(self):
+        """The end of the server's log, to tell its faults from ours."""
+        with open(self.postfix.journal) as f:
+            return "\npostfix:\n" + f.read()[-3000:]
 
     def test_one_transcript_per_mode(self):
         # The replies each group waits for before the next goes: with DATA,
@@ -93,7 +99,7 @@ class Transaction(unittest.TestCase):
                                   (["/a:bob", "/ct:" + "x" * 5000], "is larger than the server")):
             resultat = programme.lance(*arguments, "/o:x", *([] if len(arguments) > 1 else ["/ct:y"]))
             self.assertEqual(resultat.returncode, 5, resultat.stderr)
-            self.assertIn(raison, resultat.stderr)
+            self.assertIn(raison, resultat.stderr, self.journal())
         self.assertEqual([c for c, _ in relais.commandes() if c.startswith("MAIL")], [])
         self.assertEqual(postfix.livres(1, attente=1), [])
 
