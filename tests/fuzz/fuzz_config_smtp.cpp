@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
         clsConfigSMTP attendu = config;
         for (std::string* champ :
              {&attendu.Nom, &attendu.Serveur, &attendu.ServeurPop, &attendu.Username,
-              &attendu.Password, &attendu.CommandeMotDePasse}) {
+              &attendu.Password, &attendu.CommandeMotDePasse, &attendu.UrlJetonOAuth,
+              &attendu.ClientOAuth, &attendu.PorteeOAuth, &attendu.CommandeJetonOAuth}) {
             std::replace(champ->begin(), champ->end(), kSeparateurConfigs, ' ');
         }
         fuzz::Verifie(relu == attendu, "a written record reads unchanged");
