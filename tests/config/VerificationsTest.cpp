@@ -11,15 +11,12 @@
 namespace corvelle::test {
 namespace {
 
-TEST(VerificationsSMTP, ChecksStopAtTheFirstFailingFieldInOrder) {
-    // Every box enabled; each step mends the field refused, the server with spaces only.
-    SaisieSMTP s{"", "65536", "", "", "", true, true, false, "", "", ""};
-    const std::tuple<std::string SaisieSMTP::*, const char*, const char*, ChampSMTP> etapes[] = {
-        {&SaisieSMTP::serveur, "   ", "SERVEUR", ChampSMTP::Serveur},
-        {&SaisieSMTP::port, "25", "PORT", ChampSMTP::Port},
-        {&SaisieSMTP::username, "jean", "USERNAME", ChampSMTP::Username},
-        {&SaisieSMTP::password, "x", "PASSWORD", ChampSMTP::Password},
-        {&SaisieSMTP::serveurPop, "pop", "SERVEUR_POP", ChampSMTP::ServeurPop}};
+// A field, the value that mends it, the message its refusal names, the focus.
+using Etape = std::tuple<std::string SaisieSMTP::*, const char*, const char*, ChampSMTP>;
+
+// Each step's field is the one refused, until every step is applied.
+template <std::size_t N>
+void MendsStepByStep(SaisieSMTP s, const Etape (&etapes)[N]) {
     for (const auto& [champ, valeur, message, focus] : etapes) {
         const auto refus = VerifieSaisieSMTP(s);
         ASSERT_TRUE(refus.has_value()) << message;
@@ -28,6 +25,17 @@ TEST(VerificationsSMTP, ChecksStopAtTheFirstFailingFieldInOrder) {
         s.*champ = valeur;
     }
     EXPECT_FALSE(VerifieSaisieSMTP(s).has_value());
+}
+
+TEST(VerificationsSMTP, ChecksStopAtTheFirstFailingFieldInOrder) {
+    // Every box enabled; each step mends the field refused, the server with spaces only.
+    SaisieSMTP s{"", "65536", "", "", "", true, true, false, "", "", ""};
+    const Etape etapes[] = {{&SaisieSMTP::serveur, "   ", "SERVEUR", ChampSMTP::Serveur},
+                            {&SaisieSMTP::port, "25", "PORT", ChampSMTP::Port},
+                            {&SaisieSMTP::username, "jean", "USERNAME", ChampSMTP::Username},
+                            {&SaisieSMTP::password, "x", "PASSWORD", ChampSMTP::Password},
+                            {&SaisieSMTP::serveurPop, "pop", "SERVEUR_POP", ChampSMTP::ServeurPop}};
+    MendsStepByStep(s, etapes);
     // Disabled boxes are never required, however empty.
     EXPECT_FALSE(
         VerifieSaisieSMTP({"smtp", "25", "", "", "", false, false, false, "", "", ""}).has_value());
@@ -37,19 +45,12 @@ TEST(VerificationsSMTP, ChecksStopAtTheFirstFailingFieldInOrder) {
 
 TEST(VerificationsSMTP, OAuth2NeedsATokenCommandOrAClientWithItsSecret) {
     SaisieSMTP s{"smtp", "587", "boite@exemple.test", "", "", true, false, true, "", "", ""};
-    const std::tuple<std::string SaisieSMTP::*, const char*, const char*, ChampSMTP> etapes[] = {
+    const Etape etapes[] = {
         {&SaisieSMTP::urlJeton, "http://jetons/t", "URL_JETON", ChampSMTP::UrlJeton},
         {&SaisieSMTP::urlJeton, "contoso", "URL_JETON", ChampSMTP::UrlJeton},
         {&SaisieSMTP::clientOAuth, "id", "CLIENT_OAUTH", ChampSMTP::ClientOAuth},
         {&SaisieSMTP::password, "secret", "PASSWORD", ChampSMTP::Password}};
-    for (const auto& [champ, valeur, message, focus] : etapes) {
-        const auto refus = VerifieSaisieSMTP(s);
-        ASSERT_TRUE(refus.has_value()) << message;
-        EXPECT_EQ(refus->message, "MSG_ERREUR_CONF_SMTP_" + std::string(message));
-        EXPECT_EQ(refus->champ, focus) << message;
-        s.*champ = valeur;
-    }
-    EXPECT_FALSE(VerifieSaisieSMTP(s).has_value());
+    MendsStepByStep(s, etapes);
     // A token command needs no client and no secret; the mailbox is still required.
     SaisieSMTP commande{"smtp", "587", "", "", "", true, false, true, "", "", "oauth2l fetch"};
     EXPECT_EQ(VerifieSaisieSMTP(commande)->champ, ChampSMTP::Username);
