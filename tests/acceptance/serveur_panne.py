@@ -19,6 +19,8 @@ their start, or the transactions with a recipient whose name starts with
   ferme-421          offers PIPELINING; answers the third MAIL with 421 and closes
   faux-pipelining    offers PIPELINING, yet drops whatever follows each command
   refus-fin          offers PIPELINING; refuses at its end a message to <panne...>
+  sourd              never accepts, its queue full: a connection never completes,
+                     as to a dead host
   aucune             no fault: a well-behaved server that shows every command
 
 With --cert and --cle it speaks TLS from the first byte (implicit TLS).
@@ -34,6 +36,8 @@ import base64
 import itertools
 import json
 import os
+import signal
+import socket
 import ssl
 
 PANNES_DE_CONNEXION = ("accueil-421", "charabia", "coupe-poignee", "auth-refus", "ferme-421",
@@ -198,6 +202,19 @@ async def session(etat, lecteur, ecrivain):
     ecrivain.close()
 
 
+def sourd(port):
+    """Listens with a queue of one that its own connection fills: the kernel
+    then drops every new SYN, and a client waits as for a host that is down."""
+    ecoute = socket.socket()
+    ecoute.bind(("127.0.0.1", port))
+    ecoute.listen(0)
+    adresse = ecoute.getsockname()
+    bouchon = socket.create_connection(adresse)
+    print(f"PRET {adresse[1]}", flush=True)
+    signal.pause()
+    bouchon.close()
+
+
 async def principal(a):
     etat = Etat(a)
     contexte = None
@@ -222,11 +239,14 @@ if __name__ == "__main__":
     p.add_argument("--panne", required=True,
                    choices=["accueil-421", "charabia", "coupe-poignee", "coupe-rcpt",
                             "coupe-donnees", "coupe-fin-donnees", "refus", "goutte",
-                            "auth-refus", "ferme-421", "faux-pipelining", "refus-fin", "aucune"])
+                            "auth-refus", "ferme-421", "faux-pipelining", "refus-fin", "sourd", "aucune"])
     p.add_argument("--connexions", type=int, default=0)
     p.add_argument("--cert")
     p.add_argument("--cle")
     p.add_argument("--port", type=int, default=0)
     arguments = p.parse_args()
     os.makedirs(arguments.dossier, exist_ok=True)
-    asyncio.run(principal(arguments))
+    if arguments.panne == "sourd":
+        sourd(arguments.port)
+    else:
+        asyncio.run(principal(arguments))

@@ -138,6 +138,9 @@ class Serveurs(Base):
                 # The whole reply would take 100 s: the time-out ends the wait.
                 ("goutte", "avant,panne,zulu", deux, [r"No answer from the server within 2000 ms"],
                  {"limite": TIMEOUT_SMTP * 3 + 30}),
+                # A host that is down: one wait for the connection, not the
+                # whole opening's allowance.
+                ("sourd", "avant", [], [r"No connection to 127\.0\.0\.1 port \d+ within 2000 ms"], {}),
                 # Implicit TLS fails on the garbage, STARTTLS finds no greeting
                 # to read: nothing is sent, and never in clear.
                 ("charabia", "avant,zulu", [],

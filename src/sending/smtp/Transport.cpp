@@ -91,6 +91,42 @@ void ConfigureAttentesSMTP(CURL* curl, std::int32_t timeoutMs) {
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
 }
 
+// The opening's limit above covers the connection too; the name lookup and
+// the TCP connection get one wait of their own, or a host that is down would
+// hold the run for the whole opening's allowance. libcurl reports progress
+// about once a second while it connects, so the wait ends within that second.
+class AttenteConnexion {
+  public:
+    AttenteConnexion(CURL* curl, std::int32_t ms) : curl_(curl), limiteUs_(curl_off_t{ms} * 1000) {
+        curl_easy_setopt(curl_, CURLOPT_XFERINFOFUNCTION, &Surveille);
+        curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, this);
+        curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 0L);
+    }
+    ~AttenteConnexion() {
+        curl_easy_setopt(curl_, CURLOPT_NOPROGRESS, 1L);
+        curl_easy_setopt(curl_, CURLOPT_XFERINFODATA, nullptr);
+    }
+    AttenteConnexion(const AttenteConnexion&) = delete;
+    AttenteConnexion& operator=(const AttenteConnexion&) = delete;
+
+    [[nodiscard]] bool Depassee() const noexcept { return depassee_; }
+
+  private:
+    static int Surveille(void* donnees, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+        auto* attente = static_cast<AttenteConnexion*>(donnees);
+        curl_off_t connecte = 0;
+        curl_off_t ecoule = 0;
+        curl_easy_getinfo(attente->curl_, CURLINFO_CONNECT_TIME_T, &connecte);
+        curl_easy_getinfo(attente->curl_, CURLINFO_TOTAL_TIME_T, &ecoule);
+        attente->depassee_ = connecte == 0 && ecoule >= attente->limiteUs_;
+        return attente->depassee_ ? 1 : 0;
+    }
+
+    CURL* curl_;
+    curl_off_t limiteUs_;
+    bool depassee_ = false;
+};
+
 std::int32_t AttenteMs(std::int32_t timeoutMs) {
     return timeoutMs > 0 ? timeoutMs : static_cast<std::int32_t>(kTimeoutParDefautMs);
 }
@@ -351,7 +387,14 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     }
     // Greeting, EHLO, STARTTLS, AUTH; then the connection is ours.
     curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
-    const CURLcode code = curl_easy_perform(curl);
+    const std::int32_t attenteMs = AttenteMs(reglages.timeoutMs);
+    bool injoignable = false;
+    CURLcode code = CURLE_OK;
+    {
+        const AttenteConnexion attente(curl, attenteMs);
+        code = curl_easy_perform(curl);
+        injoignable = attente.Depassee();
+    }
 
     Tentative tentative;
     connexion->capacites = LitCapacites(connexion->journal.DernierAccord());
@@ -362,6 +405,13 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
         tentative.description =
             "The server offers no authentication (AUTH) although a login is configured; "
             "message not sent";
+        return tentative;
+    }
+    if (injoignable) {
+        // Another TLS mode on the same port would meet the same silence.
+        tentative.description = "No connection to " + reglages.hote + " port " +
+                                std::to_string(reglages.port) + " within " +
+                                std::to_string(attenteMs) + " ms";
         return tentative;
     }
     if (code != CURLE_OK) {
@@ -380,7 +430,7 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     }
     // From here the dialogue is ours, and traced by the channel.
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
-    connexion->canal.emplace(curl, AttenteMs(reglages.timeoutMs), trace_);
+    connexion->canal.emplace(curl, attenteMs, trace_);
     connexion->capacites.pipelining = connexion->capacites.pipelining && !sansPipelining_;
     connexion->transactions.emplace(*connexion->canal, connexion->capacites);
     connexion_ = std::move(connexion);
