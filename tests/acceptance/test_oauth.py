@@ -28,14 +28,15 @@ def tearDownModule():
 
 
 class OAuth2(unittest.TestCase):
-    def demarre(self, duree=3600, mecanismes=None, jetons=None):
-        """The endpoint (unless `jetons` names the file of valid tokens), then
-        the SMTP server and a fresh copy of the program."""
+    def demarre(self, duree=3600, mecanismes=None, jetons=None, guichet=None):
+        """The endpoint (unless `jetons` names the file of valid tokens and
+        `guichet` is not asked for), then the SMTP server and a fresh copy of
+        the program."""
         self.guichet = None
-        if jetons is None:
+        if jetons is None or guichet:
             self.guichet = GuichetJetons(RACINE, CERTS.bon, CLIENT, SECRET, duree)
             self.addCleanup(self.guichet.arrete)
-            jetons = self.guichet.jetons
+            jetons = jetons or self.guichet.jetons
         self.serveur = Serveur(RACINE, "plain", oauth=jetons, mecanismes=mecanismes)
         self.addCleanup(self.serveur.arrete)
         self.programme = Programme(RACINE)
@@ -91,6 +92,28 @@ class OAuth2(unittest.TestCase):
         time.sleep(1.1)  # under 60 s left now
         self.envoie("b")
         self.assertEqual([t["jeton"] for t in self.tentatives()], ["jeton-1", "jeton-2"])
+
+    def test_token_the_server_refuses_is_never_used_again(self):
+        # The server accepts the tokens of this file, not every token granted.
+        valides = os.path.join(tempfile.mkdtemp(dir=RACINE), "valides.txt")
+        open(valides, "w").close()
+        self.demarre(jetons=valides, guichet=True)
+        self.configure()
+        # Refused as soon as issued: no second try, and not kept for the next run.
+        self.envoie("a", code=5)
+        with open(valides, "w") as f:
+            f.write("jeton-2\n")
+        self.envoie("b")
+        # Revoked before it expires: a new token at once, and the message goes.
+        with open(valides, "w") as f:
+            f.write("jeton-3\n")
+        self.envoie("c")
+        self.assertEqual([t["jeton"] for t in self.tentatives()],
+                         ["jeton-1", "jeton-2", "jeton-2", "jeton-3"])
+        self.assertEqual(sorted(e["rcpt_tos"][0] for e, _ in self.serveur.messages()),
+                         ["b@exemple.test", "c@exemple.test"])
+        with open(os.path.join(self.programme.dossier, "Corvelle.jetons")) as f:
+            self.assertEqual([e["jeton"] for e in json.load(f)["jetons"]], ["jeton-3"])
 
     def test_refused_grant_shows_the_endpoint_error_never_the_secret(self):
         self.demarre()

@@ -53,20 +53,33 @@ std::optional<Jeton> CacheJetons::Cherche(const ClientOAuth& client,
 
 bool CacheJetons::Garde(const ClientOAuth& client, const Jeton& jeton,
                         std::int64_t maintenant) const {
-    if (fichier_.empty()) {
-        return false;
-    }
+    json entrees = Autres(client, maintenant);
+    entrees.push_back({{"url", client.urlJeton},
+                       {"client", client.identifiant},
+                       {"scope", client.portee},
+                       {"jeton", jeton.valeur},
+                       {"expire", jeton.expiration}});
+    return Ecrit(entrees);
+}
+
+bool CacheJetons::Retire(const ClientOAuth& client, std::int64_t maintenant) const {
+    return Ecrit(Autres(client, maintenant));
+}
+
+nlohmann::json CacheJetons::Autres(const ClientOAuth& client, std::int64_t maintenant) const {
     json entrees = json::array();
     for (json& entree : Entrees(fichier_)) {
         if (!DuClient(entree, client) && Valide(entree, maintenant)) {
             entrees.push_back(std::move(entree));
         }
     }
-    entrees.push_back({{"url", client.urlJeton},
-                       {"client", client.identifiant},
-                       {"scope", client.portee},
-                       {"jeton", jeton.valeur},
-                       {"expire", jeton.expiration}});
+    return entrees;
+}
+
+bool CacheJetons::Ecrit(const nlohmann::json& entrees) const {
+    if (fichier_.empty()) {
+        return false;
+    }
     try {
         // Made anew, so it is the user's alone whatever was done to the old
         // one's permissions.

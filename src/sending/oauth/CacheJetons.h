@@ -4,6 +4,8 @@
 // minutes asks the provider once an hour, not once a run. The file is the
 // user's alone (0600): a token is a password for as long as it lasts.
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <optional>
 #include <string>
 
@@ -22,8 +24,15 @@ class CacheJetons {
     // Keeps the client's token, dropping the expired ones. False when the
     // file could not be written; the token is good all the same.
     bool Garde(const ClientOAuth& client, const Jeton& jeton, std::int64_t maintenant) const;
+    // Forgets the client's token (one the server refused), dropping the
+    // expired ones too. False when the file could not be written.
+    bool Retire(const ClientOAuth& client, std::int64_t maintenant) const;
 
   private:
+    // The other clients' tokens still valid.
+    [[nodiscard]] nlohmann::json Autres(const ClientOAuth& client, std::int64_t maintenant) const;
+    bool Ecrit(const nlohmann::json& entrees) const;
+
     std::string fichier_;
 };
 

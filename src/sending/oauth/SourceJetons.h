@@ -23,10 +23,16 @@ class SourceJetons {
     explicit SourceJetons(ReglagesOAuth reglages) : reglages_(std::move(reglages)) {}
 
     [[nodiscard]] Resultat<std::string> Jeton(std::int32_t timeoutMs);
+    // Drops the token last given, which the server refused, here and from the
+    // token file. True when it was not just issued, so that a new one may
+    // fare better (revoked early, or issued before the client's rights
+    // changed); a token the user's command gave is kept.
+    bool Oublie();
 
   private:
     ReglagesOAuth reglages_;
     std::optional<oauth::Jeton> memoire_;
+    bool neuf_ = false;  // the token last given came from the endpoint for that call
 };
 
 }  // namespace corvelle::oauth

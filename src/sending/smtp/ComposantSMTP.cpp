@@ -72,6 +72,8 @@ struct ComposantSMTP::Impl {
     [[nodiscard]] std::vector<ComposantSMTP::Issue> Conclut(bool quitte);
     void ConnectePop3() const;
     [[nodiscard]] std::string JetonOAuth();
+    [[nodiscard]] std::vector<smtp::Issue> EnvoieOAuth(smtp::ReglagesServeur serveur,
+                                                       smtp::SourceMessage source, bool differe);
 };
 
 void ComposantSMTP::Impl::ConnectePop3() const {
@@ -200,9 +202,39 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
     smtp::ReglagesServeur serveur = reglages;
     serveur.hote = Elague(serveur.hote);
     if (serveur.authentification == 4) {
-        serveur.jeton = JetonOAuth();
+        return EnvoieOAuth(std::move(serveur), source, differe);
     }
     return session->Envoie(serveur, enveloppe, source, differe);
+}
+
+// A token the server refuses is never used again. One that was not just
+// issued (revoked before it expired, or issued before the client's rights
+// changed) gives way at once to a new one: nothing was sent.
+std::vector<smtp::Issue> ComposantSMTP::Impl::EnvoieOAuth(smtp::ReglagesServeur serveur,
+                                                          smtp::SourceMessage source,
+                                                          bool differe) {
+    serveur.jeton = JetonOAuth();
+    std::vector<smtp::Issue> verdicts = session->Envoie(serveur, enveloppe, source, differe);
+    if (verdicts.empty() || !verdicts.back().loginRefuse || !jetons->Oublie()) {
+        return verdicts;
+    }
+    corvelle::Resultat<std::string> nouveau = jetons->Jeton(reglages.timeoutMs);
+    if (!nouveau.Reussi()) {
+        verdicts.back().statut += "; then, asking for a new token: " + nouveau.Erreur().texte;
+        return verdicts;
+    }
+    verdicts.pop_back();
+    if (trace) {
+        trace->Info("The server refused the token: logging in again with a new one");
+    }
+    serveur.jeton = std::move(nouveau.Valeur());
+    for (smtp::Issue& verdict : session->Envoie(serveur, enveloppe, source, differe)) {
+        verdicts.push_back(std::move(verdict));
+    }
+    if (!verdicts.empty() && verdicts.back().loginRefuse) {
+        (void)jetons->Oublie();
+    }
+    return verdicts;
 }
 
 ComposantSMTP::ComposantSMTP() : d_(std::make_unique<Impl>()) {}

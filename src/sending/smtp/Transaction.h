@@ -33,6 +33,8 @@ struct Issue {
     bool muet = false;
     // Refused for some recipients only; the others received it.
     bool partiel = false;
+    // The server refused the login: nothing was sent.
+    bool loginRefuse = false;
 };
 
 // The server's reply to a message's content, not read yet: what concludes

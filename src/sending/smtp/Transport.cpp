@@ -309,8 +309,8 @@ std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const En
             Abandonne();
         }
         if (!connexion_) {
-            if (std::optional<std::string> echec = Ouvre(reglages)) {
-                verdicts.push_back({false, *echec, true});
+            if (std::optional<Issue> echec = Ouvre(reglages)) {
+                verdicts.push_back(std::move(*echec));
                 return verdicts;
             }
         }
@@ -338,24 +338,26 @@ std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const En
     }
 }
 
-std::optional<std::string> SessionSMTP::Ouvre(const ReglagesServeur& reglages) {
-    std::string echecs;
+std::optional<Issue> SessionSMTP::Ouvre(const ReglagesServeur& reglages) {
+    Issue echec;
+    echec.fermee = true;
     for (const ModeSession mode : ModesAEssayer(reglages)) {
         const Tentative tentative = Tente(mode, reglages);
         if (tentative.ouverte) {
             modeRetenu_ = mode;
             return std::nullopt;
         }
-        if (!echecs.empty()) {
-            echecs += "; then ";
+        if (!echec.statut.empty()) {
+            echec.statut += "; then ";
         }
-        echecs +=
+        echec.statut +=
             reglages.ssl ? TexteMode(mode) + ": " + tentative.description : tentative.description;
+        echec.loginRefuse = tentative.loginRefuse;
         if (!tentative.autreMode) {
             break;
         }
     }
-    return echecs;
+    return echec;
 }
 
 SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeur& reglages) {
@@ -416,6 +418,7 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     }
     if (code != CURLE_OK) {
         tentative.description = Decrit(code, connexion->erreurs, connexion->journal);
+        tentative.loginRefuse = code == CURLE_LOGIN_DENIED;
         // A TLS handshake that fails on an implicit-TLS attempt usually meets
         // a clear-text greeting; STARTTLS refused, or no greeting at all (the
         // server waits for a TLS hello), means the server may want TLS from

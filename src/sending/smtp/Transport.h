@@ -88,13 +88,15 @@ class SessionSMTP {
     struct Tentative {
         bool ouverte = false;
         bool autreMode = false;  // the server may speak the other TLS mode
+        bool loginRefuse = false;
         std::string description;
     };
 
     void Abandonne();
 
     [[nodiscard]] std::vector<ModeSession> ModesAEssayer(const ReglagesServeur& reglages) const;
-    [[nodiscard]] std::optional<std::string> Ouvre(const ReglagesServeur& reglages);
+    // The failure, when no mode opens.
+    [[nodiscard]] std::optional<Issue> Ouvre(const ReglagesServeur& reglages);
     [[nodiscard]] Tentative Tente(ModeSession mode, const ReglagesServeur& reglages);
 
     TraceSMTP* trace_;
