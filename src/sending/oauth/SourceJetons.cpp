@@ -37,7 +37,7 @@ bool SourceJetons::Oublie() {
         return false;
     }
     memoire_.reset();
-    // Not removed from disk: the next run meets the same refusal, nothing else.
+    // A file that cannot be written costs the next run one more refusal.
     (void)CacheJetons(reglages_.cache).Retire(reglages_.client, Maintenant());
     return !std::exchange(neuf_, false);
 }
