@@ -309,7 +309,18 @@ std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const En
             Abandonne();
         }
         if (!connexion_) {
+            // A server that said 421 while opening (busy, too many
+            // connections) may take the next one: once more, as below. A
+            // silent or refused connection is not tried twice.
             if (std::optional<Issue> echec = Ouvre(reglages)) {
+                if (echec->rejouable && !rejoue) {
+                    if (trace_) {
+                        trace_->Info(
+                            "The server said 421 while the session opened: "
+                            "trying a new connection");
+                    }
+                    continue;
+                }
                 verdicts.push_back(std::move(*echec));
                 return verdicts;
             }
@@ -353,6 +364,7 @@ std::optional<Issue> SessionSMTP::Ouvre(const ReglagesServeur& reglages) {
         echec.statut +=
             reglages.ssl ? TexteMode(mode) + ": " + tentative.description : tentative.description;
         echec.loginRefuse = tentative.loginRefuse;
+        echec.rejouable = tentative.ferme421;
         if (!tentative.autreMode) {
             break;
         }
@@ -419,6 +431,7 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     if (code != CURLE_OK) {
         tentative.description = Decrit(code, connexion->erreurs, connexion->journal);
         tentative.loginRefuse = code == CURLE_LOGIN_DENIED;
+        tentative.ferme421 = connexion->journal.DernierRefus().rfind("421", 0) == 0;
         // A TLS handshake that fails on an implicit-TLS attempt usually meets
         // a clear-text greeting; STARTTLS refused, or no greeting at all (the
         // server waits for a TLS hello), means the server may want TLS from

@@ -89,6 +89,7 @@ class SessionSMTP {
         bool ouverte = false;
         bool autreMode = false;  // the server may speak the other TLS mode
         bool loginRefuse = false;
+        bool ferme421 = false;  // the server said 421: it may take a new connection
         std::string description;
     };
 
