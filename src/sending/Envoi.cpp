@@ -195,7 +195,9 @@ class Dispatch {
             // Again before each batch: the component empties its list after a send.
             smtp.PiecesJointes() = fichiersJoints_;
             bilan.lots.push_back(std::move(lot));
-            Attribue(apercu ? std::vector{apercu->Ecrit(smtp)} : smtp.EnvoieEnSerie(), bilan);
+            const bool dernier = restants[0] + restants[1] + restants[2] == 0;
+            Attribue(apercu ? std::vector{apercu->Ecrit(smtp)} : smtp.EnvoieEnSerie(dernier),
+                     bilan);
         }
         Attribue(smtp.Termine(), bilan);
     }

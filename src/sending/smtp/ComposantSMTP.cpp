@@ -67,13 +67,14 @@ struct ComposantSMTP::Impl {
 
     [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
     [[nodiscard]] std::vector<smtp::Issue> Transmet(const smtp::ContenuMessage& message,
-                                                    bool differe);
-    [[nodiscard]] std::vector<ComposantSMTP::Issue> Envoie(bool differe);
+                                                    smtp::Suite suite);
+    [[nodiscard]] std::vector<ComposantSMTP::Issue> Envoie(smtp::Suite suite);
     [[nodiscard]] std::vector<ComposantSMTP::Issue> Conclut(bool quitte);
     void ConnectePop3() const;
     [[nodiscard]] std::string JetonOAuth();
     [[nodiscard]] std::vector<smtp::Issue> EnvoieOAuth(smtp::ReglagesServeur serveur,
-                                                       smtp::SourceMessage source, bool differe);
+                                                       smtp::SourceMessage source,
+                                                       smtp::Suite suite);
 };
 
 void ComposantSMTP::Impl::ConnectePop3() const {
@@ -135,7 +136,7 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Conclut(bool quitte) {
     return verdicts;
 }
 
-std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(bool differe) {
+std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::Suite suite) {
     // Emptied by every send, whatever its outcome: the caller adds the files
     // again for the next message.
     std::vector<std::string> pieces = std::exchange(piecesJointes, {});
@@ -150,7 +151,7 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(bool differe) {
         contenu.piecesJointes = Joints(std::move(pieces));
         contenu.mailer = extras.empty() ? std::string() : extras.front();
         std::vector<ComposantSMTP::Issue> verdicts;
-        for (const smtp::Issue& verdict : Transmet(contenu, differe)) {
+        for (const smtp::Issue& verdict : Transmet(contenu, suite)) {
             verdicts.push_back(Pour(verdict));
         }
         return verdicts;
@@ -170,7 +171,7 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(bool differe) {
 // bodies is built for this send and written while it goes; any other is
 // written once for a dispatch's batches.
 std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message,
-                                                       bool differe) {
+                                                       smtp::Suite suite) {
     smtp::MessagePret pret;
     smtp::SourceMessage source;
     if (!message.piecesJointes.empty() || CorpsVolumineux(message)) {
@@ -202,9 +203,9 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
     smtp::ReglagesServeur serveur = reglages;
     serveur.hote = Elague(serveur.hote);
     if (serveur.authentification == 4) {
-        return EnvoieOAuth(std::move(serveur), source, differe);
+        return EnvoieOAuth(std::move(serveur), source, suite);
     }
-    return session->Envoie(serveur, enveloppe, source, differe);
+    return session->Envoie(serveur, enveloppe, source, suite);
 }
 
 // A token the server refuses is never used again. One that was not just
@@ -212,9 +213,9 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
 // changed) gives way at once to a new one: nothing was sent.
 std::vector<smtp::Issue> ComposantSMTP::Impl::EnvoieOAuth(smtp::ReglagesServeur serveur,
                                                           smtp::SourceMessage source,
-                                                          bool differe) {
+                                                          smtp::Suite suite) {
     serveur.jeton = JetonOAuth();
-    std::vector<smtp::Issue> verdicts = session->Envoie(serveur, enveloppe, source, differe);
+    std::vector<smtp::Issue> verdicts = session->Envoie(serveur, enveloppe, source, suite);
     if (verdicts.empty() || !verdicts.back().loginRefuse || !jetons->Oublie()) {
         return verdicts;
     }
@@ -228,7 +229,7 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::EnvoieOAuth(smtp::ReglagesServeur 
         trace->Info("The server refused the token: logging in again with a new one");
     }
     serveur.jeton = std::move(nouveau.Valeur());
-    for (smtp::Issue& verdict : session->Envoie(serveur, enveloppe, source, differe)) {
+    for (smtp::Issue& verdict : session->Envoie(serveur, enveloppe, source, suite)) {
         verdicts.push_back(std::move(verdict));
     }
     if (!verdicts.empty() && verdicts.back().loginRefuse) {
@@ -343,11 +344,11 @@ void ComposantSMTP::SetTrace(std::function<void(std::string_view)> sortie) {
 
 void ComposantSMTP::Envoie() {
     // Nothing is left owed: the message's own verdict comes last.
-    d_->issue = d_->Envoie(false).back();
+    d_->issue = d_->Envoie(smtp::Suite::Seul).back();
 }
 
-std::vector<ComposantSMTP::Issue> ComposantSMTP::EnvoieEnSerie() {
-    return d_->Envoie(true);
+std::vector<ComposantSMTP::Issue> ComposantSMTP::EnvoieEnSerie(bool dernier) {
+    return d_->Envoie(dernier ? smtp::Suite::FinDeSerie : smtp::Suite::Serie);
 }
 
 std::vector<ComposantSMTP::Issue> ComposantSMTP::Termine() {

@@ -85,8 +85,9 @@ class ComposantSMTP {
     // For a dispatch's batches, one after another: the server's verdict on a
     // message may come with the next one's replies, one round trip a message.
     // Each call gives the verdicts known by then, in the order of the
-    // messages; Termine() gives the rest and ends the session.
-    [[nodiscard]] std::vector<Issue> EnvoieEnSerie();
+    // messages; Termine() gives the rest and ends the session. The last one
+    // (`dernier`) may end the session in its own write.
+    [[nodiscard]] std::vector<Issue> EnvoieEnSerie(bool dernier);
     [[nodiscard]] std::vector<Issue> Termine();
 
     // A preview instead of a send while set: Envoie() builds the message

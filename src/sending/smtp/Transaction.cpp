@@ -214,13 +214,15 @@ class Transaction {
     // message's group; a message whose verdict is left owed leaves its own end
     // there, with the verdict in `laisse`.
     template <typename ApresEcriture>
-    std::optional<Issue> Envoie(SourceMessage message, bool differe, ApresEcriture&& apresEcriture,
+    std::optional<Issue> Envoie(SourceMessage message, Suite suite, ApresEcriture&& apresEcriture,
                                 std::string& finDue, std::optional<VerdictDu>& laisse);
 
     // Failing now, nothing of the message can have reached anyone.
     [[nodiscard]] bool Rejouable() const noexcept { return acceptes_ == 0 && !contenuParti_; }
     // The transaction reached its end: no RSET needed.
     [[nodiscard]] bool Terminee() const noexcept { return terminee_; }
+    // QUIT went with the message: the session is over.
+    [[nodiscard]] bool Quittee() const noexcept { return quittee_; }
 
   private:
     [[nodiscard]] std::optional<Issue> LitEnveloppe(bool enGroupe);
@@ -236,6 +238,7 @@ class Transaction {
     std::vector<std::string> refus_;  // "address: reply"
     bool contenuParti_ = false;
     bool terminee_ = false;
+    bool quittee_ = false;
 };
 
 // The replies to MAIL and to each RCPT. A failure of the whole transaction,
@@ -267,7 +270,7 @@ std::optional<Issue> Transaction::LitEnveloppe(bool enGroupe) {
 }
 
 template <typename ApresEcriture>
-std::optional<Issue> Transaction::Envoie(SourceMessage message, bool differe,
+std::optional<Issue> Transaction::Envoie(SourceMessage message, Suite suite,
                                          ApresEcriture&& apresEcriture, std::string& finDue,
                                          std::optional<VerdictDu>& laisse) {
     // BDAT needs the size first: only for a message already written.
@@ -283,6 +286,9 @@ std::optional<Issue> Transaction::Envoie(SourceMessage message, bool differe,
     if (trace) {
         trace->Envoye(envoi);
     }
+    // The whole session's end in one write: the replies to the envelope, the
+    // content and QUIT come back together.
+    quittee_ = enGroupe && bdat && suite == Suite::FinDeSerie;
     // The previous message's end opens this group: the server reads both at
     // once and answers them in one write (a reply split in two would wait
     // for an acknowledgement, 40 ms on many systems).
@@ -293,6 +299,12 @@ std::optional<Issue> Transaction::Envoie(SourceMessage message, bool differe,
         }
         contenuParti_ = true;
         ecrit += std::get<std::string_view>(message);
+        if (quittee_) {
+            ecrit += "QUIT\r\n";
+            if (trace) {
+                trace->Envoye("QUIT\r\n");
+            }
+        }
     }
     canal_.Ecrit(ecrit, false);
     apresEcriture();
@@ -318,7 +330,7 @@ std::optional<Issue> Transaction::Envoie(SourceMessage message, bool differe,
     if (!bdat && reponse.code == 354) {
         contenuParti_ = true;
         FluxMessage flux(message);
-        const bool retenir = differe && enGroupe && acceptes_ > 0;
+        const bool retenir = suite != Suite::Seul && enGroupe && acceptes_ > 0;
         const std::size_t taille = ContenuData(canal_).Envoie(flux, retenir ? &finDue : nullptr);
         if (trace) {
             trace->Contenu(taille);
@@ -364,7 +376,7 @@ void Transactions::Rompt(std::vector<Issue>& verdicts, const CanalRompu& rupture
 }
 
 std::optional<Issue> Transactions::Envoie(const Enveloppe& enveloppe, SourceMessage message,
-                                          bool differe, std::vector<Issue>& verdicts) {
+                                          Suite suite, std::vector<Issue>& verdicts) {
     const Options options = OptionsDe(enveloppe, capacites_, message);
     if (std::optional<std::string> refus = Refus(enveloppe, options, capacites_)) {
         Conclut(verdicts, false);
@@ -377,7 +389,7 @@ std::optional<Issue> Transactions::Envoie(const Enveloppe& enveloppe, SourceMess
     std::optional<Issue> issue;
     try {
         issue = transaction.Envoie(
-            message, differe, [&] { LitDu(verdicts); }, finDue_, du_);
+            message, suite, [&] { LitDu(verdicts); }, finDue_, du_);
     } catch (const CanalRompu& rupture) {
         Rompt(verdicts, rupture);
         Issue echec{false, rupture.what(), true};
@@ -387,6 +399,14 @@ std::optional<Issue> Transactions::Envoie(const Enveloppe& enveloppe, SourceMess
     }
     if (issue && issue->fermee) {
         fermee_ = true;
+    } else if (transaction.Quittee()) {
+        // QUIT's reply ends the session; a server may close without it.
+        fermee_ = true;
+        try {
+            (void)canal_.LitReponse();
+        } catch (const CanalRompu&) {
+            // The message's verdict is in hand; the server only went first.
+        }
     }
     // A transaction stopped mid-way leaves the server in it: reset it for
     // the next.

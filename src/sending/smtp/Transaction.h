@@ -45,17 +45,26 @@ struct VerdictDu {
     std::vector<std::string> refus;  // "address: reply"
 };
 
+// What may follow a message on its session.
+enum class Suite {
+    Seul,        // nothing known: its verdict is read before the send returns
+    Serie,       // another message of the dispatch: its verdict may come with
+                 // the next one's replies
+    FinDeSerie,  // the dispatch's last message: likewise, and QUIT may go with it
+};
+
 class Transactions {
   public:
     Transactions(Canal& canal, const Capacites& capacites) : canal_(canal), capacites_(capacites) {}
 
     // Sends one message. A verdict still owed for the previous one is read
-    // with this message's replies and added to `verdicts` first. With
-    // `differe`, when pipelining, this message's own verdict is left owed: the
-    // next message's group follows its final dot, one round trip a message.
-    // Its outcome, or nothing when left owed.
+    // with this message's replies and added to `verdicts` first. In a series,
+    // when pipelining, this message's own verdict is left owed: the next
+    // message's group follows its final dot, one round trip a message. The
+    // last of a series sent whole with BDAT takes QUIT in the same write,
+    // and the session ends with it. Its outcome, or nothing when left owed.
     [[nodiscard]] std::optional<Issue> Envoie(const Enveloppe& enveloppe, SourceMessage message,
-                                              bool differe, std::vector<Issue>& verdicts);
+                                              Suite suite, std::vector<Issue>& verdicts);
     // Reads the verdict still owed, if any, into `verdicts`; with `quitte`,
     // QUIT goes in the same write and the session ends.
     void Conclut(std::vector<Issue>& verdicts, bool quitte);
@@ -65,8 +74,6 @@ class Transactions {
     [[nodiscard]] bool Fermee() const noexcept { return fermee_; }
 
   private:
-    [[nodiscard]] std::optional<Issue> Transmet(const Enveloppe& enveloppe, SourceMessage message,
-                                                bool differe, std::vector<Issue>& verdicts);
     void LitDu(std::vector<Issue>& verdicts);
     void Rompt(std::vector<Issue>& verdicts, const CanalRompu& rupture);
 

@@ -288,7 +288,7 @@ std::vector<Issue> SessionSMTP::Conclut(bool quitte) {
 }
 
 std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const Enveloppe& enveloppe,
-                                       SourceMessage message, bool differe) {
+                                       SourceMessage message, Suite suite) {
     VerifieHote(reglages.hote, "SMTP");
     VerifiePort(reglages.port);
     std::vector<Issue> verdicts;
@@ -326,7 +326,7 @@ std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const En
             }
         }
         const std::optional<Issue> issue =
-            connexion_->transactions->Envoie(enveloppe, message, differe, verdicts);
+            connexion_->transactions->Envoie(enveloppe, message, suite, verdicts);
         const bool pipelinait = connexion_->capacites.pipelining;
         if (connexion_->transactions->Fermee()) {
             Abandonne();

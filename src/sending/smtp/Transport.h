@@ -74,12 +74,12 @@ class SessionSMTP {
     // Sends one message. With SSL, the first mode that the port suggests is
     // tried, then once the other when the server turns out to speak it; never
     // a session in clear text. A message the server closed on before anyone
-    // took it goes once more on a new connection. With `differe`, its
-    // verdict may come with the next message's replies. The verdicts known
-    // by then, in the order of the messages.
+    // took it goes once more on a new connection. In a series, its verdict
+    // may come with the next message's replies. The verdicts known by then,
+    // in the order of the messages.
     [[nodiscard]] std::vector<Issue> Envoie(const ReglagesServeur& reglages,
                                             const Enveloppe& enveloppe, SourceMessage message,
-                                            bool differe);
+                                            Suite suite);
     // The verdict still owed, if any; with `quitte`, the session ends too.
     [[nodiscard]] std::vector<Issue> Conclut(bool quitte);
 
