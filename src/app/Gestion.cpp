@@ -29,10 +29,6 @@ std::string PourConsole(const std::string& texte) {
 
 }  // namespace
 
-std::string TexteGestion(const Langue& langue, const char* cle, const char* francais) {
-    return langue.Fichier.TraduitTexte(cle, francais);
-}
-
 void EcritInformation(const std::string& texte) {
     std::cout << PourConsole(texte);
     std::cout.flush();
@@ -40,7 +36,7 @@ void EcritInformation(const std::string& texte) {
 
 std::string LitMotDePasseEntree(const Langue& langue) {
     if (plateforme::EntreeEstTerminal()) {
-        std::cerr << TexteGestion(langue, "TXT_GESTION_MOT_DE_PASSE", "Mot de passe : ");
+        std::cerr << langue.Texte("TXT_GESTION_MOT_DE_PASSE");
         std::cerr.flush();
     }
     return plateforme::LitLigneMasquee();
@@ -63,10 +59,7 @@ int LanceGestion(const OptionsLancement& options, EnvironnementDemarrage env) {
         const Langue langue = LangueDuSysteme(env, dialogue);
         const char* cle =
             options.repetee ? "MSG_GESTION_OPTION_DOUBLE" : "MSG_GESTION_OPTION_VALEUR";
-        const char* francais = options.repetee ? "L'option %v est donnée deux fois."
-                                               : "L'option %v attend une valeur.";
-        return EcritRefus(
-            Refus(FormateMessage(TexteGestion(langue, cle, francais), options.optionFautive)));
+        return EcritRefus(Refus(FormateMessage(langue.Texte(cle), options.optionFautive)));
     }
     Programme programme;
     // No directory: these commands never need it, and must not stop on it.

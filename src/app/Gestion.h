@@ -22,9 +22,6 @@ inline constexpr int kSortieGestionFichier = 6;  // the settings file could not 
 // exit code.
 [[nodiscard]] int LanceGestion(const OptionsLancement& options, EnvironnementDemarrage env);
 
-// A text of the management commands: the translation file's, else French.
-[[nodiscard]] std::string TexteGestion(const Langue& langue, const char* cle, const char* francais);
-
 void EcritInformation(const std::string& texte);
 
 // A password typed or piped on standard input: a prompt on a terminal, where

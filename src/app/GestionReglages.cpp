@@ -118,36 +118,27 @@ Resultat<std::string> Valeur(const Regle& regle, const std::string& texte,
             if (regle.message) {
                 return Refus(std::string(regle.cle) + " : " + l.Texte(regle.message));
             }
-            return Refus(FormateMessage(
-                TexteGestion(l, "MSG_GESTION_ENTIER",
-                             "%v : la valeur doit être un nombre entier de %v à %v."),
-                regle.cle, regle.minimum, regle.maximum));
+            return Refus(FormateMessage(l.Texte("MSG_GESTION_ENTIER"), regle.cle, regle.minimum,
+                                        regle.maximum));
         case Genre::Booleen:
             if (texte == "-1" || texte == "1" || texte == "0") {
                 return std::string(texte == "0" ? "0" : "-1");
             }
-            return Refus(
-                FormateMessage(TexteGestion(l, "MSG_GESTION_BOOLEEN",
-                                            "%v : la valeur doit être -1 (oui) ou 0 (non)."),
-                               regle.cle));
+            return Refus(FormateMessage(l.Texte("MSG_GESTION_BOOLEEN"), regle.cle));
         case Genre::Langue:
             if (texte.empty() || texte == kFrancais ||
                 ExisteFichier(c.dossierTraductions + texte + std::string(kExtensionTraduction))) {
                 return texte;
             }
-            return Refus(FormateMessage(
-                TexteGestion(l, "MSG_GESTION_LANGUE", "Langue inconnue : %v. Langues : %v."), texte,
-                Langues(c.dossierTraductions)));
+            return Refus(FormateMessage(l.Texte("MSG_GESTION_LANGUE"), texte,
+                                        Langues(c.dossierTraductions)));
         case Genre::MotDePasse:
             // On the command line, any user could read it in the process list.
             if (texte == "-") {
                 return ChiffreMotDePasse(c.motDePasseStdin);
             }
-            return Refus(FormateMessage(
-                TexteGestion(l, "MSG_GESTION_MOT_DE_PASSE_LIGNE",
-                             "%v ne se donne pas sur la ligne de commande, où d'autres le "
-                             "verraient : écrivez --set %v=- et donnez-le sur l'entrée standard."),
-                regle.cle, regle.cle));
+            return Refus(
+                FormateMessage(l.Texte("MSG_GESTION_MOT_DE_PASSE_LIGNE"), regle.cle, regle.cle));
         case Genre::Libre:
             break;
     }
@@ -208,13 +199,10 @@ std::optional<Echec> VerifieSection(const FichierProfil& profil,
 
 Echec CleInconnue(std::string_view cle, const Langue& langue) {
     if (Replie(cle) == "configssmtp") {
-        return Refus(TexteGestion(langue, "MSG_GESTION_CLE_SMTP",
-                                  "Les configurations SMTP se changent avec corvelle --smtp (voir "
-                                  "corvelle --help)."));
+        return Refus(langue.Texte("MSG_GESTION_CLE_SMTP"));
     }
-    return Refus(FormateMessage(TexteGestion(langue, "MSG_GESTION_CLE_INCONNUE",
-                                             "Paramètre inconnu : %v. Paramètres : %v."),
-                                cle, Joint(NomsReglables(), ", ")));
+    return Refus(FormateMessage(langue.Texte("MSG_GESTION_CLE_INCONNUE"), cle,
+                                Joint(NomsReglables(), ", ")));
 }
 
 int Lire(const Programme& programme, const std::vector<std::string>& cles) {
@@ -231,8 +219,7 @@ int Lire(const Programme& programme, const std::vector<std::string>& cles) {
             if (cles.empty()) {
                 continue;
             }
-            return EcritRefus(Refus(TexteGestion(langue, "MSG_GESTION_MOT_DE_PASSE_CACHE",
-                                                 "Un mot de passe n'est jamais affiché.")));
+            return EcritRefus(Refus(langue.Texte("MSG_GESTION_MOT_DE_PASSE_CACHE")));
         }
         const std::string valeur = *cle == kLangue ? profil.Lit(kSectionConfiguration, kLangue, "")
                                                    : TexteParametre(profil, *cle).value_or("");
@@ -285,17 +272,14 @@ std::optional<Echec> AppliqueReglages(FichierProfil& profil,
                                       const ContexteReglages& contexte) {
     const Langue& langue = contexte.langue;
     if (affectations.empty()) {
-        return Refus(FormateMessage(
-            TexteGestion(langue, "MSG_GESTION_SET_FORME", "--set attend CLÉ=VALEUR : %v"), ""));
+        return Refus(FormateMessage(langue.Texte("MSG_GESTION_SET_FORME"), ""));
     }
     FichierProfil modifie = profil;
     std::vector<std::pair<std::string, std::string>> donnes;
     for (const std::string& affectation : affectations) {
         const std::size_t egal = affectation.find('=');
         if (egal == std::string::npos || egal == 0) {
-            return Refus(FormateMessage(
-                TexteGestion(langue, "MSG_GESTION_SET_FORME", "--set attend CLÉ=VALEUR : %v"),
-                affectation));
+            return Refus(FormateMessage(langue.Texte("MSG_GESTION_SET_FORME"), affectation));
         }
         const std::optional<std::string> cle = NomReglage(affectation.substr(0, egal));
         if (!cle) {
@@ -310,11 +294,7 @@ std::optional<Echec> AppliqueReglages(FichierProfil& profil,
             modifie.Ecrit(kSectionConfiguration, *cle, valeur.Valeur());
         } catch (const Erreur&) {
             // A line break would forge other keys in the file.
-            return Refus(FormateMessage(
-                TexteGestion(langue, "MSG_GESTION_CONTROLE",
-                             "La valeur de %v contient un saut de ligne ou un autre caractère "
-                             "de contrôle : elle est refusée."),
-                *cle));
+            return Refus(FormateMessage(langue.Texte("MSG_GESTION_CONTROLE"), *cle));
         }
         donnes.emplace_back(*cle, texte);
     }

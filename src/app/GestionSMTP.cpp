@@ -35,10 +35,7 @@ const std::map<std::string, std::int32_t, std::less<>> kAuthentifications = {
     {"oauth2", AuthOAuth2}};
 
 std::string Usage(const Langue& langue) {
-    return TexteGestion(langue, "MSG_GESTION_USAGE_SMTP",
-                        "Utilisation : corvelle --smtp list | add NOM --server HÔTE [options] | "
-                        "set NOM [options] | remove NOM | default NOM | test NOM [--from ADRESSE] "
-                        "[--to ADRESSE] (voir corvelle --help).");
+    return langue.Texte("MSG_GESTION_USAGE_SMTP");
 }
 
 // Reads the options of one action into the operation.
@@ -73,14 +70,11 @@ class Analyse {
         }
         const bool auth = edition && nom == "--auth";
         if (!cible && !auth) {
-            return Refus(FormateMessage(
-                TexteGestion(langue_, "MSG_GESTION_OPTION_INCONNUE", "Option inconnue : %v. %v"),
-                nom, Usage(langue_)));
+            return Refus(
+                FormateMessage(langue_.Texte("MSG_GESTION_OPTION_INCONNUE"), nom, Usage(langue_)));
         }
         if (i + 1 >= a.size()) {
-            return Refus(FormateMessage(TexteGestion(langue_, "MSG_GESTION_OPTION_VALEUR",
-                                                     "L'option %v attend une valeur."),
-                                        nom));
+            return Refus(FormateMessage(langue_.Texte("MSG_GESTION_OPTION_VALEUR"), nom));
         }
         const std::string& valeur = a[++i];
         if (auth) {
@@ -96,9 +90,7 @@ class Analyse {
     template <typename Pose>
     std::optional<Echec> Drapeau(const std::string& nom, bool dejaDonnee, Pose pose) {
         if (dejaDonnee) {
-            return Refus(FormateMessage(TexteGestion(langue_, "MSG_GESTION_OPTION_DOUBLE",
-                                                     "L'option %v est donnée deux fois."),
-                                        nom));
+            return Refus(FormateMessage(langue_.Texte("MSG_GESTION_OPTION_DOUBLE"), nom));
         }
         pose();
         return std::nullopt;
@@ -107,11 +99,7 @@ class Analyse {
     std::optional<Echec> Authentification(const std::string& nom, const std::string& valeur) {
         const auto trouvee = kAuthentifications.find(Minuscules(valeur));
         if (trouvee == kAuthentifications.end()) {
-            return Refus(FormateMessage(
-                TexteGestion(langue_, "MSG_GESTION_AUTH",
-                             "Authentification inconnue : %v (none, pop, login, plain ou "
-                             "oauth2)."),
-                valeur));
+            return Refus(FormateMessage(langue_.Texte("MSG_GESTION_AUTH"), valeur));
         }
         return Drapeau(nom, op_.authentification.has_value(),
                        [&] { op_.authentification = trouvee->second; });
@@ -126,12 +114,8 @@ class Analyse {
                            [&] { op_.urlJeton = valeur; });
         }
         return Refus(FormateMessage(
-            url ? TexteGestion(langue_, "MSG_GESTION_URL_JETON",
-                               "%v : l'adresse doit commencer par https:// : %v")
-                : TexteGestion(langue_, "MSG_GESTION_TENANT",
-                               "%v : un tenant est un nom ou un identifiant, sans « / » ni « : » "
-                               "ni espace : %v"),
-            nom, valeur));
+            url ? langue_.Texte("MSG_GESTION_URL_JETON") : langue_.Texte("MSG_GESTION_TENANT"), nom,
+            valeur));
     }
 
     const Langue& langue_;
@@ -154,11 +138,7 @@ Echec NomInconnu(const ListeConfigs& liste, const std::string& nom, const Langue
     for (const clsConfigSMTP& c : liste) {
         noms.push_back(c.Nom);
     }
-    return Refus(FormateMessage(
-        TexteGestion(langue, "MSG_GESTION_NOM_INCONNU",
-                     "Aucune configuration SMTP ne s'appelle « %v ». Configurations : %v "
-                     "(corvelle --smtp list)."),
-        nom, Joint(noms, ", ")));
+    return Refus(FormateMessage(langue.Texte("MSG_GESTION_NOM_INCONNU"), nom, Joint(noms, ", ")));
 }
 
 // A line break or another control character would break the stored list or
@@ -178,11 +158,7 @@ std::optional<Echec> SansControle(const Operation& op, const Langue& langue) {
         const std::string& texte = valeur ? valeur->value_or("") : op.nom;
         if (std::any_of(texte.begin(), texte.end(),
                         [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
-            return Refus(FormateMessage(
-                TexteGestion(langue, "MSG_GESTION_CONTROLE",
-                             "La valeur de %v contient un saut de ligne ou un autre caractère "
-                             "de contrôle : elle est refusée."),
-                option));
+            return Refus(FormateMessage(langue.Texte("MSG_GESTION_CONTROLE"), option));
         }
     }
     return std::nullopt;
@@ -296,11 +272,8 @@ Resultat<ListeConfigs> Edite(ListeConfigs liste, const Operation& op, const std:
     const std::optional<std::size_t> position = Position(liste, op.nom);
     const bool ajout = op.action == ActionSMTP::Ajoute;
     if (ajout && position) {
-        return Refus(FormateMessage(
-            TexteGestion(langue, "MSG_GESTION_NOM_DOUBLE",
-                         "Une configuration SMTP s'appelle déjà « %v » : choisissez un autre nom, "
-                         "ou modifiez-la avec corvelle --smtp set %v."),
-            liste[*position].Nom, op.nom));
+        return Refus(
+            FormateMessage(langue.Texte("MSG_GESTION_NOM_DOUBLE"), liste[*position].Nom, op.nom));
     }
     if (!ajout && !position) {
         return NomInconnu(liste, op.nom, langue);
@@ -337,11 +310,8 @@ std::optional<Echec> VerifieListe(const ListeConfigs& liste, const Langue& langu
         longueur += c.Serialize().size();
     }
     if (longueur > FichierProfil::kLongueurMaxValeur) {
-        return Refus(FormateMessage(
-            TexteGestion(langue, "MSG_ERREUR_CONF_SMTP_LONGUEUR",
-                         "La liste des configurations SMTP est trop longue pour être enregistrée "
-                         "(%v caractères, au plus %v)..."),
-            longueur, FichierProfil::kLongueurMaxValeur));
+        return Refus(FormateMessage(langue.Texte("MSG_ERREUR_CONF_SMTP_LONGUEUR"), longueur,
+                                    FichierProfil::kLongueurMaxValeur));
     }
     return std::nullopt;
 }
@@ -384,9 +354,8 @@ int Essaie(const Programme& programme, const Operation& op) {
     const std::string destinataire =
         op.destinataire.value_or(PremierDestinataire(r.DestinatairesParDefaut));
     if (destinataire.empty()) {
-        return EcritRefus(Refus(FormateMessage(
-            TexteGestion(langue, "MSG_GESTION_OPTION_REQUISE", "L'option %v est requise."),
-            "--to")));
+        return EcritRefus(
+            Refus(FormateMessage(langue.Texte("MSG_GESTION_OPTION_REQUISE"), "--to")));
     }
     const clsConfigSMTP& config = programme.ListeConfigsSMTP[*position];
     const EssaiSMTP essai{config,
@@ -408,22 +377,13 @@ int Essaie(const Programme& programme, const Operation& op) {
 std::string Confirmation(const Operation& op, const Langue& langue) {
     switch (op.action) {
         case ActionSMTP::Ajoute:
-            return FormateMessage(TexteGestion(langue, "MSG_GESTION_SMTP_AJOUTEE",
-                                               "Configuration SMTP « %v » ajoutée."),
-                                  op.nom);
+            return FormateMessage(langue.Texte("MSG_GESTION_SMTP_AJOUTEE"), op.nom);
         case ActionSMTP::Supprime:
-            return FormateMessage(TexteGestion(langue, "MSG_GESTION_SMTP_SUPPRIMEE",
-                                               "Configuration SMTP « %v » supprimée."),
-                                  op.nom);
+            return FormateMessage(langue.Texte("MSG_GESTION_SMTP_SUPPRIMEE"), op.nom);
         case ActionSMTP::ParDefaut:
-            return FormateMessage(
-                TexteGestion(langue, "MSG_GESTION_SMTP_PAR_DEFAUT",
-                             "« %v » est maintenant la configuration SMTP par défaut."),
-                op.nom);
+            return FormateMessage(langue.Texte("MSG_GESTION_SMTP_PAR_DEFAUT"), op.nom);
         default:
-            return FormateMessage(TexteGestion(langue, "MSG_GESTION_SMTP_MODIFIEE",
-                                               "Configuration SMTP « %v » modifiée."),
-                                  op.nom);
+            return FormateMessage(langue.Texte("MSG_GESTION_SMTP_MODIFIEE"), op.nom);
     }
 }
 
@@ -431,9 +391,7 @@ std::string Confirmation(const Operation& op, const Langue& langue) {
 Resultat<std::string> LitMotDePasse(const Langue& langue) {
     std::string ligne = LitMotDePasseEntree(langue);
     if (ligne.empty()) {
-        return Refus(TexteGestion(langue, "MSG_GESTION_MOT_DE_PASSE_VIDE",
-                                  "Aucun mot de passe lu sur l'entrée standard : --password-stdin "
-                                  "en attend un sur sa première ligne."));
+        return Refus(langue.Texte("MSG_GESTION_MOT_DE_PASSE_VIDE"));
     }
     return ligne;
 }
@@ -464,10 +422,8 @@ Resultat<OperationSMTP> AnalyseSMTP(const std::vector<std::string>& arguments,
     std::size_t i = 1;
     if (op.action != ActionSMTP::Liste) {
         if (arguments.size() < 2 || arguments[1].rfind("--", 0) == 0 || arguments[1].empty()) {
-            return Refus(
-                FormateMessage(TexteGestion(langue, "MSG_GESTION_NOM_REQUIS",
-                                            "--smtp %v attend le nom d'une configuration. %v"),
-                               arguments[0], Usage(langue)));
+            return Refus(FormateMessage(langue.Texte("MSG_GESTION_NOM_REQUIS"), arguments[0],
+                                        Usage(langue)));
         }
         op.nom = arguments[1];
         i = 2;
@@ -479,15 +435,11 @@ Resultat<OperationSMTP> AnalyseSMTP(const std::vector<std::string>& arguments,
         }
     }
     if (op.motDePasseStdin && op.commandeMotDePasse) {
-        return Refus(FormateMessage(TexteGestion(langue, "MSG_GESTION_OPTIONS_EXCLUSIVES",
-                                                 "Les options %v et %v s'excluent : n'en donnez "
-                                                 "qu'une."),
+        return Refus(FormateMessage(langue.Texte("MSG_GESTION_OPTIONS_EXCLUSIVES"),
                                     "--password-stdin", "--password-command"));
     }
     if (op.commandeJeton && (op.urlJeton || op.clientOAuth || op.porteeOAuth)) {
-        return Refus(FormateMessage(TexteGestion(langue, "MSG_GESTION_OPTIONS_EXCLUSIVES",
-                                                 "Les options %v et %v s'excluent : n'en donnez "
-                                                 "qu'une."),
+        return Refus(FormateMessage(langue.Texte("MSG_GESTION_OPTIONS_EXCLUSIVES"),
                                     "--oauth-token-command",
                                     "--oauth-token-url | --oauth-tenant | --oauth-client-id | "
                                     "--oauth-scope"));

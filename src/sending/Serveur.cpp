@@ -50,25 +50,19 @@ std::string FichierJetons(const std::string& fichierConfiguration) {
 
 namespace {
 
-std::string Texte(const Langue& langue, const char* cle, const char* francais) {
-    return langue.Fichier.TraduitTexte(cle, francais);
-}
-
 // Why the command gave nothing, in the person's words; `vide` when it printed
 // nothing.
 std::string Raison(const plateforme::IssueCommande& issue, const std::string& vide,
                    const Langue& langue) {
     if (!issue.demarree) {
-        return Texte(langue, "TXT_COMMANDE_NON_LANCEE", "elle n'a pas pu être lancée");
+        return langue.Texte("TXT_COMMANDE_NON_LANCEE");
     }
     if (issue.delaiDepasse) {
-        return FormateMessage(
-            Texte(langue, "TXT_COMMANDE_DELAI", "elle n'a pas fini en %v secondes"),
-            kDelaiCommandeMotDePasseMs / 1000);
+        return FormateMessage(langue.Texte("TXT_COMMANDE_DELAI"),
+                              kDelaiCommandeMotDePasseMs / 1000);
     }
     if (issue.code != 0) {
-        return FormateMessage(
-            Texte(langue, "TXT_COMMANDE_CODE", "elle s'est terminée avec le code %v"), issue.code);
+        return FormateMessage(langue.Texte("TXT_COMMANDE_CODE"), issue.code);
     }
     return vide;
 }
@@ -97,20 +91,15 @@ Resultat<std::string> PremiereLigne(const std::string& commande, const std::stri
 }  // namespace
 
 Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, const Langue& langue) {
-    return PremiereLigne(commande,
-                         Texte(langue, "MSG_ERREUR_COMMANDE_MOT_DE_PASSE",
-                               "La commande du mot de passe SMTP « %v » a échoué : %v."),
-                         Texte(langue, "TXT_COMMANDE_VIDE", "elle n'a écrit aucun mot de passe"),
-                         langue);
+    return PremiereLigne(commande, langue.Texte("MSG_ERREUR_COMMANDE_MOT_DE_PASSE"),
+                         langue.Texte("TXT_COMMANDE_VIDE"), langue);
 }
 
 Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
     if (configuration.Authentification == AuthOAuth2 && !configuration.CommandeJetonOAuth.empty()) {
         Resultat<std::string> jeton = PremiereLigne(
-            configuration.CommandeJetonOAuth,
-            Texte(langue, "MSG_ERREUR_COMMANDE_JETON",
-                  "La commande du jeton OAuth2 « %v » a échoué : %v."),
-            Texte(langue, "TXT_COMMANDE_VIDE_JETON", "elle n'a écrit aucun jeton"), langue);
+            configuration.CommandeJetonOAuth, langue.Texte("MSG_ERREUR_COMMANDE_JETON"),
+            langue.Texte("TXT_COMMANDE_VIDE_JETON"), langue);
         if (!jeton.Reussi()) {
             return jeton.Erreur();
         }
