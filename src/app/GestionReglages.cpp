@@ -88,16 +88,6 @@ std::string Replie(std::string_view texte) {
     return replie;
 }
 
-// Digits, with a minus sign where the range allows one.
-std::optional<std::int32_t> EntierSigne(std::string_view texte, const Regle& regle) {
-    if (!texte.empty() && texte.front() == '-' && regle.minimum < 0) {
-        const std::optional<std::int32_t> valeur =
-            EntierBorne(texte.substr(1), 0, -(regle.minimum + 1));
-        return valeur ? std::optional<std::int32_t>(-*valeur) : std::nullopt;
-    }
-    return EntierBorne(texte, regle.minimum, regle.maximum);
-}
-
 std::string Langues(const std::string& dossier) {
     std::string liste(kFrancais);
     for (const std::string& fichier : plateforme::FichiersDuDossier(dossier, ".lng")) {
@@ -112,7 +102,8 @@ Resultat<std::string> Valeur(const Regle& regle, const std::string& texte,
     const Langue& l = c.langue;
     switch (regle.genre) {
         case Genre::Entier:
-            if (const std::optional<std::int32_t> v = EntierSigne(texte, regle)) {
+            if (const std::optional<std::int32_t> v =
+                    EntierBorne(texte, regle.minimum, regle.maximum)) {
                 return std::to_string(*v);
             }
             if (regle.message) {

@@ -16,11 +16,16 @@ bool AdresseVraisemblable(std::string_view adresse) {
 
 std::optional<std::int32_t> EntierBorne(std::string_view texte, std::int32_t minimum,
                                         std::int32_t maximum) {
-    if (Elague(texte).empty() || texte.size() > 9 ||
-        !std::all_of(texte.begin(), texte.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const bool negatif = minimum < 0 && !texte.empty() && texte.front() == '-';
+    const std::string_view chiffres = negatif ? texte.substr(1) : texte;
+    if (chiffres.empty() || chiffres.size() > 9 ||
+        !std::all_of(chiffres.begin(), chiffres.end(),
+                     [](char c) { return c >= '0' && c <= '9'; })) {
         return std::nullopt;
     }
-    const std::int32_t valeur = std::stoi(std::string(texte));
+    // Nine digits at most: the value and its opposite both fit.
+    const std::int32_t absolue = std::stoi(std::string(chiffres));
+    const std::int32_t valeur = negatif ? -absolue : absolue;
     if (valeur < minimum || valeur > maximum) {
         return std::nullopt;
     }

@@ -35,7 +35,8 @@ struct RefusConfiguration {
 [[nodiscard]] std::optional<RefusConfiguration> VerifieConfiguration(
     const SaisieConfiguration& saisie);
 
-// Decimal digits only (a space anywhere refuses it), within the bounds.
+// Decimal digits only (a space anywhere refuses it), after a minus sign when
+// the minimum is negative, within the bounds.
 [[nodiscard]] std::optional<std::int32_t> EntierBorne(std::string_view texte, std::int32_t minimum,
                                                       std::int32_t maximum);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <tuple>
 
 #include "config/ConfigSMTP.h"
@@ -92,6 +93,14 @@ TEST(VerificationsSMTP, PortAuthenticationTestRecipientAndOutcome) {
     EXPECT_EQ(PremierDestinataire("  paul@example.com , b@example.com"), "paul@example.com");
     EXPECT_EQ(PremierDestinataire(" seul@example.com "), "seul@example.com");
     EXPECT_EQ(PremierDestinataire(", b@example.com"), "");
+}
+
+TEST(VerificationsConfiguration, EntierBorneTakesAMinusSignOnlyWhenTheRangeGoesBelowZero) {
+    EXPECT_EQ(EntierBorne("-5", -5, 5), -5);  // the minimum itself
+    EXPECT_EQ(EntierBorne("-6", -5, 5), std::nullopt);
+    EXPECT_EQ(EntierBorne("-", -5, 5), std::nullopt);
+    EXPECT_EQ(EntierBorne("-0", 0, 5), std::nullopt);
+    EXPECT_EQ(EntierBorne("-999999999", std::numeric_limits<std::int32_t>::min(), 0), -999999999);
 }
 
 TEST(VerificationsConfiguration, OkChecksEachFieldInOrderWithItsTab) {
