@@ -17,12 +17,6 @@ namespace corvelle {
 
 namespace {
 
-// A first start's placeholder cannot send anything: saying how to set a real
-// server beats the resolver's error about an example name.
-bool SeulServeurExemple(const ListeConfigs& liste) {
-    return liste.size() == 1 && EstConfigurationExemple(liste.front());
-}
-
 int Execute(const Programme& programme, Dialogue& dialogue, Demande& demande,
             const std::vector<std::string>& arguments) {
     const Langue& langue = programme.Langage;
@@ -34,7 +28,9 @@ int Execute(const Programme& programme, Dialogue& dialogue, Demande& demande,
                  analyse.erreur + " " + langue.Texte("TXT_FERMETURE_OUTIL"));
         return SortieErreurLigneCommande;
     }
-    if (SeulServeurExemple(programme.ListeConfigsSMTP)) {
+    // A first start's placeholder cannot send anything: saying how to set a
+    // real server beats the resolver's error about an example name.
+    if (EstListeExemple(programme.ListeConfigsSMTP)) {
         EcritLog(langue, dialogue, demande,
                  FormateMessage(langue.Fichier.TraduitTexte(
                                     "MSG_ERREUR_AUCUN_SERVEUR",

@@ -109,7 +109,7 @@ class Analyse {
     // program turns into Microsoft's URL.
     std::optional<Echec> AdresseJeton(const std::string& nom, const std::string& valeur) {
         const bool url = nom == "--oauth-token-url";
-        if (UrlOuTenantValide(valeur) && url == (valeur.rfind("https://", 0) == 0)) {
+        if (UrlOuTenantValide(valeur) && url == EstUrlJeton(valeur)) {
             return Drapeau("--oauth-token-url | --oauth-tenant", op_.urlJeton.has_value(),
                            [&] { op_.urlJeton = valeur; });
         }
@@ -292,7 +292,7 @@ Resultat<ListeConfigs> Edite(ListeConfigs liste, const Operation& op, const std:
     config.Port = PortValide(port).value_or(0);
     if (!ajout) {
         liste[*position] = std::move(config);
-    } else if (liste.size() == 1 && EstConfigurationExemple(liste.front())) {
+    } else if (EstListeExemple(liste)) {
         liste.front() = std::move(config);
     } else {
         liste.push_back(std::move(config));

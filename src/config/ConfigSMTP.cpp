@@ -57,6 +57,11 @@ std::string SansSeparateurs(std::string champ) {
     return champ;
 }
 
+// Fields 9 to 13, in their stored order.
+constexpr std::string clsConfigSMTP::*kChampsOptionnels[] = {
+    &clsConfigSMTP::CommandeMotDePasse, &clsConfigSMTP::UrlJetonOAuth, &clsConfigSMTP::ClientOAuth,
+    &clsConfigSMTP::PorteeOAuth, &clsConfigSMTP::CommandeJetonOAuth};
+
 }  // namespace
 
 std::string clsConfigSMTP::Serialize() const {
@@ -68,17 +73,15 @@ std::string clsConfigSMTP::Serialize() const {
 }
 
 std::string clsConfigSMTP::ChampsOptionnels() const {
-    const std::string* champs[] = {&CommandeMotDePasse, &UrlJetonOAuth, &ClientOAuth, &PorteeOAuth,
-                                   &CommandeJetonOAuth};
     // Up to the last one that holds something: the ones before it are written
     // even when empty, to keep each field in its place.
-    std::size_t nombre = std::size(champs);
-    while (nombre > 0 && champs[nombre - 1]->empty()) {
+    std::size_t nombre = std::size(kChampsOptionnels);
+    while (nombre > 0 && (this->*kChampsOptionnels[nombre - 1]).empty()) {
         --nombre;
     }
     std::string texte;
     for (std::size_t i = 0; i < nombre; ++i) {
-        texte += kSeparateurChamps + SansSeparateurs(*champs[i]);
+        texte += kSeparateurChamps + SansSeparateurs(this->*kChampsOptionnels[i]);
     }
     return texte;
 }
@@ -110,30 +113,33 @@ std::int32_t clsConfigSMTP::Deserialize(std::string_view item) {
     if (pieces.size() > 7) {
         Password = pieces[7];
     }
-    std::string* optionnels[] = {&CommandeMotDePasse, &UrlJetonOAuth, &ClientOAuth, &PorteeOAuth,
-                                 &CommandeJetonOAuth};
-    for (std::size_t i = 0; i < std::size(optionnels) && 8 + i < pieces.size(); ++i) {
-        *optionnels[i] = pieces[8 + i];
+    for (std::size_t i = 0; i < std::size(kChampsOptionnels) && 8 + i < pieces.size(); ++i) {
+        this->*kChampsOptionnels[i] = pieces[8 + i];
     }
     return 0;
 }
 
+bool EstUrlJeton(std::string_view texte) {
+    return texte.starts_with(kDebutUrlJeton);
+}
+
 std::string UrlJeton(const clsConfigSMTP& config) {
-    if (config.UrlJetonOAuth.rfind("https://", 0) == 0) {
+    if (EstUrlJeton(config.UrlJetonOAuth)) {
         return config.UrlJetonOAuth;
     }
     return "https://login.microsoftonline.com/" + config.UrlJetonOAuth + "/oauth2/v2.0/token";
 }
 
 std::string PorteeJeton(const clsConfigSMTP& config) {
-    if (config.PorteeOAuth.empty() && config.UrlJetonOAuth.rfind("https://", 0) != 0) {
+    if (config.PorteeOAuth.empty() && !EstUrlJeton(config.UrlJetonOAuth)) {
         return "https://outlook.office365.com/.default";
     }
     return config.PorteeOAuth;
 }
 
-bool EstConfigurationExemple(const clsConfigSMTP& config) {
-    return config.Serveur == kServeurSMTPParDefaut && config.Nom == kServeurSMTPParDefaut;
+bool EstListeExemple(const ListeConfigs& liste) {
+    return liste.size() == 1 && liste.front().Serveur == kServeurSMTPParDefaut &&
+           liste.front().Nom == kServeurSMTPParDefaut;
 }
 
 ListeConfigs ChargeConfigsSMTP(FichierProfil& profil) {

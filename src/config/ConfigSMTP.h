@@ -66,6 +66,9 @@ class clsConfigSMTP {
 // endpoint of its tenant; and the scope, Microsoft's SMTP one by default for
 // a tenant.
 [[nodiscard]] std::string UrlJeton(const clsConfigSMTP& config);
+// An OAuth2 token endpoint given as a URL, not as a tenant.
+inline constexpr std::string_view kDebutUrlJeton = "https://";
+[[nodiscard]] bool EstUrlJeton(std::string_view texte);
 [[nodiscard]] std::string PorteeJeton(const clsConfigSMTP& config);
 
 using ListeConfigs = std::vector<clsConfigSMTP>;
@@ -73,9 +76,9 @@ using ListeConfigs = std::vector<clsConfigSMTP>;
 inline constexpr char kSeparateurChamps = '\x1F';
 inline constexpr char kSeparateurConfigs = '\x1E';
 
-// The configuration a first start builds: named after the placeholder server,
-// it stands until a real server is set.
-[[nodiscard]] bool EstConfigurationExemple(const clsConfigSMTP& config);
+// Only the configuration a first start builds, named after the placeholder
+// server: it stands until a real server is set.
+[[nodiscard]] bool EstListeExemple(const ListeConfigs& liste);
 
 // The list from key ConfigsSMTP. When the key is empty, one configuration is
 // built from the old single-server keys, stored as ConfigsSMTP, and the old

@@ -53,9 +53,8 @@ std::optional<RefusSMTP> VerifieOAuth(const SaisieSMTP& s) {
 }  // namespace
 
 bool UrlOuTenantValide(std::string_view texte) {
-    constexpr std::string_view kHttps = "https://";
-    if (texte.substr(0, kHttps.size()) == kHttps) {
-        return texte.size() > kHttps.size();
+    if (EstUrlJeton(texte)) {
+        return texte.size() > kDebutUrlJeton.size();
     }
     return !texte.empty() && std::none_of(texte.begin(), texte.end(), [](char c) {
         return c == '/' || c == ':' || static_cast<unsigned char>(c) <= ' ';
