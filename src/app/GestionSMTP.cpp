@@ -305,12 +305,8 @@ std::optional<Echec> VerifieListe(const ListeConfigs& liste, const Langue& langu
     if (liste.empty()) {
         return Refus(langue.Texte("MSG_ERREUR_CONF_SMTP"));
     }
-    std::size_t longueur = liste.size() - 1;
-    for (const clsConfigSMTP& c : liste) {
-        longueur += c.Serialize().size();
-    }
-    if (longueur > FichierProfil::kLongueurMaxValeur) {
-        return Refus(FormateMessage(langue.Texte("MSG_ERREUR_CONF_SMTP_LONGUEUR"), longueur,
+    if (const std::string texte = TexteConfigsSMTP(liste); ConfigsSMTPTropLongues(texte)) {
+        return Refus(FormateMessage(langue.Texte("MSG_ERREUR_CONF_SMTP_LONGUEUR"), texte.size(),
                                     FichierProfil::kLongueurMaxValeur));
     }
     return std::nullopt;

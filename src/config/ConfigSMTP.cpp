@@ -176,7 +176,7 @@ ListeConfigs ChargeConfigsSMTP(FichierProfil& profil) {
     return liste;
 }
 
-void EnregistreConfigsSMTP(FichierProfil& profil, const ListeConfigs& liste) {
+std::string TexteConfigsSMTP(const ListeConfigs& liste) {
     std::string valeur;
     for (std::size_t i = 0; i < liste.size(); ++i) {
         if (i > 0) {
@@ -184,8 +184,20 @@ void EnregistreConfigsSMTP(FichierProfil& profil, const ListeConfigs& liste) {
         }
         valeur += liste[i].Serialize();
     }
+    return valeur;
+}
+
+bool ConfigsSMTPTropLongues(std::string_view texte) {
+    return texte.size() > FichierProfil::kLongueurMaxValeur;
+}
+
+void EnregistreConfigsSMTP(FichierProfil& profil, const ListeConfigs& liste) {
+    EnregistreConfigsSMTP(profil, TexteConfigsSMTP(liste));
+}
+
+void EnregistreConfigsSMTP(FichierProfil& profil, const std::string& texte) {
     profil.Ecrit(kSectionConfiguration, "ConfigsSMTP", std::nullopt);
-    profil.Ecrit(kSectionConfiguration, "ConfigsSMTP", valeur);
+    profil.Ecrit(kSectionConfiguration, "ConfigsSMTP", texte);
 }
 
 }  // namespace corvelle

@@ -86,7 +86,16 @@ inline constexpr char kSeparateurConfigs = '\x1E';
 // cannot be read raises its error number.
 [[nodiscard]] ListeConfigs ChargeConfigsSMTP(FichierProfil& profil);
 
-// Replaces key ConfigsSMTP with the list, which moves it to the section's end.
+// The value of key ConfigsSMTP: the records joined by kSeparateurConfigs.
+[[nodiscard]] std::string TexteConfigsSMTP(const ListeConfigs& liste);
+// The reader keeps FichierProfil::kLongueurMaxValeur characters of a value: a
+// longer list would come back cut at the next start, so it is refused rather
+// than lost.
+[[nodiscard]] bool ConfigsSMTPTropLongues(std::string_view texte);
+
+// Replaces key ConfigsSMTP with the list, or with the value TexteConfigsSMTP
+// built, which moves it to the section's end.
 void EnregistreConfigsSMTP(FichierProfil& profil, const ListeConfigs& liste);
+void EnregistreConfigsSMTP(FichierProfil& profil, const std::string& texte);
 
 }  // namespace corvelle

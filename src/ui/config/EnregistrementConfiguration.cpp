@@ -34,26 +34,20 @@ Entier Position(const QComboBox& liste, Entier stocke) {
 }  // namespace
 
 void frmConfiguration::Enregistre() {
-    // The reader keeps 31999 characters of a value: a longer list would come
-    // back cut at the next start, so it is refused rather than lost.
-    const std::string configs = Joint(liste_->Tags(), std::string(1, kSeparateurConfigs));
-    if (configs.size() > FichierProfil::kLongueurMaxValeur) {
-        SelectionneOnglet(1);
-        dialogue_.Affiche({FormateMessage(etat_.Langage.Fichier.TraduitTexte(
-                                              "MSG_ERREUR_CONF_SMTP_LONGUEUR",
-                                              "La liste des configurations SMTP est trop longue "
-                                              "pour être enregistrée (%v caractères, au plus "
-                                              "%v)..."),
-                                          configs.size(), FichierProfil::kLongueurMaxValeur),
-                           kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
-        liste_->Liste().setFocus();
-        return;
-    }
     ListeConfigs liste;
     for (const std::string& tag : liste_->Tags()) {
         clsConfigSMTP config;
         (void)config.Deserialize(tag);  // rows only ever hold what Serialize wrote
         liste.push_back(std::move(config));
+    }
+    const std::string configs = TexteConfigsSMTP(liste);
+    if (ConfigsSMTPTropLongues(configs)) {
+        SelectionneOnglet(1);
+        dialogue_.Affiche({FormateMessage(etat_.Langage.Texte("MSG_ERREUR_CONF_SMTP_LONGUEUR"),
+                                          configs.size(), FichierProfil::kLongueurMaxValeur),
+                           kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
+        liste_->Liste().setFocus();
+        return;
     }
 
     Parametres r = etat_.Reglages;
@@ -84,7 +78,7 @@ void frmConfiguration::Enregistre() {
     try {
         FichierProfil profil = FichierProfil::Charge(etat_.FichierConfiguration);
         profil.Ecrit(kSectionConfiguration, "Langue", langue);
-        EnregistreConfigsSMTP(profil, liste);
+        EnregistreConfigsSMTP(profil, configs);
         EcritParametres(profil, r);
         profil.Enregistre();
     } catch (const Erreur& erreur) {
