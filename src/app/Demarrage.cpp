@@ -56,6 +56,13 @@ void LocaliseFichierDonne(const EnvironnementDemarrage& env, Programme& etat) {
     etat.FichierLog = etat.DossierConfiguration + NomFichier(".log");
 }
 
+// Where the translation files are: installed, their shared folder; else
+// beside the program.
+std::string DossierTraductions(const EnvironnementDemarrage& env) {
+    return AjouteBarre(EstInstalle(env) ? env.dossierTraductionsInstallees
+                                        : ExtraitDossier(env.cheminExecutable));
+}
+
 Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& etat) {
     if (!env.fichierConfiguration.empty()) {
         if (env.cheminExecutable.empty() || env.dossierTravail.empty()) {
@@ -63,9 +70,7 @@ Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& 
                          "the program's folder or the working folder is unknown");
         }
         etat.DossierCourant = env.dossierTravail;
-        etat.DossierProgramme =
-            AjouteBarre(EstInstalle(env) ? env.dossierTraductionsInstallees
-                                         : ExtraitDossier(env.cheminExecutable));
+        etat.DossierProgramme = DossierTraductions(env);
         LocaliseFichierDonne(env, etat);
         return {};
     }
@@ -88,12 +93,11 @@ Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& 
         if (!ExisteFichier(etat.FichierConfiguration) && ExisteFichier(ancien)) {
             emplacement.ancienFichier = ancien;
         }
-        etat.DossierProgramme = AjouteBarre(env.dossierTraductionsInstallees);
     } else {
         etat.DossierConfiguration = AjouteBarre(dossierExecutable);
         etat.FichierConfiguration = etat.DossierConfiguration + NomFichier(".ini");
-        etat.DossierProgramme = AjouteBarre(dossierExecutable);
     }
+    etat.DossierProgramme = DossierTraductions(env);
     etat.FichierLog = etat.DossierConfiguration + NomFichier(".log");
     return emplacement;
 }
@@ -189,11 +193,8 @@ EnvironnementDemarrage EnvironnementDemarrage::DuSysteme(std::vector<std::string
 }
 
 Langue LangueDuSysteme(const EnvironnementDemarrage& environnement, Dialogue& dialogue) {
-    const std::string dossier = EstInstalle(environnement)
-                                    ? environnement.dossierTraductionsInstallees
-                                    : ExtraitDossier(environnement.cheminExecutable);
-    return ChoisitLangue(FichierProfil{}, AjouteBarre(dossier), environnement.codeLangueSysteme,
-                         dialogue);
+    return ChoisitLangue(FichierProfil{}, DossierTraductions(environnement),
+                         environnement.codeLangueSysteme, dialogue);
 }
 
 IssueDemarrage Demarre(const EnvironnementDemarrage& environnement, Programme& etat,
