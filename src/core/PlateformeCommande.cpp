@@ -75,22 +75,21 @@ std::int32_t MsRestantes(Horloge::time_point fin) {
     return reste.count() > 0 ? static_cast<std::int32_t>(reste.count()) : 0;
 }
 
-// Reads what is there; false once the pipe is closed. Bytes beyond the limit
+// Reads what is there, closing the pipe at its end. Bytes beyond the limit
 // are read and dropped, so the command never blocks on a full pipe.
-bool Lit(Bout& bout, std::string& texte) {
+void Lit(Bout& bout, std::string& texte) {
     char tampon[4096];
     const ssize_t n = ::read(bout.get(), tampon, sizeof tampon);
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
-        return true;
+        return;
     }
     if (n <= 0) {
         bout.Ferme();
-        return false;
+        return;
     }
     const std::size_t place =
         kTailleMaxSortieCommande - std::min(texte.size(), kTailleMaxSortieCommande);
     texte.append(tampon, std::min(static_cast<std::size_t>(n), place));
-    return true;
 }
 
 // Both pipes read to their end, or until the time-out: false then.
