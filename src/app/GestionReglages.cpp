@@ -199,6 +199,7 @@ Echec CleInconnue(std::string_view cle, const Langue& langue) {
 int Lire(const Programme& programme, const std::vector<std::string>& cles) {
     const Langue& langue = programme.Langage;
     const FichierProfil profil = FichierProfil::Charge(programme.FichierConfiguration);
+    LecteurParametres parametres(profil);
     const std::vector<std::string> toutes = NomsReglables();
     std::string sortie;
     for (const std::string& saisie : cles.empty() ? toutes : cles) {
@@ -213,7 +214,7 @@ int Lire(const Programme& programme, const std::vector<std::string>& cles) {
             return EcritRefus(Refus(langue.Texte("MSG_GESTION_MOT_DE_PASSE_CACHE")));
         }
         const std::string valeur = *cle == kLangue ? profil.Lit(kSectionConfiguration, kLangue, "")
-                                                   : TexteParametre(profil, *cle).value_or("");
+                                                   : parametres.Texte(*cle).value_or("");
         sortie += cles.empty() ? *cle + "=" + valeur + "\n" : valeur + "\n";
     }
     std::cout << sortie;

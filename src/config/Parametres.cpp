@@ -160,13 +160,18 @@ std::vector<std::string_view> NomsParametres() {
     return noms;
 }
 
-std::optional<std::string> TexteParametre(const FichierProfil& profil, std::string_view cle) {
-    Parametres parametres = LitParametres(profil);
-    parametres.AccesADPassword = ChiffreMotDePasse(parametres.AccesADPassword);
-    if (std::optional<std::string> texte = TexteDansTable(kCles, parametres, cle)) {
+std::optional<std::string> LecteurParametres::Texte(std::string_view cle) {
+    if (!parametres_) {
+        parametres_ = LitParametres(profil_);
+        parametres_->AccesADPassword = ChiffreMotDePasse(parametres_->AccesADPassword);
+    }
+    if (std::optional<std::string> texte = TexteDansTable(kCles, *parametres_, cle)) {
         return texte;
     }
-    return TexteDansTable(kClesFenetre, LitParametresFenetre(profil), cle);
+    if (!fenetre_) {
+        fenetre_ = LitParametresFenetre(profil_);
+    }
+    return TexteDansTable(kClesFenetre, *fenetre_, cle);
 }
 
 }  // namespace corvelle

@@ -70,11 +70,22 @@ void EcritParametresFenetre(FichierProfil& profil, const ParametresFenetre& para
 // The keys read into Parametres and ParametresFenetre, in table order.
 [[nodiscard]] std::vector<std::string_view> NomsParametres();
 
-// One of those keys as the program uses it: read with its default and
-// converted as start-up does, written back the way the file holds it
-// (booleans -1/0, numbers in decimal). The directory password comes back
-// scrambled. Nothing for any other key.
-[[nodiscard]] std::optional<std::string> TexteParametre(const FichierProfil& profil,
-                                                        std::string_view cle);
+// Those keys of one file as the program uses them. Each group is read the
+// first time one of its keys is asked (the window's after the others), and
+// only then, so a key reads as it would on its own.
+class LecteurParametres {
+  public:
+    explicit LecteurParametres(const FichierProfil& profil) : profil_(profil) {}
+
+    // The key read with its default and converted as start-up does, written
+    // back the way the file holds it (booleans -1/0, numbers in decimal). The
+    // directory password comes back scrambled. Nothing for any other key.
+    [[nodiscard]] std::optional<std::string> Texte(std::string_view cle);
+
+  private:
+    const FichierProfil& profil_;
+    std::optional<Parametres> parametres_;  // the password scrambled
+    std::optional<ParametresFenetre> fenetre_;
+};
 
 }  // namespace corvelle
