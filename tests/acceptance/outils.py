@@ -1,6 +1,7 @@
 """Shared pieces of the end-to-end tests: a test CA, test servers, and a copy
 of the program in a fresh folder with its own configuration."""
 
+import base64
 import email
 import email.policy
 import json
@@ -124,6 +125,21 @@ def chiffre(clair):
     n = len(octets)
     return "".join("%02X" % ((((b << 4) | (b >> 4)) & 0xFF) ^ ((255 - (n - j)) % 256))
                    for j, b in enumerate(octets, start=1))
+
+
+def formes(mot_de_passe, utilisateur="jean"):
+    """The password as typed, scrambled as stored, and in base64 as AUTH sends it."""
+    return [mot_de_passe, chiffre(mot_de_passe),
+            base64.b64encode(mot_de_passe.encode()).decode(),
+            base64.b64encode(f"\0{utilisateur}\0{mot_de_passe}".encode()).decode()]
+
+
+class SansSecret:
+    """For a test case whose MOT_DE_PASSE must show in no output."""
+
+    def sans_secret(self, texte, quoi):
+        for forme in formes(self.MOT_DE_PASSE):
+            self.assertNotIn(forme, texte, quoi)
 
 
 class Programme:
