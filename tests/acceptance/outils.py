@@ -109,6 +109,14 @@ class Serveur:
             recus.append((enveloppe, email.message_from_bytes(brut, policy=email.policy.default)))
         return recus
 
+    def lignes(self, nom):
+        """The records of the JSON-lines log `nom` the server keeps, in order."""
+        chemin = os.path.join(self.dossier, nom)
+        if not os.path.exists(chemin):
+            return []
+        with open(chemin) as f:
+            return [json.loads(ligne) for ligne in f]
+
 
 def config_smtp(nom, serveur, port, ssl=False, auth=0, pop="", utilisateur="", mot_de_passe="",
                 commande="", oauth=()):
@@ -201,11 +209,7 @@ class GuichetJetons(Serveur):
         self.url = f"https://127.0.0.1:{self.port}/locataire/token"
 
     def requetes(self):
-        chemin = os.path.join(self.dossier, "requetes.log")
-        if not os.path.exists(chemin):
-            return []
-        with open(chemin) as f:
-            return [json.loads(ligne) for ligne in f]
+        return self.lignes("requetes.log")
 
 
 class Relais:

@@ -2,7 +2,6 @@
 the test suite) against servers that misbehave, hostile arguments and files,
 kills in the middle of a rewrite, and many runs at once."""
 
-import json
 import os
 import random
 import re
@@ -43,13 +42,6 @@ class ServeurPanne(Serveur):
         if tls:
             commande += ["--cert", CERTS.bon[0], "--cle", CERTS.bon[1]]
         self.lance(commande)
-
-    def lignes(self, nom):
-        chemin = os.path.join(self.dossier, nom)
-        if not os.path.exists(chemin):
-            return []
-        with open(chemin) as f:
-            return [json.loads(ligne) for ligne in f]
 
 
 class Base(unittest.TestCase):

@@ -55,11 +55,7 @@ class OAuth2(unittest.TestCase):
         return resultat
 
     def tentatives(self):
-        chemin = os.path.join(self.serveur.dossier, "oauth.log")
-        if not os.path.exists(chemin):
-            return []
-        with open(chemin) as f:
-            return [json.loads(ligne) for ligne in f]
+        return self.serveur.lignes("oauth.log")
 
     def sans_secrets(self, resultats, *secrets):
         """Neither the secret nor a token in any output, the log or the trace."""
