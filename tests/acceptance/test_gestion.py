@@ -10,12 +10,11 @@ import subprocess
 import tempfile
 import unittest
 
-from outils import Certificats, Programme, SansSecret, Serveur, chiffre
+from outils import ICI, Certificats, Programme, SansSecret, Serveur, chiffre
 
 RACINE = None
 CERTS = None
 MOT_DE_PASSE = "s3cret é"  # the only one the test server takes, for user jean
-ICI = os.path.dirname(os.path.abspath(__file__))
 
 
 def setUpModule():
@@ -40,11 +39,7 @@ class Base(SansSecret, unittest.TestCase):
         self.programme = Programme(RACINE)
 
     def lance(self, *arguments, code=0, entree=None, env=None):
-        environnement = {"PATH": "/usr/bin:/bin", "HOME": self.programme.dossier,
-                         "LANG": "fr_FR.UTF-8", "CURL_CA_BUNDLE": CERTS.ca, **(env or {})}
-        resultat = subprocess.run([self.programme.binaire, *arguments], cwd=self.programme.dossier,
-                                  env=environnement, input=entree, capture_output=True, text=True,
-                                  timeout=60)
+        resultat = self.programme.lance(*arguments, ca=CERTS.ca, env=env, entree=entree)
         self.assertEqual(resultat.returncode, code, resultat.stdout + resultat.stderr)
         return resultat
 
