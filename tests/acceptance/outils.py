@@ -119,12 +119,13 @@ class Serveur:
 
 
 def config_smtp(nom, serveur, port, ssl=False, auth=0, pop="", utilisateur="", mot_de_passe="",
-                commande="", oauth=()):
-    """`oauth`: (token URL or tenant, client id, scope, token command)."""
+                oauth=()):
+    """`oauth`: (token URL or tenant, client id, scope, token command); the
+    password command field before them stays empty."""
     champs = [nom, serveur, "-1" if ssl else "0", str(port), str(auth), pop, utilisateur,
               chiffre(mot_de_passe)]
-    if commande or oauth:
-        champs += [commande, *oauth]
+    if oauth:
+        champs += ["", *oauth]
     return US.join(champs)
 
 
