@@ -49,10 +49,8 @@ class OAuth2(unittest.TestCase):
                                               oauth=oauth)])
 
     def envoie(self, *destinataires, code=0):
-        resultat = self.programme.lance("/a:" + ",".join(destinataires), "/o:x", "/ct:y",
-                                        "/nde:2", "/l", "/trace", ca=CERTS.ca)
-        self.assertEqual(resultat.returncode, code, resultat.stderr)
-        return resultat
+        return self.gere(code, None, "/a:" + ",".join(destinataires), "/o:x", "/ct:y", "/nde:2",
+                         "/l", "/trace")
 
     def tentatives(self):
         return self.serveur.lignes("oauth.log")
