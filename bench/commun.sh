@@ -1,6 +1,7 @@
 # Shared by the sending benchmarks (sourced, not run): the Release build, a
-# scratch folder removed on exit, postfix's smtp-sink on a free loopback port
-# and a portable copy of corvelle configured to send to it.
+# scratch folder removed on exit, postfix's smtp-sink on a free loopback port,
+# a portable copy of corvelle configured to send to it, and the floor of a
+# cold start (demarrage.sh takes only that).
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=""
@@ -104,6 +105,16 @@ for ajout in ajouts:
 with open(chemin, "w", encoding="utf-8") as f:
     f.write("[Configuration]\n" + "".join(f"{cle}={valeur}\n" for cle, valeur in cles.items()))
 PY
+}
+
+# The floor of a cold start, in ./vide: a program that does nothing, linked
+# with exactly the shared libraries of the program $1, so it pays the same
+# loading and nothing else.
+construit_plancher() {
+    printf 'int main(void) { return 0; }\n' >vide.c
+    # shellcheck disable=SC2046 # one -l:soname argument per library
+    cc -O2 vide.c -o vide -Wl,--no-as-needed \
+        $(readelf -d "$1" | sed -n 's/.*Shared library: \[\(.*\)\]/-l:\1/p')
 }
 
 # msmtp's settings for the sink on port $1, in ./msmtprc.

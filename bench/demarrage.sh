@@ -7,6 +7,7 @@
 # not load the window toolkit).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/commun.sh"  # for construit_plancher only
 "$root/scripts/setup.sh"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVELLE_TESTS=OFF >/dev/null
 cmake --build "$root/build" --target corvelle >/dev/null
@@ -25,12 +26,8 @@ PY
 cd "$work"
 export LANG=fr_FR.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
-# For reading the figure: a program that does nothing, linked with exactly the
-# shared libraries corvelle needs, pays the loading that no start-up avoids.
-printf 'int main(void) { return 0; }\n' >vide.c
-# shellcheck disable=SC2046 # one -l:soname argument per library
-cc -O2 vide.c -o vide -Wl,--no-as-needed \
-    $(readelf -d corvelle | sed -n 's/.*Shared library: \[\(.*\)\]/-l:\1/p')
+# For reading the figure: the floor pays the loading that no start-up avoids.
+construit_plancher corvelle
 hyperfine --warmup 5 --runs 50 -N -i --export-json "$work/h.json" \
     "$work/corvelle /a:bob /o:Test" "$work/vide" 2>/dev/null | grep -E "Time|Range"
 python3 - "$work" <<'PY'

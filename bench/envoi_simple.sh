@@ -28,13 +28,7 @@ PY
     sed 's/$/\r/' corps.txt
 } >message.eml
 ecrit_msmtprc "$port"
-# The floor of a cold start: a program that does nothing, linked with exactly
-# the shared libraries corvelle needs, so it pays the same loading and nothing
-# else.
-printf 'int main(void) { return 0; }\n' >vide.c
-# shellcheck disable=SC2046 # one -l:soname argument per library
-cc -O2 vide.c -o vide -Wl,--no-as-needed \
-    $(readelf -d corvelle | sed -n 's/.*Shared library: \[\(.*\)\]/-l:\1/p')
+construit_plancher corvelle
 
 commandes=(
     "./corvelle /a:bob@example.test /o:Sauvegarde /ctf:corps.txt"
@@ -65,13 +59,14 @@ done
 # Without a shell where the sender takes its arguments alone: a shell and
 # hyperfine's correction for it would blur a few milliseconds. msmtp reads the
 # message on standard input, so it gets a shell and that correction.
-hyperfine -N --warmup 3 --runs 30 --style basic --export-json h.json "${commandes[@]:0:2}" "${commandes[@]:3}" ./vide |
+hyperfine -N --warmup 3 --runs 30 --style basic --export-json h.json "${commandes[@]:0:2}" "${commandes[@]:3}" |
     grep -E "^Benchmark|Time \\((mean|abs)"
 hyperfine --warmup 3 --runs 30 --style basic --export-json msmtp.json "${commandes[2]}" |
     grep -E "^Benchmark|Time \\((mean|abs)"
-# The ratio to the floor, in short paired rounds: run one after the other over
-# a few seconds, two commands see this machine drift (the floor alone moved
-# from 21 to 26 ms between runs of this script), and the verdict with it.
+# The floor and corvelle's ratio to it, in short paired rounds: run one after
+# the other over a few seconds, two commands see this machine drift (the floor
+# alone moved from 21 to 26 ms between runs of this script), and the verdict
+# with it.
 for tour in $(seq 12); do
     hyperfine -N --warmup 1 --runs 5 --style none --export-json "tour-$tour.json" \
         "${commandes[0]}" ./vide >/dev/null
@@ -84,13 +79,11 @@ med = {nom: r["median"] * 1000 for nom, r in zip(sys.argv[3:], resultats)}
 med["msmtp"] = json.load(open(sys.argv[2]))["results"][0]["median"] * 1000
 for nom, ms in med.items():
     print(f"{nom:10s} median {ms:7.1f} ms")
-vide = resultats[-1]["median"] * 1000
+paires = [json.load(open(f"tour-{tour}.json"))["results"] for tour in range(1, 13)]
+vide = statistics.median(paire[1]["median"] for paire in paires) * 1000
 print(f"floor: an empty program with corvelle's libraries, median {vide:.1f} ms "
       f"({vide / med['curl']:.2f} x curl)")
-rapports = []
-for tour in range(1, 13):
-    paire = json.load(open(f"tour-{tour}.json"))["results"]
-    rapports.append(paire[0]["median"] / paire[1]["median"])
+rapports = [paire[0]["median"] / paire[1]["median"] for paire in paires]
 rapport = statistics.median(rapports)
 print("corvelle / floor in 12 paired rounds: " + " ".join(f"{r:.2f}" for r in rapports))
 c = med["corvelle"]

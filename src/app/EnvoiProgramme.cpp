@@ -35,14 +35,17 @@ Demande DemandeParDefaut(const Programme& programme) {
 int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
     const Langue& langue = programme.Langage;
     // Run once, before anything connects: the report mail then uses it too.
-    Resultat<clsConfigSMTP> configuration = ResoutMotDePasse(demande.configuration, langue);
-    if (!configuration.Reussi()) {
-        EcritLog(langue, dialogue, demande,
-                 langue.Texte("MSG_ERREUR_ENVOI") + "\r\n - " + configuration.Erreur().texte,
-                 Gravite::Echec);
-        return SortieEchecEnvoi;
+    // A preview connects to nothing and needs no password.
+    if (!demande.apercu) {
+        Resultat<clsConfigSMTP> configuration = ResoutMotDePasse(demande.configuration, langue);
+        if (!configuration.Reussi()) {
+            EcritLog(langue, dialogue, demande,
+                     langue.Texte("MSG_ERREUR_ENVOI") + "\r\n - " + configuration.Erreur().texte,
+                     Gravite::Echec);
+            return SortieEchecEnvoi;
+        }
+        demande.configuration = std::move(configuration.Valeur());
     }
-    demande.configuration = std::move(configuration.Valeur());
     ContexteEnvoi contexte{langue, dialogue,
                            programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
                            [&](const std::string& avis) {

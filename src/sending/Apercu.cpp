@@ -28,7 +28,7 @@ std::string TexteEnveloppe(const ComposantSMTP::Enveloppe& enveloppe) {
 }
 
 // Never over a file already there: a preview must not destroy anything.
-std::string Enregistre(const std::string& chemin, const std::string& octets) {
+std::string Enregistre(const std::string& chemin, std::string_view octets) {
     const std::unique_ptr<std::FILE, FermeFichier> fichier(std::fopen(chemin.c_str(), "wbx"));
     if (!fichier) {
         return "The preview file " + chemin +
@@ -69,7 +69,7 @@ ComposantSMTP::Issue Apercu::Ecrit(ComposantSMTP& smtp) {
         std::cout << '\n';
     } else {
         const std::string chemin = Fichier();
-        if (std::string echec = Enregistre(chemin, message.str()); !echec.empty()) {
+        if (std::string echec = Enregistre(chemin, message.view()); !echec.empty()) {
             return {false, std::move(echec)};
         }
         std::cout << chemin << '\n' << enveloppe << '\n';

@@ -1,6 +1,7 @@
 """Shared pieces of the end-to-end tests: a test CA, test servers, and a copy
 of the program in a fresh folder with its own configuration."""
 
+import base64
 import email
 import email.policy
 import json
@@ -108,14 +109,23 @@ class Serveur:
             recus.append((enveloppe, email.message_from_bytes(brut, policy=email.policy.default)))
         return recus
 
+    def lignes(self, nom):
+        """The records of the JSON-lines log `nom` the server keeps, in order."""
+        chemin = os.path.join(self.dossier, nom)
+        if not os.path.exists(chemin):
+            return []
+        with open(chemin) as f:
+            return [json.loads(ligne) for ligne in f]
+
 
 def config_smtp(nom, serveur, port, ssl=False, auth=0, pop="", utilisateur="", mot_de_passe="",
-                commande="", oauth=()):
-    """`oauth`: (token URL or tenant, client id, scope, token command)."""
+                oauth=()):
+    """`oauth`: (token URL or tenant, client id, scope, token command); the
+    password command field before them stays empty."""
     champs = [nom, serveur, "-1" if ssl else "0", str(port), str(auth), pop, utilisateur,
               chiffre(mot_de_passe)]
-    if commande or oauth:
-        champs += [commande, *oauth]
+    if oauth:
+        champs += ["", *oauth]
     return US.join(champs)
 
 
@@ -124,6 +134,21 @@ def chiffre(clair):
     n = len(octets)
     return "".join("%02X" % ((((b << 4) | (b >> 4)) & 0xFF) ^ ((255 - (n - j)) % 256))
                    for j, b in enumerate(octets, start=1))
+
+
+def formes(mot_de_passe, utilisateur="jean"):
+    """The password as typed, scrambled as stored, and in base64 as AUTH sends it."""
+    return [mot_de_passe, chiffre(mot_de_passe),
+            base64.b64encode(mot_de_passe.encode()).decode(),
+            base64.b64encode(f"\0{utilisateur}\0{mot_de_passe}".encode()).decode()]
+
+
+class SansSecret:
+    """For a test case whose MOT_DE_PASSE must show in no output."""
+
+    def sans_secret(self, texte, quoi):
+        for forme in formes(self.MOT_DE_PASSE):
+            self.assertNotIn(forme, texte, quoi)
 
 
 class Programme:
@@ -185,11 +210,7 @@ class GuichetJetons(Serveur):
         self.url = f"https://127.0.0.1:{self.port}/locataire/token"
 
     def requetes(self):
-        chemin = os.path.join(self.dossier, "requetes.log")
-        if not os.path.exists(chemin):
-            return []
-        with open(chemin) as f:
-            return [json.loads(ligne) for ligne in f]
+        return self.lignes("requetes.log")
 
 
 class Relais:

@@ -46,9 +46,8 @@ def principal():
             champs = urllib.parse.parse_qs(self.rfile.read(longueur).decode())
             champ = lambda nom: champs.get(nom, [""])[0]
             with open(os.path.join(a.dossier, "requetes.log"), "a") as f:
-                f.write(json.dumps({"chemin": self.path, "grant_type": champ("grant_type"),
-                                    "client_id": champ("client_id"), "scope": champ("scope"),
-                                    "secret_bon": champ("client_secret") == a.secret}) + "\n")
+                f.write(json.dumps({"grant_type": champ("grant_type"),
+                                    "client_id": champ("client_id"), "scope": champ("scope")}) + "\n")
             if champ("grant_type") != "client_credentials":
                 return self.repond(400, {"error": "unsupported_grant_type"})
             if champ("client_id") != a.client or champ("client_secret") != a.secret:

@@ -2,8 +2,6 @@
 the test suite) against servers that misbehave, hostile arguments and files,
 kills in the middle of a rewrite, and many runs at once."""
 
-import base64
-import json
 import os
 import random
 import re
@@ -14,7 +12,7 @@ import tempfile
 import time
 import unittest
 
-from outils import ICI, PYTHON, Certificats, Programme, Serveur, chiffre, config_smtp, openssl
+from outils import ICI, PYTHON, Certificats, Programme, SansSecret, Serveur, config_smtp, openssl
 
 AIDE = os.environ.get("CORVELLE_AIDE", "")
 RACINE = None
@@ -44,13 +42,6 @@ class ServeurPanne(Serveur):
         if tls:
             commande += ["--cert", CERTS.bon[0], "--cle", CERTS.bon[1]]
         self.lance(commande)
-
-    def lignes(self, nom):
-        chemin = os.path.join(self.dossier, nom)
-        if not os.path.exists(chemin):
-            return []
-        with open(chemin) as f:
-            return [json.loads(ligne) for ligne in f]
 
 
 class Base(unittest.TestCase):
@@ -346,18 +337,8 @@ class Entrees(Base):
                 self.assertEqual(piece.get_payload(decode=True), contenu)
 
 
-class Secrets(Base):
+class Secrets(SansSecret, Base):
     MOT_DE_PASSE = "Faux-Mdp-9zQ!"
-
-    def formes(self, mot_de_passe):
-        """The password as typed, scrambled as stored, and in base64 as AUTH sends it."""
-        return [mot_de_passe, chiffre(mot_de_passe),
-                base64.b64encode(mot_de_passe.encode()).decode(),
-                base64.b64encode(f"\0jean\0{mot_de_passe}".encode()).decode()]
-
-    def sans_secret(self, texte, quoi):
-        for forme in self.formes(self.MOT_DE_PASSE):
-            self.assertNotIn(forme, texte, quoi)
 
     def test_refused_password_is_in_no_log_stream_or_report(self):
         serveur = Serveur(RACINE, "plain", auth=True)  # refuses all but its own password

@@ -49,17 +49,11 @@ class OAuth2(unittest.TestCase):
                                               oauth=oauth)])
 
     def envoie(self, *destinataires, code=0):
-        resultat = self.programme.lance("/a:" + ",".join(destinataires), "/o:x", "/ct:y",
-                                        "/nde:2", "/l", "/trace", ca=CERTS.ca)
-        self.assertEqual(resultat.returncode, code, resultat.stderr)
-        return resultat
+        return self.gere(code, None, "/a:" + ",".join(destinataires), "/o:x", "/ct:y", "/nde:2",
+                         "/l", "/trace")
 
     def tentatives(self):
-        chemin = os.path.join(self.serveur.dossier, "oauth.log")
-        if not os.path.exists(chemin):
-            return []
-        with open(chemin) as f:
-            return [json.loads(ligne) for ligne in f]
+        return self.serveur.lignes("oauth.log")
 
     def sans_secrets(self, resultats, *secrets):
         """Neither the secret nor a token in any output, the log or the trace."""

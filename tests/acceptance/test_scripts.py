@@ -10,7 +10,7 @@ import shutil
 import tempfile
 import unittest
 
-from outils import ICI, Programme, Relais, Serveur, config_smtp
+from outils import ICI, US, Programme, Relais, Serveur, config_smtp
 
 RACINE = None
 
@@ -55,6 +55,12 @@ class Scripts(unittest.TestCase):
         resultat = self.programme.lance(*arguments, **options)
         self.assertEqual(resultat.returncode, code, resultat.stdout + resultat.stderr)
         return resultat
+
+    def test_preview_runs_no_password_command(self):
+        # It connects to nothing: a locked vault must not stop it.
+        self.programme.configure([config_smtp("Test", "127.0.0.1", self.relais.port, auth=3,
+                                              utilisateur="u") + US + "echo verrou >&2; exit 3"])
+        self.lance("/a:ana", "/o:x", "/ct:y", "/apercu")
 
     def test_preview_builds_the_batches_a_send_would_and_sends_nothing(self):
         self.programme.ecrit("piece.txt", "contenu joint\n")

@@ -127,11 +127,7 @@ Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) 
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Recoit);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &corps);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, erreurs);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    const long ms = timeoutMs > 0 ? timeoutMs : 60000L;
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ms);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, (ms + 999) / 1000);
+    smtp::ConfigureAttentes(curl, timeoutMs);
     const CURLcode code = curl_easy_perform(curl);
     if (code != CURLE_OK) {
         return EchecJeton("The token endpoint " + client.urlJeton + " could not be reached: " +

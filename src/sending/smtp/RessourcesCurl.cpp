@@ -21,6 +21,26 @@ PoigneeCurl NouvellePoigneeCurl() {
     return poignee;
 }
 
+namespace {
+constexpr std::int32_t kTimeoutParDefautMs = 60000;
+}  // namespace
+
+std::int32_t AttenteMs(std::int32_t timeoutMs) {
+    return timeoutMs > 0 ? timeoutMs : kTimeoutParDefautMs;
+}
+
+void ConfigureAttentes(CURL* curl, std::int32_t timeoutMs) {
+    const long ms = AttenteMs(timeoutMs);
+    const long secondes = (ms + 999) / 1000;
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ms);
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, secondes);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, secondes);
+    // Time-outs without alarm signals: the resolver runs in its own thread,
+    // and signal handling on every round trip costs a long dispatch dearly.
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+}
+
 // libcurl reads no CA variable itself; people and tests set these to trust
 // their own authority, as for the curl program. Read when a handle is made.
 void ConfigureConfiance(CURL* curl) {

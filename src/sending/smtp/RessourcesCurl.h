@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,13 @@ using PoigneeCurl = std::unique_ptr<CURL, LiberePoigneeCurl>;
 // A new easy handle, libcurl being initialised first (once for the program).
 // Raises std::bad_alloc when libcurl cannot make one.
 [[nodiscard]] PoigneeCurl NouvellePoigneeCurl();
+
+// Each wait in milliseconds: `timeoutMs`, or the default when 0 or less.
+[[nodiscard]] std::int32_t AttenteMs(std::int32_t timeoutMs);
+
+// Time-outs bound each wait (connection, a stalled transfer), never the whole
+// transfer: a large attachment may take minutes.
+void ConfigureAttentes(CURL* curl, std::int32_t timeoutMs);
 
 // Certificates always verified, against the system's authorities or those
 // that CURL_CA_BUNDLE, then SSL_CERT_FILE, name, as for the curl program.

@@ -34,7 +34,7 @@ void TraceSMTP::Envoye(std::string_view octets) {
             Ligne("> ", "****");
             return;
         }
-        if (Minuscules(std::string(ligne.substr(0, 5))) == "auth ") {
+        if (EgauxSansCasse(ligne.substr(0, 5), "auth ")) {
             authentification_ = true;
             // The mechanism stays; its initial response is the secret.
             const std::size_t espace = ligne.find(' ', 5);

@@ -7,6 +7,8 @@
 #include <optional>
 #include <utility>
 
+#include "core/Texte.h"
+
 namespace corvelle::smtp {
 
 namespace {
@@ -123,12 +125,12 @@ class ContenuData {
     bool debutLigne_ = true;
 };
 
-std::string Liste(const std::vector<std::string>& refus) {
-    std::string texte;
-    for (const std::string& un : refus) {
-        texte += (texte.empty() ? "" : "; ") + un;
+// QUIT ends a write: the session's last command.
+void AjouteQuit(std::string& ecrit, TraceSMTP* trace) {
+    ecrit += "QUIT\r\n";
+    if (trace) {
+        trace->Envoye("QUIT\r\n");
     }
-    return texte;
 }
 
 Issue Echec(const std::string& texte, const Reponse& reponse) {
@@ -143,7 +145,7 @@ Issue Verdict(const VerdictDu& du, const Reponse& finale) {
     if (!finale.Positive()) {
         Issue issue = Echec("Message refused: ", finale);
         if (!du.refus.empty()) {
-            issue.statut += "; refused recipients: " + Liste(du.refus);
+            issue.statut += "; refused recipients: " + Joint(du.refus, "; ");
         }
         return issue;
     }
@@ -151,7 +153,8 @@ Issue Verdict(const VerdictDu& du, const Reponse& finale) {
         return {true, finale.texte + " - session closed"};
     }
     Issue issue{false, "Sent to " + std::to_string(du.acceptes) + " of " +
-                           std::to_string(du.total) + " recipients; refused: " + Liste(du.refus)};
+                           std::to_string(du.total) +
+                           " recipients; refused: " + Joint(du.refus, "; ")};
     issue.partiel = true;
     return issue;
 }
@@ -300,10 +303,7 @@ std::optional<Issue> Transaction::Envoie(SourceMessage message, Suite suite,
         contenuParti_ = true;
         ecrit += std::get<std::string_view>(message);
         if (quittee_) {
-            ecrit += "QUIT\r\n";
-            if (trace) {
-                trace->Envoye("QUIT\r\n");
-            }
+            AjouteQuit(ecrit, trace);
         }
     }
     canal_.Ecrit(ecrit, false);
@@ -317,7 +317,7 @@ std::optional<Issue> Transaction::Envoie(SourceMessage message, Suite suite,
         return echec;
     }
     if (acceptes_ == 0 && !enGroupe) {
-        return Issue{false, "No recipient accepted the message: " + Liste(refus_)};
+        return Issue{false, "No recipient accepted the message: " + Joint(refus_, "; ")};
     }
     if (!enGroupe) {
         canal_.Ecrit(finEnveloppe);
@@ -343,7 +343,7 @@ std::optional<Issue> Transaction::Envoie(SourceMessage message, Suite suite,
         reponse = canal_.LitReponse();
     }
     if (acceptes_ == 0) {
-        Issue issue{false, "No recipient accepted the message: " + Liste(refus_)};
+        Issue issue{false, "No recipient accepted the message: " + Joint(refus_, "; ")};
         issue.fermee = reponse.code == 421;
         return issue;
     }
@@ -381,9 +381,6 @@ std::optional<Issue> Transactions::Envoie(const Enveloppe& enveloppe, SourceMess
     if (std::optional<std::string> refus = Refus(enveloppe, options, capacites_)) {
         Conclut(verdicts, false);
         return Issue{false, *refus};
-    }
-    if (fermee_) {
-        return Issue{false, "The server closed the connection", true, true};
     }
     Transaction transaction(canal_, capacites_, enveloppe, options);
     std::optional<Issue> issue;
@@ -428,10 +425,7 @@ void Transactions::Conclut(std::vector<Issue>& verdicts, bool quitte) {
     try {
         std::string ecrit = std::exchange(finDue_, {});
         if (quitte) {
-            ecrit += "QUIT\r\n";
-            if (TraceSMTP* trace = canal_.Trace()) {
-                trace->Envoye("QUIT\r\n");
-            }
+            AjouteQuit(ecrit, canal_.Trace());
         }
         if (!ecrit.empty()) {
             canal_.Ecrit(ecrit, false);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 #include "core/Plateforme.h"
@@ -11,8 +12,6 @@
 namespace corvelle::smtp {
 
 namespace {
-
-constexpr long kTimeoutParDefautMs = 60000;
 
 // A host name goes into a URL: anything that could end the host part there
 // (or a control character) is refused rather than reaching the server.
@@ -65,27 +64,13 @@ std::size_t Observe(char* donnees, std::size_t taille, std::size_t nombre, void*
     return taille * nombre;
 }
 
-// Time-outs bound each wait (connection, every reply, a stalled upload), never
-// the whole transfer: a large attachment may take minutes.
-void ConfigureAttentes(CURL* curl, std::int32_t timeoutMs) {
-    const long ms = timeoutMs > 0 ? static_cast<long>(timeoutMs) : kTimeoutParDefautMs;
-    const long secondes = (ms + 999) / 1000;
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ms);
-    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, secondes);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, secondes);
-    // Time-outs without alarm signals: the resolver runs in its own thread,
-    // and signal handling on every round trip costs a long dispatch dearly.
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-}
-
 // libcurl bounds the whole opening (TCP, greeting, EHLO, STARTTLS, EHLO,
 // AUTH) by its connect time-out: as many waits as that opening has, each
 // reply within one time-out of its own.
 constexpr long kAttentesOuverture = 7;
 
 void ConfigureAttentesSMTP(CURL* curl, std::int32_t timeoutMs) {
-    const long ms = timeoutMs > 0 ? static_cast<long>(timeoutMs) : kTimeoutParDefautMs;
+    const long ms = AttenteMs(timeoutMs);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ms * kAttentesOuverture);
     curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, (ms + 999) / 1000);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -126,10 +111,6 @@ class AttenteConnexion {
     curl_off_t limiteUs_;
     bool depassee_ = false;
 };
-
-std::int32_t AttenteMs(std::int32_t timeoutMs) {
-    return timeoutMs > 0 ? timeoutMs : static_cast<std::int32_t>(kTimeoutParDefautMs);
-}
 
 void ConfigureJournal(CURL* curl, JournalReponses& journal, char* erreurs) {
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, erreurs);
@@ -276,6 +257,14 @@ std::vector<ModeSession> SessionSMTP::ModesAEssayer(const ReglagesServeur& regla
     return {premier, second};
 }
 
+bool ReglagesServeur::MemeSession(const ReglagesServeur& autre) const {
+    const auto cles = [](const ReglagesServeur& r) {
+        return std::tie(r.hote, r.port, r.ssl, r.authentification, r.utilisateur, r.motDePasse,
+                        r.timeoutMs);
+    };
+    return cles(*this) == cles(autre);
+}
+
 std::vector<Issue> SessionSMTP::Conclut(bool quitte) {
     std::vector<Issue> verdicts;
     if (connexion_) {
@@ -292,7 +281,7 @@ std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const En
     VerifieHote(reglages.hote, "SMTP");
     VerifiePort(reglages.port);
     std::vector<Issue> verdicts;
-    if (reglagesRetenus_ != reglages) {
+    if (!reglagesRetenus_ || !reglagesRetenus_->MemeSession(reglages)) {
         if (!reglagesRetenus_ || reglagesRetenus_->hote != reglages.hote ||
             reglagesRetenus_->port != reglages.port) {
             modeRetenu_.reset();

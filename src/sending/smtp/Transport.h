@@ -31,7 +31,9 @@ struct ReglagesServeur {
     std::string jeton;           // OAuth2 bearer token
     std::int32_t timeoutMs = 0;  // each wait; 0 or less: the default
 
-    bool operator==(const ReglagesServeur&) const = default;
+    // The same session: the token counts only when a session opens, so a
+    // renewed one keeps the session already logged in.
+    [[nodiscard]] bool MemeSession(const ReglagesServeur& autre) const;
 };
 
 // The server's replies as the session receives them, each with its lines
