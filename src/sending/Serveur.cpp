@@ -88,12 +88,16 @@ Resultat<std::string> PremiereLigne(const std::string& commande, const std::stri
     return Echec{SortieEchecEnvoi, std::move(texte)};
 }
 
-}  // namespace
-
+// The first line a password command prints. A command that cannot start,
+// fails, prints nothing or outlasts its time-out gives the message of a failed
+// send, with what it wrote on its standard error (never its output, which
+// would be the password).
 Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, const Langue& langue) {
     return PremiereLigne(commande, langue.Texte("MSG_ERREUR_COMMANDE_MOT_DE_PASSE"),
                          langue.Texte("TXT_COMMANDE_VIDE"), langue);
 }
+
+}  // namespace
 
 Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
     if (configuration.Authentification == AuthOAuth2 && !configuration.CommandeJetonOAuth.empty()) {

@@ -24,13 +24,6 @@ void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configurati
 // How long a password command may run.
 inline constexpr std::int32_t kDelaiCommandeMotDePasseMs = 30000;
 
-// The first line a password command prints. A command that cannot start,
-// fails, prints nothing or outlasts its time-out gives the message of a failed
-// send, with what it wrote on its standard error (never its output, which
-// would be the password).
-[[nodiscard]] Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande,
-                                                              const Langue& langue);
-
 // The configuration for one send: with a password command, the command is run
 // and its password stored in the record (scrambled, as a stored one is), so
 // everything after the command sees an ordinary configuration. An OAuth2 token
