@@ -64,31 +64,28 @@ std::string DossierTraductions(const EnvironnementDemarrage& env) {
 }
 
 Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& etat) {
-    if (!env.fichierConfiguration.empty()) {
-        if (env.cheminExecutable.empty() || env.dossierTravail.empty()) {
-            throw Erreur(ErrCheminIntrouvable,
-                         "the program's folder or the working folder is unknown");
-        }
-        etat.DossierCourant = env.dossierTravail;
-        etat.DossierProgramme = DossierTraductions(env);
-        LocaliseFichierDonne(env, etat);
-        return {};
-    }
-    if (!env.dossierDonnees || env.dossierDonnees->empty()) {
-        throw Erreur(ErrArgumentInvalide, "the per-user configuration folder is unknown");
-    }
-    etat.DossierConfiguration =
-        AjouteBarre(*env.dossierDonnees) + kDossierEditeur + "/" + kTitreApplication + "/";
-    etat.FichierConfiguration = etat.DossierConfiguration + NomFichier(".ini");
     if (env.cheminExecutable.empty() || env.dossierTravail.empty()) {
         throw Erreur(ErrCheminIntrouvable, "the program's folder or the working folder is unknown");
     }
     etat.DossierCourant = env.dossierTravail;
+    if (!env.fichierConfiguration.empty()) {
+        etat.DossierProgramme = DossierTraductions(env);
+        LocaliseFichierDonne(env, etat);
+        return {};
+    }
 
     Emplacement emplacement;
     const std::string dossierExecutable = ExtraitDossier(env.cheminExecutable);
     emplacement.installe = EstInstalle(env);
     if (emplacement.installe) {
+        // Only an installed program needs the per-user folder: a portable copy
+        // runs for a user with no home folder too.
+        if (!env.dossierDonnees || env.dossierDonnees->empty()) {
+            throw Erreur(ErrArgumentInvalide, "the per-user configuration folder is unknown");
+        }
+        etat.DossierConfiguration =
+            AjouteBarre(*env.dossierDonnees) + kDossierEditeur + "/" + kTitreApplication + "/";
+        etat.FichierConfiguration = etat.DossierConfiguration + NomFichier(".ini");
         const std::string ancien = dossierExecutable + NomFichier(".ini");
         if (!ExisteFichier(etat.FichierConfiguration) && ExisteFichier(ancien)) {
             emplacement.ancienFichier = ancien;
@@ -119,7 +116,15 @@ void ChargeConfiguration(Programme& etat, FichierProfil profil) {
     etat.ListeConfigsSMTP = ChargeConfigsSMTP(profil);
     if (conversion) {
         try {
-            profil.Enregistre();
+            // On the file as it is under the lock: another run may have
+            // converted it, or stored other keys, since it was read.
+            ModifieProfil(profil.Chemin(), [](FichierProfil& actuel) {
+                if (!actuel.Lit(kSectionConfiguration, "ConfigsSMTP", "").empty()) {
+                    return false;
+                }
+                (void)ChargeConfigsSMTP(actuel);
+                return true;
+            });
         } catch (const Erreur&) {
             // A read-only copy still runs; the conversion is made again at the
             // next start.

@@ -233,18 +233,18 @@ int Ecrire(const Programme& programme, const std::vector<std::string>& affectati
             contexte.motDePasseStdin = LitMotDePasseEntree(langue);
         }
     }
-    FichierProfil profil = FichierProfil::Charge(programme.FichierConfiguration);
-    if (std::optional<Echec> refus = AppliqueReglages(profil, affectations, contexte)) {
-        return EcritRefus(*refus);
-    }
+    std::optional<Echec> refus;
     try {
-        profil.Enregistre();
+        ModifieProfil(programme.FichierConfiguration, [&](FichierProfil& profil) {
+            refus = AppliqueReglages(profil, affectations, contexte);
+            return !refus;
+        });
     } catch (const Erreur& e) {
         return EcritRefus(
             Echec{kSortieGestionFichier,
                   FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), e.Description())});
     }
-    return 0;
+    return refus ? EcritRefus(*refus) : 0;
 }
 
 }  // namespace
@@ -284,9 +284,8 @@ std::optional<Echec> AppliqueReglages(FichierProfil& profil,
         }
         try {
             modifie.Ecrit(kSectionConfiguration, *cle, valeur.Valeur());
-        } catch (const Erreur&) {
-            // A line break would forge other keys in the file.
-            return Refus(FormateMessage(langue.Texte("MSG_GESTION_CONTROLE"), *cle));
+        } catch (const ValeurRefusee& e) {
+            return Refus(TexteValeurRefusee(e, langue));
         }
         donnes.emplace_back(*cle, texte);
     }

@@ -392,19 +392,6 @@ Resultat<std::string> LitMotDePasse(const Langue& langue) {
     return ligne;
 }
 
-int Enregistre(const Programme& programme, const ListeConfigs& liste) {
-    try {
-        FichierProfil profil = FichierProfil::Charge(programme.FichierConfiguration);
-        EnregistreConfigsSMTP(profil, liste);
-        profil.Enregistre();
-    } catch (const Erreur& e) {
-        return EcritRefus(Echec{
-            kSortieGestionFichier,
-            FormateMessage(programme.Langage.Texte("MSG_ERREUR"), e.Numero(), e.Description())});
-    }
-    return 0;
-}
-
 }  // namespace
 
 Resultat<OperationSMTP> AnalyseSMTP(const std::vector<std::string>& arguments,
@@ -494,13 +481,27 @@ int ExecuteGestionSMTP(const Programme& programme, const std::vector<std::string
         }
         motDePasse = std::move(lu.Valeur());
     }
-    const Resultat<ListeConfigs> liste =
-        AppliqueSMTP(programme.ListeConfigsSMTP, op, motDePasse, langue);
-    if (!liste.Reussi()) {
-        return EcritRefus(liste.Erreur());
+    // Applied to the list as the file holds it under the lock, not as it was
+    // at start-up: a change another run saved meanwhile stays.
+    std::optional<Echec> refus;
+    try {
+        ModifieProfil(programme.FichierConfiguration, [&](FichierProfil& profil) {
+            Resultat<ListeConfigs> liste =
+                AppliqueSMTP(ChargeConfigsSMTP(profil), op, motDePasse, langue);
+            if (!liste.Reussi()) {
+                refus = liste.Erreur();
+                return false;
+            }
+            EnregistreConfigsSMTP(profil, liste.Valeur());
+            return true;
+        });
+    } catch (const Erreur& e) {
+        return EcritRefus(Echec{
+            kSortieGestionFichier,
+            FormateMessage(programme.Langage.Texte("MSG_ERREUR"), e.Numero(), e.Description())});
     }
-    if (const int code = Enregistre(programme, liste.Valeur()); code != 0) {
-        return code;
+    if (refus) {
+        return EcritRefus(*refus);
     }
     EcritInformation(Confirmation(op, langue));
     return 0;

@@ -7,6 +7,7 @@
 #include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -216,17 +217,33 @@ void RefuseLectureSeule(const std::string& chemin, const struct stat& etat) {
 
 }  // namespace
 
-void EcritFichierAtomique(const std::string& chemin, const std::string& contenu) {
-    // Follow a link so the file it points to is replaced, not the link.
+NatureChemin Nature(const std::string& chemin) noexcept {
+    struct stat etat {};
+    if (chemin.empty() || ::stat(chemin.c_str(), &etat) != 0) {
+        return NatureChemin::Absent;
+    }
+    if (S_ISREG(etat.st_mode)) {
+        return NatureChemin::Fichier;
+    }
+    return S_ISDIR(etat.st_mode) ? NatureChemin::Dossier : NatureChemin::Autre;
+}
+
+std::string CheminReel(const std::string& chemin) {
     std::error_code ec;
     fs::path cible = fs::exists(chemin, ec) ? fs::canonical(chemin, ec) : fs::path(chemin);
-    if (ec) {
-        cible = chemin;
-    }
-    const std::string cheminCible = cible.string();
+    return ec ? chemin : cible.string();
+}
+
+void EcritFichierAtomique(const std::string& chemin, const std::string& contenu) {
+    // Follow a link so the file it points to is replaced, not the link.
+    const std::string cheminCible = CheminReel(chemin);
     mode_t mode = S_IRUSR | S_IWUSR;
     struct stat etat {};
     if (::stat(cheminCible.c_str(), &etat) == 0) {
+        // A rename over /dev/null or a pipe would put a plain file in its place.
+        if (!S_ISREG(etat.st_mode)) {
+            throw Erreur(ErrAccesChemin, cheminCible + " is not a regular file");
+        }
         RefuseLectureSeule(cheminCible, etat);
         mode = etat.st_mode & 07777;
     }
@@ -335,6 +352,26 @@ void AjouteAuFichier(const std::string& chemin, const std::string& texte) {
     if (::close(fd.Relache()) != 0) {
         LeveErreurSysteme(errno, "writing", chemin);
     }
+}
+
+VerrouExclusif::VerrouExclusif(const std::string& cheminVerrou) {
+    Descripteur fd(
+        ::open(cheminVerrou.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, S_IRUSR | S_IWUSR));
+    if (fd.get() < 0) {
+        LeveErreurSysteme(errno, "opening the lock file", cheminVerrou);
+    }
+    int n = 0;
+    do {
+        n = ::flock(fd.get(), LOCK_EX);
+    } while (n != 0 && errno == EINTR);
+    if (n != 0) {
+        LeveErreurSysteme(errno, "locking", cheminVerrou);
+    }
+    fd_ = fd.Relache();
+}
+
+VerrouExclusif::~VerrouExclusif() {
+    ::close(fd_);  // releases the lock
 }
 
 std::string HorodatageLocal() {

@@ -42,10 +42,33 @@ inline constexpr std::string_view kEntreeStandard = "-";
 [[nodiscard]] std::string LitOctets(const std::string& chemin,
                                     std::size_t tailleMax = kTailleMaxLecture);
 
+// What a path names, after following symbolic links.
+enum class NatureChemin { Absent, Fichier, Dossier, Autre };
+[[nodiscard]] NatureChemin Nature(const std::string& chemin) noexcept;
+
 // Replaces the file's content through a temporary file and a rename, so a
 // reader never sees it half-written. A new file is readable by its owner only;
-// an existing one keeps its permissions.
+// an existing one keeps its permissions. Anything but a regular file (a
+// device, a named pipe) is refused rather than replaced by one.
 void EcritFichierAtomique(const std::string& chemin, const std::string& contenu);
+
+// The path a rewrite replaces: the file a symbolic link leads to, or the path
+// itself when nothing is there yet.
+[[nodiscard]] std::string CheminReel(const std::string& chemin);
+
+// An exclusive lock held on a lock file (created user-only when missing) until
+// the object goes; waits while another process holds it. Raises an error
+// naming the file when it cannot be opened.
+class VerrouExclusif {
+  public:
+    explicit VerrouExclusif(const std::string& cheminVerrou);
+    ~VerrouExclusif();
+    VerrouExclusif(const VerrouExclusif&) = delete;
+    VerrouExclusif& operator=(const VerrouExclusif&) = delete;
+
+  private:
+    int fd_ = -1;
+};
 
 // Creates a folder and any missing parent, user-only.
 void CreeDossier(const std::string& chemin);

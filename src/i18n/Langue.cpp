@@ -137,4 +137,12 @@ void ChargeTraductions(Langue& langue) {
     }
 }
 
+std::string TexteValeurRefusee(const ValeurRefusee& refus, const Langue& langue) {
+    if (refus.Raison() == ValeurRefusee::Defaut::Controle) {
+        return FormateMessage(langue.Texte("MSG_GESTION_CONTROLE"), refus.Cle());
+    }
+    return FormateMessage(langue.Texte("MSG_VALEUR_TROP_LONGUE"), refus.Cle(), refus.Longueur(),
+                          FichierProfil::kLongueurMaxValeur);
+}
+
 }  // namespace corvelle

@@ -14,6 +14,7 @@ namespace corvelle {
 
 class Dialogue;
 class FichierProfil;
+class ValeurRefusee;
 
 // The built-in language, which never has a file.
 inline constexpr std::string_view kFrancais = "Français";
@@ -50,6 +51,9 @@ struct Langue {
 
 // The catalogue's texts, each translated when the file has it.
 void ChargeTraductions(Langue& langue);
+
+// What to tell a person whose value the settings file cannot hold.
+[[nodiscard]] std::string TexteValeurRefusee(const ValeurRefusee& refus, const Langue& langue);
 
 // The message shown when no translation matches the system's language.
 [[nodiscard]] std::string MessagePremierDemarrage();

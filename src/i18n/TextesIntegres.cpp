@@ -238,6 +238,9 @@ Exemples :
     {"MSG_GESTION_CONTROLE",
      "La valeur de %v contient un saut de ligne ou un autre caractère de contrôle : elle est "
      "refusée."},
+    {"MSG_VALEUR_TROP_LONGUE",
+     "La valeur de %v compte %v caractères : un réglage en garde au plus %v. Rien n'a été "
+     "enregistré."},
     {"MSG_GESTION_NOM_DOUBLE",
      "Une configuration SMTP s'appelle déjà « %v » : choisissez un autre nom, ou modifiez-la avec "
      "corvelle --smtp set %v."},

@@ -6,6 +6,7 @@ import os
 import re
 import shlex
 import shutil
+import stat
 import subprocess
 import tempfile
 import unittest
@@ -133,6 +134,41 @@ class Reglages(Base):
         # A folder that does not exist is said at once.
         self.lance("--config", "absent/x.ini", "--get", "NbDest", code=6)
         self.lance("--smtp", "list", "--config", code=1)
+
+
+    def test_changes_made_at_once_all_survive_and_only_a_regular_file_is_a_profile(self):
+        dossier = self.programme.dossier
+        self.lance("--set", "NbDest=5")
+        env = {"PATH": "/usr/bin:/bin", "HOME": dossier, "LANG": "fr_FR.UTF-8"}
+        commandes = [["--smtp", "add", f"Relais {i}", "--server", f"r{i}.test"] for i in range(8)]
+        commandes.append(["--set", "Suffixe=ailleurs.test"])
+        processus = [subprocess.Popen([self.programme.binaire, *commande], cwd=dossier, env=env,
+                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                     for commande in commandes]
+        for p in processus:
+            _, erreurs = p.communicate(timeout=120)
+            self.assertEqual(p.returncode, 0, erreurs)
+        liste = self.lance("--smtp", "list").stdout
+        for i in range(8):
+            self.assertIn(f"Relais {i}", liste)
+        self.assertEqual(self.lance("--get", "Suffixe", "NbDest").stdout, "ailleurs.test\n5\n")
+
+        # A value the file could not give back whole is refused, nothing written.
+        fichier = os.path.join(dossier, "Corvelle.ini")
+        avant = lit(fichier, "rb")
+        refus = self.lance("--set", "DestinatairesParDéfaut=" + "a@exemple.test," * 3000, code=1)
+        self.assertIn("45000", refus.stderr)
+        self.assertEqual(lit(fichier, "rb"), avant)
+
+        # A pipe, or a link to one, is refused and stays what it is.
+        tube = os.path.join(dossier, "tube")
+        os.mkfifo(tube)
+        os.symlink(tube, os.path.join(dossier, "lien.ini"))
+        for chemin in ("tube", "lien.ini"):
+            for arguments in (("--set", "Suffixe=x"), ("/a:x", "/o:y", "/ct:z")):
+                resultat = self.lance("--config", chemin, *arguments, code=6)
+                self.assertIn(chemin, resultat.stderr)
+        self.assertTrue(stat.S_ISFIFO(os.stat(tube).st_mode))
 
 
 class Readme(Base):

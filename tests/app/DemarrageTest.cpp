@@ -151,8 +151,8 @@ TEST_F(Demarrage, UnreadableSettingsStopWithTheirErrorNumberAndExitCode6) {
     }
 }
 
-TEST_F(Demarrage, UnknownPerUserFolderIsReportedInFrenchBeforeTheCatalogueExists) {
-    EnvironnementDemarrage env = Portable();
+TEST_F(Demarrage, UnknownPerUserFolderStopsOnlyAnInstalledProgram) {
+    EnvironnementDemarrage env = Installe();
     env.dossierDonnees.reset();
     const IssueDemarrage issue = Lance(env);
     EXPECT_EQ(issue.codeSortie, kCodeSortieEchecDemarrage);
@@ -160,6 +160,11 @@ TEST_F(Demarrage, UnknownPerUserFolderIsReportedInFrenchBeforeTheCatalogueExists
     EXPECT_EQ(
         dialogue.boites[0].texte.rfind("Une erreur (5) est survenue lors de l'initialisation", 0),
         0u);
+    // A portable copy keeps its settings beside itself (a user with no home).
+    env = Portable();
+    env.dossierDonnees.reset();
+    EXPECT_EQ(Lance(env).mode, ModeExecution::LigneCommande);
+    EXPECT_EQ(dialogue.boites.size(), 1u);
 }
 
 TEST_F(Demarrage, InstalledProgramThatCannotCreateItsFolderFails) {

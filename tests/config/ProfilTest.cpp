@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "config/Profil.h"
 #include "core/Erreur.h"
+#include "core/Plateforme.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {
@@ -141,13 +145,20 @@ TEST_F(Profil, SautDeLigneRefuseSansRienChanger) {
     EXPECT_EQ(LitFichier(ini_), "[Configuration]\nA=1\n");
 }
 
-TEST_F(Profil, FichiersWindows1252EtUtf16) {
-    EcritFichier(ini_,
-                 "[Configuration]\r\nExp\351diteurParD\351faut=Andr\351\r\nR\351ponse=\200 5\r\n");
+// A file written in UTF-8 with one line edited by hand in Windows-1252: each
+// line is read in its own encoding, and a rewrite keeps the lines it did not
+// change byte for byte.
+TEST_F(Profil, FichiersWindows1252MelesEtUtf16) {
+    const std::string avant =
+        "[Configuration]\r\nExpéditeurParDéfaut=André\r\nR\351ponse=\200 5\r\nNbDest=3\r\n";
+    EcritFichier(ini_, avant);
     EXPECT_EQ(Lit("EXPÉDITEURPARDÉFAUT"), "André");
+    EXPECT_EQ(Lit("Réponse"), "€ 5");
+    ASSERT_TRUE(EcritParametre(ini_, kSection, "NbDest", "5"));
     ASSERT_TRUE(EcritParametre(ini_, kSection, "Suffixe", "é.fr"));
     EXPECT_EQ(LitFichier(ini_),
-              "[Configuration]\r\nExpéditeurParDéfaut=André\r\nRéponse=€ 5\r\nSuffixe=é.fr\r\n");
+              "[Configuration]\r\nExpéditeurParDéfaut=André\r\nR\351ponse=\200 5\r\nNbDest=5\r\n"
+              "Suffixe=é.fr\r\n");
 
     for (bool grandBout : {false, true}) {
         std::string octets = grandBout ? "\xFE\xFF" : "\xFF\xFE";
@@ -158,6 +169,88 @@ TEST_F(Profil, FichiersWindows1252EtUtf16) {
         EcritFichier(ini_, octets);
         EXPECT_EQ(Lit("CLÉ"), "Valeur é€") << grandBout;
     }
+}
+
+// Whatever the reader would take away (blanks, one pair of enclosing quotes)
+// is kept by quoting; a value the reader would cut is refused whole.
+TEST_F(Profil, UneValeurEcriteSeRelitTelleQuelle) {
+    FichierProfil profil = FichierProfil::Charge(ini_);
+    const std::vector<std::string> valeurs = {"'Work relay\x1Fsmtp\x1Fpass 'smtp'",
+                                              "\"x\"",
+                                              "''",
+                                              "  blancs  ",
+                                              "\"x'",
+                                              "a=\"b\"",
+                                              std::string(FichierProfil::kLongueurMaxValeur, 'a')};
+    for (std::size_t i = 0; i < valeurs.size(); ++i) {
+        profil.Ecrit(kSection, "C" + std::to_string(i), valeurs[i]);
+    }
+    profil.Enregistre();
+    const FichierProfil relu = FichierProfil::Charge(ini_);
+    for (std::size_t i = 0; i < valeurs.size(); ++i) {
+        EXPECT_EQ(relu.Lit(kSection, "C" + std::to_string(i)), valeurs[i]) << i;
+    }
+    // Quoted only when needed: files stay as older readers know them.
+    EXPECT_NE(LitFichier(ini_).find("\nC4=\"x'\n"), std::string::npos);
+
+    std::string longue;
+    for (std::size_t i = 0; i <= FichierProfil::kLongueurMaxValeur; ++i) {
+        longue += "é";
+    }
+    try {
+        profil.Ecrit(kSection, "C0", longue);
+        ADD_FAILURE() << "a value longer than the reader keeps was accepted";
+    } catch (const ValeurRefusee& e) {
+        EXPECT_EQ(e.Raison(), ValeurRefusee::Defaut::TropLongue);
+        EXPECT_EQ(e.Longueur(), FichierProfil::kLongueurMaxValeur + 1);
+    }
+    EXPECT_EQ(profil.Lit(kSection, "C0"), valeurs[0]);
+}
+
+// A device, or a link to one, is never taken for a profile nor replaced by a
+// regular file (run as root, a rewrite would replace the system's /dev/null).
+// The device is the test's own copy of /dev/null, so a fault replaces only it.
+TEST_F(Profil, SeulUnFichierOrdinaireEstUnProfil) {
+    const std::string peripherique = dossier_ / "null";
+    if (::mknod(peripherique.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) {
+        GTEST_SKIP() << "creating a device needs root";
+    }
+    const std::string lien = dossier_ / "lien.ini";
+    fs::create_symlink(peripherique, lien);
+    EXPECT_THROW((void)FichierProfil::Charge(lien), Erreur);
+    EXPECT_FALSE(EcritParametre(lien, kSection, "A", "1"));
+    EXPECT_THROW(plateforme::EcritFichierAtomique(lien, "x"), Erreur);
+    EXPECT_TRUE(fs::is_character_file(peripherique));
+    EXPECT_TRUE(fs::is_symlink(lien));
+}
+
+// Writers that change the file at once each see the others' changes: the
+// cycle runs under a lock and reads the file under it.
+TEST_F(Profil, LesEcrituresSimultaneesNePerdentRien) {
+    std::vector<std::thread> ecrivains;
+    for (int i = 0; i < 8; ++i) {
+        ecrivains.emplace_back([this, i] {
+            ModifieProfil(ini_, [i](FichierProfil& profil) {
+                // Room for another writer to read the same old file.
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                profil.Ecrit(kSection, "Cle" + std::to_string(i), "x");
+                return true;
+            });
+        });
+    }
+    for (std::thread& t : ecrivains) {
+        t.join();
+    }
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(Lit(("Cle" + std::to_string(i)).c_str()), "x") << i;
+    }
+    // A change that is not saved leaves the file as it was.
+    const std::string avant = LitFichier(ini_);
+    ModifieProfil(ini_, [](FichierProfil& profil) {
+        profil.Ecrit(kSection, "Cle0", "y");
+        return false;
+    });
+    EXPECT_EQ(LitFichier(ini_), avant);
 }
 
 TEST_F(Profil, EchecsSilencieux) {

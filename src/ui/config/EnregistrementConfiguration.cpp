@@ -76,11 +76,16 @@ void frmConfiguration::Enregistre() {
     const std::string langue = DepuisQt(cboLangue_->currentText());
 
     try {
-        FichierProfil profil = FichierProfil::Charge(etat_.FichierConfiguration);
-        profil.Ecrit(kSectionConfiguration, "Langue", langue);
-        EnregistreConfigsSMTP(profil, configs);
-        EcritParametres(profil, r);
-        profil.Enregistre();
+        ModifieProfil(etat_.FichierConfiguration, [&](FichierProfil& profil) {
+            profil.Ecrit(kSectionConfiguration, "Langue", langue);
+            EnregistreConfigsSMTP(profil, configs);
+            EcritParametres(profil, r);
+            return true;
+        });
+    } catch (const ValeurRefusee& refus) {
+        dialogue_.Affiche({TexteValeurRefusee(refus, etat_.Langage), kTitreApplication,
+                           Icone::Exclamation, Boutons::Ok, Reponse::Ok});
+        return;
     } catch (const Erreur& erreur) {
         dialogue_.Affiche(
             {erreur.Description(), kTitreApplication, Icone::Critique, Boutons::Ok, Reponse::Ok});

@@ -306,30 +306,31 @@ void frmCorvelle::EnregistreEtat() {
         return;
     }
     try {
-        FichierProfil profil = FichierProfil::Charge(etat_.FichierConfiguration);
-        auto ecrit = [&](const char* cle, const std::string& valeur) {
-            profil.Ecrit(kSectionConfiguration, cle, valeur);
-        };
-        if (etat_.OptionsModifiees) {
-            ecrit("FenêtreMémoriserTaille", Drapeau(taille));
-            ecrit("FenêtreMémoriserPosition", Drapeau(position));
-            ecrit("MinimiserSystray", Drapeau(mnuOptionsMinimiserSystray_->isChecked()));
-            ecrit("ToujoursAuDessus", Drapeau(mnuOptionsToujoursAuDessus_->isChecked()));
-        }
-        if (position) {
-            if (windowState() == Qt::WindowNoState && !dansSystray_) {
-                rectangleNormal_.moveTopLeft(pos());
+        ModifieProfil(etat_.FichierConfiguration, [&](FichierProfil& profil) {
+            auto ecrit = [&](const char* cle, const std::string& valeur) {
+                profil.Ecrit(kSectionConfiguration, cle, valeur);
+            };
+            if (etat_.OptionsModifiees) {
+                ecrit("FenêtreMémoriserTaille", Drapeau(taille));
+                ecrit("FenêtreMémoriserPosition", Drapeau(position));
+                ecrit("MinimiserSystray", Drapeau(mnuOptionsMinimiserSystray_->isChecked()));
+                ecrit("ToujoursAuDessus", Drapeau(mnuOptionsToujoursAuDessus_->isChecked()));
             }
-            ecrit("FenêtreGauche", std::to_string(Twips(rectangleNormal_.x())));
-            ecrit("FenêtreHaut", std::to_string(Twips(rectangleNormal_.y())));
-        }
-        if (taille) {
-            const bool minimise = isMinimized() || dansSystray_;
-            ecrit("FenêtreEtat", isMaximized() && !minimise ? "2" : "0");
-            ecrit("FenêtreLargeur", std::to_string(Twips(rectangleNormal_.width())));
-            ecrit("FenêtreHauteur", std::to_string(Twips(rectangleNormal_.height())));
-        }
-        profil.Enregistre();
+            if (position) {
+                if (windowState() == Qt::WindowNoState && !dansSystray_) {
+                    rectangleNormal_.moveTopLeft(pos());
+                }
+                ecrit("FenêtreGauche", std::to_string(Twips(rectangleNormal_.x())));
+                ecrit("FenêtreHaut", std::to_string(Twips(rectangleNormal_.y())));
+            }
+            if (taille) {
+                const bool minimise = isMinimized() || dansSystray_;
+                ecrit("FenêtreEtat", isMaximized() && !minimise ? "2" : "0");
+                ecrit("FenêtreLargeur", std::to_string(Twips(rectangleNormal_.width())));
+                ecrit("FenêtreHauteur", std::to_string(Twips(rectangleNormal_.height())));
+            }
+            return true;
+        });
     } catch (const Erreur& erreur) {
         dialogue_.Affiche({erreur.Description(), kTitreApplication, Icone::Exclamation, Boutons::Ok,
                            Reponse::Ok});
