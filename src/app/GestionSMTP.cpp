@@ -38,6 +38,18 @@ std::string Usage(const Langue& langue) {
     return langue.Texte("MSG_GESTION_USAGE_SMTP");
 }
 
+// Every value given, whatever the option: a line break or another control
+// character would break the stored list or the settings file, end a command
+// sent to the server, or cut a password short at a NUL.
+std::optional<Echec> SansControle(const std::string& option, const std::string& valeur,
+                                  const Langue& langue) {
+    if (std::any_of(valeur.begin(), valeur.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+        return Refus(FormateMessage(langue.Texte("MSG_GESTION_CONTROLE"), option));
+    }
+    return std::nullopt;
+}
+
 // Reads the options of one action into the operation.
 class Analyse {
   public:
@@ -77,6 +89,9 @@ class Analyse {
             return Refus(FormateMessage(langue_.Texte("MSG_GESTION_OPTION_VALEUR"), nom));
         }
         const std::string& valeur = a[++i];
+        if (std::optional<Echec> refus = SansControle(nom, valeur, langue_)) {
+            return refus;
+        }
         if (auth) {
             return Authentification(nom, valeur);
         }
@@ -139,29 +154,6 @@ Echec NomInconnu(const ListeConfigs& liste, const std::string& nom, const Langue
         noms.push_back(c.Nom);
     }
     return Refus(FormateMessage(langue.Texte("MSG_GESTION_NOM_INCONNU"), nom, Joint(noms, ", ")));
-}
-
-// A line break or another control character would break the stored list or
-// the settings file.
-std::optional<Echec> SansControle(const Operation& op, const Langue& langue) {
-    const std::pair<const char*, const std::optional<std::string>*> champs[] = {
-        {"NOM", nullptr},
-        {"--server", &op.serveur},
-        {"--port", &op.port},
-        {"--user", &op.utilisateur},
-        {"--pop-server", &op.serveurPop},
-        {"--password-command", &op.commandeMotDePasse},
-        {"--oauth-client-id", &op.clientOAuth},
-        {"--oauth-scope", &op.porteeOAuth},
-        {"--oauth-token-command", &op.commandeJeton}};
-    for (const auto& [option, valeur] : champs) {
-        const std::string& texte = valeur ? valeur->value_or("") : op.nom;
-        if (std::any_of(texte.begin(), texte.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
-            return Refus(FormateMessage(langue.Texte("MSG_GESTION_CONTROLE"), option));
-        }
-    }
-    return std::nullopt;
 }
 
 // A token command replaces the client-credentials flow, and the reverse: the
@@ -389,6 +381,9 @@ Resultat<std::string> LitMotDePasse(const Langue& langue) {
     if (ligne.empty()) {
         return Refus(langue.Texte("MSG_GESTION_MOT_DE_PASSE_VIDE"));
     }
+    if (std::optional<Echec> refus = SansControle("--password-stdin", ligne, langue)) {
+        return *refus;
+    }
     return ligne;
 }
 
@@ -408,6 +403,9 @@ Resultat<OperationSMTP> AnalyseSMTP(const std::vector<std::string>& arguments,
             return Refus(FormateMessage(langue.Texte("MSG_GESTION_NOM_REQUIS"), arguments[0],
                                         Usage(langue)));
         }
+        if (std::optional<Echec> refus = SansControle("NOM", arguments[1], langue)) {
+            return *refus;
+        }
         op.nom = arguments[1];
         i = 2;
     }
@@ -426,9 +424,6 @@ Resultat<OperationSMTP> AnalyseSMTP(const std::vector<std::string>& arguments,
                                     "--oauth-token-command",
                                     "--oauth-token-url | --oauth-tenant | --oauth-client-id | "
                                     "--oauth-scope"));
-    }
-    if (std::optional<Echec> refus = SansControle(op, langue)) {
-        return *refus;
     }
     return op;
 }

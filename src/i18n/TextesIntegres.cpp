@@ -50,6 +50,12 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
      "'%v'..."},
     {"MSG_ERREUR_RECUP_MEMBRES2",
      "Une erreur (%v) est survenue lors de la récupération des membres du groupe '%v'..."},
+    {"MSG_ERREUR_GROUPE_IMBRICATION",
+     "Le groupe '%v' imbrique des groupes sur plus de %v niveaux : ses membres n'ont pas été "
+     "récupérés..."},
+    {"MSG_ERREUR_GROUPE_RECHERCHES",
+     "Les membres du groupe '%v' et des groupes qu'il contient demandent plus de %v recherches "
+     "dans l'annuaire : ils n'ont pas été récupérés..."},
     {"MSG_ERREUR_FICHIER_DEST_INTROUVABLE",
      "Le fichier de destinataires '%v' est introuvable... Il sera ignoré."},
     {"MSG_ERREUR_FICHIER_DEST",

@@ -14,6 +14,12 @@ namespace corvelle {
 inline constexpr std::int32_t kGroupeTrouve = -1;
 inline constexpr std::int32_t kGroupeInconnu = 2220;
 inline constexpr std::int32_t kAnnuaireInjoignable = -2147217865;  // 0x80040E37
+// A lookup cut short: groups nested deeper than kProfondeurMaxGroupes, or
+// more than kRecherchesMaxGroupe searches for one group and those it nests.
+inline constexpr std::int32_t kGroupeTropImbrique = 1001;
+inline constexpr std::int32_t kGroupeTropVaste = 8228;
+inline constexpr std::int32_t kProfondeurMaxGroupes = 64;
+inline constexpr std::int32_t kRecherchesMaxGroupe = 10000;
 
 class Annuaire {
   public:

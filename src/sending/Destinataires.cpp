@@ -101,6 +101,16 @@ class Expansion {
             return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES"), groupe),
                           kSortieErreurGroupe);
         }
+        if (statut == kGroupeTropImbrique) {
+            return Arrete(FormateMessage(Texte("MSG_ERREUR_GROUPE_IMBRICATION"), groupe,
+                                         kProfondeurMaxGroupes),
+                          kSortieErreurGroupe);
+        }
+        if (statut == kGroupeTropVaste) {
+            return Arrete(
+                FormateMessage(Texte("MSG_ERREUR_GROUPE_RECHERCHES"), groupe, kRecherchesMaxGroupe),
+                kSortieErreurGroupe);
+        }
         return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES2"), statut, groupe),
                       kSortieErreurGroupe);
     }

@@ -201,12 +201,12 @@ class GuichetJetons(Serveur):
     """The test OAuth2 token endpoint: grants `jeton-N` to one client and
     secret; the tokens it granted are listed in self.jetons."""
 
-    def __init__(self, racine, certificat, client, secret, duree=3600):
+    def __init__(self, racine, certificat, client, secret, duree=3600, goutte=False):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix="jetons-")
         self.jetons = os.path.join(self.dossier, "jetons.txt")
         self.lance([PYTHON, os.path.join(ICI, "serveur_jetons.py"), "--dossier", self.dossier,
                     "--cert", certificat[0], "--cle", certificat[1], "--client", client,
-                    "--secret", secret, "--duree", str(duree)])
+                    "--secret", secret, "--duree", str(duree)] + ["--goutte"] * goutte)
         self.url = f"https://127.0.0.1:{self.port}/locataire/token"
 
     def requetes(self):

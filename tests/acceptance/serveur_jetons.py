@@ -6,7 +6,8 @@ It grants "jeton-N" to --client with --secret and any scope, valid --duree
 seconds, and appends each token it grants to <dossier>/jetons.txt, where the
 test SMTP server reads the tokens it takes. Every request is appended to
 <dossier>/requetes.log (without the secret). Refusals are in the providers'
-form: {"error": ..., "error_description": ...}. Prints "PRET <port>".
+form: {"error": ..., "error_description": ...}. With --goutte its answer's
+body comes one byte every 0.7 s, for minutes. Prints "PRET <port>".
 """
 
 import argparse
@@ -15,6 +16,7 @@ import itertools
 import json
 import os
 import ssl
+import time
 import urllib.parse
 
 
@@ -26,6 +28,7 @@ def principal():
     p.add_argument("--client", required=True)
     p.add_argument("--secret", required=True)
     p.add_argument("--duree", type=int, default=3600)
+    p.add_argument("--goutte", action="store_true")
     a = p.parse_args()
     numeros = itertools.count(1)
 
@@ -33,7 +36,19 @@ def principal():
         def log_message(self, *arguments):
             pass
 
+        def goutte(self):
+            # Each byte of the body comes well within any wait for one; the
+            # whole never does.
+            self.send_response(200)
+            self.send_header("Content-Type", "application/json")
+            self.end_headers()
+            for _ in range(500):
+                self.wfile.write(b" ")
+                time.sleep(0.7)
+
         def repond(self, statut, corps):
+            if a.goutte:
+                return self.goutte()
             octets = json.dumps(corps).encode()
             self.send_response(statut)
             self.send_header("Content-Type", "application/json")

@@ -85,6 +85,28 @@ class Groupes(CasAnnuaire):
             adresses, _ = self.destinataires("/a:grp:Foule", "/nde:5000")
         self.assertEqual(len(set(adresses)), 1200)
 
+    def test_nesting_past_64_levels_is_a_group_error(self):
+        # Groups N0 to N65, each holding a user and the next group.
+        lignes = ["dn: dc=exemple,dc=test", "objectClass: dcObject", "objectClass: organization",
+                  "o: Exemple", "dc: exemple", ""]
+        for i in range(66):
+            lignes += [f"dn: cn=N{i},dc=exemple,dc=test", "objectClass: group", f"cn: N{i}",
+                       f"sAMAccountName: N{i}"]
+            lignes += [f"memberOf: cn=N{i - 1},dc=exemple,dc=test"] * (i > 0) + [""]
+            lignes += [f"dn: cn=u{i},dc=exemple,dc=test", "objectClass: user", f"cn: u{i}",
+                       f"sAMAccountName: u{i}", f"memberOf: cn=N{i},dc=exemple,dc=test", ""]
+        donnees = os.path.join(RACINE, "imbrication.ldif")
+        with open(donnees, "w") as f:
+            f.write("\n".join(lignes))
+        with Annuaire(RACINE, donnees=donnees) as imbrication:
+            self.configure(domaine=f"127.0.0.1:{imbrication.port}", login=ADMIN_DN,
+                           mot_de_passe=ADMIN_MOT_DE_PASSE)
+            adresses, _ = self.destinataires("/a:grp:N1", "/nde:100")
+            self.assertEqual(len(adresses), 65)
+            self.destinataires("/a:grp:N0", "/nde:100", code=2)
+        self.assertIn("Le groupe 'N0' imbrique des groupes sur plus de 64 niveaux : ses membres "
+                      "n'ont pas été récupérés... L'outil va être fermé.", self.programme.journal())
+
     def test_system_defaults_with_the_settings_account_or_the_logon_account(self):
         # Mode 0 binds as the logon account: anonymous, with no Kerberos ticket.
         for mode in ("1", "0"):

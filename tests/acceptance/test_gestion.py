@@ -65,6 +65,9 @@ class Smtp(Base):
         self.assertIn("--smtp set", self.lance("--smtp", "add", "BUREAU", "--server", "x",
                                                code=1).stderr)
         self.assertIn("Bureau", self.lance("--smtp", "remove", "Autre", code=1).stderr)
+        # A NUL would cut the password short where it is sent.
+        self.assertIn("--password-stdin", self.lance("--smtp", "set", "Bureau", "--password-stdin",
+                                                     code=1, entree="s3cret\0x\n").stderr)
         self.assertEqual(lit(os.path.join(self.programme.dossier, "Corvelle.ini"), "rb"),
                          avant)
         liste = self.lance("--smtp", "list").stdout

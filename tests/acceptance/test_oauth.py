@@ -28,25 +28,25 @@ def tearDownModule():
 
 
 class OAuth2(unittest.TestCase):
-    def demarre(self, duree=3600, mecanismes=None, jetons=None, guichet=None):
+    def demarre(self, duree=3600, mecanismes=None, jetons=None, guichet=None, goutte=False):
         """The endpoint (unless `jetons` names the file of valid tokens and
         `guichet` is not asked for), then the SMTP server and a fresh copy of
         the program."""
         self.guichet = None
         if jetons is None or guichet:
-            self.guichet = GuichetJetons(RACINE, CERTS.bon, CLIENT, SECRET, duree)
+            self.guichet = GuichetJetons(RACINE, CERTS.bon, CLIENT, SECRET, duree, goutte)
             self.addCleanup(self.guichet.arrete)
             jetons = jetons or self.guichet.jetons
         self.serveur = Serveur(RACINE, "plain", oauth=jetons, mecanismes=mecanismes)
         self.addCleanup(self.serveur.arrete)
         self.programme = Programme(RACINE)
 
-    def configure(self, secret=SECRET, commande_jeton=""):
+    def configure(self, secret=SECRET, commande_jeton="", **cles):
         oauth = (("", "", "", commande_jeton) if commande_jeton else
                  (self.guichet.url, CLIENT, "smtp.envoi", ""))
         self.programme.configure([config_smtp("OAuth", "127.0.0.1", self.serveur.port, auth=4,
                                               utilisateur=BOITE, mot_de_passe=secret,
-                                              oauth=oauth)])
+                                              oauth=oauth)], **cles)
 
     def envoie(self, *destinataires, code=0):
         return self.gere(code, None, "/a:" + ",".join(destinataires), "/o:x", "/ct:y", "/nde:2",
@@ -119,6 +119,15 @@ class OAuth2(unittest.TestCase):
         self.assertEqual(self.tentatives(), [])
         self.assertEqual(self.serveur.messages(), [])
         self.sans_secrets([resultat], SECRET)
+
+    def test_endpoint_that_drips_its_reply_is_given_up_in_bounded_time(self):
+        self.demarre(goutte=True)
+        self.configure(TimeoutSMTP="3")
+        # Far more than the few time-outs the whole request may take.
+        resultat = self.programme.lance("/a:a", "/o:x", "/ct:y", "/l", ca=CERTS.ca, delai=40)
+        self.assertEqual(resultat.returncode, 5, resultat.stderr)
+        self.assertIn("did not answer in time", resultat.stderr + self.programme.journal())
+        self.assertEqual(self.tentatives(), [])
 
     def test_token_command_good_wrong_and_failing(self):
         jetons = os.path.join(tempfile.mkdtemp(dir=RACINE), "jetons.txt")

@@ -65,7 +65,9 @@ TEST_F(GestionSMTP, OptionsAreReadAsTheDialogChecksThem) {
           {Arguments{"add", "A", "--auth", "cram"}, "cram"},
           {Arguments{"add", "A", "--password-stdin", "--password-command", "x"}, "s'excluent"},
           {Arguments{"add", "A\nB", "--server", "h"}, "NOM"},
-          {Arguments{"add", "A", "--server", "h\x1Ei"}, "--server"}}) {
+          {Arguments{"add", "A", "--server", "h\x1Ei"}, "--server"},
+          {Arguments{"add", "A", "--oauth-token-url", "https://j/t\nX: y"}, "--oauth-token-url"},
+          {Arguments{"test", "A", "--to", "b@c.d\r\nRCPT TO:<e@f.g>"}, "--to"}}) {
         EXPECT_NE(Refus(vide, arguments).find(attendu), std::string::npos)
             << (arguments.empty() ? "" : arguments.back());
     }

@@ -134,6 +134,7 @@ TEST_F(Expansion, GroupMembersAreExpandedInTurnWithEachStatus) {
     annuaire.groupes["Nord"] = {kGroupeTrouve, {"nils@n.fr", "grp:Fantome"}};
     annuaire.groupes["Panne"] = {kAnnuaireInjoignable, {}};
     annuaire.groupes["Autre"] = {5, {}};
+    annuaire.groupes["Tous"] = {kGroupeTropVaste, {}};
     EcritFichier(dossier / "liste.txt", "liv\n");
     contexte.annuaire = &annuaire;
     EXPECT_EQ(Developpe("grp:Ventes"), (Liste{"ann@ex.fr", "liv@ex.fr", "nils@n.fr"}));
@@ -146,6 +147,9 @@ TEST_F(Expansion, GroupMembersAreExpandedInTurnWithEachStatus) {
     EchoueAvec("grp:Autre", 2,
                "Une erreur (5) est survenue lors de la récupération des membres du groupe "
                "'Autre'...");
+    EchoueAvec("grp:Tous", 2,
+               "Les membres du groupe 'Tous' et des groupes qu'il contient demandent plus de "
+               "10000 recherches dans l'annuaire : ils n'ont pas été récupérés...");
 }
 
 }  // namespace

@@ -72,5 +72,34 @@ TEST(JetonOAuthTest, TokensAreKeptPerClientWhileValidInAFileOfTheUsersAlone) {
     EXPECT_FALSE(CacheJetons("").Garde(a, {"x", 10000}, 0));
 }
 
+// A file left readable by others, or edited by hand or another program.
+TEST(JetonOAuthTest, AFileOpenToOthersOrWithADamagedEntryStaysUsableAndBecomesTheUsers) {
+    const test::DossierTemporaire dossier;
+    const std::string fichier = dossier / "Corvelle.jetons";
+    const CacheJetons cache(fichier);
+    const ClientOAuth a{kUrl, "app-a", "secret", "smtp"};
+    ClientOAuth b = a;
+    b.identifiant = "app-b";
+    const std::string url = std::string(R"("url": ")") + kUrl + "\", ";
+    test::EcritFichier(fichier, R"({"jetons": [{"url": null, "client": "app-a", "scope": "smtp", )"
+                                R"("jeton": "nul", "expire": 10000}, 7, {)" +
+                                    url +
+                                    R"("client": "app-a", "scope": "smtp", "jeton": "texte", )" +
+                                    R"("expire": "10000"}, {)" + url +
+                                    R"("client": "app-b", "scope": "smtp", "jeton": "jeton-b", )" +
+                                    R"("expire": 10000}]})");
+    ::chmod(fichier.c_str(), 0644);
+    EXPECT_EQ(cache.Cherche(b, 0)->valeur, "jeton-b");
+    struct stat etat {};
+    ASSERT_EQ(::stat(fichier.c_str(), &etat), 0);
+    EXPECT_EQ(etat.st_mode & 0777, 0600u);
+    EXPECT_FALSE(cache.Cherche(a, 0));
+    // The damaged entries go at the next rewrite; the good one stays.
+    ASSERT_TRUE(cache.Garde(a, {"jeton-a", 10000}, 0));
+    EXPECT_EQ(cache.Cherche(a, 0)->valeur, "jeton-a");
+    EXPECT_EQ(cache.Cherche(b, 0)->valeur, "jeton-b");
+    EXPECT_EQ(test::LitFichier(fichier).find("texte"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace corvelle::oauth

@@ -4,13 +4,10 @@
 #include <ldap.h>
 #include <sys/socket.h>
 
-#include <algorithm>
-#include <map>
-#include <unordered_set>
 #include <vector>
 
 #include "core/Texte.h"
-#include "sending/annuaire/FiltreLDAP.h"
+#include "sending/annuaire/MembresGroupes.h"
 
 namespace corvelle {
 
@@ -47,27 +44,25 @@ struct LibereUrl {
 };
 
 using PoigneeLDAP = std::unique_ptr<LDAP, LibereLDAP>;
+using annuaire::Entree;
+using annuaire::RechercheInterrompue;
 
-// A failed LDAP call: the library's code and its words.
-struct ErreurLDAP {
-    int code;
-};
-
-struct Entree {
-    std::string dn;
-    std::map<std::string, std::vector<std::string>> attributs;  // names in lower case
-
-    // The first value of the first attribute present among `noms`.
-    [[nodiscard]] std::string Valeur(std::initializer_list<const char*> noms) const {
-        for (const char* nom : noms) {
-            const auto it = attributs.find(nom);
-            if (it != attributs.end() && !it->second.empty()) {
-                return it->second.front();
-            }
-        }
-        return {};
+// A failed LDAP call as the lookup reports it: the status the recipient
+// expansion reads, and the library's words.
+RechercheInterrompue Interruption(int rc) {
+    switch (rc) {
+        case LDAP_SERVER_DOWN:
+        case LDAP_CONNECT_ERROR:
+        case LDAP_UNAVAILABLE:
+        case LDAP_BUSY:
+            return {kAnnuaireInjoignable, ldap_err2string(rc)};
+        case LDAP_TIMEOUT:
+        case LDAP_TIMELIMIT_EXCEEDED:
+            return {kDelaiDepasse, ldap_err2string(rc)};
+        default:
+            return {rc, ldap_err2string(rc)};
     }
-};
+}
 
 Entree LitEntree(LDAP* ld, LDAPMessage* message) {
     Entree entree;
@@ -93,122 +88,64 @@ Entree LitEntree(LDAP* ld, LDAPMessage* message) {
 
 }  // namespace
 
-struct AnnuaireLDAP::Impl {
+struct AnnuaireLDAP::Impl final : annuaire::SourcePages {
     PoigneeLDAP ld;
     std::string base;
     int timeoutSecondes = 10;
 
-    // Every entry a search finds, page after page.
-    std::vector<Entree> Cherche(const std::string& racine, int portee, const std::string& filtre,
-                                std::vector<const char*> attributs) const;
-    std::int32_t RechercheMembres(const std::string& groupe, Collection& dejaVus, Liste& membres,
-                                  std::unordered_set<std::string>& presents, int profondeur);
+    annuaire::Page Cherche(const annuaire::Recherche& recherche,
+                           const std::string& cookie) override;
 };
 
-std::vector<Entree> AnnuaireLDAP::Impl::Cherche(const std::string& racine, int portee,
-                                                const std::string& filtre,
-                                                std::vector<const char*> attributs) const {
+annuaire::Page AnnuaireLDAP::Impl::Cherche(const annuaire::Recherche& recherche,
+                                           const std::string& cookie) {
+    std::vector<char*> attributs;
+    for (const std::string& nom : recherche.attributs) {
+        attributs.push_back(const_cast<char*>(nom.c_str()));
+    }
     attributs.push_back(nullptr);
-    std::vector<Entree> entrees;
-    std::string cookie;
-    do {
-        berval valeurCookie{static_cast<ber_len_t>(cookie.size()), cookie.data()};
-        LDAPControl* page = nullptr;
-        if (const int rc = ldap_create_page_control(
-                ld.get(), kTaillePage, cookie.empty() ? nullptr : &valeurCookie, 0, &page);
-            rc != LDAP_SUCCESS) {
-            throw ErreurLDAP{rc};
-        }
-        const std::unique_ptr<LDAPControl, LibereControle> pagePossedee(page);
-        LDAPControl* controles[] = {page, nullptr};
-        timeval limite{timeoutSecondes, 0};
-        LDAPMessage* brut = nullptr;
-        const int rc = ldap_search_ext_s(ld.get(), racine.c_str(), portee, filtre.c_str(),
-                                         const_cast<char**>(attributs.data()), 0, controles,
-                                         nullptr, &limite, LDAP_NO_LIMIT, &brut);
-        const std::unique_ptr<LDAPMessage, LibereMessage> resultat(brut);
-        if (rc != LDAP_SUCCESS) {
-            throw ErreurLDAP{rc};
-        }
-        for (LDAPMessage* m = ldap_first_entry(ld.get(), brut); m != nullptr;
-             m = ldap_next_entry(ld.get(), m)) {
-            entrees.push_back(LitEntree(ld.get(), m));
-        }
-        cookie.clear();
-        LDAPControl** recus = nullptr;
-        int code = LDAP_SUCCESS;
-        if (ldap_parse_result(ld.get(), brut, &code, nullptr, nullptr, nullptr, &recus, 0) ==
-            LDAP_SUCCESS) {
-            const std::unique_ptr<LDAPControl*, LibereControles> recusPossedes(recus);
-            if (LDAPControl* reponse =
-                    ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, recus, nullptr)) {
-                ber_int_t estimation = 0;
-                berval suivant{0, nullptr};
-                if (ldap_parse_pageresponse_control(ld.get(), reponse, &estimation, &suivant) ==
-                        LDAP_SUCCESS &&
-                    suivant.bv_val != nullptr) {
-                    cookie.assign(suivant.bv_val, suivant.bv_len);
-                    ber_memfree(suivant.bv_val);
-                }
+    berval valeurCookie{static_cast<ber_len_t>(cookie.size()), const_cast<char*>(cookie.data())};
+    LDAPControl* page = nullptr;
+    if (const int rc = ldap_create_page_control(ld.get(), kTaillePage,
+                                                cookie.empty() ? nullptr : &valeurCookie, 0, &page);
+        rc != LDAP_SUCCESS) {
+        throw Interruption(rc);
+    }
+    const std::unique_ptr<LDAPControl, LibereControle> pagePossedee(page);
+    LDAPControl* controles[] = {page, nullptr};
+    timeval limite{timeoutSecondes, 0};
+    LDAPMessage* brut = nullptr;
+    const int portee =
+        recherche.portee == annuaire::Portee::Base ? LDAP_SCOPE_BASE : LDAP_SCOPE_SUBTREE;
+    const int rc =
+        ldap_search_ext_s(ld.get(), recherche.racine.c_str(), portee, recherche.filtre.c_str(),
+                          attributs.data(), 0, controles, nullptr, &limite, LDAP_NO_LIMIT, &brut);
+    const std::unique_ptr<LDAPMessage, LibereMessage> resultat(brut);
+    if (rc != LDAP_SUCCESS) {
+        throw Interruption(rc);
+    }
+    annuaire::Page reponse;
+    for (LDAPMessage* m = ldap_first_entry(ld.get(), brut); m != nullptr;
+         m = ldap_next_entry(ld.get(), m)) {
+        reponse.entrees.push_back(LitEntree(ld.get(), m));
+    }
+    LDAPControl** recus = nullptr;
+    int code = LDAP_SUCCESS;
+    if (ldap_parse_result(ld.get(), brut, &code, nullptr, nullptr, nullptr, &recus, 0) ==
+        LDAP_SUCCESS) {
+        const std::unique_ptr<LDAPControl*, LibereControles> recusPossedes(recus);
+        if (LDAPControl* controle = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, recus, nullptr)) {
+            ber_int_t estimation = 0;
+            berval suivant{0, nullptr};
+            if (ldap_parse_pageresponse_control(ld.get(), controle, &estimation, &suivant) ==
+                    LDAP_SUCCESS &&
+                suivant.bv_val != nullptr) {
+                reponse.cookie.assign(suivant.bv_val, suivant.bv_len);
+                ber_memfree(suivant.bv_val);
             }
         }
-    } while (!cookie.empty());
-    return entrees;
-}
-
-std::int32_t AnnuaireLDAP::Impl::RechercheMembres(const std::string& groupe, Collection& dejaVus,
-                                                  Liste& membres,
-                                                  std::unordered_set<std::string>& presents,
-                                                  int profondeur) {
-    const std::string cle = "grp:" + groupe;
-    if (dejaVus.ContientCle(cle)) {
-        return -1;  // expanded already in this field: ends cycles too
     }
-    dejaVus.Ajoute("*", cle);
-
-    const std::vector<Entree> groupes =
-        Cherche(base, LDAP_SCOPE_SUBTREE, "(sAMAccountName=" + EchappeFiltre(groupe) + ")",
-                {"distinguishedName"});
-    if (groupes.empty()) {
-        return profondeur == 0 ? kGroupeInconnu : 0;
-    }
-    // OpenLDAP has no distinguishedName attribute: the entry's own DN is it.
-    std::string dn = groupes.front().Valeur({"distinguishedname"});
-    if (dn.empty()) {
-        dn = groupes.front().dn;
-    }
-    const std::string membreDe = "(memberOf=" + EchappeFiltre(dn) + ")";
-
-    const auto parNom = [](std::vector<Entree>& entrees, std::initializer_list<const char*> noms) {
-        std::stable_sort(entrees.begin(), entrees.end(), [&](const Entree& a, const Entree& b) {
-            return Minuscules(a.Valeur(noms)) < Minuscules(b.Valeur(noms));
-        });
-    };
-    std::vector<Entree> utilisateurs =
-        Cherche(base, LDAP_SCOPE_SUBTREE, "(&" + membreDe + "(objectClass=user))",
-                {"sAMAccountName", "mail"});
-    parNom(utilisateurs, {"samaccountname"});
-    for (const Entree& utilisateur : utilisateurs) {
-        std::string valeur = utilisateur.Valeur({"mail"});
-        if (valeur.empty()) {
-            valeur = utilisateur.Valeur({"samaccountname"});
-        }
-        if (!valeur.empty() && presents.insert(valeur).second) {
-            membres.push_back(std::move(valeur));
-        }
-    }
-
-    // A request for "name" comes back as its subtype "cn" from OpenLDAP.
-    std::vector<Entree> imbriques =
-        Cherche(base, LDAP_SCOPE_SUBTREE, "(&" + membreDe + "(objectClass=group))", {"name"});
-    parNom(imbriques, {"name", "cn"});
-    for (const Entree& imbrique : imbriques) {
-        const std::string nom = imbrique.Valeur({"name", "cn"});
-        if (!nom.empty()) {
-            (void)RechercheMembres(nom, dejaVus, membres, presents, profondeur + 1);
-        }
-    }
-    return -1;
+    return reponse;
 }
 
 AnnuaireLDAP::AnnuaireLDAP(std::unique_ptr<Impl> impl) : d_(std::move(impl)) {}
@@ -221,28 +158,7 @@ const std::string& AnnuaireLDAP::Base() const {
 
 std::int32_t AnnuaireLDAP::MembresGroupe(const std::string& groupe, Collection& dejaVus,
                                          Liste& membres) {
-    membres.clear();
-    const std::string nom = Elague(groupe);
-    if (nom.empty()) {
-        return 0;
-    }
-    std::unordered_set<std::string> presents;
-    try {
-        return d_->RechercheMembres(nom, dejaVus, membres, presents, 0);
-    } catch (const ErreurLDAP& e) {
-        switch (e.code) {
-            case LDAP_SERVER_DOWN:
-            case LDAP_CONNECT_ERROR:
-            case LDAP_UNAVAILABLE:
-            case LDAP_BUSY:
-                return kAnnuaireInjoignable;
-            case LDAP_TIMEOUT:
-            case LDAP_TIMELIMIT_EXCEEDED:
-                return kDelaiDepasse;
-            default:
-                return e.code;
-        }
-    }
+    return annuaire::DeveloppeGroupe(*d_, d_->base, groupe, dejaVus, membres);
 }
 
 namespace {
@@ -383,8 +299,11 @@ std::unique_ptr<AnnuaireLDAP> AnnuaireLDAP::OuvreADSI(const AccesAnnuaire& acces
         return nullptr;
     }
     try {
-        const std::vector<Entree> racine = impl->Cherche(
-            "", LDAP_SCOPE_BASE, "(objectClass=*)", {"defaultNamingContext", "namingContexts"});
+        const std::vector<Entree> racine =
+            annuaire::ChercheTout(*impl, {"",
+                                          annuaire::Portee::Base,
+                                          "(objectClass=*)",
+                                          {"defaultNamingContext", "namingContexts"}});
         const std::string contexte =
             racine.empty() ? std::string()
                            : racine.front().Valeur({"defaultnamingcontext", "namingcontexts"});
@@ -395,9 +314,10 @@ std::unique_ptr<AnnuaireLDAP> AnnuaireLDAP::OuvreADSI(const AccesAnnuaire& acces
         }
         impl->base = adresse.base.empty() ? contexte : adresse.base;
         // The base must exist, or every query would fail later.
-        (void)impl->Cherche(impl->base, LDAP_SCOPE_BASE, "(objectClass=*)", {"1.1"});
-    } catch (const ErreurLDAP& e) {
-        detail = ldap_err2string(e.code);
+        (void)annuaire::ChercheTout(
+            *impl, {impl->base, annuaire::Portee::Base, "(objectClass=*)", {"1.1"}});
+    } catch (const RechercheInterrompue& e) {
+        detail = e.detail;
         return nullptr;
     }
     echec = EchecOuverture::Aucun;

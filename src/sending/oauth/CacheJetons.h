@@ -2,9 +2,8 @@
 
 // Tokens kept on disk while they are valid, so that a job run every few
 // minutes asks the provider once an hour, not once a run. The file is the
-// user's alone (0600): a token is a password for as long as it lasts.
-
-#include <nlohmann/json_fwd.hpp>
+// user's alone (0600): a token is a password for as long as it lasts. An
+// entry damaged in the file reads as absent and goes at the next rewrite.
 
 #include <optional>
 #include <string>
@@ -29,10 +28,6 @@ class CacheJetons {
     bool Retire(const ClientOAuth& client, std::int64_t maintenant) const;
 
   private:
-    // The other clients' tokens still valid.
-    [[nodiscard]] nlohmann::json Autres(const ClientOAuth& client, std::int64_t maintenant) const;
-    bool Ecrit(const nlohmann::json& entrees) const;
-
     std::string fichier_;
 };
 

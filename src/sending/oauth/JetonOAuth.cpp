@@ -128,10 +128,17 @@ Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) 
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &corps);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, erreurs);
     smtp::ConfigureAttentes(curl, timeoutMs);
+    // Each wait is bounded, but an endpoint that drips its answer a byte at
+    // a time never stalls: the whole request is bounded too, by the
+    // connection's time-out and two more for the answer.
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 3L * smtp::AttenteMs(timeoutMs));
     const CURLcode code = curl_easy_perform(curl);
     if (code != CURLE_OK) {
-        return EchecJeton("The token endpoint " + client.urlJeton + " could not be reached: " +
-                          (*erreurs ? erreurs : curl_easy_strerror(code)));
+        const std::string raison = *erreurs ? erreurs : curl_easy_strerror(code);
+        return EchecJeton("The token endpoint " + client.urlJeton +
+                          (code == CURLE_OPERATION_TIMEDOUT ? " did not answer in time: "
+                                                            : " could not be reached: ") +
+                          raison);
     }
     long statut = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &statut);

@@ -29,7 +29,8 @@ struct Jeton {
 [[nodiscard]] std::int64_t Maintenant();
 
 // The token the endpoint grants, or a failure that shows the endpoint's
-// `error` and `error_description` (exit 5), never the secret.
+// `error` and `error_description` (exit 5), never the secret. The whole
+// request takes three time-outs at most.
 [[nodiscard]] Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs);
 
 // The endpoint's reply: its HTTP status and body, read at `maintenant`.
