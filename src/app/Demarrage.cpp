@@ -1,10 +1,14 @@
 #include "app/Demarrage.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <new>
 #include <utility>
 
 #include "app/Programme.h"
 #include "config/ConfigSMTP.h"
+#include "config/Conversion.h"
 #include "config/Parametres.h"
 #include "config/Profil.h"
 #include "core/Chemins.h"
@@ -24,6 +28,8 @@ constexpr const char* kDossierEditeur = "Tavrin";
 struct Emplacement {
     bool installe = false;
     std::string ancienFichier;  // to move into the per-user folder
+    // A settings file named that cannot be one: the message saying so.
+    const char* faute = nullptr;
 };
 
 std::string NomFichier(const char* extension) {
@@ -42,18 +48,20 @@ bool EstInstalle(const EnvironnementDemarrage& env) {
 
 // The settings file named on the command line; its folder must exist, so a
 // mistyped path is said at once rather than when a change cannot be saved.
-void LocaliseFichierDonne(const EnvironnementDemarrage& env, Programme& etat) {
+// Returns the message of such a mistake.
+const char* LocaliseFichierDonne(const EnvironnementDemarrage& env, Programme& etat) {
     etat.FichierConfiguration =
         CheminAbsolu(env.fichierConfiguration, AjouteBarre(env.dossierTravail));
     etat.DossierConfiguration = ExtraitDossier(etat.FichierConfiguration);
+    etat.FichierConfigurationDonne = true;
     if (ExisteFichier(etat.FichierConfiguration, plateforme::AttrDossier)) {
-        throw Erreur(ErrAccesChemin,
-                     etat.FichierConfiguration + " is a folder, not a settings file");
+        return "MSG_ERREUR_CONFIG_EST_DOSSIER";
     }
     if (!ExisteFichier(etat.DossierConfiguration, plateforme::AttrDossier)) {
-        throw Erreur(ErrCheminIntrouvable, "the folder of " + etat.FichierConfiguration);
+        return "MSG_ERREUR_CONFIG_DOSSIER";
     }
     etat.FichierLog = etat.DossierConfiguration + NomFichier(".log");
+    return nullptr;
 }
 
 // Where the translation files are: installed, their shared folder; else
@@ -70,8 +78,9 @@ Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& 
     etat.DossierCourant = env.dossierTravail;
     if (!env.fichierConfiguration.empty()) {
         etat.DossierProgramme = DossierTraductions(env);
-        LocaliseFichierDonne(env, etat);
-        return {};
+        Emplacement emplacement;
+        emplacement.faute = LocaliseFichierDonne(env, etat);
+        return emplacement;
     }
 
     Emplacement emplacement;
@@ -111,9 +120,14 @@ void PrepareDossierUtilisateur(const Emplacement& emplacement, const Programme& 
     }
 }
 
-void ChargeConfiguration(Programme& etat, FichierProfil profil) {
+// Reads every setting; false when an SMTP configuration does not read and
+// this run is not one that can fix it (etat.ConfigsIllisibles says which).
+bool ChargeConfiguration(const EnvironnementDemarrage& env, Programme& etat, FichierProfil profil) {
     const bool conversion = profil.Lit(kSectionConfiguration, "ConfigsSMTP", "").empty();
-    etat.ListeConfigsSMTP = ChargeConfigsSMTP(profil);
+    etat.ListeConfigsSMTP = ChargeConfigsSMTP(profil, &etat.ConfigsIllisibles);
+    if (!etat.ConfigsIllisibles.empty() && !env.reparationSMTP) {
+        return false;
+    }
     if (conversion) {
         try {
             // On the file as it is under the lock: another run may have
@@ -132,6 +146,73 @@ void ChargeConfiguration(Programme& etat, FichierProfil profil) {
     }
     etat.Reglages = LitParametres(profil);
     etat.Fenetre = LitParametresFenetre(profil);
+    return true;
+}
+
+// The person's own mistake in the settings: said as it is, without an error
+// number or a word to the author.
+IssueDemarrage EchecReglages(const std::string& texte, Dialogue& dialogue) {
+    dialogue.Affiche({texte, kTitreApplication, Icone::Critique, Boutons::Ok, Reponse::Ok});
+    return {ModeExecution::Fin, kCodeSortieEchecDemarrage, {}};
+}
+
+// The console's kinds of message in the interface language.
+void NommeGenres(Dialogue& dialogue, const Langue& langue) {
+    dialogue.NommeGenres({langue.Texte("TXT_CONSOLE_ERREUR"), langue.Texte("TXT_CONSOLE_ATTENTION"),
+                          langue.Texte("TXT_CONSOLE_QUESTION"),
+                          langue.Texte("TXT_CONSOLE_INFORMATION")});
+}
+
+// Once per settings file: shown, then remembered there. A file that cannot
+// be written (a read-only copy) gets the notice again at the next start.
+void AvisPremierDemarrage(const Programme& etat, Dialogue& dialogue) {
+    Boite avis{MessagePremierDemarrage(), kTitreApplication, Icone::Information, Boutons::Ok,
+               Reponse::Ok};
+    avis.aparte = true;
+    dialogue.Affiche(avis);
+    (void)EcritParametre(etat.FichierConfiguration, kSectionConfiguration, kCleAvisPremierDemarrage,
+                         EcritBooleen(true));
+}
+
+// How the fix of a stored field is written on the command line.
+const char* CleCorrection(ChampStocke champ) {
+    switch (champ) {
+        case ChampStocke::SSL:
+            return "TXT_CORRIGE_SSL";
+        case ChampStocke::Port:
+            return "TXT_CORRIGE_PORT";
+        case ChampStocke::Authentification:
+            return "TXT_CORRIGE_AUTH";
+        case ChampStocke::Nom:
+        case ChampStocke::Serveur:
+            break;
+    }
+    return "TXT_CORRIGE_SERVEUR";
+}
+
+const char* OptionDuChamp(ChampStocke champ) {
+    switch (champ) {
+        case ChampStocke::SSL:
+            return "--ssl";
+        case ChampStocke::Port:
+            return "--port";
+        case ChampStocke::Authentification:
+            return "--auth";
+        case ChampStocke::Nom:
+        case ChampStocke::Serveur:
+            break;
+    }
+    return "--server";
+}
+
+// A word a shell reads back as it is: quoted when it holds anything else
+// than letters, digits and . _ - / characters.
+std::string PourShell(const std::string& mot) {
+    const bool simple = !mot.empty() && std::all_of(mot.begin(), mot.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) ||
+               (c != '\0' && std::strchr("._-/", c) != nullptr);
+    });
+    return simple ? mot : "'" + Remplace(mot, "'", "'\\''") + "'";
 }
 
 IssueDemarrage EchecInitialisation(int numero, const std::string& description,
@@ -149,21 +230,34 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, Programme& etat, Dialog
     // the window, "/?" alone the About window.
     const std::string ligne = Elague(Joint(env.arguments, " "));
     const Emplacement emplacement = LocaliseConfiguration(env, etat);
+    if (emplacement.faute) {
+        etat.Langage = LangueDuSysteme(env);
+        NommeGenres(dialogue, etat.Langage);
+        return EchecReglages(
+            FormateMessage(etat.Langage.Texte(emplacement.faute), etat.FichierConfiguration),
+            dialogue);
+    }
 
     // The language comes before the folders exist: on the first start after a
     // move, the new file is not there yet and the system language decides.
     FichierProfil profil = FichierProfil::Charge(etat.FichierConfiguration);
-    etat.Langage = ChoisitLangue(profil, etat.DossierProgramme, env.codeLangueSysteme, dialogue);
+    etat.Langage = ChoisitLangue(profil, etat.DossierProgramme, env.codeLangueSysteme);
+    NommeGenres(dialogue, etat.Langage);
     PrepareDossierUtilisateur(emplacement, etat);
-    if (!emplacement.ancienFichier.empty()) {
-        profil = FichierProfil::Charge(etat.FichierConfiguration);  // the file just moved in
+    if (etat.Langage.AvisPremierDemarrage) {
+        AvisPremierDemarrage(etat, dialogue);
+    }
+    if (!emplacement.ancienFichier.empty() || etat.Langage.AvisPremierDemarrage) {
+        profil = FichierProfil::Charge(etat.FichierConfiguration);  // as it now stands
     }
 
     if (ligne == "/?") {
         return {ModeExecution::APropos, 0, {}};
     }
 
-    ChargeConfiguration(etat, std::move(profil));
+    if (!ChargeConfiguration(env, etat, std::move(profil))) {
+        return EchecReglages(TexteConfigIllisible(etat, etat.ConfigsIllisibles.front()), dialogue);
+    }
 
     if (etat.Reglages.UtiliserAD) {
         if (!ouvreAnnuaire) {
@@ -197,9 +291,23 @@ EnvironnementDemarrage EnvironnementDemarrage::DuSysteme(std::vector<std::string
     return env;
 }
 
-Langue LangueDuSysteme(const EnvironnementDemarrage& environnement, Dialogue& dialogue) {
+Langue LangueDuSysteme(const EnvironnementDemarrage& environnement) {
     return ChoisitLangue(FichierProfil{}, DossierTraductions(environnement),
-                         environnement.codeLangueSysteme, dialogue);
+                         environnement.codeLangueSysteme);
+}
+
+std::string TexteConfigIllisible(const Programme& etat, const RecordIllisible& illisible) {
+    const Langue& l = etat.Langage;
+    std::string options;
+    for (const ChampStocke champ : illisible.champs) {
+        options += (options.empty() ? "" : " ") + l.Texte(CleCorrection(champ));
+    }
+    const std::string config =
+        etat.FichierConfigurationDonne ? " --config " + PourShell(etat.FichierConfiguration) : "";
+    const std::string& nom = etat.ListeConfigsSMTP.at(illisible.position).Nom;
+    return FormateMessage(l.Texte("MSG_ERREUR_CONF_SMTP_ILLISIBLE"), nom, illisible.position + 1,
+                          etat.FichierConfiguration, illisible.valeur,
+                          OptionDuChamp(illisible.champs.front()), config, PourShell(nom), options);
 }
 
 IssueDemarrage Demarre(const EnvironnementDemarrage& environnement, Programme& etat,

@@ -31,6 +31,9 @@ struct EnvironnementDemarrage {
     // folder.
     std::string fichierConfiguration;
     std::int16_t codeLangueSysteme = 0;
+    // --smtp set and remove: SMTP configurations that do not read are loaded
+    // as far as they go, to be fixed, rather than ending the start.
+    bool reparationSMTP = false;
 
     [[nodiscard]] static EnvironnementDemarrage DuSysteme(std::vector<std::string> arguments);
 };
@@ -54,13 +57,20 @@ struct IssueDemarrage {
 using OuvertureAnnuaire = std::function<bool(Programme&, Dialogue&)>;
 
 // The language of a run whose settings cannot be read (a bad --config): the
-// system's, with the translation files of this program.
+// system's, with the translation files of this program; no first-start notice.
 struct Langue;
-[[nodiscard]] Langue LangueDuSysteme(const EnvironnementDemarrage& environnement,
-                                     Dialogue& dialogue);
+[[nodiscard]] Langue LangueDuSysteme(const EnvironnementDemarrage& environnement);
+
+// Which SMTP configuration of the settings does not read, which field, and
+// the --smtp set command that fixes it.
+struct RecordIllisible;
+[[nodiscard]] std::string TexteConfigIllisible(const Programme& etat,
+                                               const RecordIllisible& illisible);
 
 // Runs the whole start-up. An initialisation failure is shown with its number
-// and description and ends the run with kCodeSortieEchecDemarrage. Without an
+// and description, a mistake in the settings (a --config path, an SMTP
+// configuration) with what to do; either ends the run with
+// kCodeSortieEchecDemarrage. Without an
 // opening for the directory, directory access is off for this run.
 [[nodiscard]] IssueDemarrage Demarre(const EnvironnementDemarrage& environnement, Programme& etat,
                                      Dialogue& dialogue,

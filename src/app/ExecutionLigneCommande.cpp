@@ -32,14 +32,7 @@ int Execute(const Programme& programme, Dialogue& dialogue, Demande& demande,
     // real server beats the resolver's error about an example name.
     if (EstListeExemple(programme.ListeConfigsSMTP)) {
         EcritLog(langue, dialogue, demande,
-                 FormateMessage(langue.Fichier.TraduitTexte(
-                                    "MSG_ERREUR_AUCUN_SERVEUR",
-                                    "Aucun serveur SMTP n'est configuré (seul l'exemple %v "
-                                    "existe). Ajoutez le vôtre avec :§  corvelle --smtp add NOM "
-                                    "--server HÔTE [--port N] [--ssl] [--auth login --user "
-                                    "UTILISATEUR --password-stdin]§ou dans la fenêtre de "
-                                    "configuration (corvelle sans paramètre, touche F9)."),
-                                kServeurSMTPParDefaut));
+                 FormateMessage(langue.Texte("MSG_ERREUR_AUCUN_SERVEUR"), kServeurSMTPParDefaut));
         return SortieEchecEnvoi;
     }
     return Envoie(programme, dialogue, demande);
@@ -49,11 +42,11 @@ int Execute(const Programme& programme, Dialogue& dialogue, Demande& demande,
 
 int ExecuteLigneCommande(const Programme& programme, Dialogue& dialogue,
                          const std::vector<std::string>& arguments) {
+    const Langue& langue = programme.Langage;
     if (EstVersionBeta()) {
-        dialogue.Affiche({"ATTENTION, version bêta !", kTitreApplication, Icone::Aucune,
+        dialogue.Affiche({langue.Texte("MSG_VERSION_BETA"), kTitreApplication, Icone::Aucune,
                           Boutons::Ok, Reponse::Ok});
     }
-    const Langue& langue = programme.Langage;
     Demande demande = DemandeParDefaut(programme);
     demande.ligneCommande = true;
     std::string message;

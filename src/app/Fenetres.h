@@ -29,6 +29,8 @@ class DialogueFenetres final : public Dialogue {
     void DebutAttente() override;
     void FinAttente() override;
     void TraiteEvenements() override;
+    // For the console that stands in when the module cannot be loaded.
+    void NommeGenres(const GenresMessages& genres) override { console_.NommeGenres(genres); }
 
     // Opens the main window and returns when it is closed; false when the
     // window module cannot be loaded (the reason is on standard error).

@@ -42,8 +42,8 @@ std::string LitMotDePasseEntree(const Langue& langue) {
     return plateforme::LitLigneMasquee();
 }
 
-int EcritRefus(const Echec& echec) {
-    std::cerr << kTitreApplication << " : " << PourConsole(echec.texte);
+int EcritRefus(const Langue& langue, const Echec& echec) {
+    std::cerr << PourConsole(langue.Libelle(kTitreApplication, echec.texte));
     std::cerr.flush();
     return echec.numero;
 }
@@ -56,18 +56,21 @@ int LanceGestion(const OptionsLancement& options, EnvironnementDemarrage env) {
     DialogueConsole dialogue;
     if (!options.optionFautive.empty()) {
         // The settings named cannot be trusted: the system's language says it.
-        const Langue langue = LangueDuSysteme(env, dialogue);
+        const Langue langue = LangueDuSysteme(env);
         const char* cle =
             options.repetee ? "MSG_GESTION_OPTION_DOUBLE" : "MSG_GESTION_OPTION_VALEUR";
-        return EcritRefus(Refus(FormateMessage(langue.Texte(cle), options.optionFautive)));
+        return EcritRefus(langue, Refus(FormateMessage(langue.Texte(cle), options.optionFautive)));
     }
+    const std::vector<std::string>& arguments = options.arguments;
+    // What a configuration that does not read is fixed with.
+    env.reparationSMTP = arguments.size() >= 2 && arguments[0] == "--smtp" &&
+                         (arguments[1] == "set" || arguments[1] == "remove");
     Programme programme;
     // No directory: these commands never need it, and must not stop on it.
     const IssueDemarrage issue = Demarre(env, programme, dialogue);
     if (issue.mode == ModeExecution::Fin) {
         return issue.codeSortie;
     }
-    const std::vector<std::string>& arguments = options.arguments;
     const std::vector<std::string> reste(arguments.begin() + 1, arguments.end());
     if (arguments.front() == "--smtp") {
         return ExecuteGestionSMTP(programme, reste);

@@ -28,7 +28,7 @@ void EcritInformation(const std::string& texte);
 // what is typed is not shown.
 [[nodiscard]] std::string LitMotDePasseEntree(const Langue& langue);
 // The refusal or error on standard error; returns its exit code.
-int EcritRefus(const Echec& echec);
+int EcritRefus(const Langue& langue, const Echec& echec);
 
 // A refusal of a management command, exit code 1.
 [[nodiscard]] Echec Refus(std::string texte);

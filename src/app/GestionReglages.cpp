@@ -107,7 +107,7 @@ Resultat<std::string> Valeur(const Regle& regle, const std::string& texte,
                 return std::to_string(*v);
             }
             if (regle.message) {
-                return Refus(std::string(regle.cle) + " : " + l.Texte(regle.message));
+                return Refus(l.Libelle(regle.cle, l.Texte(regle.message)));
             }
             return Refus(FormateMessage(l.Texte("MSG_GESTION_ENTIER"), regle.cle, regle.minimum,
                                         regle.maximum));
@@ -182,8 +182,7 @@ std::optional<Echec> VerifieSection(const FichierProfil& profil,
         }
     }
     if (const std::optional<RefusConfiguration> refus = VerifieConfiguration(s)) {
-        return Refus(std::string(CleDuChamp(refus->champ)) + " : " +
-                     c.langue.Texte(refus->message));
+        return Refus(c.langue.Libelle(CleDuChamp(refus->champ), c.langue.Texte(refus->message)));
     }
     return std::nullopt;
 }
@@ -205,13 +204,13 @@ int Lire(const Programme& programme, const std::vector<std::string>& cles) {
     for (const std::string& saisie : cles.empty() ? toutes : cles) {
         const std::optional<std::string> cle = NomReglage(saisie);
         if (!cle) {
-            return EcritRefus(CleInconnue(saisie, langue));
+            return EcritRefus(langue, CleInconnue(saisie, langue));
         }
         if (*cle == kMotDePasseAD) {
             if (cles.empty()) {
                 continue;
             }
-            return EcritRefus(Refus(langue.Texte("MSG_GESTION_MOT_DE_PASSE_CACHE")));
+            return EcritRefus(langue, Refus(langue.Texte("MSG_GESTION_MOT_DE_PASSE_CACHE")));
         }
         const std::string valeur = *cle == kLangue ? profil.Lit(kSectionConfiguration, kLangue, "")
                                                    : parametres.Texte(*cle).value_or("");
@@ -241,10 +240,10 @@ int Ecrire(const Programme& programme, const std::vector<std::string>& affectati
         });
     } catch (const Erreur& e) {
         return EcritRefus(
-            Echec{kSortieGestionFichier,
-                  FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), e.Description())});
+            langue, Echec{kSortieGestionFichier,
+                          FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), e.Description())});
     }
-    return refus ? EcritRefus(*refus) : 0;
+    return refus ? EcritRefus(langue, *refus) : 0;
 }
 
 }  // namespace
@@ -302,9 +301,10 @@ int ExecuteGestionReglages(const Programme& programme, bool set,
         return set ? Ecrire(programme, arguments) : Lire(programme, arguments);
     } catch (const Erreur& e) {
         // A number out of its type's range, or a file that cannot be read.
-        return EcritRefus(Echec{
-            kSortieGestionFichier,
-            FormateMessage(programme.Langage.Texte("MSG_ERREUR"), e.Numero(), e.Description())});
+        return EcritRefus(
+            programme.Langage,
+            Echec{kSortieGestionFichier, FormateMessage(programme.Langage.Texte("MSG_ERREUR"),
+                                                        e.Numero(), e.Description())});
     }
 }
 

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <map>
 
+#include "app/Demarrage.h"
 #include "app/Gestion.h"
 #include "app/Programme.h"
 #include "config/MotDePasse.h"
@@ -256,7 +257,7 @@ std::optional<Echec> Verifie(const clsConfigSMTP& c, const std::string& port,
         case ChampSMTP::Serveur:
             break;
     }
-    return Refus(std::string(option) + " : " + langue.Texte(refus->message));
+    return Refus(langue.Libelle(option, langue.Texte(refus->message)));
 }
 
 Resultat<ListeConfigs> Edite(ListeConfigs liste, const Operation& op, const std::string& clair,
@@ -324,8 +325,9 @@ void EcritListe(const ListeConfigs& liste, const Langue& langue) {
     for (std::size_t i = 0; i < liste.size(); ++i) {
         const clsConfigSMTP& c = liste[i];
         texte += std::to_string(i + 1) + '\t' + c.Nom + '\t' + c.Serveur + '\t' +
-                 std::to_string(c.Port) + '\t' + c.SSL2String() + '\t' +
-                 TexteAuthentification(langue, c.Authentification) + '\t' + c.Username + '\n';
+                 std::to_string(c.Port) + '\t' + langue.Texte(c.SSL ? "TXT_OUI" : "TXT_NON") +
+                 '\t' + TexteAuthentification(langue, c.Authentification) + '\t' + c.Username +
+                 '\n';
     }
     std::cout << texte;
     std::cout.flush();
@@ -335,7 +337,7 @@ int Essaie(const Programme& programme, const Operation& op) {
     const Langue& langue = programme.Langage;
     const std::optional<std::size_t> position = Position(programme.ListeConfigsSMTP, op.nom);
     if (!position) {
-        return EcritRefus(NomInconnu(programme.ListeConfigsSMTP, op.nom, langue));
+        return EcritRefus(langue, NomInconnu(programme.ListeConfigsSMTP, op.nom, langue));
     }
     const Parametres& r = programme.Reglages;
     // Without --from or --to, what the dialog's test proposes.
@@ -343,7 +345,7 @@ int Essaie(const Programme& programme, const Operation& op) {
         op.destinataire.value_or(PremierDestinataire(r.DestinatairesParDefaut));
     if (destinataire.empty()) {
         return EcritRefus(
-            Refus(FormateMessage(langue.Texte("MSG_GESTION_OPTION_REQUISE"), "--to")));
+            langue, Refus(FormateMessage(langue.Texte("MSG_GESTION_OPTION_REQUISE"), "--to")));
     }
     const clsConfigSMTP& config = programme.ListeConfigsSMTP[*position];
     const EssaiSMTP essai{config,
@@ -355,8 +357,9 @@ int Essaie(const Programme& programme, const Operation& op) {
                           FichierJetons(programme.FichierConfiguration)};
     const Lot issue = EnvoieEssai(essai, langue);
     if (!issue.accepte) {
-        return EcritRefus(Echec{
-            SortieEchecEnvoi, FormateMessage(langue.Texte("MSG_TEST_SMTP_ERREUR"), issue.statut)});
+        return EcritRefus(
+            langue, Echec{SortieEchecEnvoi,
+                          FormateMessage(langue.Texte("MSG_TEST_SMTP_ERREUR"), issue.statut)});
     }
     EcritInformation(langue.Texte("MSG_TEST_SMTP_OK"));
     return SortieEnvoye;
@@ -385,6 +388,71 @@ Resultat<std::string> LitMotDePasse(const Langue& langue) {
         return *refus;
     }
     return ligne;
+}
+
+// The configurations as the file holds them, those that do not read included.
+struct ConfigsLues {
+    ListeConfigs liste;
+    std::vector<RecordIllisible> illisibles;
+};
+
+// A set or remove that meets configurations that do not read (start-up lets
+// only these through with some): the one it names must be removed or given
+// every field that does not read; the others are left as they are.
+std::optional<Echec> Irreparable(const Programme& programme, const ConfigsLues& lues,
+                                 const Operation& op) {
+    const std::optional<std::size_t> cible = Position(lues.liste, op.nom);
+    const auto illisible =
+        std::find_if(lues.illisibles.begin(), lues.illisibles.end(),
+                     [&](const RecordIllisible& r) { return cible == r.position; });
+    if (illisible == lues.illisibles.end() || op.action == ActionSMTP::Supprime) {
+        return std::nullopt;
+    }
+    const auto donne = [&](ChampStocke champ) {
+        switch (champ) {
+            case ChampStocke::SSL:
+                return op.ssl.has_value();
+            case ChampStocke::Port:
+                return op.port.has_value();
+            case ChampStocke::Authentification:
+                return op.authentification.has_value();
+            case ChampStocke::Nom:
+            case ChampStocke::Serveur:
+                break;
+        }
+        return op.serveur.has_value();
+    };
+    if (std::all_of(illisible->champs.begin(), illisible->champs.end(), donne)) {
+        return std::nullopt;
+    }
+    return Echec{kCodeSortieEchecDemarrage, TexteConfigIllisible(programme, *illisible)};
+}
+
+// The value to store: a configuration that does not read and that the
+// command leaves alone goes back as it was stored, so nothing of it is lost.
+std::string TexteStocke(const ConfigsLues& lues, const Operation& op, const ListeConfigs& apres) {
+    if (lues.illisibles.empty()) {
+        return TexteConfigsSMTP(apres);
+    }
+    const ListeConfigs& avant = lues.liste;
+    const std::optional<std::size_t> cible = Position(avant, op.nom);
+    std::string texte;
+    std::size_t j = 0;  // in `apres`, which set keeps in order and remove shortens
+    for (std::size_t i = 0; i < avant.size(); ++i) {
+        if (op.action == ActionSMTP::Supprime && cible == i) {
+            continue;
+        }
+        const auto illisible =
+            std::find_if(lues.illisibles.begin(), lues.illisibles.end(),
+                         [&](const RecordIllisible& r) { return r.position == i; });
+        if (j > 0) {
+            texte += kSeparateurConfigs;
+        }
+        texte += illisible != lues.illisibles.end() && cible != i ? illisible->texte
+                                                                  : apres.at(j).Serialize();
+        ++j;
+    }
+    return texte;
 }
 
 }  // namespace
@@ -458,7 +526,7 @@ int ExecuteGestionSMTP(const Programme& programme, const std::vector<std::string
     const Langue& langue = programme.Langage;
     const Resultat<OperationSMTP> analyse = AnalyseSMTP(arguments, langue);
     if (!analyse.Reussi()) {
-        return EcritRefus(analyse.Erreur());
+        return EcritRefus(langue, analyse.Erreur());
     }
     const OperationSMTP& op = analyse.Valeur();
     if (op.action == ActionSMTP::Liste) {
@@ -468,11 +536,16 @@ int ExecuteGestionSMTP(const Programme& programme, const std::vector<std::string
     if (op.action == ActionSMTP::Essai) {
         return Essaie(programme, op);
     }
+    // Said before a password is asked for; checked again under the lock.
+    if (std::optional<Echec> refus =
+            Irreparable(programme, {programme.ListeConfigsSMTP, programme.ConfigsIllisibles}, op)) {
+        return EcritRefus(langue, *refus);
+    }
     std::string motDePasse;
     if (op.motDePasseStdin) {
         Resultat<std::string> lu = LitMotDePasse(langue);
         if (!lu.Reussi()) {
-            return EcritRefus(lu.Erreur());
+            return EcritRefus(langue, lu.Erreur());
         }
         motDePasse = std::move(lu.Valeur());
     }
@@ -481,22 +554,26 @@ int ExecuteGestionSMTP(const Programme& programme, const std::vector<std::string
     std::optional<Echec> refus;
     try {
         ModifieProfil(programme.FichierConfiguration, [&](FichierProfil& profil) {
-            Resultat<ListeConfigs> liste =
-                AppliqueSMTP(ChargeConfigsSMTP(profil), op, motDePasse, langue);
+            ConfigsLues lues;
+            lues.liste = ChargeConfigsSMTP(profil, &lues.illisibles);
+            if ((refus = Irreparable(programme, lues, op))) {
+                return false;
+            }
+            Resultat<ListeConfigs> liste = AppliqueSMTP(lues.liste, op, motDePasse, langue);
             if (!liste.Reussi()) {
                 refus = liste.Erreur();
                 return false;
             }
-            EnregistreConfigsSMTP(profil, liste.Valeur());
+            EnregistreConfigsSMTP(profil, TexteStocke(lues, op, liste.Valeur()));
             return true;
         });
     } catch (const Erreur& e) {
-        return EcritRefus(Echec{
-            kSortieGestionFichier,
-            FormateMessage(programme.Langage.Texte("MSG_ERREUR"), e.Numero(), e.Description())});
+        return EcritRefus(
+            langue, Echec{kSortieGestionFichier,
+                          FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), e.Description())});
     }
     if (refus) {
-        return EcritRefus(*refus);
+        return EcritRefus(langue, *refus);
     }
     EcritInformation(Confirmation(op, langue));
     return 0;

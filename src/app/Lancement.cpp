@@ -32,14 +32,6 @@ bool Seul(const std::vector<std::string>& arguments, std::string_view court,
     return arguments.size() == 1 && (arguments[0] == court || arguments[0] == long_);
 }
 
-// The console's kinds of message in the interface language, once start-up
-// has chosen it.
-void NommeGenres(DialogueConsole& console, const Langue& langue) {
-    console.NommeGenres({langue.Texte("TXT_CONSOLE_ERREUR"), langue.Texte("TXT_CONSOLE_ATTENTION"),
-                         langue.Texte("TXT_CONSOLE_QUESTION"),
-                         langue.Texte("TXT_CONSOLE_INFORMATION")});
-}
-
 }  // namespace
 
 int LanceProgramme(int argc, char** argv) {
@@ -70,23 +62,17 @@ int LanceProgramme(int argc, char** argv) {
     // With a display every message is a window, loaded only when one is shown.
     std::unique_ptr<Dialogue> dialogue;
     DialogueFenetres* fenetres = nullptr;
-    DialogueConsole* console = nullptr;
     if (!aide && plateforme::AffichageDisponible()) {
         auto avecFenetres = std::make_unique<DialogueFenetres>(argc, argv);
         fenetres = avecFenetres.get();
         dialogue = std::move(avecFenetres);
     } else {
-        auto seule = std::make_unique<DialogueConsole>();
-        console = seule.get();
-        dialogue = std::move(seule);
+        dialogue = std::make_unique<DialogueConsole>();
     }
 
     Programme programme;
     const IssueDemarrage issue = Demarre(environnement, programme, *dialogue, OuvreAnnuaire);
     const Langue& langue = programme.Langage;
-    if (console) {
-        NommeGenres(*console, langue);
-    }
 
     switch (issue.mode) {
         case ModeExecution::APropos:

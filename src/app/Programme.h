@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "config/ConfigSMTP.h"
 #include "config/Parametres.h"
@@ -20,10 +21,14 @@ struct Programme {
     std::string DossierConfiguration;
     std::string FichierConfiguration;
     std::string FichierLog;
-    std::string DossierProgramme;  // where the translation files are
+    std::string DossierProgramme;            // where the translation files are
+    bool FichierConfigurationDonne = false;  // by --config or CORVELLE_CONFIG
 
     Langue Langage;
     ListeConfigs ListeConfigsSMTP;
+    // Only in a run that may fix them (EnvironnementDemarrage::reparationSMTP):
+    // the configurations that did not read whole.
+    std::vector<RecordIllisible> ConfigsIllisibles;
     Parametres Reglages;
     ParametresFenetre Fenetre;  // the compose window's remembered state
 

@@ -42,10 +42,6 @@ bool ChampBooleen(std::string_view texte) {
 
 }  // namespace
 
-std::string clsConfigSMTP::SSL2String() const {
-    return SSL ? "Oui" : "Non";
-}
-
 namespace {
 
 // A separator inside a field would cut the record, or the list, in the wrong
@@ -87,21 +83,48 @@ std::string clsConfigSMTP::ChampsOptionnels() const {
 }
 
 std::int32_t clsConfigSMTP::Deserialize(std::string_view item) {
+    return Lit(item, nullptr);
+}
+
+std::int32_t clsConfigSMTP::Deserialize(std::string_view item, RecordIllisible& illisible) {
+    return Lit(item, &illisible);
+}
+
+std::int32_t clsConfigSMTP::Lit(std::string_view item, RecordIllisible* illisible) {
     const Liste pieces = Decoupe(item, std::string_view(&kSeparateurChamps, 1));
-    try {
-        const auto piece = [&](std::size_t i) -> const std::string& {
-            if (i >= pieces.size()) {
-                throw Erreur(ErrIndiceHorsLimites);
+    std::int32_t numero = 0;
+    // One required field into its member; false when reading stops there.
+    const auto champ = [&](ChampStocke quel, const auto& prend) {
+        const auto i = static_cast<std::size_t>(quel);
+        std::int32_t erreur = ErrIndiceHorsLimites;
+        if (i < pieces.size()) {
+            try {
+                prend(pieces[i]);
+                erreur = 0;
+            } catch (const Erreur& e) {
+                erreur = e.Numero();
             }
-            return pieces[i];
-        };
-        Nom = piece(0);
-        Serveur = piece(1);
-        SSL = ChampBooleen(piece(2));
-        Port = ChampEntier(piece(3));
-        Authentification = ChampEntier(piece(4));
-    } catch (const Erreur& e) {
-        return e.Numero();
+        }
+        if (erreur != 0 && illisible) {
+            if (numero == 0) {
+                illisible->valeur = i < pieces.size() ? pieces[i] : std::string();
+            }
+            illisible->champs.push_back(quel);
+        }
+        if (numero == 0) {
+            numero = erreur;
+        }
+        return erreur == 0 || illisible != nullptr;
+    };
+    const bool lu =
+        champ(ChampStocke::Nom, [&](const std::string& t) { Nom = t; }) &&
+        champ(ChampStocke::Serveur, [&](const std::string& t) { Serveur = t; }) &&
+        champ(ChampStocke::SSL, [&](const std::string& t) { SSL = ChampBooleen(t); }) &&
+        champ(ChampStocke::Port, [&](const std::string& t) { Port = ChampEntier(t); }) &&
+        champ(ChampStocke::Authentification,
+              [&](const std::string& t) { Authentification = ChampEntier(t); });
+    if (!lu) {
+        return numero;
     }
     // Records written before these fields existed hold only five pieces.
     if (pieces.size() > 5) {
@@ -116,7 +139,7 @@ std::int32_t clsConfigSMTP::Deserialize(std::string_view item) {
     for (std::size_t i = 0; i < std::size(kChampsOptionnels) && 8 + i < pieces.size(); ++i) {
         this->*kChampsOptionnels[i] = pieces[8 + i];
     }
-    return 0;
+    return numero;
 }
 
 bool EstUrlJeton(std::string_view texte) {
@@ -142,15 +165,21 @@ bool EstListeExemple(const ListeConfigs& liste) {
            liste.front().Nom == kServeurSMTPParDefaut;
 }
 
-ListeConfigs ChargeConfigsSMTP(FichierProfil& profil) {
+ListeConfigs ChargeConfigsSMTP(FichierProfil& profil, std::vector<RecordIllisible>* illisibles) {
     ListeConfigs liste;
     const std::string stockees = profil.Lit(kSectionConfiguration, "ConfigsSMTP", "");
     if (!stockees.empty()) {
         for (const std::string& record :
              Decoupe(stockees, std::string_view(&kSeparateurConfigs, 1))) {
             clsConfigSMTP config;
-            if (const std::int32_t numero = config.Deserialize(record); numero != 0) {
-                throw Erreur(numero, "SMTP configuration " + std::to_string(liste.size() + 1));
+            if (!illisibles) {
+                if (const std::int32_t numero = config.Deserialize(record); numero != 0) {
+                    throw Erreur(numero, "SMTP configuration " + std::to_string(liste.size() + 1));
+                }
+            } else if (RecordIllisible illisible; config.Deserialize(record, illisible) != 0) {
+                illisible.position = liste.size();
+                illisible.texte = record;
+                illisibles->push_back(std::move(illisible));
             }
             liste.push_back(std::move(config));
         }

@@ -11,6 +11,19 @@ namespace corvelle {
 
 class FichierProfil;
 
+// The fields of a stored record, in their order; these five are required.
+enum class ChampStocke : std::size_t { Nom, Serveur, SSL, Port, Authentification };
+
+// What of a stored record does not read: the fields, the first one's stored
+// text (empty when the record stops before it); with its place in the list
+// (from 0) and the record as stored when the list is loaded.
+struct RecordIllisible {
+    std::vector<ChampStocke> champs;
+    std::string valeur;
+    std::size_t position = 0;
+    std::string texte;
+};
+
 // Authentication codes shared with the SMTP component.
 enum CodeAuthentification : std::int32_t {
     AuthAucune = 0,
@@ -42,9 +55,6 @@ class clsConfigSMTP {
     std::string PorteeOAuth;
     std::string CommandeJetonOAuth;
 
-    // "Oui" / "Non", never translated.
-    [[nodiscard]] std::string SSL2String() const;
-
     // The fields joined by the unit separator (code 31): the eight historic
     // ones, then the password command and the four OAuth2 fields only when
     // they hold something, so a record without them reads the same in older
@@ -55,11 +65,16 @@ class clsConfigSMTP {
     // is missing), 13 (not a number) or 6 (out of range). Fields read before
     // the failure keep their new values; fields 6 to 13 are optional.
     [[nodiscard]] std::int32_t Deserialize(std::string_view item);
+    // The same, reading on past a field that does not read so that the
+    // record can be fixed: every other field is taken, and the failures are
+    // noted in `illisible` (fields and value).
+    [[nodiscard]] std::int32_t Deserialize(std::string_view item, RecordIllisible& illisible);
 
     friend bool operator==(const clsConfigSMTP&, const clsConfigSMTP&) = default;
 
   private:
     [[nodiscard]] std::string ChampsOptionnels() const;
+    [[nodiscard]] std::int32_t Lit(std::string_view item, RecordIllisible* illisible);
 };
 
 // The token endpoint of an OAuth2 configuration: its URL, or the Microsoft
@@ -83,8 +98,10 @@ inline constexpr char kSeparateurConfigs = '\x1E';
 // The list from key ConfigsSMTP. When the key is empty, one configuration is
 // built from the old single-server keys, stored as ConfigsSMTP, and the old
 // keys are removed (in memory; the caller saves the file). A record that
-// cannot be read raises its error number.
-[[nodiscard]] ListeConfigs ChargeConfigsSMTP(FichierProfil& profil);
+// cannot be read raises its error number; with `illisibles`, it is read as
+// far as it goes, kept in the list and noted there instead.
+[[nodiscard]] ListeConfigs ChargeConfigsSMTP(FichierProfil& profil,
+                                             std::vector<RecordIllisible>* illisibles = nullptr);
 
 // The value of key ConfigsSMTP: the records joined by kSeparateurConfigs.
 [[nodiscard]] std::string TexteConfigsSMTP(const ListeConfigs& liste);

@@ -14,7 +14,7 @@ Reponse DialogueConsole::Affiche(const Boite& boite) {
                                : boite.icone == Icone::Question ? genres_[2]
                                                                 : genres_[1];
     // Console text uses the system's line ends.
-    std::ostream& sortie = information ? std::cout : std::cerr;
+    std::ostream& sortie = information && !boite.aparte ? std::cout : std::cerr;
     sortie << boite.titre << " - " << genre << ' ' << Remplace(boite.texte, "\r\n", "\n") << "\n\n";
     sortie.flush();
     return boite.parDefaut;

@@ -24,7 +24,14 @@ struct Boite {
     // The outcome of something that went well: a window shows it like any
     // other report, a console as information on standard output.
     bool reussite = false;
+    // A notice beside the run's work (the first start's language notice): a
+    // console writes it on standard error, so standard output stays the run's.
+    bool aparte = false;
 };
+
+// The kinds' names with their colon, in the interface language: error,
+// warning, question, information.
+using GenresMessages = std::array<std::string, 4>;
 
 class Dialogue {
   public:
@@ -35,6 +42,9 @@ class Dialogue {
     virtual void FinAttente() = 0;
     // Lets pending window events run once before long work.
     virtual void TraiteEvenements() = 0;
+    // The interface language is chosen: a console names the kinds of message
+    // in it; a window shows its icon instead.
+    virtual void NommeGenres(const GenresMessages& /*genres*/) {}
 };
 
 // The busy pointer while an object lives, or until Termine.
@@ -60,18 +70,15 @@ class Attente {
 // standard output, warnings, errors and questions on standard error.
 class DialogueConsole final : public Dialogue {
   public:
-    // The kinds' names with their colon, in the interface language once it is
-    // known: error, warning, question, information (French until then).
-    using Genres = std::array<std::string, 4>;
-    void NommeGenres(Genres genres) { genres_ = std::move(genres); }
-
     Reponse Affiche(const Boite& boite) override;
     void DebutAttente() override {}
     void FinAttente() override {}
     void TraiteEvenements() override {}
+    void NommeGenres(const GenresMessages& genres) override { genres_ = genres; }
 
   private:
-    Genres genres_ = {"Erreur :", "Attention :", "Question :", "Information :"};
+    // French until start-up has chosen the language.
+    GenresMessages genres_ = {"Erreur :", "Attention :", "Question :", "Information :"};
 };
 
 }  // namespace corvelle

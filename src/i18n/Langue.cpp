@@ -7,7 +7,6 @@
 #include "config/Parametres.h"
 #include "config/Profil.h"
 #include "core/Chemins.h"
-#include "core/Dialogue.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
@@ -41,6 +40,10 @@ std::string Langue::Texte(std::string_view cle) const {
         }
     }
     return {};
+}
+
+std::string Langue::Libelle(std::string_view libelle, std::string_view texte) const {
+    return FormateMessage(Texte("TXT_LIBELLE_TEXTE"), libelle, texte);
 }
 
 std::int16_t CodeLangueDepuisLocale(std::string_view locale) {
@@ -97,7 +100,7 @@ std::string MessagePremierDemarrage() {
 }
 
 Langue ChoisitLangue(const FichierProfil& configuration, const std::string& dossierProgramme,
-                     std::int16_t codeSysteme, Dialogue& dialogue) {
+                     std::int16_t codeSysteme) {
     Langue langue;
     langue.LangueCourante = configuration.Lit(kSectionConfiguration, "Langue", "");
     if (langue.LangueCourante.empty()) {
@@ -114,10 +117,9 @@ Langue ChoisitLangue(const FichierProfil& configuration, const std::string& doss
                     break;
                 }
             }
-            if (!trouve) {
-                dialogue.Affiche({MessagePremierDemarrage(), kTitreApplication, Icone::Information,
-                                  Boutons::Ok, Reponse::Ok});
-            }
+            langue.AvisPremierDemarrage =
+                !trouve && !LitBooleen(configuration.Lit(kSectionConfiguration,
+                                                         kCleAvisPremierDemarrage, "0"));
         }
     }
     if (langue.LangueCourante != kFrancais) {

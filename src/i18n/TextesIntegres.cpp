@@ -282,6 +282,30 @@ Exemples :
     {"TXT_COMMANDE_VIDE", "elle n'a écrit aucun mot de passe"},
     {"MSG_ERREUR_COMMANDE_JETON", "La commande du jeton OAuth2 « %v » a échoué : %v."},
     {"TXT_COMMANDE_VIDE_JETON", "elle n'a écrit aucun jeton"},
+    {"TXT_OUI", "Oui"},
+    {"TXT_NON", "Non"},
+    // A message on the console after the program's name, or a value's
+    // refusal after its name: French puts a space before the colon.
+    {"TXT_LIBELLE_TEXTE", "%v : %v"},
+    {"MSG_RAPPORT_NON_ENVOYE", "le compte rendu n'a pas pu être envoyé par courrier : %v"},
+    {"MSG_ERREUR_CONFIG_DOSSIER",
+     "Le dossier du fichier de réglages %v est introuvable : vérifiez le chemin donné par "
+     "--config ou CORVELLE_CONFIG."},
+    {"MSG_ERREUR_CONFIG_EST_DOSSIER",
+     "%v est un dossier : --config et CORVELLE_CONFIG nomment un fichier de réglages."},
+    {"MSG_ERREUR_CONF_SMTP_ILLISIBLE",
+     "La configuration SMTP « %v » (n° %v dans %v) ne peut pas être lue : « %v » n'est pas une "
+     "valeur valide pour %v. Corrigez-la avec :§  corvelle%v --smtp set %v %v"},
+    {"TXT_CORRIGE_SERVEUR", "--server HÔTE"},
+    {"TXT_CORRIGE_SSL", "--ssl (ou --no-ssl)"},
+    {"TXT_CORRIGE_PORT", "--port NUMÉRO"},
+    {"TXT_CORRIGE_AUTH", "--auth MODE (none, pop, login, plain ou oauth2)"},
+    {"MSG_VERSION_BETA", "ATTENTION, version bêta !"},
+    {"MSG_ERREUR_AUCUN_SERVEUR",
+     "Aucun serveur SMTP n'est configuré (seul l'exemple %v existe). Ajoutez le vôtre avec :§  "
+     "corvelle --smtp add NOM --server HÔTE [--port N] [--ssl] [--auth login --user "
+     "UTILISATEUR --password-stdin]§ou dans la fenêtre de configuration (corvelle sans "
+     "paramètre, touche F9)."},
 }};
 
 }  // namespace corvelle

@@ -23,15 +23,36 @@ FichierLangue FichierLangue::Charge(const std::string& chemin) {
     return fichier;
 }
 
+namespace {
+
+// Whether the line holding position `p` is a comment: a translator's note
+// that names a block ("the <TXT_AIDE> block below") is not the block.
+bool DansUnCommentaire(std::string_view texte, std::size_t p) {
+    const std::size_t debutLigne = texte.find_last_of('\n', p);
+    const std::size_t debut = debutLigne == std::string_view::npos ? 0 : debutLigne + 1;
+    const std::size_t premier = texte.find_first_not_of(" \t", debut);
+    return premier < p && texte[premier] == ';';
+}
+
+std::size_t ChercheMarqueur(std::string_view texte, std::string_view marqueur, std::size_t depuis) {
+    std::size_t p = texte.find(marqueur, depuis);
+    while (p != std::string_view::npos && DansUnCommentaire(texte, p)) {
+        p = texte.find(marqueur, p + marqueur.size());
+    }
+    return p;
+}
+
+}  // namespace
+
 std::optional<std::string> FichierLangue::Bloc(std::string_view cle) const {
     const std::string ouvrant = "<" + Minuscules(cle) + ">";
     const std::string fermant = "</" + Minuscules(cle) + ">";
-    const std::size_t debut = texteMinuscule_.find(ouvrant);
+    const std::size_t debut = ChercheMarqueur(texteMinuscule_, ouvrant, 0);
     if (debut == std::string::npos) {
         return std::nullopt;
     }
     const std::size_t debutTexte = debut + ouvrant.size();
-    const std::size_t fin = texteMinuscule_.find(fermant, debutTexte);
+    const std::size_t fin = ChercheMarqueur(texteMinuscule_, fermant, debutTexte);
     if (fin == std::string::npos) {
         return std::nullopt;
     }

@@ -26,7 +26,8 @@ class FichierLangue {
 
     // The key's value in section Traduction; a value in braces names another
     // key of the section (one level); an empty or missing value is looked up
-    // as a <KEY>...</KEY> block anywhere in the file; else the default.
+    // as a <KEY>...</KEY> block anywhere in the file outside comment lines;
+    // else the default.
     // "§" becomes a line break, "'§'" stays as written.
     [[nodiscard]] std::string TraduitTexte(std::string_view cle, std::string_view defaut) const;
 

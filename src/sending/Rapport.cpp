@@ -19,6 +19,12 @@ namespace corvelle {
 
 namespace {
 
+void SignaleRapportPerdu(const Langue& langue, const std::string& raison) {
+    std::cerr << langue.Libelle(kTitreApplication,
+                                FormateMessage(langue.Texte("MSG_RAPPORT_NON_ENVOYE"), raison))
+              << '\n';
+}
+
 // Best effort: a report that cannot be mailed must neither stop the run nor
 // cause another report, so its failure is only noted on standard error.
 void EnvoieParMail(const Langue& langue, const Demande& demande, const std::string& message) {
@@ -33,10 +39,10 @@ void EnvoieParMail(const Langue& langue, const Demande& demande, const std::stri
         smtp.SetCorpsTexte(message);
         smtp.Envoie();
         if (!smtp.Resultat().accepte) {
-            std::cerr << kTitreApplication << " : report mail not sent: " << smtp.Statut() << '\n';
+            SignaleRapportPerdu(langue, smtp.Statut());
         }
     } catch (const std::exception& e) {
-        std::cerr << kTitreApplication << " : report mail not sent: " << e.what() << '\n';
+        SignaleRapportPerdu(langue, e.what());
     }
 }
 

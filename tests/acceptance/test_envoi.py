@@ -242,7 +242,8 @@ class Echecs(Base):
         debut = time.time()
         self.envoie("/a:bob", "/o:x", "/ct:y", "/l", code=5)
         self.assertLess(time.time() - debut, 30)
-        self.assertIn(" - ", self.programme.journal())
+        self.assertIn(f" - No greeting from 127.0.0.1:{muet.port} within 1 s",
+                      self.programme.journal())
 
     def test_log_folder_one_level_missing_is_created_two_are_an_error(self):
         un = os.path.join(self.programme.dossier, "journaux", "envoi.log")

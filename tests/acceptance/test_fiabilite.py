@@ -294,7 +294,7 @@ class Entrees(Base):
         programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)])
         resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=0,
                               env={"LANG": "de_DE.UTF-8"})
-        self.assertIn("No translation file corresponding to the language", resultat.stdout)
+        self.assertIn("No translation file corresponding to the language", resultat.stderr)
         self.assertIn("Le message 'x' a été envoyé", resultat.stdout)
         self.assertEqual(len(self.serveur.messages()), 2)
 
@@ -353,7 +353,8 @@ class Secrets(SansSecret, Base):
             self.assertIn("535", journal)
             self.sans_secret(journal, "log")
             # The report could not go either (the same login): said on stderr.
-            self.assertIn("report mail not sent", resultat.stderr)
+            self.assertIn("Corvelle : le compte rendu n'a pas pu être envoyé par courrier : ",
+                          resultat.stderr)
             self.sans_secret(resultat.stderr, "stderr with /l /r")
             resultat = self.lance(programme, "/a:bob", "/o:x", "/ct:y", "/trace", code=5)
             self.assertIn(ECHEC, resultat.stderr)

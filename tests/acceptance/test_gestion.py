@@ -11,7 +11,7 @@ import subprocess
 import tempfile
 import unittest
 
-from outils import ICI, Certificats, Programme, SansSecret, Serveur, chiffre
+from outils import ICI, RS, US, Certificats, Programme, SansSecret, Serveur, chiffre, config_smtp
 
 RACINE = None
 CERTS = None
@@ -104,6 +104,48 @@ class Smtp(Base):
                                         code=5).stderr)
         self.assertEqual(len(serveur.messages()), 3)
         self.sans_secret(self.programme.journal(), "log")
+
+    def test_in_english_and_a_configuration_that_does_not_read_is_fixed_as_told(self):
+        shutil.copy(os.path.join(ICI, "..", "..", "translations", "English.lng"),
+                    self.programme.dossier)
+        anglais = {"LANG": "en_US.UTF-8"}
+        serveur = Serveur(RACINE, "plain")
+        self.addCleanup(serveur.arrete)
+        ini = os.path.join(self.programme.dossier, "Corvelle.ini")
+        # As a hand edit leaves them: a port that is no number, a record cut short.
+        court = US.join(["Court", "x"])
+        self.programme.configure([config_smtp("Relais", "127.0.0.1", serveur.port),
+                                  US.join(["Bureau", "127.0.0.1", "0", "abc", "0"]), court])
+        envoi = ("/a:bob@exemple.test", "/o:x", "/ct:y", "/conf:Bureau")
+        message = (f'The SMTP configuration "Bureau" (number 2 in {ini}) cannot be read: "abc" '
+                   "is not a valid value for --port. Fix it with:\n"
+                   "  corvelle --smtp set Bureau --port NUMBER\n")
+        self.assertEqual(self.lance(*envoi, code=6, env=anglais).stderr,
+                         "Corvelle - Error: " + message + "\n")
+        # Only the fix it names gets through; the file stays as it was until then.
+        avant = lit(ini, "rb")
+        self.assertEqual(self.lance("--smtp", "set", "Bureau", "--server", "y", code=6,
+                                    env=anglais).stderr, "Corvelle: " + message)
+        self.lance("--smtp", "list", code=6, env=anglais)
+        self.assertEqual(lit(ini, "rb"), avant)
+        self.lance("--smtp", "set", "Bureau", "--port", str(serveur.port), env=anglais)
+        self.assertIn(RS + court + "\n", lit(ini))  # left as it was stored
+        self.lance("--smtp", "remove", "Court", env=anglais)
+        self.lance(*envoi, env=anglais)
+        self.assertEqual(len(serveur.messages(attente=5)), 1)
+
+        self.assertEqual([ligne.split("\t")[4] for ligne in
+                          self.lance("--smtp", "list", env=anglais).stdout.splitlines()],
+                         ["No", "No"])
+        self.assertEqual(self.lance("--smtp", "remove", "Autre", code=1, env=anglais).stderr,
+                         'Corvelle: No SMTP configuration is named "Autre". Configurations: '
+                         "Relais, Bureau (corvelle --smtp list).\n")
+        dossier = os.path.join(self.programme.dossier, "absent")
+        self.assertEqual(self.lance("--config", "absent/x.ini", "--get", code=6,
+                                    env=anglais).stderr,
+                         f"Corvelle - Error: The folder of the settings file {dossier}/x.ini "
+                         "cannot be found: check the path given by --config or "
+                         "CORVELLE_CONFIG.\n\n")
 
 
 class Reglages(Base):

@@ -209,6 +209,10 @@ class Installe(unittest.TestCase):
             # The interface language, from the installed translation.
             aide = self.lance(demande, langue="en_US.UTF-8")
             self.assertEqual((aide.returncode, aide.stderr), (0, ""))
+            premieres = aide.stdout.split("\n")[:3]
+            self.assertTrue(premieres[0].startswith(titre), aide.stdout[:80])
+            self.assertEqual(premieres[1:], ["", "Corvelle sends a message through an SMTP "
+                                                 "server, from its compose window"])
             self.assertIn("/cci:<list>", aide.stdout)
         self.assertFalse(os.path.exists(chemin("bin", "Corvelle.ini")))
 

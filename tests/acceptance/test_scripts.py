@@ -1,6 +1,6 @@
 """The program as scripts and cron run it: a preview that sends nothing, bodies
 from standard input, what goes to which standard stream, English under an
-English locale, and lists separated by semicolons."""
+English locale, another language's notice, and lists separated by semicolons."""
 
 import email
 import email.policy
@@ -141,6 +141,19 @@ class Scripts(unittest.TestCase):
         self.assertEqual(resultat.stderr, "Corvelle - Error: No graphical display for the compose "
                                           "window. Start the program with parameters to send "
                                           "from the command line (see --help).\n")
+
+    def test_a_language_without_translation_gets_its_notice_once_on_stderr(self):
+        allemand = {"LANG": "de_DE.UTF-8"}
+        premier = self.lance("/a:bob", "/o:Cron", "/ct:x", "/l", env=allemand)
+        self.assertEqual(premier.stdout, "")
+        self.assertTrue(premier.stderr.startswith("Corvelle - Information : First, thank you"),
+                        premier.stderr[:80])
+        self.assertIn("Aucun fichier de traduction", premier.stderr)
+        for demande in (("/a:bob", "/o:Cron", "/ct:x", "/l"), ("--smtp", "list")):
+            suivant = self.lance(*demande, env=allemand)
+            self.assertEqual(suivant.stderr, "")
+            self.assertNotIn("thank you", suivant.stdout)
+        self.assertEqual(len(self.serveur.messages(attente=5)), 2)
 
     def test_semicolon_lists_are_counted_deduplicated_and_batched(self):
         self.programme.ecrit("equipe.txt", "eve@exemple.test; ana@exemple.test\n")

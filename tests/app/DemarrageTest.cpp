@@ -123,31 +123,71 @@ TEST_F(Demarrage, RunModeFollowsTheArguments) {
 }
 
 TEST_F(Demarrage, UnreadableSettingsStopWithTheirErrorNumberAndExitCode6) {
-    // Which value gives which number is the settings' tests'; here, that any
-    // of them stops the start with its number and description.
-    const auto smtp = [](const char* champs) {
-        return "ConfigsSMTP=" + Remplace(champs, "|", "\x1F");
-    };
+    // Which value gives which number is the settings' tests'; here, that one
+    // stops the start with its number and description.
+    EcritFichier(dossier / "prog/Corvelle.ini", "[Configuration]\nTimeoutSMTP=40000");
+    const IssueDemarrage issue = Lance(Portable());
+    EXPECT_EQ(issue.mode, ModeExecution::Fin);
+    EXPECT_EQ(issue.codeSortie, kCodeSortieEchecDemarrage);
+    ASSERT_EQ(dialogue.boites.size(), 1u);
+    const Boite& boite = dialogue.boites[0];
+    EXPECT_EQ(boite.icone, Icone::Critique);
+    EXPECT_EQ(boite.titre, "Corvelle");
+    EXPECT_EQ(boite.texte.rfind("Une erreur (6)", 0), 0u) << boite.texte;
+    EXPECT_NE(boite.texte.find("Overflow"), std::string::npos) << boite.texte;
+    EXPECT_NE(boite.texte.find("\r\n\r\nVeuillez contacter"), std::string::npos);
+}
+
+TEST_F(Demarrage, MistakesInTheSettingsSayWhatToFixNotAnErrorNumber) {
+    const std::string ini = dossier / "prog/Corvelle.ini";
+    const std::string bon = Remplace("Relais|r|0|25|0", "|", "\x1F");
     struct Cas {
-        std::string contenu;
-        const char* numero;
-        const char* description;
+        std::string record;
+        std::string attendu;
     };
-    for (const Cas& cas : {Cas{smtp("a|b|0|25"), "(9)", "Subscript out of range"},
-                           Cas{smtp("a|b|0|abc|0"), "(13)", "Type mismatch"},
-                           Cas{"TimeoutSMTP=40000", "(6)", "Overflow"}}) {
-        EcritFichier(dossier / "prog/Corvelle.ini", "[Configuration]\n" + cas.contenu);
+    for (const Cas& cas :
+         {Cas{"Bureau|b|-1|25|x",
+              "La configuration SMTP « Bureau » (n° 2 dans " + ini +
+                  ") ne peut pas être lue : « x » n'est pas une valeur valide pour --auth. "
+                  "Corrigez-la avec :\r\n  corvelle --smtp set Bureau --auth MODE (none, pop, "
+                  "login, plain ou oauth2)"},
+          // Every field that does not read, the first one named; a name the
+          // shell would split is quoted.
+          Cas{"Mon relais|b|oui|vingt",
+              "La configuration SMTP « Mon relais » (n° 2 dans " + ini +
+                  ") ne peut pas être lue : « oui » n'est pas une valeur valide pour --ssl. "
+                  "Corrigez-la avec :\r\n  corvelle --smtp set 'Mon relais' --ssl (ou "
+                  "--no-ssl) --port NUMÉRO --auth MODE (none, pop, login, plain ou oauth2)"}}) {
+        EcritFichier(ini, "[Configuration]\nConfigsSMTP=" + bon + "\x1E" +
+                              Remplace(cas.record, "|", "\x1F"));
         dialogue.boites.clear();
-        const IssueDemarrage issue = Lance(Portable());
-        EXPECT_EQ(issue.mode, ModeExecution::Fin);
-        EXPECT_EQ(issue.codeSortie, kCodeSortieEchecDemarrage);
-        ASSERT_EQ(dialogue.boites.size(), 1u) << cas.contenu;
-        const Boite& boite = dialogue.boites[0];
-        EXPECT_EQ(boite.icone, Icone::Critique);
-        EXPECT_EQ(boite.titre, "Corvelle");
-        EXPECT_EQ(boite.texte.rfind(std::string("Une erreur ") + cas.numero, 0), 0u) << boite.texte;
-        EXPECT_NE(boite.texte.find(cas.description), std::string::npos) << boite.texte;
-        EXPECT_NE(boite.texte.find("\r\n\r\nVeuillez contacter"), std::string::npos);
+        EXPECT_EQ(Lance(Portable()).codeSortie, kCodeSortieEchecDemarrage);
+        ASSERT_EQ(dialogue.boites.size(), 1u);
+        EXPECT_EQ(dialogue.boites[0].texte, cas.attendu);
+        EXPECT_EQ(dialogue.boites[0].icone, Icone::Critique);
+    }
+
+    // A settings file named on the command line: the fix goes to that file.
+    EnvironnementDemarrage env = Portable();
+    env.fichierConfiguration = "prog/Corvelle.ini";
+    dialogue.boites.clear();
+    Lance(env);
+    ASSERT_EQ(dialogue.boites.size(), 1u);
+    EXPECT_NE(dialogue.boites[0].texte.find("corvelle --config " + ini + " --smtp set"),
+              std::string::npos);
+    // One that cannot be a settings file is said at once, without a number.
+    for (const auto& [fichier, attendu] :
+         {std::pair{"absent/x.ini", "Le dossier du fichier de réglages " +
+                                        (dossier / "absent/x.ini") +
+                                        " est introuvable : vérifiez le chemin donné par "
+                                        "--config ou CORVELLE_CONFIG."},
+          {"prog", (dossier / "prog") + " est un dossier : --config et CORVELLE_CONFIG nomment "
+                                        "un fichier de réglages."}}) {
+        env.fichierConfiguration = fichier;
+        dialogue.boites.clear();
+        EXPECT_EQ(Lance(env).codeSortie, kCodeSortieEchecDemarrage);
+        ASSERT_EQ(dialogue.boites.size(), 1u);
+        EXPECT_EQ(dialogue.boites[0].texte, attendu);
     }
 }
 

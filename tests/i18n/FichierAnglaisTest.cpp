@@ -9,12 +9,10 @@
 
 #include "app/APropos.h"
 #include "config/Profil.h"
-#include "core/Dialogue.h"
 #include "core/Texte.h"
 #include "core/Version.h"
 #include "i18n/Langue.h"
 #include "i18n/TextesIntegres.h"
-#include "support/DialogueEnregistreur.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {
@@ -92,13 +90,11 @@ TEST(FichierAnglais, ChoisiSurUnSystemeAnglaisSansMessage) {
     const std::string programme = dossier / "programme";
     std::filesystem::create_directories(programme);
     std::filesystem::copy_file(kFichierAnglais, programme + "/English.lng");
-    DialogueEnregistreur dialogue;
-
     const FichierProfil vide = FichierProfil::Charge(dossier / "Corvelle.ini");
-    const Langue l = ChoisitLangue(vide, programme, 9, dialogue);
+    const Langue l = ChoisitLangue(vide, programme, 9);
     EXPECT_EQ(l.LangueCourante, "English");
     EXPECT_EQ(l.FichierTraduction, programme + "/English.lng");
-    EXPECT_TRUE(dialogue.boites.empty());
+    EXPECT_FALSE(l.AvisPremierDemarrage);
     ASSERT_EQ(l.Traductions.Count(), kTextesIntegres.size());
     EXPECT_EQ(FormateMessage(l.Texte("MSG_SUCCES_ENVOI"), "Report", 3, 1),
               "The message 'Report' was sent to 3 recipient(s) in 1 send(s)...");
@@ -106,8 +102,7 @@ TEST(FichierAnglais, ChoisiSurUnSystemeAnglaisSansMessage) {
               "An error (53) occurred during processing:\r\n\r\nFile not found\r\n\r\nPlease "
               "contact the author of the software if the problem persists...");
     // A French system keeps the built-in texts even with the file beside the program.
-    EXPECT_EQ(ChoisitLangue(vide, programme, 12, dialogue).Texte("TXT_FORMAT_TEXTE"),
-              "Texte seulement");
+    EXPECT_EQ(ChoisitLangue(vide, programme, 12).Texte("TXT_FORMAT_TEXTE"), "Texte seulement");
 }
 
 TEST(FichierAnglais, AideDeLaFenetreAPropos) {

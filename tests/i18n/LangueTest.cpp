@@ -3,10 +3,8 @@
 #include <filesystem>
 
 #include "config/Profil.h"
-#include "core/Dialogue.h"
 #include "i18n/Langue.h"
 #include "i18n/TextesIntegres.h"
-#include "support/DialogueEnregistreur.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle {
@@ -40,13 +38,12 @@ class ChoixLangue : public ::testing::Test {
         if (!configuration.empty()) {
             EcritFichier(ini_, "[Configuration]\n" + configuration + "\n");
         }
-        return ChoisitLangue(FichierProfil::Charge(ini_), programme_, code, dialogue_);
+        return ChoisitLangue(FichierProfil::Charge(ini_), programme_, code);
     }
 
     test::DossierTemporaire dossier_;
     std::string programme_ = dossier_ / "programme";
     std::string ini_ = dossier_ / "Corvelle.ini";
-    DialogueEnregistreur dialogue_;
 };
 
 TEST_F(ChoixLangue, CleLangueUtiliseeTelleQuelle) {
@@ -60,7 +57,7 @@ TEST_F(ChoixLangue, CleLangueUtiliseeTelleQuelle) {
     const Langue perdue = Choisit("Langue=Klingon", 9);
     EXPECT_EQ(perdue.LangueCourante, "Klingon");
     EXPECT_EQ(perdue.Traductions.Item("TXT_FORMAT_TEXTE"), "Texte seulement");
-    EXPECT_TRUE(dialogue_.boites.empty());
+    EXPECT_FALSE(perdue.AvisPremierDemarrage);
 }
 
 TEST_F(ChoixLangue, SystemeFrancaisOuPremierFichierCorrespondant) {
@@ -84,12 +81,12 @@ TEST_F(ChoixLangue, AucunFichierCorrespondantFrancaisAvecMessage) {
     const Langue l = Choisit("", 16);
     EXPECT_EQ(l.LangueCourante, "Français");
     EXPECT_EQ(l.FichierTraduction, "");
-    ASSERT_EQ(dialogue_.boites.size(), 1u);
-    const Boite& b = dialogue_.boites[0];
-    EXPECT_EQ(b.texte, MessagePremierDemarrage());
-    EXPECT_TRUE(b.titre == "Corvelle" && b.icone == Icone::Information && b.boutons == Boutons::Ok);
-    // The choice is not stored, so the message comes back at the next start.
+    EXPECT_TRUE(l.AvisPremierDemarrage);
+    // The choice is not stored, so the language is chosen again at the next
+    // start; the notice is due only until the settings say it was shown.
     EXPECT_FALSE(std::filesystem::exists(ini_));
+    EXPECT_FALSE(Choisit("AvisPremierDémarrage=-1", 16).AvisPremierDemarrage);
+    EXPECT_FALSE(Choisit("", 9).AvisPremierDemarrage);
 }
 
 TEST(Langue, CatalogueFrancaisDansLOrdreDeLaTable) {

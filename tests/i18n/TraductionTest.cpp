@@ -11,7 +11,9 @@ TEST(Traduction, FormesDeValeurs) {
     test::EcritFichier(dossier / "English.lng",
                        "[Traduction]\r\nCodeLangue=9\r\nTXT_SIMPLE=Text only\r\n"
                        "TXT_REF={TXT_SIMPLE}\r\nTXT_REF_REF={TXT_REF}\r\n"
-                       "TXT_REF_ABSENTE={TXT_ABSENT}\r\nTXT_REF_VIDE={TXT_BLOC}\r\nTXT_BLOC=\r\n"
+                       "TXT_REF_ABSENTE={TXT_ABSENT}\r\nTXT_REF_VIDE={TXT_BLOC}\r\n"
+                       // A note that names the block is not the block.
+                       "  ; The text is the <TXT_BLOC> block below.\r\nTXT_BLOC=\r\n"
                        "TXT_SAUT=One§two '§' three\r\nGuillemets=\" spaced \"\r\n"
                        "<txt_bloc>First line\r\nSecond§line</TXT_BLOC>\r\n"
                        "<TXT_SANS_FIN>never closed\r\n");

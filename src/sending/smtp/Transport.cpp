@@ -34,10 +34,14 @@ void VerifiePort(std::int32_t port) {
     }
 }
 
-std::string Url(const char* schema, const std::string& hote, std::int32_t port) {
+// "host:port", an IPv6 address in brackets.
+std::string HotePort(const std::string& hote, std::int32_t port) {
     const bool ipv6 = hote.find(':') != std::string::npos && hote.front() != '[';
-    return std::string(schema) + "://" + (ipv6 ? "[" + hote + "]" : hote) + ":" +
-           std::to_string(port) + "/";
+    return (ipv6 ? "[" + hote + "]" : hote) + ":" + std::to_string(port);
+}
+
+std::string Url(const char* schema, const std::string& hote, std::int32_t port) {
+    return std::string(schema) + "://" + HotePort(hote, port) + "/";
 }
 
 std::string TexteMode(ModeSession mode) {
@@ -69,10 +73,15 @@ std::size_t Observe(char* donnees, std::size_t taille, std::size_t nombre, void*
 // reply within one time-out of its own.
 constexpr long kAttentesOuverture = 7;
 
+// libcurl counts each reply's wait in whole seconds.
+long SecondesReponse(std::int32_t attenteMs) {
+    return (static_cast<long>(attenteMs) + 999) / 1000;
+}
+
 void ConfigureAttentesSMTP(CURL* curl, std::int32_t timeoutMs) {
-    const long ms = AttenteMs(timeoutMs);
+    const std::int32_t ms = AttenteMs(timeoutMs);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ms * kAttentesOuverture);
-    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, (ms + 999) / 1000);
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, SecondesReponse(ms));
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
 }
 
@@ -428,6 +437,11 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
         // demands TLS, so trying it once never sends in clear.
         const bool sansAccueil =
             code == CURLE_OPERATION_TIMEDOUT && connexion->journal.Derniere().empty();
+        if (sansAccueil && mode != ModeSession::TLSImplicite) {
+            // Connected, yet not a word: libcurl only says its wait ran out.
+            tentative.description = "No greeting from " + HotePort(reglages.hote, reglages.port) +
+                                    " within " + std::to_string(SecondesReponse(attenteMs)) + " s";
+        }
         tentative.autreMode =
             (mode == ModeSession::TLSImplicite && code == CURLE_SSL_CONNECT_ERROR) ||
             (mode == ModeSession::StartTLS && (code == CURLE_USE_SSL_FAILED || sansAccueil));

@@ -149,7 +149,7 @@ void ListeSMTP::AjouteLigne(const clsConfigSMTP& config) {
 void ListeSMTP::EcritLigne(QTreeWidgetItem& ligne, const clsConfigSMTP& config) const {
     ligne.setText(ColNom, VersQt(config.Nom));
     ligne.setText(ColServeur, VersQt(config.Serveur));
-    ligne.setText(ColSSL, VersQt(config.SSL2String()));
+    ligne.setText(ColSSL, VersQt(etat_.Langage.Texte(config.SSL ? "TXT_OUI" : "TXT_NON")));
     ligne.setText(ColAuthentification, VersQt(TexteAuthentification(config.Authentification)));
     ligne.setData(ColNom, Qt::UserRole, VersQt(config.Serialize()));
 }

@@ -155,8 +155,8 @@ void frmCorvelle::ShowInitial() {
 
 void frmCorvelle::Form_Activate() {
     if (EstVersionBeta()) {
-        dialogue_.Affiche({"ATTENTION, version bêta !", kTitreApplication, Icone::Aucune,
-                           Boutons::Ok, Reponse::Ok});
+        dialogue_.Affiche({etat_.Langage.Texte("MSG_VERSION_BETA"), kTitreApplication,
+                           Icone::Aucune, Boutons::Ok, Reponse::Ok});
     }
     txtDestinataires_[0]->setFocus();
 }
