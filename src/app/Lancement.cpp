@@ -19,6 +19,7 @@
 #include "core/Plateforme.h"
 #include "core/Version.h"
 #include "i18n/Langue.h"
+#include "i18n/Traduction.h"
 
 namespace corvelle {
 
@@ -67,7 +68,8 @@ int LanceProgramme(int argc, char** argv) {
             CheminAbsolu(options.fichierConfiguration, AjouteBarre(environnement.dossierTravail)));
     }
 
-    // With a display every message is a window, loaded only when one is shown.
+    // With a display that answers every message is a window, loaded only when
+    // one is shown; else the console, as without a display.
     std::unique_ptr<Dialogue> dialogue;
     DialogueFenetres* fenetres = nullptr;
     DialogueConsole* console = nullptr;
@@ -84,9 +86,7 @@ int LanceProgramme(int argc, char** argv) {
     Programme programme;
     const IssueDemarrage issue = Demarre(environnement, programme, *dialogue, OuvreAnnuaire);
     const Langue& langue = programme.Langage;
-    if (console) {
-        NommeGenres(*console, langue);
-    }
+    NommeGenres(console ? *console : fenetres->Console(), langue);
 
     switch (issue.mode) {
         case ModeExecution::APropos:
@@ -108,8 +108,14 @@ int LanceProgramme(int argc, char** argv) {
     if (fenetres && fenetres->LanceFenetre(programme, code)) {
         return code;
     }
+    // A display that is named but cannot show windows (a closed SSH session's,
+    // a Wayland one without Qt's plugin) is said as such.
+    const std::string affichage = plateforme::AffichageNomme();
     std::cerr << kTitreApplication << " - " << langue.Texte("TXT_CONSOLE_ERREUR") << ' '
-              << langue.Texte("MSG_AUCUN_AFFICHAGE") << '\n';
+              << (affichage.empty()
+                      ? langue.Texte("MSG_AUCUN_AFFICHAGE")
+                      : FormateMessage(langue.Texte("MSG_AFFICHAGE_INUTILISABLE"), affichage))
+              << '\n';
     plateforme::TermineProgramme(kCodeSortieEchecDemarrage);
 }
 
