@@ -53,8 +53,9 @@ Dialogue* DialogueFenetres::Fenetres() {
                                         plateforme::SymboleModule(module_, "corvelle_ui_dialogue"))
                                   : nullptr;
         if (fabrique) {
-            fenetres_.reset(fabrique(&argc_, argv_));
-        } else {
+            fenetres_.reset(fabrique(&argc_, argv_, &erreur));
+        }
+        if (!fenetres_) {
             std::cerr << kTitreApplication << " : windows unavailable (" << erreur
                       << "); messages go to the console.\n";
         }

@@ -13,7 +13,8 @@ namespace corvelle {
 struct Programme;
 
 // Names of the module's entry points.
-using FabriqueDialogue = Dialogue* (*)(int* argc, char** argv);
+// The window dialogue; null, with the reason, when Qt could not start.
+using FabriqueDialogue = Dialogue* (*)(int* argc, char** argv, std::string* raison);
 using LanceurFenetre = int (*)(Programme* etat, Dialogue* dialogue);
 using LanceurConfiguration = void (*)(Programme* etat, Dialogue* dialogue);
 using LanceurAPropos = void (*)(const Programme* etat, Dialogue* dialogue);
@@ -40,6 +41,9 @@ class DialogueFenetres final : public Dialogue {
     [[nodiscard]] bool OuvreConfiguration(Programme& etat);
     // The About window; its text on standard output without the module.
     void AfficheAPropos(const Programme& etat);
+
+    // Where boxes go when the windows cannot be shown after all.
+    [[nodiscard]] DialogueConsole& Console() { return console_; }
 
   private:
     // The window dialogue, loading the module on first use; null when it

@@ -19,6 +19,7 @@
 #include "core/Plateforme.h"
 #include "core/Version.h"
 #include "i18n/Langue.h"
+#include "i18n/Traduction.h"
 
 namespace corvelle {
 
@@ -59,7 +60,8 @@ int LanceProgramme(int argc, char** argv) {
             CheminAbsolu(options.fichierConfiguration, AjouteBarre(environnement.dossierTravail)));
     }
 
-    // With a display every message is a window, loaded only when one is shown.
+    // With a display that answers every message is a window, loaded only when
+    // one is shown; else the console, as without a display.
     std::unique_ptr<Dialogue> dialogue;
     DialogueFenetres* fenetres = nullptr;
     if (!aide && plateforme::AffichageDisponible()) {
@@ -94,8 +96,14 @@ int LanceProgramme(int argc, char** argv) {
     if (fenetres && fenetres->LanceFenetre(programme, code)) {
         return code;
     }
+    // A display that is named but cannot show windows (a closed SSH session's,
+    // a Wayland one without Qt's plugin) is said as such.
+    const std::string affichage = plateforme::AffichageNomme();
     std::cerr << kTitreApplication << " - " << langue.Texte("TXT_CONSOLE_ERREUR") << ' '
-              << langue.Texte("MSG_AUCUN_AFFICHAGE") << '\n';
+              << (affichage.empty()
+                      ? langue.Texte("MSG_AUCUN_AFFICHAGE")
+                      : FormateMessage(langue.Texte("MSG_AFFICHAGE_INUTILISABLE"), affichage))
+              << '\n';
     plateforme::TermineProgramme(kCodeSortieEchecDemarrage);
 }
 

@@ -88,6 +88,23 @@ std::string ExtraitLot(Collection& collection, std::size_t n, std::string_view s
     return texte;
 }
 
+std::string CleAdresse(std::string_view entree) {
+    const std::size_t ouvrant = entree.rfind('<');
+    if (ouvrant != std::string_view::npos) {
+        const std::size_t fermant = entree.find('>', ouvrant);
+        entree =
+            entree.substr(ouvrant + 1, fermant == std::string_view::npos ? std::string_view::npos
+                                                                         : fermant - ouvrant - 1);
+    }
+    std::string cle = Elague(entree);
+    const std::size_t arobase = cle.rfind('@');
+    if (arobase != std::string::npos) {
+        cle.replace(arobase + 1, std::string::npos,
+                    Minuscules(std::string_view(cle).substr(arobase + 1)));
+    }
+    return cle;
+}
+
 void TrieListe(Liste& liste) {
     std::stable_sort(liste.begin(), liste.end());
 }

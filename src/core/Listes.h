@@ -37,6 +37,13 @@ namespace corvelle {
 [[nodiscard]] std::string ExtraitLot(Collection& collection, std::size_t n,
                                      std::string_view separateur);
 
+// What two recipient entries share when they name one mailbox, so that it
+// gets one copy of a dispatch: the address in the angle brackets (else the
+// whole entry), trimmed, its domain (after the last "@") in lower case as
+// domains ignore letter case, its local part as written, since recipient
+// fields keep "Bob" and "bob" apart.
+[[nodiscard]] std::string CleAdresse(std::string_view entree);
+
 // Ascending by byte order. Stable, so equal texts keep their order exactly as
 // the historic bubble sort left them, in O(n log n).
 void TrieListe(Liste& liste);

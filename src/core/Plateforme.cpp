@@ -20,6 +20,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -467,11 +468,115 @@ std::string LocaleMessages() {
     return {};
 }
 
-bool AffichageDisponible() {
-    if (Variable("QT_QPA_PLATFORM") == "offscreen") {
+namespace {
+
+// A library opened for one probe, closed after it.
+class BibliothequeSonde {
+  public:
+    explicit BibliothequeSonde(const char* nom) noexcept
+        : module_(::dlopen(nom, RTLD_NOW | RTLD_LOCAL)) {}
+    BibliothequeSonde(const BibliothequeSonde&) = delete;
+    BibliothequeSonde& operator=(const BibliothequeSonde&) = delete;
+    ~BibliothequeSonde() {
+        if (module_) {
+            ::dlclose(module_);
+        }
+    }
+
+    template <typename Fonction>
+    [[nodiscard]] Fonction Cherche(const char* nom) const noexcept {
+        return module_ ? reinterpret_cast<Fonction>(::dlsym(module_, nom)) : nullptr;
+    }
+
+  private:
+    void* module_;
+};
+
+using Deconnexion = void (*)(void*);
+
+// As Qt's xcb plugin connects: the same library, so a missing cookie or a
+// refused connection shows here too. Without the library there is no plugin.
+bool ServeurXRepond() {
+    if (Variable("DISPLAY").empty()) {
+        return false;
+    }
+    const BibliothequeSonde xcb("libxcb.so.1");
+    const auto connecte = xcb.Cherche<void* (*)(const char*, int*)>("xcb_connect");
+    const auto enErreur = xcb.Cherche<int (*)(void*)>("xcb_connection_has_error");
+    const auto deconnecte = xcb.Cherche<Deconnexion>("xcb_disconnect");
+    if (!connecte || !enErreur || !deconnecte) {
+        return false;
+    }
+    // Never null: a failed connection is an object in an error state.
+    const std::unique_ptr<void, Deconnexion> connexion(connecte(nullptr, nullptr), deconnecte);
+    return enErreur(connexion.get()) == 0;
+}
+
+bool CompositeurRepond() {
+    // A socket the compositor handed down is fresh, and connecting would use
+    // it up before Qt could.
+    if (!Variable("WAYLAND_SOCKET").empty()) {
         return true;
     }
-    return !Variable("DISPLAY").empty() || !Variable("WAYLAND_DISPLAY").empty();
+    const std::string nom = Variable("WAYLAND_DISPLAY");
+    // A relative name lies in XDG_RUNTIME_DIR: without it the library would
+    // only complain on standard error.
+    if (nom.empty() || (nom.front() != '/' && Variable("XDG_RUNTIME_DIR").empty())) {
+        return false;
+    }
+    const BibliothequeSonde wayland("libwayland-client.so.0");
+    const auto connecte = wayland.Cherche<void* (*)(const char*)>("wl_display_connect");
+    const auto deconnecte = wayland.Cherche<Deconnexion>("wl_display_disconnect");
+    if (!connecte || !deconnecte) {
+        return false;
+    }
+    const std::unique_ptr<void, Deconnexion> connexion(connecte(nom.c_str()), deconnecte);
+    return connexion != nullptr;
+}
+
+}  // namespace
+
+std::vector<std::string> PlateformesGraphiques() {
+    std::vector<std::string> plateformes;
+    const std::string demandees = Variable("QT_QPA_PLATFORM");
+    if (demandees.empty()) {
+        if (Variable("XDG_SESSION_TYPE") == "wayland") {
+            plateformes = {"wayland", "xcb"};
+        } else {
+            plateformes = {"xcb", "wayland"};
+        }
+        return plateformes;
+    }
+    for (std::string_view reste = demandees; !reste.empty();) {
+        const std::size_t fin = std::min(reste.find(';'), reste.size());
+        if (fin > 0) {
+            plateformes.emplace_back(reste.substr(0, fin));
+        }
+        reste.remove_prefix(std::min(fin + 1, reste.size()));
+    }
+    return plateformes;
+}
+
+bool AffichageRepond(std::string_view plateforme) {
+    plateforme = plateforme.substr(0, plateforme.find(':'));  // its options aside
+    if (plateforme == "xcb") {
+        return ServeurXRepond();
+    }
+    if (plateforme.starts_with("wayland")) {
+        return CompositeurRepond();
+    }
+    return true;
+}
+
+bool AffichageDisponible() {
+    const std::vector<std::string> plateformes = PlateformesGraphiques();
+    return std::any_of(plateformes.begin(), plateformes.end(),
+                       [](const std::string& plateforme) { return AffichageRepond(plateforme); });
+}
+
+std::string AffichageNomme() {
+    std::string nom = Variable("DISPLAY");
+    return nom.empty() ? Variable("WAYLAND_DISPLAY") : nom;
 }
 
 void TermineProgramme(int code) {

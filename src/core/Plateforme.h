@@ -126,8 +126,26 @@ void RelanceProgramme();
 // The locale that decides the language of messages (LC_ALL, LC_MESSAGES, LANG).
 [[nodiscard]] std::string LocaleMessages();
 
-// A graphical session is there to show windows.
+// The Qt platforms the windows may use, in the order Qt tries them, each as
+// QT_QPA_PLATFORM writes it ("xcb", "wayland", "offscreen:size=800x600"): that
+// variable's list, else the display servers ("wayland" first in a Wayland
+// session, then "xcb").
+[[nodiscard]] std::vector<std::string> PlateformesGraphiques();
+
+// Whether the display a platform of that list draws on answers: the X server
+// named by DISPLAY for xcb, the compositor named by WAYLAND_DISPLAY for
+// wayland, connected to (and left) with the very libraries their Qt plugins
+// use; true for a platform without a display server (offscreen, vnc...).
+[[nodiscard]] bool AffichageRepond(std::string_view plateforme);
+
+// Windows can be shown: one of those platforms has a display that answers. A
+// stale DISPLAY (a closed SSH session's) is no display: Qt would end the
+// process on it.
 [[nodiscard]] bool AffichageDisponible();
+
+// The display the environment names (DISPLAY, else WAYLAND_DISPLAY), for
+// messages; empty when none.
+[[nodiscard]] std::string AffichageNomme();
 
 // Flushes the standard streams and ends the process at once.
 [[noreturn]] void TermineProgramme(int code);

@@ -224,6 +224,9 @@ Exemples :
     {"MSG_AUCUN_AFFICHAGE",
      "Aucun affichage graphique pour la fenêtre de composition. Lancez le programme avec des "
      "paramètres pour un envoi en ligne de commande (voir --help)."},
+    {"MSG_AFFICHAGE_INUTILISABLE",
+     "L'affichage graphique '%v' ne répond pas ou ne peut pas montrer de fenêtres. Lancez le "
+     "programme avec des paramètres pour un envoi en ligne de commande (voir --help)."},
     {"MSG_ERREUR_CMD_CORPS_FIC_VIDE",
      "Le fichier contenant le corps du message ('%v') est vide..."},
     {"MSG_ERREUR_CMD_APERCU_DOSSIER", "Le dossier de l'aperçu ('%v') est introuvable..."},

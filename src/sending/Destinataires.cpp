@@ -6,7 +6,6 @@
 #include <optional>
 #include <string_view>
 #include <unordered_set>
-#include <vector>
 
 #include "core/Chemins.h"
 #include "core/Encodage.h"
@@ -140,13 +139,16 @@ class Expansion {
     std::unordered_set<std::string> fichiersLus_;
 };
 
-// Sorted entries completed with the suffix, each address once. An address
-// written twice in two forms ("jean" and "jean@suffix") sorts apart, so
-// comparing with the previous one alone would send it twice.
+// Sorted entries completed with the suffix, each mailbox once (CleAdresse).
+// One written twice in two forms ("jean" and "jean@suffix", "jean@SUFFIX")
+// sorts apart, so comparing with the previous one alone would send it twice.
 Collection Adresses(Liste entrees, const std::string& suffixe) {
     TrieListe(entrees);
-    // Completed in place, then told apart through views of them: a mass
-    // dispatch reads tens of thousands of lines, each copied once at most.
+    Collection adresses;
+    std::unordered_set<std::string> vues;
+    vues.reserve(entrees.size());
+    // Completed in place: a mass dispatch reads tens of thousands of lines,
+    // each copied once at most.
     for (std::string& entree : entrees) {
         const bool complete = entree.find('@') == std::string::npos;
         entree.erase(entree.find_last_not_of(' ') + 1);
@@ -155,32 +157,11 @@ Collection Adresses(Liste entrees, const std::string& suffixe) {
             entree += '@';
             entree += suffixe;
         }
-    }
-    std::vector<bool> premieres(entrees.size());
-    std::unordered_set<std::string_view> vues;
-    vues.reserve(entrees.size());
-    for (std::size_t i = 0; i < entrees.size(); ++i) {
-        premieres[i] = vues.insert(entrees[i]).second;
-    }
-    Collection adresses;
-    for (std::size_t i = 0; i < entrees.size(); ++i) {
-        if (premieres[i]) {
-            adresses.Ajoute(std::move(entrees[i]));
+        if (vues.insert(CleAdresse(entree)).second) {
+            adresses.Ajoute(std::move(entree));
         }
     }
     return adresses;
-}
-
-// The mailbox of an entry: what its angle brackets hold, if it has them.
-std::string BoiteDe(std::string_view entree) {
-    const std::size_t ouvrant = entree.rfind('<');
-    if (ouvrant != std::string_view::npos) {
-        const std::size_t fermant = entree.find('>', ouvrant);
-        entree =
-            entree.substr(ouvrant + 1, fermant == std::string_view::npos ? std::string_view::npos
-                                                                         : fermant - ouvrant - 1);
-    }
-    return Minuscules(Elague(entree));
 }
 
 }  // namespace
@@ -193,7 +174,7 @@ void RetireDoublonsEntreChamps(std::array<Collection, 3>& champs) {
     for (Collection& champ : champs) {
         Collection gardees;
         for (const std::string& adresse : champ) {
-            if (vues.insert(BoiteDe(adresse)).second) {
+            if (vues.insert(CleAdresse(adresse)).second) {
                 gardees.Ajoute(adresse);
             }
         }

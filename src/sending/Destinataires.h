@@ -35,8 +35,8 @@ struct ContexteExpansion {
                                                         const std::string& champ);
 
 // Leaves each address in the first of the fields (To, copy, blind copy) that
-// holds it, so nobody gets two copies of one dispatch. Addresses compare by
-// their mailbox ("Bob <b@x.fr>" and "B@x.fr" are one), letter case ignored.
+// holds it, so nobody gets two copies of one dispatch. Addresses compare as
+// within a field, by CleAdresse ("Bob <b@x.fr>" and "b@X.FR" are one).
 void RetireDoublonsEntreChamps(std::array<Collection, 3>& champs);
 
 // The entries of a recipient file, one per line: -1 when read (or already

@@ -51,7 +51,7 @@ class Messages(Base):
         self.programme.ecrit("donnees.bin", binaire)
         self.programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)],
                                  ImportanceParDéfaut="2", SensibilitéParDéfaut="3")
-        self.envoie('/a:bob,"Martin, Alice" <alice@ailleurs.test>', "/cc:carl", "/cci:dora,eve,Bob",
+        self.envoie('/a:bob,"Martin, Alice" <alice@ailleurs.test>', "/cc:carl", "/cci:dora,eve,bob@EXEMPLE.TEST",
                     "/o:Rapport", "/ct:Ligne 1§.point§.§Fin", "/ch:<p>Bonjour</p>",
                     "/rep:retour@exemple.test", "/pj:donnees.bin", "/arl", "/l")
         [(enveloppe, message)] = self.serveur.messages()

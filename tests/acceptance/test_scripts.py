@@ -1,16 +1,19 @@
 """The program as scripts and cron run it: a preview that sends nothing, bodies
-from standard input, what goes to which standard stream, English under an
-English locale, another language's notice, and lists separated by semicolons."""
+from standard input, what goes to which standard stream, a display that cannot
+show windows, English under an English locale, another language's notice, and
+lists separated by semicolons."""
 
 import email
 import email.policy
+import glob
 import os
 import re
 import shutil
+import socket
 import tempfile
 import unittest
 
-from outils import ICI, US, Programme, Relais, Serveur, config_smtp
+from outils import BINAIRE, ICI, US, Programme, Relais, Serveur, config_smtp
 
 RACINE = None
 
@@ -22,6 +25,14 @@ def setUpModule():
 
 def tearDownModule():
     shutil.rmtree(RACINE, ignore_errors=True)
+
+
+def affichage_x_libre():
+    """A display number no X server listens on, by path or abstract socket."""
+    with open("/proc/net/unix") as f:
+        sockets = f.read()
+    return next(n for n in range(55, 100) if f"/tmp/.X11-unix/X{n}\n" not in sockets
+                and not os.path.exists(f"/tmp/.X11-unix/X{n}"))
 
 
 def lots_apercu(sortie):
@@ -154,6 +165,38 @@ class Scripts(unittest.TestCase):
             self.assertEqual(suivant.stderr, "")
             self.assertNotIn("thank you", suivant.stdout)
         self.assertEqual(len(self.serveur.messages(attente=5)), 2)
+
+    def test_a_display_that_cannot_show_windows_is_no_display(self):
+        # The window module beside the program, as an installed copy finds it:
+        # Qt ended the process on such a display once the message had gone.
+        shutil.copy(os.path.join(os.path.dirname(BINAIRE), "corvelle-ui.so"),
+                    self.programme.dossier)
+        fenetre = ("Corvelle - Erreur : L'affichage graphique '{}' ne répond pas ou ne peut pas "
+                   "montrer de fenêtres. Lancez le programme avec des paramètres pour un envoi en "
+                   "ligne de commande (voir --help).\n")
+        # A stale DISPLAY, as a closed SSH session leaves it.
+        eteint = {"DISPLAY": f":{affichage_x_libre()}"}
+        resultat = self.lance("/a:bob", "/o:Bonjour", "/ct:Salut", env=eteint)
+        self.assertEqual(resultat.stderr, "")
+        self.assertRegex(resultat.stdout, r"^Corvelle - Information : Le message 'Bonjour'")
+        self.assertEqual(len(self.serveur.messages(attente=5)), 1)
+        resultat = self.lance(env=eteint, code=6)
+        self.assertEqual(resultat.stderr, fenetre.format(eteint["DISPLAY"]))
+
+        # A Wayland compositor that answers, but no Qt plugin for it.
+        if glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland*"):
+            self.skipTest("Qt's Wayland plugin is installed")
+        dossier = tempfile.mkdtemp(dir=RACINE)
+        compositeur = socket.socket(socket.AF_UNIX)
+        self.addCleanup(compositeur.close)
+        compositeur.bind(os.path.join(dossier, "wayland-1"))
+        compositeur.listen()
+        wayland = {"WAYLAND_DISPLAY": "wayland-1", "XDG_RUNTIME_DIR": dossier}
+        resultat = self.lance("/a:bob", "/o:Bonjour", "/ct:Salut", env=wayland)
+        self.assertRegex(resultat.stdout, r"^Corvelle - Information : Le message 'Bonjour'")
+        self.assertEqual(len(self.serveur.messages(attente=5)), 2)
+        resultat = self.lance(env=wayland, code=6)
+        self.assertTrue(resultat.stderr.endswith(fenetre.format("wayland-1")), resultat.stderr)
 
     def test_semicolon_lists_are_counted_deduplicated_and_batched(self):
         self.programme.ecrit("equipe.txt", "eve@exemple.test; ana@exemple.test\n")

@@ -37,6 +37,9 @@ for dependance in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libcurl
   tr ',' '\n' <<<"$depends" | sed 's/ *(.*//; s/^ *//' | grep -qxF "$dependance" ||
     echoue "Depends lacks $dependance: $depends"
 done
+recommends=$(dpkg-deb -f "$paquet" Recommends)
+tr ',' '\n' <<<"$recommends" | sed 's/ *(.*//; s/^ *//' | grep -qxF qt6-wayland ||
+  echoue "Recommends lacks qt6-wayland: $recommends"
 
 # Files, unpacked as they would be installed, then checked by the layout and
 # manual tests of the installation test.

@@ -64,8 +64,11 @@ class Expansion : public ::testing::Test {
 TEST_F(Expansion, PlainEntriesAreCompletedSortedAndUnique) {
     EXPECT_EQ(Developpe("bob , a@x.fr,bob"), (Liste{"a@x.fr", "bob@ex.fr"}));
     EXPECT_EQ(Developpe("bob,Bob"), (Liste{"Bob@ex.fr", "bob@ex.fr"}));
-    // The same address in two forms sorts apart but goes once.
+    // The same mailbox in two forms sorts apart but goes once: domains ignore
+    // letter case, local parts keep it.
     EXPECT_EQ(Developpe("jean,jean.b,jean@ex.fr"), (Liste{"jean@ex.fr", "jean.b@ex.fr"}));
+    EXPECT_EQ(Developpe("bob@EX.fr,Bob,bob"), (Liste{"Bob@ex.fr", "bob@ex.fr"}));
+    EXPECT_EQ(Developpe("bob,Bob <bob@Ex.fr>"), Liste{"Bob <bob@Ex.fr>"});
     EXPECT_EQ(Developpe(" , ,, "), Liste{});
     // A quoted display name with a comma stays with its address.
     EXPECT_EQ(Developpe("\"Martin, Jean\" <jm@x.fr>,u2"),
@@ -87,11 +90,12 @@ TEST(Doublons, EachMailboxStaysInTheFirstFieldThatHoldsIt) {
         return c;
     };
     std::array<Collection, 3> champs = {champ({"bob@x.fr", "\"Eve\" <eve@x.fr>"}),
-                                        champ({"Bob@X.fr", "carl@x.fr"}),
+                                        champ({"Bob@x.fr", "bob@X.fr", "carl@x.fr"}),
                                         champ({"eve@x.fr", "Bob <bob@x.fr>", "dora@x.fr"})};
     RetireDoublonsEntreChamps(champs);
     EXPECT_EQ(Liste(champs[0].begin(), champs[0].end()), (Liste{"bob@x.fr", "\"Eve\" <eve@x.fr>"}));
-    EXPECT_EQ(Liste(champs[1].begin(), champs[1].end()), Liste{"carl@x.fr"});
+    // As within a field (above): "Bob" is someone else.
+    EXPECT_EQ(Liste(champs[1].begin(), champs[1].end()), (Liste{"Bob@x.fr", "carl@x.fr"}));
     EXPECT_EQ(Liste(champs[2].begin(), champs[2].end()), Liste{"dora@x.fr"});
 }
 

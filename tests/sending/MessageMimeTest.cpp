@@ -20,7 +20,7 @@ ContenuMessage Contenu() {
     c.reponse = "reponse@exemple.fr";
     c.destinataires = "Élodie <e@exemple.fr>, a@exemple.fr";
     c.copie = "b@exemple.fr";
-    c.copieCachee = "cache@exemple.fr, a@exemple.fr";
+    c.copieCachee = "cache@exemple.fr, a@EXEMPLE.fr";
     c.objet = "Résumé\r\nBcc: intrus@exemple.fr";
     c.texte = "Bonjour, été comme hiver.\r\n.\r\n";
     c.encodage = "Iso-8859-1";

@@ -1,12 +1,13 @@
 #include "sending/smtp/MessageMime.h"
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <random>
 #include <stdexcept>
+#include <unordered_set>
 #include <utility>
 
+#include "core/Listes.h"
 #include "sending/smtp/Adresses.h"
 #include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/PartiesMime.h"
@@ -56,15 +57,25 @@ void AjouteOptions(GMimeMessage* message, const ContenuMessage& contenu,
     }
 }
 
-// Someone in both To and Bcc gets the message once.
-void AjouteSansDoublon(std::vector<std::string>& enveloppe, std::vector<std::string>& boites) {
-    for (std::string& boite : boites) {
-        if (std::find(enveloppe.begin(), enveloppe.end(), boite) == enveloppe.end()) {
-            enveloppe.push_back(std::move(boite));
+// The envelope's recipients, each mailbox once as the dispatch counts them
+// (CleAdresse): someone in both To and Bcc gets the message once.
+class Enveloppe {
+  public:
+    explicit Enveloppe(std::vector<std::string>& boites) : boites_(boites) {}
+
+    void Ajoute(std::vector<std::string>& boites) {
+        for (std::string& boite : boites) {
+            if (vues_.insert(CleAdresse(boite)).second) {
+                boites_.push_back(std::move(boite));
+            }
         }
+        boites.clear();
     }
-    boites.clear();
-}
+
+  private:
+    std::vector<std::string>& boites_;
+    std::unordered_set<std::string> vues_;
+};
 
 // Fills an address header; an empty list writes no header at all.
 void AjouteListe(InternetAddressList* entete, const Adresses& adresses) {
@@ -119,12 +130,13 @@ void PlaceDestinataires(MessagePret& pret, const ContenuMessage& contenu,
     GMimeMessage* message = pret.message.get();
     const Adresses a = LitAdresses(SansSautDeLigne(contenu.destinataires), jeu, "To");
     const Adresses cc = LitAdresses(SansSautDeLigne(contenu.copie), jeu, "Cc");
+    Enveloppe enveloppe(pret.destinataires);
     std::vector<std::string> boites = a.boites;
-    AjouteSansDoublon(pret.destinataires, boites);
+    enveloppe.Ajoute(boites);
     boites = cc.boites;
-    AjouteSansDoublon(pret.destinataires, boites);
+    enveloppe.Ajoute(boites);
     AjouteBoites(SansSautDeLigne(contenu.copieCachee), jeu, "Bcc", boites);
-    AjouteSansDoublon(pret.destinataires, boites);
+    enveloppe.Ajoute(boites);
     if (pret.destinataires.empty()) {
         throw EchecEnvoi("No recipient: the To, Cc and Bcc lists hold no address");
     }
@@ -219,14 +231,15 @@ bool GabaritMessage::Convient(const ContenuMessage& c) const {
 void GabaritMessage::Redige(const ContenuMessage& contenu, std::string& octets,
                             std::vector<std::string>& enveloppe) const {
     enveloppe.clear();
+    Enveloppe sansDoublon(enveloppe);
     std::vector<std::string> boites;
     octets.assign(avant_);
     AjouteEnteteAdresses(octets, "To", SansSautDeLigne(contenu.destinataires), jeu_, boites);
-    AjouteSansDoublon(enveloppe, boites);
+    sansDoublon.Ajoute(boites);
     AjouteEnteteAdresses(octets, "Cc", SansSautDeLigne(contenu.copie), jeu_, boites);
-    AjouteSansDoublon(enveloppe, boites);
+    sansDoublon.Ajoute(boites);
     AjouteBoites(SansSautDeLigne(contenu.copieCachee), jeu_, "Bcc", boites);
-    AjouteSansDoublon(enveloppe, boites);
+    sansDoublon.Ajoute(boites);
     if (enveloppe.empty()) {
         throw EchecEnvoi("No recipient: the To, Cc and Bcc lists hold no address");
     }
