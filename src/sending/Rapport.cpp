@@ -69,7 +69,7 @@ std::string Destinataires(const Langue& langue, const Lot& lot) {
     if (liste.empty()) {
         return {};
     }
-    return " (" + FormateMessage(langue.Texte("MSG_DESTINATAIRES_LOT"), liste) + ")";
+    return " (" + FormateMessage(langue.Texte("MSG_DESTINATAIRES_LOT"), Lisible(liste)) + ")";
 }
 
 // The per-batch lines of a failure joined, for one line of standard error.
@@ -81,21 +81,24 @@ std::string UneLigne(const std::string& message) {
 
 void EcritLog(const Langue& langue, Dialogue& dialogue, const Demande& demande,
               const std::string& message, Gravite gravite) {
+    // The message's own lines stay; any other line break or control, from a
+    // value or a server, is escaped: one run, one record.
+    const std::string texte = Lisible(message, SautsDeLigne::Gardes);
     // A preview contacts no server, not even for its report.
     const std::uint16_t rapport =
         demande.apercu ? demande.rapport & RapportFichierLog : demande.rapport;
     if ((rapport & RapportParMail) != 0) {
-        EnvoieParMail(langue, demande, message);
+        EnvoieParMail(langue, demande, texte);
     }
     if ((rapport & RapportFichierLog) != 0) {
-        AjouteAuJournal(langue, dialogue, demande.fichierLog, message);
+        AjouteAuJournal(langue, dialogue, demande.fichierLog, texte);
     }
     if (rapport == 0) {
-        dialogue.Affiche({message, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok,
+        dialogue.Affiche({texte, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok,
                           gravite == Gravite::Reussite});
     } else if (gravite == Gravite::Echec && demande.ligneCommande) {
         std::cerr << kTitreApplication << " - " << langue.Texte("TXT_CONSOLE_ERREUR") << ' '
-                  << UneLigne(message) << '\n';
+                  << UneLigne(texte) << '\n';
     }
 }
 
@@ -105,8 +108,8 @@ std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan
     }
     if (bilan.Accepte()) {
         return FormateMessage(
-            langue.Texte(demande.apercu ? "MSG_SUCCES_APERCU" : "MSG_SUCCES_ENVOI"), demande.objet,
-            bilan.destinataires, bilan.lots.size());
+            langue.Texte(demande.apercu ? "MSG_SUCCES_APERCU" : "MSG_SUCCES_ENVOI"),
+            Lisible(demande.objet), bilan.destinataires, bilan.lots.size());
     }
     std::string texte = langue.Texte("MSG_ERREUR_ENVOI");
     if (bilan.lots.empty()) {
@@ -118,7 +121,7 @@ std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan
         }
     }
     if (!bilan.incident.empty()) {
-        texte += "\r\n - " + bilan.incident;
+        texte += "\r\n - " + Lisible(bilan.incident);
     }
     return texte;
 }

@@ -288,13 +288,16 @@ class Echecs(Base):
         self.assertEqual(self.serveur.messages(), [])
 
     def test_report_mail_goes_to_the_sender(self):
-        self.envoie("/a:bob", "/o:Sauvegarde", "/ct:y", "/r")
+        # A line break in a value is shown, not followed: the report tells
+        # one send in one paragraph.
+        self.envoie("/a:bob", "/o:Sauvegarde\r\nLe message 'x' a été envoyé", "/ct:y", "/r")
         recus = self.serveur.messages(attente=2)
         self.assertEqual(len(recus), 2)
         enveloppe, rapport = recus[1]
         self.assertEqual(enveloppe["rcpt_tos"], ["robot@exemple.test"])
         self.assertEqual(rapport["Subject"], "Notification logiciel Corvelle...")
-        self.assertIn("Le message 'Sauvegarde' a été envoyé", rapport.get_content())
+        self.assertIn("Le message 'Sauvegarde\\r\\nLe message 'x' a été envoyé' a été envoyé",
+                      rapport.get_content())
 
 
 if __name__ == "__main__":

@@ -239,6 +239,7 @@ class Entrees(Base):
         cas = [
             (0, ["/a:bob", "/o:Objet" + saut, "/ct:y"]),
             (0, ["/a:bob", "/o:Objet\nX-Inj: 1", "/ct:y"]),
+            (0, ["/a:bob", "/o:x\r\n01/01/2020 00:00:00 : Le message 'y' a été envoyé", "/ct:y"]),
             (5, ["/a:bob" + saut, "/o:x", "/ct:y"]),
             (5, ["/a:bob>" + saut, "/o:x", "/ct:y"]),
             (5, ["/a:bob", "/cc:carl>\nRCPT TO:<evil@x.test", "/o:x", "/ct:y"]),
@@ -254,7 +255,9 @@ class Entrees(Base):
         ]
         for code, arguments in cas:
             with self.subTest(arguments=arguments):
-                self.lance(programme, *arguments, code=code)
+                self.lance(programme, *arguments, "/l", code=code)
+        # One run, one record: a value cannot add one.
+        self.assertEqual(len(re.findall("(?m)^" + HORODATAGE, programme.journal())), len(cas))
         envoyes = sum(code == 0 for code, _ in cas)
         self.assertEqual(len(self.serveur.messages()), envoyes)
         self.verifie_serveur(rcpt_attendus=envoyes)
