@@ -69,17 +69,25 @@ class Descripteur {
     int fd_;
 };
 
-void EcritTout(int fd, const std::string& contenu, const std::string& chemin) {
-    std::size_t ecrit = 0;
-    while (ecrit < contenu.size()) {
-        const ssize_t n = ::write(fd, contenu.data() + ecrit, contenu.size() - ecrit);
+// Every byte, whatever interrupts the writes: 0, or the errno value of the
+// write that failed.
+int EcritOctets(int fd, std::string_view octets) noexcept {
+    while (!octets.empty()) {
+        const ssize_t n = ::write(fd, octets.data(), octets.size());
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            LeveErreurSysteme(errno, "writing", chemin);
+            return errno;
         }
-        ecrit += static_cast<std::size_t>(n);
+        octets.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+void EcritTout(int fd, const std::string& contenu, const std::string& chemin) {
+    if (const int erreur = EcritOctets(fd, contenu); erreur != 0) {
+        LeveErreurSysteme(erreur, "writing", chemin);
     }
 }
 
@@ -321,20 +329,20 @@ std::vector<std::string> FichiersCorrespondants(const std::string& motif) {
     return noms;
 }
 
-bool CreeDossierSimple(const std::string& chemin) noexcept {
-    return ::mkdir(chemin.c_str(), S_IRWXU) == 0;
+int CreeDossierSimple(const std::string& chemin) noexcept {
+    return ::mkdir(chemin.c_str(), S_IRWXU) == 0 ? 0 : errno;
 }
 
-void AjouteAuFichier(const std::string& chemin, const std::string& texte) {
+int AjouteAuFichier(const std::string& chemin, std::string_view texte) noexcept {
     Descripteur fd(
         ::open(chemin.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR));
     if (fd.get() < 0) {
-        LeveErreurSysteme(errno, "opening", chemin);
+        return errno;
     }
-    EcritTout(fd.get(), texte, chemin);
-    if (::close(fd.Relache()) != 0) {
-        LeveErreurSysteme(errno, "writing", chemin);
+    if (const int erreur = EcritOctets(fd.get(), texte); erreur != 0) {
+        return erreur;
     }
+    return ::close(fd.Relache()) == 0 ? 0 : errno;
 }
 
 std::string HorodatageLocal() {

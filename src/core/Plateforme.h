@@ -66,12 +66,13 @@ bool SupprimeFichier(const std::string& chemin) noexcept;
 // Regular files only; nothing when the folder cannot be listed.
 [[nodiscard]] std::vector<std::string> FichiersCorrespondants(const std::string& motif);
 
-// Creates one folder level; false when it could not (already there included).
-bool CreeDossierSimple(const std::string& chemin) noexcept;
+// Creates one folder level, user-only: 0, or why not (an errno value, EEXIST
+// when it is already there).
+[[nodiscard]] int CreeDossierSimple(const std::string& chemin) noexcept;
 
-// Appends text to a file, created user-only when missing. Raises an error
-// naming the file when it cannot be opened or written.
-void AjouteAuFichier(const std::string& chemin, const std::string& texte);
+// Appends text to a file, created user-only when missing: 0, or why not (an
+// errno value).
+[[nodiscard]] int AjouteAuFichier(const std::string& chemin, std::string_view texte) noexcept;
 
 // The local date and time as "dd/mm/yyyy hh:nn:ss".
 [[nodiscard]] std::string HorodatageLocal();

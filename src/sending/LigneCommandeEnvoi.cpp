@@ -317,11 +317,13 @@ class Analyse {
         D().dossierApercu = dossier;
     }
 
+    // A folder, even one still to be created (a name ending with the
+    // separator), holds the log under its usual name.
     void JournalNomme(const std::string&, const std::string& valeur) {
         D().rapport |= RapportFichierLog;
-        D().fichierLog = ExisteFichier(valeur, plateforme::AttrDossier)
-                             ? AjouteBarre(valeur) + kTitreApplication + ".log"
-                             : valeur;
+        const bool dossier = valeur.ends_with(plateforme::kSeparateur) ||
+                             ExisteFichier(valeur, plateforme::AttrDossier);
+        D().fichierLog = dossier ? AjouteBarre(valeur) + kTitreApplication + ".log" : valeur;
     }
 
     const ListeConfigs& configs_;

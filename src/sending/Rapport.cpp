@@ -1,10 +1,10 @@
 #include "sending/Rapport.h"
 
 #include <iostream>
+#include <optional>
 
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
-#include "core/Erreur.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
@@ -40,22 +40,31 @@ void EnvoieParMail(const Langue& langue, const Demande& demande, const std::stri
     }
 }
 
-void AjouteAuJournal(const Langue& langue, Dialogue& dialogue, const std::string& fichierLog,
-                     const std::string& message) {
+// Appends the record, or says why it could not, with the record itself so
+// that it is not lost (a sent message was sent all the same).
+std::optional<std::string> AjouteAuJournal(const Langue& langue, const std::string& fichierLog,
+                                           const std::string& message) {
     // One level only: a log folder whose parent is missing too is a mistake
     // worth showing, not something to build silently.
     std::string dossier = ExtraitDossier(fichierLog);
     if (dossier.size() > 1) {
         dossier.pop_back();
-        (void)plateforme::CreeDossierSimple(dossier);
+        // Checked again after a failure: another run may have just made it.
+        if (!ExisteFichier(dossier, plateforme::AttrDossier)) {
+            const int erreur = plateforme::CreeDossierSimple(dossier);
+            if (erreur != 0 && !ExisteFichier(dossier, plateforme::AttrDossier)) {
+                return FormateMessage(langue.Texte("MSG_ERREUR_JOURNAL_DOSSIER"), dossier,
+                                      plateforme::DescriptionSysteme(erreur), message);
+            }
+        }
     }
-    try {
-        plateforme::AjouteAuFichier(fichierLog, plateforme::HorodatageLocal() + " : " +
-                                                    Remplace(message, "\r\n", "\n") + "\n");
-    } catch (const Erreur& e) {
-        dialogue.Affiche({FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), e.Description()),
-                          kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
+    const int erreur = plateforme::AjouteAuFichier(
+        fichierLog, plateforme::HorodatageLocal() + " : " + Remplace(message, "\r\n", "\n") + "\n");
+    if (erreur != 0) {
+        return FormateMessage(langue.Texte("MSG_ERREUR_JOURNAL"), fichierLog,
+                              plateforme::DescriptionSysteme(erreur), message);
     }
+    return std::nullopt;
 }
 
 // Whom a failed batch did not reach, so they can be sent to again.
@@ -90,12 +99,16 @@ void EcritLog(const Langue& langue, Dialogue& dialogue, const Demande& demande,
     if ((rapport & RapportParMail) != 0) {
         EnvoieParMail(langue, demande, texte);
     }
+    std::optional<std::string> horsJournal;
     if ((rapport & RapportFichierLog) != 0) {
-        AjouteAuJournal(langue, dialogue, demande.fichierLog, texte);
+        horsJournal = AjouteAuJournal(langue, demande.fichierLog, texte);
     }
     if (rapport == 0) {
         dialogue.Affiche({texte, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok,
                           gravite == Gravite::Reussite});
+    } else if (horsJournal) {
+        dialogue.Affiche(
+            {*horsJournal, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
     } else if (gravite == Gravite::Echec && demande.ligneCommande) {
         std::cerr << kTitreApplication << " - " << langue.Texte("TXT_CONSOLE_ERREUR") << ' '
                   << UneLigne(texte) << '\n';

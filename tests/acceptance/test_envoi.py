@@ -249,9 +249,19 @@ class Echecs(Base):
         self.envoie("/a:bob", "/o:x", "/ct:y", f"/l:{un}")
         with open(un, encoding="utf-8") as journal:
             self.assertIn("a été envoyé", journal.read())
-        deux = os.path.join(self.programme.dossier, "a", "b", "envoi.log")
-        resultat = self.envoie("/a:bob", "/o:x", "/ct:y", f"/l:{deux}")
-        self.assertIn("Une erreur (53) est survenue durant le traitement", resultat.stderr)
+        # A log that cannot be written says why, and what it was to record.
+        deux = os.path.join(self.programme.dossier, "a", "b")
+        for journal, debut in (
+                (os.path.join(deux, "envoi.log"), f"Le dossier du journal ('{deux}') ne peut pas "
+                                                  "être créé : No such file or directory."),
+                # A folder where not even root may create a file.
+                ("/sys/corvelle.log", "Le journal ('/sys/corvelle.log') ne peut pas être écrit : ")):
+            resultat = self.envoie("/a:bob", "/o:x", "/ct:y", f"/l:{journal}")
+            self.assertTrue(resultat.stderr.startswith("Corvelle - Attention : " + debut),
+                            resultat.stderr)
+            self.assertIn(" Ce qu'il devait consigner :\nLe message 'x' a été envoyé à 1 ",
+                          resultat.stderr)
+        self.assertEqual(len(self.serveur.messages(attente=2)), 3)
 
     def test_exit_codes_of_each_kind_of_error(self):
         # Each command-line error and its text is a unit test; here, how one ends the run.
