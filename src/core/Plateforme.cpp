@@ -345,6 +345,69 @@ int AjouteAuFichier(const std::string& chemin, std::string_view texte) noexcept 
     return ::close(fd.Relache()) == 0 ? 0 : errno;
 }
 
+FichierNouveau::~FichierNouveau() {
+    Abandonne();
+}
+
+void FichierNouveau::Abandonne() noexcept {
+    if (fd_ >= 0) {
+        ::close(std::exchange(fd_, -1));
+    }
+    if (!temporaire_.empty()) {
+        ::unlink(temporaire_.c_str());
+        temporaire_.clear();
+    }
+}
+
+int FichierNouveau::Cree(const std::string& chemin) {
+    Abandonne();
+    struct stat etat {};
+    if (::lstat(chemin.c_str(), &etat) == 0) {
+        return EEXIST;
+    }
+    std::string modele = DossierDe(chemin) + DebutTemporaire(chemin) +
+                         std::string(kLettresAleatoires, 'X') + std::string(kSuffixeTemporaire);
+    fd_ = ::mkstemps(modele.data(), static_cast<int>(kSuffixeTemporaire.size()));
+    if (fd_ < 0) {
+        return errno;
+    }
+    temporaire_ = std::move(modele);
+    chemin_ = chemin;
+    return 0;
+}
+
+int FichierNouveau::Ecrit(std::string_view octets) noexcept {
+    return fd_ < 0 ? EBADF : EcritOctets(fd_, octets);
+}
+
+int FichierNouveau::Termine() noexcept {
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    // Not synced: a preview is read at once, not kept through a power cut,
+    // and a sync a file would slow a large dispatch down. The close is
+    // checked, as some file systems (NFS) only report a full disk there.
+    if (::close(std::exchange(fd_, -1)) != 0) {
+        return errno;
+    }
+    // Never over a file already there; file systems that cannot rename so
+    // can still link a second name and drop the first.
+    if (::renameat2(AT_FDCWD, temporaire_.c_str(), AT_FDCWD, chemin_.c_str(), RENAME_NOREPLACE) ==
+        0) {
+        temporaire_.clear();
+        return 0;
+    }
+    int erreur = errno;
+    if (erreur == EINVAL || erreur == ENOSYS) {
+        erreur = ::link(temporaire_.c_str(), chemin_.c_str()) == 0 ? 0 : errno;
+    }
+    if (erreur == 0) {
+        ::unlink(temporaire_.c_str());
+        temporaire_.clear();
+    }
+    return erreur;  // on failure the temporary file goes with the object
+}
+
 std::string HorodatageLocal() {
     const std::time_t maintenant = std::time(nullptr);
     std::tm local{};

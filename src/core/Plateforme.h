@@ -74,6 +74,33 @@ bool SupprimeFichier(const std::string& chemin) noexcept;
 // errno value).
 [[nodiscard]] int AjouteAuFichier(const std::string& chemin, std::string_view texte) noexcept;
 
+// A new file, written under a temporary name beside it and given its own name
+// only once whole: a failure (a full disk) leaves nothing behind, and a file
+// already there is never replaced. The temporary file goes with the object
+// unless Termine() succeeded. Failures are errno values, for callers that word
+// them themselves.
+class FichierNouveau {
+  public:
+    FichierNouveau() noexcept = default;
+    ~FichierNouveau();
+    FichierNouveau(const FichierNouveau&) = delete;
+    FichierNouveau& operator=(const FichierNouveau&) = delete;
+
+    // EEXIST when a file has the name already.
+    [[nodiscard]] int Cree(const std::string& chemin);
+    [[nodiscard]] int Ecrit(std::string_view octets) noexcept;
+    // Closes the file and gives it its name; EEXIST when another took the
+    // name meanwhile.
+    [[nodiscard]] int Termine() noexcept;
+
+  private:
+    void Abandonne() noexcept;
+
+    int fd_ = -1;
+    std::string temporaire_;
+    std::string chemin_;
+};
+
 // The local date and time as "dd/mm/yyyy hh:nn:ss".
 [[nodiscard]] std::string HorodatageLocal();
 
