@@ -13,6 +13,7 @@
 #include "core/Erreur.h"
 #include "core/Listes.h"
 #include "core/Plateforme.h"
+#include "core/Texte.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
 #include "sending/Annuaire.h"
@@ -94,14 +95,14 @@ class Expansion {
             return std::nullopt;
         }
         if (statut == kGroupeInconnu) {
-            Avertit(FormateMessage(Texte("MSG_ERREUR_GROUPE_INTROUVABLE"), groupe));
+            Avertit(FormateMessage(Texte("MSG_ERREUR_GROUPE_INTROUVABLE"), Lisible(groupe)));
             return std::nullopt;
         }
         if (statut == kAnnuaireInjoignable) {
-            return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES"), groupe),
+            return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES"), Lisible(groupe)),
                           kSortieErreurGroupe);
         }
-        return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES2"), statut, groupe),
+        return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES2"), statut, Lisible(groupe)),
                       kSortieErreurGroupe);
     }
 
@@ -115,10 +116,10 @@ class Expansion {
             return std::nullopt;
         }
         if (statut == ErrFichierIntrouvable) {
-            Avertit(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST_INTROUVABLE"), fichier));
+            Avertit(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST_INTROUVABLE"), Lisible(fichier)));
             return std::nullopt;
         }
-        return Arrete(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST"), statut, fichier),
+        return Arrete(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST"), statut, Lisible(fichier)),
                       kSortieErreurFichier);
     }
 

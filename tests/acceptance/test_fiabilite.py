@@ -236,10 +236,13 @@ class Entrees(Base):
         programme.ecrit("pj/a\r\nX-Inj: pj.txt", "contenu")
         programme.ecrit("pj/b\nX-Inj: pj2.txt", "contenu")
         saut = "\r\nX-Inj: 1\r\nRCPT TO:<evil@x.test>"
+        faux = "\r\n01/01/2020 00:00:00 : Le message 'y' a été envoyé"
         cas = [
             (0, ["/a:bob", "/o:Objet" + saut, "/ct:y"]),
             (0, ["/a:bob", "/o:Objet\nX-Inj: 1", "/ct:y"]),
-            (0, ["/a:bob", "/o:x\r\n01/01/2020 00:00:00 : Le message 'y' a été envoyé", "/ct:y"]),
+            (0, ["/a:bob", "/o:x" + faux, "/ct:y"]),
+            (4, ["/a:bob", "/o:x", "/ct:y", "/pj:absent" + faux]),
+            (1, ["/a:bob", "/o:x", "/ctf:absent" + faux]),
             (5, ["/a:bob" + saut, "/o:x", "/ct:y"]),
             (5, ["/a:bob>" + saut, "/o:x", "/ct:y"]),
             (5, ["/a:bob", "/cc:carl>\nRCPT TO:<evil@x.test", "/o:x", "/ct:y"]),
@@ -255,8 +258,8 @@ class Entrees(Base):
         ]
         for code, arguments in cas:
             with self.subTest(arguments=arguments):
-                self.lance(programme, *arguments, "/l", code=code)
-        # One run, one record: a value cannot add one.
+                self.lance(programme, "/l", *arguments, code=code)
+        # One run, one record: a value, even in an error, cannot add one.
         self.assertEqual(len(re.findall("(?m)^" + HORODATAGE, programme.journal())), len(cas))
         envoyes = sum(code == 0 for code, _ in cas)
         self.assertEqual(len(self.serveur.messages()), envoyes)
