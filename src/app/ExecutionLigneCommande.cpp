@@ -7,6 +7,7 @@
 #include "config/Parametres.h"
 #include "core/Dialogue.h"
 #include "core/Erreur.h"
+#include "core/Texte.h"
 #include "core/Version.h"
 #include "i18n/Traduction.h"
 #include "sending/Bilan.h"
@@ -53,10 +54,10 @@ int ExecuteLigneCommande(const Programme& programme, Dialogue& dialogue,
     try {
         return Execute(programme, dialogue, demande, arguments);
     } catch (const Erreur& e) {
-        message = FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), e.Description());
+        message = FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), Lisible(e.Description()));
     } catch (const std::exception& e) {
         message = FormateMessage(langue.Texte("MSG_ERREUR"), ErrInterne,
-                                 TexteErreur(ErrInterne) + " (" + e.what() + ")");
+                                 TexteErreur(ErrInterne) + " (" + Lisible(e.what()) + ")");
     }
     // The report options read so far decide where this goes.
     EcritLog(langue, dialogue, demande, message);

@@ -39,40 +39,46 @@ constexpr std::array<char32_t, 32> kWindows1252 = {
 
 }  // namespace
 
+std::size_t LongueurCaractereUtf8(std::string_view octets, std::size_t debut) {
+    const auto o = static_cast<unsigned char>(octets[debut]);
+    std::size_t suite = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if (o < 0x80) {
+        return 1;
+    } else if ((o & 0xE0) == 0xC0) {
+        suite = 1, c = o & 0x1Fu, minimum = 0x80;
+    } else if ((o & 0xF0) == 0xE0) {
+        suite = 2, c = o & 0x0Fu, minimum = 0x800;
+    } else if ((o & 0xF8) == 0xF0) {
+        suite = 3, c = o & 0x07u, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (debut + suite >= octets.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k <= suite; ++k) {
+        const auto s = static_cast<unsigned char>(octets[debut + k]);
+        if ((s & 0xC0) != 0x80) {
+            return 0;
+        }
+        c = (c << 6) | (s & 0x3Fu);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+    if (c < minimum || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+        return 0;
+    }
+    return suite + 1;
+}
+
 bool EstUtf8Valide(std::string_view octets) {
-    std::size_t i = 0;
-    while (i < octets.size()) {
-        const auto o = static_cast<unsigned char>(octets[i]);
-        std::size_t suite = 0;
-        char32_t c = 0;
-        char32_t minimum = 0;
-        if (o < 0x80) {
-            ++i;
-            continue;
-        } else if ((o & 0xE0) == 0xC0) {
-            suite = 1, c = o & 0x1Fu, minimum = 0x80;
-        } else if ((o & 0xF0) == 0xE0) {
-            suite = 2, c = o & 0x0Fu, minimum = 0x800;
-        } else if ((o & 0xF8) == 0xF0) {
-            suite = 3, c = o & 0x07u, minimum = 0x10000;
-        } else {
+    for (std::size_t i = 0; i < octets.size();) {
+        const std::size_t longueur = LongueurCaractereUtf8(octets, i);
+        if (longueur == 0) {
             return false;
         }
-        if (i + suite >= octets.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k <= suite; ++k) {
-            const auto s = static_cast<unsigned char>(octets[i + k]);
-            if ((s & 0xC0) != 0x80) {
-                return false;
-            }
-            c = (c << 6) | (s & 0x3Fu);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if (c < minimum || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
-            return false;
-        }
-        i += suite + 1;
+        i += longueur;
     }
     return true;
 }

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace corvelle {
 
 [[nodiscard]] bool EstUtf8Valide(std::string_view octets);
+
+// Bytes of the UTF-8 character at `debut`, or 0 when none starts there (a
+// stray byte, a cut or overlong sequence, a surrogate).
+[[nodiscard]] std::size_t LongueurCaractereUtf8(std::string_view octets, std::size_t debut);
 
 // Windows-1252, the code page of files written by older installations.
 [[nodiscard]] std::string Windows1252VersUtf8(std::string_view octets);

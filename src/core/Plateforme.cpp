@@ -71,17 +71,25 @@ class Descripteur {
     int fd_;
 };
 
-void EcritTout(int fd, const std::string& contenu, const std::string& chemin) {
-    std::size_t ecrit = 0;
-    while (ecrit < contenu.size()) {
-        const ssize_t n = ::write(fd, contenu.data() + ecrit, contenu.size() - ecrit);
+// Every byte, whatever interrupts the writes: 0, or the errno value of the
+// write that failed.
+int EcritOctets(int fd, std::string_view octets) noexcept {
+    while (!octets.empty()) {
+        const ssize_t n = ::write(fd, octets.data(), octets.size());
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            LeveErreurSysteme(errno, "writing", chemin);
+            return errno;
         }
-        ecrit += static_cast<std::size_t>(n);
+        octets.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+void EcritTout(int fd, const std::string& contenu, const std::string& chemin) {
+    if (const int erreur = EcritOctets(fd, contenu); erreur != 0) {
+        LeveErreurSysteme(erreur, "writing", chemin);
     }
 }
 
@@ -339,20 +347,83 @@ std::vector<std::string> FichiersCorrespondants(const std::string& motif) {
     return noms;
 }
 
-bool CreeDossierSimple(const std::string& chemin) noexcept {
-    return ::mkdir(chemin.c_str(), S_IRWXU) == 0;
+int CreeDossierSimple(const std::string& chemin) noexcept {
+    return ::mkdir(chemin.c_str(), S_IRWXU) == 0 ? 0 : errno;
 }
 
-void AjouteAuFichier(const std::string& chemin, const std::string& texte) {
+int AjouteAuFichier(const std::string& chemin, std::string_view texte) noexcept {
     Descripteur fd(
         ::open(chemin.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR));
     if (fd.get() < 0) {
-        LeveErreurSysteme(errno, "opening", chemin);
+        return errno;
     }
-    EcritTout(fd.get(), texte, chemin);
-    if (::close(fd.Relache()) != 0) {
-        LeveErreurSysteme(errno, "writing", chemin);
+    if (const int erreur = EcritOctets(fd.get(), texte); erreur != 0) {
+        return erreur;
     }
+    return ::close(fd.Relache()) == 0 ? 0 : errno;
+}
+
+FichierNouveau::~FichierNouveau() {
+    Abandonne();
+}
+
+void FichierNouveau::Abandonne() noexcept {
+    if (fd_ >= 0) {
+        ::close(std::exchange(fd_, -1));
+    }
+    if (!temporaire_.empty()) {
+        ::unlink(temporaire_.c_str());
+        temporaire_.clear();
+    }
+}
+
+int FichierNouveau::Cree(const std::string& chemin) {
+    Abandonne();
+    struct stat etat {};
+    if (::lstat(chemin.c_str(), &etat) == 0) {
+        return EEXIST;
+    }
+    std::string modele = DossierDe(chemin) + DebutTemporaire(chemin) +
+                         std::string(kLettresAleatoires, 'X') + std::string(kSuffixeTemporaire);
+    fd_ = ::mkstemps(modele.data(), static_cast<int>(kSuffixeTemporaire.size()));
+    if (fd_ < 0) {
+        return errno;
+    }
+    temporaire_ = std::move(modele);
+    chemin_ = chemin;
+    return 0;
+}
+
+int FichierNouveau::Ecrit(std::string_view octets) noexcept {
+    return fd_ < 0 ? EBADF : EcritOctets(fd_, octets);
+}
+
+int FichierNouveau::Termine() noexcept {
+    if (fd_ < 0) {
+        return EBADF;
+    }
+    // Not synced: a preview is read at once, not kept through a power cut,
+    // and a sync a file would slow a large dispatch down. The close is
+    // checked, as some file systems (NFS) only report a full disk there.
+    if (::close(std::exchange(fd_, -1)) != 0) {
+        return errno;
+    }
+    // Never over a file already there; file systems that cannot rename so
+    // can still link a second name and drop the first.
+    if (::renameat2(AT_FDCWD, temporaire_.c_str(), AT_FDCWD, chemin_.c_str(), RENAME_NOREPLACE) ==
+        0) {
+        temporaire_.clear();
+        return 0;
+    }
+    int erreur = errno;
+    if (erreur == EINVAL || erreur == ENOSYS) {
+        erreur = ::link(temporaire_.c_str(), chemin_.c_str()) == 0 ? 0 : errno;
+    }
+    if (erreur == 0) {
+        ::unlink(temporaire_.c_str());
+        temporaire_.clear();
+    }
+    return erreur;  // on failure the temporary file goes with the object
 }
 
 VerrouExclusif::VerrouExclusif(const std::string& cheminVerrou) {

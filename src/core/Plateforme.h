@@ -89,12 +89,40 @@ bool SupprimeFichier(const std::string& chemin) noexcept;
 // Regular files only; nothing when the folder cannot be listed.
 [[nodiscard]] std::vector<std::string> FichiersCorrespondants(const std::string& motif);
 
-// Creates one folder level; false when it could not (already there included).
-bool CreeDossierSimple(const std::string& chemin) noexcept;
+// Creates one folder level, user-only: 0, or why not (an errno value, EEXIST
+// when it is already there).
+[[nodiscard]] int CreeDossierSimple(const std::string& chemin) noexcept;
 
-// Appends text to a file, created user-only when missing. Raises an error
-// naming the file when it cannot be opened or written.
-void AjouteAuFichier(const std::string& chemin, const std::string& texte);
+// Appends text to a file, created user-only when missing: 0, or why not (an
+// errno value).
+[[nodiscard]] int AjouteAuFichier(const std::string& chemin, std::string_view texte) noexcept;
+
+// A new file, written under a temporary name beside it and given its own name
+// only once whole: a failure (a full disk) leaves nothing behind, and a file
+// already there is never replaced. The temporary file goes with the object
+// unless Termine() succeeded. Failures are errno values, for callers that word
+// them themselves.
+class FichierNouveau {
+  public:
+    FichierNouveau() noexcept = default;
+    ~FichierNouveau();
+    FichierNouveau(const FichierNouveau&) = delete;
+    FichierNouveau& operator=(const FichierNouveau&) = delete;
+
+    // EEXIST when a file has the name already.
+    [[nodiscard]] int Cree(const std::string& chemin);
+    [[nodiscard]] int Ecrit(std::string_view octets) noexcept;
+    // Closes the file and gives it its name; EEXIST when another took the
+    // name meanwhile.
+    [[nodiscard]] int Termine() noexcept;
+
+  private:
+    void Abandonne() noexcept;
+
+    int fd_ = -1;
+    std::string temporaire_;
+    std::string chemin_;
+};
 
 // The local date and time as "dd/mm/yyyy hh:nn:ss".
 [[nodiscard]] std::string HorodatageLocal();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/Encodage.h"
 #include "core/Erreur.h"
 
 namespace corvelle {
@@ -174,6 +175,45 @@ double Arrondit(double x, int decimales) {
     char tampon[64];
     std::snprintf(tampon, sizeof tampon, "%.15g", x * echelle);
     return std::round(std::strtod(tampon, nullptr)) / echelle;
+}
+
+std::string Lisible(std::string_view texte, SautsDeLigne sauts) {
+    std::string resultat;
+    resultat.reserve(texte.size());
+    char code[8];
+    for (std::size_t i = 0; i < texte.size();) {
+        const auto o = static_cast<unsigned char>(texte[i]);
+        const std::size_t longueur = LongueurCaractereUtf8(texte, i);
+        if (longueur == 0) {
+            // Not UTF-8: the byte's value, so that what is shown stays text.
+            std::snprintf(code, sizeof code, "\\x%02X", o);
+            resultat += code;
+            ++i;
+            continue;
+        }
+        const std::string_view caractere = texte.substr(i, longueur);
+        i += longueur;
+        if (o == '\r' && i < texte.size() && texte[i] == '\n' && sauts == SautsDeLigne::Gardes) {
+            resultat += "\r\n";
+            ++i;
+        } else if (o == '\r') {
+            resultat += "\\r";
+        } else if (o == '\n') {
+            resultat += "\\n";
+        } else if (o == '\t') {
+            resultat += "\\t";
+        } else if (o < 0x20 || o == 0x7F) {
+            std::snprintf(code, sizeof code, "\\x%02X", o);
+            resultat += code;
+        } else if (o == 0xC2 && static_cast<unsigned char>(caractere[1]) <= 0x9F) {
+            // U+0080 to U+009F: terminals take U+009B as the start of a sequence.
+            std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned char>(caractere[1]));
+            resultat += code;
+        } else {
+            resultat += caractere;
+        }
+    }
+    return resultat;
 }
 
 }  // namespace corvelle

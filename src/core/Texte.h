@@ -46,6 +46,19 @@ enum class Comparaison { Exacte = 0, Texte = 1 };
 // Joins elements; the separator is added only once something was written.
 [[nodiscard]] std::string Joint(const Liste& liste, std::string_view separateur);
 
+// What a line break becomes in Lisible.
+enum class SautsDeLigne { Echappes, Gardes };
+
+// A text from outside (a server's reply, a value typed or read from a file)
+// made safe to show or log: each control character (C0, DEL, and C1 written
+// in UTF-8) becomes a visible escape: \r, \n, \t, \x1B, \u009B; so does a
+// byte that is not UTF-8 (\xFF). A line break could otherwise forge a record
+// in the log, and an escape sequence could drive the terminal that shows it.
+// `Gardes` keeps the CR LF pairs of a text laid out in lines by the program
+// itself; a lone CR or LF is escaped.
+[[nodiscard]] std::string Lisible(std::string_view texte,
+                                  SautsDeLigne sauts = SautsDeLigne::Echappes);
+
 // Rounds to `decimales` places, halves away from zero.
 [[nodiscard]] double Arrondit(double x, int decimales);
 

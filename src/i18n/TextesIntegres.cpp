@@ -165,7 +165,8 @@ Options :
   /nde:<nombre>   nombre maximal de destinataires par envoi
   /@:<domaine>    suffixe de domaine des noms sans @
   /l              journal dans le fichier Corvelle.log de la configuration
-  /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier existant)
+  /l:<fichier>    journal dans ce fichier (ou Corvelle.log dans ce dossier, s'il
+                  existe ou si son nom finit par /)
   /r              compte rendu (erreurs ou succès) envoyé par courrier à l'expéditeur
   /trace          dialogue SMTP sur la sortie d'erreur, identifiants masqués
                   (aussi --verbose)
@@ -232,6 +233,10 @@ Exemples :
     {"MSG_ERREUR_CMD_APERCU_DOSSIER", "Le dossier de l'aperçu ('%v') est introuvable..."},
     {"MSG_SUCCES_APERCU",
      "Aperçu du message '%v' : %v destinataire(s) en %v envoi(s), rien n'a été envoyé."},
+    {"MSG_ERREUR_JOURNAL_DOSSIER",
+     "Le dossier du journal ('%v') ne peut pas être créé : %v. Ce qu'il devait consigner :§%v"},
+    {"MSG_ERREUR_JOURNAL",
+     "Le journal ('%v') ne peut pas être écrit : %v. Ce qu'il devait consigner :§%v"},
     {"MSG_GESTION_USAGE_SMTP",
      "Utilisation : corvelle --smtp list | add NOM --server HÔTE [options] | set NOM [options] | "
      "remove NOM | default NOM | test NOM [--from ADRESSE] [--to ADRESSE] (voir corvelle --help)."},

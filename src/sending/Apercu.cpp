@@ -3,20 +3,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
-#include <memory>
 #include <sstream>
+#include <streambuf>
 
 #include "core/Chemins.h"
 #include "core/Plateforme.h"
+#include "core/Texte.h"
 #include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 
 namespace {
-
-struct FermeFichier {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // The envelope as the transaction would give it, one command a line.
 std::string TexteEnveloppe(const ComposantSMTP::Enveloppe& enveloppe) {
@@ -27,19 +24,56 @@ std::string TexteEnveloppe(const ComposantSMTP::Enveloppe& enveloppe) {
     return texte;
 }
 
-// Never over a file already there: a preview must not destroy anything.
-std::string Enregistre(const std::string& chemin, std::string_view octets) {
-    const std::unique_ptr<std::FILE, FermeFichier> fichier(std::fopen(chemin.c_str(), "wbx"));
-    if (!fichier) {
-        return "The preview file " + chemin +
-               " could not be created: " + plateforme::DescriptionSysteme(errno);
+// The message goes to its file as it is built, so that large attachments are
+// never held whole in memory; the first failure stops the writing.
+class TamponFichier : public std::streambuf {
+  public:
+    explicit TamponFichier(plateforme::FichierNouveau& fichier) : fichier_(fichier) {}
+    [[nodiscard]] int Erreur() const noexcept { return erreur_; }
+
+  protected:
+    std::streamsize xsputn(const char* octets, std::streamsize taille) override {
+        if (erreur_ == 0) {
+            erreur_ = fichier_.Ecrit({octets, static_cast<std::size_t>(taille)});
+        }
+        return erreur_ == 0 ? taille : 0;
     }
-    if (std::fwrite(octets.data(), 1, octets.size(), fichier.get()) != octets.size() ||
-        std::fflush(fichier.get()) != 0) {
-        return "The preview file " + chemin +
-               " could not be written: " + plateforme::DescriptionSysteme(errno);
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        const char octet = traits_type::to_char_type(c);
+        return xsputn(&octet, 1) == 1 ? c : traits_type::eof();
     }
-    return {};
+
+  private:
+    plateforme::FichierNouveau& fichier_;
+    int erreur_ = 0;
+};
+
+ComposantSMTP::Issue EchecFichier(const std::string& chemin, const char* quoi, int erreur) {
+    return {false, Lisible("The preview file " + chemin + " could not be " + quoi + ": " +
+                           plateforme::DescriptionSysteme(erreur))};
+}
+
+// On standard output the envelope comes first, and is known only once the
+// message is built: the message waits in memory.
+ComposantSMTP::Issue Affiche(ComposantSMTP& smtp) {
+    std::ostringstream message;
+    smtp.SetApercu(&message);
+    smtp.Envoie();
+    smtp.SetApercu(nullptr);
+    ComposantSMTP::Issue issue = smtp.Resultat();
+    if (!issue.accepte) {
+        return issue;
+    }
+    std::cout << TexteEnveloppe(smtp.EnveloppeConstruite()) << '\n' << message.view();
+    if (!message.view().ends_with('\n')) {
+        std::cout << "\r\n";
+    }
+    std::cout << '\n';
+    std::cout.flush();
+    return issue;
 }
 
 }  // namespace
@@ -52,28 +86,31 @@ std::string Apercu::Fichier() const {
 
 ComposantSMTP::Issue Apercu::Ecrit(ComposantSMTP& smtp) {
     ++numero_;
-    std::ostringstream message;
-    smtp.SetApercu(&message);
+    if (dossier_.empty()) {
+        return Affiche(smtp);
+    }
+    // Never over a file already there: a preview must not destroy anything.
+    const std::string chemin = Fichier();
+    plateforme::FichierNouveau fichier;
+    if (const int erreur = fichier.Cree(chemin); erreur != 0) {
+        return EchecFichier(chemin, "created", erreur);
+    }
+    TamponFichier tampon(fichier);
+    std::ostream sortie(&tampon);
+    smtp.SetApercu(&sortie);
     smtp.Envoie();
-    smtp.SetApercu(nullptr);  // `message` ends with this batch
+    smtp.SetApercu(nullptr);  // `sortie` ends with this batch
     ComposantSMTP::Issue issue = smtp.Resultat();
+    if (tampon.Erreur() != 0) {
+        return EchecFichier(chemin, "written", tampon.Erreur());
+    }
     if (!issue.accepte) {
         return issue;
     }
-    const std::string enveloppe = TexteEnveloppe(smtp.EnveloppeConstruite());
-    if (dossier_.empty()) {
-        std::cout << enveloppe << '\n' << message.view();
-        if (!message.view().ends_with('\n')) {
-            std::cout << "\r\n";
-        }
-        std::cout << '\n';
-    } else {
-        const std::string chemin = Fichier();
-        if (std::string echec = Enregistre(chemin, message.view()); !echec.empty()) {
-            return {false, std::move(echec)};
-        }
-        std::cout << chemin << '\n' << enveloppe << '\n';
+    if (const int erreur = fichier.Termine(); erreur != 0) {
+        return EchecFichier(chemin, erreur == EEXIST ? "created" : "written", erreur);
     }
+    std::cout << chemin << '\n' << TexteEnveloppe(smtp.EnveloppeConstruite()) << '\n';
     std::cout.flush();
     return issue;
 }

@@ -16,8 +16,9 @@ class Apercu {
     explicit Apercu(std::string dossier) : dossier_(std::move(dossier)) {}
 
     // Builds the batch set on `smtp` and writes its envelope, then its whole
-    // message on standard output or into its own .eml file. The outcome is the
-    // batch's, as a send's would be.
+    // message on standard output, or into its own .eml file, which appears
+    // only once written whole. The outcome is the batch's, as a send's would
+    // be.
     [[nodiscard]] ComposantSMTP::Issue Ecrit(ComposantSMTP& smtp);
 
   private:

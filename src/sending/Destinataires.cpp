@@ -12,6 +12,7 @@
 #include "core/Erreur.h"
 #include "core/Listes.h"
 #include "core/Plateforme.h"
+#include "core/Texte.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
 #include "sending/Annuaire.h"
@@ -93,24 +94,24 @@ class Expansion {
             return std::nullopt;
         }
         if (statut == kGroupeInconnu) {
-            Avertit(FormateMessage(Texte("MSG_ERREUR_GROUPE_INTROUVABLE"), groupe));
+            Avertit(FormateMessage(Texte("MSG_ERREUR_GROUPE_INTROUVABLE"), Lisible(groupe)));
             return std::nullopt;
         }
         if (statut == kAnnuaireInjoignable) {
-            return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES"), groupe),
+            return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES"), Lisible(groupe)),
                           kSortieErreurGroupe);
         }
         if (statut == kGroupeTropImbrique) {
-            return Arrete(FormateMessage(Texte("MSG_ERREUR_GROUPE_IMBRICATION"), groupe,
+            return Arrete(FormateMessage(Texte("MSG_ERREUR_GROUPE_IMBRICATION"), Lisible(groupe),
                                          kProfondeurMaxGroupes),
                           kSortieErreurGroupe);
         }
         if (statut == kGroupeTropVaste) {
-            return Arrete(
-                FormateMessage(Texte("MSG_ERREUR_GROUPE_RECHERCHES"), groupe, kRecherchesMaxGroupe),
-                kSortieErreurGroupe);
+            return Arrete(FormateMessage(Texte("MSG_ERREUR_GROUPE_RECHERCHES"), Lisible(groupe),
+                                         kRecherchesMaxGroupe),
+                          kSortieErreurGroupe);
         }
-        return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES2"), statut, groupe),
+        return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES2"), statut, Lisible(groupe)),
                       kSortieErreurGroupe);
     }
 
@@ -124,10 +125,10 @@ class Expansion {
             return std::nullopt;
         }
         if (statut == ErrFichierIntrouvable) {
-            Avertit(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST_INTROUVABLE"), fichier));
+            Avertit(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST_INTROUVABLE"), Lisible(fichier)));
             return std::nullopt;
         }
-        return Arrete(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST"), statut, fichier),
+        return Arrete(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST"), statut, Lisible(fichier)),
                       kSortieErreurFichier);
     }
 

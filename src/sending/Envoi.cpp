@@ -11,6 +11,7 @@
 #include "core/Dialogue.h"
 #include "core/Listes.h"
 #include "core/Plateforme.h"
+#include "core/Texte.h"
 #include "core/Version.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
@@ -112,7 +113,7 @@ class Dispatch {
             }
             if (noms.empty()) {
                 std::string message =
-                    FormateMessage(Texte("MSG_ERREUR_PIECE_JOINTE_INTROUVABLE"), chemin);
+                    FormateMessage(Texte("MSG_ERREUR_PIECE_JOINTE_INTROUVABLE"), Lisible(chemin));
                 if (!demande_.ignorerPJManquantes) {
                     return message;
                 }

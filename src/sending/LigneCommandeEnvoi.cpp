@@ -117,7 +117,7 @@ class Analyse {
     const Parametre* Cherche(const std::string& nom) {
         const auto parametre = TableParametres().find(nom);
         if (parametre == TableParametres().end()) {
-            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_PARAM_INCONNU"), nom));
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_PARAM_INCONNU"), Lisible(nom)));
             return nullptr;
         }
         return &parametre->second;
@@ -210,7 +210,8 @@ class Analyse {
         }
         fichierTexte_ = NomCorps(valeur);
         if (fichierTexte_ != plateforme::kEntreeStandard && !ExisteFichier(fichierTexte_)) {
-            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), fichierTexte_));
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"),
+                                  Lisible(fichierTexte_)));
         }
     }
 
@@ -221,7 +222,8 @@ class Analyse {
         fichierHTML_ = NomCorps(valeur);
         if (fichierHTML_ != plateforme::kEntreeStandard &&
             plateforme::FichiersCorrespondants(fichierHTML_).empty()) {
-            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"), fichierHTML_));
+            Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_INTROUVABLE"),
+                                  Lisible(fichierHTML_)));
         }
     }
 
@@ -275,8 +277,8 @@ class Analyse {
         } catch (const Erreur& e) {
             Echoue(e.Numero() == ErrDepassement ? CorpsTropVolumineux(chemin)
                    : e.Numero() == ErrFinDeFichier
-                       ? FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_VIDE"), chemin)
-                       : FormateMessage(Texte("MSG_ERREUR"), e.Numero(), e.Description()));
+                       ? FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_VIDE"), Lisible(chemin))
+                       : FormateMessage(Texte("MSG_ERREUR"), e.Numero(), Lisible(e.Description())));
         } catch (const std::bad_alloc&) {
             Echoue(CorpsTropVolumineux(chemin));
         } catch (const std::length_error&) {
@@ -286,7 +288,7 @@ class Analyse {
     }
 
     std::string CorpsTropVolumineux(const std::string& chemin) const {
-        return FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_VOLUMINEUX"), chemin,
+        return FormateMessage(Texte("MSG_ERREUR_CMD_CORPS_FIC_VOLUMINEUX"), Lisible(chemin),
                               plateforme::kTailleMaxLecture >> 20);
     }
 
@@ -311,17 +313,19 @@ class Analyse {
         }
         const std::string dossier = CheminAbsolu(valeur, D().dossierCourant);
         if (!ExisteFichier(dossier, plateforme::AttrDossier)) {
-            return Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_APERCU_DOSSIER"), dossier));
+            return Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_APERCU_DOSSIER"), Lisible(dossier)));
         }
         D().apercu = true;
         D().dossierApercu = dossier;
     }
 
+    // A folder, even one still to be created (a name ending with the
+    // separator), holds the log under its usual name.
     void JournalNomme(const std::string&, const std::string& valeur) {
         D().rapport |= RapportFichierLog;
-        D().fichierLog = ExisteFichier(valeur, plateforme::AttrDossier)
-                             ? AjouteBarre(valeur) + kTitreApplication + ".log"
-                             : valeur;
+        const bool dossier = valeur.ends_with(plateforme::kSeparateur) ||
+                             ExisteFichier(valeur, plateforme::AttrDossier);
+        D().fichierLog = dossier ? AjouteBarre(valeur) + kTitreApplication + ".log" : valeur;
     }
 
     const ListeConfigs& configs_;

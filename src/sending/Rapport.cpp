@@ -1,10 +1,10 @@
 #include "sending/Rapport.h"
 
 #include <iostream>
+#include <optional>
 
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
-#include "core/Erreur.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
@@ -46,22 +46,31 @@ void EnvoieParMail(const Langue& langue, const Demande& demande, const std::stri
     }
 }
 
-void AjouteAuJournal(const Langue& langue, Dialogue& dialogue, const std::string& fichierLog,
-                     const std::string& message) {
+// Appends the record, or says why it could not, with the record itself so
+// that it is not lost (a sent message was sent all the same).
+std::optional<std::string> AjouteAuJournal(const Langue& langue, const std::string& fichierLog,
+                                           const std::string& message) {
     // One level only: a log folder whose parent is missing too is a mistake
     // worth showing, not something to build silently.
     std::string dossier = ExtraitDossier(fichierLog);
     if (dossier.size() > 1) {
         dossier.pop_back();
-        (void)plateforme::CreeDossierSimple(dossier);
+        // Checked again after a failure: another run may have just made it.
+        if (!ExisteFichier(dossier, plateforme::AttrDossier)) {
+            const int erreur = plateforme::CreeDossierSimple(dossier);
+            if (erreur != 0 && !ExisteFichier(dossier, plateforme::AttrDossier)) {
+                return FormateMessage(langue.Texte("MSG_ERREUR_JOURNAL_DOSSIER"), dossier,
+                                      plateforme::DescriptionSysteme(erreur), message);
+            }
+        }
     }
-    try {
-        plateforme::AjouteAuFichier(fichierLog, plateforme::HorodatageLocal() + " : " +
-                                                    Remplace(message, "\r\n", "\n") + "\n");
-    } catch (const Erreur& e) {
-        dialogue.Affiche({FormateMessage(langue.Texte("MSG_ERREUR"), e.Numero(), e.Description()),
-                          kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
+    const int erreur = plateforme::AjouteAuFichier(
+        fichierLog, plateforme::HorodatageLocal() + " : " + Remplace(message, "\r\n", "\n") + "\n");
+    if (erreur != 0) {
+        return FormateMessage(langue.Texte("MSG_ERREUR_JOURNAL"), fichierLog,
+                              plateforme::DescriptionSysteme(erreur), message);
     }
+    return std::nullopt;
 }
 
 // Whom a failed batch did not reach, so they can be sent to again.
@@ -75,7 +84,7 @@ std::string Destinataires(const Langue& langue, const Lot& lot) {
     if (liste.empty()) {
         return {};
     }
-    return " (" + FormateMessage(langue.Texte("MSG_DESTINATAIRES_LOT"), liste) + ")";
+    return " (" + FormateMessage(langue.Texte("MSG_DESTINATAIRES_LOT"), Lisible(liste)) + ")";
 }
 
 // The per-batch lines of a failure joined, for one line of standard error.
@@ -87,21 +96,28 @@ std::string UneLigne(const std::string& message) {
 
 void EcritLog(const Langue& langue, Dialogue& dialogue, const Demande& demande,
               const std::string& message, Gravite gravite) {
+    // The message's own lines stay; any other line break or control, from a
+    // value or a server, is escaped: one run, one record.
+    const std::string texte = Lisible(message, SautsDeLigne::Gardes);
     // A preview contacts no server, not even for its report.
     const std::uint16_t rapport =
         demande.apercu ? demande.rapport & RapportFichierLog : demande.rapport;
     if ((rapport & RapportParMail) != 0) {
-        EnvoieParMail(langue, demande, message);
+        EnvoieParMail(langue, demande, texte);
     }
+    std::optional<std::string> horsJournal;
     if ((rapport & RapportFichierLog) != 0) {
-        AjouteAuJournal(langue, dialogue, demande.fichierLog, message);
+        horsJournal = AjouteAuJournal(langue, demande.fichierLog, texte);
     }
     if (rapport == 0) {
-        dialogue.Affiche({message, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok,
+        dialogue.Affiche({texte, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok,
                           gravite == Gravite::Reussite});
+    } else if (horsJournal) {
+        dialogue.Affiche(
+            {*horsJournal, kTitreApplication, Icone::Exclamation, Boutons::Ok, Reponse::Ok});
     } else if (gravite == Gravite::Echec && demande.ligneCommande) {
         std::cerr << kTitreApplication << " - " << langue.Texte("TXT_CONSOLE_ERREUR") << ' '
-                  << UneLigne(message) << '\n';
+                  << UneLigne(texte) << '\n';
     }
 }
 
@@ -111,8 +127,8 @@ std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan
     }
     if (bilan.Accepte()) {
         return FormateMessage(
-            langue.Texte(demande.apercu ? "MSG_SUCCES_APERCU" : "MSG_SUCCES_ENVOI"), demande.objet,
-            bilan.destinataires, bilan.lots.size());
+            langue.Texte(demande.apercu ? "MSG_SUCCES_APERCU" : "MSG_SUCCES_ENVOI"),
+            Lisible(demande.objet), bilan.destinataires, bilan.lots.size());
     }
     std::string texte = langue.Texte("MSG_ERREUR_ENVOI");
     if (bilan.lots.empty()) {
@@ -124,7 +140,7 @@ std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan
         }
     }
     if (!bilan.incident.empty()) {
-        texte += "\r\n - " + bilan.incident;
+        texte += "\r\n - " + Lisible(bilan.incident);
     }
     return texte;
 }

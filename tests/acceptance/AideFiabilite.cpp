@@ -78,8 +78,12 @@ int AjouteAuJournal(const std::string& chemin, const std::string& id, const std:
     for (int i = 0; i < 100; ++i) {
         message += "\n - " + id + " ligne " + std::to_string(i) + " " + std::string(60, 'x');
     }
-    corvelle::plateforme::AjouteAuFichier(
+    const int erreur = corvelle::plateforme::AjouteAuFichier(
         chemin, corvelle::plateforme::HorodatageLocal() + " : " + message + "\n");
+    if (erreur != 0) {
+        std::cerr << chemin << ": " << corvelle::plateforme::DescriptionSysteme(erreur) << '\n';
+        return 1;
+    }
     return 0;
 }
 

@@ -8,6 +8,7 @@ import json
 import os
 import resource
 import shutil
+import signal
 import socket
 import subprocess
 import tempfile
@@ -170,16 +171,22 @@ class Programme:
             f.write("\n".join(lignes) + "\n")
 
     def lance(self, *arguments, ca=None, delai=60, env=None, descripteurs=None, umask=-1,
-              entree=None):
+              entree=None, taille_fichiers=None):
         environnement = {"PATH": "/usr/bin:/bin", "HOME": self.dossier, "LANG": "fr_FR.UTF-8",
                          **(env or {})}
         if ca:
             environnement["CURL_CA_BUNDLE"] = ca
-        limite = None
-        if descripteurs:  # at most this many open files, as `ulimit -n` sets
-            limite = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (descripteurs,) * 2)
+
+        def limites():
+            if descripteurs:  # at most this many open files, as `ulimit -n` sets
+                resource.setrlimit(resource.RLIMIT_NOFILE, (descripteurs,) * 2)
+            if taille_fichiers:  # `ulimit -f`: a write past it fails as on a full disk
+                signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+                resource.setrlimit(resource.RLIMIT_FSIZE, (taille_fichiers,) * 2)
+
         return subprocess.run([self.binaire, *arguments], cwd=self.dossier, env=environnement,
-                              capture_output=True, text=True, timeout=delai, preexec_fn=limite,
+                              capture_output=True, text=True, timeout=delai,
+                              preexec_fn=limites if descripteurs or taille_fichiers else None,
                               umask=umask, input=entree)
 
     def journal(self, nom="Corvelle.log"):

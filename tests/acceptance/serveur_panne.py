@@ -19,6 +19,8 @@ their start, or the transactions with a recipient whose name starts with
   ferme-421          offers PIPELINING; answers the third MAIL with 421 and closes
   faux-pipelining    offers PIPELINING, yet drops whatever follows each command
   refus-fin          offers PIPELINING; refuses at its end a message to <panne...>
+  echappements       answers RCPT TO:<panne...> with 550 and a reply holding
+                     terminal escape sequences and a bare CR
   sourd              never accepts, its queue full: a connection never completes,
                      as to a dead host
   aucune             no fault: a well-behaved server that shows every command
@@ -146,6 +148,10 @@ async def session(etat, lecteur, ecrivain):
                 ecrit(f"451 4.7.1 <{adresse}>: try again later\r\n")
             elif a.panne == "refus" and local.startswith("refus"):
                 ecrit(f"550 5.1.1 <{adresse}>: Recipient address rejected\r\n")
+            elif a.panne == "echappements" and local.startswith(CIBLE):
+                # A title change, a screen clear, and a CR that would return
+                # to the line's start and write over it.
+                ecrit("550 5.7.1 \x1b]2;pirate\x07\x1b[2J\x9b2J refused\rforged\r\n")
             elif a.panne == "goutte" and local.startswith(CIBLE):
                 # Long enough that a client waiting for the whole reply would
                 # wait a minute and more.
@@ -239,7 +245,8 @@ if __name__ == "__main__":
     p.add_argument("--panne", required=True,
                    choices=["accueil-421", "charabia", "coupe-poignee", "coupe-rcpt",
                             "coupe-donnees", "coupe-fin-donnees", "refus", "goutte",
-                            "auth-refus", "ferme-421", "faux-pipelining", "refus-fin", "sourd", "aucune"])
+                            "auth-refus", "ferme-421", "faux-pipelining", "refus-fin", "echappements",
+                            "sourd", "aucune"])
     p.add_argument("--connexions", type=int, default=0)
     p.add_argument("--cert")
     p.add_argument("--cle")

@@ -250,9 +250,19 @@ class Echecs(Base):
         self.envoie("/a:bob", "/o:x", "/ct:y", f"/l:{un}")
         with open(un, encoding="utf-8") as journal:
             self.assertIn("a été envoyé", journal.read())
-        deux = os.path.join(self.programme.dossier, "a", "b", "envoi.log")
-        resultat = self.envoie("/a:bob", "/o:x", "/ct:y", f"/l:{deux}")
-        self.assertIn("Une erreur (53) est survenue durant le traitement", resultat.stderr)
+        # A log that cannot be written says why, and what it was to record.
+        deux = os.path.join(self.programme.dossier, "a", "b")
+        for journal, debut in (
+                (os.path.join(deux, "envoi.log"), f"Le dossier du journal ('{deux}') ne peut pas "
+                                                  "être créé : No such file or directory."),
+                # A folder where not even root may create a file.
+                ("/sys/corvelle.log", "Le journal ('/sys/corvelle.log') ne peut pas être écrit : ")):
+            resultat = self.envoie("/a:bob", "/o:x", "/ct:y", f"/l:{journal}")
+            self.assertTrue(resultat.stderr.startswith("Corvelle - Attention : " + debut),
+                            resultat.stderr)
+            self.assertIn(" Ce qu'il devait consigner :\nLe message 'x' a été envoyé à 1 ",
+                          resultat.stderr)
+        self.assertEqual(len(self.serveur.messages(attente=2)), 3)
 
     def test_exit_codes_of_each_kind_of_error(self):
         # Each command-line error and its text is a unit test; here, how one ends the run.
@@ -289,13 +299,16 @@ class Echecs(Base):
         self.assertEqual(self.serveur.messages(), [])
 
     def test_report_mail_goes_to_the_sender(self):
-        self.envoie("/a:bob", "/o:Sauvegarde", "/ct:y", "/r")
+        # A line break in a value is shown, not followed: the report tells
+        # one send in one paragraph.
+        self.envoie("/a:bob", "/o:Sauvegarde\r\nLe message 'x' a été envoyé", "/ct:y", "/r")
         recus = self.serveur.messages(attente=2)
         self.assertEqual(len(recus), 2)
         enveloppe, rapport = recus[1]
         self.assertEqual(enveloppe["rcpt_tos"], ["robot@exemple.test"])
         self.assertEqual(rapport["Subject"], "Notification logiciel Corvelle...")
-        self.assertIn("Le message 'Sauvegarde' a été envoyé", rapport.get_content())
+        self.assertIn("Le message 'Sauvegarde\\r\\nLe message 'x' a été envoyé' a été envoyé",
+                      rapport.get_content())
 
 
 if __name__ == "__main__":

@@ -80,8 +80,8 @@ class Serveurs(Base):
                 arguments = ["/a:" + destinataires, "/o:Panne", "/ct:y", "/nde:1"]
                 if pj:
                     arguments.append("/pj:" + pj)
-                if journal:
-                    arguments.append("/l:journal.log")
+                # Without a log, the SMTP dialogue too: every reply line on the terminal.
+                arguments.append("/l:journal.log" if journal else "/trace")
                 resultat = self.lance(programme, *arguments, code=5, limite=limite)
                 if journal:
                     # Logged, and still one line on standard error for cron.
@@ -93,6 +93,8 @@ class Serveurs(Base):
                     texte = resultat.stderr
                     self.assertIn(ECHEC, texte)
                 self.assertNotIn("a été envoyé", texte)
+                # Nothing a server says may drive the terminal or break a line.
+                self.assertNotRegex(texte, "[\x00-\x09\x0b-\x1f\x7f-\x9f]")
                 lignes = [ligne for ligne in texte.split("\n") if ligne.startswith(" - ")]
                 self.assertEqual(len(lignes), len(details), texte)
                 for ligne, detail in zip(lignes, details):
@@ -125,6 +127,9 @@ class Serveurs(Base):
                 ("refus", "avant,refus,tempo,zulu", deux, refus, {}),
                 # Pipelined: its verdict comes with the next batch's replies.
                 ("refus-fin", "avant,panne,zulu", deux, [r"Message refused: 554 5\.7\.1"], {}),
+                # Escape sequences and a bare CR, shown rather than obeyed.
+                ("echappements", "avant,panne,zulu", deux,
+                 [r"550 5\.7\.1 \\x1B\]2;pirate\\x07\\x1B\[2J\\u009B2J refused\\rforged "], {}),
                 # The whole reply would take 100 s: the time-out ends the wait.
                 ("goutte", "avant,panne,zulu", deux, [r"No answer from the server within 2000 ms"],
                  {"limite": TIMEOUT_SMTP * 3 + 30}),
@@ -231,9 +236,13 @@ class Entrees(Base):
         programme.ecrit("pj/a\r\nX-Inj: pj.txt", "contenu")
         programme.ecrit("pj/b\nX-Inj: pj2.txt", "contenu")
         saut = "\r\nX-Inj: 1\r\nRCPT TO:<evil@x.test>"
+        faux = "\r\n01/01/2020 00:00:00 : Le message 'y' a été envoyé"
         cas = [
             (0, ["/a:bob", "/o:Objet" + saut, "/ct:y"]),
             (0, ["/a:bob", "/o:Objet\nX-Inj: 1", "/ct:y"]),
+            (0, ["/a:bob", "/o:x" + faux, "/ct:y"]),
+            (4, ["/a:bob", "/o:x", "/ct:y", "/pj:absent" + faux]),
+            (1, ["/a:bob", "/o:x", "/ctf:absent" + faux]),
             (5, ["/a:bob" + saut, "/o:x", "/ct:y"]),
             (5, ["/a:bob>" + saut, "/o:x", "/ct:y"]),
             (5, ["/a:bob", "/cc:carl>\nRCPT TO:<evil@x.test", "/o:x", "/ct:y"]),
@@ -249,7 +258,9 @@ class Entrees(Base):
         ]
         for code, arguments in cas:
             with self.subTest(arguments=arguments):
-                self.lance(programme, *arguments, code=code)
+                self.lance(programme, "/l", *arguments, code=code)
+        # One run, one record: a value, even in an error, cannot add one.
+        self.assertEqual(len(re.findall("(?m)^" + HORODATAGE, programme.journal())), len(cas))
         envoyes = sum(code == 0 for code, _ in cas)
         self.assertEqual(len(self.serveur.messages()), envoyes)
         self.verifie_serveur(rcpt_attendus=envoyes)

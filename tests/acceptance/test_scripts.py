@@ -110,6 +110,14 @@ class Scripts(unittest.TestCase):
         self.assertIn("File exists", self.programme.journal())
         self.assertEqual(len(self.serveur.messages()), 2)
 
+        # A file that cannot be written whole (a full disk) leaves nothing.
+        shutil.rmtree(dossier)
+        os.mkdir(dossier)
+        self.programme.ecrit("gros.bin", bytes(256 * 1024))
+        self.lance(*envoi, "/pj:gros.bin", "/apercu:apercus", code=5, taille_fichiers=128 * 1024)
+        self.assertEqual(os.listdir(dossier), [])
+        self.assertIn("could not be written: File too large", self.programme.journal())
+
     def test_bodies_from_standard_input_and_an_empty_one(self):
         self.lance("/a:bob", "/o:Texte", "/ctf:-", entree="Ligne 1\nDeuxième ligne\n")
         self.lance("/a:bob", "/o:HTML", "/chf:-", entree="<p>Bonjour</p>")

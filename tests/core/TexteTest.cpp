@@ -86,5 +86,36 @@ TEST(Texte, MinusculesGardeLaLongueurEnOctets) {
     EXPECT_EQ(Elague("  \ta b\t  "), "\ta b\t");  // spaces only
 }
 
+// A server's reply or a typed value reaches the log and the terminal: neither
+// a second record nor an escape sequence may get through.
+TEST(Texte, LisibleEchappeChaqueCaractereDeControle) {
+    using namespace std::literals;
+    constexpr auto kEchappes = SautsDeLigne::Echappes;
+    constexpr auto kGardes = SautsDeLigne::Gardes;
+    const struct {
+        std::string_view texte;
+        SautsDeLigne sauts;
+        std::string_view attendu;
+    } cas[] = {
+        {"550 \x1b]2;titre\x07\x1b[2J", kEchappes, R"(550 \x1B]2;titre\x07\x1B[2J)"},
+        {"x\n01/01/2020 00:00:00 : envoy\xc3\xa9", kEchappes, R"(x\n01/01/2020 00:00:00 : envoyé)"},
+        {"a\r\nb\tc\x7f\x00"sv, kEchappes, R"(a\r\nb\tc\x7F\x00)"},
+        {"a\r\n - b", kGardes, "a\r\n - b"},
+        // Alone, a CR or LF is no line break of ours: it came with a value.
+        {"a\nb\rc\r", kGardes, R"(a\nb\rc\r)"},
+        // Bytes that are not UTF-8 (garbage, a cut character) keep the
+        // output text.
+        {"\xff\xfe ok \xc3", kEchappes, R"(\xFF\xFE ok \xC3)"},
+        // C1 controls in UTF-8 (U+009B starts a sequence); other two-byte
+        // characters and backslashes stay.
+        {"\xc2\x9b"
+         "2J \xc2\x85 \xc2\xa0 \\n",
+         kEchappes, "\\u009B2J \\u0085 \xc2\xa0 \\n"},
+    };
+    for (const auto& [texte, sauts, attendu] : cas) {
+        EXPECT_EQ(Lisible(texte, sauts), attendu) << texte;
+    }
+}
+
 }  // namespace
 }  // namespace corvelle

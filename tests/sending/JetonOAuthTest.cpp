@@ -27,7 +27,7 @@ TEST(JetonOAuthTest, TheEndpointsReplyGivesATokenOrSaysWhy) {
         {400,
          R"({"error":"invalid_client","error_description":"AADSTS7000215: Invalid client secret.\r\nTrace ID: 1"})",
          "refused the request (HTTP 400): invalid_client: AADSTS7000215: Invalid client "
-         "secret.  Trace ID: 1"},
+         "secret.\\r\\nTrace ID: 1"},
         {502, "<html>Bad gateway</html>", "did not answer with a token (HTTP 502, not JSON)"},
         {200, R"({"token_type":"mac","access_token":"x"})", "answered without a bearer token"},
         {200, R"({"expires_in":3600})", "answered without a bearer token"},

@@ -157,6 +157,8 @@ TEST_F(LigneCommande, ParametersFillTheRequest) {
     EXPECT_EQ(d.notification, 3);
     EXPECT_EQ(d.rapport, RapportParMail | RapportFichierLog);
     EXPECT_EQ(d.fichierLog, dossier / "journaux/Corvelle.log");
+    // A folder still to be created is named by its final separator.
+    EXPECT_EQ(Analyse({"/l:logs/"}).demande.fichierLog, "logs/Corvelle.log");
     EXPECT_TRUE(d.ignorerPJManquantes);
 
     // An HTML body alone gives the text one; the defaults stay where no

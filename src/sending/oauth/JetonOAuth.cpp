@@ -1,6 +1,5 @@
 #include "sending/oauth/JetonOAuth.h"
 
-#include <algorithm>
 #include <chrono>
 #include <nlohmann/json.hpp>
 
@@ -21,13 +20,6 @@ Echec EchecJeton(std::string texte) {
 }
 
 // What a provider writes may hold line breaks or controls: one line, printable.
-std::string Lisible(std::string texte) {
-    std::replace_if(
-        texte.begin(), texte.end(),
-        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, ' ');
-    return texte;
-}
-
 std::string Texte(const nlohmann::json& objet, const char* cle) {
     const auto valeur = objet.find(cle);
     return valeur != objet.end() && valeur->is_string() ? Lisible(valeur->get<std::string>())

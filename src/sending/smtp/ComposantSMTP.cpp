@@ -120,8 +120,12 @@ std::vector<smtp::FichierJoint> ComposantSMTP::Impl::Joints(std::vector<std::str
 
 namespace {
 
+// Every status leaves here, with whatever the server or a file name put in
+// it: escaped, it can neither add a line to the log nor drive a terminal.
 ComposantSMTP::Issue Pour(const smtp::Issue& envoi) {
-    return {envoi.accepte, envoi.accepte ? envoi.statut : TexteEchec(envoi.statut), envoi.partiel};
+    std::string statut = Lisible(envoi.statut);
+    return {envoi.accepte, envoi.accepte ? std::move(statut) : TexteEchec(std::move(statut)),
+            envoi.partiel};
 }
 
 }  // namespace
@@ -163,7 +167,7 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::Suite suite)
     // Failed before reaching the session: an earlier message's verdict, still
     // owed, comes first.
     std::vector<ComposantSMTP::Issue> verdicts = Conclut(false);
-    verdicts.push_back({false, TexteEchec(echec)});
+    verdicts.push_back({false, TexteEchec(Lisible(echec))});
     return verdicts;
 }
 

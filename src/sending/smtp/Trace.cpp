@@ -22,9 +22,10 @@ void ParLigne(std::string_view octets, F&& f) {
 
 }  // namespace
 
+// Shown on a terminal: a reply's control characters are written escaped.
 void TraceSMTP::Ligne(std::string_view prefixe, std::string_view ligne) {
     std::string texte(prefixe);
-    texte += ligne;
+    texte += Lisible(ligne);
     sortie_(texte);
 }
 
