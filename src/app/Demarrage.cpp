@@ -174,35 +174,26 @@ void AvisPremierDemarrage(const Programme& etat, Dialogue& dialogue) {
                          EcritBooleen(true));
 }
 
-// How the fix of a stored field is written on the command line.
-const char* CleCorrection(ChampStocke champ) {
-    switch (champ) {
-        case ChampStocke::SSL:
-            return "TXT_CORRIGE_SSL";
-        case ChampStocke::Port:
-            return "TXT_CORRIGE_PORT";
-        case ChampStocke::Authentification:
-            return "TXT_CORRIGE_AUTH";
-        case ChampStocke::Nom:
-        case ChampStocke::Serveur:
-            break;
-    }
-    return "TXT_CORRIGE_SERVEUR";
-}
+// How the fix of a stored field is written on the command line: the option
+// and the catalogue text of its value.
+struct Correction {
+    const char* option;
+    const char* cle;
+};
 
-const char* OptionDuChamp(ChampStocke champ) {
+Correction CorrectionDuChamp(ChampStocke champ) {
     switch (champ) {
         case ChampStocke::SSL:
-            return "--ssl";
+            return {"--ssl", "TXT_CORRIGE_SSL"};
         case ChampStocke::Port:
-            return "--port";
+            return {"--port", "TXT_CORRIGE_PORT"};
         case ChampStocke::Authentification:
-            return "--auth";
+            return {"--auth", "TXT_CORRIGE_AUTH"};
         case ChampStocke::Nom:
         case ChampStocke::Serveur:
             break;
     }
-    return "--server";
+    return {"--server", "TXT_CORRIGE_SERVEUR"};
 }
 
 // A word a shell reads back as it is: quoted when it holds anything else
@@ -256,7 +247,11 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, Programme& etat, Dialog
     }
 
     if (!ChargeConfiguration(env, etat, std::move(profil))) {
-        return EchecReglages(TexteConfigIllisible(etat, etat.ConfigsIllisibles.front()), dialogue);
+        return EchecReglages(
+            TexteConfigIllisible(
+                etat, etat.ListeConfigsSMTP.at(etat.ConfigsIllisibles.front().position).Nom,
+                etat.ConfigsIllisibles.front()),
+            dialogue);
     }
 
     if (etat.Reglages.UtiliserAD) {
@@ -296,18 +291,19 @@ Langue LangueDuSysteme(const EnvironnementDemarrage& environnement) {
                          environnement.codeLangueSysteme);
 }
 
-std::string TexteConfigIllisible(const Programme& etat, const RecordIllisible& illisible) {
+std::string TexteConfigIllisible(const Programme& etat, const std::string& nom,
+                                 const RecordIllisible& illisible) {
     const Langue& l = etat.Langage;
     std::string options;
     for (const ChampStocke champ : illisible.champs) {
-        options += (options.empty() ? "" : " ") + l.Texte(CleCorrection(champ));
+        options += (options.empty() ? "" : " ") + l.Texte(CorrectionDuChamp(champ).cle);
     }
     const std::string config =
         etat.FichierConfigurationDonne ? " --config " + PourShell(etat.FichierConfiguration) : "";
-    const std::string& nom = etat.ListeConfigsSMTP.at(illisible.position).Nom;
     return FormateMessage(l.Texte("MSG_ERREUR_CONF_SMTP_ILLISIBLE"), nom, illisible.position + 1,
                           etat.FichierConfiguration, illisible.valeur,
-                          OptionDuChamp(illisible.champs.front()), config, PourShell(nom), options);
+                          CorrectionDuChamp(illisible.champs.front()).option, config,
+                          PourShell(nom), options);
 }
 
 IssueDemarrage Demarre(const EnvironnementDemarrage& environnement, Programme& etat,

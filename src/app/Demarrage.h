@@ -64,7 +64,7 @@ struct Langue;
 // Which SMTP configuration of the settings does not read, which field, and
 // the --smtp set command that fixes it.
 struct RecordIllisible;
-[[nodiscard]] std::string TexteConfigIllisible(const Programme& etat,
+[[nodiscard]] std::string TexteConfigIllisible(const Programme& etat, const std::string& nom,
                                                const RecordIllisible& illisible);
 
 // Runs the whole start-up. An initialisation failure is shown with its number

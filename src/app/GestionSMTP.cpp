@@ -425,7 +425,9 @@ std::optional<Echec> Irreparable(const Programme& programme, const ConfigsLues& 
     if (std::all_of(illisible->champs.begin(), illisible->champs.end(), donne)) {
         return std::nullopt;
     }
-    return Echec{kCodeSortieEchecDemarrage, TexteConfigIllisible(programme, *illisible)};
+    return Echec{
+        kCodeSortieEchecDemarrage,
+        TexteConfigIllisible(programme, lues.liste.at(illisible->position).Nom, *illisible)};
 }
 
 // The value to store: a configuration that does not read and that the

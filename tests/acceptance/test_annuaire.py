@@ -1,5 +1,6 @@
 """Directory groups end to end: the real program, slapd and an SMTP server."""
 
+import contextlib
 import os
 import shutil
 import tempfile
@@ -13,6 +14,8 @@ RACINE = ANNUAIRE = None
 DEMANDE_STARTTLS = b"1.3.6.1.4.1.1466.20037"  # the extended operation, sent in clear
 # None of the system's CAs signed the test directory's certificate.
 AUTRES_CA = "/etc/ssl/certs/ca-certificates.crt"
+RACINE_LDIF = ["dn: dc=exemple,dc=test", "objectClass: dcObject", "objectClass: organization",
+               "o: Exemple", "dc: exemple", ""]
 
 
 def setUpModule():
@@ -39,6 +42,17 @@ class CasAnnuaire(unittest.TestCase):
                                  AccèsADDomaine=domaine or f"127.0.0.1:{ANNUAIRE.port}",
                                  AccèsADLogin=login, AccèsADPassword=chiffre(mot_de_passe),
                                  TimeoutSMTP="3")
+
+    @contextlib.contextmanager
+    def annuaire_de(self, nom, lignes):
+        """A directory of its own holding these LDIF lines, configured for the run."""
+        donnees = os.path.join(RACINE, f"{nom}.ldif")
+        with open(donnees, "w") as f:
+            f.write("\n".join(lignes))
+        with Annuaire(RACINE, donnees=donnees) as annuaire:
+            self.configure(domaine=f"127.0.0.1:{annuaire.port}", login=ADMIN_DN,
+                           mot_de_passe=ADMIN_MOT_DE_PASSE)
+            yield
 
     def destinataires(self, *arguments, code=0, env=None):
         """The recipients of this run's one message ([] for none), and the run."""
@@ -69,38 +83,25 @@ class Groupes(CasAnnuaire):
         adresses, _ = self.destinataires("/a:grp:Grand")
         self.assertEqual(len(adresses), 12)
         # Past the client's page of 500 entries: pages follow one another.
-        lignes = ["dn: dc=exemple,dc=test", "objectClass: dcObject", "objectClass: organization",
-                  "o: Exemple", "dc: exemple", "",
-                  "dn: cn=Foule,dc=exemple,dc=test", "objectClass: group", "cn: Foule",
-                  "sAMAccountName: Foule", ""]
+        lignes = RACINE_LDIF + ["dn: cn=Foule,dc=exemple,dc=test", "objectClass: group",
+                                "cn: Foule", "sAMAccountName: Foule", ""]
         for i in range(1200):
             lignes += [f"dn: cn=u{i},dc=exemple,dc=test", "objectClass: user", f"cn: u{i}",
                        f"sAMAccountName: u{i:04d}", "memberOf: cn=Foule,dc=exemple,dc=test", ""]
-        donnees = os.path.join(RACINE, "foule.ldif")
-        with open(donnees, "w") as f:
-            f.write("\n".join(lignes))
-        with Annuaire(RACINE, donnees=donnees) as foule:
-            self.configure(domaine=f"127.0.0.1:{foule.port}", login=ADMIN_DN,
-                           mot_de_passe=ADMIN_MOT_DE_PASSE)
+        with self.annuaire_de("foule", lignes):
             adresses, _ = self.destinataires("/a:grp:Foule", "/nde:5000")
         self.assertEqual(len(set(adresses)), 1200)
 
     def test_nesting_past_64_levels_is_a_group_error(self):
         # Groups N0 to N65, each holding a user and the next group.
-        lignes = ["dn: dc=exemple,dc=test", "objectClass: dcObject", "objectClass: organization",
-                  "o: Exemple", "dc: exemple", ""]
+        lignes = list(RACINE_LDIF)
         for i in range(66):
             lignes += [f"dn: cn=N{i},dc=exemple,dc=test", "objectClass: group", f"cn: N{i}",
                        f"sAMAccountName: N{i}"]
             lignes += [f"memberOf: cn=N{i - 1},dc=exemple,dc=test"] * (i > 0) + [""]
             lignes += [f"dn: cn=u{i},dc=exemple,dc=test", "objectClass: user", f"cn: u{i}",
                        f"sAMAccountName: u{i}", f"memberOf: cn=N{i},dc=exemple,dc=test", ""]
-        donnees = os.path.join(RACINE, "imbrication.ldif")
-        with open(donnees, "w") as f:
-            f.write("\n".join(lignes))
-        with Annuaire(RACINE, donnees=donnees) as imbrication:
-            self.configure(domaine=f"127.0.0.1:{imbrication.port}", login=ADMIN_DN,
-                           mot_de_passe=ADMIN_MOT_DE_PASSE)
+        with self.annuaire_de("imbrication", lignes):
             adresses, _ = self.destinataires("/a:grp:N1", "/nde:100")
             self.assertEqual(len(adresses), 65)
             self.destinataires("/a:grp:N0", "/nde:100", code=2)
