@@ -123,10 +123,10 @@ FichierProfil FichierProfil::Charge(std::string chemin) {
         return profil;
     }
     profil.existe_ = true;
-    // No text file holds a NUL: read as empty, a damaged or binary file would
-    // be rewritten with defaults over what it held.
     const bool utf16 = EstUtf16(octets);
     const std::string texte = utf16 ? DecodeTexte(std::move(octets)) : std::move(octets);
+    // No text file holds a NUL: read as empty, a damaged or binary file would
+    // be rewritten with defaults over what it held.
     if (texte.find('\0') != std::string::npos) {
         throw Erreur(ErrFormatFichier, "not a text file: " + profil.chemin_);
     }
