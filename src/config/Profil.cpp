@@ -257,7 +257,10 @@ std::string FichierProfil::TexteComplet() const {
 void FichierProfil::Enregistre() const {
     std::string contenu;
     for (const Ligne& ligne : lignes_) {
-        contenu += ligne.octets.value_or(ligne.texte);
+        // Windows-1252 bytes that would open the file with a UTF-16 mark
+        // ("þÿ", "ÿþ") would get the whole file read as UTF-16: in UTF-8.
+        const bool marque = contenu.empty() && ligne.octets && EstUtf16(*ligne.octets + "\n");
+        contenu += marque ? ligne.texte : ligne.octets.value_or(ligne.texte);
         contenu += finDeLigne_;
     }
     plateforme::EcritFichierAtomique(chemin_, contenu);
