@@ -1,5 +1,6 @@
 #include "sending/smtp/ComposantSMTP.h"
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <optional>
@@ -64,17 +65,19 @@ struct ComposantSMTP::Impl {
     // dispatch all carry the same bytes, or fail.
     std::map<std::string, plateforme::IdentiteFichier> fichiersVus;
     std::ostream* apercu = nullptr;
+    smtp::IdLot prochainLot = 0;  // for single sends, which name no batch
 
     [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
-    [[nodiscard]] std::vector<smtp::Issue> Transmet(const smtp::ContenuMessage& message,
-                                                    smtp::Suite suite);
-    [[nodiscard]] std::vector<ComposantSMTP::Issue> Envoie(smtp::Suite suite);
+    [[nodiscard]] std::vector<smtp::Verdict> Transmet(const smtp::ContenuMessage& message,
+                                                      smtp::IdLot lot, smtp::Suite suite);
+    [[nodiscard]] std::vector<ComposantSMTP::Issue> Envoie(smtp::IdLot lot, smtp::Suite suite);
     [[nodiscard]] std::vector<ComposantSMTP::Issue> Conclut(bool quitte);
     void ConnectePop3() const;
     [[nodiscard]] std::string JetonOAuth();
-    [[nodiscard]] std::vector<smtp::Issue> EnvoieOAuth(smtp::ReglagesServeur serveur,
-                                                       smtp::SourceMessage source,
-                                                       smtp::Suite suite);
+    [[nodiscard]] std::vector<smtp::Verdict> EnvoieOAuth(smtp::ReglagesServeur serveur,
+                                                         smtp::IdLot lot,
+                                                         smtp::SourceMessage source,
+                                                         smtp::Suite suite);
 };
 
 void ComposantSMTP::Impl::ConnectePop3() const {
@@ -120,8 +123,17 @@ std::vector<smtp::FichierJoint> ComposantSMTP::Impl::Joints(std::vector<std::str
 
 namespace {
 
-ComposantSMTP::Issue Pour(const smtp::Issue& envoi) {
-    return {envoi.accepte, envoi.accepte ? envoi.statut : TexteEchec(envoi.statut), envoi.partiel};
+ComposantSMTP::Issue Pour(const smtp::Verdict& verdict) {
+    const smtp::Issue& envoi = verdict.issue;
+    return {envoi.accepte, envoi.accepte ? envoi.statut : TexteEchec(envoi.statut), envoi.partiel,
+            verdict.lot};
+}
+
+// The verdict of batch `lot` among others, if it is there.
+smtp::Issue* VerdictDe(std::vector<smtp::Verdict>& verdicts, smtp::IdLot lot) {
+    const auto trouve = std::find_if(verdicts.begin(), verdicts.end(),
+                                     [lot](const smtp::Verdict& v) { return v.lot == lot; });
+    return trouve == verdicts.end() ? nullptr : &trouve->issue;
 }
 
 }  // namespace
@@ -129,14 +141,14 @@ ComposantSMTP::Issue Pour(const smtp::Issue& envoi) {
 std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Conclut(bool quitte) {
     std::vector<ComposantSMTP::Issue> verdicts;
     if (session) {
-        for (const smtp::Issue& verdict : session->Conclut(quitte)) {
+        for (const smtp::Verdict& verdict : session->Conclut(quitte)) {
             verdicts.push_back(Pour(verdict));
         }
     }
     return verdicts;
 }
 
-std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::Suite suite) {
+std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::IdLot lot, smtp::Suite suite) {
     // Emptied by every send, whatever its outcome: the caller adds the files
     // again for the next message.
     std::vector<std::string> pieces = std::exchange(piecesJointes, {});
@@ -151,7 +163,7 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::Suite suite)
         contenu.piecesJointes = Joints(std::move(pieces));
         contenu.mailer = extras.empty() ? std::string() : extras.front();
         std::vector<ComposantSMTP::Issue> verdicts;
-        for (const smtp::Issue& verdict : Transmet(contenu, suite)) {
+        for (const smtp::Verdict& verdict : Transmet(contenu, lot, suite)) {
             verdicts.push_back(Pour(verdict));
         }
         return verdicts;
@@ -160,18 +172,16 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::Suite suite)
     } catch (const std::exception& e) {
         echec = std::string("Sending failed: ") + e.what();
     }
-    // Failed before reaching the session: an earlier message's verdict, still
-    // owed, comes first.
-    std::vector<ComposantSMTP::Issue> verdicts = Conclut(false);
-    verdicts.push_back({false, TexteEchec(echec)});
-    return verdicts;
+    // Failed before reaching the session: an earlier message's verdict may
+    // still be owed, and comes later.
+    return {{false, TexteEchec(echec), false, lot}};
 }
 
 // Builds the message, then sends it. A message with attachments or large
 // bodies is built for this send and written while it goes; any other is
 // written once for a dispatch's batches.
-std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message,
-                                                       smtp::Suite suite) {
+std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message,
+                                                         smtp::IdLot lot, smtp::Suite suite) {
     smtp::MessagePret pret;
     smtp::SourceMessage source;
     if (!message.piecesJointes.empty() || CorpsVolumineux(message)) {
@@ -192,7 +202,7 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
     enveloppe.accuses = message.notification == 1 || message.notification == 3;
     if (apercu) {
-        return {smtp::EcritMessage(source, *apercu)};
+        return {{lot, smtp::EcritMessage(source, *apercu)}};
     }
     if (reglages.authentification == 1) {
         ConnectePop3();
@@ -203,36 +213,38 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
     smtp::ReglagesServeur serveur = reglages;
     serveur.hote = Elague(serveur.hote);
     if (serveur.authentification == 4) {
-        return EnvoieOAuth(std::move(serveur), source, suite);
+        return EnvoieOAuth(std::move(serveur), lot, source, suite);
     }
-    return session->Envoie(serveur, enveloppe, source, suite);
+    return session->Envoie(serveur, lot, enveloppe, source, suite);
 }
 
 // A token the server refuses is never used again. One that was not just
 // issued (revoked before it expired, or issued before the client's rights
 // changed) gives way at once to a new one: nothing was sent.
-std::vector<smtp::Issue> ComposantSMTP::Impl::EnvoieOAuth(smtp::ReglagesServeur serveur,
-                                                          smtp::SourceMessage source,
-                                                          smtp::Suite suite) {
+std::vector<smtp::Verdict> ComposantSMTP::Impl::EnvoieOAuth(smtp::ReglagesServeur serveur,
+                                                            smtp::IdLot lot,
+                                                            smtp::SourceMessage source,
+                                                            smtp::Suite suite) {
     serveur.jeton = JetonOAuth();
-    std::vector<smtp::Issue> verdicts = session->Envoie(serveur, enveloppe, source, suite);
-    if (verdicts.empty() || !verdicts.back().loginRefuse || !jetons->Oublie()) {
+    std::vector<smtp::Verdict> verdicts = session->Envoie(serveur, lot, enveloppe, source, suite);
+    smtp::Issue* refus = VerdictDe(verdicts, lot);
+    if (!refus || !refus->loginRefuse || !jetons->Oublie()) {
         return verdicts;
     }
     corvelle::Resultat<std::string> nouveau = jetons->Jeton(reglages.timeoutMs);
     if (!nouveau.Reussi()) {
-        verdicts.back().statut += "; then, asking for a new token: " + nouveau.Erreur().texte;
+        refus->statut += "; then, asking for a new token: " + nouveau.Erreur().texte;
         return verdicts;
     }
-    verdicts.pop_back();
+    std::erase_if(verdicts, [lot](const smtp::Verdict& v) { return v.lot == lot; });
     if (trace) {
         trace->Info("The server refused the token: logging in again with a new one");
     }
     serveur.jeton = std::move(nouveau.Valeur());
-    for (smtp::Issue& verdict : session->Envoie(serveur, enveloppe, source, suite)) {
+    for (smtp::Verdict& verdict : session->Envoie(serveur, lot, enveloppe, source, suite)) {
         verdicts.push_back(std::move(verdict));
     }
-    if (!verdicts.empty() && verdicts.back().loginRefuse) {
+    if (const smtp::Issue* encore = VerdictDe(verdicts, lot); encore && encore->loginRefuse) {
         (void)jetons->Oublie();
     }
     return verdicts;
@@ -343,12 +355,18 @@ void ComposantSMTP::SetTrace(std::function<void(std::string_view)> sortie) {
 }
 
 void ComposantSMTP::Envoie() {
-    // Nothing is left owed: the message's own verdict comes last.
-    d_->issue = d_->Envoie(smtp::Suite::Seul).back();
+    // Nothing is left owed: the message's own verdict is there.
+    const smtp::IdLot lot = d_->prochainLot++;
+    d_->issue = {false, "Sending failed"};
+    for (ComposantSMTP::Issue& verdict : d_->Envoie(lot, smtp::Suite::Seul)) {
+        if (verdict.lot == lot) {
+            d_->issue = std::move(verdict);
+        }
+    }
 }
 
-std::vector<ComposantSMTP::Issue> ComposantSMTP::EnvoieEnSerie(bool dernier) {
-    return d_->Envoie(dernier ? smtp::Suite::FinDeSerie : smtp::Suite::Serie);
+std::vector<ComposantSMTP::Issue> ComposantSMTP::EnvoieEnSerie(std::uint64_t lot, bool dernier) {
+    return d_->Envoie(lot, dernier ? smtp::Suite::FinDeSerie : smtp::Suite::Serie);
 }
 
 std::vector<ComposantSMTP::Issue> ComposantSMTP::Termine() {

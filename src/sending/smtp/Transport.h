@@ -77,13 +77,13 @@ class SessionSMTP {
     // tried, then once the other when the server turns out to speak it; never
     // a session in clear text. A message the server closed on before anyone
     // took it goes once more on a new connection. In a series, its verdict
-    // may come with the next message's replies. The verdicts known by then,
-    // in the order of the messages.
-    [[nodiscard]] std::vector<Issue> Envoie(const ReglagesServeur& reglages,
-                                            const Enveloppe& enveloppe, SourceMessage message,
-                                            Suite suite);
-    // The verdict still owed, if any; with `quitte`, the session ends too.
-    [[nodiscard]] std::vector<Issue> Conclut(bool quitte);
+    // may come with the next message's replies. The verdicts certain by
+    // then, each with its batch's id.
+    [[nodiscard]] std::vector<Verdict> Envoie(const ReglagesServeur& reglages, IdLot lot,
+                                              const Enveloppe& enveloppe, SourceMessage message,
+                                              Suite suite);
+    // The verdicts still owed; with `quitte`, the session ends too.
+    [[nodiscard]] std::vector<Verdict> Conclut(bool quitte);
 
   private:
     struct Connexion;
