@@ -84,6 +84,16 @@ class Transaction(unittest.TestCase):
         self.assertEqual(verbes, ["EHLO", "MAIL", "RCPT", "DATA", "RSET", "QUIT"])
         self.assertEqual(postfix.livres(3, attente=1), ["a@exemple.test", "c@exemple.test"])
 
+    def test_a_recipient_limit_splits_the_batch_on_the_same_session(self):
+        # 452 after 100 recipients: those accepted get the message, the others
+        # a new transaction of at most 100, then the next batch goes.
+        postfix, relais, programme = self.instance(smtpd_recipient_limit="100")
+        tous = [f"r{n:03d}@exemple.test" for n in range(300)]
+        self.envoie(programme, "/a:" + ",".join(tous), "/nde:150")
+        self.assertEqual(postfix.livres(300), tous)
+        verbes = [c.split()[0].upper() for c, _ in relais.commandes()]
+        self.assertEqual((verbes.count("EHLO"), verbes.count("MAIL")), (1, 4))
+
     def test_dsn_and_smtputf8_parameters(self):
         postfix, relais, programme = self.instance()
         self.envoie(programme, "/a:josé@exemple.test", "/ar")

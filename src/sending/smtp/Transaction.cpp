@@ -22,6 +22,9 @@ constexpr std::size_t kReponseMax = 64 * 1024;
 
 using Horloge = std::chrono::steady_clock;
 
+// Recipients every server takes in one message.
+constexpr std::size_t kDestinatairesSurs = 100;
+
 // What RSET and QUIT belong to: no batch.
 constexpr IdLot kAucunLot = ~IdLot{0};
 
@@ -224,36 +227,35 @@ void Moteur::Applique(const Reponse& reponse) {
                                                       : "Connection closed by the server: ",
                   reponse);
         // The server closing at the envelope never takes what followed it.
-        issue.rejouable = suivi.acceptes == 0 && (attendue.commande == Commande::Mail ||
-                                                  attendue.commande == Commande::Rcpt);
+        issue.rejouable =
+            suivi.acceptes.empty() && suivi.livres == 0 &&
+            (attendue.commande == Commande::Mail || attendue.commande == Commande::Rcpt);
         Rend(attendue.lot, std::move(issue));
         throw CanalRompu("Connection closed by the server: " + reponse.texte);
     }
-    const auto sansDestinataire = [&] {
-        return Issue{false, "No recipient accepted the message: " + Joint(suivi.refus, "; ")};
-    };
     switch (attendue.commande) {
         case Commande::Mail:
             if (!reponse.Positive()) {
                 suivi.mailRefuse = reponse;
                 if (dernier) {
-                    Rend(attendue.lot, Echec("Sender refused: ", reponse));
+                    Rend(attendue.lot, Conclusion(suivi, nullptr));
                 }
             }
             return;
         case Commande::Rcpt: {
             const std::string& destinataire = suivi.destinataires.at(suivi.reponsesRcpt++);
             if (reponse.Positive()) {
-                ++suivi.acceptes;
+                suivi.acceptes.push_back(destinataire);
+            } else if (reponse.code == 452 || reponse.code == 552) {
+                // Too many recipients for one message (RFC 5321 §4.5.3.1.10;
+                // 552 from older servers): not a refusal of this one.
+                suivi.reportes.emplace_back(destinataire, reponse.texte);
             } else {
                 suivi.refus.push_back(destinataire + ": " + reponse.texte);
             }
-            if (dernier && suivi.reponsesRcpt == suivi.destinataires.size()) {
-                if (suivi.mailRefuse) {
-                    Rend(attendue.lot, Echec("Sender refused: ", *suivi.mailRefuse));
-                } else if (suivi.acceptes == 0) {
-                    Rend(attendue.lot, sansDestinataire());
-                }
+            if (dernier && suivi.reponsesRcpt == suivi.destinataires.size() &&
+                (suivi.mailRefuse || suivi.acceptes.empty())) {
+                Rend(attendue.lot, Conclusion(suivi, nullptr));
             }
             return;
         }
@@ -269,26 +271,57 @@ void Moteur::Applique(const Reponse& reponse) {
         case Commande::Quit:
             break;
     }
-    // The transaction's end: DATA refused, or the reply to its content.
-    if (suivi.mailRefuse) {
-        Rend(attendue.lot, Echec("Sender refused: ", *suivi.mailRefuse));
-    } else if (suivi.acceptes == 0) {
-        Rend(attendue.lot, sansDestinataire());
-    } else if (!reponse.Positive()) {
-        Issue issue = Echec("Message refused: ", reponse);
+    // The transaction's end: DATA refused, or the reply to its content. Taken
+    // with recipients put off, the batch goes on in a new transaction.
+    if (reponse.Positive() && attendue.commande != Commande::Data && !suivi.mailRefuse &&
+        !suivi.acceptes.empty() && !suivi.reportes.empty() && phase_ != Phase::Fermee) {
+        suivi.livres += suivi.acceptes.size();
+        return;
+    }
+    Rend(attendue.lot, Conclusion(suivi, &reponse));
+}
+
+// The batch's verdict from all its transactions; `fin` is the reply to the
+// last one's end, when it got that far.
+Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
+    for (const auto& [adresse, texte] : suivi.reportes) {
+        suivi.refus.push_back(adresse + ": " + texte);
+    }
+    const bool prise = fin && fin->Positive() && !suivi.mailRefuse && !suivi.acceptes.empty();
+    const std::size_t recus = suivi.livres + (prise ? suivi.acceptes.size() : 0);
+    if (recus == 0) {
+        if (suivi.mailRefuse) {
+            return Echec("Sender refused: ", *suivi.mailRefuse);
+        }
+        if (suivi.acceptes.empty()) {
+            return {false, "No recipient accepted the message: " + Joint(suivi.refus, "; ")};
+        }
+        Issue issue = Echec("Message refused: ", *fin);
         if (!suivi.refus.empty()) {
             issue.statut += "; refused recipients: " + Joint(suivi.refus, "; ");
         }
-        Rend(attendue.lot, std::move(issue));
-    } else if (suivi.refus.empty()) {
-        Rend(attendue.lot, {true, reponse.texte + " - session closed"});
-    } else {
-        Issue issue{false, "Sent to " + std::to_string(suivi.acceptes) + " of " +
-                               std::to_string(suivi.destinataires.size()) +
-                               " recipients; refused: " + Joint(suivi.refus, "; ")};
-        issue.partiel = true;
-        Rend(attendue.lot, std::move(issue));
+        return issue;
     }
+    if (!prise) {
+        // An earlier transaction took the message; this one's recipients
+        // not refused already did not get it.
+        const std::string raison = suivi.mailRefuse ? suivi.mailRefuse->texte
+                                   : fin            ? fin->texte
+                                                    : std::string("not sent");
+        for (const std::string& adresse : suivi.acceptes) {
+            suivi.refus.push_back(adresse + ": " + raison);
+        }
+        for (std::size_t i = suivi.reponsesRcpt; i < suivi.destinataires.size(); ++i) {
+            suivi.refus.push_back(suivi.destinataires[i] + ": " + raison);
+        }
+    }
+    if (suivi.refus.empty()) {
+        return {true, fin->texte + " - session closed"};
+    }
+    Issue issue{false, "Sent to " + std::to_string(recus) + " of " + std::to_string(suivi.total) +
+                           " recipients; refused: " + Joint(suivi.refus, "; ")};
+    issue.partiel = true;
+    return issue;
 }
 
 // The session is over. Verdicts read stand, unless the replies went out of
@@ -318,7 +351,7 @@ void Moteur::Rompt(const CanalRompu& rupture) {
             issue = VerdictPerdu(rupture);
         } else {
             issue = {false, rupture.what(), true};
-            issue.rejouable = suivi.acceptes == 0 && !suivi.contenuParti;
+            issue.rejouable = suivi.acceptes.empty() && suivi.livres == 0 && !suivi.contenuParti;
         }
         issue.muet = muet;
         surs_.push_back({lot, std::move(issue)});
@@ -366,9 +399,14 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
         surs_.push_back({lot, {false, "The session is closed", true}});
         return Rends();
     }
+    suivis_[lot].total = enveloppe.destinataires.size();
     try {
         Transmet(lot, enveloppe, message, suite, utf8, dsn,
                  capacites_.tailleMax ? taille : std::nullopt);
+        while (const std::optional<Enveloppe> reste = Reste(lot, enveloppe)) {
+            Transmet(lot, *reste, message, suite, utf8, dsn,
+                     capacites_.tailleMax ? taille : std::nullopt);
+        }
     } catch (const CanalRompu& rupture) {
         Rompt(rupture);
     }
@@ -377,8 +415,12 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
 
 void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage message, Suite suite,
                       bool utf8, bool dsn, std::optional<std::size_t> taille) {
-    Suivi& suivi = suivis_[lot];
+    Suivi& suivi = suivis_.at(lot);
     suivi.destinataires = enveloppe.destinataires;
+    suivi.acceptes.clear();
+    suivi.reponsesRcpt = 0;
+    suivi.mailRefuse.reset();
+    suivi.donnees = suivi.contenuParti = suivi.contenuEntier = false;
     const bool groupe = capacites_.pipelining;
     // BDAT needs the size first: only for a message already written.
     const std::optional<std::string_view> entier =
@@ -422,7 +464,10 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
         suivi.contenuParti = true;
         ecrit += *entier;
         Passe(Phase::Libre);
-        if (suite == Suite::FinDeSerie) {
+        // A server must take 100 recipients a message (RFC 5321 §4.5.3.1.8):
+        // a larger batch may need another transaction after this one.
+        if (suite == Suite::FinDeSerie && suivi.reportes.empty() &&
+            enveloppe.destinataires.size() <= kDestinatairesSurs) {
             ecrit += "QUIT\r\n";
             if (trace_) {
                 trace_->Envoye("QUIT\r\n");
@@ -478,12 +523,36 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
     const auto reste = suivis_.find(lot);
     if (reste != suivis_.end() && reste->second.donnees) {
         Passe(Phase::Donnees);
-        EnvoieContenu(lot, message, suite != Suite::Seul && groupe && reste->second.acceptes > 0);
+        EnvoieContenu(lot, message,
+                      suite != Suite::Seul && groupe && !reste->second.acceptes.empty() &&
+                          reste->second.reportes.empty());
     }
     if (phase_ == Phase::Enveloppe) {
         // A transaction stopped mid-way leaves the server in it.
         Reinitialise();
     }
+}
+
+// What the server put off of a batch it took, for a new transaction on the
+// same session: no more recipients than it has just accepted in one.
+std::optional<Enveloppe> Moteur::Reste(IdLot lot, const Enveloppe& enveloppe) {
+    const auto trouve = suivis_.find(lot);
+    if (phase_ != Phase::Libre || trouve == suivis_.end() || trouve->second.reportes.empty()) {
+        return std::nullopt;
+    }
+    Suivi& suivi = trouve->second;
+    const std::size_t nombre = std::min(suivi.acceptes.size(), suivi.reportes.size());
+    Enveloppe reste{enveloppe.expediteur, {}, enveloppe.accuses};
+    for (std::size_t i = 0; i < nombre; ++i) {
+        reste.destinataires.push_back(std::move(suivi.reportes[i].first));
+    }
+    suivi.reportes.erase(suivi.reportes.begin(),
+                         suivi.reportes.begin() + static_cast<std::ptrdiff_t>(nombre));
+    if (trace_) {
+        trace_->Info("The server takes " + std::to_string(nombre) +
+                     " recipients a message: the next ones go in a new transaction");
+    }
+    return reste;
 }
 
 void Moteur::EnvoieContenu(IdLot lot, SourceMessage message, bool retenir) {

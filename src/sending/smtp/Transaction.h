@@ -107,13 +107,20 @@ class Moteur {
         Commande commande;
         IdLot lot;
     };
-    // A batch whose verdict is not known yet.
+    // A batch whose verdict is not known yet. A server that takes fewer
+    // recipients a message than the batch has gets it in several
+    // transactions, one after another.
     struct Suivi {
+        std::size_t total = 0;           // the batch's recipients
+        std::size_t livres = 0;          // taken by its earlier transactions
+        std::vector<std::string> refus;  // "address: reply"
+        // Put off by the server's limit (452): for the next transaction.
+        std::vector<std::pair<std::string, std::string>> reportes;
+        // The transaction under way.
         std::vector<std::string> destinataires;
+        std::vector<std::string> acceptes;
         std::size_t attendues = 0;     // its replies still awaited
         std::size_t reponsesRcpt = 0;  // RCPT replies read, in command order
-        std::size_t acceptes = 0;
-        std::vector<std::string> refus;  // "address: reply"
         std::optional<Reponse> mailRefuse;
         bool donnees = false;  // DATA took 354
         bool contenuParti = false;
@@ -124,12 +131,14 @@ class Moteur {
     void Attend(Commande commande, IdLot lot);
     void Applique(const Reponse& reponse);
     void Rend(IdLot lot, Issue issue);
+    [[nodiscard]] static Issue Conclusion(Suivi& suivi, const Reponse* fin);
     void MarqueEntier(IdLot lot);
     void Rompt(const CanalRompu& rupture);
     [[nodiscard]] std::vector<Verdict> Rends();
 
     void Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage message, Suite suite,
                   bool utf8, bool dsn, std::optional<std::size_t> taille);
+    [[nodiscard]] std::optional<Enveloppe> Reste(IdLot lot, const Enveloppe& enveloppe);
     void EnvoieContenu(IdLot lot, SourceMessage message, bool retenir);
     void Reinitialise();
 

@@ -159,6 +159,17 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{6, {true, "250 queued"}}},
          1},
 
+        {"452 after some recipients: the rest go in a new transaction, as many as it took",
+         false,
+         {{8, {"b@y.test", "c@y.test", "d@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{Enveloppe({"b@y.test", "c@y.test", "d@y.test"}) + data,
+           "250 ok\r\n250 ok\r\n250 ok\r\n452 4.5.3 too many\r\n354 go\r\n"},
+          {point, "250 queued\r\n"},
+          {Enveloppe({"d@y.test"}) + data, "250 ok\r\n250 ok\r\n354 go\r\n"},
+          {point, "250 queued again\r\n"}},
+         {{8, {true, "250 queued again"}}}},
+
         {"connection lost with verdicts owed: the sent one is not sent again",
          false,
          {{1, {"b@y.test"}, Suite::Serie}, {2, {"c@y.test"}, Suite::Serie}},
