@@ -202,7 +202,7 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMess
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
     enveloppe.accuses = message.notification == 1 || message.notification == 3;
     if (apercu) {
-        return {{lot, smtp::EcritMessage(source, *apercu)}};
+        return {{lot, smtp::EcritMessage(source, *apercu), nullptr}};
     }
     if (reglages.authentification == 1) {
         ConnectePop3();

@@ -25,6 +25,18 @@ using Horloge = std::chrono::steady_clock;
 // Recipients every server takes in one message.
 constexpr std::size_t kDestinatairesSurs = 100;
 
+// BDAT transactions in flight before a verdict is read (RFC 3030 allows any
+// number; 8 covers a 40 ms link at the rate a server takes them), and the
+// largest message copied to be sent again from such a window.
+constexpr std::size_t kFenetre = 8;
+constexpr std::size_t kFenetreOctets = std::size_t{1} << 20;
+
+// The server said 421 and closed: it took nothing of what came after.
+class FermeeParServeur : public CanalRompu {
+  public:
+    using CanalRompu::CanalRompu;
+};
+
 // What RSET and QUIT belong to: no batch.
 constexpr IdLot kAucunLot = ~IdLot{0};
 
@@ -170,8 +182,14 @@ void Moteur::Attend(Commande commande, IdLot lot) {
 }
 
 void Moteur::Rend(IdLot lot, Issue issue) {
-    suivis_.erase(lot);
-    lus_.push_back({lot, std::move(issue)});
+    std::shared_ptr<const ARejouer> rejeu;
+    if (const auto suivi = suivis_.find(lot); suivi != suivis_.end()) {
+        if (issue.rejouable) {
+            rejeu = std::move(suivi->second.copie);
+        }
+        suivis_.erase(suivi);
+    }
+    lus_.push_back({lot, std::move(issue), std::move(rejeu)});
 }
 
 // Every byte of the batch's content went: the server may have taken it.
@@ -191,7 +209,7 @@ void Moteur::Applique(const Reponse& reponse) {
     if (attendues_.empty()) {
         if (reponse.code == 421) {
             // A server may close at any time, saying so first.
-            throw CanalRompu("Connection closed by the server: " + reponse.texte);
+            throw FermeeParServeur("Connection closed by the server: " + reponse.texte);
         }
         throw DialogueFaux("The server sent a reply that answers no command: " + reponse.texte);
     }
@@ -231,7 +249,7 @@ void Moteur::Applique(const Reponse& reponse) {
             suivi.acceptes.empty() && suivi.livres == 0 &&
             (attendue.commande == Commande::Mail || attendue.commande == Commande::Rcpt);
         Rend(attendue.lot, std::move(issue));
-        throw CanalRompu("Connection closed by the server: " + reponse.texte);
+        throw FermeeParServeur("Connection closed by the server: " + reponse.texte);
     }
     switch (attendue.commande) {
         case Commande::Mail:
@@ -274,7 +292,8 @@ void Moteur::Applique(const Reponse& reponse) {
     // The transaction's end: DATA refused, or the reply to its content. Taken
     // with recipients put off, the batch goes on in a new transaction.
     if (reponse.Positive() && attendue.commande != Commande::Data && !suivi.mailRefuse &&
-        !suivi.acceptes.empty() && !suivi.reportes.empty() && phase_ != Phase::Fermee) {
+        !suivi.acceptes.empty() && !suivi.reportes.empty() && phase_ != Phase::Fermee &&
+        attendue.lot == courant_) {
         suivi.livres += suivi.acceptes.size();
         return;
     }
@@ -329,6 +348,7 @@ Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
 // owed is failed, and sent again only when the server cannot have taken it.
 void Moteur::Rompt(const CanalRompu& rupture) {
     const bool faux = dynamic_cast<const DialogueFaux*>(&rupture) != nullptr;
+    const bool ferme = dynamic_cast<const FermeeParServeur*>(&rupture) != nullptr;
     const bool muet = dynamic_cast<const CanalMuet*>(&rupture) != nullptr;
     Passe(Phase::Fermee);
     attendues_.clear();
@@ -347,6 +367,9 @@ void Moteur::Rompt(const CanalRompu& rupture) {
         Issue issue;
         if (faux) {
             issue = {false, douteux, true};
+        } else if (ferme) {
+            issue = {false, rupture.what(), true};
+            issue.rejouable = suivi.livres == 0;
         } else if (suivi.contenuEntier) {
             issue = VerdictPerdu(rupture);
         } else {
@@ -354,7 +377,8 @@ void Moteur::Rompt(const CanalRompu& rupture) {
             issue.rejouable = suivi.acceptes.empty() && suivi.livres == 0 && !suivi.contenuParti;
         }
         issue.muet = muet;
-        surs_.push_back({lot, std::move(issue)});
+        std::shared_ptr<const ARejouer> rejeu = issue.rejouable ? suivi.copie : nullptr;
+        surs_.push_back({lot, std::move(issue), std::move(rejeu)});
     }
     suivis_.clear();
 }
@@ -392,14 +416,15 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
                 std::to_string(*capacites_.tailleMax) + " bytes); message not sent";
     }
     if (refus) {
-        surs_.push_back({lot, {false, *refus}});
+        surs_.push_back({lot, {false, *refus}, nullptr});
         return Rends();
     }
     if (phase_ == Phase::Fermee) {
-        surs_.push_back({lot, {false, "The session is closed", true}});
+        surs_.push_back({lot, {false, "The session is closed", true}, nullptr});
         return Rends();
     }
     suivis_[lot].total = enveloppe.destinataires.size();
+    courant_ = lot;
     try {
         Transmet(lot, enveloppe, message, suite, utf8, dsn,
                  capacites_.tailleMax ? taille : std::nullopt);
@@ -454,6 +479,15 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
     ecrit += commandes;
     Passe(Phase::Enveloppe);
     bool quitte = false;
+    // A whole transaction the next ones need not wait for; kept to go again
+    // should the server close before taking it.
+    const bool fenetre = groupe && bdat && suite == Suite::Serie &&
+                         enveloppe.destinataires.size() <= kDestinatairesSurs &&
+                         entier->size() <= kFenetreOctets && suivi.livres == 0 &&
+                         suivi.reportes.empty();
+    if (fenetre) {
+        suivi.copie = std::make_shared<const ARejouer>(ARejouer{enveloppe, std::string(*entier)});
+    }
     if (groupe && bdat) {
         // The whole transaction in one write; with the series' last message,
         // the session's end too: its replies, the content's and QUIT's come
@@ -483,6 +517,10 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
     }
     if (groupe && bdat) {
         MarqueEntier(lot);
+    }
+    if (fenetre) {
+        AttendJusqua([this] { return suivis_.size() < kFenetre; });
+        return;
     }
     if (!groupe) {
         AttendTout();
@@ -648,12 +686,21 @@ void Moteur::Ecrit(std::string_view octets) {
     }
 }
 
-// Reads until every awaited reply has come, each within one time-out; then
-// checks that nothing more came.
+// Reads until every awaited reply has come; then checks that nothing more
+// came.
 void Moteur::AttendTout() {
+    AttendJusqua([this] { return attendues_.empty(); });
+    if (phase_ != Phase::Fermee) {
+        VerifieSilence();
+    }
+}
+
+// Reads replies until `condition` holds, each within one time-out.
+template <typename Condition>
+void Moteur::AttendJusqua(Condition condition) {
     auto limite = Horloge::now() + std::chrono::milliseconds(timeoutMs_);
     std::size_t vues = appliquees_;
-    while (!attendues_.empty()) {
+    while (!condition()) {
         if (LitDisponible()) {
             if (appliquees_ != vues) {
                 vues = appliquees_;
@@ -667,9 +714,6 @@ void Moteur::AttendTout() {
             !canal_.Attend(false, static_cast<std::int32_t>(reste.count())).lisible) {
             throw CanalMuet(TexteAttente(timeoutMs_));
         }
-    }
-    if (phase_ != Phase::Fermee) {
-        VerifieSilence();
     }
 }
 

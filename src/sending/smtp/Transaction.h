@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,9 +50,19 @@ struct Issue {
 // Which batch a message is: its verdict comes back with the same id.
 using IdLot = std::uint64_t;
 
+// A batch kept to be sent again: one of a window, whose bytes the caller
+// has already reused.
+struct ARejouer {
+    Enveloppe enveloppe;
+    std::string octets;
+};
+
 struct Verdict {
     IdLot lot = 0;
     Issue issue;
+    // For a batch that may go again (`issue.rejouable`) and that the caller
+    // no longer holds.
+    std::shared_ptr<const ARejouer> rejeu;
 };
 
 // What may follow a message on its session.
@@ -78,8 +89,10 @@ class Moteur {
     // Sends one batch. Returns the verdicts now certain, this batch's or
     // earlier ones', each with its batch's id. In a series, when pipelining,
     // this batch's verdict may be left owed: the next group follows its
-    // final dot, one round trip a message. The last of a series sent whole
-    // with BDAT takes QUIT in the same write, and the session ends with it.
+    // final dot, one round trip a message; with BDAT, up to 8 whole
+    // transactions are in flight before a verdict is read. The last of a
+    // series sent whole with BDAT takes QUIT in the same write, and the
+    // session ends with it.
     [[nodiscard]] std::vector<Verdict> Envoie(IdLot lot, const Enveloppe& enveloppe,
                                               SourceMessage message, Suite suite);
     // Every verdict still owed; with `quitte`, QUIT goes in the same write
@@ -125,6 +138,8 @@ class Moteur {
         bool donnees = false;  // DATA took 354
         bool contenuParti = false;
         bool contenuEntier = false;  // its end written too
+        // Its bytes, while it is in flight in a window.
+        std::shared_ptr<const ARejouer> copie;
     };
 
     void Passe(Phase phase) noexcept { phase_ = phase; }
@@ -144,6 +159,8 @@ class Moteur {
 
     void Ecrit(std::string_view octets);
     void AttendTout();
+    template <typename Condition>
+    void AttendJusqua(Condition condition);
     void VerifieSilence();
     [[nodiscard]] bool LitDisponible();
     [[nodiscard]] std::optional<Reponse> ExtraitReponse();
@@ -156,6 +173,7 @@ class Moteur {
     Phase phase_ = Phase::Libre;
     std::deque<Attendue> attendues_;
     std::map<IdLot, Suivi> suivis_;
+    IdLot courant_ = 0;  // the batch Envoie() was given
     // Verdicts read since the last point where the replies were known to
     // match the commands, and those handed out at the next call.
     std::vector<Verdict> lus_;

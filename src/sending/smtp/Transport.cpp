@@ -272,13 +272,52 @@ std::vector<Verdict> SessionSMTP::Conclut(bool quitte) {
         if (connexion_->transactions->Fermee()) {
             Abandonne();
         }
+        if (reglagesRetenus_) {
+            Rejoue(verdicts, *reglagesRetenus_, ~IdLot{0}, Suite::Seul);
+        }
+        if (quitte && connexion_) {
+            for (Verdict& verdict : connexion_->transactions->Conclut(true)) {
+                verdicts.push_back(std::move(verdict));
+            }
+            Abandonne();
+        }
     }
     return verdicts;
+}
+
+// Batches of a window that the server closed on before taking them go once
+// more, on a new connection; the caller no longer holds their bytes.
+void SessionSMTP::Rejoue(std::vector<Verdict>& verdicts, const ReglagesServeur& reglages,
+                         IdLot courant, Suite suite) {
+    for (std::size_t i = 0; i < verdicts.size(); ++i) {
+        const std::shared_ptr<const ARejouer> rejeu = verdicts[i].rejeu;
+        const IdLot lot = verdicts[i].lot;
+        if (!verdicts[i].issue.rejouable || !rejeu || lot == courant ||
+            !rejoues_.insert(lot).second) {
+            continue;
+        }
+        verdicts.erase(verdicts.begin() + static_cast<std::ptrdiff_t>(i--));
+        if (trace_) {
+            trace_->Info("The server closed before taking a message: sending it again");
+        }
+        for (Verdict& verdict :
+             EnvoieUne(reglages, lot, rejeu->enveloppe, std::string_view(rejeu->octets), suite)) {
+            verdicts.push_back(std::move(verdict));
+        }
+    }
 }
 
 std::vector<Verdict> SessionSMTP::Envoie(const ReglagesServeur& reglages, IdLot lot,
                                          const Enveloppe& enveloppe, SourceMessage message,
                                          Suite suite) {
+    std::vector<Verdict> verdicts = EnvoieUne(reglages, lot, enveloppe, message, suite);
+    Rejoue(verdicts, reglages, lot, Suite::Serie);
+    return verdicts;
+}
+
+std::vector<Verdict> SessionSMTP::EnvoieUne(const ReglagesServeur& reglages, IdLot lot,
+                                            const Enveloppe& enveloppe, SourceMessage message,
+                                            Suite suite) {
     VerifieHote(reglages.hote, "SMTP");
     VerifiePort(reglages.port);
     std::vector<Verdict> verdicts;
@@ -312,7 +351,7 @@ std::vector<Verdict> SessionSMTP::Envoie(const ReglagesServeur& reglages, IdLot 
                     }
                     continue;
                 }
-                verdicts.push_back({lot, std::move(*echec)});
+                verdicts.push_back({lot, std::move(*echec), nullptr});
                 return verdicts;
             }
         }
@@ -331,7 +370,7 @@ std::vector<Verdict> SessionSMTP::Envoie(const ReglagesServeur& reglages, IdLot 
             recus.erase(sien);
         }
         std::move(recus.begin(), recus.end(), std::back_inserter(verdicts));
-        if (issue && issue->rejouable && !rejoue) {
+        if (issue && issue->rejouable && !rejoue && rejoues_.insert(lot).second) {
             // A server that leaves a pipelined group unanswered gets one
             // command at a time from now on.
             sansPipelining_ = sansPipelining_ || (issue->muet && pipelinait);
@@ -343,7 +382,7 @@ std::vector<Verdict> SessionSMTP::Envoie(const ReglagesServeur& reglages, IdLot 
             continue;
         }
         if (issue) {
-            verdicts.push_back({lot, std::move(*issue)});
+            verdicts.push_back({lot, std::move(*issue), nullptr});
         }
         return verdicts;
     }

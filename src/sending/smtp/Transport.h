@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,6 +97,11 @@ class SessionSMTP {
     };
 
     void Abandonne();
+    [[nodiscard]] std::vector<Verdict> EnvoieUne(const ReglagesServeur& reglages, IdLot lot,
+                                                 const Enveloppe& enveloppe, SourceMessage message,
+                                                 Suite suite);
+    void Rejoue(std::vector<Verdict>& verdicts, const ReglagesServeur& reglages, IdLot courant,
+                Suite suite);
 
     [[nodiscard]] std::vector<ModeSession> ModesAEssayer(const ReglagesServeur& reglages) const;
     // The failure, when no mode opens.
@@ -108,6 +114,8 @@ class SessionSMTP {
     std::optional<ModeSession> modeRetenu_;
     // The server announced PIPELINING, then left a group unanswered.
     bool sansPipelining_ = false;
+    // Batches already sent again once.
+    std::set<IdLot> rejoues_;
 };
 
 // Logs in to a POP3 server (USER/PASS or better) and leaves, for servers that

@@ -85,6 +85,43 @@ void Verifie(const Cas& cas) {
     }
 }
 
+std::string Groupe(const std::string& destinataire) {
+    return Enveloppe({destinataire}) + kBdat + kMessage;
+}
+
+// Batches 1 to n, each to one recipient, by BDAT in one series.
+std::vector<LotEnvoye> Serie(IdLot n) {
+    std::vector<LotEnvoye> lots;
+    for (IdLot i = 1; i <= n; ++i) {
+        lots.push_back({i, {"r" + std::to_string(i) + "@y.test"}, Suite::Serie});
+    }
+    return lots;
+}
+
+std::string Groupes(IdLot de, IdLot a) {
+    std::string groupes;
+    for (IdLot i = de; i <= a; ++i) {
+        groupes += Groupe("r" + std::to_string(i) + "@y.test");
+    }
+    return groupes;
+}
+
+std::string Acceptes(std::size_t n) {
+    std::string reponses;
+    for (std::size_t i = 0; i < n; ++i) {
+        reponses += "250 ok\r\n250 ok\r\n250 queued\r\n";
+    }
+    return reponses;
+}
+
+std::map<IdLot, Attendu> TousAcceptes(IdLot n) {
+    std::map<IdLot, Attendu> verdicts;
+    for (IdLot i = 1; i <= n; ++i) {
+        verdicts[i] = {true, "250 queued"};
+    }
+    return verdicts;
+}
+
 TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
     const std::string data = "DATA\r\n";
     const std::string point = kMessage + ".\r\n";
@@ -169,6 +206,34 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
           {Enveloppe({"d@y.test"}) + data, "250 ok\r\n250 ok\r\n354 go\r\n"},
           {point, "250 queued again\r\n"}},
          {{8, {true, "250 queued again"}}}},
+
+        {"a window of BDAT transactions, all written before a verdict is read",
+         true,
+         Serie(3),
+         true,
+         {{Groupes(1, 3) + "QUIT\r\n",
+           "250 ok\r\n250 ok\r\n250 queued\r\n250 ok\r\n250 ok\r\n554 5.7.1 refused\r\n" +
+               Acceptes(1) + "221 bye\r\n"}},
+         {{1, {true, "250 queued"}}, {2, {false, "554 5.7.1 refused"}}, {3, {true, "250 queued"}}},
+         4},
+
+        {"no more than 8 in flight: after the ninth, a verdict is read first",
+         true,
+         Serie(9),
+         true,
+         {{Groupes(1, 8), Acceptes(1)},
+          {Groupes(9, 9), Acceptes(1)},
+          {"QUIT\r\n", Acceptes(7) + "221 bye\r\n"}},
+         TousAcceptes(9)},
+
+        {"421 in a window: the batches after it may go again",
+         true,
+         Serie(3),
+         false,
+         {{Groupes(1, 3), Acceptes(1) + "421 4.3.2 busy\r\n", true}},
+         {{1, {true, "250 queued"}},
+          {2, {false, "421 4.3.2 busy", true}},
+          {3, {false, "421", true}}}},
 
         {"connection lost with verdicts owed: the sent one is not sent again",
          false,
