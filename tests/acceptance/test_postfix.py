@@ -2,6 +2,7 @@
 in each mode it can offer, and what it delivered."""
 
 import os
+import re
 import shutil
 import tempfile
 import unittest
@@ -94,6 +95,19 @@ class Transaction(unittest.TestCase):
         self.assertEqual(postfix.livres(300), tous)
         verbes = [c.split()[0].upper() for c, _ in relais.commandes()]
         self.assertEqual((verbes.count("EHLO"), verbes.count("MAIL")), (1, 4))
+
+    def test_a_streamed_message_declares_its_size(self):
+        # With an attachment the message is written while it goes: its size,
+        # estimated, is declared, so a server too small for it refuses at
+        # MAIL and no content is sent.
+        postfix, relais, programme = self.instance(message_size_limit="20000")
+        piece = programme.ecrit("piece.bin", os.urandom(30000))
+        resultat = programme.lance("/a:bob", "/o:x", "/ct:y", "/pj:" + piece)
+        self.assertEqual(resultat.returncode, 5, resultat.stderr)
+        self.assertIn("552 5.3.4", resultat.stderr)
+        [mail] = [c for c, _ in relais.commandes() if c.startswith("MAIL")]
+        self.assertTrue(41000 <= int(re.search(r" SIZE=(\d+)$", mail)[1]) <= 45000, mail)
+        self.assertLess(len(relais.octets()), 5000)
 
     def test_dsn_and_smtputf8_parameters(self):
         postfix, relais, programme = self.instance()

@@ -43,6 +43,28 @@ std::string TexteEchec(std::string texte) {
     return texte.empty() ? std::string("Sending failed") : texte;
 }
 
+// The size of a message written while it goes, declared with SIZE so that a
+// server too small for it refuses before its content is sent: its bodies and
+// files as base64 in lines of 76, with room for the headers of each part.
+std::size_t TailleEstimee(const smtp::ContenuMessage& message) {
+    const auto base64 = [](std::size_t octets) {
+        const std::size_t code = (octets + 2) / 3 * 4;
+        return code + (code / 76 + 1) * 2;
+    };
+    constexpr std::size_t kEntetes = 1024;
+    std::size_t taille =
+        kEntetes +
+        2 * (message.expediteur.size() + message.reponse.size() + message.destinataires.size() +
+             message.copie.size() + message.objet.size()) +
+        base64(message.texte.size()) + base64(message.html.size());
+    for (const smtp::FichierJoint& joint : message.piecesJointes) {
+        taille +=
+            kEntetes / 2 + 2 * joint.chemin.size() +
+            base64(static_cast<std::size_t>(std::max<std::int64_t>(0, joint.identite.taille)));
+    }
+    return taille;
+}
+
 }  // namespace
 
 struct ComposantSMTP::Impl {
@@ -190,6 +212,7 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMess
         source = GMIME_OBJECT(pret.message.get());
         enveloppe.expediteur = pret.expediteur;
         enveloppe.destinataires = std::move(pret.destinataires);
+        enveloppe.taille = TailleEstimee(message);
     } else {
         if (!gabarit || !gabarit->Convient(message)) {
             gabarit.reset();  // a message that fails to build leaves nothing behind
@@ -198,6 +221,7 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMess
         gabarit->Redige(message, octets, enveloppe.destinataires);
         enveloppe.expediteur = gabarit->Expediteur();
         source = std::string_view(octets);
+        enveloppe.taille.reset();
     }
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
     enveloppe.accuses = message.notification == 1 || message.notification == 3;

@@ -394,8 +394,9 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
         NonAscii(enveloppe.expediteur) ||
         std::any_of(enveloppe.destinataires.begin(), enveloppe.destinataires.end(), NonAscii);
     const bool dsn = enveloppe.accuses && capacites_.dsn;
-    std::optional<std::size_t> taille;
-    if (const std::string_view* octets = std::get_if<std::string_view>(&message)) {
+    std::optional<std::size_t> taille = enveloppe.taille;
+    const std::string_view* octets = std::get_if<std::string_view>(&message);
+    if (octets) {
         taille = octets->size();
     }
     // What is wrong with the envelope is known before anything is written.
@@ -410,7 +411,8 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
             "The server does not take addresses written with non-ASCII characters "
             "(no SMTPUTF8); message not sent";
     }
-    if (!refus && taille && capacites_.tailleMax && *taille > *capacites_.tailleMax) {
+    // An estimate is left for the server to judge, at MAIL, before the content.
+    if (!refus && octets && capacites_.tailleMax && *taille > *capacites_.tailleMax) {
         refus = "The message (" + std::to_string(*taille) +
                 " bytes) is larger than the server takes (SIZE " +
                 std::to_string(*capacites_.tailleMax) + " bytes); message not sent";
@@ -580,7 +582,7 @@ std::optional<Enveloppe> Moteur::Reste(IdLot lot, const Enveloppe& enveloppe) {
     }
     Suivi& suivi = trouve->second;
     const std::size_t nombre = std::min(suivi.acceptes.size(), suivi.reportes.size());
-    Enveloppe reste{enveloppe.expediteur, {}, enveloppe.accuses};
+    Enveloppe reste{enveloppe.expediteur, {}, enveloppe.accuses, std::nullopt};
     for (std::size_t i = 0; i < nombre; ++i) {
         reste.destinataires.push_back(std::move(suivi.reportes[i].first));
     }

@@ -28,6 +28,9 @@ struct Enveloppe {
     std::string expediteur;
     std::vector<std::string> destinataires;
     bool accuses = false;  // delivery receipts asked: DSN when offered
+    // For a message written while it goes, its size as estimated beforehand
+    // (RFC 1870 allows it); one already written declares its own.
+    std::optional<std::size_t> taille;
 };
 
 struct Issue {
