@@ -371,6 +371,13 @@ std::vector<Verdict> SessionSMTP::EnvoieUne(const ReglagesServeur& reglages, IdL
         }
         std::move(recus.begin(), recus.end(), std::back_inserter(verdicts));
         if (issue && issue->rejouable && !rejoue && rejoues_.insert(lot).second) {
+            // Other batches of its window go again after it, on the same
+            // connection: QUIT waits for them.
+            if (std::any_of(verdicts.begin(), verdicts.end(), [lot](const Verdict& autre) {
+                    return autre.issue.rejouable && autre.rejeu && autre.lot != lot;
+                })) {
+                suite = suite == Suite::FinDeSerie ? Suite::Serie : suite;
+            }
             // A server that leaves a pipelined group unanswered gets one
             // command at a time from now on.
             sansPipelining_ = sansPipelining_ || (issue->muet && pipelinait);
