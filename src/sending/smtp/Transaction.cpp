@@ -668,7 +668,7 @@ std::vector<Verdict> Moteur::Conclut(bool quitte) {
 void Moteur::Ecrit(std::string_view octets) {
     auto limite = Horloge::now() + std::chrono::milliseconds(timeoutMs_);
     while (!octets.empty()) {
-        const std::size_t ecrits = canal_.Envoie(octets);
+        const std::size_t ecrits = EnvoieOuLitLaFin(octets);
         if (ecrits > 0) {
             octets.remove_prefix(ecrits);
             limite = Horloge::now() + std::chrono::milliseconds(timeoutMs_);
@@ -685,6 +685,26 @@ void Moteur::Ecrit(std::string_view octets) {
             throw CanalRompu("The server took no data within " + std::to_string(timeoutMs_) +
                              " ms (time-out)");
         }
+    }
+}
+
+// A server that stopped reading may have answered first, even closed with
+// a 421: those replies, still there to read, say what it took.
+std::size_t Moteur::EnvoieOuLitLaFin(std::string_view octets) {
+    try {
+        return canal_.Envoie(octets);
+    } catch (const CanalRompu&) {
+        try {
+            while (LitDisponible()) {
+            }
+        } catch (const FermeeParServeur&) {
+            throw;
+        } catch (const DialogueFaux&) {
+            throw;
+        } catch (const CanalRompu&) {
+            // Nothing more to read: the write's failure stands.
+        }
+        throw;
     }
 }
 

@@ -161,6 +161,7 @@ class Moteur {
     void Reinitialise();
 
     void Ecrit(std::string_view octets);
+    [[nodiscard]] std::size_t EnvoieOuLitLaFin(std::string_view octets);
     void AttendTout();
     template <typename Condition>
     void AttendJusqua(Condition condition);
