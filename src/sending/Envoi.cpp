@@ -148,14 +148,13 @@ class Dispatch {
         }
     }
 
-    // Verdicts come in the order of the batches, some with the next batch's
-    // replies.
-    void Attribue(std::vector<ComposantSMTP::Issue> verdicts, Bilan& bilan) {
+    // Each verdict names its batch; some come with a later batch's replies.
+    static void Attribue(std::vector<ComposantSMTP::Issue> verdicts, Bilan& bilan) {
         for (ComposantSMTP::Issue& verdict : verdicts) {
-            if (sansVerdict_ >= bilan.lots.size()) {
-                break;
+            if (verdict.lot >= bilan.lots.size()) {
+                continue;
             }
-            Lot& lot = bilan.lots[sansVerdict_++];
+            Lot& lot = bilan.lots[verdict.lot];
             lot.accepte = verdict.accepte;
             lot.statut = std::move(verdict.statut);
             if (lot.accepte || verdict.partiel) {
@@ -195,10 +194,16 @@ class Dispatch {
             smtp.SetCopieCachee(lot.copieCachee);
             // Again before each batch: the component empties its list after a send.
             smtp.PiecesJointes() = fichiersJoints_;
+            const std::uint64_t id = bilan.lots.size();
             bilan.lots.push_back(std::move(lot));
             const bool dernier = restants[0] + restants[1] + restants[2] == 0;
-            Attribue(apercu ? std::vector{apercu->Ecrit(smtp)} : smtp.EnvoieEnSerie(dernier),
-                     bilan);
+            if (apercu) {
+                ComposantSMTP::Issue issue = apercu->Ecrit(smtp);
+                issue.lot = id;
+                Attribue({std::move(issue)}, bilan);
+            } else {
+                Attribue(smtp.EnvoieEnSerie(id, dernier), bilan);
+            }
         }
         Attribue(smtp.Termine(), bilan);
     }
@@ -206,7 +211,6 @@ class Dispatch {
     const ContexteEnvoi& c_;
     Demande& demande_;
     std::vector<std::string> fichiersJoints_;
-    std::size_t sansVerdict_ = 0;  // the first batch whose verdict is still owed
 };
 
 }  // namespace

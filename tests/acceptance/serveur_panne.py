@@ -17,6 +17,7 @@ their start, or the transactions with a recipient whose name starts with
   goutte             answers RCPT TO:<panne...> one byte a second
   auth-refus         answers AUTH with 535 (other connections accept any AUTH)
   ferme-421          offers PIPELINING; answers the third MAIL with 421 and closes
+  ferme-421-bdat     the same, offering CHUNKING too (BDAT ... LAST)
   faux-pipelining    offers PIPELINING, yet drops whatever follows each command
   refus-fin          offers PIPELINING; refuses at its end a message to <panne...>
   echappements       answers RCPT TO:<panne...> with 550 and a reply holding
@@ -43,7 +44,7 @@ import socket
 import ssl
 
 PANNES_DE_CONNEXION = ("accueil-421", "charabia", "coupe-poignee", "auth-refus", "ferme-421",
-                       "faux-pipelining")
+                       "ferme-421-bdat", "faux-pipelining")
 CIBLE = "panne"
 
 
@@ -96,7 +97,8 @@ async def session(etat, lecteur, ecrivain):
     await ecrivain.drain()
     expediteur, destinataires = None, []
     utilisateur = None
-    pipelining = a.panne in ("ferme-421", "faux-pipelining", "refus-fin")
+    pipelining = a.panne in ("ferme-421", "ferme-421-bdat", "faux-pipelining", "refus-fin")
+    chunking = a.panne == "ferme-421-bdat"
     mails = 0
     while True:
         if touchee and a.panne == "faux-pipelining":
@@ -111,6 +113,7 @@ async def session(etat, lecteur, ecrivain):
         commande = texte[:4].upper()
         if commande in ("EHLO", "HELO"):
             ecrit("250-panne.test\r\n" + ("250-PIPELINING\r\n" if pipelining else "") +
+                  ("250-CHUNKING\r\n" if chunking else "") +
                   "250-8BITMIME\r\n250 AUTH PLAIN\r\n")
         elif commande == "AUTH":
             # Only PLAIN, with or without an initial response.
@@ -132,7 +135,7 @@ async def session(etat, lecteur, ecrivain):
                 ecrit("235 2.7.0 Authentication successful\r\n")
         elif commande == "MAIL":
             mails += 1
-            if touchee and a.panne == "ferme-421" and mails == 3:
+            if touchee and a.panne.startswith("ferme-421") and mails == 3:
                 ecrit("421 4.3.2 Shutting down\r\n")
                 await ecrivain.drain()
                 break
@@ -163,15 +166,18 @@ async def session(etat, lecteur, ecrivain):
             else:
                 destinataires.append(adresse)
                 ecrit("250 2.1.5 Ok\r\n")
-        elif commande == "DATA":
-            ecrit("354 End data with <CR><LF>.<CR><LF>\r\n")
-            await ecrivain.drain()
+        elif commande in ("DATA", "BDAT"):
+            if commande == "DATA":
+                ecrit("354 End data with <CR><LF>.<CR><LF>\r\n")
+                await ecrivain.drain()
             visee = any(d.lower().startswith(CIBLE) for d in destinataires)
             if a.panne == "coupe-donnees" and visee:
                 await lecteur.readexactly(65536)
                 coupe()
                 return
             donnees = bytearray()
+            if commande == "BDAT":
+                donnees = bytearray(await lecteur.readexactly(int(texte.split()[1]))) + b".\r\n"
             while not donnees.endswith(b"\r\n.\r\n") and donnees != b".\r\n":
                 morceau = await lecteur.readline()
                 if not morceau:
@@ -243,7 +249,7 @@ if __name__ == "__main__":
     p = argparse.ArgumentParser()
     p.add_argument("--dossier", required=True)
     p.add_argument("--panne", required=True,
-                   choices=["accueil-421", "charabia", "coupe-poignee", "coupe-rcpt",
+                   choices=["accueil-421", "charabia", "coupe-poignee", "coupe-rcpt", "ferme-421-bdat",
                             "coupe-donnees", "coupe-fin-donnees", "refus", "goutte",
                             "auth-refus", "ferme-421", "faux-pipelining", "refus-fin", "echappements",
                             "sourd", "aucune"])

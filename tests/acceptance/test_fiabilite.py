@@ -150,10 +150,11 @@ class Serveurs(Base):
 
     def test_a_server_that_closes_or_stalls_mid_run_loses_no_batch(self):
         # 421 on a pipelined run, or as the greeting: the batch it hit goes
-        # again on a new connection. PIPELINING offered but the rest of each
+        # again on a new connection; with BDAT, so do those in flight after it. PIPELINING offered but the rest of each
         # group dropped: one time-out, then one command at a time.
         noms = [f"d{i}" for i in range(7)]
-        for panne, connexions, vues in (("ferme-421", 1, 2), ("faux-pipelining", 0, 2),
+        for panne, connexions, vues in (("ferme-421", 1, 2), ("ferme-421-bdat", 1, 2),
+                                        ("faux-pipelining", 0, 2),
                                         ("accueil-421", 1, 1)):
             with self.subTest(panne=panne):
                 serveur = ServeurPanne(RACINE, panne, connexions=connexions)

@@ -2,6 +2,7 @@
 in each mode it can offer, and what it delivered."""
 
 import os
+import re
 import shutil
 import tempfile
 import unittest
@@ -46,9 +47,10 @@ class Transaction(unittest.TestCase):
     def test_one_transcript_per_mode(self):
         # The replies each group waits for before the next goes: with DATA,
         # the verdict on a message comes with the next group's replies; with
-        # BDAT, the last message takes QUIT in its own write.
+        # BDAT, whole transactions go before any verdict is read, and the
+        # last message takes QUIT in its own write.
         for reglages, fin, groupe, attendues in (
-                ({}, "BDAT", True, (4, 0)),
+                ({}, "BDAT", True, (0, 0)),
                 ({"smtpd_discard_ehlo_keywords": "chunking"}, "DATA", True, (4, 4)),
                 ({"smtpd_discard_ehlo_keywords": "pipelining, chunking"}, "DATA", False, None)):
             with self.subTest(fin=fin, groupe=groupe):
@@ -83,6 +85,29 @@ class Transaction(unittest.TestCase):
         verbes = [c.split()[0].upper() for c, _ in relais.commandes()[avant:]]
         self.assertEqual(verbes, ["EHLO", "MAIL", "RCPT", "DATA", "RSET", "QUIT"])
         self.assertEqual(postfix.livres(3, attente=1), ["a@exemple.test", "c@exemple.test"])
+
+    def test_a_recipient_limit_splits_the_batch_on_the_same_session(self):
+        # 452 after 100 recipients: those accepted get the message, the others
+        # a new transaction of at most 100, then the next batch goes.
+        postfix, relais, programme = self.instance(smtpd_recipient_limit="100")
+        tous = [f"r{n:03d}@exemple.test" for n in range(300)]
+        self.envoie(programme, "/a:" + ",".join(tous), "/nde:150")
+        self.assertEqual(postfix.livres(300), tous)
+        verbes = [c.split()[0].upper() for c, _ in relais.commandes()]
+        self.assertEqual((verbes.count("EHLO"), verbes.count("MAIL")), (1, 4))
+
+    def test_a_streamed_message_declares_its_size(self):
+        # With an attachment the message is written while it goes: its size,
+        # estimated, is declared, so a server too small for it refuses at
+        # MAIL and no content is sent.
+        postfix, relais, programme = self.instance(message_size_limit="20000")
+        piece = programme.ecrit("piece.bin", os.urandom(30000))
+        resultat = programme.lance("/a:bob", "/o:x", "/ct:y", "/pj:" + piece)
+        self.assertEqual(resultat.returncode, 5, resultat.stderr)
+        self.assertIn("552 5.3.4", resultat.stderr)
+        [mail] = [c for c, _ in relais.commandes() if c.startswith("MAIL")]
+        self.assertTrue(41000 <= int(re.search(r" SIZE=(\d+)$", mail)[1]) <= 45000, mail)
+        self.assertLess(len(relais.octets()), 5000)
 
     def test_dsn_and_smtputf8_parameters(self):
         postfix, relais, programme = self.instance()

@@ -1,16 +1,18 @@
 #pragma once
 
-// The bytes of an SMTP session once libcurl has opened it (greeting, EHLO,
-// TLS, AUTH): commands written and replies read over the same connection.
-// Every wait (a reply, a write that cannot go on) has its own time-out.
+// The connection under an SMTP session once libcurl has opened it (greeting,
+// EHLO, TLS, AUTH): bytes written and read, never blocking, and a wait for
+// the connection to be ready. The engine reads the replies and bounds every
+// wait above it; the program's channel is libcurl's, the tests' a scripted
+// peer.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/RessourcesCurl.h"
-#include "sending/smtp/Trace.h"
 
 namespace corvelle::smtp {
 
@@ -33,33 +35,38 @@ struct Reponse {
     [[nodiscard]] bool Positive() const noexcept { return code >= 200 && code < 400; }
 };
 
+struct EtatCanal {
+    bool lisible = false;
+    bool inscriptible = false;
+};
+
 class Canal {
   public:
-    // `trace`, when given, sees every command and reply; it must outlive the
-    // channel.
-    Canal(CURL* curl, std::int32_t timeoutMs, TraceSMTP* trace);
+    virtual ~Canal() = default;
 
-    // Writes every byte, or raises CanalRompu. Replies that arrive meanwhile
-    // are kept, so a server answering a long pipelined group never blocks.
-    // Commands are traced; content is not (`commandes` false).
-    void Ecrit(std::string_view octets, bool commandes = true);
-    // Nothing came unasked since the last reply: the server has neither
-    // closed the connection nor announced it (421).
-    [[nodiscard]] bool Ouvert() const noexcept;
-    // The next whole reply, or raises CanalRompu (CanalMuet after a time-out).
-    [[nodiscard]] Reponse LitReponse();
-    [[nodiscard]] TraceSMTP* Trace() const noexcept { return trace_; }
+    // The bytes taken now, 0 when the connection cannot take more yet; raises
+    // CanalRompu when it is broken.
+    [[nodiscard]] virtual std::size_t Envoie(std::string_view octets) = 0;
+    // The bytes read into `tampon`, 0 when none are waiting; raises
+    // CanalRompu when the connection is broken or closed by the server.
+    [[nodiscard]] virtual std::size_t Recoit(char* tampon, std::size_t taille) = 0;
+    // Waits at most `ms` until something can be read (or, with `ecriture`,
+    // read or written).
+    [[nodiscard]] virtual EtatCanal Attend(bool ecriture, std::int32_t ms) = 0;
+};
+
+// The connection libcurl opened with CURLOPT_CONNECT_ONLY.
+class CanalCurl final : public Canal {
+  public:
+    explicit CanalCurl(CURL* curl);
+
+    [[nodiscard]] std::size_t Envoie(std::string_view octets) override;
+    [[nodiscard]] std::size_t Recoit(char* tampon, std::size_t taille) override;
+    [[nodiscard]] EtatCanal Attend(bool ecriture, std::int32_t ms) override;
 
   private:
-    [[nodiscard]] bool Recoit();  // false when nothing was waiting
-    [[nodiscard]] bool ExtraitLigne(std::string& ligne);
-
     CURL* curl_;
     std::int64_t socket_ = -1;
-    std::int32_t timeoutMs_;
-    TraceSMTP* trace_;
-    std::string recu_;
-    std::size_t debut_ = 0;  // first byte of recu_ not yet read as a line
 };
 
 }  // namespace corvelle::smtp

@@ -1,5 +1,6 @@
 #include "sending/smtp/ComposantSMTP.h"
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <optional>
@@ -42,6 +43,28 @@ std::string TexteEchec(std::string texte) {
     return texte.empty() ? std::string("Sending failed") : texte;
 }
 
+// The size of a message written while it goes, declared with SIZE so that a
+// server too small for it refuses before its content is sent: its bodies and
+// files as base64 in lines of 76, with room for the headers of each part.
+std::size_t TailleEstimee(const smtp::ContenuMessage& message) {
+    const auto base64 = [](std::size_t octets) {
+        const std::size_t code = (octets + 2) / 3 * 4;
+        return code + (code / 76 + 1) * 2;
+    };
+    constexpr std::size_t kEntetes = 1024;
+    std::size_t taille =
+        kEntetes +
+        2 * (message.expediteur.size() + message.reponse.size() + message.destinataires.size() +
+             message.copie.size() + message.objet.size()) +
+        base64(message.texte.size()) + base64(message.html.size());
+    for (const smtp::FichierJoint& joint : message.piecesJointes) {
+        taille +=
+            kEntetes / 2 + 2 * joint.chemin.size() +
+            base64(static_cast<std::size_t>(std::max<std::int64_t>(0, joint.identite.taille)));
+    }
+    return taille;
+}
+
 }  // namespace
 
 struct ComposantSMTP::Impl {
@@ -64,17 +87,19 @@ struct ComposantSMTP::Impl {
     // dispatch all carry the same bytes, or fail.
     std::map<std::string, plateforme::IdentiteFichier> fichiersVus;
     std::ostream* apercu = nullptr;
+    smtp::IdLot prochainLot = 0;  // for single sends, which name no batch
 
     [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
-    [[nodiscard]] std::vector<smtp::Issue> Transmet(const smtp::ContenuMessage& message,
-                                                    smtp::Suite suite);
-    [[nodiscard]] std::vector<ComposantSMTP::Issue> Envoie(smtp::Suite suite);
+    [[nodiscard]] std::vector<smtp::Verdict> Transmet(const smtp::ContenuMessage& message,
+                                                      smtp::IdLot lot, smtp::Suite suite);
+    [[nodiscard]] std::vector<ComposantSMTP::Issue> Envoie(smtp::IdLot lot, smtp::Suite suite);
     [[nodiscard]] std::vector<ComposantSMTP::Issue> Conclut(bool quitte);
     void ConnectePop3() const;
     [[nodiscard]] std::string JetonOAuth();
-    [[nodiscard]] std::vector<smtp::Issue> EnvoieOAuth(smtp::ReglagesServeur serveur,
-                                                       smtp::SourceMessage source,
-                                                       smtp::Suite suite);
+    [[nodiscard]] std::vector<smtp::Verdict> EnvoieOAuth(smtp::ReglagesServeur serveur,
+                                                         smtp::IdLot lot,
+                                                         smtp::SourceMessage source,
+                                                         smtp::Suite suite);
 };
 
 void ComposantSMTP::Impl::ConnectePop3() const {
@@ -122,10 +147,18 @@ namespace {
 
 // Every status leaves here, with whatever the server or a file name put in
 // it: escaped, it can neither add a line to the log nor drive a terminal.
-ComposantSMTP::Issue Pour(const smtp::Issue& envoi) {
+ComposantSMTP::Issue Pour(const smtp::Verdict& verdict) {
+    const smtp::Issue& envoi = verdict.issue;
     std::string statut = Lisible(envoi.statut);
     return {envoi.accepte, envoi.accepte ? std::move(statut) : TexteEchec(std::move(statut)),
-            envoi.partiel};
+            envoi.partiel, verdict.lot};
+}
+
+// The verdict of batch `lot` among others, if it is there.
+smtp::Issue* VerdictDe(std::vector<smtp::Verdict>& verdicts, smtp::IdLot lot) {
+    const auto trouve = std::find_if(verdicts.begin(), verdicts.end(),
+                                     [lot](const smtp::Verdict& v) { return v.lot == lot; });
+    return trouve == verdicts.end() ? nullptr : &trouve->issue;
 }
 
 }  // namespace
@@ -133,14 +166,14 @@ ComposantSMTP::Issue Pour(const smtp::Issue& envoi) {
 std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Conclut(bool quitte) {
     std::vector<ComposantSMTP::Issue> verdicts;
     if (session) {
-        for (const smtp::Issue& verdict : session->Conclut(quitte)) {
+        for (const smtp::Verdict& verdict : session->Conclut(quitte)) {
             verdicts.push_back(Pour(verdict));
         }
     }
     return verdicts;
 }
 
-std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::Suite suite) {
+std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::IdLot lot, smtp::Suite suite) {
     // Emptied by every send, whatever its outcome: the caller adds the files
     // again for the next message.
     std::vector<std::string> pieces = std::exchange(piecesJointes, {});
@@ -155,7 +188,7 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::Suite suite)
         contenu.piecesJointes = Joints(std::move(pieces));
         contenu.mailer = extras.empty() ? std::string() : extras.front();
         std::vector<ComposantSMTP::Issue> verdicts;
-        for (const smtp::Issue& verdict : Transmet(contenu, suite)) {
+        for (const smtp::Verdict& verdict : Transmet(contenu, lot, suite)) {
             verdicts.push_back(Pour(verdict));
         }
         return verdicts;
@@ -164,18 +197,16 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::Suite suite)
     } catch (const std::exception& e) {
         echec = std::string("Sending failed: ") + e.what();
     }
-    // Failed before reaching the session: an earlier message's verdict, still
-    // owed, comes first.
-    std::vector<ComposantSMTP::Issue> verdicts = Conclut(false);
-    verdicts.push_back({false, TexteEchec(Lisible(echec))});
-    return verdicts;
+    // Failed before reaching the session: an earlier message's verdict may
+    // still be owed, and comes later.
+    return {{false, TexteEchec(Lisible(echec)), false, lot}};
 }
 
 // Builds the message, then sends it. A message with attachments or large
 // bodies is built for this send and written while it goes; any other is
 // written once for a dispatch's batches.
-std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message,
-                                                       smtp::Suite suite) {
+std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessage& message,
+                                                         smtp::IdLot lot, smtp::Suite suite) {
     smtp::MessagePret pret;
     smtp::SourceMessage source;
     if (!message.piecesJointes.empty() || CorpsVolumineux(message)) {
@@ -184,6 +215,7 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
         source = GMIME_OBJECT(pret.message.get());
         enveloppe.expediteur = pret.expediteur;
         enveloppe.destinataires = std::move(pret.destinataires);
+        enveloppe.taille = TailleEstimee(message);
     } else {
         if (!gabarit || !gabarit->Convient(message)) {
             gabarit.reset();  // a message that fails to build leaves nothing behind
@@ -192,11 +224,12 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
         gabarit->Redige(message, octets, enveloppe.destinataires);
         enveloppe.expediteur = gabarit->Expediteur();
         source = std::string_view(octets);
+        enveloppe.taille.reset();
     }
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
     enveloppe.accuses = message.notification == 1 || message.notification == 3;
     if (apercu) {
-        return {smtp::EcritMessage(source, *apercu)};
+        return {{lot, smtp::EcritMessage(source, *apercu), nullptr}};
     }
     if (reglages.authentification == 1) {
         ConnectePop3();
@@ -207,36 +240,38 @@ std::vector<smtp::Issue> ComposantSMTP::Impl::Transmet(const smtp::ContenuMessag
     smtp::ReglagesServeur serveur = reglages;
     serveur.hote = Elague(serveur.hote);
     if (serveur.authentification == 4) {
-        return EnvoieOAuth(std::move(serveur), source, suite);
+        return EnvoieOAuth(std::move(serveur), lot, source, suite);
     }
-    return session->Envoie(serveur, enveloppe, source, suite);
+    return session->Envoie(serveur, lot, enveloppe, source, suite);
 }
 
 // A token the server refuses is never used again. One that was not just
 // issued (revoked before it expired, or issued before the client's rights
 // changed) gives way at once to a new one: nothing was sent.
-std::vector<smtp::Issue> ComposantSMTP::Impl::EnvoieOAuth(smtp::ReglagesServeur serveur,
-                                                          smtp::SourceMessage source,
-                                                          smtp::Suite suite) {
+std::vector<smtp::Verdict> ComposantSMTP::Impl::EnvoieOAuth(smtp::ReglagesServeur serveur,
+                                                            smtp::IdLot lot,
+                                                            smtp::SourceMessage source,
+                                                            smtp::Suite suite) {
     serveur.jeton = JetonOAuth();
-    std::vector<smtp::Issue> verdicts = session->Envoie(serveur, enveloppe, source, suite);
-    if (verdicts.empty() || !verdicts.back().loginRefuse || !jetons->Oublie()) {
+    std::vector<smtp::Verdict> verdicts = session->Envoie(serveur, lot, enveloppe, source, suite);
+    smtp::Issue* refus = VerdictDe(verdicts, lot);
+    if (!refus || !refus->loginRefuse || !jetons->Oublie()) {
         return verdicts;
     }
     corvelle::Resultat<std::string> nouveau = jetons->Jeton(reglages.timeoutMs);
     if (!nouveau.Reussi()) {
-        verdicts.back().statut += "; then, asking for a new token: " + nouveau.Erreur().texte;
+        refus->statut += "; then, asking for a new token: " + nouveau.Erreur().texte;
         return verdicts;
     }
-    verdicts.pop_back();
+    std::erase_if(verdicts, [lot](const smtp::Verdict& v) { return v.lot == lot; });
     if (trace) {
         trace->Info("The server refused the token: logging in again with a new one");
     }
     serveur.jeton = std::move(nouveau.Valeur());
-    for (smtp::Issue& verdict : session->Envoie(serveur, enveloppe, source, suite)) {
+    for (smtp::Verdict& verdict : session->Envoie(serveur, lot, enveloppe, source, suite)) {
         verdicts.push_back(std::move(verdict));
     }
-    if (!verdicts.empty() && verdicts.back().loginRefuse) {
+    if (const smtp::Issue* encore = VerdictDe(verdicts, lot); encore && encore->loginRefuse) {
         (void)jetons->Oublie();
     }
     return verdicts;
@@ -347,12 +382,18 @@ void ComposantSMTP::SetTrace(std::function<void(std::string_view)> sortie) {
 }
 
 void ComposantSMTP::Envoie() {
-    // Nothing is left owed: the message's own verdict comes last.
-    d_->issue = d_->Envoie(smtp::Suite::Seul).back();
+    // Nothing is left owed: the message's own verdict is there.
+    const smtp::IdLot lot = d_->prochainLot++;
+    d_->issue = {false, "Sending failed"};
+    for (ComposantSMTP::Issue& verdict : d_->Envoie(lot, smtp::Suite::Seul)) {
+        if (verdict.lot == lot) {
+            d_->issue = std::move(verdict);
+        }
+    }
 }
 
-std::vector<ComposantSMTP::Issue> ComposantSMTP::EnvoieEnSerie(bool dernier) {
-    return d_->Envoie(dernier ? smtp::Suite::FinDeSerie : smtp::Suite::Serie);
+std::vector<ComposantSMTP::Issue> ComposantSMTP::EnvoieEnSerie(std::uint64_t lot, bool dernier) {
+    return d_->Envoie(lot, dernier ? smtp::Suite::FinDeSerie : smtp::Suite::Serie);
 }
 
 std::vector<ComposantSMTP::Issue> ComposantSMTP::Termine() {

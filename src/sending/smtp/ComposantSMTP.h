@@ -78,16 +78,17 @@ class ComposantSMTP {
     struct Issue {
         bool accepte = false;
         std::string statut;
-        bool partiel = false;  // refused for some recipients, named in the status
+        bool partiel = false;   // refused for some recipients, named in the status
+        std::uint64_t lot = 0;  // the batch it concludes (EnvoieEnSerie)
     };
     [[nodiscard]] const Issue& Resultat() const;
 
-    // For a dispatch's batches, one after another: the server's verdict on a
-    // message may come with the next one's replies, one round trip a message.
-    // Each call gives the verdicts known by then, in the order of the
-    // messages; Termine() gives the rest and ends the session. The last one
-    // (`dernier`) may end the session in its own write.
-    [[nodiscard]] std::vector<Issue> EnvoieEnSerie(bool dernier);
+    // For a dispatch's batches, one after another, each with its own id: the
+    // server's verdict on a message may come with the next one's replies, one
+    // round trip a message. Each call gives the verdicts certain by then, each
+    // naming its batch; Termine() gives the rest and ends the session. The
+    // last one (`dernier`) may end the session in its own write.
+    [[nodiscard]] std::vector<Issue> EnvoieEnSerie(std::uint64_t lot, bool dernier);
     [[nodiscard]] std::vector<Issue> Termine();
 
     // A preview instead of a send while set: Envoie() builds the message

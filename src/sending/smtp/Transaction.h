@@ -3,7 +3,16 @@
 // The mail transactions (RFC 5321) of one open session: MAIL, RCPT, then DATA
 // or BDAT. Pipelined when the server offers it (RFC 2920), one command at a
 // time otherwise. A refused recipient does not stop the others.
+//
+// The engine writes commands and keeps, in order, the replies it awaits: each
+// names its command and the batch it belongs to. Every reply read, whenever
+// it comes (even while writing), goes through Applique(), the one place a
+// reply meets its command and a verdict its batch.
 
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +20,7 @@
 #include "sending/smtp/Canal.h"
 #include "sending/smtp/Capacites.h"
 #include "sending/smtp/FluxMessage.h"
+#include "sending/smtp/Trace.h"
 
 namespace corvelle::smtp {
 
@@ -18,6 +28,9 @@ struct Enveloppe {
     std::string expediteur;
     std::vector<std::string> destinataires;
     bool accuses = false;  // delivery receipts asked: DSN when offered
+    // For a message written while it goes, its size as estimated beforehand
+    // (RFC 1870 allows it); one already written declares its own.
+    std::optional<std::size_t> taille;
 };
 
 struct Issue {
@@ -26,8 +39,8 @@ struct Issue {
     // The server closed (421) or the connection failed: the session cannot be
     // used again.
     bool fermee = false;
-    // Closed before any recipient took the message and before its content
-    // went: it may be sent again on a new connection.
+    // Closed before any recipient took the message and before the server
+    // could take its content: it may be sent again on a new connection.
     bool rejouable = false;
     // The server went silent (a time-out) rather than closing.
     bool muet = false;
@@ -37,12 +50,22 @@ struct Issue {
     bool loginRefuse = false;
 };
 
-// The server's reply to a message's content, not read yet: what concludes
-// that message once it comes.
-struct VerdictDu {
-    std::size_t acceptes = 0;
-    std::size_t total = 0;
-    std::vector<std::string> refus;  // "address: reply"
+// Which batch a message is: its verdict comes back with the same id.
+using IdLot = std::uint64_t;
+
+// A batch kept to be sent again: one of a window, whose bytes the caller
+// has already reused.
+struct ARejouer {
+    Enveloppe enveloppe;
+    std::string octets;
+};
+
+struct Verdict {
+    IdLot lot = 0;
+    Issue issue;
+    // For a batch that may go again (`issue.rejouable`) and that the caller
+    // no longer holds.
+    std::shared_ptr<const ARejouer> rejeu;
 };
 
 // What may follow a message on its session.
@@ -53,35 +76,121 @@ enum class Suite {
     FinDeSerie,  // the dispatch's last message: likewise, and QUIT may go with it
 };
 
-class Transactions {
+// The server's replies stopped matching the commands sent (a reply that
+// answers nothing, or one that cannot answer its command): no verdict read
+// since the last certain point can be trusted.
+class DialogueFaux : public CanalRompu {
   public:
-    Transactions(Canal& canal, const Capacites& capacites) : canal_(canal), capacites_(capacites) {}
+    using CanalRompu::CanalRompu;
+};
 
-    // Sends one message. A verdict still owed for the previous one is read
-    // with this message's replies and added to `verdicts` first. In a series,
-    // when pipelining, this message's own verdict is left owed: the next
-    // message's group follows its final dot, one round trip a message. The
-    // last of a series sent whole with BDAT takes QUIT in the same write,
-    // and the session ends with it. Its outcome, or nothing when left owed.
-    [[nodiscard]] std::optional<Issue> Envoie(const Enveloppe& enveloppe, SourceMessage message,
-                                              Suite suite, std::vector<Issue>& verdicts);
-    // Reads the verdict still owed, if any, into `verdicts`; with `quitte`,
-    // QUIT goes in the same write and the session ends.
-    void Conclut(std::vector<Issue>& verdicts, bool quitte);
+class Moteur {
+  public:
+    // `timeoutMs` bounds each wait: a reply, a write that cannot go on.
+    Moteur(Canal& canal, const Capacites& capacites, std::int32_t timeoutMs, TraceSMTP* trace);
 
-    [[nodiscard]] bool Doit() const noexcept { return du_.has_value(); }
-    // The connection failed or the server closed it.
-    [[nodiscard]] bool Fermee() const noexcept { return fermee_; }
+    // Sends one batch. Returns the verdicts now certain, this batch's or
+    // earlier ones', each with its batch's id. In a series, when pipelining,
+    // this batch's verdict may be left owed: the next group follows its
+    // final dot, one round trip a message; with BDAT, up to 8 whole
+    // transactions are in flight before a verdict is read. The last of a
+    // series sent whole with BDAT takes QUIT in the same write, and the
+    // session ends with it.
+    [[nodiscard]] std::vector<Verdict> Envoie(IdLot lot, const Enveloppe& enveloppe,
+                                              SourceMessage message, Suite suite);
+    // Every verdict still owed; with `quitte`, QUIT goes in the same write
+    // and the session ends.
+    [[nodiscard]] std::vector<Verdict> Conclut(bool quitte);
+
+    // A batch's verdict is still owed.
+    [[nodiscard]] bool Doit() const noexcept { return !suivis_.empty(); }
+    // The connection failed, the server closed it or the session ended.
+    [[nodiscard]] bool Fermee() const noexcept { return phase_ == Phase::Fermee; }
+    // Nothing came unasked since the last reply: the server has neither
+    // closed the connection nor announced it (421).
+    [[nodiscard]] bool Ouvert();
 
   private:
-    void LitDu(std::vector<Issue>& verdicts);
-    void Rompt(std::vector<Issue>& verdicts, const CanalRompu& rupture);
+    // What the client may write next; changed only by Passe().
+    enum class Phase {
+        Libre,      // no transaction open: MAIL or QUIT
+        Enveloppe,  // MAIL written, the content not begun: DATA, or RSET
+        Donnees,    // DATA took 354: the content
+        Fermee,     // QUIT written, the server closed, or the session broke
+    };
+    enum class Commande { Mail, Rcpt, Data, Bdat, Point, Rset, Quit };
+    struct Attendue {
+        Commande commande;
+        IdLot lot;
+    };
+    // A batch whose verdict is not known yet. A server that takes fewer
+    // recipients a message than the batch has gets it in several
+    // transactions, one after another.
+    struct Suivi {
+        std::size_t total = 0;           // the batch's recipients
+        std::size_t livres = 0;          // taken by its earlier transactions
+        std::vector<std::string> refus;  // "address: reply"
+        // Put off by the server's limit (452): for the next transaction.
+        std::vector<std::pair<std::string, std::string>> reportes;
+        // The transaction under way.
+        std::vector<std::string> destinataires;
+        std::vector<std::string> acceptes;
+        std::size_t attendues = 0;     // its replies still awaited
+        std::size_t reponsesRcpt = 0;  // RCPT replies read, in command order
+        std::optional<Reponse> mailRefuse;
+        bool donnees = false;  // DATA took 354
+        bool contenuParti = false;
+        bool contenuEntier = false;  // its end written too
+        // Its bytes, while it is in flight in a window.
+        std::shared_ptr<const ARejouer> copie;
+    };
+
+    void Passe(Phase phase) noexcept { phase_ = phase; }
+    void Attend(Commande commande, IdLot lot);
+    void Applique(const Reponse& reponse);
+    void Rend(IdLot lot, Issue issue);
+    [[nodiscard]] static Issue Conclusion(Suivi& suivi, const Reponse* fin);
+    void MarqueEntier(IdLot lot);
+    void Rompt(const CanalRompu& rupture);
+    [[nodiscard]] std::vector<Verdict> Rends();
+
+    void Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage message, Suite suite,
+                  bool utf8, bool dsn, std::optional<std::size_t> taille);
+    [[nodiscard]] std::optional<Enveloppe> Reste(IdLot lot, const Enveloppe& enveloppe);
+    void EnvoieContenu(IdLot lot, SourceMessage message, bool retenir);
+    void Reinitialise();
+
+    void Ecrit(std::string_view octets);
+    [[nodiscard]] std::size_t EnvoieOuLitLaFin(std::string_view octets);
+    void AttendTout();
+    template <typename Condition>
+    void AttendJusqua(Condition condition);
+    void VerifieSilence();
+    [[nodiscard]] bool LitDisponible();
+    [[nodiscard]] std::optional<Reponse> ExtraitReponse();
 
     Canal& canal_;
     const Capacites& capacites_;
-    std::optional<VerdictDu> du_;
-    std::string finDue_;  // the end of the message whose verdict is owed, not yet written
-    bool fermee_ = false;
+    std::int32_t timeoutMs_;
+    TraceSMTP* trace_;
+
+    Phase phase_ = Phase::Libre;
+    std::deque<Attendue> attendues_;
+    std::map<IdLot, Suivi> suivis_;
+    IdLot courant_ = 0;  // the batch Envoie() was given
+    // Verdicts read since the last point where the replies were known to
+    // match the commands, and those handed out at the next call.
+    std::vector<Verdict> lus_;
+    std::vector<Verdict> surs_;
+    // The end of a DATA message whose verdict is left owed, not yet written.
+    std::string finDue_;
+    IdLot lotFinDu_ = 0;
+
+    // The one reply reader: bytes not yet read as lines, the reply begun.
+    std::string recu_;
+    std::size_t debut_ = 0;
+    std::optional<Reponse> enCours_;
+    std::size_t appliquees_ = 0;
 };
 
 }  // namespace corvelle::smtp

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 #include <tuple>
 #include <utility>
 
@@ -222,9 +223,9 @@ struct SessionSMTP::Connexion {
     JournalReponses journal;
     char erreurs[CURL_ERROR_SIZE] = {};
     PoigneeCurl curl = NouvellePoigneeCurl();
-    std::optional<Canal> canal;
+    std::optional<CanalCurl> canal;
     Capacites capacites;
-    std::optional<Transactions> transactions;
+    std::optional<Moteur> transactions;
 
     Connexion() = default;
     Connexion(const Connexion&) = delete;
@@ -232,8 +233,7 @@ struct SessionSMTP::Connexion {
     // libcurl says no QUIT on a connection it only opened.
     ~Connexion() {
         if (transactions) {
-            std::vector<Issue> perdus;
-            transactions->Conclut(perdus, true);
+            (void)transactions->Conclut(true);
         }
     }
 };
@@ -274,22 +274,62 @@ bool ReglagesServeur::MemeSession(const ReglagesServeur& autre) const {
     return cles(*this) == cles(autre);
 }
 
-std::vector<Issue> SessionSMTP::Conclut(bool quitte) {
-    std::vector<Issue> verdicts;
+std::vector<Verdict> SessionSMTP::Conclut(bool quitte) {
+    std::vector<Verdict> verdicts;
     if (connexion_) {
-        connexion_->transactions->Conclut(verdicts, quitte);
+        verdicts = connexion_->transactions->Conclut(quitte);
         if (connexion_->transactions->Fermee()) {
+            Abandonne();
+        }
+        if (reglagesRetenus_) {
+            Rejoue(verdicts, *reglagesRetenus_, ~IdLot{0}, Suite::Seul);
+        }
+        if (quitte && connexion_) {
+            for (Verdict& verdict : connexion_->transactions->Conclut(true)) {
+                verdicts.push_back(std::move(verdict));
+            }
             Abandonne();
         }
     }
     return verdicts;
 }
 
-std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const Enveloppe& enveloppe,
-                                       SourceMessage message, Suite suite) {
+// Batches of a window that the server closed on before taking them go once
+// more, on a new connection; the caller no longer holds their bytes.
+void SessionSMTP::Rejoue(std::vector<Verdict>& verdicts, const ReglagesServeur& reglages,
+                         IdLot courant, Suite suite) {
+    for (std::size_t i = 0; i < verdicts.size(); ++i) {
+        const std::shared_ptr<const ARejouer> rejeu = verdicts[i].rejeu;
+        const IdLot lot = verdicts[i].lot;
+        if (!verdicts[i].issue.rejouable || !rejeu || lot == courant ||
+            !rejoues_.insert(lot).second) {
+            continue;
+        }
+        verdicts.erase(verdicts.begin() + static_cast<std::ptrdiff_t>(i--));
+        if (trace_) {
+            trace_->Info("The server closed before taking a message: sending it again");
+        }
+        for (Verdict& verdict :
+             EnvoieUne(reglages, lot, rejeu->enveloppe, std::string_view(rejeu->octets), suite)) {
+            verdicts.push_back(std::move(verdict));
+        }
+    }
+}
+
+std::vector<Verdict> SessionSMTP::Envoie(const ReglagesServeur& reglages, IdLot lot,
+                                         const Enveloppe& enveloppe, SourceMessage message,
+                                         Suite suite) {
+    std::vector<Verdict> verdicts = EnvoieUne(reglages, lot, enveloppe, message, suite);
+    Rejoue(verdicts, reglages, lot, Suite::Serie);
+    return verdicts;
+}
+
+std::vector<Verdict> SessionSMTP::EnvoieUne(const ReglagesServeur& reglages, IdLot lot,
+                                            const Enveloppe& enveloppe, SourceMessage message,
+                                            Suite suite) {
     VerifieHote(reglages.hote, "SMTP");
     VerifiePort(reglages.port);
-    std::vector<Issue> verdicts;
+    std::vector<Verdict> verdicts;
     if (!reglagesRetenus_ || !reglagesRetenus_->MemeSession(reglages)) {
         if (!reglagesRetenus_ || reglagesRetenus_->hote != reglages.hote ||
             reglagesRetenus_->port != reglages.port) {
@@ -303,7 +343,8 @@ std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const En
     for (bool rejoue = false;; rejoue = true) {
         // A server that closed the idle session (or said 421) is not written
         // to; with a verdict owed, its reply may be waiting.
-        if (connexion_ && !connexion_->transactions->Doit() && !connexion_->canal->Ouvert()) {
+        if (connexion_ && !connexion_->transactions->Doit() &&
+            !connexion_->transactions->Ouvert()) {
             Abandonne();
         }
         if (!connexion_) {
@@ -319,17 +360,33 @@ std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const En
                     }
                     continue;
                 }
-                verdicts.push_back(std::move(*echec));
+                verdicts.push_back({lot, std::move(*echec), nullptr});
                 return verdicts;
             }
         }
-        const std::optional<Issue> issue =
-            connexion_->transactions->Envoie(enveloppe, message, suite, verdicts);
+        std::vector<Verdict> recus =
+            connexion_->transactions->Envoie(lot, enveloppe, message, suite);
         const bool pipelinait = connexion_->capacites.pipelining;
         if (connexion_->transactions->Fermee()) {
             Abandonne();
         }
-        if (issue && issue->rejouable && !rejoue) {
+        const auto sien = std::find_if(recus.begin(), recus.end(), [lot](const Verdict& verdict) {
+            return verdict.lot == lot;
+        });
+        std::optional<Issue> issue;
+        if (sien != recus.end()) {
+            issue = std::move(sien->issue);
+            recus.erase(sien);
+        }
+        std::move(recus.begin(), recus.end(), std::back_inserter(verdicts));
+        if (issue && issue->rejouable && !rejoue && rejoues_.insert(lot).second) {
+            // Other batches of its window go again after it, on the same
+            // connection: QUIT waits for them.
+            if (std::any_of(verdicts.begin(), verdicts.end(), [lot](const Verdict& autre) {
+                    return autre.issue.rejouable && autre.rejeu && autre.lot != lot;
+                })) {
+                suite = suite == Suite::FinDeSerie ? Suite::Serie : suite;
+            }
             // A server that leaves a pipelined group unanswered gets one
             // command at a time from now on.
             sansPipelining_ = sansPipelining_ || (issue->muet && pipelinait);
@@ -341,7 +398,7 @@ std::vector<Issue> SessionSMTP::Envoie(const ReglagesServeur& reglages, const En
             continue;
         }
         if (issue) {
-            verdicts.push_back(*issue);
+            verdicts.push_back({lot, std::move(*issue), nullptr});
         }
         return verdicts;
     }
@@ -449,9 +506,9 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     }
     // From here the dialogue is ours, and traced by the channel.
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
-    connexion->canal.emplace(curl, attenteMs, trace_);
+    connexion->canal.emplace(curl);
     connexion->capacites.pipelining = connexion->capacites.pipelining && !sansPipelining_;
-    connexion->transactions.emplace(*connexion->canal, connexion->capacites);
+    connexion->transactions.emplace(*connexion->canal, connexion->capacites, attenteMs, trace_);
     connexion_ = std::move(connexion);
     tentative.ouverte = true;
     return tentative;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,13 +78,13 @@ class SessionSMTP {
     // tried, then once the other when the server turns out to speak it; never
     // a session in clear text. A message the server closed on before anyone
     // took it goes once more on a new connection. In a series, its verdict
-    // may come with the next message's replies. The verdicts known by then,
-    // in the order of the messages.
-    [[nodiscard]] std::vector<Issue> Envoie(const ReglagesServeur& reglages,
-                                            const Enveloppe& enveloppe, SourceMessage message,
-                                            Suite suite);
-    // The verdict still owed, if any; with `quitte`, the session ends too.
-    [[nodiscard]] std::vector<Issue> Conclut(bool quitte);
+    // may come with the next message's replies. The verdicts certain by
+    // then, each with its batch's id.
+    [[nodiscard]] std::vector<Verdict> Envoie(const ReglagesServeur& reglages, IdLot lot,
+                                              const Enveloppe& enveloppe, SourceMessage message,
+                                              Suite suite);
+    // The verdicts still owed; with `quitte`, the session ends too.
+    [[nodiscard]] std::vector<Verdict> Conclut(bool quitte);
 
   private:
     struct Connexion;
@@ -96,6 +97,11 @@ class SessionSMTP {
     };
 
     void Abandonne();
+    [[nodiscard]] std::vector<Verdict> EnvoieUne(const ReglagesServeur& reglages, IdLot lot,
+                                                 const Enveloppe& enveloppe, SourceMessage message,
+                                                 Suite suite);
+    void Rejoue(std::vector<Verdict>& verdicts, const ReglagesServeur& reglages, IdLot courant,
+                Suite suite);
 
     [[nodiscard]] std::vector<ModeSession> ModesAEssayer(const ReglagesServeur& reglages) const;
     // The failure, when no mode opens.
@@ -108,6 +114,8 @@ class SessionSMTP {
     std::optional<ModeSession> modeRetenu_;
     // The server announced PIPELINING, then left a group unanswered.
     bool sansPipelining_ = false;
+    // Batches already sent again once.
+    std::set<IdLot> rejoues_;
 };
 
 // Logs in to a POP3 server (USER/PASS or better) and leaves, for servers that
