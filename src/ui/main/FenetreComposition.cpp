@@ -141,6 +141,10 @@ void frmCorvelle::RemplitConfigsSMTP() {
     const bool plusieurs = cboConfigSMTP_->count() > 1;
     cboConfigSMTP_->setVisible(plusieurs);
     lblConfigSMTP_->setVisible(plusieurs);
+    disposition_.MontreConfigSMTP(plusieurs);
+    if (chargee_) {
+        Redimensionne();
+    }
 }
 
 void frmCorvelle::Refuse(const char* message, QWidget& champ) {
