@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QTranslator>
 
 #include "Fenetre.h"
@@ -25,6 +26,7 @@
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/config/FenetreConfigurationSMTP.h"
 #include "ui/config/FenetreTestSMTP.h"
+#include "ui/main/DialogueQt.h"
 #include "ui/main/FenetreAPropos.h"
 
 namespace corvelle::test {
@@ -153,9 +155,31 @@ TEST(Traduction, QtsOwnTextsFollowTheInterfaceLanguage) {
     DossierTemporaire dossier;
     EXPECT_EQ(CodeIsoLangue(LangueDepuis(dossier, "CodeLangue=7\n")), "de");
     EXPECT_EQ(CodeIsoLangue(LangueDepuis(dossier, "CodeLangue=999\n")), "");
-    ui::TraduitQt(Langue{});
-    QMessageBox boite(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(boite.button(QMessageBox::No)->text(), "&Non");
+    // A box before any window (a start-up question) already speaks the
+    // language start-up chose, and carries the program's icon.
+    Langue langue = LangueDepuis(dossier, "CodeLangue=9\n");
+    int argc = 0;
+    ui::DialogueQt qt(argc, nullptr, &langue);
+    QString non;
+    bool icone = false;
+    auto lit = [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* boite = qobject_cast<QMessageBox*>(w); boite && boite->isVisible()) {
+                non = boite->button(QMessageBox::No)->text();
+                icone = !boite->windowIcon().isNull();
+                boite->done(QMessageBox::No);
+            }
+        }
+    };
+    langue = Langue{};  // start-up has now read French
+    QTimer::singleShot(0, lit);
+    EXPECT_EQ(qt.Affiche({"?", "", Icone::Question, Boutons::OuiNon, Reponse::Oui}), Reponse::Non);
+    EXPECT_EQ(non, "&Non");
+    EXPECT_TRUE(icone);
+    langue = LangueDepuis(dossier, "CodeLangue=9\n");  // and English after a restart
+    QTimer::singleShot(0, lit);
+    (void)qt.Affiche({"?", "", Icone::Question, Boutons::OuiNon, Reponse::Oui});
+    EXPECT_EQ(non, "&No");
     delete qApp->findChild<QTranslator*>("qtbase");  // the other tests expect Qt in English
 }
 
