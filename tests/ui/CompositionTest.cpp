@@ -196,6 +196,15 @@ TEST(FenetreComposition, LayoutFollowsTheWindowAndItsStateIsKeptOnCloseOnlyWhenA
     const QRect ecran = f.fenetre->screen()->availableGeometry();
     EXPECT_TRUE(ecran.contains(f.fenetre->frameGeometry().topLeft()));
     EXPECT_TRUE(ecran.contains(f.fenetre->geometry().center()));
+    // One whose client area ends on the screen's last row: the frame below it
+    // would not, so the window comes up a little higher, wholly on the screen.
+    const int haut = f.fenetre->Twips(ecran.bottom() + 1 - f.fenetre->height());
+    EcritFichier(f.dossier / "prog/Corvelle.ini",
+                 "[Configuration]\nFenêtreMémoriserPosition=-1\nFenêtreGauche=0\nFenêtreHaut=" +
+                     std::to_string(haut) + "\n");
+    f.Relance();
+    EXPECT_TRUE(ecran.contains(f.fenetre->frameGeometry()))
+        << f.fenetre->frameGeometry().bottom() << " > " << ecran.bottom();
     EcritFichier(f.dossier / "prog/Corvelle.ini", ini);
 
     // The next start takes the size back; closing it without a toggle
