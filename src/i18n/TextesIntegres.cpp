@@ -25,6 +25,8 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"TXT_CHARGER_FICHIER", "Charger un fichier..."},
     {"TXT_JOINDRE_FICHIER", "Joindre un fichier..."},
     {"TXT_TOUS_FICHIERS", "Tous les fichiers"},
+    {"TXT_MENU_DESTINATAIRES", "Menu des destinataires (%v)"},
+    {"TXT_SYNTAXE", "Syntaxe de la ligne de commande"},
     {"TXT_POPUP_AJOUTER_FIC_DESTINATAIRES", "<Ajouter un fichier de destinataires...>"},
     {"TXT_POPUP_EFFACER", "<Effacer>"},
     {"MSG_ERREUR_INITIALISATION",

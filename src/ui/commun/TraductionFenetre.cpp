@@ -16,6 +16,7 @@
 
 #include "core/Chemins.h"
 #include "i18n/Langue.h"
+#include "ui/commun/Accessibilite.h"
 
 namespace corvelle::ui {
 
@@ -108,14 +109,14 @@ void TraduitQt(const Langue& langue) {
 }
 
 void TraduitFenetre(QWidget& fenetre, const Langue& langue) {
-    if (langue.FichierTraduction.empty() || !ExisteFichier(langue.FichierTraduction)) {
-        return;
+    if (!langue.FichierTraduction.empty() && ExisteFichier(langue.FichierTraduction)) {
+        const Traducteur traducteur(langue.Fichier);
+        fenetre.setWindowTitle(traducteur.Traduit(fenetre.objectName(), fenetre.windowTitle()));
+        for (QObject* objet : fenetre.findChildren<QObject*>()) {
+            traducteur.TraduitObjet(*objet);
+        }
     }
-    const Traducteur traducteur(langue.Fichier);
-    fenetre.setWindowTitle(traducteur.Traduit(fenetre.objectName(), fenetre.windowTitle()));
-    for (QObject* objet : fenetre.findChildren<QObject*>()) {
-        traducteur.TraduitObjet(*objet);
-    }
+    LieLegendes(fenetre);
 }
 
 QString TexteCatalogue(const Langue& langue, const char* cle) {

@@ -39,7 +39,8 @@ Controle* Nomme(Controle* controle, const QString& nom, int index = -1) {
 void TraduitQt(const Langue& langue);
 
 // Once per window, before it is shown. French, or a file that has gone,
-// leaves every text as designed.
+// leaves every text as designed. Then ties each caption to its control
+// (LieLegendes).
 void TraduitFenetre(QWidget& fenetre, const Langue& langue);
 
 // One catalogue text as a QString, with its line breaks in Qt's form.

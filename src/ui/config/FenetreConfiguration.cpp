@@ -82,6 +82,11 @@ frmConfiguration::frmConfiguration(Programme& etat, Dialogue& dialogue, bool auD
     };
 
     TraduitFenetre(*this, etat_.Langage);
+    // No caption of their own: the list is read by its frame's title, the
+    // browse button ("…") by what it does.
+    liste_->Liste().setAccessibleName(fraSMTP_->title().simplified());
+    findChild<QPushButton*>(QStringLiteral("btnFichierDestinatairesParDéfautParcourir"))
+        ->setAccessibleName(TexteCatalogue(etat_.Langage, "TXT_CHARGER_FICHIER"));
     AjusteLargeur(auDessus);
     RemplitListes();
     Dispose();

@@ -48,6 +48,7 @@ frmAPropos::frmAPropos(const Langue& langue, QWidget* parent) : QDialog(parent) 
     // and the help is the catalogue's, which --help prints too.
     version->setText(QStringLiteral("<b>%1</b>").arg(VersQt(TitreFenetre())));
     syntaxe->setPlainText(VersQt(langue.Texte("TXT_AIDE")));
+    syntaxe->setAccessibleName(VersQt(langue.Texte("TXT_SYNTAXE")));
 
     auto* entete = new QHBoxLayout;
     entete->addWidget(titre);
