@@ -76,7 +76,7 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"TXT_AUTHENTIFICATION_PLAIN", "Plain"},
     {"TXT_AUTHENTIFICATION_POP3", "Pop3"},
     {"TXT_AUTHENTIFICATION_OAUTH2", "OAuth2"},
-    {"TXT_SECRET_CLIENT", "Secret client"},
+    {"TXT_SECRET_CLIENT", "Secr&et client"},
     {"MSG_ERREUR_CONF_SUFFIXE", "Le champ SUFFIXE doit être renseigné..."},
     {"MSG_ERREUR_CONF_NBDEST",
      "Le champ NOMBRE DE DESTINATAIRES doit contenir une valeur numérique entière comprise entre 0 "

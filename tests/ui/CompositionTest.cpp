@@ -38,7 +38,7 @@ TEST(FenetreComposition, BuildsInBothLanguagesAndSendRefusesOrTidiesTheForm) {
                         Remplace(ContenuAnglais(), "lblCorpsMessage=Message body",
                                  "lblCorpsMessage=A much longer caption for the body"));
     EXPECT_EQ(anglais.Controle<QMenu>("mnuFichier")->title(), "&File");
-    EXPECT_EQ(anglais.Controle<QLabel>("lblDestinataires", 2)->text(), "Blind copy (Bcc)");
+    EXPECT_EQ(anglais.Controle<QLabel>("lblDestinataires", 2)->text(), "&Blind copy (Bcc)");
     auto* legende = anglais.Controle<QLabel>("lblCorpsMessage");
     const int gauche = anglais.Controle<QLineEdit>("txtExpéditeur")->x();
     EXPECT_GE(gauche, legende->x() + legende->fontMetrics().horizontalAdvance(legende->text()));

@@ -55,7 +55,8 @@ void frmCorvelle::AjusteColonnes() {
             qobject_cast<const QLabel*>(widgets_[static_cast<std::size_t>(controle)]);
         // The widest line of a caption that a translation put on two lines.
         int plusLarge = 0;
-        for (const QString& ligne : label->text().split(QLatin1Char('\n'))) {
+        for (const QString& ligne :
+             label->text().remove(QLatin1Char('&')).split(QLatin1Char('\n'))) {
             plusLarge = std::max(plusLarge, mesure.horizontalAdvance(ligne));
         }
         return Twips(plusLarge);

@@ -39,7 +39,7 @@ frmAPropos::frmAPropos(const Langue& langue, QWidget* parent) : QDialog(parent) 
     syntaxe->setLineWrapMode(QPlainTextEdit::NoWrap);
     syntaxe->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* boutons = new QDialogButtonBox(this);
-    QPushButton* ok = boutons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = boutons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("btnOK"));
     connect(boutons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
