@@ -16,7 +16,8 @@ constexpr const char* kNomModule = "corvelle-ui.so";
 
 }  // namespace
 
-DialogueFenetres::DialogueFenetres(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+DialogueFenetres::DialogueFenetres(int& argc, char** argv, const Langue& langue)
+    : argc_(argc), argv_(argv), langue_(langue) {}
 
 // The window dialogue goes before the module that holds its code; the module
 // itself stays loaded until the process ends.
@@ -53,7 +54,7 @@ Dialogue* DialogueFenetres::Fenetres() {
                                         plateforme::SymboleModule(module_, "corvelle_ui_dialogue"))
                                   : nullptr;
         if (fabrique) {
-            fenetres_.reset(fabrique(&argc_, argv_, &erreur));
+            fenetres_.reset(fabrique(&argc_, argv_, &erreur, &langue_));
         }
         if (!fenetres_) {
             std::cerr << kTitreApplication << " : windows unavailable (" << erreur

@@ -10,11 +10,14 @@
 
 namespace corvelle {
 
+struct Langue;
 struct Programme;
 
 // Names of the module's entry points.
-// The window dialogue; null, with the reason, when Qt could not start.
-using FabriqueDialogue = Dialogue* (*)(int* argc, char** argv, std::string* raison);
+// The window dialogue; null, with the reason, when Qt could not start. Its
+// boxes follow `langue` as start-up sets it.
+using FabriqueDialogue = Dialogue* (*)(int* argc, char** argv, std::string* raison,
+                                       const Langue* langue);
 using LanceurFenetre = int (*)(Programme* etat, Dialogue* dialogue);
 using LanceurConfiguration = void (*)(Programme* etat, Dialogue* dialogue);
 using LanceurAPropos = void (*)(const Programme* etat, Dialogue* dialogue);
@@ -23,7 +26,9 @@ using LanceurAPropos = void (*)(const Programme* etat, Dialogue* dialogue);
 // pointer and event calls have nothing to act on and are skipped.
 class DialogueFenetres final : public Dialogue {
   public:
-    DialogueFenetres(int& argc, char** argv);
+    // `langue`: the run's interface language, which Qt's own buttons follow
+    // from the first box on.
+    DialogueFenetres(int& argc, char** argv, const Langue& langue);
     ~DialogueFenetres() override;
 
     Reponse Affiche(const Boite& boite) override;
@@ -54,6 +59,7 @@ class DialogueFenetres final : public Dialogue {
 
     int& argc_;
     char** argv_;
+    const Langue& langue_;
     void* module_ = nullptr;
     std::unique_ptr<Dialogue> fenetres_;
     DialogueConsole console_;

@@ -62,17 +62,17 @@ int LanceProgramme(int argc, char** argv) {
 
     // With a display that answers every message is a window, loaded only when
     // one is shown; else the console, as without a display.
+    Programme programme;
     std::unique_ptr<Dialogue> dialogue;
     DialogueFenetres* fenetres = nullptr;
     if (!aide && plateforme::AffichageDisponible()) {
-        auto avecFenetres = std::make_unique<DialogueFenetres>(argc, argv);
+        auto avecFenetres = std::make_unique<DialogueFenetres>(argc, argv, programme.Langage);
         fenetres = avecFenetres.get();
         dialogue = std::move(avecFenetres);
     } else {
         dialogue = std::make_unique<DialogueConsole>();
     }
 
-    Programme programme;
     const IssueDemarrage issue = Demarre(environnement, programme, *dialogue, OuvreAnnuaire);
     const Langue& langue = programme.Langage;
 

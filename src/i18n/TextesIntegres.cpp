@@ -25,6 +25,8 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"TXT_CHARGER_FICHIER", "Charger un fichier..."},
     {"TXT_JOINDRE_FICHIER", "Joindre un fichier..."},
     {"TXT_TOUS_FICHIERS", "Tous les fichiers"},
+    {"TXT_MENU_DESTINATAIRES", "Menu des destinataires (%v)"},
+    {"TXT_SYNTAXE", "Syntaxe de la ligne de commande"},
     {"TXT_POPUP_AJOUTER_FIC_DESTINATAIRES", "<Ajouter un fichier de destinataires...>"},
     {"TXT_POPUP_EFFACER", "<Effacer>"},
     {"MSG_ERREUR_INITIALISATION",
@@ -74,7 +76,7 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"TXT_AUTHENTIFICATION_PLAIN", "Plain"},
     {"TXT_AUTHENTIFICATION_POP3", "Pop3"},
     {"TXT_AUTHENTIFICATION_OAUTH2", "OAuth2"},
-    {"TXT_SECRET_CLIENT", "Secret client"},
+    {"TXT_SECRET_CLIENT", "Secr&et client"},
     {"MSG_ERREUR_CONF_SUFFIXE", "Le champ SUFFIXE doit être renseigné..."},
     {"MSG_ERREUR_CONF_NBDEST",
      "Le champ NOMBRE DE DESTINATAIRES doit contenir une valeur numérique entière comprise entre 0 "

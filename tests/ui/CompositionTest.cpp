@@ -38,7 +38,7 @@ TEST(FenetreComposition, BuildsInBothLanguagesAndSendRefusesOrTidiesTheForm) {
                         Remplace(ContenuAnglais(), "lblCorpsMessage=Message body",
                                  "lblCorpsMessage=A much longer caption for the body"));
     EXPECT_EQ(anglais.Controle<QMenu>("mnuFichier")->title(), "&File");
-    EXPECT_EQ(anglais.Controle<QLabel>("lblDestinataires", 2)->text(), "Blind copy (Bcc)");
+    EXPECT_EQ(anglais.Controle<QLabel>("lblDestinataires", 2)->text(), "&Blind copy (Bcc)");
     auto* legende = anglais.Controle<QLabel>("lblCorpsMessage");
     const int gauche = anglais.Controle<QLineEdit>("txtExpéditeur")->x();
     EXPECT_GE(gauche, legende->x() + legende->fontMetrics().horizontalAdvance(legende->text()));
@@ -196,6 +196,15 @@ TEST(FenetreComposition, LayoutFollowsTheWindowAndItsStateIsKeptOnCloseOnlyWhenA
     const QRect ecran = f.fenetre->screen()->availableGeometry();
     EXPECT_TRUE(ecran.contains(f.fenetre->frameGeometry().topLeft()));
     EXPECT_TRUE(ecran.contains(f.fenetre->geometry().center()));
+    // One whose client area ends on the screen's last row: the frame below it
+    // would not, so the window comes up a little higher, wholly on the screen.
+    const int haut = f.fenetre->Twips(ecran.bottom() + 1 - f.fenetre->height());
+    EcritFichier(f.dossier / "prog/Corvelle.ini",
+                 "[Configuration]\nFenêtreMémoriserPosition=-1\nFenêtreGauche=0\nFenêtreHaut=" +
+                     std::to_string(haut) + "\n");
+    f.Relance();
+    EXPECT_TRUE(ecran.contains(f.fenetre->frameGeometry()))
+        << f.fenetre->frameGeometry().bottom() << " > " << ecran.bottom();
     EcritFichier(f.dossier / "prog/Corvelle.ini", ini);
 
     // The next start takes the size back; closing it without a toggle

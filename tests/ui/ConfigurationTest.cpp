@@ -233,6 +233,16 @@ TEST_F(Configuration, OpensMidScreenAndARefusedFieldKeepsTheFocusAfterItsBox) {
     // Any other return to the window still starts on the tab's first field.
     QApplication::sendEvent(fenetre.get(), &activation);
     EXPECT_EQ(fenetre->focusWidget(), Texte("txtSuffixe"));
+
+    // Back from the file dialog, the focus is where it was: the next key
+    // must not replace the default sender, the tab's first field.
+    Controle<QTabWidget>("tabOnglets")->setCurrentIndex(1);
+    auto* parcourir = Controle<QPushButton>("btnFichierDestinatairesParDéfautParcourir");
+    parcourir->setFocus();
+    fenetre->ChoisitFichier = [](const QString&, const QString&) { return QString(); };
+    fenetre->btnFichierDestinatairesParDefautParcourir_Click();
+    QApplication::sendEvent(fenetre.get(), &activation);
+    EXPECT_EQ(fenetre->focusWidget(), parcourir);
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ void Verifie(const QWidget& fenetre, const QString& cas, QStringList& trop) {
         QString texte;
         bool coupe = false;
         if (const auto* l = qobject_cast<const QLabel*>(w); l && l->pixmap().isNull()) {
-            texte = l->textFormat() == Qt::RichText ? QString() : l->text();
+            texte = l->textFormat() == Qt::RichText ? QString() : Sans(l->text());
             coupe = l->wordWrap();
         } else if (const auto* b = qobject_cast<const QAbstractButton*>(w)) {
             texte = Sans(b->text());

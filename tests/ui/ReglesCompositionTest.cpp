@@ -123,6 +123,37 @@ TEST(ReglesComposition, LabelColumnsFollowTheWidestCaption) {
     EXPECT_EQ(d[C::btnSupprimer].largeur, 1000 + 180);
 }
 
+// A Notification list wide enough to reach the Config. SMTP label pushes that
+// row below it, the frame growing upwards; hidden, it leaves the frame as designed.
+TEST(ReglesComposition, TheSmtpRowNeverLiesOverTheNotificationList) {
+    using C = Controle;
+    auto croise = [](const Rectangle& a, const Rectangle& b) {
+        return a.gauche < b.Droite() && b.gauche < a.Droite() && a.haut < b.Bas() &&
+               b.haut < a.Bas();
+    };
+    for (const int notification : {2655, 3600}) {
+        Disposition d;
+        LargeursLegendes l;
+        l.groupeA.fill(1335);
+        l.groupeB.fill(975);
+        l.groupeC.fill(1095);
+        l.notification = notification;
+        d.AjusteColonnes(l);
+        d.MontreConfigSMTP(true);
+        d.Redimensionne(kLargeurClientDessinee, kHauteurClientDessinee);
+        for (const C c : {C::lblConfigSMTP, C::cboConfigSMTP}) {
+            EXPECT_FALSE(croise(d[c], d[C::cboNotification])) << notification;
+            EXPECT_FALSE(croise(d[c], d[C::lblNotification])) << notification;
+            EXPECT_LE(d[c].Bas() + 120, d[C::fraOptions].hauteur) << notification;
+        }
+        EXPECT_LT(d[C::txtCorpsMessage].Bas(), d[C::fraOptions].haut);
+        EXPECT_EQ(d[C::fraOptions].hauteur == 1470, notification == 2655);  // room beside it
+        d.MontreConfigSMTP(false);
+        d.Redimensionne(kLargeurClientDessinee, kHauteurClientDessinee);
+        EXPECT_EQ(d[C::fraOptions].hauteur, 1470);
+    }
+}
+
 TEST(ReglesComposition, AResizeKeepsTheBottomRowClearAndRecipientFieldsGrowToACap) {
     using C = Controle;
     Disposition d;

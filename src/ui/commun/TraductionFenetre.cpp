@@ -16,6 +16,7 @@
 
 #include "core/Chemins.h"
 #include "i18n/Langue.h"
+#include "ui/commun/Accessibilite.h"
 
 namespace corvelle::ui {
 
@@ -87,29 +88,35 @@ bool EstIndexe(const QObject& objet) {
 }
 
 void TraduitQt(const Langue& langue) {
-    const QString code = VersQt(CodeIsoLangue(langue));
-    if (code.isEmpty() || !qApp || qApp->findChild<QTranslator*>(QStringLiteral("qtbase"))) {
+    if (!qApp) {
         return;
     }
+    const QString code = VersQt(CodeIsoLangue(langue));
+    auto* actuel = qApp->findChild<QTranslator*>(QStringLiteral("qtbase"));
+    if (actuel && actuel->property("langue").toString() == code) {
+        return;
+    }
+    delete actuel;  // start-up may have spoken another language before it read its settings
     auto* traducteur = new QTranslator(qApp);
     traducteur->setObjectName(QStringLiteral("qtbase"));
-    if (traducteur->load(QStringLiteral("qtbase_") + code,
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    traducteur->setProperty("langue", code);
+    if (!code.isEmpty() && traducteur->load(QStringLiteral("qtbase_") + code,
+                                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(traducteur);
-    } else {
-        delete traducteur;  // English, or a language Qt does not ship
     }
+    // Else English, or a language Qt does not ship: the empty translator only
+    // remembers that this language is in place.
 }
 
 void TraduitFenetre(QWidget& fenetre, const Langue& langue) {
-    if (langue.FichierTraduction.empty() || !ExisteFichier(langue.FichierTraduction)) {
-        return;
+    if (!langue.FichierTraduction.empty() && ExisteFichier(langue.FichierTraduction)) {
+        const Traducteur traducteur(langue.Fichier);
+        fenetre.setWindowTitle(traducteur.Traduit(fenetre.objectName(), fenetre.windowTitle()));
+        for (QObject* objet : fenetre.findChildren<QObject*>()) {
+            traducteur.TraduitObjet(*objet);
+        }
     }
-    const Traducteur traducteur(langue.Fichier);
-    fenetre.setWindowTitle(traducteur.Traduit(fenetre.objectName(), fenetre.windowTitle()));
-    for (QObject* objet : fenetre.findChildren<QObject*>()) {
-        traducteur.TraduitObjet(*objet);
-    }
+    LieLegendes(fenetre);
 }
 
 QString TexteCatalogue(const Langue& langue, const char* cle) {

@@ -34,11 +34,13 @@ Controle* Nomme(Controle* controle, const QString& nom, int index = -1) {
 }
 
 // Qt's own texts (Yes, No, Cancel, the file dialog) in the interface
-// language, once for the run; nothing when the system has no such file.
+// language; loaded again only when that language changes, nothing when the
+// system has no such file.
 void TraduitQt(const Langue& langue);
 
 // Once per window, before it is shown. French, or a file that has gone,
-// leaves every text as designed.
+// leaves every text as designed. Then ties each caption to its control
+// (LieLegendes).
 void TraduitFenetre(QWidget& fenetre, const Langue& langue);
 
 // One catalogue text as a QString, with its line breaks in Qt's form.

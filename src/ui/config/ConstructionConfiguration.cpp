@@ -91,7 +91,7 @@ void frmConfiguration::CreeOnglets() {
 }
 
 void frmConfiguration::CreeOngletGeneral(QWidget& p) {
-    Label(&p, QStringLiteral("lblLangue"), "Langue");
+    Label(&p, QStringLiteral("lblLangue"), "&Langue");
     cboLangue_ = ListeDeroulante(&p, QStringLiteral("cboLangue"));
     Label(&p, QStringLiteral("lblRequiertRedémarrage"), "(requiert un redémarrage du logiciel)");
     fraSMTP_ = Nomme(new QGroupBox(QStringLiteral(" Configurations SMTP "), &p),
@@ -100,31 +100,31 @@ void frmConfiguration::CreeOngletGeneral(QWidget& p) {
 }
 
 void frmConfiguration::CreeOngletDefauts(QWidget& p) {
-    Label(&p, QStringLiteral("lblExpéditeurParDéfaut"), "Expéditeur");
+    Label(&p, QStringLiteral("lblExpéditeurParDéfaut"), "E&xpéditeur");
     txtExpediteurParDefaut_ = Texte(&p, QStringLiteral("txtExpéditeurParDéfaut"));
-    Label(&p, QStringLiteral("lblRéponseParDéfaut"), "Réponse");
+    Label(&p, QStringLiteral("lblRéponseParDéfaut"), "Ré&ponse");
     txtReponseParDefaut_ = Texte(&p, QStringLiteral("txtRéponseParDéfaut"));
     Label(&p, QStringLiteral("lblRéponseInfo"), "Laisser vide si identique à l'expéditeur");
-    Label(&p, QStringLiteral("lblFormatParDéfaut"), "Format");
+    Label(&p, QStringLiteral("lblFormatParDéfaut"), "For&mat");
     cboFormatParDefaut_ = ListeDeroulante(&p, QStringLiteral("cboFormatParDéfaut"));
-    Label(&p, QStringLiteral("lblEncodageParDéfaut"), "Encodage");
+    Label(&p, QStringLiteral("lblEncodageParDéfaut"), "Enco&dage");
     cboEncodageParDefaut_ = ListeDeroulante(&p, QStringLiteral("cboEncodageParDéfaut"));
     cboEncodageParDefaut_->setEditable(true);
     cboEncodageParDefaut_->setInsertPolicy(QComboBox::NoInsert);
-    Label(&p, QStringLiteral("lblImportanceParDéfaut"), "Importance");
+    Label(&p, QStringLiteral("lblImportanceParDéfaut"), "&Importance");
     cboImportanceParDefaut_ = ListeDeroulante(&p, QStringLiteral("cboImportanceParDéfaut"));
-    Label(&p, QStringLiteral("lblSensibilitéParDéfaut"), "Sensibilité");
+    Label(&p, QStringLiteral("lblSensibilitéParDéfaut"), "Sensi&bilité");
     cboSensibiliteParDefaut_ = ListeDeroulante(&p, QStringLiteral("cboSensibilitéParDéfaut"));
-    Label(&p, QStringLiteral("lblNotificationParDéfaut"), "Notification");
+    Label(&p, QStringLiteral("lblNotificationParDéfaut"), "No&tification");
     cboNotificationParDefaut_ = ListeDeroulante(&p, QStringLiteral("cboNotificationParDéfaut"));
 
     auto* cadre = Nomme(new QGroupBox(QStringLiteral(" Destinataires "), &p),
                         QStringLiteral("fraDestinatairesParDéfaut"));
-    Label(cadre, QStringLiteral("lblDestinatairesParDéfaut"), "Destinataire(s)");
+    Label(cadre, QStringLiteral("lblDestinatairesParDéfaut"), "Destin&ataire(s)");
     txtDestinatairesParDefaut_ = Texte(cadre, QStringLiteral("txtDestinatairesParDéfaut"));
-    Label(cadre, QStringLiteral("lblGroupesParDéfaut"), "Groupe(s)");
+    Label(cadre, QStringLiteral("lblGroupesParDéfaut"), "Gro&upe(s)");
     txtGroupesParDefaut_ = Texte(cadre, QStringLiteral("txtGroupesParDéfaut"));
-    Label(cadre, QStringLiteral("lblFichiersDestinatairesParDéfaut"), "Fichier(s)");
+    Label(cadre, QStringLiteral("lblFichiersDestinatairesParDéfaut"), "&Fichier(s)");
     txtFichiersDestinatairesParDefaut_ =
         Texte(cadre, QStringLiteral("txtFichiersDestinatairesParDéfaut"));
     auto* parcourir = Nomme(new QPushButton(QStringLiteral("…"), cadre),
@@ -138,27 +138,27 @@ void frmConfiguration::CreeOngletDefauts(QWidget& p) {
 }
 
 void frmConfiguration::CreeOngletEnvoi(QWidget& p) {
-    Label(&p, QStringLiteral("lblSuffixe"), "Suffixe");
+    Label(&p, QStringLiteral("lblSuffixe"), "Su&ffixe");
     txtSuffixe_ = Texte(&p, QStringLiteral("txtSuffixe"));
     Label(&p, QStringLiteral("lblSuffixeInfo"), "(à ajouter aux adresses sans @...)");
     auto* cadre = Nomme(new QGroupBox(QStringLiteral(" Destinataires "), &p),
                         QStringLiteral("fraDestinatairesParEnvoi"));
     Label(cadre, QStringLiteral("lblNombreDestinatairesMaxi"),
-          "Nombre maxi de destinataires (tous types confondus) par envoi");
+          "Nombre ma&xi de destinataires (tous types confondus) par envoi");
     txtNombreDestinataires_ = Texte(cadre, QStringLiteral("txtNombreDestinataires"));
     Label(cadre, QStringLiteral("lblRépartitionDestinataires"),
           "Si le nombre total de destinataires (tous types confondus) d'un mail dépasse le "
           "nombre maximum défini par envoi :")
         ->setWordWrap(true);
     const QString options[2] = {
-        "Répartir équitablement les destinataires des différents types en optimisant le "
+        "Répartir équi&tablement les destinataires des différents types en optimisant le "
         "nombre d'envois",
-        "Traiter chaque type de destinataires dans des envois séparés"};
+        "Traiter c&haque type de destinataires dans des envois séparés"};
     for (int i = 0; i < 2; ++i) {
         optRepartitionDestinataires_[i] = Nomme(new OptionMultiligne(options[i], cadre),
                                                 QStringLiteral("optRépartitionDestinataires"), i);
     }
-    Label(&p, QStringLiteral("lblTimeoutSMTP"), "Timeout à l'envoi des messages");
+    Label(&p, QStringLiteral("lblTimeoutSMTP"), "Ti&meout à l'envoi des messages");
     txtTimeoutSMTP_ = Texte(&p, QStringLiteral("txtTimeoutSMTP"));
     Label(&p, QStringLiteral("lblTimeoutSMTP2"), "s.");
     for (QLineEdit* nombre : {txtNombreDestinataires_, txtTimeoutSMTP_}) {
@@ -169,7 +169,7 @@ void frmConfiguration::CreeOngletEnvoi(QWidget& p) {
 
 void frmConfiguration::CreeOngletAnnuaire(QWidget& p) {
     chkUtiliserAD_ = Nomme(
-        new QCheckBox(QStringLiteral("Activer la recherche des groupes de l'ActiveDirectory"), &p),
+        new QCheckBox(QStringLiteral("Activer la rec&herche des groupes de l'ActiveDirectory"), &p),
         QStringLiteral("chkUtiliserAD"));
     const QString options[3] = {
         "Le poste est dans le &domaine et je souhaite utiliser le compte d'ouverture de session",
@@ -180,15 +180,15 @@ void frmConfiguration::CreeOngletAnnuaire(QWidget& p) {
         optAccesAD_[i] =
             Nomme(new OptionMultiligne(options[i], &p), QStringLiteral("optAccèsAD"), i);
     }
-    Label(&p, QStringLiteral("lblAccèsADDomaine"), "Domaine");
+    Label(&p, QStringLiteral("lblAccèsADDomaine"), "Do&maine");
     txtAccesADDomaine_ = Texte(&p, QStringLiteral("txtAccèsADDomaine"));
     Label(&p, QStringLiteral("lblAccèsADDomaineInfo"),
           "(éventuellement nom ou adresse IP d'un contrôleur)");
-    Label(&p, QStringLiteral("lblAccèsADLogin"), "Login");
+    Label(&p, QStringLiteral("lblAccèsADLogin"), "&Login");
     txtAccesADLogin_ = Texte(&p, QStringLiteral("txtAccèsADLogin"));
     Label(&p, QStringLiteral("lblAccèsADLoginInfo"),
           "(éventuellement domaine\\login ou login@domaine)");
-    Label(&p, QStringLiteral("lblAccèsADPassword"), "Password");
+    Label(&p, QStringLiteral("lblAccèsADPassword"), "Pass&word");
     txtAccesADPassword_ = Texte(&p, QStringLiteral("txtAccèsADPassword"));
     txtAccesADPassword_->setEchoMode(QLineEdit::Password);
     Label(&p, QStringLiteral("lblRequiertRedémarrage2"), "(requiert un redémarrage du logiciel)");

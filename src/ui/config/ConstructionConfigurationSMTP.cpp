@@ -77,43 +77,43 @@ void frmConfigurationSMTP::CreeControles() {
 }
 
 void frmConfigurationSMTP::CreeChamps() {
-    lblNom_ = Label(this, QStringLiteral("lblNom"), "Nom configuration");
+    lblNom_ = Label(this, QStringLiteral("lblNom"), "Nom &configuration");
     txtNom_ = Texte(this, QStringLiteral("txtNom"));
-    lblServeur_ = Label(this, QStringLiteral("lblServeur"), "Serveur");
+    lblServeur_ = Label(this, QStringLiteral("lblServeur"), "&Serveur");
     txtServeur_ = Texte(this, QStringLiteral("txtServeur"));
-    lblSSL_ = Label(this, QStringLiteral("lblSSL"), "Utiliser SSL");
+    lblSSL_ = Label(this, QStringLiteral("lblSSL"), "Utiliser SS&L");
     chkSSL_ = new QCheckBox(this);
     chkSSL_->setObjectName(QStringLiteral("chkSSL"));
-    lblPort_ = Label(this, QStringLiteral("lblPort"), "Port (25 par défaut)");
+    lblPort_ = Label(this, QStringLiteral("lblPort"), "&Port (25 par défaut)");
     txtPort_ = Texte(this, QStringLiteral("txtPort"));
     txtPort_->setAlignment(Qt::AlignRight);
     txtPort_->setText(QStringLiteral("25"));
-    lblAuthentification_ = Label(this, QStringLiteral("lblAuthentification"), "Authentification");
+    lblAuthentification_ = Label(this, QStringLiteral("lblAuthentification"), "&Authentification");
     cboAuthentification_ = new QComboBox(this);
     cboAuthentification_->setObjectName(QStringLiteral("cboAuthentification"));
-    lblUsername_ = Label(this, QStringLiteral("lblUsername"), "Username");
+    lblUsername_ = Label(this, QStringLiteral("lblUsername"), "&Username");
     txtUsername_ = Texte(this, QStringLiteral("txtUsername"));
-    lblPassword_ = Label(this, QStringLiteral("lblPassword"), "Password");
+    lblPassword_ = Label(this, QStringLiteral("lblPassword"), "Pass&word");
     txtPassword_ = Texte(this, QStringLiteral("txtPassword"));
     txtPassword_->setEchoMode(QLineEdit::Password);
-    lblServeurPOP_ = Label(this, QStringLiteral("lblServeurPOP"), "Serveur POP");
+    lblServeurPOP_ = Label(this, QStringLiteral("lblServeurPOP"), "Se&rveur POP");
     txtServeurPOP_ = Texte(this, QStringLiteral("txtServeurPOP"));
     lblCommandeMotDePasse_ =
-        Label(this, QStringLiteral("lblCommandeMotDePasse"), "Commande du mot de passe");
+        Label(this, QStringLiteral("lblCommandeMotDePasse"), "Comman&de du mot de passe");
     txtCommandeMotDePasse_ = Texte(this, QStringLiteral("txtCommandeMotDePasse"));
     txtCommandeMotDePasse_->setPlaceholderText(QStringLiteral("pass show smtp"));
     CreeChampsOAuth();
 }
 
 void frmConfigurationSMTP::CreeChampsOAuth() {
-    lblUrlJetonOAuth_ = Label(this, QStringLiteral("lblUrlJetonOAuth"), "URL du jeton ou tenant");
+    lblUrlJetonOAuth_ = Label(this, QStringLiteral("lblUrlJetonOAuth"), "URL du &jeton ou tenant");
     txtUrlJetonOAuth_ = Texte(this, QStringLiteral("txtUrlJetonOAuth"));
-    lblClientOAuth_ = Label(this, QStringLiteral("lblClientOAuth"), "ID client");
+    lblClientOAuth_ = Label(this, QStringLiteral("lblClientOAuth"), "&ID client");
     txtClientOAuth_ = Texte(this, QStringLiteral("txtClientOAuth"));
-    lblPorteeOAuth_ = Label(this, QStringLiteral("lblPorteeOAuth"), "Portée");
+    lblPorteeOAuth_ = Label(this, QStringLiteral("lblPorteeOAuth"), "Port&ée");
     txtPorteeOAuth_ = Texte(this, QStringLiteral("txtPorteeOAuth"));
     lblCommandeJetonOAuth_ =
-        Label(this, QStringLiteral("lblCommandeJetonOAuth"), "Commande du jeton");
+        Label(this, QStringLiteral("lblCommandeJetonOAuth"), "Co&mmande du jeton");
     txtCommandeJetonOAuth_ = Texte(this, QStringLiteral("txtCommandeJetonOAuth"));
 }
 

@@ -4,13 +4,14 @@
 #include "core/Dialogue.h"
 #include "core/Version.h"
 #include "i18n/Traduction.h"
-#include "sending/Serveur.h"
 
 namespace corvelle::ui {
 
 void EnvoieTestSMTP(EssaiSMTP essai, const Programme& etat, Dialogue& dialogue) {
     essai.timeoutSecondes = etat.Reglages.TimeoutSMTP;
-    essai.fichierJetons = FichierJetons(etat.FichierConfiguration);
+    // No token file: the configuration tried may never be saved, so an OAuth2
+    // token lives only in memory for this one send.
+    essai.fichierJetons.clear();
     Attente attente(dialogue);
     const Lot issue = EnvoieEssai(essai, etat.Langage);
     attente.Termine();

@@ -82,6 +82,11 @@ frmConfiguration::frmConfiguration(Programme& etat, Dialogue& dialogue, bool auD
     };
 
     TraduitFenetre(*this, etat_.Langage);
+    // No caption of their own: the list is read by its frame's title, the
+    // browse button ("…") by what it does.
+    liste_->Liste().setAccessibleName(fraSMTP_->title().simplified());
+    findChild<QPushButton*>(QStringLiteral("btnFichierDestinatairesParDéfautParcourir"))
+        ->setAccessibleName(TexteCatalogue(etat_.Langage, "TXT_CHARGER_FICHIER"));
     AjusteLargeur(auDessus);
     RemplitListes();
     Dispose();
@@ -203,9 +208,9 @@ void frmConfiguration::OngletVoisin(int pas) {
 
 bool frmConfiguration::event(QEvent* evenement) {
     if (evenement->type() == QEvent::WindowActivate) {
-        const bool retourDeRefus = champRefuse_ && focusWidget() == champRefuse_;
-        champRefuse_.clear();
-        if (!retourDeRefus) {
+        const bool retour = focusGarde_ && focusWidget() == focusGarde_;
+        focusGarde_.clear();
+        if (!retour) {
             tabOnglets_Click();
         }
     }
@@ -242,11 +247,16 @@ void frmConfiguration::optAccesAD_Click(int index) {
 void frmConfiguration::btnFichierDestinatairesParDefautParcourir_Click() {
     const std::string actuel = DepuisQt(txtFichiersDestinatairesParDefaut_->text());
     const std::string dossier = actuel.empty() ? etat_.DossierCourant : ExtraitDossier(actuel);
+    const QPointer<QWidget> avant = focusWidget();
     const QString chemin =
         ChoisitFichier(TexteCatalogue(etat_.Langage, "TXT_CHARGER_FICHIER"), VersQt(dossier));
     if (!chemin.isEmpty()) {
         txtFichiersDestinatairesParDefaut_->setText(
             VersQt(CheminRelatif(DepuisQt(chemin), etat_.DossierCourant)));
+    }
+    if (avant) {
+        focusGarde_ = avant;
+        avant->setFocus();
     }
 }
 
@@ -293,8 +303,8 @@ bool frmConfiguration::Verifie() {
     if (!refus->ongletAvantMessage) {
         SelectionneOnglet(refus->onglet);
     }
-    champRefuse_ = &Champ(refus->champ);
-    champRefuse_->setFocus();
+    focusGarde_ = &Champ(refus->champ);
+    focusGarde_->setFocus();
     return false;
 }
 

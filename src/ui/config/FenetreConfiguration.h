@@ -75,9 +75,10 @@ class frmConfiguration final : public QDialog {
     Programme& etat_;
     DialogueFenetre dialogue_;
     int accesADChoisi_ = 0;
-    // The field a refused OK named: the activation that follows its message
-    // box must leave the focus there, not on the tab's first field.
-    QPointer<QWidget> champRefuse_;
+    // The control that had the focus when a box or a file dialog opened (or
+    // the field a refused OK named): the activation that follows its closing
+    // must leave the focus there, not on the tab's first field.
+    QPointer<QWidget> focusGarde_;
 
     QTabWidget* tabOnglets_ = nullptr;
     QGroupBox* fraSMTP_ = nullptr;

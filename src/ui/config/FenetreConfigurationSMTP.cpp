@@ -12,6 +12,7 @@
 #include "config/VerificationsSMTP.h"
 #include "core/Dialogue.h"
 #include "core/Version.h"
+#include "ui/commun/Accessibilite.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/config/DialogueFixe.h"
 #include "ui/config/EnvoiTestSMTP.h"
@@ -130,6 +131,7 @@ void frmConfigurationSMTP::cboAuthentification_Click() {
     }
     lblPassword_->setText(oauth ? TexteCatalogue(etat_.Langage, "TXT_SECRET_CLIENT")
                                 : legendePassword_);
+    LieLegendes(*this);  // the field is read by its new caption
     if (IdentifiantsRequis(code)) {
         txtUsername_->setFocus();
     }

@@ -38,11 +38,11 @@ frmConfigurationSMTPTest::frmConfigurationSMTPTest(const Langue& langue, bool au
 }
 
 void frmConfigurationSMTPTest::CreeControles() {
-    lblExpediteur_ = new QLabel(QStringLiteral("Expéditeur"), this);
+    lblExpediteur_ = new QLabel(QStringLiteral("E&xpéditeur"), this);
     lblExpediteur_->setObjectName(QStringLiteral("lblExpéditeur"));
     txtExpediteur_ = new QLineEdit(this);
     txtExpediteur_->setObjectName(QStringLiteral("txtExpéditeur"));
-    lblDestinataire_ = new QLabel(QStringLiteral("Destinataire"), this);
+    lblDestinataire_ = new QLabel(QStringLiteral("&Destinataire"), this);
     lblDestinataire_->setObjectName(QStringLiteral("lblDestinataire"));
     txtDestinataire_ = new QLineEdit(this);
     txtDestinataire_->setObjectName(QStringLiteral("txtDestinataire"));

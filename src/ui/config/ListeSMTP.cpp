@@ -64,7 +64,8 @@ void ListeSMTP::CreeListe(QGroupBox& cadre) {
                                             {"lblAuthentification", "Authentification", 1450}};
     QStringList textes;
     for (const Entete& e : entetes) {
-        textes << VersQt(fichier.TraduitTexte(e.cle, e.defaut));
+        // The dialog's captions, without their shortcut.
+        textes << VersQt(fichier.TraduitTexte(e.cle, e.defaut)).remove(QLatin1Char('&'));
     }
     lvwConfigsSMTP_->setHeaderLabels(textes);
     for (int colonne = 0; colonne < NombreColonnes; ++colonne) {

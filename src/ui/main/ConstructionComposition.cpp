@@ -59,14 +59,14 @@ void frmCorvelle::CreeControles() {
         widgets_[static_cast<std::size_t>(controle)] = widget;
     };
 
-    place(C::lblExpediteur, Label(client, QStringLiteral("lblExpéditeur"), "Expéditeur"));
+    place(C::lblExpediteur, Label(client, QStringLiteral("lblExpéditeur"), "E&xpéditeur"));
     place(C::txtExpediteur,
           txtExpediteur_ = Nomme(new QLineEdit(client), QStringLiteral("txtExpéditeur")));
-    place(C::lblReponse, Label(client, QStringLiteral("lblRéponse"), "Répondre à"));
+    place(C::lblReponse, Label(client, QStringLiteral("lblRéponse"), "&Répondre à"));
     place(C::txtReponse, txtReponse_ = Nomme(new QLineEdit(client), QStringLiteral("txtRéponse")));
     place(C::lblReponseInfo, Label(client, QStringLiteral("lblRéponseInfo"),
                                    "Laisser vide si identique à l'expéditeur"));
-    const QString legendes[3] = {"À", "Copie (Cc)", "Copie cachée (Cci)"};
+    const QString legendes[3] = {"&À", "&Copie (Cc)", "Copie cac&hée (Cci)"};
     for (int i = 0; i < 3; ++i) {
         place(LabelDestinataires(i),
               Label(client, QStringLiteral("lblDestinataires"), legendes[i], i));
@@ -78,14 +78,16 @@ void frmCorvelle::CreeControles() {
             Bouton(client, QStringLiteral("btnDestinataires"), QStringLiteral("▼"), i);
         place(BoutonDestinataires(i), btnDestinataires_[i]);
     }
-    place(C::lblObjetMessage, Label(client, QStringLiteral("lblObjetMessage"), "Objet du message"));
+    place(C::lblObjetMessage,
+          Label(client, QStringLiteral("lblObjetMessage"), "Ob&jet du message"));
     place(C::txtObjetMessage,
           txtObjetMessage_ = Nomme(new QLineEdit(client), QStringLiteral("txtObjetMessage")));
-    place(C::lblCorpsMessage, Label(client, QStringLiteral("lblCorpsMessage"), "Corps du message"));
+    place(C::lblCorpsMessage,
+          Label(client, QStringLiteral("lblCorpsMessage"), "Cor&ps du message"));
     place(C::txtCorpsMessage,
           txtCorpsMessage_ = ZoneTexte(client, QStringLiteral("txtCorpsMessage")));
     place(C::lblFichiersJoints,
-          Label(client, QStringLiteral("lblFichiersJoints"), "Pièce(s) jointe(s)"));
+          Label(client, QStringLiteral("lblFichiersJoints"), "Pièce(s) join&te(s)"));
     place(C::lstFichiersJoints,
           lstFichiersJoints_ = Nomme(new QListWidget(client), QStringLiteral("lstFichiersJoints")));
     place(C::btnAjouter, btnAjouter_ = Bouton(client, QStringLiteral("btnAjouter"), "&Ajouter..."));
@@ -96,22 +98,22 @@ void frmCorvelle::CreeControles() {
     fraOptions_ =
         Nomme(new QGroupBox(QStringLiteral("Options"), client), QStringLiteral("fraOptions"));
     place(C::fraOptions, fraOptions_);
-    place(C::lblFormat, Label(fraOptions_, QStringLiteral("lblFormat"), "Format"));
+    place(C::lblFormat, Label(fraOptions_, QStringLiteral("lblFormat"), "For&mat"));
     place(C::cboFormat, cboFormat_ = Liste(fraOptions_, QStringLiteral("cboFormat")));
-    place(C::lblImportance, Label(fraOptions_, QStringLiteral("lblImportance"), "Importance"));
+    place(C::lblImportance, Label(fraOptions_, QStringLiteral("lblImportance"), "&Importance"));
     place(C::cboImportance, cboImportance_ = Liste(fraOptions_, QStringLiteral("cboImportance")));
     place(C::lblNotification,
-          Label(fraOptions_, QStringLiteral("lblNotification"), "Notification"));
+          Label(fraOptions_, QStringLiteral("lblNotification"), "&Notification"));
     place(C::cboNotification,
           cboNotification_ = Liste(fraOptions_, QStringLiteral("cboNotification")));
-    place(C::lblEncodage, Label(fraOptions_, QStringLiteral("lblEncodage"), "Encodage"));
+    place(C::lblEncodage, Label(fraOptions_, QStringLiteral("lblEncodage"), "Enco&dage"));
     place(C::cboEncodage, cboEncodage_ = Liste(fraOptions_, QStringLiteral("cboEncodage")));
     cboEncodage_->setEditable(true);
     cboEncodage_->setInsertPolicy(QComboBox::NoInsert);
-    place(C::lblSensibilite, Label(fraOptions_, QStringLiteral("lblSensibilité"), "Sensibilité"));
+    place(C::lblSensibilite, Label(fraOptions_, QStringLiteral("lblSensibilité"), "Sensi&bilité"));
     place(C::cboSensibilite,
           cboSensibilite_ = Liste(fraOptions_, QStringLiteral("cboSensibilité")));
-    lblConfigSMTP_ = Label(fraOptions_, QStringLiteral("lblConfigSMTP"), "Config. SMTP");
+    lblConfigSMTP_ = Label(fraOptions_, QStringLiteral("lblConfigSMTP"), "Confi&g. SMTP");
     place(C::lblConfigSMTP, lblConfigSMTP_);
     place(C::cboConfigSMTP, cboConfigSMTP_ = Liste(fraOptions_, QStringLiteral("cboConfigSMTP")));
 

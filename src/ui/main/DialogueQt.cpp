@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "ui/commun/Icone.h"
+#include "ui/commun/TraductionFenetre.h"
+
 namespace corvelle::ui {
 
 namespace {
@@ -72,7 +75,8 @@ Reponse ReponseDepuisQt(int bouton, Reponse parDefaut) {
 
 }  // namespace
 
-DialogueQt::DialogueQt(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+DialogueQt::DialogueQt(int& argc, char** argv, const Langue* langue)
+    : argc_(argc), argv_(argv), langue_(langue) {}
 
 DialogueQt::~DialogueQt() = default;
 
@@ -83,6 +87,7 @@ QApplication& DialogueQt::Application() {
     }
     if (!application_) {
         application_ = std::make_unique<QApplication>(argc_, argv_);
+        QApplication::setWindowIcon(IconeProgramme());
     }
     return *application_;
 }
@@ -94,12 +99,16 @@ Reponse DialogueQt::Affiche(const Boite& boite) {
 
 Reponse DialogueQt::AfficheSur(const Boite& boite, QWidget* proprietaire) {
     Application();
+    if (langue_) {
+        TraduitQt(*langue_);
+    }
     QString texte = VersQString(boite.texte);
     texte.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QWidget* fenetre = proprietaire ? proprietaire->window() : nullptr;
     QMessageBox message(IconeQt(boite.icone), VersQString(boite.titre), texte,
                         BoutonsQt(boite.boutons), fenetre);
     message.setDefaultButton(BoutonQt(boite.parDefaut));
+    message.setWindowIcon(IconeProgramme());  // a start-up box has no window to take it from
     // Below an always-on-top owner the box would hide while it blocks every window.
     if (fenetre && fenetre->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
         message.setWindowFlag(Qt::WindowStaysOnTopHint);

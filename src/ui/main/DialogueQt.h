@@ -7,13 +7,19 @@
 class QApplication;
 class QWidget;
 
+namespace corvelle {
+struct Langue;
+}
+
 namespace corvelle::ui {
 
 // Message boxes as real windows. The Qt application is created on first use,
 // so a run that never shows anything never starts the window toolkit.
 class DialogueQt final : public Dialogue {
   public:
-    DialogueQt(int& argc, char** argv);
+    // `langue`: the run's interface language as start-up chooses it, read at
+    // each box so that Qt's own buttons speak it even before any window.
+    DialogueQt(int& argc, char** argv, const Langue* langue = nullptr);
     ~DialogueQt() override;
 
     // Owned by the active window: for boxes no window asked for (start-up).
@@ -29,6 +35,7 @@ class DialogueQt final : public Dialogue {
   private:
     int& argc_;
     char** argv_;
+    const Langue* langue_;
     std::unique_ptr<QApplication> application_;
     int attentes_ = 0;
 };

@@ -12,6 +12,9 @@ using C = Controle;
 constexpr int kMarge = 120;
 constexpr int kEcartLignes = 75;
 constexpr int kDecalageLabel = 45;  // a label sits a little lower than its field
+constexpr int kHauteurOptions = 1470;
+constexpr int kHautConfigSMTP = 1005;
+constexpr int kLigneOptions = 390;  // from one row of the options to the next
 
 template <std::size_t N>
 int PlusGrand(const std::array<int, N>& valeurs) {
@@ -50,7 +53,7 @@ Disposition::Disposition() {
     R(C::lstFichiersJoints) = {1560, 4080, 4335, 645};
     R(C::btnAjouter) = {6000, 4080, 975, 295};
     R(C::btnSupprimer) = {6000, 4395, 975, 295};
-    R(C::fraOptions) = {120, 4800, 7335, 1470};
+    R(C::fraOptions) = {120, 4800, 7335, kHauteurOptions};
     R(C::lblFormat) = {120, 300, 975, 255};
     R(C::cboFormat) = {1230, 240, 2055, 315};
     R(C::lblImportance) = {120, 675, 975, 255};
@@ -61,8 +64,8 @@ Disposition::Disposition() {
     R(C::cboEncodage) = {5070, 240, 2055, 315};
     R(C::lblSensibilite) = {3840, 675, 1095, 255};
     R(C::cboSensibilite) = {5070, 615, 2055, 315};
-    R(C::lblConfigSMTP) = {3840, 1065, 1095, 255};
-    R(C::cboConfigSMTP) = {5070, 1005, 2055, 315};
+    R(C::lblConfigSMTP) = {3840, kHautConfigSMTP + 60, 1095, 255};
+    R(C::cboConfigSMTP) = {5070, kHautConfigSMTP, 2055, 315};
     R(C::btnRaz) = {120, 6480, 1095, 375};
     R(C::imgPar) = {1410, 6450, 3105, 465};
     R(C::btnEnvoyer) = {5160, 6480, 1095, 375};
@@ -119,8 +122,22 @@ void Disposition::Redimensionne(int largeurClient, int hauteurClient) {
     image.haut = raz.haut - 30;
 
     Rectangle& options = R(C::fraOptions);
-    options.haut = raz.haut - kMarge - options.hauteur;
     options.largeur = largeurClient - 2 * kMarge;
+    // Right-hand column of the options, aligned on the frame's right edge.
+    const int gaucheDroite = options.largeur - kMarge - R(C::cboEncodage).largeur;
+    for (auto [label, liste] : {std::pair{C::lblEncodage, C::cboEncodage},
+                                std::pair{C::lblSensibilite, C::cboSensibilite},
+                                std::pair{C::lblConfigSMTP, C::cboConfigSMTP}}) {
+        R(liste).gauche = gaucheDroite;
+        R(label).gauche = gaucheDroite - R(label).largeur - kMarge;
+    }
+    const bool ligneAPart =
+        configSMTP_ && R(C::cboNotification).Droite() + kMarge / 2 > R(C::lblConfigSMTP).gauche;
+    const int hautConfig = kHautConfigSMTP + (ligneAPart ? kLigneOptions : 0);
+    R(C::cboConfigSMTP).haut = hautConfig;
+    R(C::lblConfigSMTP).haut = hautConfig + 60;
+    options.hauteur = kHauteurOptions + (ligneAPart ? kLigneOptions : 0);
+    options.haut = raz.haut - kMarge - options.hauteur;
 
     // Attachments take 30 % of what lies between the body's top and the options.
     Rectangle& corps = R(C::txtCorpsMessage);
@@ -151,15 +168,6 @@ void Disposition::Redimensionne(int largeurClient, int hauteurClient) {
     for (int i = 0; i < 3; ++i) {
         R(BoutonDestinataires(i)).gauche = gaucheBoutons;
         R(ChampDestinataires(i)).largeur = largeurChamps;
-    }
-
-    // Right-hand column of the options, aligned on the frame's right edge.
-    const int gaucheDroite = options.largeur - kMarge - R(C::cboEncodage).largeur;
-    for (auto [label, liste] : {std::pair{C::lblEncodage, C::cboEncodage},
-                                std::pair{C::lblSensibilite, C::cboSensibilite},
-                                std::pair{C::lblConfigSMTP, C::cboConfigSMTP}}) {
-        R(liste).gauche = gaucheDroite;
-        R(label).gauche = gaucheDroite - R(label).largeur - kMarge;
     }
 }
 

@@ -97,6 +97,10 @@ class Disposition {
     // Once, after the captions are translated.
     void AjusteColonnes(const LargeursLegendes& largeurs);
 
+    // The SMTP configuration row shows only with two configurations or more;
+    // where the Notification list leaves it no room, it takes a row of its own.
+    void MontreConfigSMTP(bool visible) { configSMTP_ = visible; }
+
     // Moves and stretches the controls for a client area of this size. The
     // recipient heights are then set by AjusteHauteurDestinataires.
     void Redimensionne(int largeurClient, int hauteurClient);
@@ -112,6 +116,7 @@ class Disposition {
     Rectangle& R(Controle c) { return rectangles_[static_cast<std::size_t>(c)]; }
 
     std::array<Rectangle, static_cast<std::size_t>(Controle::Nombre)> rectangles_;
+    bool configSMTP_ = false;
 };
 
 }  // namespace corvelle::ui

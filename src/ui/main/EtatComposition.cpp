@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTextDocument>
 #include <algorithm>
@@ -54,7 +55,8 @@ void frmCorvelle::AjusteColonnes() {
             qobject_cast<const QLabel*>(widgets_[static_cast<std::size_t>(controle)]);
         // The widest line of a caption that a translation put on two lines.
         int plusLarge = 0;
-        for (const QString& ligne : label->text().split(QLatin1Char('\n'))) {
+        for (const QString& ligne :
+             label->text().remove(QLatin1Char('&')).split(QLatin1Char('\n'))) {
             plusLarge = std::max(plusLarge, mesure.horizontalAdvance(ligne));
         }
         return Twips(plusLarge);
@@ -119,25 +121,52 @@ void frmCorvelle::LimiteMinimumAEcran() {
     setMinimumSize(QSize(Pixels(kLargeurMinimale), Pixels(kHauteurMinimale)).boundedTo(zone));
 }
 
-// A remembered place whose title bar is on no screen (a monitor unplugged)
-// comes back inside the screen, so the window can still be reached.
-QRect frmCorvelle::RameneSurEcran(QRect rectangle) const {
-    const QPoint titre(rectangle.center().x(), rectangle.top());
-    if (QGuiApplication::screenAt(titre)) {
-        return rectangle;
+// The frame around the client area: known once the window is shown; before
+// that, a title bar of the style's height, so that a remembered place never
+// leaves the bottom row below the screen.
+QMargins frmCorvelle::Cadre() const {
+    const QRect cadre = frameGeometry();
+    const QRect client = geometry();
+    if (cadre != client) {
+        return {client.left() - cadre.left(), client.top() - cadre.top(),
+                cadre.right() - client.right(), cadre.bottom() - client.bottom()};
     }
-    const QRect zone = screen()->availableGeometry();
-    rectangle.setSize(rectangle.size().boundedTo(zone.size()));
+    const int bord = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    return {bord, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + bord, bord,
+            bord};
+}
+
+// A remembered place comes back wholly on the screen that holds its title
+// bar, frame included (or on this window's screen, a monitor unplugged), so
+// the window can still be reached and its bottom row seen. `rectangle`: the
+// frame's top left and the client size, as move() and resize() take them.
+QRect frmCorvelle::RameneSurEcran(QRect rectangle) const {
+    const QMargins cadre = Cadre();
+    const QPoint titre(rectangle.center().x(), rectangle.top());
+    const QScreen* ecran = QGuiApplication::screenAt(titre);
+    const QRect zone = (ecran ? ecran : screen())->availableGeometry();
+    const QSize habillage(cadre.left() + cadre.right(), cadre.top() + cadre.bottom());
+    rectangle.setSize(rectangle.size().boundedTo(zone.size() - habillage));
+    const QSize exterieur = rectangle.size() + habillage;
     rectangle.moveLeft(
-        std::clamp(rectangle.left(), zone.left(), zone.right() - rectangle.width() + 1));
+        std::clamp(rectangle.left(), zone.left(), zone.right() - exterieur.width() + 1));
     rectangle.moveTop(
-        std::clamp(rectangle.top(), zone.top(), zone.bottom() - rectangle.height() + 1));
+        std::clamp(rectangle.top(), zone.top(), zone.bottom() - exterieur.height() + 1));
     return rectangle;
 }
 
 void frmCorvelle::showEvent(QShowEvent* evenement) {
     QMainWindow::showEvent(evenement);
     LimiteMinimumAEcran();
+    // The real frame is known now: a restored place is checked again with it.
+    if (windowState() == Qt::WindowNoState && !placeVerifiee_) {
+        placeVerifiee_ = true;
+        const QRect place = RameneSurEcran(QRect(pos(), size()));
+        if (place != QRect(pos(), size())) {
+            resize(place.size());
+            move(place.topLeft());
+        }
+    }
 }
 
 void frmCorvelle::ShowInitial() {

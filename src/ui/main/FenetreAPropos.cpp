@@ -39,7 +39,7 @@ frmAPropos::frmAPropos(const Langue& langue, QWidget* parent) : QDialog(parent) 
     syntaxe->setLineWrapMode(QPlainTextEdit::NoWrap);
     syntaxe->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* boutons = new QDialogButtonBox(this);
-    QPushButton* ok = boutons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = boutons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("btnOK"));
     connect(boutons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
@@ -48,6 +48,7 @@ frmAPropos::frmAPropos(const Langue& langue, QWidget* parent) : QDialog(parent) 
     // and the help is the catalogue's, which --help prints too.
     version->setText(QStringLiteral("<b>%1</b>").arg(VersQt(TitreFenetre())));
     syntaxe->setPlainText(VersQt(langue.Texte("TXT_AIDE")));
+    syntaxe->setAccessibleName(VersQt(langue.Texte("TXT_SYNTAXE")));
 
     auto* entete = new QHBoxLayout;
     entete->addWidget(titre);

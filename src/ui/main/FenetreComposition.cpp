@@ -18,6 +18,7 @@
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
 #include "core/Version.h"
+#include "i18n/Traduction.h"
 #include "ui/commun/Icone.h"
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/config/FenetreConfiguration.h"
@@ -100,8 +101,12 @@ void frmCorvelle::Charge() {
         "TXT_SEPARATEUR_INFO",
         "Séparez les destinataires par des virgules ou mettez-en un par ligne.§"
         "fic:<fichier> lit un fichier de destinataires, grp:<groupe> un groupe de l'annuaire."));
-    for (QPlainTextEdit* champ : txtDestinataires_) {
-        champ->setToolTip(separateurs);
+    for (int i = 0; i < 3; ++i) {
+        txtDestinataires_[i]->setToolTip(separateurs);
+        // Read by what it opens, not as "▼".
+        btnDestinataires_[i]->setAccessibleName(
+            VersQt(FormateMessage(etat_.Langage.Texte("TXT_MENU_DESTINATAIRES"),
+                                  DepuisQt(txtDestinataires_[i]->accessibleName()))));
     }
     AjusteColonnes();
     setWindowTitle(VersQt(TitreFenetre()));
@@ -141,6 +146,10 @@ void frmCorvelle::RemplitConfigsSMTP() {
     const bool plusieurs = cboConfigSMTP_->count() > 1;
     cboConfigSMTP_->setVisible(plusieurs);
     lblConfigSMTP_->setVisible(plusieurs);
+    disposition_.MontreConfigSMTP(plusieurs);
+    if (chargee_) {
+        Redimensionne();
+    }
 }
 
 void frmCorvelle::Refuse(const char* message, QWidget& champ) {

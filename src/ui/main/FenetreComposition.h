@@ -3,6 +3,7 @@
 // The compose window: one message typed, checked and handed to the dispatch.
 
 #include <QMainWindow>
+#include <QMargins>
 #include <QRect>
 #include <array>
 #include <functional>
@@ -88,6 +89,7 @@ class frmCorvelle final : public QMainWindow {
     void AjusteColonnes();
     void RestaureEtat();
     void LimiteMinimumAEcran();
+    [[nodiscard]] QMargins Cadre() const;
     [[nodiscard]] QRect RameneSurEcran(QRect rectangle) const;
     void AppliqueDisposition();
     void Redimensionne();
@@ -137,6 +139,7 @@ class frmCorvelle final : public QMainWindow {
     QRect rectangleNormal_;
     bool dansSystray_ = false;
     bool chargee_ = false;
+    bool placeVerifiee_ = false;
     // The recipient button whose menu was last opened: 0 after a choice, -1
     // after Escape, -2 after a click elsewhere, else the button's index + 1.
     int boutonMemorise_ = 0;

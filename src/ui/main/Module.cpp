@@ -81,11 +81,12 @@ extern "C" {
 
 // Null when no platform can start: the boxes then go to the console.
 CORVELLE_EXPORT corvelle::Dialogue* corvelle_ui_dialogue(int* argc, char** argv,
-                                                         std::string* raison) {
+                                                         std::string* raison,
+                                                         const corvelle::Langue* langue) {
     if (!ChoisitPlateformes(*raison)) {
         return nullptr;
     }
-    return new corvelle::ui::DialogueQt(*argc, argv);
+    return new corvelle::ui::DialogueQt(*argc, argv, langue);
 }
 
 CORVELLE_EXPORT int corvelle_ui_fenetre(corvelle::Programme* etat, corvelle::Dialogue* dialogue) {
