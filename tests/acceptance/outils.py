@@ -119,6 +119,20 @@ class Serveur:
             return [json.loads(ligne) for ligne in f]
 
 
+def dossier_de_module(espace, prefixe, certificats=True):
+    """setUpModule and tearDownModule of a test module: a scratch folder,
+    RACINE, and the test certificates, CERTS, in the module's globals."""
+    def prepare():
+        espace["RACINE"] = tempfile.mkdtemp(prefix=prefixe)
+        if certificats:
+            espace["CERTS"] = Certificats(os.path.join(espace["RACINE"], "certs"))
+
+    def range_():
+        shutil.rmtree(espace["RACINE"], ignore_errors=True)
+
+    return prepare, range_
+
+
 def config_smtp(nom, serveur, port, ssl=False, auth=0, pop="", utilisateur="", mot_de_passe="",
                 oauth=()):
     """`oauth`: (token URL or tenant, client id, scope, token command); the

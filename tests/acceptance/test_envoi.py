@@ -2,25 +2,15 @@
 checked on what the servers received."""
 
 import os
-import shutil
-import tempfile
 import time
 import unittest
 
-from outils import Certificats, Programme, Serveur, config_smtp
+from outils import Programme, Serveur, config_smtp, dossier_de_module
 
-RACINE = None
-CERTS = None
-
-
-def setUpModule():
-    global RACINE, CERTS
-    RACINE = tempfile.mkdtemp(prefix="corvelle-e2e-")
-    CERTS = Certificats(os.path.join(RACINE, "certs"))
+RACINE = CERTS = None
 
 
-def tearDownModule():
-    shutil.rmtree(RACINE, ignore_errors=True)
+setUpModule, tearDownModule = dossier_de_module(globals(), "corvelle-e2e-")
 
 
 def adresses(entete):
@@ -170,19 +160,6 @@ class Lots(Base):
         # How batches are cut is a unit test; here, the settings reach it.
         self.assertEqual(self.lots(True, a=15, cc=5), [(7, 3, 0), (8, 2, 0)])
         self.assertEqual(self.lots(False, a=15, cc=5, cci=3), [(10, 0, 0), (5, 0, 0), (0, 5, 3)])
-
-
-class Refus(Base):
-    serveur_kwargs = {"refuse": ["b@exemple.test"]}
-
-    def test_refused_recipient_fails_its_batch_yet_the_others_receive_it(self):
-        self.envoie("/a:a,b,c", "/o:x", "/ct:y", "/nde:2", "/l", code=5)
-        journal = self.programme.journal().split("\n")
-        self.assertRegex(journal[0], r" : L'envoi du/des messages s'est terminé anormalement :$")
-        self.assertRegex(journal[1], r"^ - Sent to 1 of 2 recipients; refused: b@exemple\.test: "
-                                     r"550 5\.1\.1 <b@exemple\.test>: Recipient address rejected")
-        self.assertEqual([e["rcpt_tos"] for e, _ in self.serveur.messages()],
-                         [["a@exemple.test"], ["c@exemple.test"]])
 
 
 class Tls(Base):

@@ -5,31 +5,23 @@ kills in the middle of a rewrite, and many runs at once."""
 import os
 import random
 import re
-import shutil
 import signal
 import subprocess
 import tempfile
 import time
 import unittest
 
-from outils import ICI, PYTHON, Certificats, Programme, SansSecret, Serveur, config_smtp, openssl
+from outils import (ICI, PYTHON, Programme, SansSecret, Serveur, config_smtp, openssl,
+                    dossier_de_module)
 
 AIDE = os.environ.get("CORVELLE_AIDE", "")
-RACINE = None
-CERTS = None
+RACINE = CERTS = None
 TIMEOUT_SMTP = 2
 HORODATAGE = r"\d\d/\d\d/\d{4} \d\d:\d\d:\d\d : "
 ECHEC = "L'envoi du/des messages s'est terminé anormalement :"
 
 
-def setUpModule():
-    global RACINE, CERTS
-    RACINE = tempfile.mkdtemp(prefix="corvelle-fiabilite-")
-    CERTS = Certificats(os.path.join(RACINE, "certs"))
-
-
-def tearDownModule():
-    shutil.rmtree(RACINE, ignore_errors=True)
+setUpModule, tearDownModule = dossier_de_module(globals(), "corvelle-fiabilite-")
 
 
 class ServeurPanne(Serveur):

@@ -8,24 +8,16 @@ import shlex
 import shutil
 import stat
 import subprocess
-import tempfile
 import unittest
 
-from outils import ICI, RS, US, Certificats, Programme, SansSecret, Serveur, chiffre, config_smtp
+from outils import (ICI, RS, US, Programme, SansSecret, Serveur, chiffre, config_smtp,
+                    dossier_de_module)
 
-RACINE = None
-CERTS = None
+RACINE = CERTS = None
 MOT_DE_PASSE = "s3cret é"  # the only one the test server takes, for user jean
 
 
-def setUpModule():
-    global RACINE, CERTS
-    RACINE = tempfile.mkdtemp(prefix="corvelle-gestion-")
-    CERTS = Certificats(os.path.join(RACINE, "certs"))
-
-
-def tearDownModule():
-    shutil.rmtree(RACINE, ignore_errors=True)
+setUpModule, tearDownModule = dossier_de_module(globals(), "corvelle-gestion-")
 
 
 def lit(chemin, mode="r"):

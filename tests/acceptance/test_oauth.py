@@ -3,28 +3,19 @@ test SMTP server that takes only the tokens the endpoint granted."""
 
 import json
 import os
-import shutil
 import stat
 import tempfile
 import time
 import unittest
 
-from outils import Certificats, GuichetJetons, Programme, Serveur, config_smtp
+from outils import GuichetJetons, Programme, Serveur, config_smtp, dossier_de_module
 
-RACINE = None
-CERTS = None
+RACINE = CERTS = None
 CLIENT, SECRET = "appli-corvelle", "s3cret-Zq9-ne-pas-montrer"
 BOITE = "robot@exemple.test"
 
 
-def setUpModule():
-    global RACINE, CERTS
-    RACINE = tempfile.mkdtemp(prefix="corvelle-oauth-")
-    CERTS = Certificats(os.path.join(RACINE, "certs"))
-
-
-def tearDownModule():
-    shutil.rmtree(RACINE, ignore_errors=True)
+setUpModule, tearDownModule = dossier_de_module(globals(), "corvelle-oauth-")
 
 
 class OAuth2(unittest.TestCase):

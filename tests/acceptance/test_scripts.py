@@ -13,18 +13,12 @@ import socket
 import tempfile
 import unittest
 
-from outils import BINAIRE, ICI, US, Programme, Relais, Serveur, config_smtp
+from outils import BINAIRE, ICI, US, Programme, Relais, Serveur, config_smtp, dossier_de_module
 
 RACINE = None
 
 
-def setUpModule():
-    global RACINE
-    RACINE = tempfile.mkdtemp(prefix="corvelle-scripts-")
-
-
-def tearDownModule():
-    shutil.rmtree(RACINE, ignore_errors=True)
+setUpModule, tearDownModule = dossier_de_module(globals(), "corvelle-scripts-", certificats=False)
 
 
 def affichage_x_libre():

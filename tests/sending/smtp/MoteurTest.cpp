@@ -168,15 +168,6 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{6, {false, "may or may not have been delivered"}}},
          1},
 
-        {"the last batch by BDAT with QUIT in one write",
-         true,
-         {{6, {"b@y.test"}, Suite::FinDeSerie}},
-         std::nullopt,
-         {{Enveloppe({"b@y.test"}) + kBdat + kMessage + "QUIT\r\n",
-           "250 ok\r\n250 ok\r\n250 queued\r\n221 bye\r\n"}},
-         {{6, {true, "250 queued"}}},
-         1},
-
         {"452 after some recipients: the rest go in a new transaction, as many as it took",
          false,
          {{8, {"b@y.test", "c@y.test", "d@y.test"}, Suite::Seul}},
