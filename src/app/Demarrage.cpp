@@ -57,6 +57,9 @@ const char* LocaliseFichierDonne(const EnvironnementDemarrage& env, Programme& e
     if (ExisteFichier(etat.FichierConfiguration, plateforme::AttrDossier)) {
         return "MSG_ERREUR_CONFIG_EST_DOSSIER";
     }
+    if (plateforme::Nature(etat.FichierConfiguration) == plateforme::NatureChemin::Autre) {
+        return "MSG_ERREUR_CONFIG_SPECIAL";
+    }
     if (!ExisteFichier(etat.DossierConfiguration, plateforme::AttrDossier)) {
         return "MSG_ERREUR_CONFIG_DOSSIER";
     }

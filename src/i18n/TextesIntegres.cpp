@@ -303,6 +303,9 @@ Exemples :
      "--config ou CORVELLE_CONFIG."},
     {"MSG_ERREUR_CONFIG_EST_DOSSIER",
      "%v est un dossier : --config et CORVELLE_CONFIG nomment un fichier de réglages."},
+    {"MSG_ERREUR_CONFIG_SPECIAL",
+     "%v n'est pas un fichier ordinaire (un périphérique ou un tube) : --config et "
+     "CORVELLE_CONFIG nomment un fichier de réglages. Il est laissé tel quel."},
     {"MSG_ERREUR_CONF_SMTP_ILLISIBLE",
      "La configuration SMTP « %v » (n° %v dans %v) ne peut pas être lue : « %v » n'est pas une "
      "valeur valide pour %v. Corrigez-la avec :§  corvelle%v --smtp set %v %v"},

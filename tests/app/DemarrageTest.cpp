@@ -176,13 +176,17 @@ TEST_F(Demarrage, MistakesInTheSettingsSayWhatToFixNotAnErrorNumber) {
     EXPECT_NE(dialogue.boites[0].texte.find("corvelle --config " + ini + " --smtp set"),
               std::string::npos);
     // One that cannot be a settings file is said at once, without a number.
+    ASSERT_EQ(::mkfifo((dossier / "tube").c_str(), 0644), 0);
     for (const auto& [fichier, attendu] :
          {std::pair{"absent/x.ini", "Le dossier du fichier de réglages " +
                                         (dossier / "absent/x.ini") +
                                         " est introuvable : vérifiez le chemin donné par "
                                         "--config ou CORVELLE_CONFIG."},
           {"prog", (dossier / "prog") + " est un dossier : --config et CORVELLE_CONFIG nomment "
-                                        "un fichier de réglages."}}) {
+                                        "un fichier de réglages."},
+          {"tube", (dossier / "tube") + " n'est pas un fichier ordinaire (un périphérique ou un "
+                                        "tube) : --config et CORVELLE_CONFIG nomment un fichier "
+                                        "de réglages. Il est laissé tel quel."}}) {
         env.fichierConfiguration = fichier;
         dialogue.boites.clear();
         EXPECT_EQ(Lance(env).codeSortie, kCodeSortieEchecDemarrage);
