@@ -53,10 +53,20 @@ std::string SansSeparateurs(std::string champ) {
     return champ;
 }
 
-// Fields 9 to 13, in their stored order.
-constexpr std::string clsConfigSMTP::*kChampsOptionnels[] = {
-    &clsConfigSMTP::CommandeMotDePasse, &clsConfigSMTP::UrlJetonOAuth, &clsConfigSMTP::ClientOAuth,
-    &clsConfigSMTP::PorteeOAuth, &clsConfigSMTP::CommandeJetonOAuth};
+// Fields 9 to 21, in their stored order; new ones go at the end.
+constexpr std::string clsConfigSMTP::*kChampsOptionnels[] = {&clsConfigSMTP::CommandeMotDePasse,
+                                                             &clsConfigSMTP::UrlJetonOAuth,
+                                                             &clsConfigSMTP::ClientOAuth,
+                                                             &clsConfigSMTP::PorteeOAuth,
+                                                             &clsConfigSMTP::CommandeJetonOAuth,
+                                                             &clsConfigSMTP::NomEhlo,
+                                                             &clsConfigSMTP::ExpediteurEnveloppe,
+                                                             &clsConfigSMTP::FichierCA,
+                                                             &clsConfigSMTP::EmpreinteTLS,
+                                                             &clsConfigSMTP::CertificatClient,
+                                                             &clsConfigSMTP::CleClient,
+                                                             &clsConfigSMTP::CertificatOAuth,
+                                                             &clsConfigSMTP::CleOAuth};
 
 }  // namespace
 

@@ -54,16 +54,30 @@ class clsConfigSMTP {
     std::string ClientOAuth;
     std::string PorteeOAuth;
     std::string CommandeJetonOAuth;
+    // What an administrator sets per server, all optional: the name given in
+    // EHLO (empty: the host's full name), the envelope sender (MAIL FROM;
+    // empty: the From address), a CA file trusted instead of the system's, the
+    // server certificate's pinned SHA-256 ("SHA256:" and hex), a client
+    // certificate and its key (PEM files); an OAuth2 client certificate and
+    // key, which sign a client assertion instead of sending a secret.
+    std::string NomEhlo;
+    std::string ExpediteurEnveloppe;
+    std::string FichierCA;
+    std::string EmpreinteTLS;
+    std::string CertificatClient;
+    std::string CleClient;
+    std::string CertificatOAuth;
+    std::string CleOAuth;
 
     // The fields joined by the unit separator (code 31): the eight historic
-    // ones, then the password command and the four OAuth2 fields only when
-    // they hold something, so a record without them reads the same in older
-    // versions.
+    // ones, then the optional ones (password command, OAuth2, then the
+    // administrator's) up to the last that holds something, so a record
+    // without them reads the same in older versions.
     [[nodiscard]] std::string Serialize() const;
 
     // Fills the record from one serialised record: 0, or 9 (a required field
     // is missing), 13 (not a number) or 6 (out of range). Fields read before
-    // the failure keep their new values; fields 6 to 13 are optional.
+    // the failure keep their new values; fields 6 to 21 are optional.
     [[nodiscard]] std::int32_t Deserialize(std::string_view item);
     // The same, reading on past a field that does not read so that the
     // record can be fixed: every other field is taken, and the failures are

@@ -98,6 +98,7 @@ TEST(ConfigSMTP, ChampsOAuthEtPointDeJeton) {
     EXPECT_EQ(c.Serialize(), Record("o|smtp.exemple.fr|-1|465|4|pop.exemple.fr|jean|") +
                                  ChiffreMotDePasse("pw") + Record("||||smtp.envoi"));
     c.CommandeJetonOAuth = "jeton";
+    c.CleOAuth = "cle.pem";  // the last field: every one before it keeps its place
     clsConfigSMTP relu;
     ASSERT_EQ(relu.Deserialize(c.Serialize()), 0);
     EXPECT_EQ(relu, c);

@@ -26,7 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
         for (std::string* champ :
              {&attendu.Nom, &attendu.Serveur, &attendu.ServeurPop, &attendu.Username,
               &attendu.Password, &attendu.CommandeMotDePasse, &attendu.UrlJetonOAuth,
-              &attendu.ClientOAuth, &attendu.PorteeOAuth, &attendu.CommandeJetonOAuth}) {
+              &attendu.ClientOAuth, &attendu.PorteeOAuth, &attendu.CommandeJetonOAuth,
+              &attendu.NomEhlo, &attendu.ExpediteurEnveloppe, &attendu.FichierCA,
+              &attendu.EmpreinteTLS, &attendu.CertificatClient, &attendu.CleClient,
+              &attendu.CertificatOAuth, &attendu.CleOAuth}) {
             std::replace(champ->begin(), champ->end(), kSeparateurConfigs, ' ');
         }
         fuzz::Verifie(relu == attendu, "a written record reads unchanged");
