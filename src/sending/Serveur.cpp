@@ -1,5 +1,8 @@
 #include "sending/Serveur.h"
 
+#include <filesystem>
+#include <vector>
+
 #include "config/MotDePasse.h"
 #include "core/Chemins.h"
 #include "core/Plateforme.h"
@@ -11,7 +14,14 @@
 
 namespace corvelle {
 
+namespace fs = std::filesystem;
+
 namespace {
+
+// The OAuth2 client's key: its own file, or the certificate's.
+std::string CleOAuth(const clsConfigSMTP& c) {
+    return c.CleOAuth.empty() ? c.CertificatOAuth : c.CleOAuth;
+}
 
 oauth::ReglagesOAuth ReglagesOAuth(const clsConfigSMTP& c, const std::string& fichierJetons) {
     oauth::ReglagesOAuth reglages;
@@ -32,6 +42,8 @@ void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configurati
     smtp.SetSSL(configuration.SSL);
     smtp.SetPort(configuration.Port);
     smtp.SetAuthentification(configuration.Authentification);
+    smtp.SetConfianceTLS({configuration.FichierCA, configuration.EmpreinteTLS,
+                          configuration.CertificatClient, configuration.CleClient});
     if (smtp.Authentification() == AuthOAuth2) {
         smtp.SetUtilisateur(configuration.Username);
         smtp.SetOAuth(ReglagesOAuth(configuration, fichierJetons));
@@ -99,7 +111,31 @@ Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, con
 
 }  // namespace
 
+std::optional<Echec> CleExposee(const clsConfigSMTP& configuration, const Langue& langue) {
+    std::vector<std::string> cles;
+    // Without a key file of its own, a certificate file holds the key too.
+    if (!configuration.CertificatClient.empty()) {
+        cles.push_back(!configuration.CleClient.empty() ? configuration.CleClient
+                                                        : configuration.CertificatClient);
+    }
+    if (configuration.Authentification == AuthOAuth2 && !configuration.CertificatOAuth.empty()) {
+        cles.push_back(CleOAuth(configuration));
+    }
+    for (const std::string& cle : cles) {
+        std::error_code ec;
+        const fs::file_status etat = fs::status(cle, ec);
+        if (!ec && (etat.permissions() & fs::perms::others_read) != fs::perms::none) {
+            return Echec{SortieEchecEnvoi,
+                         FormateMessage(langue.Texte("MSG_CLE_PRIVEE_LISIBLE"), cle, cle)};
+        }
+    }
+    return std::nullopt;
+}
+
 Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
+    if (std::optional<Echec> exposee = CleExposee(configuration, langue)) {
+        return std::move(*exposee);
+    }
     if (configuration.Authentification == AuthOAuth2 && !configuration.CommandeJetonOAuth.empty()) {
         Resultat<std::string> jeton = PremiereLigne(
             configuration.CommandeJetonOAuth, langue.Texte("MSG_ERREUR_COMMANDE_JETON"),

@@ -108,6 +108,7 @@ void ComposantSMTP::Impl::ConnectePop3() const {
     smtp::ReglagesServeur pop = reglages;
     pop.hote = hote;
     pop.port = port;
+    pop.confiance.empreinte.clear();  // another server, another certificate
     if (const std::optional<std::string> echec = smtp::ConnexionPop3(pop)) {
         throw smtp::EchecEnvoi(*echec);
     }
@@ -371,6 +372,10 @@ void ComposantSMTP::SetPort(std::int32_t port) {
 
 void ComposantSMTP::SetSSL(bool ssl) {
     d_->reglages.ssl = ssl;
+}
+
+void ComposantSMTP::SetConfianceTLS(smtp::ConfianceTLS confiance) {
+    d_->reglages.confiance = std::move(confiance);
 }
 
 void ComposantSMTP::SetTimeout(std::int32_t millisecondes) {

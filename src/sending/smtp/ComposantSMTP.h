@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sending/oauth/SourceJetons.h"
+#include "sending/smtp/ConfianceTLS.h"
 
 namespace corvelle {
 
@@ -59,6 +60,9 @@ class ComposantSMTP {
     void SetServeur(std::string serveur);
     void SetPort(std::int32_t port);
     void SetSSL(bool ssl);
+    // The authorities, pinned certificate and client certificate of this
+    // server; the POP3 login before SMTP takes all but the pin.
+    void SetConfianceTLS(smtp::ConfianceTLS confiance);
     // Milliseconds without progress (and to connect) before giving up; never a
     // cap on the whole transfer.
     void SetTimeout(std::int32_t millisecondes);

@@ -9,6 +9,7 @@
 
 #include "core/Plateforme.h"
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/VerificationTLS.h"
 
 namespace corvelle::smtp {
 
@@ -222,6 +223,7 @@ struct SessionSMTP::Connexion {
     // Declared before the handle, which reports to them until it is gone.
     JournalReponses journal;
     char erreurs[CURL_ERROR_SIZE] = {};
+    VerificationTLS verification;
     PoigneeCurl curl = NouvellePoigneeCurl();
     std::optional<CanalCurl> canal;
     Capacites capacites;
@@ -269,7 +271,7 @@ std::vector<ModeSession> SessionSMTP::ModesAEssayer(const ReglagesServeur& regla
 bool ReglagesServeur::MemeSession(const ReglagesServeur& autre) const {
     const auto cles = [](const ReglagesServeur& r) {
         return std::tie(r.hote, r.port, r.ssl, r.authentification, r.utilisateur, r.motDePasse,
-                        r.timeoutMs);
+                        r.timeoutMs, r.confiance);
     };
     return cles(*this) == cles(autre);
 }
@@ -431,7 +433,7 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     auto connexion = std::make_unique<Connexion>();
     CURL* curl = connexion->curl.get();
     ConfigureJournal(curl, connexion->journal, connexion->erreurs);
-    ConfigureConfiance(curl);
+    connexion->verification.Configure(curl, reglages.confiance);
     ConfigureAttentesSMTP(curl, reglages.timeoutMs);
     ConfigureTrace(curl, trace_);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
@@ -485,6 +487,10 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     }
     if (code != CURLE_OK) {
         tentative.description = Decrit(code, connexion->erreurs, connexion->journal);
+        if (const std::string certificat = connexion->verification.Explique(code);
+            !certificat.empty()) {
+            tentative.description += "; " + certificat;
+        }
         tentative.loginRefuse = code == CURLE_LOGIN_DENIED;
         tentative.ferme421 = connexion->journal.DernierRefus().rfind("421", 0) == 0;
         // A TLS handshake that fails on an implicit-TLS attempt usually meets
@@ -525,10 +531,11 @@ std::optional<std::string> ConnexionPop3(const ReglagesServeur& reglages) {
     // Declared before the handle, which reports to them until it is gone.
     JournalReponses journal;
     char erreurs[CURL_ERROR_SIZE] = {};
+    VerificationTLS verification;
     const PoigneeCurl poignee = NouvellePoigneeCurl();
     CURL* curl = poignee.get();
     ConfigureJournal(curl, journal, erreurs);
-    ConfigureConfiance(curl);
+    verification.Configure(curl, reglages.confiance);
     ConfigureAttentes(curl, reglages.timeoutMs);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "pop3,pop3s");
     curl_easy_setopt(curl, CURLOPT_URL,
@@ -543,8 +550,12 @@ std::optional<std::string> ConnexionPop3(const ReglagesServeur& reglages) {
     if (code == CURLE_OK) {
         return std::nullopt;
     }
-    return "POP3 login on " + reglages.hote + ":" + std::to_string(reglages.port) +
-           " failed: " + Decrit(code, erreurs, journal);
+    std::string texte = "POP3 login on " + reglages.hote + ":" + std::to_string(reglages.port) +
+                        " failed: " + Decrit(code, erreurs, journal);
+    if (const std::string certificat = verification.Explique(code); !certificat.empty()) {
+        texte += "; " + certificat;
+    }
+    return texte;
 }
 
 std::pair<std::string, std::int32_t> HoteEtPort(std::string_view texte,

@@ -13,6 +13,7 @@
 
 #include "sending/smtp/Canal.h"
 #include "sending/smtp/Capacites.h"
+#include "sending/smtp/ConfianceTLS.h"
 #include "sending/smtp/FluxMessage.h"
 #include "sending/smtp/RessourcesCurl.h"
 #include "sending/smtp/Trace.h"
@@ -31,6 +32,7 @@ struct ReglagesServeur {
     std::string motDePasse;
     std::string jeton;           // OAuth2 bearer token
     std::int32_t timeoutMs = 0;  // each wait; 0 or less: the default
+    ConfianceTLS confiance;
 
     // The same session: the token counts only when a session opens, so a
     // renewed one keeps the session already logged in.
