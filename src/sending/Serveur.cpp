@@ -30,6 +30,10 @@ oauth::ReglagesOAuth ReglagesOAuth(const clsConfigSMTP& c, const std::string& fi
         return reglages;
     }
     reglages.client = {UrlJeton(c), c.ClientOAuth, DechiffreMotDePasse(c.Password), PorteeJeton(c)};
+    if (!c.CertificatOAuth.empty()) {
+        reglages.client.certificat = c.CertificatOAuth;
+        reglages.client.cle = CleOAuth(c);
+    }
     reglages.cache = fichierJetons;
     return reglages;
 }

@@ -240,12 +240,14 @@ class GuichetJetons(Serveur):
     """The test OAuth2 token endpoint: grants `jeton-N` to one client and
     secret; the tokens it granted are listed in self.jetons."""
 
-    def __init__(self, racine, certificat, client, secret, duree=3600, goutte=False):
+    def __init__(self, racine, certificat, client, secret, duree=3600, goutte=False,
+                 certificat_client=None):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix="jetons-")
         self.jetons = os.path.join(self.dossier, "jetons.txt")
         self.lance([PYTHON, os.path.join(ICI, "serveur_jetons.py"), "--dossier", self.dossier,
                     "--cert", certificat[0], "--cle", certificat[1], "--client", client,
-                    "--secret", secret, "--duree", str(duree)] + ["--goutte"] * goutte)
+                    "--secret", secret, "--duree", str(duree)] + ["--goutte"] * goutte
+                   + (["--certificat-client", certificat_client] if certificat_client else []))
         self.url = f"https://127.0.0.1:{self.port}/locataire/token"
 
     def requetes(self):

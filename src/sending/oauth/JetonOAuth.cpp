@@ -5,6 +5,7 @@
 
 #include "core/Texte.h"
 #include "sending/Bilan.h"
+#include "sending/oauth/AssertionClient.h"
 #include "sending/smtp/RessourcesCurl.h"
 
 namespace corvelle::oauth {
@@ -107,9 +108,20 @@ Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) 
     const smtp::PoigneeCurl poignee = smtp::NouvellePoigneeCurl();
     CURL* curl = poignee.get();
     // The secret goes in the body, never in the address, which servers log.
-    const std::string formulaire =
+    std::string formulaire =
         "grant_type=client_credentials&client_id=" + Encode(curl, client.identifiant) +
-        "&client_secret=" + Encode(curl, client.secret) + "&scope=" + Encode(curl, client.portee);
+        "&scope=" + Encode(curl, client.portee);
+    if (client.certificat.empty()) {
+        formulaire += "&client_secret=" + Encode(curl, client.secret);
+    } else {
+        const Resultat<std::string> assertion = AssertionClient(client, Maintenant());
+        if (!assertion.Reussi()) {
+            return assertion.Erreur();
+        }
+        formulaire += "&client_assertion_type=" +
+                      Encode(curl, "urn:ietf:params:oauth:client-assertion-type:jwt-bearer") +
+                      "&client_assertion=" + Encode(curl, assertion.Valeur());
+    }
     std::string corps;
     char erreurs[CURL_ERROR_SIZE] = {};
     smtp::ConfigureConfiance(curl);

@@ -16,6 +16,10 @@ struct ClientOAuth {
     std::string identifiant;  // client id
     std::string secret;       // client secret, in clear
     std::string portee;       // scope, e.g. https://outlook.office365.com/.default
+    // Or, instead of the secret, a certificate and its key (PEM) that sign a
+    // client assertion.
+    std::string certificat = {};
+    std::string cle = {};
 
     bool operator==(const ClientOAuth&) const = default;
 };
