@@ -3,6 +3,7 @@
 #include <openssl/ssl.h>
 
 #include <optional>
+#include <string_view>
 
 #include "config/VerificationsSMTP.h"
 #include "sending/smtp/EchecEnvoi.h"
@@ -10,6 +11,16 @@
 #include "sending/smtp/RessourcesOpenSSL.h"
 
 namespace corvelle::smtp {
+
+namespace {
+
+bool CurlAvecOpenSSL() {
+    const curl_version_info_data* version = curl_version_info(CURLVERSION_NOW);
+    return version && version->ssl_version &&
+           std::string_view(version->ssl_version).starts_with("OpenSSL/");
+}
+
+}  // namespace
 
 void VerificationTLS::Configure(CURL* curl, const ConfianceTLS& confiance) {
     ConfigureConfiance(curl);
@@ -42,12 +53,16 @@ void VerificationTLS::Configure(CURL* curl, const ConfianceTLS& confiance) {
         // for matters no more than who signed it.
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
     }
-    const CURLcode fonction = curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &PrepareContexte);
-    curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, this);
-    if (fonction != CURLE_OK && !attendue_.empty()) {
-        throw EchecEnvoi(
-            "A pinned certificate needs libcurl built with OpenSSL; this one cannot check it");
+    // Another TLS library would hand over a context of its own kind.
+    if (!CurlAvecOpenSSL() ||
+        curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &PrepareContexte) != CURLE_OK) {
+        if (!attendue_.empty()) {
+            throw EchecEnvoi(
+                "A pinned certificate needs libcurl built with OpenSSL; this one cannot check it");
+        }
+        return;
     }
+    curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, this);
 }
 
 // Called for each connection before its handshake: the chain is checked by
