@@ -4,8 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/Texte.h"
-#include "sending/Bilan.h"
-#include "sending/smtp/RessourcesCurl.h"
+#include "sending/curl/RessourcesCurl.h"
 
 namespace corvelle::oauth {
 
@@ -15,8 +14,10 @@ constexpr std::size_t kReponseMax = 64 * 1024;
 // Without `expires_in`, a token is taken to last an hour, as providers grant.
 constexpr std::int64_t kDureeParDefaut = 3600;
 
+// The engine reports a token it could not get as a failed send; which exit
+// code that leads to is for the program to say, not for the token request.
 Echec EchecJeton(std::string texte) {
-    return Echec{SortieEchecEnvoi, std::move(texte)};
+    return Echec{.texte = std::move(texte)};
 }
 
 // What a provider writes may hold line breaks or controls: one line, printable.
@@ -104,7 +105,7 @@ Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) 
         return EchecJeton("The token endpoint must be an https:// address: \"" +
                           Lisible(client.urlJeton) + "\"");
     }
-    const smtp::PoigneeCurl poignee = smtp::NouvellePoigneeCurl();
+    const curl::PoigneeCurl poignee = curl::NouvellePoigneeCurl();
     CURL* curl = poignee.get();
     // The secret goes in the body, never in the address, which servers log.
     const std::string formulaire =
@@ -112,18 +113,18 @@ Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) 
         "&client_secret=" + Encode(curl, client.secret) + "&scope=" + Encode(curl, client.portee);
     std::string corps;
     char erreurs[CURL_ERROR_SIZE] = {};
-    smtp::ConfigureConfiance(curl);
+    curl::ConfigureConfiance(curl);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
     curl_easy_setopt(curl, CURLOPT_URL, client.urlJeton.c_str());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, formulaire.c_str());
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Recoit);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &corps);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, erreurs);
-    smtp::ConfigureAttentes(curl, timeoutMs);
+    curl::ConfigureAttentes(curl, timeoutMs);
     // Each wait is bounded, but an endpoint that drips its answer a byte at
     // a time never stalls: the whole request is bounded too, by the
     // connection's time-out and two more for the answer.
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 3L * smtp::AttenteMs(timeoutMs));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 3L * curl::AttenteMs(timeoutMs));
     const CURLcode code = curl_easy_perform(curl);
     if (code != CURLE_OK) {
         const std::string raison = *erreurs ? erreurs : curl_easy_strerror(code);

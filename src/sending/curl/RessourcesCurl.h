@@ -1,6 +1,7 @@
 #pragma once
 
-// Owners of libcurl handles, so that every path out releases them.
+// Owners of libcurl handles, so that every path out releases them, and the
+// settings every transfer shares: the SMTP session's and the token request's.
 
 #include <curl/curl.h>
 
@@ -8,7 +9,7 @@
 #include <memory>
 #include <string>
 
-namespace corvelle::smtp {
+namespace corvelle::curl {
 
 struct LiberePoigneeCurl {
     void operator()(CURL* poignee) const noexcept { curl_easy_cleanup(poignee); }
@@ -46,4 +47,4 @@ class ListeCurl {
     curl_slist* queue_ = nullptr;
 };
 
-}  // namespace corvelle::smtp
+}  // namespace corvelle::curl
