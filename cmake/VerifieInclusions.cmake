@@ -1,12 +1,13 @@
 # Refuses, before a part of src/ compiles, an include that its link line does
-# not allow: a floor above it, a part it does not link, or a header behind
-# another part's face. Run with `cmake -P` on the rules src/CMakeLists.txt
-# writes for the part:
-#   REGLES    file setting DOSSIER (the part's folder), RACINE (src/),
-#             FICHIERS (its own sources and headers), DOSSIERS (every part's
-#             folder), PERMIS (the folders of the parts it may include),
-#             FACES_<folder> (the public headers of each part that has a
-#             face) and FACE (its own)
+# not allow: a floor above it, a part it does not link, a header behind
+# another part's face, or, in a header that other parts see, an outside
+# library the part links PRIVATE. Run with `cmake -P` on the rules
+# src/CMakeLists.txt writes for the part:
+#   REGLES    file setting RACINE (src/), FICHIERS (the part's sources and
+#             headers), PROPRES (its folders), DOSSIERS (every part's
+#             folders), PERMIS (the folders it may include), FACES_<folder>
+#             (for a part with a face, what may be included of it) and FACE
+#             (its own face)
 #   TEMOIN    file touched once every include passed
 # The whole project shares one include root, so the compiler alone would let
 # any of these through.
@@ -14,7 +15,7 @@
 cmake_minimum_required(VERSION 3.25)
 include(${REGLES})
 
-# The part a project header belongs to: the longest folder holding it.
+# The folder a project header belongs to: the longest one holding it.
 function(proprietaire chemin sortie)
     set(trouve "")
     foreach(dossier IN LISTS DOSSIERS)
@@ -28,20 +29,16 @@ function(proprietaire chemin sortie)
 endfunction()
 
 set(erreurs "")
+set(entetes_propres "")
 foreach(fichier IN LISTS FICHIERS)
+    string(MAKE_C_IDENTIFIER "${fichier}" f)
+    set(systeme_${f} "")
+    set(projet_${f} "")
     file(STRINGS ${RACINE}/${fichier} lignes REGEX "^[ \t]*#[ \t]*include")
     cmake_path(GET fichier PARENT_PATH dossier_fichier)
-    list(FIND FACE ${fichier} rang_face)
     foreach(ligne IN LISTS lignes)
         if(ligne MATCHES "include[ \t]*<([^>]+)>")
-            # A face shows the standard library and the project only: the
-            # libraries behind it stay out of sight of those who include it.
-            set(entete ${CMAKE_MATCH_1})
-            if(rang_face GREATER -1 AND entete MATCHES "[./]")
-                string(APPEND erreurs
-                       "${fichier}: <${entete}>: the face of ${DOSSIER}/ shows no outside "
-                       "library; include it in the sources behind the face.\n")
-            endif()
+            list(APPEND systeme_${f} ${CMAKE_MATCH_1})
             continue()
         endif()
         if(NOT ligne MATCHES "include[ \t]*\"([^\"]+)\"")
@@ -57,26 +54,61 @@ foreach(fichier IN LISTS FICHIERS)
                                   "not by climbing out of a folder.\n")
             continue()
         endif()
-        proprietaire("${entete}" partie)
-        if(partie STREQUAL "" OR partie STREQUAL DOSSIER)
-            continue()  # its own, or not the project's (a generated header)
+        proprietaire("${entete}" dossier)
+        if(dossier STREQUAL "")
+            continue()  # not the project's (a generated header)
         endif()
-        list(FIND PERMIS ${partie} rang)
-        if(rang EQUAL -1)
+        if(dossier IN_LIST PROPRES)
+            list(APPEND projet_${f} ${entete})
+            continue()
+        endif()
+        if(NOT dossier IN_LIST PERMIS)
             list(TRANSFORM PERMIS APPEND / OUTPUT_VARIABLE permis)
             list(JOIN permis ", " permis)
             if(permis STREQUAL "")
                 set(permis "no other part")
             endif()
-            string(APPEND erreurs "${fichier}: \"${entete}\": ${DOSSIER}/ does not stand on "
-                                  "${partie}/ (it may include ${permis}).\n")
+            list(GET PROPRES 0 propre)
+            string(APPEND erreurs "${fichier}: \"${entete}\": ${propre}/ does not stand on "
+                                  "${dossier}/ (it may include ${permis}).\n")
             continue()
         endif()
-        string(MAKE_C_IDENTIFIER "${partie}" cle)
+        string(MAKE_C_IDENTIFIER "${dossier}" cle)
         if(DEFINED FACES_${cle} AND NOT entete IN_LIST FACES_${cle})
             list(JOIN FACES_${cle} ", " faces)
-            string(APPEND erreurs "${fichier}: \"${entete}\" is inside ${partie}/; "
+            string(APPEND erreurs "${fichier}: \"${entete}\" is inside ${dossier}/; "
                                   "outside it, include ${faces} only.\n")
+        endif()
+    endforeach()
+    if(fichier MATCHES "\\.h$")
+        list(APPEND entetes_propres ${fichier})
+    endif()
+endforeach()
+
+# What other parts see: the face and the part's headers it includes, or,
+# without a face, every header. Those name the standard library and the
+# project only: the outside libraries stay with the part that links them.
+if(FACE)
+    set(vus "")
+    set(a_voir ${FACE})
+    while(a_voir)
+        list(POP_FRONT a_voir entete)
+        if(entete IN_LIST vus OR NOT entete IN_LIST entetes_propres)
+            continue()
+        endif()
+        list(APPEND vus ${entete})
+        string(MAKE_C_IDENTIFIER "${entete}" f)
+        list(APPEND a_voir ${projet_${f}})
+    endwhile()
+else()
+    set(vus ${entetes_propres})
+endif()
+foreach(entete IN LISTS vus)
+    string(MAKE_C_IDENTIFIER "${entete}" f)
+    foreach(systeme IN LISTS systeme_${f})
+        if(systeme MATCHES "[./]")
+            string(APPEND erreurs "${entete}: <${systeme}>: other parts see this header; "
+                                  "name the outside library in a source file behind it.\n")
         endif()
     endforeach()
 endforeach()

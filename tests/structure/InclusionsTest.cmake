@@ -40,16 +40,17 @@ set(FICHIERS \"${fichiers}\")\n")
     endif()
 endfunction()
 
-# Down the floors, the engine by its face, a generated header, and the
-# engine's inside from within.
+# Down the floors, the engine by its face, a generated header; inside the
+# engine, its own headers and the libraries behind its face.
 verifie(app ""
     app/A.cpp "#include \"sending/Envoi.h\"\n#include \"i18n/Langue.h\"
 #include \"config/Profil.h\"\n#include \"core/Texte.h\"\n#include \"VersionConfig.h\"
 #include \"sending/smtp/ComposantSMTP.h\"\n#include <string>")
 verifie(smtp ""
-    sending/smtp/Transport.cpp "#include \"sending/smtp/Canal.h\"\n#include <curl/curl.h>
-#include \"sending/curl/RessourcesCurl.h\"\n#include \"sending/oauth/SourceJetons.h\""
-    sending/smtp/ComposantSMTP.h "#include <memory>\n#include \"sending/oauth/SourceJetons.h\"")
+    sending/smtp/ComposantSMTP.h "#include <memory>\n#include \"sending/oauth/SourceJetons.h\""
+    sending/oauth/SourceJetons.h "#include \"core/Resultat.h\""
+    sending/smtp/Canal.h "#include <curl/curl.h>"
+    sending/oauth/JetonOAuth.cpp "#include \"sending/smtp/Canal.h\"\n#include <nlohmann/json.hpp>")
 
 # Up a floor, even spelt from the file's own folder.
 verifie(core "core/Texte.cpp: \"app/Programme.h\": core/ does not stand on app/"
@@ -57,20 +58,22 @@ verifie(core "core/Texte.cpp: \"app/Programme.h\": core/ does not stand on app/"
 verifie(config "config/Profil.h: \"i18n/Langue.h\": config/ does not stand on i18n/"
     config/Profil.h "#include \"../i18n/Langue.h\""
     i18n/Langue.h "")
-# What another part links PRIVATE is not for the parts above it.
-verifie(app "\"sending/curl/RessourcesCurl.h\": app/ does not stand on sending/curl/"
-    app/A.cpp "#include \"sending/curl/RessourcesCurl.h\"")
-# The engine's inside, by its full name or from a neighbour folder.
+verifie(app "\"../x.h\": name a header from src/"
+    app/A.cpp "#include \"../x.h\"")
+# The engine's inside, by its full name, from a neighbour folder, or its tokens.
 verifie(sending "\"sending/smtp/Transaction.h\" is inside sending/smtp/; outside it, include sending/smtp/ComposantSMTP.h only"
     sending/Envoi.cpp "#include \"sending/smtp/Transaction.h\"")
 verifie(sending "\"sending/smtp/Canal.h\" is inside sending/smtp/"
     sending/Envoi.cpp "#include \"smtp/Canal.h\""
     sending/smtp/Canal.h "")
-# The face shows no library that the engine links PRIVATE.
-verifie(smtp "sending/smtp/ComposantSMTP.h: <gmime/gmime.h>: the face of sending/smtp/"
-    sending/smtp/ComposantSMTP.h "#include <gmime/gmime.h>")
-verifie(app "\"../x.h\": name a header from src/"
-    app/A.cpp "#include \"../x.h\"")
+verifie(sending "\"sending/oauth/JetonOAuth.h\" is inside sending/oauth/"
+    sending/Serveur.cpp "#include \"sending/oauth/JetonOAuth.h\"")
+# No outside library in what the face shows, nor in a part's headers.
+verifie(smtp "sending/smtp/Trace.h: <gmime/gmime.h>: other parts see this header"
+    sending/smtp/ComposantSMTP.h "#include \"Trace.h\""
+    sending/smtp/Trace.h "#include <gmime/gmime.h>")
+verifie(config "config/Profil.h: <curl/curl.h>: other parts see this header"
+    config/Profil.h "#include <curl/curl.h>")
 
 if(NOT echecs STREQUAL "")
     message(FATAL_ERROR "${echecs}")

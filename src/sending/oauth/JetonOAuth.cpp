@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/Texte.h"
-#include "sending/curl/RessourcesCurl.h"
+#include "sending/smtp/RessourcesCurl.h"
 
 namespace corvelle::oauth {
 
@@ -105,7 +105,7 @@ Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) 
         return EchecJeton("The token endpoint must be an https:// address: \"" +
                           Lisible(client.urlJeton) + "\"");
     }
-    const curl::PoigneeCurl poignee = curl::NouvellePoigneeCurl();
+    const smtp::PoigneeCurl poignee = smtp::NouvellePoigneeCurl();
     CURL* curl = poignee.get();
     // The secret goes in the body, never in the address, which servers log.
     const std::string formulaire =
@@ -113,18 +113,18 @@ Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) 
         "&client_secret=" + Encode(curl, client.secret) + "&scope=" + Encode(curl, client.portee);
     std::string corps;
     char erreurs[CURL_ERROR_SIZE] = {};
-    curl::ConfigureConfiance(curl);
+    smtp::ConfigureConfiance(curl);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
     curl_easy_setopt(curl, CURLOPT_URL, client.urlJeton.c_str());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, formulaire.c_str());
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Recoit);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &corps);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, erreurs);
-    curl::ConfigureAttentes(curl, timeoutMs);
+    smtp::ConfigureAttentes(curl, timeoutMs);
     // Each wait is bounded, but an endpoint that drips its answer a byte at
     // a time never stalls: the whole request is bounded too, by the
     // connection's time-out and two more for the answer.
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 3L * curl::AttenteMs(timeoutMs));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, 3L * smtp::AttenteMs(timeoutMs));
     const CURLcode code = curl_easy_perform(curl);
     if (code != CURLE_OK) {
         const std::string raison = *erreurs ? erreurs : curl_easy_strerror(code);

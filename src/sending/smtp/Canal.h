@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "sending/curl/RessourcesCurl.h"
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/RessourcesCurl.h"
 
 namespace corvelle::smtp {
 

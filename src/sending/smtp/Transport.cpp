@@ -12,12 +12,6 @@
 
 namespace corvelle::smtp {
 
-using curl::AttenteMs;
-using curl::ConfigureAttentes;
-using curl::ConfigureConfiance;
-using curl::NouvellePoigneeCurl;
-using curl::PoigneeCurl;
-
 namespace {
 
 // A host name goes into a URL: anything that could end the host part there

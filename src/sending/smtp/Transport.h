@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "sending/curl/RessourcesCurl.h"
 #include "sending/smtp/Canal.h"
 #include "sending/smtp/Capacites.h"
 #include "sending/smtp/FluxMessage.h"
+#include "sending/smtp/RessourcesCurl.h"
 #include "sending/smtp/Trace.h"
 #include "sending/smtp/Transaction.h"
 

@@ -1,11 +1,11 @@
-#include "sending/curl/RessourcesCurl.h"
+#include "sending/smtp/RessourcesCurl.h"
 
 #include <mutex>
 #include <new>
 
 #include "core/Plateforme.h"
 
-namespace corvelle::curl {
+namespace corvelle::smtp {
 
 PoigneeCurl NouvellePoigneeCurl() {
     static std::once_flag fait;
@@ -70,4 +70,4 @@ void ListeCurl::Ajoute(const std::string& texte) {
     }
 }
 
-}  // namespace corvelle::curl
+}  // namespace corvelle::smtp

@@ -1,7 +1,6 @@
 #pragma once
 
-// Owners of libcurl handles, so that every path out releases them, and the
-// settings every transfer shares: the SMTP session's and the token request's.
+// Owners of libcurl handles, so that every path out releases them.
 
 #include <curl/curl.h>
 
@@ -9,7 +8,7 @@
 #include <memory>
 #include <string>
 
-namespace corvelle::curl {
+namespace corvelle::smtp {
 
 struct LiberePoigneeCurl {
     void operator()(CURL* poignee) const noexcept { curl_easy_cleanup(poignee); }
@@ -47,4 +46,4 @@ class ListeCurl {
     curl_slist* queue_ = nullptr;
 };
 
-}  // namespace corvelle::curl
+}  // namespace corvelle::smtp
