@@ -4,7 +4,6 @@
 #include <nlohmann/json.hpp>
 
 #include "core/Texte.h"
-#include "sending/Bilan.h"
 #include "sending/oauth/AssertionClient.h"
 #include "sending/smtp/RessourcesCurl.h"
 
@@ -16,8 +15,10 @@ constexpr std::size_t kReponseMax = 64 * 1024;
 // Without `expires_in`, a token is taken to last an hour, as providers grant.
 constexpr std::int64_t kDureeParDefaut = 3600;
 
+// The engine reports a token it could not get as a failed send; which exit
+// code that leads to is for the program to say, not for the token request.
 Echec EchecJeton(std::string texte) {
-    return Echec{SortieEchecEnvoi, std::move(texte)};
+    return Echec{.texte = std::move(texte)};
 }
 
 // What a provider writes may hold line breaks or controls: one line, printable.
