@@ -3,7 +3,7 @@
 #include <string>
 
 #include "config/ConfigSMTP.h"
-#include "core/Resultat.h"
+#include "sending/smtp/EchecEnvoi.h"
 
 namespace corvelle {
 
@@ -28,8 +28,9 @@ inline constexpr std::int32_t kDelaiCommandeMotDePasseMs = 30000;
 // and its password stored in the record (scrambled, as a stored one is), so
 // everything after the command sees an ordinary configuration. An OAuth2 token
 // command is run the same way: its token takes the password's place and the
-// token endpoint is cleared, which marks the password as the token.
-[[nodiscard]] Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration,
-                                                       const Langue& langue);
+// token endpoint is cleared, which marks the password as the token. A command
+// that gives nothing is a matter of configuration.
+[[nodiscard]] ResultatEnvoi<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration,
+                                                            const Langue& langue);
 
 }  // namespace corvelle

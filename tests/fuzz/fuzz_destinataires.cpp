@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
                                      "exemple.fr", false,   nullptr};
     const std::string champs[] = {"fic:liste.txt", "fic:equipe.txt, zoé", texte};
     for (const std::string& champ : champs) {
-        const Resultat<Collection> adresses = ExtraitDestinataires(contexte, champ);
+        const Resultat<Collection, Arret> adresses = ExtraitDestinataires(contexte, champ);
         if (adresses.Reussi()) {
             VerifieAdresses(adresses.Valeur());
         } else {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sending/oauth/SourceJetons.h"
+#include "sending/smtp/EchecEnvoi.h"
 
 namespace corvelle {
 
@@ -80,6 +81,10 @@ class ComposantSMTP {
         std::string statut;
         bool partiel = false;   // refused for some recipients, named in the status
         std::uint64_t lot = 0;  // the batch it concludes (EnvoieEnSerie)
+        // Not accepted (by all): whether it may go later, and the server's
+        // reply that decided it, if any.
+        GenreEchec genre = GenreEchec::Temporaire;
+        std::string reponse{};
     };
     [[nodiscard]] const Issue& Resultat() const;
 
