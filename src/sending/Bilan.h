@@ -51,9 +51,10 @@ struct Bilan {
                std::all_of(lots.begin(), lots.end(), [](const Lot& lot) { return lot.accepte; });
     }
 
-    // The kind of the whole failure: temporary only when every part of it
-    // may pass later; otherwise what must be mended first: the settings,
-    // then a file, then the message. Nothing for an accepted dispatch.
+    // The kind of the whole failure: what must be mended first, the settings
+    // then a file; otherwise, as within a batch, temporary when some part of
+    // it may pass later, permanent when none can. Nothing for an accepted
+    // dispatch.
     [[nodiscard]] std::optional<GenreEchec> Genre() const {
         if (Accepte()) {
             return std::nullopt;
@@ -61,14 +62,13 @@ struct Bilan {
         if (arret) {
             return arret->echec.genre;
         }
-        // Ranked by the order above, the mildest first.
+        // Ranked as above, from the last to the first.
         const auto rang = [](GenreEchec genre) {
-            constexpr GenreEchec kOrdre[] = {GenreEchec::Temporaire, GenreEchec::Permanent,
+            constexpr GenreEchec kOrdre[] = {GenreEchec::Permanent, GenreEchec::Temporaire,
                                              GenreEchec::Local, GenreEchec::Configuration};
             return std::find(std::begin(kOrdre), std::end(kOrdre), genre) - std::begin(kOrdre);
         };
-        // No batch and no incident: nothing could even be tried here.
-        GenreEchec genre = lots.empty() && !incident ? GenreEchec::Local : GenreEchec::Temporaire;
+        GenreEchec genre = GenreEchec::Permanent;
         for (const Lot& lot : lots) {
             if (!lot.accepte && rang(lot.genre) > rang(genre)) {
                 genre = lot.genre;

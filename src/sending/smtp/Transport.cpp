@@ -172,9 +172,13 @@ void ConfigureTrace(CURL* curl, TraceSMTP* trace) {
     }
 }
 
-// Why a session could not open: what libcurl met (a login or certificate
-// refused...), else the server's refusal, else the network. A login refused
-// for now (454, RFC 4954) may pass later.
+bool ALigne(const std::string& texte) {
+    return texte.find_first_of("\r\n") != std::string::npos;
+}
+
+}  // namespace
+
+// A login refused for now (454, RFC 4954) may pass later.
 GenreEchec GenreOuverture(CURLcode code, const JournalReponses& journal) {
     const std::string& refus = journal.DernierRefus();
     const int reponse = refus.empty() || refus[0] == '-' ? 0 : std::atoi(refus.c_str());
@@ -184,12 +188,6 @@ GenreEchec GenreOuverture(CURLcode code, const JournalReponses& journal) {
     }
     return genre != GenreEchec::Temporaire || reponse == 0 ? genre : GenreReponse(reponse);
 }
-
-bool ALigne(const std::string& texte) {
-    return texte.find_first_of("\r\n") != std::string::npos;
-}
-
-}  // namespace
 
 void JournalReponses::Vide() {
     ligne_.clear();

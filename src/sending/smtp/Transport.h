@@ -62,6 +62,10 @@ class JournalReponses {
     bool complete_ = true;
 };
 
+// Why a session (SMTP or POP3) could not open: what libcurl met (a login or
+// a certificate refused...), else the server's last refusal, else the network.
+[[nodiscard]] GenreEchec GenreOuverture(CURLcode code, const JournalReponses& journal);
+
 enum class ModeSession { Clair, StartTLS, TLSImplicite };
 
 // One SMTP session, kept open between messages to the same server with the
