@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
         if (adresses.Reussi()) {
             VerifieAdresses(adresses.Valeur());
         } else {
-            fuzz::Verifie(!adresses.Erreur().texte.empty(), "an error has a message");
+            fuzz::Verifie(!adresses.Erreur().echec.texte.empty(), "an error has a message");
         }
     }
     return 0;
