@@ -154,6 +154,13 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{Enveloppe({"b@y.test"}) + kBdat + kMessage, "421 4.3.2 busy\r\n", true}},
          {{3, {false, "421 4.3.2 busy", true, GenreEchec::Temporaire, "421 4.3.2 busy"}}}},
 
+        {"an address that would end its command line: nothing written, never sent",
+         false,
+         {{9, {"b@y.test>"}, Suite::Seul}},
+         std::nullopt,
+         {},
+         {{9, {false, "Invalid address", false, GenreEchec::Permanent}}}},
+
         {"every recipient refused, one for now: the batch may go later",
          false,
          {{4, {"b@y.test", "c@y.test"}, Suite::Seul}},
