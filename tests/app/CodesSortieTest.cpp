@@ -9,54 +9,48 @@
 namespace corvelle {
 namespace {
 
-Lot Refuse(GenreEchec genre) {
-    Lot lot;
-    lot.genre = genre;
-    return lot;
+using enum GenreEchec;
+
+// A batch accepted, then one refused for each kind given.
+Bilan Lots(std::vector<GenreEchec> refus) {
+    Bilan bilan;
+    bilan.lots.resize(1 + refus.size());
+    bilan.lots[0].accepte = true;
+    for (std::size_t i = 0; i < refus.size(); ++i) {
+        bilan.lots[i + 1].genre = refus[i];
+    }
+    return bilan;
+}
+
+Bilan Arrete(Etape etape, GenreEchec genre) {
+    Bilan bilan;
+    bilan.arret = Arret{etape, {genre, "x", {}}};
+    return bilan;
 }
 
 TEST(CodesSortie, EachOutcomeEndsWithItsCodeAndItsKind) {
-    Lot accepte;
-    accepte.accepte = true;
-    const auto arret = [](Etape etape, GenreEchec genre) {
-        Bilan bilan;
-        bilan.arret = Arret{etape, {genre, "x", {}}};
-        return bilan;
-    };
-    const auto lots = [](std::vector<Lot> envoyes) {
-        Bilan bilan;
-        bilan.lots = std::move(envoyes);
-        return bilan;
-    };
-    Bilan coupe = lots({accepte});
-    coupe.incident = Defaillance{GenreEchec::Local, "x", {}};
+    Bilan coupe = Lots({});
+    coupe.incident = Defaillance{Local, "x", {}};
     const struct {
-        const char* nom;
         Bilan bilan;
         int code;
         std::optional<GenreEchec> genre;
     } cas[] = {
-        {"all taken", lots({accepte, accepte}), 0, std::nullopt},
-        {"a group", arret(Etape::Groupes, GenreEchec::Temporaire), 2, GenreEchec::Temporaire},
-        {"a recipient file", arret(Etape::Destinataires, GenreEchec::Local), 3, GenreEchec::Local},
-        {"an attachment", arret(Etape::PiecesJointes, GenreEchec::Local), 4, GenreEchec::Local},
-        {"a password command", arret(Etape::Serveur, GenreEchec::Configuration), 5,
-         GenreEchec::Configuration},
-        {"broken between batches", coupe, 5, GenreEchec::Local},
+        {Lots({}), 0, std::nullopt},
+        {Arrete(Etape::Groupes, Temporaire), 2, Temporaire},
+        {Arrete(Etape::Destinataires, Local), 3, Local},
+        {Arrete(Etape::PiecesJointes, Local), 4, Local},
+        {Arrete(Etape::Serveur, Configuration), 5, Configuration},
+        {coupe, 5, Local},
         // What must be mended first; else temporary when some of it may pass
         // later.
-        {"for good", lots({accepte, Refuse(GenreEchec::Permanent)}), 5, GenreEchec::Permanent},
-        {"for now and for good",
-         lots({Refuse(GenreEchec::Permanent), Refuse(GenreEchec::Temporaire)}), 5,
-         GenreEchec::Temporaire},
-        {"a file and the login",
-         lots({Refuse(GenreEchec::Configuration), Refuse(GenreEchec::Local),
-               Refuse(GenreEchec::Temporaire)}),
-         5, GenreEchec::Configuration},
+        {Lots({Permanent}), 5, Permanent},
+        {Lots({Permanent, Temporaire}), 5, Temporaire},
+        {Lots({Configuration, Local, Temporaire}), 5, Configuration},
     };
     for (const auto& c : cas) {
-        EXPECT_EQ(CodeSortieEnvoi(c.bilan), c.code) << c.nom;
-        EXPECT_EQ(c.bilan.Genre(), c.genre) << c.nom;
+        EXPECT_EQ(CodeSortieEnvoi(c.bilan), c.code) << &c - cas;
+        EXPECT_EQ(c.bilan.Genre(), c.genre) << &c - cas;
     }
 }
 
