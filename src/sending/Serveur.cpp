@@ -9,7 +9,6 @@
 #include "core/Texte.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
-#include "sending/Bilan.h"
 #include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
@@ -85,8 +84,8 @@ std::string Raison(const plateforme::IssueCommande& issue, const std::string& vi
 
 // The first line of a command's output, or a failed send's message built
 // from `modele` ("%v": the command, then why).
-Resultat<std::string> PremiereLigne(const std::string& commande, const std::string& modele,
-                                    const std::string& vide, const Langue& langue) {
+ResultatEnvoi<std::string> PremiereLigne(const std::string& commande, const std::string& modele,
+                                         const std::string& vide, const Langue& langue) {
     const plateforme::IssueCommande issue =
         plateforme::ExecuteCommande(commande, kDelaiCommandeMotDePasseMs);
     std::string premiereLigne = issue.sortie.substr(0, issue.sortie.find('\n'));
@@ -101,21 +100,22 @@ Resultat<std::string> PremiereLigne(const std::string& commande, const std::stri
     if (!erreurs.empty()) {
         texte += "\r\n" + Remplace(erreurs, "\n", "\r\n");
     }
-    return Echec{SortieEchecEnvoi, std::move(texte)};
+    return Defaillance{GenreEchec::Configuration, std::move(texte), {}};
 }
 
 // The first line a password command prints. A command that cannot start,
 // fails, prints nothing or outlasts its time-out gives the message of a failed
 // send, with what it wrote on its standard error (never its output, which
 // would be the password).
-Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, const Langue& langue) {
+ResultatEnvoi<std::string> ExecuteCommandeMotDePasse(const std::string& commande,
+                                                     const Langue& langue) {
     return PremiereLigne(commande, langue.Texte("MSG_ERREUR_COMMANDE_MOT_DE_PASSE"),
                          langue.Texte("TXT_COMMANDE_VIDE"), langue);
 }
 
 }  // namespace
 
-std::optional<Echec> CleExposee(const clsConfigSMTP& configuration, const Langue& langue) {
+std::optional<Defaillance> CleExposee(const clsConfigSMTP& configuration, const Langue& langue) {
     std::vector<std::string> cles;
     // Without a key file of its own, a certificate file holds the key too.
     if (!configuration.CertificatClient.empty()) {
@@ -129,19 +129,20 @@ std::optional<Echec> CleExposee(const clsConfigSMTP& configuration, const Langue
         std::error_code ec;
         const fs::file_status etat = fs::status(cle, ec);
         if (!ec && (etat.permissions() & fs::perms::others_read) != fs::perms::none) {
-            return Echec{SortieEchecEnvoi,
-                         FormateMessage(langue.Texte("MSG_CLE_PRIVEE_LISIBLE"), cle, cle)};
+            return Defaillance{GenreEchec::Configuration,
+                               FormateMessage(langue.Texte("MSG_CLE_PRIVEE_LISIBLE"), cle, cle),
+                               {}};
         }
     }
     return std::nullopt;
 }
 
-Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
-    if (std::optional<Echec> exposee = CleExposee(configuration, langue)) {
+ResultatEnvoi<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
+    if (std::optional<Defaillance> exposee = CleExposee(configuration, langue)) {
         return std::move(*exposee);
     }
     if (configuration.Authentification == AuthOAuth2 && !configuration.CommandeJetonOAuth.empty()) {
-        Resultat<std::string> jeton = PremiereLigne(
+        ResultatEnvoi<std::string> jeton = PremiereLigne(
             configuration.CommandeJetonOAuth, langue.Texte("MSG_ERREUR_COMMANDE_JETON"),
             langue.Texte("TXT_COMMANDE_VIDE_JETON"), langue);
         if (!jeton.Reussi()) {
@@ -156,7 +157,7 @@ Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Lang
     if (configuration.CommandeMotDePasse.empty()) {
         return configuration;
     }
-    Resultat<std::string> motDePasse =
+    ResultatEnvoi<std::string> motDePasse =
         ExecuteCommandeMotDePasse(configuration.CommandeMotDePasse, langue);
     if (!motDePasse.Reussi()) {
         return motDePasse.Erreur();

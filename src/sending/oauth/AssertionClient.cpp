@@ -58,21 +58,23 @@ std::string Signe(EVP_PKEY* cle, const std::string& texte) {
 
 }  // namespace
 
-Resultat<std::string> AssertionClient(const ClientOAuth& client, std::int64_t maintenant) {
+ResultatEnvoi<std::string> AssertionClient(const ClientOAuth& client, std::int64_t maintenant) {
     try {
         const smtp::PoigneeX509 certificat = smtp::LitCertificat(client.certificat);
         const smtp::PoigneeCle cle = smtp::LitCle(client.cle);
         if (EVP_PKEY_get_base_id(cle.get()) != EVP_PKEY_RSA) {
-            return Echec{0, "The OAuth2 key \"" + client.cle +
-                                "\" is not an RSA key (RS256 signs with RSA)"};
+            return Defaillance{
+                GenreEchec::Configuration,
+                "The OAuth2 key \"" + client.cle + "\" is not an RSA key (RS256 signs with RSA)"};
         }
         // Signed with another key, the assertion would only be refused by
         // the endpoint, with a vaguer reason.
         if (X509_check_private_key(certificat.get(), cle.get()) != 1) {
             ERR_clear_error();
-            return Echec{0, "The OAuth2 key \"" + client.cle +
-                                "\" does not belong to the certificate \"" + client.certificat +
-                                "\""};
+            return Defaillance{GenreEchec::Configuration,
+                               "The OAuth2 key \"" + client.cle +
+                                   "\" does not belong to the certificate \"" + client.certificat +
+                                   "\""};
         }
         // Both thumbprints: providers that still read the SHA-1 one find it.
         const nlohmann::json entete = {
@@ -90,7 +92,7 @@ Resultat<std::string> AssertionClient(const ClientOAuth& client, std::int64_t ma
         const std::string signe = Base64Url(entete.dump()) + "." + Base64Url(revendications.dump());
         return signe + "." + Base64Url(Signe(cle.get(), signe));
     } catch (const smtp::EchecEnvoi& echec) {
-        return Echec{0, echec.what()};
+        return Defaillance{GenreEchec::Configuration, echec.what()};
     }
 }
 

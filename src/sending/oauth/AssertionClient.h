@@ -18,7 +18,7 @@ inline constexpr std::int64_t kDureeAssertion = 300;
 // RS256, the certificate named by `x5t#S256`; `aud` the token URL, `iss` and
 // `sub` the client id, a fresh `jti`, issued at `maintenant`. A failure
 // (exit 5) names the file that cannot be used.
-[[nodiscard]] Resultat<std::string> AssertionClient(const ClientOAuth& client,
-                                                    std::int64_t maintenant);
+[[nodiscard]] ResultatEnvoi<std::string> AssertionClient(const ClientOAuth& client,
+                                                         std::int64_t maintenant);
 
 }  // namespace corvelle::oauth

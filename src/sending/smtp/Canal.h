@@ -16,10 +16,12 @@
 
 namespace corvelle::smtp {
 
-// The connection is gone or stalled: the session cannot be used again.
+// The connection is gone or stalled: the session cannot be used again. A
+// temporary failure, unless the message itself could not be read (local).
 class CanalRompu : public EchecEnvoi {
   public:
-    using EchecEnvoi::EchecEnvoi;
+    explicit CanalRompu(const std::string& texte, GenreEchec genre = GenreEchec::Temporaire)
+        : EchecEnvoi(genre, texte) {}
 };
 
 // The server said nothing within the time-out: the connection is given up.

@@ -14,6 +14,7 @@
 
 #include "sending/oauth/SourceJetons.h"
 #include "sending/smtp/ConfianceTLS.h"
+#include "sending/smtp/EchecEnvoi.h"
 
 namespace corvelle {
 
@@ -84,6 +85,10 @@ class ComposantSMTP {
         std::string statut;
         bool partiel = false;   // refused for some recipients, named in the status
         std::uint64_t lot = 0;  // the batch it concludes (EnvoieEnSerie)
+        // Not accepted (by all): whether it may go later, and the server's
+        // reply that decided it, if any.
+        GenreEchec genre = GenreEchec::Temporaire;
+        std::string reponse{};
     };
     [[nodiscard]] const Issue& Resultat() const;
 

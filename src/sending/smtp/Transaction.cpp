@@ -103,7 +103,7 @@ class ContenuData {
         for (;;) {
             const std::optional<std::size_t> lus = flux.Lit(tampon.data(), tampon.size());
             if (!lus) {
-                throw CanalRompu(flux.Erreur());
+                throw CanalRompu(flux.Erreur(), GenreEchec::Local);
             }
             if (*lus == 0) {
                 break;
@@ -137,21 +137,28 @@ class ContenuData {
     bool debutLigne_ = true;
 };
 
-Issue Echec(const std::string& texte, const Reponse& reponse) {
+Issue Refus(GenreEchec genre, std::string statut, bool fermee = false) {
     Issue issue;
-    issue.statut = texte + reponse.texte;
-    issue.fermee = reponse.code == 421;
+    issue.statut = std::move(statut);
+    issue.genre = genre;
+    issue.fermee = fermee;
+    return issue;
+}
+
+Issue Echec(const std::string& texte, const Reponse& reponse) {
+    Issue issue = Refus(GenreReponse(reponse.code), texte + reponse.texte, reponse.code == 421);
+    issue.reponse = reponse.texte;
     return issue;
 }
 
 // A message whose content went but whose verdict never came: it may have been
-// delivered, so it is not sent again; the report names its recipients.
+// delivered, so it is not sent again now; the report names its recipients.
+// Temporary: a message is rather delivered twice than never.
 Issue VerdictPerdu(const CanalRompu& rupture) {
-    Issue issue;
-    issue.statut = std::string(rupture.what()) +
-                   " (the message was sent whole; the server did not confirm it)";
-    issue.fermee = true;
-    return issue;
+    return Refus(GenreEchec::Temporaire,
+                 std::string(rupture.what()) +
+                     " (the message was sent whole; the server did not confirm it)",
+                 true);
 }
 
 // Whether a reply can answer its command at all: a 354 to anything but
@@ -269,7 +276,8 @@ void Moteur::Applique(const Reponse& reponse) {
                 // 552 from older servers): not a refusal of this one.
                 suivi.reportes.emplace_back(destinataire, reponse.texte);
             } else {
-                suivi.refus.push_back(destinataire + ": " + reponse.texte);
+                Refuse(suivi, destinataire + ": " + reponse.texte, GenreReponse(reponse.code),
+                       reponse.texte);
             }
             if (dernier && suivi.reponsesRcpt == suivi.destinataires.size() &&
                 (suivi.mailRefuse || suivi.acceptes.empty())) {
@@ -300,11 +308,32 @@ void Moteur::Applique(const Reponse& reponse) {
     Rend(attendue.lot, Conclusion(suivi, &reponse));
 }
 
+// A recipient refused. The batch may go later when one of its refusals may
+// pass later.
+void Moteur::Refuse(Suivi& suivi, std::string refus, GenreEchec genre, const std::string& reponse) {
+    suivi.refus.push_back(std::move(refus));
+    if (!suivi.refusDecisif ||
+        (genre == GenreEchec::Temporaire && suivi.refusDecisif->first != GenreEchec::Temporaire)) {
+        suivi.refusDecisif.emplace(genre, reponse);
+    }
+}
+
+// A batch refused by its recipients, of the kind its decisive refusal gives
+// (permanent when none came: it named nobody).
+Issue Moteur::RefusDestinataires(const Suivi& suivi, std::string statut) {
+    const auto& [genre, reponse] =
+        suivi.refusDecisif.value_or(std::pair(GenreEchec::Permanent, std::string()));
+    Issue issue = Refus(genre, std::move(statut));
+    issue.reponse = reponse;
+    return issue;
+}
+
 // The batch's verdict from all its transactions; `fin` is the reply to the
 // last one's end, when it got that far.
 Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
+    // Put off for the server's limit, never refused: another message takes them.
     for (const auto& [adresse, texte] : suivi.reportes) {
-        suivi.refus.push_back(adresse + ": " + texte);
+        Refuse(suivi, adresse + ": " + texte, GenreEchec::Temporaire, texte);
     }
     const bool prise = fin && fin->Positive() && !suivi.mailRefuse && !suivi.acceptes.empty();
     const std::size_t recus = suivi.livres + (prise ? suivi.acceptes.size() : 0);
@@ -313,7 +342,8 @@ Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
             return Echec("Sender refused: ", *suivi.mailRefuse);
         }
         if (suivi.acceptes.empty()) {
-            return {false, "No recipient accepted the message: " + Joint(suivi.refus, "; ")};
+            return RefusDestinataires(
+                suivi, "No recipient accepted the message: " + Joint(suivi.refus, "; "));
         }
         Issue issue = Echec("Message refused: ", *fin);
         if (!suivi.refus.empty()) {
@@ -324,21 +354,25 @@ Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
     if (!prise) {
         // An earlier transaction took the message; this one's recipients
         // not refused already did not get it.
-        const std::string raison = suivi.mailRefuse ? suivi.mailRefuse->texte
-                                   : fin            ? fin->texte
-                                                    : std::string("not sent");
+        const Reponse* decisive = suivi.mailRefuse ? &*suivi.mailRefuse : fin;
+        const std::string raison = decisive ? decisive->texte : std::string("not sent");
+        const GenreEchec genre = decisive ? GenreReponse(decisive->code) : GenreEchec::Temporaire;
         for (const std::string& adresse : suivi.acceptes) {
-            suivi.refus.push_back(adresse + ": " + raison);
+            Refuse(suivi, adresse + ": " + raison, genre, raison);
         }
         for (std::size_t i = suivi.reponsesRcpt; i < suivi.destinataires.size(); ++i) {
-            suivi.refus.push_back(suivi.destinataires[i] + ": " + raison);
+            Refuse(suivi, suivi.destinataires[i] + ": " + raison, genre, raison);
         }
     }
     if (suivi.refus.empty()) {
-        return {true, fin->texte + " - session closed"};
+        Issue issue;
+        issue.accepte = true;
+        issue.statut = fin->texte + " - session closed";
+        return issue;
     }
-    Issue issue{false, "Sent to " + std::to_string(recus) + " of " + std::to_string(suivi.total) +
-                           " recipients; refused: " + Joint(suivi.refus, "; ")};
+    Issue issue = RefusDestinataires(
+        suivi, "Sent to " + std::to_string(recus) + " of " + std::to_string(suivi.total) +
+                   " recipients; refused: " + Joint(suivi.refus, "; "));
     issue.partiel = true;
     return issue;
 }
@@ -358,7 +392,7 @@ void Moteur::Rompt(const CanalRompu& rupture) {
                                 "have been delivered";
     for (Verdict& verdict : lus_) {
         if (faux && (verdict.issue.accepte || verdict.issue.partiel)) {
-            verdict.issue = {false, douteux, true};
+            verdict.issue = Refus(rupture.Genre(), douteux, true);
         }
         surs_.push_back(std::move(verdict));
     }
@@ -366,14 +400,14 @@ void Moteur::Rompt(const CanalRompu& rupture) {
     for (auto& [lot, suivi] : suivis_) {
         Issue issue;
         if (faux) {
-            issue = {false, douteux, true};
+            issue = Refus(rupture.Genre(), douteux, true);
         } else if (ferme) {
-            issue = {false, rupture.what(), true};
+            issue = Refus(rupture.Genre(), rupture.what(), true);
             issue.rejouable = suivi.livres == 0;
         } else if (suivi.contenuEntier) {
             issue = VerdictPerdu(rupture);
         } else {
-            issue = {false, rupture.what(), true};
+            issue = Refus(rupture.Genre(), rupture.what(), true);
             issue.rejouable = suivi.acceptes.empty() && suivi.livres == 0 && !suivi.contenuParti;
         }
         issue.muet = muet;
@@ -417,12 +451,14 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
                 " bytes) is larger than the server takes (SIZE " +
                 std::to_string(*capacites_.tailleMax) + " bytes); message not sent";
     }
+    // None of these would pass later: the message is the same.
     if (refus) {
-        surs_.push_back({lot, {false, *refus}, nullptr});
+        surs_.push_back({lot, Refus(GenreEchec::Permanent, *refus), nullptr});
         return Rends();
     }
     if (phase_ == Phase::Fermee) {
-        surs_.push_back({lot, {false, "The session is closed", true}, nullptr});
+        surs_.push_back(
+            {lot, Refus(GenreEchec::Temporaire, "The session is closed", true), nullptr});
         return Rends();
     }
     suivis_[lot].total = enveloppe.destinataires.size();

@@ -15,10 +15,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sending/smtp/Canal.h"
 #include "sending/smtp/Capacites.h"
+#include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/FluxMessage.h"
 #include "sending/smtp/Trace.h"
 
@@ -36,6 +38,10 @@ struct Enveloppe {
 struct Issue {
     bool accepte = false;
     std::string statut;
+    // For a batch not accepted (or accepted by some recipients only): whether
+    // it may go later, and the server's reply that decided it, if any.
+    GenreEchec genre = GenreEchec::Temporaire;
+    std::string reponse{};
     // The server closed (421) or the connection failed: the session cannot be
     // used again.
     bool fermee = false;
@@ -79,9 +85,11 @@ enum class Suite {
 // The server's replies stopped matching the commands sent (a reply that
 // answers nothing, or one that cannot answer its command): no verdict read
 // since the last certain point can be trusted.
+// Such a server will be out of step again: the failure is permanent, since
+// sending again could only deliver twice.
 class DialogueFaux : public CanalRompu {
   public:
-    using CanalRompu::CanalRompu;
+    explicit DialogueFaux(const std::string& texte) : CanalRompu(texte, GenreEchec::Permanent) {}
 };
 
 class Moteur {
@@ -130,6 +138,9 @@ class Moteur {
         std::size_t total = 0;           // the batch's recipients
         std::size_t livres = 0;          // taken by its earlier transactions
         std::vector<std::string> refus;  // "address: reply"
+        // The refusal that gives the batch its kind: the first that may pass
+        // later, else the first.
+        std::optional<std::pair<GenreEchec, std::string>> refusDecisif;
         // Put off by the server's limit (452): for the next transaction.
         std::vector<std::pair<std::string, std::string>> reportes;
         // The transaction under way.
@@ -150,6 +161,9 @@ class Moteur {
     void Applique(const Reponse& reponse);
     void Rend(IdLot lot, Issue issue);
     [[nodiscard]] static Issue Conclusion(Suivi& suivi, const Reponse* fin);
+    [[nodiscard]] static Issue RefusDestinataires(const Suivi& suivi, std::string statut);
+    static void Refuse(Suivi& suivi, std::string refus, GenreEchec genre,
+                       const std::string& reponse);
     void MarqueEntier(IdLot lot);
     void Rompt(const CanalRompu& rupture);
     [[nodiscard]] std::vector<Verdict> Rends();

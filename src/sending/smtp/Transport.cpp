@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <tuple>
@@ -19,20 +20,22 @@ namespace {
 // (or a control character) is refused rather than reaching the server.
 void VerifieHote(const std::string& hote, std::string_view role) {
     if (hote.empty()) {
-        throw EchecEnvoi("No " + std::string(role) + " server given");
+        throw EchecEnvoi(GenreEchec::Configuration, "No " + std::string(role) + " server given");
     }
     const bool mauvais = std::any_of(hote.begin(), hote.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
         return u <= 0x20 || u == 0x7F || std::strchr("/?#@\\%\"<>", c) != nullptr;
     });
     if (mauvais) {
-        throw EchecEnvoi("Invalid " + std::string(role) + " server name: \"" + hote + "\"");
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "Invalid " + std::string(role) + " server name: \"" + hote + "\"");
     }
 }
 
 void VerifiePort(std::int32_t port) {
     if (port < 1 || port > 65535) {
-        throw EchecEnvoi("Invalid port " + std::to_string(port) + " (1 to 65535)");
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "Invalid port " + std::to_string(port) + " (1 to 65535)");
     }
 }
 
@@ -175,6 +178,17 @@ bool ALigne(const std::string& texte) {
 }
 
 }  // namespace
+
+// A login refused for now (454, RFC 4954) may pass later.
+GenreEchec GenreOuverture(CURLcode code, const JournalReponses& journal) {
+    const std::string& refus = journal.DernierRefus();
+    const int reponse = refus.empty() || refus[0] == '-' ? 0 : std::atoi(refus.c_str());
+    const GenreEchec genre = GenreCurl(code);
+    if (genre == GenreEchec::Configuration && code == CURLE_LOGIN_DENIED && reponse / 100 == 4) {
+        return GenreEchec::Temporaire;
+    }
+    return genre != GenreEchec::Temporaire || reponse == 0 ? genre : GenreReponse(reponse);
+}
 
 void JournalReponses::Vide() {
     ligne_.clear();
@@ -422,6 +436,9 @@ std::optional<Issue> SessionSMTP::Ouvre(const ReglagesServeur& reglages) {
             reglages.ssl ? TexteMode(mode) + ": " + tentative.description : tentative.description;
         echec.loginRefuse = tentative.loginRefuse;
         echec.rejouable = tentative.ferme421;
+        // The last mode tried knows best what the server speaks.
+        echec.genre = tentative.genre;
+        echec.reponse = tentative.reponse;
         if (!tentative.autreMode) {
             break;
         }
@@ -476,6 +493,7 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
         tentative.description =
             "The server offers no authentication (AUTH) although a login is configured; "
             "message not sent";
+        tentative.genre = GenreEchec::Configuration;
         return tentative;
     }
     if (injoignable) {
@@ -492,6 +510,8 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
             tentative.description += "; " + certificat;
         }
         tentative.loginRefuse = code == CURLE_LOGIN_DENIED;
+        tentative.genre = GenreOuverture(code, connexion->journal);
+        tentative.reponse = connexion->journal.DernierRefus();
         tentative.ferme421 = connexion->journal.DernierRefus().rfind("421", 0) == 0;
         // A TLS handshake that fails on an implicit-TLS attempt usually meets
         // a clear-text greeting; STARTTLS refused, or no greeting at all (the
@@ -520,13 +540,14 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     return tentative;
 }
 
-std::optional<std::string> ConnexionPop3(const ReglagesServeur& reglages) {
+std::optional<Defaillance> ConnexionPop3(const ReglagesServeur& reglages) {
     VerifieHote(reglages.hote, "POP3");
     VerifiePort(reglages.port);
     // USER and PASS go to the server as typed: a line break would start a
     // command of its own.
     if (ALigne(reglages.utilisateur) || ALigne(reglages.motDePasse)) {
-        throw EchecEnvoi("The POP3 user name or password holds a line break");
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "The POP3 user name or password holds a line break");
     }
     // Declared before the handle, which reports to them until it is gone.
     JournalReponses journal;
@@ -555,7 +576,7 @@ std::optional<std::string> ConnexionPop3(const ReglagesServeur& reglages) {
     if (const std::string certificat = verification.Explique(code); !certificat.empty()) {
         texte += "; " + certificat;
     }
-    return texte;
+    return Defaillance{GenreOuverture(code, journal), std::move(texte), journal.DernierRefus()};
 }
 
 std::pair<std::string, std::int32_t> HoteEtPort(std::string_view texte,
@@ -583,7 +604,8 @@ std::pair<std::string, std::int32_t> HoteEtPort(std::string_view texte,
     std::int32_t numero = 0;
     const auto [fin, erreur] = std::from_chars(port.data(), port.data() + port.size(), numero);
     if (erreur != std::errc() || fin != port.data() + port.size()) {
-        throw EchecEnvoi("Invalid port in \"" + std::string(texte) + "\"");
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "Invalid port in \"" + std::string(texte) + "\"");
     }
     return {std::string(hote), numero};
 }

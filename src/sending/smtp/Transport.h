@@ -64,6 +64,10 @@ class JournalReponses {
     bool complete_ = true;
 };
 
+// Why a session (SMTP or POP3) could not open: what libcurl met (a login or
+// a certificate refused...), else the server's last refusal, else the network.
+[[nodiscard]] GenreEchec GenreOuverture(CURLcode code, const JournalReponses& journal);
+
 enum class ModeSession { Clair, StartTLS, TLSImplicite };
 
 // One SMTP session, kept open between messages to the same server with the
@@ -96,6 +100,8 @@ class SessionSMTP {
         bool loginRefuse = false;
         bool ferme421 = false;  // the server said 421: it may take a new connection
         std::string description;
+        GenreEchec genre = GenreEchec::Temporaire;
+        std::string reponse;  // the server's refusal, if it refused
     };
 
     void Abandonne();
@@ -121,8 +127,8 @@ class SessionSMTP {
 };
 
 // Logs in to a POP3 server (USER/PASS or better) and leaves, for servers that
-// accept mail from recently logged-in users. The failure text, or nothing.
-[[nodiscard]] std::optional<std::string> ConnexionPop3(const ReglagesServeur& reglages);
+// accept mail from recently logged-in users. The failure, or nothing.
+[[nodiscard]] std::optional<Defaillance> ConnexionPop3(const ReglagesServeur& reglages);
 
 // "host", "host:port", "[v6]:port" or a bare IPv6 address; the port is
 // `portParDefaut` when none is given. Raises EchecEnvoi for a bad port.

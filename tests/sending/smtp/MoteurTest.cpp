@@ -36,6 +36,8 @@ struct Attendu {
     bool accepte = false;
     std::string contient;  // in the status
     bool rejouable = false;
+    GenreEchec genre = GenreEchec::Temporaire;  // when not accepted
+    std::string reponse{};                      // the reply that decided it, when given
 };
 
 struct Cas {
@@ -82,6 +84,12 @@ void Verifie(const Cas& cas) {
         EXPECT_NE(issue.statut.find(attendu.contient), std::string::npos)
             << "batch " << id << ": " << issue.statut;
         EXPECT_EQ(issue.rejouable, attendu.rejouable) << "batch " << id;
+        if (!attendu.accepte) {
+            EXPECT_EQ(issue.genre, attendu.genre) << "batch " << id << ": " << issue.statut;
+        }
+        if (!attendu.reponse.empty()) {
+            EXPECT_EQ(issue.reponse, attendu.reponse) << "batch " << id;
+        }
     }
 }
 
@@ -122,7 +130,9 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{Enveloppe({"b@y.test", "c@y.test", "d@y.test"}) + data,
            "250 ok\r\n250 ok\r\n550 5.1.1 no such user\r\n250 ok\r\n354 go\r\n"},
           {point, "250 queued\r\n"}},
-         {{7, {false, "Sent to 2 of 3 recipients; refused: c@y.test: 550 5.1.1"}}}},
+         {{7,
+           {false, "Sent to 2 of 3 recipients; refused: c@y.test: 550 5.1.1", false,
+            GenreEchec::Permanent, "550 5.1.1 no such user"}}}},
 
         {"a 554 after the dot goes to that batch and no other",
          false,
@@ -132,14 +142,36 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
           {point + Enveloppe({"c@y.test"}) + data,
            "554 5.7.1 content refused\r\n250 ok\r\n250 ok\r\n354 go\r\n"},
           {point + "QUIT\r\n", "250 queued\r\n221 bye\r\n"}},
-         {{1, {false, "Message refused: 554 5.7.1"}}, {2, {true, "250 queued"}}}},
+         {{1,
+           {false, "Message refused: 554 5.7.1", false, GenreEchec::Permanent,
+            "554 5.7.1 content refused"}},
+          {2, {true, "250 queued"}}}},
 
         {"421 at MAIL: nothing taken, the batch may go again on a new connection",
          true,
          {{3, {"b@y.test"}, Suite::Seul}},
          std::nullopt,
          {{Enveloppe({"b@y.test"}) + kBdat + kMessage, "421 4.3.2 busy\r\n", true}},
-         {{3, {false, "421 4.3.2 busy", true}}}},
+         {{3, {false, "421 4.3.2 busy", true, GenreEchec::Temporaire, "421 4.3.2 busy"}}}},
+
+        {"an address that would end its command line: nothing written, never sent",
+         false,
+         {{9, {"b@y.test>"}, Suite::Seul}},
+         std::nullopt,
+         {},
+         {{9, {false, "Invalid address", false, GenreEchec::Permanent}}}},
+
+        {"every recipient refused, one for now: the batch may go later",
+         false,
+         {{4, {"b@y.test", "c@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{Enveloppe({"b@y.test", "c@y.test"}) + data,
+           "250 ok\r\n550 5.1.1 no such user\r\n450 4.2.1 try later\r\n554 no valid "
+           "recipients\r\n"},
+          {"RSET\r\n", "250 ok\r\n"}},
+         {{4,
+           {false, "No recipient accepted", false, GenreEchec::Temporaire,
+            "450 4.2.1 try later"}}}},
 
         {"a RCPT answered twice: neither that batch nor the one read with it is sent",
          false,
@@ -148,8 +180,8 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{Enveloppe({"b@y.test"}) + data, "250 ok\r\n250 ok\r\n354 go\r\n"},
           {point + Enveloppe({"c@y.test", "d@y.test"}) + data,
            "250 queued\r\n250 ok\r\n250 ok\r\n250 ok\r\n250 ok\r\n354 go\r\n"}},
-         {{1, {false, "may or may not have been delivered"}},
-          {2, {false, "does not fit the command"}}}},
+         {{1, {false, "may or may not have been delivered", false, GenreEchec::Permanent}},
+          {2, {false, "does not fit the command", false, GenreEchec::Permanent}}}},
 
         {"an unsolicited 250 after the final dot's reply",
          false,
@@ -157,7 +189,7 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          std::nullopt,
          {{Enveloppe({"b@y.test"}) + data, "250 ok\r\n250 ok\r\n354 go\r\n"},
           {point, "250 queued\r\n250 2.0.0 and again\r\n"}},
-         {{5, {false, "answers no command"}}}},
+         {{5, {false, "answers no command", false, GenreEchec::Permanent}}}},
 
         {"the last batch by BDAT takes QUIT in the same write; an extra 250 lands on QUIT",
          true,
@@ -165,7 +197,7 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          std::nullopt,
          {{Enveloppe({"b@y.test"}) + kBdat + kMessage + "QUIT\r\n",
            "250 ok\r\n250 ok\r\n250 queued\r\n250 extra\r\n221 bye\r\n"}},
-         {{6, {false, "may or may not have been delivered"}}},
+         {{6, {false, "may or may not have been delivered", false, GenreEchec::Permanent}}},
          1},
 
         {"452 after some recipients: the rest go in a new transaction, as many as it took",
@@ -186,7 +218,9 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{Groupes(1, 3) + "QUIT\r\n",
            "250 ok\r\n250 ok\r\n250 queued\r\n250 ok\r\n250 ok\r\n554 5.7.1 refused\r\n" +
                Acceptes(1) + "221 bye\r\n"}},
-         {{1, {true, "250 queued"}}, {2, {false, "554 5.7.1 refused"}}, {3, {true, "250 queued"}}},
+         {{1, {true, "250 queued"}},
+          {2, {false, "554 5.7.1 refused", false, GenreEchec::Permanent}},
+          {3, {true, "250 queued"}}},
          4},
 
         {"no more than 8 in flight: after the ninth, a verdict is read first",
