@@ -1,8 +1,9 @@
 #pragma once
 
 // The mail transactions (RFC 5321) of one open session: MAIL, RCPT, then DATA
-// or BDAT. Pipelined when the server offers it (RFC 2920), one command at a
-// time otherwise. A refused recipient does not stop the others.
+// or BDAT, after the login when it is the engine's. Pipelined when the server
+// offers it (RFC 2920), one command at a time otherwise. A refused recipient
+// does not stop the others.
 //
 // The engine writes commands and keeps, in order, the replies it awaits: each
 // names its command and the batch it belongs to. Every reply read, whenever
