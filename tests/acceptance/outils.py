@@ -60,7 +60,7 @@ class Serveur:
     """One test server process; messages land in self.dossier."""
 
     def __init__(self, racine, mode="plain", certificat=None, auth=False, refuse=(), altere=None,
-                 oauth=None, mecanismes=None):
+                 oauth=None, mecanismes=None, pipelining=False):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix=f"{mode}-")
         commande = [PYTHON, SERVEUR, "--dossier", self.dossier, "--mode", mode]
         if oauth:  # the file of the tokens it takes
@@ -71,6 +71,8 @@ class Serveur:
             commande += ["--cert", certificat[0], "--cle", certificat[1]]
         if auth:
             commande.append("--auth")
+        if pipelining:
+            commande.append("--pipelining")
         for adresse in refuse:
             commande += ["--refuse", adresse]
         if altere:

@@ -1,10 +1,10 @@
 #pragma once
 
 // The connection under an SMTP session once libcurl has opened it (greeting,
-// EHLO, TLS, AUTH): bytes written and read, never blocking, and a wait for
-// the connection to be ready. The engine reads the replies and bounds every
-// wait above it; the program's channel is libcurl's, the tests' a scripted
-// peer.
+// EHLO, TLS, AUTH LOGIN when chosen): bytes written and read, never blocking,
+// and a wait for the connection to be ready. The engine reads the replies and
+// bounds every wait above it; the program's channel is libcurl's, the tests' a
+// scripted peer.
 
 #include <cstddef>
 #include <cstdint>

@@ -15,6 +15,7 @@ struct Capacites {
     bool dsn = false;         // RFC 3461
     bool smtputf8 = false;    // RFC 6531
     bool auth = false;
+    std::vector<std::string> mecanismes;     // AUTH's, in lower case
     std::optional<std::uint64_t> tailleMax;  // SIZE with a limit (RFC 1870)
 };
 

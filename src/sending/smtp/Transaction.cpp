@@ -37,7 +37,13 @@ class FermeeParServeur : public CanalRompu {
     using CanalRompu::CanalRompu;
 };
 
-// What RSET and QUIT belong to: no batch.
+// The server refused the login: no batch may go on that session.
+class LoginRefuse : public CanalRompu {
+  public:
+    using CanalRompu::CanalRompu;
+};
+
+// What AUTH, RSET and QUIT belong to: no batch.
 constexpr IdLot kAucunLot = ~IdLot{0};
 
 std::string TexteAttente(std::int32_t ms) {
@@ -178,8 +184,13 @@ bool Convient(int code, bool data, bool quit) {
 
 }  // namespace
 
-Moteur::Moteur(Canal& canal, const Capacites& capacites, std::int32_t timeoutMs, TraceSMTP* trace)
-    : canal_(canal), capacites_(capacites), timeoutMs_(timeoutMs), trace_(trace) {}
+Moteur::Moteur(Canal& canal, const Capacites& capacites, std::int32_t timeoutMs, TraceSMTP* trace,
+               std::optional<Login> login)
+    : canal_(canal),
+      capacites_(capacites),
+      timeoutMs_(timeoutMs),
+      trace_(trace),
+      login_(std::move(login)) {}
 
 void Moteur::Attend(Commande commande, IdLot lot) {
     attendues_.push_back({commande, lot});
@@ -222,6 +233,10 @@ void Moteur::Applique(const Reponse& reponse) {
     }
     const Attendue attendue = attendues_.front();
     attendues_.pop_front();
+    if (attendue.commande == Commande::Auth) {
+        AppliqueAuth(reponse);
+        return;
+    }
     if (!Convient(reponse.code, attendue.commande == Commande::Data,
                   attendue.commande == Commande::Quit)) {
         throw DialogueFaux("The server's reply does not fit the command it should answer: " +
@@ -291,6 +306,7 @@ void Moteur::Applique(const Reponse& reponse) {
                 return;
             }
             break;
+        case Commande::Auth:  // applied above
         case Commande::Bdat:
         case Commande::Point:
         case Commande::Rset:
@@ -326,6 +342,36 @@ Issue Moteur::RefusDestinataires(const Suivi& suivi, std::string statut) {
     Issue issue = Refus(genre, std::move(statut));
     issue.reponse = reponse;
     return issue;
+}
+
+// A refused login ends the session at once, before any reply after it is
+// read: no content may follow it, not even after a 354 the server still
+// sends to a DATA in the same group.
+void Moteur::AppliqueAuth(const Reponse& reponse) {
+    if (reponse.code == 421) {
+        throw FermeeParServeur("Connection closed by the server: " + reponse.texte);
+    }
+    if (reponse.code == 334 && defi_ == Defi::Aucun) {
+        if (attendues_.empty()) {
+            defi_ = Defi::ARepondre;
+            attendues_.push_front({Commande::Auth, kAucunLot});
+        } else {
+            // The server reads the line after AUTH as the answer to its
+            // challenge, and in a group that line is already written.
+            defi_ = Defi::ReponduParLeGroupe;
+            attendues_.front() = {Commande::Auth, kAucunLot};
+        }
+        return;
+    }
+    if (reponse.code >= 400 && reponse.code < 600) {
+        // 454: the server cannot check the login for now.
+        throw LoginRefuse("Login denied - server reply: " + reponse.texte,
+                          reponse.code == 454 ? GenreEchec::Temporaire : GenreEchec::Configuration);
+    }
+    if (reponse.code < 200 || reponse.code >= 300 || defi_ == Defi::ReponduParLeGroupe) {
+        throw DialogueFaux("The server's reply does not fit the command it should answer: " +
+                           reponse.texte);
+    }
 }
 
 // The batch's verdict from all its transactions; `fin` is the reply to the
@@ -382,6 +428,7 @@ Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
 // owed is failed, and sent again only when the server cannot have taken it.
 void Moteur::Rompt(const CanalRompu& rupture) {
     const bool faux = dynamic_cast<const DialogueFaux*>(&rupture) != nullptr;
+    const bool login = dynamic_cast<const LoginRefuse*>(&rupture) != nullptr;
     const bool ferme = dynamic_cast<const FermeeParServeur*>(&rupture) != nullptr;
     const bool muet = dynamic_cast<const CanalMuet*>(&rupture) != nullptr;
     Passe(Phase::Fermee);
@@ -399,7 +446,10 @@ void Moteur::Rompt(const CanalRompu& rupture) {
     lus_.clear();
     for (auto& [lot, suivi] : suivis_) {
         Issue issue;
-        if (faux) {
+        if (login) {
+            issue = Refus(rupture.Genre(), rupture.what(), true);
+            issue.loginRefuse = true;
+        } else if (faux) {
             issue = Refus(rupture.Genre(), douteux, true);
         } else if (ferme) {
             issue = Refus(rupture.Genre(), rupture.what(), true);
@@ -476,6 +526,15 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
     return Rends();
 }
 
+// AUTH with its initial response, its reply awaited.
+std::string Moteur::CommandeAuth() {
+    std::string commande = "AUTH " + login_->mecanisme + " " + login_->reponseInitiale + "\r\n";
+    reponseAuDefi_ = std::move(login_->reponseAuDefi);
+    login_.reset();
+    Attend(Commande::Auth, kAucunLot);
+    return commande;
+}
+
 void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage message, Suite suite,
                       bool utf8, bool dsn, std::optional<std::size_t> taille) {
     Suivi& suivi = suivis_.at(lot);
@@ -493,6 +552,18 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
     const bool bdat = capacites_.chunking && entier;
     const std::string finEnveloppe =
         bdat ? "BDAT " + std::to_string(entier->size()) + " LAST\r\n" : "DATA\r\n";
+    // The login opens the first group, where the replies stop before any
+    // content: with DATA, at the 354. A BDAT group carries its content, so
+    // AUTH goes alone then, as it does without pipelining: the same round
+    // trips.
+    std::string auth = login_ ? CommandeAuth() : std::string();
+    if (!auth.empty() && (!groupe || bdat)) {
+        if (trace_) {
+            trace_->Envoye(auth);
+        }
+        Ecrit(std::exchange(auth, {}));
+        AttendTout();
+    }
     // The previous message's end opens this group: the server reads both at
     // once and answers them in one write (a reply split in two would wait
     // for an acknowledgement, 40 ms on many systems).
@@ -501,7 +572,7 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
     if (finDue) {
         Attend(Commande::Point, lotFinDu_);
     }
-    std::string commandes = CommandeMail(enveloppe.expediteur, utf8, dsn, taille);
+    std::string commandes = auth + CommandeMail(enveloppe.expediteur, utf8, dsn, taille);
     Attend(Commande::Mail, lot);
     if (groupe) {
         for (const std::string& destinataire : enveloppe.destinataires) {
@@ -759,6 +830,14 @@ void Moteur::AttendJusqua(Condition condition) {
     auto limite = Horloge::now() + std::chrono::milliseconds(timeoutMs_);
     std::size_t vues = appliquees_;
     while (!condition()) {
+        if (defi_ == Defi::ARepondre) {
+            defi_ = Defi::Repondu;
+            const std::string reponse = reponseAuDefi_ + "\r\n";
+            if (trace_) {
+                trace_->Envoye(reponse);
+            }
+            Ecrit(reponse);
+        }
         if (LitDisponible()) {
             if (appliquees_ != vues) {
                 vues = appliquees_;

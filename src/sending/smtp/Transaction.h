@@ -1,8 +1,9 @@
 #pragma once
 
 // The mail transactions (RFC 5321) of one open session: MAIL, RCPT, then DATA
-// or BDAT. Pipelined when the server offers it (RFC 2920), one command at a
-// time otherwise. A refused recipient does not stop the others.
+// or BDAT, after the login when it is the engine's. Pipelined when the server
+// offers it (RFC 2920), one command at a time otherwise. A refused recipient
+// does not stop the others.
 //
 // The engine writes commands and keeps, in order, the replies it awaits: each
 // names its command and the batch it belongs to. Every reply read, whenever
@@ -74,6 +75,16 @@ struct Verdict {
     std::shared_ptr<const ARejouer> rejeu;
 };
 
+// A login whose first message goes with AUTH (RFC 4954): the engine makes it
+// itself, in the first pipelined group when the server offers PIPELINING.
+struct Login {
+    std::string mecanisme;        // "PLAIN", "XOAUTH2" or "OAUTHBEARER"
+    std::string reponseInitiale;  // in base64: it carries the secret
+    // What answers the server's challenge (334): with OAuth2, the one step
+    // that lets the server end the exchange with its refusal.
+    std::string reponseAuDefi;
+};
+
 // What may follow a message on its session.
 enum class Suite {
     Seul,        // nothing known: its verdict is read before the send returns
@@ -95,7 +106,10 @@ class DialogueFaux : public CanalRompu {
 class Moteur {
   public:
     // `timeoutMs` bounds each wait: a reply, a write that cannot go on.
-    Moteur(Canal& canal, const Capacites& capacites, std::int32_t timeoutMs, TraceSMTP* trace);
+    // `login`, when given, goes before the first transaction; refused, it
+    // fails every batch in flight and ends the session before any content.
+    Moteur(Canal& canal, const Capacites& capacites, std::int32_t timeoutMs, TraceSMTP* trace,
+           std::optional<Login> login = std::nullopt);
 
     // Sends one batch. Returns the verdicts now certain, this batch's or
     // earlier ones', each with its batch's id. In a series, when pipelining,
@@ -126,7 +140,7 @@ class Moteur {
         Donnees,    // DATA took 354: the content
         Fermee,     // QUIT written, the server closed, or the session broke
     };
-    enum class Commande { Mail, Rcpt, Data, Bdat, Point, Rset, Quit };
+    enum class Commande { Auth, Mail, Rcpt, Data, Bdat, Point, Rset, Quit };
     struct Attendue {
         Commande commande;
         IdLot lot;
@@ -159,6 +173,7 @@ class Moteur {
     void Passe(Phase phase) noexcept { phase_ = phase; }
     void Attend(Commande commande, IdLot lot);
     void Applique(const Reponse& reponse);
+    void AppliqueAuth(const Reponse& reponse);
     void Rend(IdLot lot, Issue issue);
     [[nodiscard]] static Issue Conclusion(Suivi& suivi, const Reponse* fin);
     [[nodiscard]] static Issue RefusDestinataires(const Suivi& suivi, std::string statut);
@@ -168,6 +183,7 @@ class Moteur {
     void Rompt(const CanalRompu& rupture);
     [[nodiscard]] std::vector<Verdict> Rends();
 
+    [[nodiscard]] std::string CommandeAuth();
     void Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage message, Suite suite,
                   bool utf8, bool dsn, std::optional<std::size_t> taille);
     [[nodiscard]] std::optional<Enveloppe> Reste(IdLot lot, const Enveloppe& enveloppe);
@@ -189,6 +205,19 @@ class Moteur {
     TraceSMTP* trace_;
 
     Phase phase_ = Phase::Libre;
+    // The login still to write; once written, what answers its challenge
+    // (334), and where that challenge stands.
+    enum class Defi {
+        Aucun,
+        ARepondre,  // AUTH went alone: the engine answers
+        Repondu,
+        // The server took the command written after AUTH in its group as
+        // the answer: that command's reply ends the login.
+        ReponduParLeGroupe,
+    };
+    std::optional<Login> login_;
+    std::string reponseAuDefi_;
+    Defi defi_ = Defi::Aucun;
     std::deque<Attendue> attendues_;
     std::map<IdLot, Suivi> suivis_;
     IdLot courant_ = 0;  // the batch Envoie() was given

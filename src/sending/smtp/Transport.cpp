@@ -173,6 +173,56 @@ void ConfigureTrace(CURL* curl, TraceSMTP* trace) {
     }
 }
 
+std::string Base64(std::string_view octets) {
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string code;
+    code.reserve((octets.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < octets.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, octets.size() - i);
+        std::uint32_t bloc = 0;
+        for (std::size_t j = 0; j < 3; ++j) {
+            bloc = (bloc << 8) | (j < n ? static_cast<unsigned char>(octets[i + j]) : 0U);
+        }
+        for (std::size_t j = 0; j < 4; ++j) {
+            code += j <= n ? kAlphabet[(bloc >> (18 - 6 * j)) & 0x3F] : '=';
+        }
+    }
+    return code;
+}
+
+// The logins whose first message goes with AUTH are the engine's: PLAIN
+// (RFC 4616), and for OAuth2 OAUTHBEARER (RFC 7628) or XOAUTH2, whichever
+// the server offers, the former first. Nothing when the server offers none.
+std::optional<Login> LoginDuMoteur(const ReglagesServeur& reglages, const Capacites& capacites) {
+    const auto offert = [&capacites](std::string_view mecanisme) {
+        return std::find(capacites.mecanismes.begin(), capacites.mecanismes.end(), mecanisme) !=
+               capacites.mecanismes.end();
+    };
+    const std::string& utilisateur = reglages.utilisateur;
+    if (reglages.authentification == 3) {
+        if (!offert("plain")) {
+            return std::nullopt;
+        }
+        // A challenge after the initial response is cancelled ("*").
+        return Login{"PLAIN",
+                     Base64(std::string(1, '\0') + utilisateur + '\0' + reglages.motDePasse), "*"};
+    }
+    const std::string porteur = "auth=Bearer " + reglages.jeton + "\x01\x01";
+    // The challenge carries the refusal's details; the answer lets the
+    // server end with its refusal.
+    if (offert("oauthbearer")) {
+        return Login{"OAUTHBEARER",
+                     Base64("n,a=" + utilisateur + ",\x01host=" + reglages.hote +
+                            "\x01port=" + std::to_string(reglages.port) + "\x01" + porteur),
+                     Base64("\x01")};
+    }
+    if (offert("xoauth2")) {
+        return Login{"XOAUTH2", Base64("user=" + utilisateur + "\x01" + porteur), ""};
+    }
+    return std::nullopt;
+}
+
 bool ALigne(const std::string& texte) {
     return texte.find_first_of("\r\n") != std::string::npos;
 }
@@ -382,6 +432,12 @@ std::vector<Verdict> SessionSMTP::EnvoieUne(const ReglagesServeur& reglages, IdL
         }
         std::vector<Verdict> recus =
             connexion_->transactions->Envoie(lot, enveloppe, message, suite);
+        // Said as a login refused while the session opened says it.
+        for (Verdict& verdict : recus) {
+            if (verdict.issue.loginRefuse && reglages.ssl && modeRetenu_) {
+                verdict.issue.statut = TexteMode(*modeRetenu_) + ": " + verdict.issue.statut;
+            }
+        }
         const bool pipelinait = connexion_->capacites.pipelining;
         if (connexion_->transactions->Fermee()) {
             Abandonne();
@@ -460,20 +516,15 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
                      mode == ModeSession::StartTLS ? static_cast<long>(CURLUSESSL_ALL)
                                                    : static_cast<long>(CURLUSESSL_NONE));
     const bool authentifie = reglages.authentification >= 2 && reglages.authentification <= 4;
-    if (authentifie) {
+    // PLAIN and OAuth2 are the engine's, in its first group; LOGIN, which
+    // answers a challenge, stays with libcurl.
+    if (reglages.authentification == 2) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, reglages.utilisateur.c_str());
-        curl_easy_setopt(curl, CURLOPT_SASL_IR, 1L);
-    }
-    if (reglages.authentification == 4) {
-        // Whichever of the two the server offers; never a password mechanism.
-        curl_easy_setopt(curl, CURLOPT_XOAUTH2_BEARER, reglages.jeton.c_str());
-        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=OAUTHBEARER;AUTH=XOAUTH2");
-    } else if (authentifie) {
         curl_easy_setopt(curl, CURLOPT_PASSWORD, reglages.motDePasse.c_str());
-        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS,
-                         reglages.authentification == 2 ? "AUTH=LOGIN" : "AUTH=PLAIN");
+        curl_easy_setopt(curl, CURLOPT_SASL_IR, 1L);
+        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");
     }
-    // Greeting, EHLO, STARTTLS, AUTH; then the connection is ours.
+    // Greeting, EHLO, STARTTLS (and AUTH LOGIN); then the connection is ours.
     curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
     const std::int32_t attenteMs = AttenteMs(reglages.timeoutMs);
     bool injoignable = false;
@@ -530,11 +581,24 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
             (mode == ModeSession::StartTLS && (code == CURLE_USE_SSL_FAILED || sansAccueil));
         return tentative;
     }
+    std::optional<Login> login;
+    if (reglages.authentification == 3 || reglages.authentification == 4) {
+        login = LoginDuMoteur(reglages, connexion->capacites);
+        if (!login) {
+            tentative.description =
+                reglages.authentification == 3
+                    ? "Login denied - the server offers no PLAIN login"
+                    : "Login denied - the server offers no OAUTHBEARER or XOAUTH2 login";
+            tentative.loginRefuse = true;
+            return tentative;
+        }
+    }
     // From here the dialogue is ours, and traced by the channel.
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
     connexion->canal.emplace(curl);
     connexion->capacites.pipelining = connexion->capacites.pipelining && !sansPipelining_;
-    connexion->transactions.emplace(*connexion->canal, connexion->capacites, attenteMs, trace_);
+    connexion->transactions.emplace(*connexion->canal, connexion->capacites, attenteMs, trace_,
+                                    std::move(login));
     connexion_ = std::move(connexion);
     tentative.ouverte = true;
     return tentative;

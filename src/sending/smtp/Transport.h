@@ -1,7 +1,8 @@
 #pragma once
 
 // The SMTP session (and the POP3 login some servers want first): libcurl
-// connects, encrypts and logs in; the mail transactions are ours.
+// connects and encrypts, and logs in with LOGIN; the other logins and the
+// mail transactions are ours.
 
 #include <cstdint>
 #include <memory>

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -17,6 +18,7 @@ namespace {
 
 const std::string kMessage = "Subject: t\r\n\r\nbody\r\n";
 const std::string kBdat = "BDAT " + std::to_string(kMessage.size()) + " LAST\r\n";
+const Login kPlain{"PLAIN", "AGoAcw==", "*"};
 
 std::string Enveloppe(const std::vector<std::string>& destinataires) {
     std::string commandes = "MAIL FROM:<a@x.test>\r\n";
@@ -38,6 +40,7 @@ struct Attendu {
     bool rejouable = false;
     GenreEchec genre = GenreEchec::Temporaire;  // when not accepted
     std::string reponse{};                      // the reply that decided it, when given
+    bool loginRefuse = false;
 };
 
 struct Cas {
@@ -48,6 +51,8 @@ struct Cas {
     std::vector<Pas> script;
     std::map<IdLot, Attendu> verdicts;
     int ecritures = -1;  // when the number of writes matters
+    std::optional<Login> login = std::nullopt;
+    std::vector<std::string> trace = {};  // lines the trace must show
 };
 
 void Verifie(const Cas& cas) {
@@ -56,7 +61,9 @@ void Verifie(const Cas& cas) {
     Capacites capacites;
     capacites.pipelining = true;
     capacites.chunking = cas.chunking;
-    Moteur moteur(pair, capacites, 50, nullptr);
+    std::vector<std::string> lignes;
+    TraceSMTP trace([&lignes](std::string_view ligne) { lignes.emplace_back(ligne); });
+    Moteur moteur(pair, capacites, 50, &trace, cas.login);
     std::map<IdLot, Issue> recus;
     const auto recoit = [&](std::vector<Verdict> verdicts) {
         for (Verdict& verdict : verdicts) {
@@ -90,6 +97,10 @@ void Verifie(const Cas& cas) {
         if (!attendu.reponse.empty()) {
             EXPECT_EQ(issue.reponse, attendu.reponse) << "batch " << id;
         }
+        EXPECT_EQ(issue.loginRefuse, attendu.loginRefuse) << "batch " << id;
+    }
+    for (const std::string& ligne : cas.trace) {
+        EXPECT_NE(std::find(lignes.begin(), lignes.end(), ligne), lignes.end()) << ligne;
     }
 }
 
@@ -248,6 +259,62 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{Enveloppe({"b@y.test"}) + data, "250 ok\r\n250 ok\r\n354 go\r\n"},
           {point + Enveloppe({"c@y.test"}) + data, "", true}},
          {{1, {false, "the server did not confirm it"}}, {2, {false, "closed", true}}}},
+
+        {"AUTH opens the first group: one write, one round trip before the content",
+         false,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH PLAIN AGoAcw==\r\n" + Enveloppe({"b@y.test"}) + data,
+           "235 ok\r\n250 ok\r\n250 ok\r\n354 go\r\n"},
+          {point, "250 queued\r\n"}},
+         {{1, {true, "250 queued"}}},
+         2,
+         kPlain,
+         {"> AUTH PLAIN ****", "> MAIL FROM:<a@x.test>"}},
+
+        {"AUTH refused: the 354 that still comes gets no content",
+         false,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH PLAIN AGoAcw==\r\n" + Enveloppe({"b@y.test"}) + data,
+           "535 5.7.8 bad credentials\r\n250 ok\r\n250 ok\r\n354 go\r\n"}},
+         {{1,
+           {false, "Login denied - server reply: 535 5.7.8 bad credentials", false,
+            GenreEchec::Configuration, "", true}}},
+         -1,
+         kPlain},
+
+        {"with BDAT, AUTH goes alone: no content before its verdict",
+         true,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH PLAIN AGoAcw==\r\n", "235 ok\r\n"},
+          {Enveloppe({"b@y.test"}) + kBdat + kMessage, "250 ok\r\n250 ok\r\n250 queued\r\n"}},
+         {{1, {true, "250 queued"}}},
+         -1,
+         kPlain},
+
+        {"OAuth2 alone: the challenge is answered, the refusal after it read",
+         true,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH OAUTHBEARER dG9r\r\n", "334 eyJzdGF0dXMiOiI0MDEifQ==\r\n"},
+          {"AQ==\r\n", "535 5.7.8 invalid token\r\n"}},
+         {{1, {false, "535 5.7.8 invalid token", false, GenreEchec::Configuration, "", true}}},
+         -1,
+         Login{"OAUTHBEARER", "dG9r", "AQ=="},
+         {"> AUTH OAUTHBEARER ****", "> ****"}},
+
+        {"OAuth2 in the group: MAIL, read as the challenge's answer, ends the login",
+         false,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH XOAUTH2 dG9r\r\n" + Enveloppe({"b@y.test"}) + data,
+           "334 eyJzdGF0dXMiOiI0MDEifQ==\r\n"},
+          {"", "535 5.7.8 invalid token\r\n503 5.5.1 MAIL first\r\n503 5.5.1 RCPT first\r\n"}},
+         {{1, {false, "535 5.7.8 invalid token", false, GenreEchec::Configuration, "", true}}},
+         -1,
+         Login{"XOAUTH2", "dG9r", ""}},
     };
     for (const Cas& c : cas) {
         Verifie(c);
