@@ -127,6 +127,9 @@ void frmConfigurationSMTP::RemplitAuthentification() {
     legendePassword_ = lblPassword_->text();
 }
 
+// As designed, unless the captions need more: a wider caption column widens
+// the window rather than squeezing the fields, and the Port row (the SSL box,
+// Port's caption and its field) is never narrower than its contents.
 void frmConfigurationSMTP::Dispose() {
     int legende = 0;
     for (const QLabel* label :
@@ -135,16 +138,26 @@ void frmConfigurationSMTP::Dispose() {
           lblPorteeOAuth_, lblCommandeJetonOAuth_}) {
         legende = std::max(legende, LargeurLegende(*label, label->text()));
     }
+    // Wide enough for the highest port, 65535, in any font.
+    const int largeurPort = std::max(
+        kLargeurPort,
+        TwipsParExces(*this,
+                      txtPort_->fontMetrics().horizontalAdvance(QStringLiteral("65535")) + 12));
+    const int legendePort = LargeurLegende(*lblPort_, lblPort_->text());
+    const int largeurListe =
+        std::max({LargeurContenu(*cboAuthentification_, kLargeurListe),
+                  kHauteurLigne + kMarge + legendePort + kMarge + largeurPort});
     const int champ = kMarge + legende + kMarge;
-    const int largeurNom = kLargeur - kMarge - champ;
-    auto ligne = [&](QLabel* label, QWidget* widget, int haut, int largeur, int hauteur) {
+    const int largeur = std::max(kLargeur, champ + largeurListe + kMarge);
+    const int largeurNom = largeur - kMarge - champ;
+    auto ligne = [&](QLabel* label, QWidget* widget, int haut, int largeurChamp, int hauteur) {
         PlaceEnTwips(*label, kMarge, haut, legende, kHauteurLigne);
-        PlaceEnTwips(*widget, champ, haut, largeur, hauteur);
+        PlaceEnTwips(*widget, champ, haut, largeurChamp, hauteur);
     };
     ligne(lblNom_, txtNom_, 120, largeurNom, kHauteurLigne);
     ligne(lblServeur_, txtServeur_, 480, largeurNom, kHauteurLigne);
     ligne(lblSSL_, chkSSL_, 825, kHauteurLigne, kHauteurLigne);
-    ligne(lblAuthentification_, cboAuthentification_, 1200, kLargeurListe, kHauteurListe);
+    ligne(lblAuthentification_, cboAuthentification_, 1200, largeurListe, kHauteurListe);
     ligne(lblUsername_, txtUsername_, 1560, kLargeurIdentifiants, kHauteurLigne);
     ligne(lblPassword_, txtPassword_, 1920, kLargeurIdentifiants, kHauteurLigne);
     ligne(lblServeurPOP_, txtServeurPOP_, 2280, largeurNom, kHauteurLigne);
@@ -154,14 +167,15 @@ void frmConfigurationSMTP::Dispose() {
     ligne(lblPorteeOAuth_, txtPorteeOAuth_, 3720, largeurNom, kHauteurLigne);
     ligne(lblCommandeJetonOAuth_, txtCommandeJetonOAuth_, 4080, largeurNom, kHauteurLigne);
 
-    // Wide enough for the highest port, 65535, in any font.
-    const int chiffres = TwipsDepuisPixels(
-        *this, txtPort_->fontMetrics().horizontalAdvance(QStringLiteral("65535")) + 12);
-    const int largeurPortChiffres = std::max(kLargeurPort, chiffres);
-    const int gauchePort = champ + kLargeurListe - largeurPortChiffres;
-    PlaceEnTwips(*txtPort_, gauchePort, 840, largeurPortChiffres, kHauteurLigne);
-    const int largeurPort = LargeurLegende(*lblPort_, lblPort_->text());
-    PlaceEnTwips(*lblPort_, gauchePort - kMarge - largeurPort, 840, largeurPort, kHauteurLigne);
+    const int gauchePort = champ + largeurListe - largeurPort;
+    PlaceEnTwips(*txtPort_, gauchePort, 840, largeurPort, kHauteurLigne);
+    PlaceEnTwips(*lblPort_, gauchePort - kMarge - legendePort, 840, legendePort, kHauteurLigne);
+
+    // The button row keeps Tester on the left and OK and Annuler centred,
+    // which leaves the right end for one more button.
+    setFixedWidth(PixelsDepuisTwips(*this, largeur));
+    auto* boutons = findChild<QWidget*>(QStringLiteral("picBoutons"));
+    boutons->move((width() - boutons->width()) / 2, boutons->y());
 }
 
 }  // namespace corvelle::ui

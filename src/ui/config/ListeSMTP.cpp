@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -68,12 +69,30 @@ void ListeSMTP::CreeListe(QGroupBox& cadre) {
         textes << VersQt(fichier.TraduitTexte(e.cle, e.defaut)).remove(QLatin1Char('&'));
     }
     lvwConfigsSMTP_->setHeaderLabels(textes);
+    // A translated header longer than designed widens its column; what the
+    // columns then need beyond the list's width (a vertical bar kept in
+    // mind) is given back by those wider than their header, in proportion,
+    // so that no header is cut by a sideways scroll.
+    const QHeaderView& entete = *lvwConfigsSMTP_->header();
+    int largeurs[NombreColonnes];
+    int aisance[NombreColonnes];
+    int exces = -(lvwConfigsSMTP_->width() - 2 * lvwConfigsSMTP_->frameWidth() -
+                  lvwConfigsSMTP_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    int aisanceTotale = 0;
     for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
-        // A translated header longer than designed widens its column.
-        const int entete = lvwConfigsSMTP_->header()->sectionSizeHint(colonne);
-        lvwConfigsSMTP_->setColumnWidth(
-            colonne, std::max(entete, PixelsDepuisTwips(*lvwConfigsSMTP_->window(),
-                                                        entetes[colonne].largeur)));
+        const int besoin = entete.sectionSizeHint(colonne);
+        largeurs[colonne] =
+            std::max(besoin, PixelsDepuisTwips(*lvwConfigsSMTP_, entetes[colonne].largeur));
+        aisance[colonne] = largeurs[colonne] - besoin;
+        exces += largeurs[colonne];
+        aisanceTotale += aisance[colonne];
+    }
+    for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
+        if (exces > 0 && aisanceTotale > 0) {
+            largeurs[colonne] -= std::min(
+                aisance[colonne], (exces * aisance[colonne] + aisanceTotale - 1) / aisanceTotale);
+        }
+        lvwConfigsSMTP_->setColumnWidth(colonne, largeurs[colonne]);
     }
 
     tmrRetardateur_ = new QTimer(lvwConfigsSMTP_);
@@ -83,11 +102,12 @@ void ListeSMTP::CreeListe(QGroupBox& cadre) {
 }
 
 void ListeSMTP::CreeBoutons(QGroupBox& cadre) {
+    // 15 twips apart, so that no two touch; each group starts where designed.
     btnSMTPAjouter_ = Bouton(cadre, "btnSMTPAjouter", "&Ajouter...", 360);
-    btnSMTPModifier_ = Bouton(cadre, "btnSMTPModifier", "&Modifier...", 720);
-    btnSMTPSupprimer_ = Bouton(cadre, "btnSMTPSupprimer", "&Supprimer", 1080);
+    btnSMTPModifier_ = Bouton(cadre, "btnSMTPModifier", "&Modifier...", 750);
+    btnSMTPSupprimer_ = Bouton(cadre, "btnSMTPSupprimer", "&Supprimer", 1140);
     btnSMTPMonter_ = Bouton(cadre, "btnSMTPMonter", "Mon&ter", 1800);
-    btnSMTPDescendre_ = Bouton(cadre, "btnSMTPDescendre", "&Descendre", 2160);
+    btnSMTPDescendre_ = Bouton(cadre, "btnSMTPDescendre", "&Descendre", 2190);
 }
 
 void ListeSMTP::Connecte() {
