@@ -216,6 +216,7 @@ void ListeSMTP::btnSMTPAjouter_Click() {
         frmConfigurationSMTP fenetre(etat_, dialogue_, valeurs_, auDessus_,
                                      lvwConfigsSMTP_->window());
         AfficheDialogue(fenetre);
+        emit DialogueFerme();
         if (fenetre.DialogueAnnule) {
             return;
         }
@@ -236,6 +237,7 @@ void ListeSMTP::btnSMTPModifier_Click() {
     frmConfigurationSMTP fenetre(etat_, dialogue_, valeurs_, auDessus_, lvwConfigsSMTP_->window());
     fenetre.Remplit(ancienne, DechiffreMotDePasse(ancienne.Password));
     AfficheDialogue(fenetre);
+    emit DialogueFerme();
     if (!fenetre.DialogueAnnule) {
         EcritLigne(*ligne, DepuisDialogue(fenetre));
     }
