@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <cmath>
 
 #include "Fenetre.h"
 #include "config/ConfigSMTP.h"
@@ -221,6 +222,44 @@ TEST(FenetreComposition, LayoutFollowsTheWindowAndItsStateIsKeptOnCloseOnlyWhenA
     EXPECT_NE(ini.find("FenêtreLargeur=9000"), std::string::npos) << ini;
     if (f.fenetre->isMaximized()) {  // when the platform can maximise
         EXPECT_NE(ini.find("FenêtreEtat=2"), std::string::npos) << ini;
+    }
+}
+
+// At a fractional pixel ratio (CTest runs this at QT_FONT_DPI=144, a ratio of
+// 1.5) each recipient field shows its whole frame: across the field, the
+// outermost pixels it paints on each side are its frame, not its white inside.
+TEST(FenetreComposition, RecipientFieldsShowTheirWholeFrameAtAFractionalPixelRatio) {
+    FenetreTest f;
+    const double ratio = f.fenetre->devicePixelRatioF();
+    if (ratio == std::round(ratio)) {
+        GTEST_SKIP() << "whole pixel ratio";
+    }
+    const QImage image = f.fenetre->grab().toImage();
+    const QRgb fond = f.fenetre->palette().window().color().rgb();
+    const QRgb interieur = f.fenetre->palette().base().color().rgb();
+    // The first and last pixels other than the window's background along a line.
+    auto bords = [&](QPoint debut, QPoint pas, int longueur) {
+        std::vector<QRgb> peints;
+        for (QPoint p = debut; longueur-- > 0; p += pas) {
+            if ((image.pixel(p) & 0xffffff) != (fond & 0xffffff)) {
+                peints.push_back(image.pixel(p) & 0xffffff);
+            }
+        }
+        return peints.empty() ? std::pair{fond, fond} : std::pair{peints.front(), peints.back()};
+    };
+    for (int i = 0; i < 3; ++i) {
+        const auto* champ = f.Controle<QPlainTextEdit>("txtDestinataires", i);
+        const QRectF zone(QPointF(champ->mapTo(f.fenetre.get(), QPoint())) * ratio,
+                          QSizeF(champ->size()) * ratio);
+        const QRect appareil = zone.toAlignedRect().adjusted(-1, -1, 1, 1);
+        const auto [gauche, droite] =
+            bords(QPoint(appareil.left(), appareil.center().y()), QPoint(1, 0), appareil.width());
+        const auto [haut, bas] =
+            bords(QPoint(appareil.center().x(), appareil.top()), QPoint(0, 1), appareil.height());
+        for (const QRgb bord : {gauche, droite, haut, bas}) {
+            EXPECT_NE(bord, interieur & 0xffffff) << i;
+            EXPECT_NE(bord, fond & 0xffffff) << i;
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/commun/Twips.h"
 
+#include <QAbstractScrollArea>
 #include <QFontMetricsF>
 #include <QString>
 #include <cmath>
@@ -18,7 +19,48 @@ double PixelsParTwip(const QWidget& widget) {
     return widget.window()->logicalDpiX() / 1440.0 * Echelle(widget);
 }
 
+// True when this pixel of the window starts on a whole device pixel.
+bool Entier(int pixel, double ratio) {
+    const double appareil = pixel * ratio;
+    return std::abs(appareil - std::round(appareil)) < 1e-3;
+}
+
+// The span [debut, debut + longueur) shrunk by at most 3 pixels at each end
+// so that its first and last pixels start on whole device pixels.
+void Aligne(int& debut, int& longueur, double ratio) {
+    for (int decalage = 0; decalage < 4 && decalage < longueur; ++decalage) {
+        if (Entier(debut + decalage, ratio)) {
+            debut += decalage;
+            longueur -= decalage;
+            break;
+        }
+    }
+    for (int retrait = 0; retrait < 4 && retrait < longueur; ++retrait) {
+        if (Entier(debut + longueur - retrait - 1, ratio)) {
+            longueur -= retrait;
+            break;
+        }
+    }
+}
+
 }  // namespace
+
+void PlaceEnPixels(QWidget& widget, QRect rectangle) {
+    const auto* zone = qobject_cast<const QAbstractScrollArea*>(&widget);
+    const QWidget* parent = widget.parentWidget();
+    const double ratio = widget.devicePixelRatioF();
+    if (zone && zone->frameWidth() > 0 && parent && ratio != std::round(ratio)) {
+        const QPoint origine = parent->mapTo(widget.window(), QPoint());
+        int x = rectangle.x() + origine.x();
+        int y = rectangle.y() + origine.y();
+        int largeur = rectangle.width();
+        int hauteur = rectangle.height();
+        Aligne(x, largeur, ratio);
+        Aligne(y, hauteur, ratio);
+        rectangle = QRect(x - origine.x(), y - origine.y(), largeur, hauteur);
+    }
+    widget.setGeometry(rectangle);
+}
 
 double Echelle(const QWidget& widget) {
     const QWidget& fenetre = *widget.window();

@@ -27,10 +27,18 @@ inline int LargeurContenu(const QWidget& widget, int twips) {
     return std::max(twips, TwipsParExces(widget, widget.sizeHint().width()));
 }
 
+// Places a widget at this rectangle of its parent, in pixels. A framed
+// scroll area (a text zone, a list) moves in and gives up a pixel or two when
+// the screen's pixel ratio is fractional, so that its frame's first and last
+// rows and columns fall on whole device pixels: its contents, drawn after the
+// frame, would cover a line that straddles two.
+void PlaceEnPixels(QWidget& widget, QRect rectangle);
+
 // Places a widget of a designed window: left, top, width, height in twips.
 inline void PlaceEnTwips(QWidget& widget, int gauche, int haut, int largeur, int hauteur) {
-    widget.setGeometry(PixelsDepuisTwips(widget, gauche), PixelsDepuisTwips(widget, haut),
-                       PixelsDepuisTwips(widget, largeur), PixelsDepuisTwips(widget, hauteur));
+    PlaceEnPixels(widget,
+                  QRect(PixelsDepuisTwips(widget, gauche), PixelsDepuisTwips(widget, haut),
+                        PixelsDepuisTwips(widget, largeur), PixelsDepuisTwips(widget, hauteur)));
 }
 
 }  // namespace corvelle::ui
