@@ -198,6 +198,8 @@ TEST_F(ConfigurationSMTP, BuildsInBothLanguagesAndOkRefusesWithFocusOrKeepsWhatI
     EXPECT_EQ(Texte("txtPort")->text(), "25");  // text boxes keep their designed text
     EXPECT_EQ(fenetre->height(), Pixels(*fenetre, 5055));
     EXPECT_GT(fenetre->width(), Pixels(*fenetre, 5895));
+    EXPECT_NEAR(Trouve<QWidget>(*fenetre, "picBoutons")->geometry().center().x(),
+                fenetre->width() / 2, 1);
     liste->setCurrentIndex(4);
     EXPECT_EQ(Trouve<QLabel>(*fenetre, "lblPassword")->text(), "Client s&ecret");
     VerifieColonne(*fenetre, *Texte("txtNom"),

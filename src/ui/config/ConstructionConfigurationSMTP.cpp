@@ -128,8 +128,7 @@ void frmConfigurationSMTP::RemplitAuthentification() {
 }
 
 // As designed, unless the captions need more: a wider caption column widens
-// the window rather than squeezing the fields, and the Port row (the SSL box,
-// Port's caption and its field) is never narrower than its contents.
+// the window rather than squeezing the fields.
 void frmConfigurationSMTP::Dispose() {
     int legende = 0;
     for (const QLabel* label :
@@ -144,11 +143,8 @@ void frmConfigurationSMTP::Dispose() {
         TwipsParExces(*this,
                       txtPort_->fontMetrics().horizontalAdvance(QStringLiteral("65535")) + 12));
     const int legendePort = LargeurLegende(*lblPort_, lblPort_->text());
-    const int largeurListe =
-        std::max({LargeurContenu(*cboAuthentification_, kLargeurListe),
-                  kHauteurLigne + kMarge + legendePort + kMarge + largeurPort});
     const int champ = kMarge + legende + kMarge;
-    const int largeur = std::max(kLargeur, champ + largeurListe + kMarge);
+    const int largeur = std::max(kLargeur, champ + kLargeurListe + kMarge);
     const int largeurNom = largeur - kMarge - champ;
     auto ligne = [&](QLabel* label, QWidget* widget, int haut, int largeurChamp, int hauteur) {
         PlaceEnTwips(*label, kMarge, haut, legende, kHauteurLigne);
@@ -157,7 +153,7 @@ void frmConfigurationSMTP::Dispose() {
     ligne(lblNom_, txtNom_, 120, largeurNom, kHauteurLigne);
     ligne(lblServeur_, txtServeur_, 480, largeurNom, kHauteurLigne);
     ligne(lblSSL_, chkSSL_, 825, kHauteurLigne, kHauteurLigne);
-    ligne(lblAuthentification_, cboAuthentification_, 1200, largeurListe, kHauteurListe);
+    ligne(lblAuthentification_, cboAuthentification_, 1200, kLargeurListe, kHauteurListe);
     ligne(lblUsername_, txtUsername_, 1560, kLargeurIdentifiants, kHauteurLigne);
     ligne(lblPassword_, txtPassword_, 1920, kLargeurIdentifiants, kHauteurLigne);
     ligne(lblServeurPOP_, txtServeurPOP_, 2280, largeurNom, kHauteurLigne);
@@ -167,7 +163,7 @@ void frmConfigurationSMTP::Dispose() {
     ligne(lblPorteeOAuth_, txtPorteeOAuth_, 3720, largeurNom, kHauteurLigne);
     ligne(lblCommandeJetonOAuth_, txtCommandeJetonOAuth_, 4080, largeurNom, kHauteurLigne);
 
-    const int gauchePort = champ + largeurListe - largeurPort;
+    const int gauchePort = champ + kLargeurListe - largeurPort;
     PlaceEnTwips(*txtPort_, gauchePort, 840, largeurPort, kHauteurLigne);
     PlaceEnTwips(*lblPort_, gauchePort - kMarge - legendePort, 840, legendePort, kHauteurLigne);
 
