@@ -33,6 +33,33 @@ QPushButton* Bouton(QGroupBox& cadre, const char* nom, const char* legende, int 
     return bouton;
 }
 
+// A translated header longer than designed widens its column; what the
+// columns then need beyond the list's width (a vertical bar kept in mind) is
+// given back by those wider than their header, in proportion, so that no
+// header is cut by a sideways scroll. `dessinees`: the designed widths, in pixels.
+void DonneLargeurs(QTreeWidget& liste, const int (&dessinees)[NombreColonnes]) {
+    const QHeaderView& entete = *liste.header();
+    int largeurs[NombreColonnes];
+    int aisance[NombreColonnes];
+    int exces = -(liste.width() - 2 * liste.frameWidth() -
+                  liste.style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    int aisanceTotale = 0;
+    for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
+        const int besoin = entete.sectionSizeHint(colonne);
+        largeurs[colonne] = std::max(besoin, dessinees[colonne]);
+        aisance[colonne] = largeurs[colonne] - besoin;
+        exces += largeurs[colonne];
+        aisanceTotale += aisance[colonne];
+    }
+    for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
+        if (exces > 0 && aisanceTotale > 0) {
+            largeurs[colonne] -= std::min(
+                aisance[colonne], (exces * aisance[colonne] + aisanceTotale - 1) / aisanceTotale);
+        }
+        liste.setColumnWidth(colonne, largeurs[colonne]);
+    }
+}
+
 }  // namespace
 
 ListeSMTP::ListeSMTP(QGroupBox& cadre, Programme& etat, Dialogue& dialogue,
@@ -69,31 +96,11 @@ void ListeSMTP::CreeListe(QGroupBox& cadre) {
         textes << VersQt(fichier.TraduitTexte(e.cle, e.defaut)).remove(QLatin1Char('&'));
     }
     lvwConfigsSMTP_->setHeaderLabels(textes);
-    // A translated header longer than designed widens its column; what the
-    // columns then need beyond the list's width (a vertical bar kept in
-    // mind) is given back by those wider than their header, in proportion,
-    // so that no header is cut by a sideways scroll.
-    const QHeaderView& entete = *lvwConfigsSMTP_->header();
-    int largeurs[NombreColonnes];
-    int aisance[NombreColonnes];
-    int exces = -(lvwConfigsSMTP_->width() - 2 * lvwConfigsSMTP_->frameWidth() -
-                  lvwConfigsSMTP_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    int aisanceTotale = 0;
+    int dessinees[NombreColonnes];
     for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
-        const int besoin = entete.sectionSizeHint(colonne);
-        largeurs[colonne] =
-            std::max(besoin, PixelsDepuisTwips(*lvwConfigsSMTP_, entetes[colonne].largeur));
-        aisance[colonne] = largeurs[colonne] - besoin;
-        exces += largeurs[colonne];
-        aisanceTotale += aisance[colonne];
+        dessinees[colonne] = PixelsDepuisTwips(*lvwConfigsSMTP_, entetes[colonne].largeur);
     }
-    for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
-        if (exces > 0 && aisanceTotale > 0) {
-            largeurs[colonne] -= std::min(
-                aisance[colonne], (exces * aisance[colonne] + aisanceTotale - 1) / aisanceTotale);
-        }
-        lvwConfigsSMTP_->setColumnWidth(colonne, largeurs[colonne]);
-    }
+    DonneLargeurs(*lvwConfigsSMTP_, dessinees);
 
     tmrRetardateur_ = new QTimer(lvwConfigsSMTP_);
     tmrRetardateur_->setObjectName(QStringLiteral("tmrRetardateur"));
