@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <array>
 #include <cmath>
 
 #include "Fenetre.h"
@@ -234,31 +235,33 @@ TEST(FenetreComposition, RecipientFieldsShowTheirWholeFrameAtAFractionalPixelRat
     if (ratio == std::round(ratio)) {
         GTEST_SKIP() << "whole pixel ratio";
     }
-    const QImage image = f.fenetre->grab().toImage();
+    const QImage image = f.fenetre->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRgb fond = f.fenetre->palette().window().color().rgb();
     const QRgb interieur = f.fenetre->palette().base().color().rgb();
-    // The first and last pixels other than the window's background along a line.
-    auto bords = [&](QPoint debut, QPoint pas, int longueur) {
-        std::vector<QRgb> peints;
-        for (QPoint p = debut; longueur-- > 0; p += pas) {
-            if ((image.pixel(p) & 0xffffff) != (fond & 0xffffff)) {
-                peints.push_back(image.pixel(p) & 0xffffff);
+    // The outermost pixels along a line that are not the window's background.
+    auto bords = [&](QPoint p, QPoint pas, int longueur) {
+        QRgb premier = fond;
+        QRgb dernier = fond;
+        for (; longueur-- > 0; p += pas) {
+            if (image.pixel(p) != fond) {
+                dernier = image.pixel(p);
+                premier = premier == fond ? dernier : premier;
             }
         }
-        return peints.empty() ? std::pair{fond, fond} : std::pair{peints.front(), peints.back()};
+        return std::array{premier, dernier};
     };
     for (int i = 0; i < 3; ++i) {
         const auto* champ = f.Controle<QPlainTextEdit>("txtDestinataires", i);
-        const QRectF zone(QPointF(champ->mapTo(f.fenetre.get(), QPoint())) * ratio,
-                          QSizeF(champ->size()) * ratio);
-        const QRect appareil = zone.toAlignedRect().adjusted(-1, -1, 1, 1);
-        const auto [gauche, droite] =
-            bords(QPoint(appareil.left(), appareil.center().y()), QPoint(1, 0), appareil.width());
-        const auto [haut, bas] =
-            bords(QPoint(appareil.center().x(), appareil.top()), QPoint(0, 1), appareil.height());
-        for (const QRgb bord : {gauche, droite, haut, bas}) {
-            EXPECT_NE(bord, interieur & 0xffffff) << i;
-            EXPECT_NE(bord, fond & 0xffffff) << i;
+        const QRect zone = QRectF(QPointF(champ->mapTo(f.fenetre.get(), QPoint())) * ratio,
+                                  QSizeF(champ->size()) * ratio)
+                               .toAlignedRect()
+                               .adjusted(-1, -1, 1, 1);
+        for (const auto& ligne :
+             {bords(QPoint(zone.left(), zone.center().y()), QPoint(1, 0), zone.width()),
+              bords(QPoint(zone.center().x(), zone.top()), QPoint(0, 1), zone.height())}) {
+            for (const QRgb bord : ligne) {
+                EXPECT_TRUE(bord != fond && bord != interieur) << i;
+            }
         }
     }
 }

@@ -167,7 +167,7 @@ void VerifiePlaces(const QWidget& fenetre, const QString& cas, QStringList& faut
         }
         for (const QObject* o : w->parent()->children()) {
             const auto* voisin = qobject_cast<const QWidget*>(o);
-            if (voisin && voisin > w && Place(*voisin, fenetre) &&
+            if (voisin && std::less<>()(w, voisin) && Place(*voisin, fenetre) &&
                 voisin->geometry().intersects(w->geometry())) {
                 fautes << nom + ": under " + voisin->objectName() +
                               voisin->property("index").toString();
