@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QString>
 #include <cmath>
 
@@ -64,12 +65,21 @@ void PlaceEnPixels(QWidget& widget, QRect rectangle) {
 
 double Echelle(const QWidget& widget) {
     const QWidget& fenetre = *widget.window();
+    // Measured once per font and DPI: every placement of every control asks.
+    static QHash<QString, double> mesurees;
+    const QString cle = QStringLiteral("%1/%2/%3")
+                            .arg(fenetre.font().key())
+                            .arg(fenetre.logicalDpiX())
+                            .arg(fenetre.logicalDpiY());
+    if (const auto trouvee = mesurees.constFind(cle); trouvee != mesurees.cend()) {
+        return *trouvee;
+    }
     const QFontMetricsF mesure(fenetre.font(), &fenetre);
     const QString lettres = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
     const double ligne = mesure.lineSpacing() * 1440.0 / fenetre.logicalDpiY();
     const double lettre = mesure.horizontalAdvance(lettres) / static_cast<double>(lettres.size()) *
                           1440.0 / fenetre.logicalDpiX();
-    return std::max({1.0, ligne / kLigneDessinee, lettre / kLettreDessinee});
+    return mesurees[cle] = std::max({1.0, ligne / kLigneDessinee, lettre / kLettreDessinee});
 }
 
 int PixelsDepuisTwips(const QWidget& widget, int twips) {
