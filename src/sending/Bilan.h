@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 

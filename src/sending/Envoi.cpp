@@ -21,7 +21,6 @@
 #include "sending/Lots.h"
 #include "sending/Serveur.h"
 #include "sending/smtp/ComposantSMTP.h"
-#include "sending/smtp/EchecEnvoi.h"
 
 namespace corvelle {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "config/ConfigSMTP.h"
-#include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 

@@ -34,7 +34,8 @@ std::string Base64Url(std::string_view octets) {
 std::string Identifiant() {
     unsigned char octets[16];
     if (RAND_bytes(octets, sizeof octets) != 1) {
-        throw smtp::EchecEnvoi("No random bytes for the OAuth2 client assertion");
+        throw smtp::EchecEnvoi(GenreEchec::Configuration,
+                               "No random bytes for the OAuth2 client assertion");
     }
     return Base64Url({reinterpret_cast<const char*>(octets), sizeof octets});
 }
@@ -45,12 +46,14 @@ std::string Signe(EVP_PKEY* cle, const std::string& texte) {
     const auto* octets = reinterpret_cast<const unsigned char*>(texte.data());
     if (!condense || EVP_DigestSignInit(condense.get(), nullptr, EVP_sha256(), nullptr, cle) != 1 ||
         EVP_DigestSign(condense.get(), nullptr, &taille, octets, texte.size()) != 1) {
-        throw smtp::EchecEnvoi("The OAuth2 client assertion could not be signed");
+        throw smtp::EchecEnvoi(GenreEchec::Configuration,
+                               "The OAuth2 client assertion could not be signed");
     }
     std::string signature(taille, '\0');
     if (EVP_DigestSign(condense.get(), reinterpret_cast<unsigned char*>(signature.data()), &taille,
                        octets, texte.size()) != 1) {
-        throw smtp::EchecEnvoi("The OAuth2 client assertion could not be signed");
+        throw smtp::EchecEnvoi(GenreEchec::Configuration,
+                               "The OAuth2 client assertion could not be signed");
     }
     signature.resize(taille);
     return signature;

@@ -25,7 +25,8 @@ PoigneeBio OuvreFichier(const std::string& fichier, std::string_view quoi) {
     PoigneeBio bio(BIO_new_file(fichier.c_str(), "r"));
     if (!bio) {
         ERR_clear_error();
-        throw EchecEnvoi("The " + std::string(quoi) + " file \"" + fichier + "\" cannot be read");
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "The " + std::string(quoi) + " file \"" + fichier + "\" cannot be read");
     }
     return bio;
 }
@@ -62,8 +63,9 @@ PoigneeX509 LitCertificat(const std::string& fichier) {
     const PoigneeBio bio = OuvreFichier(fichier, "certificate");
     PoigneeX509 certificat(PEM_read_bio_X509(bio.get(), nullptr, &SansPhrase, nullptr));
     if (!certificat) {
-        throw EchecEnvoi("The certificate file \"" + fichier +
-                         "\" holds no PEM certificate: " + RaisonOpenSSL());
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "The certificate file \"" + fichier +
+                             "\" holds no PEM certificate: " + RaisonOpenSSL());
     }
     return certificat;
 }
@@ -72,8 +74,9 @@ PoigneeCle LitCle(const std::string& fichier) {
     const PoigneeBio bio = OuvreFichier(fichier, "key");
     PoigneeCle cle(PEM_read_bio_PrivateKey(bio.get(), nullptr, &SansPhrase, nullptr));
     if (!cle) {
-        throw EchecEnvoi("The key file \"" + fichier +
-                         "\" holds no private key without a passphrase: " + RaisonOpenSSL());
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "The key file \"" + fichier +
+                             "\" holds no private key without a passphrase: " + RaisonOpenSSL());
     }
     return cle;
 }

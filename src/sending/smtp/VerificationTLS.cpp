@@ -45,8 +45,9 @@ void VerificationTLS::Configure(CURL* curl, const ConfianceTLS& confiance) {
     if (!confiance.empreinte.empty()) {
         const std::optional<std::string> empreinte = EmpreinteNormalisee(confiance.empreinte);
         if (!empreinte) {
-            throw EchecEnvoi("Invalid pinned certificate fingerprint \"" + confiance.empreinte +
-                             "\" (SHA256: and 64 hexadecimal digits)");
+            throw EchecEnvoi(GenreEchec::Configuration,
+                             "Invalid pinned certificate fingerprint \"" + confiance.empreinte +
+                                 "\" (SHA256: and 64 hexadecimal digits)");
         }
         attendue_ = *empreinte;
         // The pin names the one certificate trusted: the name it was issued
@@ -58,6 +59,7 @@ void VerificationTLS::Configure(CURL* curl, const ConfianceTLS& confiance) {
         curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, &PrepareContexte) != CURLE_OK) {
         if (!attendue_.empty()) {
             throw EchecEnvoi(
+                GenreEchec::Configuration,
                 "A pinned certificate needs libcurl built with OpenSSL; this one cannot check it");
         }
         return;
