@@ -114,8 +114,10 @@ TEST(Adresses, BatchHeadersRefuseWhatTheFullReadingRefuses) {
     std::vector<std::string> boites;
     AjouteEnteteAdresses(entete, "Cc", " , ;", jeu, boites);
     EXPECT_EQ(entete, "De: x\r\n") << "an empty list writes no header";
+    // Longer than any SMTP path: no fold could keep its line within 998 octets.
+    const std::string longue = std::string(1000, 'a') + "@x.fr";
     for (const std::string mauvaise :
-         {"x@", "a b@x.fr", "\"Dupont, Jean <jd@x.fr>", "a@x.fr <b@y.fr>"}) {
+         {"x@", "a b@x.fr", "\"Dupont, Jean <jd@x.fr>", "a@x.fr <b@y.fr>", longue.c_str()}) {
         EXPECT_THROW(AjouteEnteteAdresses(entete, "Cc", mauvaise, jeu, boites), EchecEnvoi)
             << mauvaise;
         EXPECT_THROW(AjouteBoites(mauvaise, jeu, "Bcc", boites), EchecEnvoi) << mauvaise;

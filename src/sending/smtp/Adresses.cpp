@@ -26,11 +26,17 @@ void AjouteEntree(std::vector<std::string>& entrees, std::string_view entree) {
     }
 }
 
+// A path holds at most 256 octets with its angle brackets (RFC 5321
+// 4.5.3.1.3); a longer address would also make a header line no fold can cut
+// below 998 octets.
+constexpr std::size_t kLongueurMaxBoite = 254;
+
 // An address the envelope can carry: a local part, "@", a domain, and nothing
 // that could end or bend an SMTP command line (controls, angle brackets).
 bool EstBoiteValide(std::string_view adresse) {
     const std::size_t arobase = adresse.rfind('@');
-    if (arobase == std::string_view::npos || arobase == 0 || arobase + 1 == adresse.size()) {
+    if (arobase == std::string_view::npos || arobase == 0 || arobase + 1 == adresse.size() ||
+        adresse.size() > kLongueurMaxBoite) {
         return false;
     }
     return std::none_of(adresse.begin(), adresse.end(), [](char c) {
@@ -92,9 +98,9 @@ constexpr std::array<bool, 256> kCaracteresSimples = [] {
 bool EstAdresseSimple(std::string_view entree) {
     const std::size_t arobase = entree.find('@');
     return arobase != std::string_view::npos && arobase == entree.rfind('@') && arobase > 0 &&
-           arobase + 1 < entree.size() && std::all_of(entree.begin(), entree.end(), [](char c) {
-               return kCaracteresSimples[static_cast<unsigned char>(c)];
-           });
+           arobase + 1 < entree.size() && entree.size() <= kLongueurMaxBoite &&
+           std::all_of(entree.begin(), entree.end(),
+                       [](char c) { return kCaracteresSimples[static_cast<unsigned char>(c)]; });
 }
 
 // The "@" outside quotes and comments: one per mailbox the entry names.
