@@ -1,5 +1,6 @@
 #include "sending/Adresse.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -10,8 +11,9 @@ namespace corvelle {
 namespace {
 
 // A display name's words with their quotes taken off and escapes resolved;
-// nothing when a quote is left open or an "@" or angle bracket stands
-// outside quotes: two addresses typed without a comma look like that.
+// nothing when a quote is left open or an "@", a colon or an angle bracket
+// stands outside quotes: two addresses typed without a comma, or a group,
+// look like that.
 std::optional<std::string> Phrase(std::string_view texte) {
     std::string nom;
     bool guillemets = false;
@@ -21,7 +23,7 @@ std::optional<std::string> Phrase(std::string_view texte) {
             nom += texte[++i];
         } else if (c == '"') {
             guillemets = !guillemets;
-        } else if (!guillemets && (c == '@' || c == '<' || c == '>')) {
+        } else if (!guillemets && (c == '@' || c == '<' || c == '>' || c == ':')) {
             return std::nullopt;
         } else {
             nom += c;
@@ -48,6 +50,12 @@ Adresse LitAdresse(std::string entree) {
         return {{}, std::move(entree)};
     }
     const std::string_view texte = entree;
+    // A line break or another control is no part of a name: whole, the entry
+    // is refused by name rather than sent under a name it smuggled in.
+    if (std::any_of(texte.begin(), texte.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+        return {{}, std::move(entree)};
+    }
     // The mailbox in the last angle brackets, as CleAdresse finds it.
     const std::size_t ouvrant = texte.rfind('<');
     if (ouvrant != std::string_view::npos && texte.ends_with('>')) {

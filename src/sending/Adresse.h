@@ -28,8 +28,9 @@ struct AdressesLot {
 // An entry ("Dupont, Jean <jd@x.fr>", "\"Jo \\\"J\\\"\" <j@x.fr>", "j@x.fr
 // (Jo)", "j@x.fr") read into name and mailbox. The whole entry is one
 // recipient, so a comma in its name stays there. An entry that reads as
-// neither (an unclosed quote, an "@" or angle bracket in the name) comes back
-// whole as the mailbox, for the sending to refuse by name.
+// neither (an unclosed quote, an "@", colon or angle bracket in the name, a
+// control character) comes back whole as the mailbox, for the sending to
+// refuse by name.
 [[nodiscard]] Adresse LitAdresse(std::string entree);
 
 // The address as a person writes it, the name quoted when it needs to be:
