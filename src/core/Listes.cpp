@@ -76,18 +76,6 @@ Liste DecoupeListe(std::string_view texte, std::string_view separateurs) {
     return resultat;
 }
 
-std::string ExtraitLot(Collection& collection, std::size_t n, std::string_view separateur) {
-    // Joined as Joint does, without copying the batch into a list first.
-    std::string texte;
-    for (const std::string& element : collection.RetirePremiers(n)) {
-        if (!texte.empty()) {
-            texte += separateur;
-        }
-        texte += element;
-    }
-    return texte;
-}
-
 std::string CleAdresse(std::string_view entree) {
     const std::size_t ouvrant = entree.rfind('<');
     if (ouvrant != std::string_view::npos) {

@@ -33,10 +33,6 @@ namespace corvelle {
 // stays one entry. Empty entries are dropped.
 [[nodiscard]] Liste DecoupeListe(std::string_view texte, std::string_view separateurs = ",;");
 
-// Removes the first n items and returns them joined as Joint does.
-[[nodiscard]] std::string ExtraitLot(Collection& collection, std::size_t n,
-                                     std::string_view separateur);
-
 // What two recipient entries share when they name one mailbox, so that it
 // gets one copy of a dispatch: the address in the angle brackets (else the
 // whole entry), trimmed, its domain (after the last "@") in lower case as

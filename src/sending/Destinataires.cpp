@@ -52,8 +52,10 @@ class Expansion {
                 echec = DeveloppeGroupe(entree.substr(kPrefixeGroupe.size()), attente);
             } else if (entree.starts_with(kPrefixeFichier)) {
                 echec = DeveloppeFichier(entree.substr(kPrefixeFichier.size()), attente);
-            } else if (Liste parties = Parties(entree); parties.size() > 1) {
-                AjouteEnTete(attente, std::move(parties));
+            } else if (std::optional<Liste> parties = Parties(entree);
+                       parties && (parties->size() != 1 || parties->front() != entree)) {
+                // Shorter each time: "a@x;" gives "a@x", which is kept.
+                AjouteEnTete(attente, std::move(*parties));
             } else {
                 resultat.push_back(std::move(entree));
             }
@@ -65,11 +67,49 @@ class Expansion {
     }
 
   private:
-    // A file line or a directory entry holding "a@x; b@x": each address is
-    // counted, compared and batched on its own. Most hold none, and a mass
+    // A file line or a directory entry holding "a@x; b@x" or "a@x, b@x": each
+    // address is counted, compared and batched on its own. A comma cuts only
+    // after an address, so that "Dupont, Jean <jd@x.fr>" stays one; neither
+    // cuts inside quotes or a (comment). Most entries hold neither, and a mass
     // dispatch reads tens of thousands, so those are not split at all.
-    static Liste Parties(const std::string& entree) {
-        return entree.find(';') == std::string::npos ? Liste{} : DecoupeListe(entree, ";");
+    static std::optional<Liste> Parties(const std::string& entree) {
+        if (entree.find_first_of(",;") == std::string::npos) {
+            return std::nullopt;
+        }
+        Liste parties;
+        std::size_t debut = 0;
+        bool guillemets = false;
+        bool arobase = false;  // in the part so far, outside quotes
+        int commentaires = 0;
+        const auto coupe = [&](std::size_t fin) {
+            if (std::string partie = Elague(entree.substr(debut, fin - debut)); !partie.empty()) {
+                parties.push_back(std::move(partie));
+            }
+            debut = fin + 1;
+            arobase = false;
+        };
+        for (std::size_t i = 0; i < entree.size(); ++i) {
+            const char c = entree[i];
+            if ((guillemets || commentaires > 0) && c == '\\') {
+                ++i;
+            } else if (c == '"' && commentaires == 0) {
+                guillemets = !guillemets;
+            } else if (guillemets) {
+                continue;
+            } else if (c == '(') {
+                ++commentaires;
+            } else if (c == ')' && commentaires > 0) {
+                --commentaires;
+            } else if (commentaires > 0) {
+                continue;
+            } else if (c == '@') {
+                arobase = true;
+            } else if (c == ';' || (c == ',' && arobase)) {
+                coupe(i);
+            }
+        }
+        coupe(entree.size());
+        return parties;
     }
 
     static void AjouteEnTete(std::deque<std::string>& attente, Liste&& entrees) {
@@ -148,26 +188,27 @@ class Expansion {
     std::unordered_set<std::string> fichiersLus_;
 };
 
-// Sorted entries completed with the suffix, each mailbox once (CleAdresse).
-// One written twice in two forms ("jean" and "jean@suffix", "jean@SUFFIX")
-// sorts apart, so comparing with the previous one alone would send it twice.
-Collection Adresses(Liste entrees, const std::string& suffixe) {
+// Sorted entries read into addresses, their mailboxes completed with the
+// suffix, each mailbox once (CleAdresse). One written twice in two forms
+// ("jean" and "jean@suffix", "jean@SUFFIX") sorts apart, so comparing with the
+// previous one alone would send it twice.
+ListeAdresses Adresses(Liste entrees, const std::string& suffixe) {
     TrieListe(entrees);
-    Collection adresses;
+    ListeAdresses adresses;
     std::unordered_set<std::string> vues;
     vues.reserve(entrees.size());
-    // Completed in place: a mass dispatch reads tens of thousands of lines,
-    // each copied once at most.
+    // Read in place: a mass dispatch reads tens of thousands of lines, each
+    // moved, not copied.
     for (std::string& entree : entrees) {
-        const bool complete = entree.find('@') == std::string::npos;
         entree.erase(entree.find_last_not_of(' ') + 1);
         entree.erase(0, entree.find_first_not_of(' '));
-        if (complete) {
-            entree += '@';
-            entree += suffixe;
+        Adresse adresse = LitAdresse(std::move(entree));
+        if (adresse.boite.find('@') == std::string::npos) {
+            adresse.boite += '@';
+            adresse.boite += suffixe;
         }
-        if (vues.insert(CleAdresse(entree)).second) {
-            adresses.Ajoute(std::move(entree));
+        if (vues.insert(CleAdresse(adresse.boite)).second) {
+            adresses.push_back(std::move(adresse));
         }
     }
     return adresses;
@@ -175,24 +216,24 @@ Collection Adresses(Liste entrees, const std::string& suffixe) {
 
 }  // namespace
 
-void RetireDoublonsEntreChamps(std::array<Collection, 3>& champs) {
-    if (std::count_if(champs.begin(), champs.end(), [](auto& c) { return !c.EstVide(); }) < 2) {
+void RetireDoublonsEntreChamps(std::array<ListeAdresses, 3>& champs) {
+    if (std::count_if(champs.begin(), champs.end(), [](auto& c) { return !c.empty(); }) < 2) {
         return;  // each field is already without duplicates
     }
     std::unordered_set<std::string> vues;
-    for (Collection& champ : champs) {
-        Collection gardees;
-        for (const std::string& adresse : champ) {
-            if (vues.insert(CleAdresse(adresse)).second) {
-                gardees.Ajoute(adresse);
+    for (ListeAdresses& champ : champs) {
+        ListeAdresses gardees;
+        for (Adresse& adresse : champ) {
+            if (vues.insert(CleAdresse(adresse.boite)).second) {
+                gardees.push_back(std::move(adresse));
             }
         }
         champ = std::move(gardees);
     }
 }
 
-Resultat<Collection, Arret> ExtraitDestinataires(const ContexteExpansion& contexte,
-                                                 const std::string& champ) {
+Resultat<ListeAdresses, Arret> ExtraitDestinataires(const ContexteExpansion& contexte,
+                                                    const std::string& champ) {
     std::deque<std::string> attente;
     if (!Elague(champ).empty()) {
         const Collection entrees = VersCollection(DecoupeListe(champ));

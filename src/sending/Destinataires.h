@@ -2,7 +2,7 @@
 
 // Recipient fields to addresses: plain entries, names completed with the domain
 // suffix, recipient files (fic:) and directory groups (grp:), expanded in turn,
-// then sorted without duplicates.
+// then sorted without duplicates and read into addresses.
 
 #include <array>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "core/Adresse.h"
 #include "core/Collection.h"
 #include "core/Resultat.h"
 #include "core/Texte.h"
@@ -32,13 +33,14 @@ struct ContexteExpansion {
 
 // The field's final addresses, or what stops the send: a group (directory
 // missing, unreachable or refusing) or a recipient file, with its message.
-[[nodiscard]] Resultat<Collection, Arret> ExtraitDestinataires(const ContexteExpansion& contexte,
-                                                               const std::string& champ);
+[[nodiscard]] Resultat<ListeAdresses, Arret> ExtraitDestinataires(const ContexteExpansion& contexte,
+                                                                  const std::string& champ);
 
 // Leaves each address in the first of the fields (To, copy, blind copy) that
 // holds it, so nobody gets two copies of one dispatch. Addresses compare as
-// within a field, by CleAdresse ("Bob <b@x.fr>" and "b@X.FR" are one).
-void RetireDoublonsEntreChamps(std::array<Collection, 3>& champs);
+// within a field, by CleAdresse of their mailbox ("Bob <b@x.fr>" and "b@X.FR"
+// are one).
+void RetireDoublonsEntreChamps(std::array<ListeAdresses, 3>& champs);
 
 // The entries of a recipient file, one per line: -1 when read (or already
 // read during this field's expansion, as `lus` records: then nothing), 53

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -9,7 +10,6 @@
 #include "config/MotDePasse.h"
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
-#include "core/Listes.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
@@ -43,13 +43,12 @@ class Dispatch {
     Bilan Execute() {
         Attente attente(c_.dialogue);
         c_.dialogue.TraiteEvenements();
-        std::array<Collection, 3> adresses;
+        std::array<ListeAdresses, 3> adresses;
         if (std::optional<Arret> arret = Developpe(adresses)) {
             return Arrete(std::move(*arret));
         }
         RetireDoublonsEntreChamps(adresses);
-        const Repartition totaux = {adresses[0].Nombre(), adresses[1].Nombre(),
-                                    adresses[2].Nombre()};
+        const Repartition totaux = {adresses[0].size(), adresses[1].size(), adresses[2].size()};
         Bilan bilan;
         bilan.destinataires = totaux[0] + totaux[1] + totaux[2];
         if (bilan.destinataires == 0) {
@@ -79,7 +78,7 @@ class Dispatch {
         return bilan;
     }
 
-    std::optional<Arret> Developpe(std::array<Collection, 3>& adresses) const {
+    std::optional<Arret> Developpe(std::array<ListeAdresses, 3>& adresses) const {
         const ContexteExpansion expansion{c_.langue,
                                           c_.annuaire,
                                           demande_.dossierCourant,
@@ -89,7 +88,7 @@ class Dispatch {
         const std::array<const std::string*, 3> champs = {&demande_.destinataires, &demande_.copie,
                                                           &demande_.copieCachee};
         for (std::size_t type = 0; type < 3; ++type) {
-            Resultat<Collection, Arret> champ = ExtraitDestinataires(expansion, *champs[type]);
+            Resultat<ListeAdresses, Arret> champ = ExtraitDestinataires(expansion, *champs[type]);
             if (!champ.Reussi()) {
                 return champ.Erreur();
             }
@@ -166,7 +165,7 @@ class Dispatch {
         }
     }
 
-    void EnvoieLesLots(std::array<Collection, 3>& adresses, const Repartition& totaux,
+    void EnvoieLesLots(std::array<ListeAdresses, 3>& adresses, const Repartition& totaux,
                        Bilan& bilan) {
         // The SMTP library refuses the replies of much more than 20,000
         // recipients in one transaction, so larger batches are cut.
@@ -182,16 +181,27 @@ class Dispatch {
             apercu.emplace(demande_.dossierApercu);
         }
         Repartition restants = totaux;
+        Repartition pris{};  // of each field, by the batches so far
         while (restants[0] + restants[1] + restants[2] > 0) {
             const Repartition tailles = TaillesLot(restants, parts, nbDest, demande_.repartition);
+            AdressesLot adressesLot;
+            for (std::size_t type = 0; type < 3; ++type) {
+                const auto debut = adresses[type].begin() + static_cast<std::ptrdiff_t>(pris[type]);
+                ListeAdresses& champ = type == 0   ? adressesLot.a
+                                       : type == 1 ? adressesLot.copie
+                                                   : adressesLot.copieCachee;
+                champ.assign(
+                    std::make_move_iterator(debut),
+                    std::make_move_iterator(debut + static_cast<std::ptrdiff_t>(tailles[type])));
+                pris[type] += tailles[type];
+                restants[type] -= tailles[type];
+            }
+            // The report names the recipients of a batch nobody received.
             Lot lot;
-            lot.destinataires = ExtraitLot(adresses[0], tailles[0], ", ");
-            lot.copie = ExtraitLot(adresses[1], tailles[1], ", ");
-            lot.copieCachee = ExtraitLot(adresses[2], tailles[2], ", ");
-            restants = {adresses[0].Nombre(), adresses[1].Nombre(), adresses[2].Nombre()};
-            smtp.SetDestinataires(lot.destinataires);
-            smtp.SetCopie(lot.copie);
-            smtp.SetCopieCachee(lot.copieCachee);
+            lot.destinataires = TexteAdresses(adressesLot.a);
+            lot.copie = TexteAdresses(adressesLot.copie);
+            lot.copieCachee = TexteAdresses(adressesLot.copieCachee);
+            smtp.SetLot(std::move(adressesLot));
             // Again before each batch: the component empties its list after a send.
             smtp.PiecesJointes() = fichiersJoints_;
             const std::uint64_t id = bilan.lots.size();

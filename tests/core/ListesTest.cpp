@@ -53,17 +53,6 @@ TEST(Listes, VersCollectionEtJointures) {
     EXPECT_EQ(JointCollection(CollectionDe({"", "x", ""}), ","), "x,");
 }
 
-TEST(Listes, ExtraitLotRetireLesPremiersElements) {
-    Collection c = CollectionDe({"a", "b", "c", "d", "e"});
-    EXPECT_EQ(ExtraitLot(c, 2, ","), "a,b");
-    EXPECT_EQ(ExtraitLot(c, 0, ","), "");
-    ASSERT_EQ(c.Nombre(), 3u);
-    EXPECT_EQ(NumeroLeve([&] { (void)ExtraitLot(c, 4, ","); }), 9);
-    EXPECT_EQ(c.Nombre(), 3u);  // a refused batch takes nothing
-    EXPECT_EQ(ExtraitLot(c, 3, "; "), "c; d; e");
-    EXPECT_TRUE(c.EstVide());
-}
-
 TEST(Collection, ClesSansCasseEtUniques) {
     Collection c;
     c.Ajoute("premier", "Clé");

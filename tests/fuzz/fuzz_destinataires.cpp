@@ -24,12 +24,15 @@ const Langue& Francais() {
     return langue;
 }
 
-void VerifieAdresses(const Collection& adresses) {
+// Written out and read again, each address comes back the same.
+void VerifieAdresses(const ListeAdresses& adresses) {
     Liste vues;
-    for (const std::string& adresse : adresses) {
-        fuzz::Verifie(!adresse.empty() && adresse == Elague(adresse), "addresses are trimmed");
-        fuzz::Verifie(adresse.find('@') != std::string::npos, "addresses are complete");
-        vues.push_back(adresse);
+    for (const Adresse& adresse : adresses) {
+        fuzz::Verifie(!adresse.boite.empty() && adresse.boite == Elague(adresse.boite),
+                      "mailboxes are trimmed");
+        fuzz::Verifie(adresse.boite.find('@') != std::string::npos, "mailboxes are complete");
+        fuzz::Verifie(LitAdresse(TexteAdresse(adresse)) == adresse, "addresses read back");
+        vues.push_back(CleAdresse(adresse.boite));
     }
     TrieListe(vues);
     fuzz::Verifie(std::adjacent_find(vues.begin(), vues.end()) == vues.end(), "each address once");
@@ -49,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
                                      "exemple.fr", false,   nullptr};
     const std::string champs[] = {"fic:liste.txt", "fic:equipe.txt, zoé", texte};
     for (const std::string& champ : champs) {
-        const Resultat<Collection, Arret> adresses = ExtraitDestinataires(contexte, champ);
+        const Resultat<ListeAdresses, Arret> adresses = ExtraitDestinataires(contexte, champ);
         if (adresses.Reussi()) {
             VerifieAdresses(adresses.Valeur());
         } else {

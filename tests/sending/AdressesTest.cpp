@@ -92,6 +92,19 @@ TEST(Adresses, HeaderWrittenForABatchIsByteForByteWhatGMimeWrites) {
         AjouteEnteteAdresses(entete, "To", liste, jeu, boites);
         EXPECT_EQ(entete, EnteteSelonGMime(liste, jeu));
         EXPECT_EQ(boites, LitAdresses(liste, jeu, "To").boites);
+        // A dispatch's batch, its entries read one by one, writes the same.
+        if (liste.find(':') == std::string::npos) {
+            ListeAdresses lot;
+            const Entrees entrees = DecoupeAdresses(liste);
+            for (const std::string& entree : entrees.value()) {
+                lot.push_back(LitAdresse(entree));
+            }
+            std::string enteteLot;
+            std::vector<std::string> boitesLot;
+            AjouteEnteteAdresses(enteteLot, "To", lot, jeu, boitesLot);
+            EXPECT_EQ(enteteLot, entete);
+            EXPECT_EQ(boitesLot, boites);
+        }
     }
 }
 
@@ -101,10 +114,16 @@ TEST(Adresses, BatchHeadersRefuseWhatTheFullReadingRefuses) {
     std::vector<std::string> boites;
     AjouteEnteteAdresses(entete, "Cc", " , ;", jeu, boites);
     EXPECT_EQ(entete, "De: x\r\n") << "an empty list writes no header";
-    for (const char* mauvaise : {"x@", "a b@x.fr", "\"Dupont, Jean <jd@x.fr>", "a@x.fr <b@y.fr>"}) {
+    // Longer than any SMTP path: no fold could keep its line within 998 octets.
+    const std::string longue = std::string(1000, 'a') + "@x.fr";
+    for (const std::string mauvaise :
+         {"x@", "a b@x.fr", "\"Dupont, Jean <jd@x.fr>", "a@x.fr <b@y.fr>", longue.c_str()}) {
         EXPECT_THROW(AjouteEnteteAdresses(entete, "Cc", mauvaise, jeu, boites), EchecEnvoi)
             << mauvaise;
         EXPECT_THROW(AjouteBoites(mauvaise, jeu, "Bcc", boites), EchecEnvoi) << mauvaise;
+        const ListeAdresses lot = {{"", "ok@x.fr"}, LitAdresse(mauvaise)};
+        EXPECT_THROW(AjouteEnteteAdresses(entete, "Cc", lot, jeu, boites), EchecEnvoi) << mauvaise;
+        EXPECT_THROW(AjouteBoites(lot, jeu, "Bcc", boites), EchecEnvoi) << mauvaise;
     }
     EXPECT_TRUE(boites.empty());
 }

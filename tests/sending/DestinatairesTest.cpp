@@ -41,10 +41,15 @@ class Expansion : public ::testing::Test {
 
     void SetUp() override { ChargeTraductions(langue); }
 
+    // Each address as a person would write it again.
     Liste Developpe(const std::string& champ) {
-        Resultat<Collection, Arret> sortie = ExtraitDestinataires(contexte, champ);
+        Resultat<ListeAdresses, Arret> sortie = ExtraitDestinataires(contexte, champ);
         EXPECT_TRUE(sortie.Reussi()) << champ;
-        return sortie.Reussi() ? Liste(sortie.Valeur().begin(), sortie.Valeur().end()) : Liste{};
+        Liste textes;
+        for (const Adresse& adresse : sortie.Reussi() ? sortie.Valeur() : ListeAdresses{}) {
+            textes.push_back(TexteAdresse(adresse));
+        }
+        return textes;
     }
 
     // The error that stops the send, in window then command-line wording,
@@ -53,7 +58,7 @@ class Expansion : public ::testing::Test {
                     const std::string& message) {
         for (const bool ligneCommande : {false, true}) {
             contexte.ligneCommande = ligneCommande;
-            const Resultat<Collection, Arret> sortie = ExtraitDestinataires(contexte, champ);
+            const Resultat<ListeAdresses, Arret> sortie = ExtraitDestinataires(contexte, champ);
             ASSERT_FALSE(sortie.Reussi()) << champ;
             EXPECT_EQ(sortie.Erreur().etape, etape) << champ;
             EXPECT_EQ(sortie.Erreur().echec.genre, genre) << champ;
@@ -78,7 +83,7 @@ TEST_F(Expansion, PlainEntriesAreCompletedSortedAndUnique) {
     EXPECT_EQ(Developpe("\"Martin, Jean\" <jm@x.fr>,u2"),
               (Liste{"\"Martin, Jean\" <jm@x.fr>", "u2@ex.fr"}));
     EXPECT_EQ(Developpe("GRP:Ventes"), Liste{"GRP:Ventes@ex.fr"});
-    EXPECT_EQ(Developpe("\"Jean\" <j@x.fr>"), Liste{"\"Jean\" <j@x.fr>"});
+    EXPECT_EQ(Developpe("\"Jean\" <j@x.fr>"), Liste{"Jean <j@x.fr>"});
     contexte.suffixe = "";
     EXPECT_EQ(Developpe("bob,a@x.fr"), (Liste{"a@x.fr", "bob@"}));
     EXPECT_TRUE(avis.empty());
@@ -86,21 +91,21 @@ TEST_F(Expansion, PlainEntriesAreCompletedSortedAndUnique) {
 
 // One copy per address and dispatch: To before copy before blind copy.
 TEST(Doublons, EachMailboxStaysInTheFirstFieldThatHoldsIt) {
-    const auto champ = [](std::initializer_list<const char*> adresses) {
-        Collection c;
-        for (const char* a : adresses) {
-            c.Ajoute(a);
+    const auto champ = [](std::initializer_list<const char*> entrees) {
+        ListeAdresses adresses;
+        for (const char* entree : entrees) {
+            adresses.push_back(LitAdresse(entree));
         }
-        return c;
+        return adresses;
     };
-    std::array<Collection, 3> champs = {champ({"bob@x.fr", "\"Eve\" <eve@x.fr>"}),
-                                        champ({"Bob@x.fr", "bob@X.fr", "carl@x.fr"}),
-                                        champ({"eve@x.fr", "Bob <bob@x.fr>", "dora@x.fr"})};
+    std::array<ListeAdresses, 3> champs = {champ({"bob@x.fr", "\"Eve\" <eve@x.fr>"}),
+                                           champ({"Bob@x.fr", "bob@X.fr", "carl@x.fr"}),
+                                           champ({"eve@x.fr", "Bob <bob@x.fr>", "dora@x.fr"})};
     RetireDoublonsEntreChamps(champs);
-    EXPECT_EQ(Liste(champs[0].begin(), champs[0].end()), (Liste{"bob@x.fr", "\"Eve\" <eve@x.fr>"}));
+    EXPECT_EQ(champs[0], champ({"bob@x.fr", "Eve <eve@x.fr>"}));
     // As within a field (above): "Bob" is someone else.
-    EXPECT_EQ(Liste(champs[1].begin(), champs[1].end()), (Liste{"Bob@x.fr", "carl@x.fr"}));
-    EXPECT_EQ(Liste(champs[2].begin(), champs[2].end()), Liste{"dora@x.fr"});
+    EXPECT_EQ(champs[1], champ({"Bob@x.fr", "carl@x.fr"}));
+    EXPECT_EQ(champs[2], champ({"dora@x.fr"}));
 }
 
 TEST_F(Expansion, RecipientFilesNestEndCyclesAndSkipMissingOnes) {

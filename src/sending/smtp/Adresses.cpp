@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/PartiesMime.h"
 
 namespace corvelle::smtp {
 
@@ -25,11 +26,17 @@ void AjouteEntree(std::vector<std::string>& entrees, std::string_view entree) {
     }
 }
 
+// A path holds at most 256 octets with its angle brackets (RFC 5321
+// 4.5.3.1.3); a longer address would also make a header line no fold can cut
+// below 998 octets.
+constexpr std::size_t kLongueurMaxBoite = 254;
+
 // An address the envelope can carry: a local part, "@", a domain, and nothing
 // that could end or bend an SMTP command line (controls, angle brackets).
 bool EstBoiteValide(std::string_view adresse) {
     const std::size_t arobase = adresse.rfind('@');
-    if (arobase == std::string_view::npos || arobase == 0 || arobase + 1 == adresse.size()) {
+    if (arobase == std::string_view::npos || arobase == 0 || arobase + 1 == adresse.size() ||
+        adresse.size() > kLongueurMaxBoite) {
         return false;
     }
     return std::none_of(adresse.begin(), adresse.end(), [](char c) {
@@ -91,9 +98,9 @@ constexpr std::array<bool, 256> kCaracteresSimples = [] {
 bool EstAdresseSimple(std::string_view entree) {
     const std::size_t arobase = entree.find('@');
     return arobase != std::string_view::npos && arobase == entree.rfind('@') && arobase > 0 &&
-           arobase + 1 < entree.size() && std::all_of(entree.begin(), entree.end(), [](char c) {
-               return kCaracteresSimples[static_cast<unsigned char>(c)];
-           });
+           arobase + 1 < entree.size() && entree.size() <= kLongueurMaxBoite &&
+           std::all_of(entree.begin(), entree.end(),
+                       [](char c) { return kCaracteresSimples[static_cast<unsigned char>(c)]; });
 }
 
 // The "@" outside quotes and comments: one per mailbox the entry names.
@@ -152,24 +159,64 @@ std::optional<std::vector<std::string>> AdressesSimples(std::string_view texte) 
 // a new line (even the first one), the separator's space giving way.
 constexpr std::size_t kLargeurPliage = 78;
 
-void PlieAdressesSimples(std::string& entetes, std::string_view nom,
-                         const std::vector<std::string>& adresses) {
+// `boite` gives each one's text: the entry itself, or a batch's mailbox.
+template <typename Conteneur, typename Boite>
+void PlieAdressesSimples(std::string& entetes, std::string_view nom, const Conteneur& adresses,
+                         Boite boite) {
     entetes.append(nom).append(": ");
     std::size_t ligne = nom.size() + 2;
     for (std::size_t i = 0; i < adresses.size(); ++i) {
-        if (ligne + adresses[i].size() > kLargeurPliage) {
+        const std::string& texte = boite(adresses[i]);
+        if (ligne + texte.size() > kLargeurPliage) {
             entetes.pop_back();
             entetes += "\r\n\t";
             ligne = 1;
         }
-        entetes += adresses[i];
-        ligne += adresses[i].size();
+        entetes += texte;
+        ligne += texte.size();
         if (i + 1 < adresses.size()) {
             entetes += ", ";
             ligne += 2;
         }
     }
     entetes += "\r\n";
+}
+
+// A batch's address for a header, or null when its mailbox is not a valid
+// one: checked as a read entry is (one "@" outside quotes, nothing that could
+// bend an SMTP command), in its IDN form too, which goes to `boites`.
+ObjetG<InternetAddress> BoiteDuLot(const Adresse& adresse, const JeuCaracteres& jeu,
+                                   std::vector<std::string>& boites) {
+    if (!EstBoiteValide(adresse.boite) || CompteArobases(adresse.boite) != 1) {
+        return nullptr;
+    }
+    // A line break in a name would start a new header.
+    const std::string nom = SansSautDeLigne(adresse.nom);
+    ObjetG<InternetAddress> boite(
+        internet_address_mailbox_new(nom.empty() ? nullptr : nom.c_str(), adresse.boite.c_str()));
+    if (!nom.empty()) {
+        internet_address_set_charset(boite.get(), jeu.NomPour(nom).c_str());
+    }
+    // An ASCII address is its own IDN form (see RetientBoites).
+    InternetAddressMailbox* boiteGMime = INTERNET_ADDRESS_MAILBOX(boite.get());
+    if (EstAscii(adresse.boite) && boiteGMime->idn_addr == nullptr) {
+        boiteGMime->idn_addr = g_strdup(adresse.boite.c_str());
+    }
+    const char* idn = internet_address_mailbox_get_idn_addr(boiteGMime);
+    if (!idn || !EstBoiteValide(idn)) {
+        return nullptr;
+    }
+    boites.emplace_back(idn);
+    return boite;
+}
+
+[[noreturn]] void RefuseAdresse(const Adresse& adresse, std::string_view nomListe) {
+    throw EchecEnvoi(GenreEchec::Permanent, "Invalid address in the " + std::string(nomListe) +
+                                                " list: \"" + TexteAdresse(adresse) + "\"");
+}
+
+bool EstSimple(const Adresse& adresse) {
+    return adresse.nom.empty() && EstAdresseSimple(adresse.boite);
 }
 
 // What GMime's message puts in an address header when its list changes, then
@@ -273,7 +320,9 @@ void AjouteEnteteAdresses(std::string& entetes, std::string_view nom, std::strin
                           const JeuCaracteres& jeu, std::vector<std::string>& boites) {
     if (std::optional<std::vector<std::string>> simples = AdressesSimples(texte)) {
         if (!simples->empty()) {
-            PlieAdressesSimples(entetes, nom, *simples);
+            PlieAdressesSimples(
+                entetes, nom, *simples,
+                [](const std::string& entree) -> const std::string& { return entree; });
             boites.insert(boites.end(), std::make_move_iterator(simples->begin()),
                           std::make_move_iterator(simples->end()));
         }
@@ -293,6 +342,53 @@ void AjouteBoites(std::string_view texte, const JeuCaracteres& jeu, std::string_
         simples ? std::move(*simples) : LitAdresses(texte, jeu, nomListe).boites;
     boites.insert(boites.end(), std::make_move_iterator(lues.begin()),
                   std::make_move_iterator(lues.end()));
+}
+
+Adresses LitAdresses(const ListeAdresses& adresses, const JeuCaracteres& jeu,
+                     std::string_view nomListe) {
+    InitialiseGMime();
+    Adresses resultat{ObjetG<InternetAddressList>(internet_address_list_new()), {}};
+    for (const Adresse& adresse : adresses) {
+        const ObjetG<InternetAddress> boite = BoiteDuLot(adresse, jeu, resultat.boites);
+        if (!boite) {
+            RefuseAdresse(adresse, nomListe);
+        }
+        internet_address_list_add(resultat.liste.get(), boite.get());
+    }
+    return resultat;
+}
+
+void AjouteEnteteAdresses(std::string& entetes, std::string_view nom, const ListeAdresses& adresses,
+                          const JeuCaracteres& jeu, std::vector<std::string>& boites) {
+    if (adresses.empty()) {
+        return;
+    }
+    if (std::all_of(adresses.begin(), adresses.end(), EstSimple)) {
+        PlieAdressesSimples(
+            entetes, nom, adresses,
+            [](const Adresse& adresse) -> const std::string& { return adresse.boite; });
+        for (const Adresse& adresse : adresses) {
+            boites.push_back(adresse.boite);
+        }
+        return;
+    }
+    Adresses lues = LitAdresses(adresses, jeu, nom);
+    EncodeListe(entetes, nom, lues.liste.get());
+    boites.insert(boites.end(), std::make_move_iterator(lues.boites.begin()),
+                  std::make_move_iterator(lues.boites.end()));
+}
+
+void AjouteBoites(const ListeAdresses& adresses, const JeuCaracteres& jeu,
+                  std::string_view nomListe, std::vector<std::string>& boites) {
+    const std::size_t avant = boites.size();
+    for (const Adresse& adresse : adresses) {
+        if (EstSimple(adresse)) {
+            boites.push_back(adresse.boite);
+        } else if (!BoiteDuLot(adresse, jeu, boites)) {
+            boites.resize(avant);  // all of the list or nothing, as for a text
+            RefuseAdresse(adresse, nomListe);
+        }
+    }
 }
 
 }  // namespace corvelle::smtp

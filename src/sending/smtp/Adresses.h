@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Adresse.h"
 #include "sending/smtp/JeuCaracteres.h"
 #include "sending/smtp/RessourcesGMime.h"
 
@@ -46,5 +47,16 @@ void AjouteEnteteAdresses(std::string& entetes, std::string_view nom, std::strin
 // LitAdresses does.
 void AjouteBoites(std::string_view texte, const JeuCaracteres& jeu, std::string_view nomListe,
                   std::vector<std::string>& boites);
+
+// The same for a dispatch's batch, its addresses read already: each must be a
+// valid mailbox; names are written as the header needs them (quoted, encoded
+// per RFC 2047 when not ASCII, folded). Raise EchecEnvoi naming `nomListe`
+// and the first address that is not valid.
+[[nodiscard]] Adresses LitAdresses(const ListeAdresses& adresses, const JeuCaracteres& jeu,
+                                   std::string_view nomListe);
+void AjouteEnteteAdresses(std::string& entetes, std::string_view nom, const ListeAdresses& adresses,
+                          const JeuCaracteres& jeu, std::vector<std::string>& boites);
+void AjouteBoites(const ListeAdresses& adresses, const JeuCaracteres& jeu,
+                  std::string_view nomListe, std::vector<std::string>& boites);
 
 }  // namespace corvelle::smtp

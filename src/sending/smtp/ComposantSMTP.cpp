@@ -52,11 +52,20 @@ std::size_t TailleEstimee(const smtp::ContenuMessage& message) {
         return code + (code / 76 + 1) * 2;
     };
     constexpr std::size_t kEntetes = 1024;
-    std::size_t taille =
-        kEntetes +
-        2 * (message.expediteur.size() + message.reponse.size() + message.destinataires.size() +
-             message.copie.size() + message.objet.size()) +
-        base64(message.texte.size()) + base64(message.html.size());
+    std::size_t destinataires =
+        message.lot ? 0 : message.destinataires.size() + message.copie.size();
+    if (message.lot) {
+        // Each address with its name, quotes and separator.
+        for (const ListeAdresses* liste : {&message.lot->a, &message.lot->copie}) {
+            for (const Adresse& adresse : *liste) {
+                destinataires += adresse.nom.size() + adresse.boite.size() + 8;
+            }
+        }
+    }
+    std::size_t taille = kEntetes +
+                         2 * (message.expediteur.size() + message.reponse.size() + destinataires +
+                              message.objet.size()) +
+                         base64(message.texte.size()) + base64(message.html.size());
     for (const smtp::FichierJoint& joint : message.piecesJointes) {
         taille +=
             kEntetes / 2 + 2 * joint.chemin.size() +
@@ -306,14 +315,21 @@ std::int32_t ComposantSMTP::Authentification() const {
 
 void ComposantSMTP::SetDestinataires(std::string liste) {
     d_->contenu.destinataires = std::move(liste);
+    d_->contenu.lot.reset();
 }
 
 void ComposantSMTP::SetCopie(std::string liste) {
     d_->contenu.copie = std::move(liste);
+    d_->contenu.lot.reset();
 }
 
 void ComposantSMTP::SetCopieCachee(std::string liste) {
     d_->contenu.copieCachee = std::move(liste);
+    d_->contenu.lot.reset();
+}
+
+void ComposantSMTP::SetLot(AdressesLot lot) {
+    d_->contenu.lot = std::move(lot);
 }
 
 void ComposantSMTP::SetEncodage(std::string charset) {

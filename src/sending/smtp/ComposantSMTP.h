@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Adresse.h"
 #include "sending/oauth/SourceJetons.h"
 #include "sending/smtp/ConfianceTLS.h"
 #include "sending/smtp/EchecEnvoi.h"
@@ -37,9 +38,14 @@ class ComposantSMTP {
     [[nodiscard]] std::int32_t Authentification() const;
 
     // Address lists joined with ", "; display names and quotes allowed.
+    // Setting one puts the three lists back in place of a batch (SetLot).
     void SetDestinataires(std::string liste);
     void SetCopie(std::string liste);
     void SetCopieCachee(std::string liste);  // envelope only, never a header
+    // A dispatch's batch, its addresses read already: they reach the headers
+    // and the envelope as they are. In place of the three lists until one is
+    // set again.
+    void SetLot(AdressesLot lot);
 
     void SetEncodage(std::string charset);            // "Iso-8859-1", "UTF-8"...
     void SetImportance(std::int32_t importance);      // 0 normal, 1 low, 2 high

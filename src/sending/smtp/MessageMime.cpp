@@ -129,17 +129,36 @@ void FinMessage(GMimeMessage* message, const ContenuMessage& contenu, const JeuC
     AjouteOptions(message, contenu, expediteur, jeu);
 }
 
+// A list of the message: the batch's when it has one, else the text set.
+Adresses LitListe(const ContenuMessage& contenu, std::size_t champ, const JeuCaracteres& jeu,
+                  std::string_view nom) {
+    if (contenu.lot) {
+        return LitAdresses(champ == 0 ? contenu.lot->a : contenu.lot->copie, jeu, nom);
+    }
+    return LitAdresses(SansSautDeLigne(champ == 0 ? contenu.destinataires : contenu.copie), jeu,
+                       nom);
+}
+
+void AjouteCopiesCachees(const ContenuMessage& contenu, const JeuCaracteres& jeu,
+                         std::vector<std::string>& boites) {
+    if (contenu.lot) {
+        AjouteBoites(contenu.lot->copieCachee, jeu, "Bcc", boites);
+    } else {
+        AjouteBoites(SansSautDeLigne(contenu.copieCachee), jeu, "Bcc", boites);
+    }
+}
+
 void PlaceDestinataires(MessagePret& pret, const ContenuMessage& contenu,
                         const JeuCaracteres& jeu) {
     GMimeMessage* message = pret.message.get();
-    const Adresses a = LitAdresses(SansSautDeLigne(contenu.destinataires), jeu, "To");
-    const Adresses cc = LitAdresses(SansSautDeLigne(contenu.copie), jeu, "Cc");
+    const Adresses a = LitListe(contenu, 0, jeu, "To");
+    const Adresses cc = LitListe(contenu, 1, jeu, "Cc");
     Enveloppe enveloppe(pret.destinataires);
     std::vector<std::string> boites = a.boites;
     enveloppe.Ajoute(boites);
     boites = cc.boites;
     enveloppe.Ajoute(boites);
-    AjouteBoites(SansSautDeLigne(contenu.copieCachee), jeu, "Bcc", boites);
+    AjouteCopiesCachees(contenu, jeu, boites);
     enveloppe.Ajoute(boites);
     if (pret.destinataires.empty()) {
         throw EchecEnvoi(GenreEchec::Permanent,
@@ -239,11 +258,17 @@ void GabaritMessage::Redige(const ContenuMessage& contenu, std::string& octets,
     Enveloppe sansDoublon(enveloppe);
     std::vector<std::string> boites;
     octets.assign(avant_);
-    AjouteEnteteAdresses(octets, "To", SansSautDeLigne(contenu.destinataires), jeu_, boites);
+    if (contenu.lot) {
+        AjouteEnteteAdresses(octets, "To", contenu.lot->a, jeu_, boites);
+        sansDoublon.Ajoute(boites);
+        AjouteEnteteAdresses(octets, "Cc", contenu.lot->copie, jeu_, boites);
+    } else {
+        AjouteEnteteAdresses(octets, "To", SansSautDeLigne(contenu.destinataires), jeu_, boites);
+        sansDoublon.Ajoute(boites);
+        AjouteEnteteAdresses(octets, "Cc", SansSautDeLigne(contenu.copie), jeu_, boites);
+    }
     sansDoublon.Ajoute(boites);
-    AjouteEnteteAdresses(octets, "Cc", SansSautDeLigne(contenu.copie), jeu_, boites);
-    sansDoublon.Ajoute(boites);
-    AjouteBoites(SansSautDeLigne(contenu.copieCachee), jeu_, "Bcc", boites);
+    AjouteCopiesCachees(contenu, jeu_, boites);
     sansDoublon.Ajoute(boites);
     if (enveloppe.empty()) {
         throw EchecEnvoi(GenreEchec::Permanent,

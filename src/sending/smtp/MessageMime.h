@@ -4,10 +4,12 @@
 // attachments read from disk only while the message is written.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/Adresse.h"
 #include "sending/smtp/FluxFichier.h"
 #include "sending/smtp/JeuCaracteres.h"
 #include "sending/smtp/RessourcesGMime.h"
@@ -20,6 +22,8 @@ struct ContenuMessage {
     std::string destinataires;
     std::string copie;
     std::string copieCachee;  // envelope only
+    // A dispatch's batch, in place of the three lists above when set.
+    std::optional<AdressesLot> lot;
     std::string objet;
     std::string texte;  // UTF-8; empty: no text part
     std::string html;   // UTF-8; empty: no HTML part

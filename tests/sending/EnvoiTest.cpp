@@ -1,0 +1,98 @@
+// A dispatch's recipients from the file that lists them to the headers and
+// the envelope of its batch, previewed: nothing is sent.
+
+#include "sending/Envoi.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <utility>
+
+#include "i18n/Langue.h"
+#include "sending/Demande.h"
+#include "sending/smtp/RessourcesGMime.h"
+#include "support/DialogueEnregistreur.h"
+#include "support/DossierTemporaire.h"
+
+namespace corvelle {
+namespace {
+
+// Whose names and mailboxes a header holds, and how many times each.
+std::map<std::pair<std::string, std::string>, int> Boites(const std::string& valeur) {
+    std::map<std::pair<std::string, std::string>, int> boites;
+    const smtp::ObjetG<InternetAddressList> liste(
+        internet_address_list_parse(nullptr, valeur.c_str()));
+    for (int i = 0; liste && i < internet_address_list_length(liste.get()); ++i) {
+        InternetAddress* adresse = internet_address_list_get_address(liste.get(), i);
+        const char* nom = internet_address_get_name(adresse);
+        ++boites[{nom ? nom : "",
+                  internet_address_mailbox_get_addr(INTERNET_ADDRESS_MAILBOX(adresse))}];
+    }
+    return boites;
+}
+
+// Joined once, a name holding a comma was cut in two at the next reading and
+// failed its whole batch.
+TEST(Envoi, EveryRecipientReachesTheFoldedToHeaderOnceWithItsName) {
+    test::DossierTemporaire dossier;
+    std::string liste =
+        "Dupont, Jean <jd@x.fr>\n\"Martin \\\"Jo\\\", Paul\" <m@x.fr>\nÉlodie Dupré <e@x.fr>\n"
+        "a@x.fr, b@x.fr;\n";
+    for (int i = 0; i < 200; ++i) {
+        liste += "Abonné n° " + std::to_string(i) + " <abonne" + std::to_string(i) + "@x.fr>\n";
+    }
+    test::EcritFichier(dossier / "liste.txt", liste);
+    Langue langue;
+    ChargeTraductions(langue);
+    DialogueEnregistreur dialogue;
+    Demande demande;
+    demande.expediteur = "moi@x.fr";
+    demande.destinataires = "fic:liste.txt";
+    demande.corpsTexte = "Bonjour";
+    demande.encodage = "Iso-8859-1";
+    demande.dossierCourant = dossier.Chemin();
+    demande.apercu = true;
+    demande.dossierApercu = dossier.Chemin();
+    std::ostringstream enveloppe;
+    std::streambuf* sortie = std::cout.rdbuf(enveloppe.rdbuf());
+    const Bilan bilan = EnvoiMessage({langue, dialogue, nullptr, {}, {}}, demande);
+    std::cout.rdbuf(sortie);
+    ASSERT_EQ(bilan.lots.size(), 1u);
+    ASSERT_TRUE(bilan.Accepte()) << bilan.lots[0].statut;
+
+    const std::string eml = test::LitFichier(dossier / "corvelle-001.eml");
+    const std::string entetes = eml.substr(0, eml.find("\r\n\r\n") + 2);
+    std::string a;  // the To header unfolded
+    bool dansA = false;
+    for (std::size_t debut = 0, fin; debut < entetes.size(); debut = fin + 2) {
+        fin = entetes.find("\r\n", debut);
+        const std::string ligne = entetes.substr(debut, fin - debut);
+        EXPECT_LE(ligne.size(), 998u);
+        dansA = ligne.starts_with("To: ") || (dansA && ligne.starts_with('\t'));
+        a += dansA ? ligne.substr(ligne.starts_with('\t') ? 0 : 4) : "";
+    }
+    const auto boites = Boites(a);
+    EXPECT_EQ(boites.size(), 205u);
+    for (const auto& [boite, fois] : boites) {
+        EXPECT_EQ(fois, 1) << boite.first << " <" << boite.second << ">";
+    }
+    for (const auto& [nom, boite] : {std::pair{"Dupont, Jean", "jd@x.fr"},
+                                     {"Martin \"Jo\", Paul", "m@x.fr"},
+                                     {"Élodie Dupré", "e@x.fr"},
+                                     {"", "a@x.fr"},
+                                     {"", "b@x.fr"},
+                                     {"Abonné n° 7", "abonne7@x.fr"}}) {
+        EXPECT_TRUE(boites.contains({nom, boite})) << nom << " <" << boite << ">";
+    }
+    std::size_t rcpt = 0;
+    for (std::size_t i = enveloppe.view().find("RCPT TO:<"); i != std::string::npos;
+         i = enveloppe.view().find("RCPT TO:<", i + 1)) {
+        ++rcpt;
+    }
+    EXPECT_EQ(rcpt, 205u);
+}
+
+}  // namespace
+}  // namespace corvelle
