@@ -134,13 +134,14 @@ def dossier_de_module(espace, prefixe, certificats=True):
 
 
 def config_smtp(nom, serveur, port, ssl=False, auth=0, pop="", utilisateur="", mot_de_passe="",
-                oauth=()):
+                oauth=(), admin=()):
     """`oauth`: (token URL or tenant, client id, scope, token command); the
-    password command field before them stays empty."""
+    password command field before them stays empty. `admin`: the fields after
+    them, from the EHLO name and the envelope sender on."""
     champs = [nom, serveur, "-1" if ssl else "0", str(port), str(auth), pop, utilisateur,
               chiffre(mot_de_passe)]
-    if oauth:
-        champs += ["", *oauth]
+    if oauth or admin:
+        champs += ["", *(oauth or ("",) * 4), *admin]
     return US.join(champs)
 
 

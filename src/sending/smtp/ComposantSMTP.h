@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sending/oauth/SourceJetons.h"
+#include "sending/smtp/EntetesLibres.h"
 
 namespace corvelle {
 
@@ -46,6 +47,11 @@ class ComposantSMTP {
         std::int32_t sensibilite);  // 0 normal, 1 personal, 2 private, 3 confidential
 
     void SetExpediteur(std::string expediteur);
+    // MAIL FROM, where bounces go; empty: the sender's address. One mailbox,
+    // read as the sender is.
+    void SetExpediteurEnveloppe(std::string adresse);
+    // Added to every message, checked already (LitEnteteLibre).
+    void SetEntetes(smtp::EntetesLibres entetes);
     void SetReponse(std::string reponse);  // Reply-To, when not empty
     void SetObjet(std::string objet);
     void SetCorpsTexte(std::string texte);  // empty: no text part
@@ -59,6 +65,9 @@ class ComposantSMTP {
     void SetServeur(std::string serveur);
     void SetPort(std::int32_t port);
     void SetSSL(bool ssl);
+    // The name said in EHLO; empty: the host's fully qualified name when it
+    // has one, else libcurl's own.
+    void SetNomEhlo(std::string nom);
     // Milliseconds without progress (and to connect) before giving up; never a
     // cap on the whole transfer.
     void SetTimeout(std::int32_t millisecondes);

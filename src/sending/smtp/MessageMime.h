@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sending/smtp/EntetesLibres.h"
 #include "sending/smtp/FluxFichier.h"
 #include "sending/smtp/JeuCaracteres.h"
 #include "sending/smtp/RessourcesGMime.h"
@@ -28,6 +29,10 @@ struct ContenuMessage {
     std::int32_t importance = 0;
     std::int32_t sensibilite = 0;
     std::int32_t notification = 0;
+    // Checked already (LitEnteteLibre); one of the optional headers the
+    // program writes (X-Mailer, Importance, X-Priority, Sensitivity) given
+    // here replaces the program's.
+    EntetesLibres entetes;
     std::vector<FichierJoint> piecesJointes;
 };
 

@@ -31,6 +31,7 @@ struct ReglagesServeur {
     std::string motDePasse;
     std::string jeton;           // OAuth2 bearer token
     std::int32_t timeoutMs = 0;  // each wait; 0 or less: the default
+    std::string nomEhlo;         // checked already; empty: libcurl's own
 
     // The same session: the token counts only when a session opens, so a
     // renewed one keeps the session already logged in.
