@@ -55,6 +55,7 @@ int ExecuteLigneCommande(const Programme& programme, Dialogue& dialogue,
     }
     Demande demande = DemandeParDefaut(programme);
     demande.ligneCommande = true;
+    demande.automatique = programme.Reglages.AutoSubmitted;
     std::string message;
     try {
         return Execute(programme, dialogue, demande, arguments);

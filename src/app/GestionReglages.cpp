@@ -49,6 +49,7 @@ constexpr Regle kRegles[] = {
     {"AccèsAD", Genre::Entier, 0, 2},
     {"NbDest", Genre::Entier, 0, 100, "MSG_ERREUR_CONF_NBDEST"},
     {"TimeoutSMTP", Genre::Entier, 1, 60, "MSG_ERREUR_CONF_TIMEOUT"},
+    {"AutoSubmitted", Genre::Booleen},
     {kMotDePasseAD, Genre::MotDePasse},
     {"FenêtreMémoriserTaille", Genre::Booleen},
     {"FenêtreMémoriserPosition", Genre::Booleen},

@@ -10,8 +10,10 @@
 #include "app/Programme.h"
 #include "config/MotDePasse.h"
 #include "config/Profil.h"
+#include "config/VerificationsAvancees.h"
 #include "config/VerificationsSMTP.h"
 #include "core/Erreur.h"
+#include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
@@ -35,6 +37,20 @@ const std::map<std::string, std::int32_t, std::less<>> kAuthentifications = {
     {"login", AuthLogin},
     {"plain", AuthPlain},
     {"oauth2", AuthOAuth2}};
+
+// The options of the administrator's fields, in ChampAvance order.
+constexpr const char* kOptionsAvancees[kNombreChampsAvances] = {
+    "--ehlo",     "--envelope-from", "--tls-ca",     "--tls-fingerprint",
+    "--tls-cert", "--tls-key",       "--oauth-cert", "--oauth-key"};
+
+std::optional<std::size_t> OptionAvancee(const std::string& nom) {
+    const auto trouvee = std::find_if(std::begin(kOptionsAvancees), std::end(kOptionsAvancees),
+                                      [&](const char* option) { return nom == option; });
+    if (trouvee == std::end(kOptionsAvancees)) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(trouvee - std::begin(kOptionsAvancees));
+}
 
 std::string Usage(const Langue& langue) {
     return langue.Texte("MSG_GESTION_USAGE_SMTP");
@@ -79,6 +95,9 @@ class Analyse {
                     : nom == "--oauth-scope"                                ? &op_.porteeOAuth
                     : nom == "--oauth-token-command"                        ? &op_.commandeJeton
                                                                             : nullptr;
+            if (const std::optional<std::size_t> avancee = OptionAvancee(nom)) {
+                cible = &op_.avance.at(*avancee);
+            }
         } else if (essai) {
             cible = nom == "--from" ? &op_.expediteur : nom == "--to" ? &op_.destinataire : nullptr;
         }
@@ -213,6 +232,36 @@ void Modifie(clsConfigSMTP& c, std::string& port, const Operation& op, const std
         c.Password.clear();
     }
     ModifieOAuth(c, op);
+    for (std::size_t i = 0; i < kNombreChampsAvances; ++i) {
+        if (op.avance.at(i)) {
+            ChampDe(c, static_cast<ChampAvance>(i)) = *op.avance.at(i);
+        }
+    }
+}
+
+// Only the fields given are checked: a file stored earlier that has gone
+// since does not stop another change. Their values come back normalised
+// (the fingerprint) and absolute (the files).
+std::optional<Echec> VerifieAvancees(clsConfigSMTP& c, const Operation& op, const Langue& langue) {
+    clsConfigSMTP donnees;
+    for (std::size_t i = 0; i < kNombreChampsAvances; ++i) {
+        if (op.avance.at(i)) {
+            ChampDe(donnees, static_cast<ChampAvance>(i)) = *op.avance.at(i);
+        }
+    }
+    if (const std::optional<RefusAvance> refus =
+            VerifieAvance(donnees, plateforme::DossierTravail())) {
+        return Refus(langue.Libelle(
+            kOptionsAvancees[static_cast<std::size_t>(refus->champ)],
+            FormateMessage(langue.Texte(refus->message), refus->valeur, refus->complement)));
+    }
+    for (std::size_t i = 0; i < kNombreChampsAvances; ++i) {
+        if (op.avance.at(i)) {
+            const auto champ = static_cast<ChampAvance>(i);
+            ChampDe(c, champ) = ChampDe(donnees, champ);
+        }
+    }
+    return std::nullopt;
 }
 
 // The dialog's checks; the option to give names the field refused.
@@ -283,6 +332,9 @@ Resultat<ListeConfigs> Edite(ListeConfigs liste, const Operation& op, const std:
     if (std::optional<Echec> refus = Verifie(config, port, langue)) {
         return *refus;
     }
+    if (std::optional<Echec> refus = VerifieAvancees(config, op, langue)) {
+        return *refus;
+    }
     config.Port = PortValide(port).value_or(0);
     if (!ajout) {
         liste[*position] = std::move(config);
@@ -327,8 +379,16 @@ void EcritListe(const ListeConfigs& liste, const Langue& langue) {
         const clsConfigSMTP& c = liste[i];
         texte += std::to_string(i + 1) + '\t' + c.Nom + '\t' + c.Serveur + '\t' +
                  std::to_string(c.Port) + '\t' + langue.Texte(c.SSL ? "TXT_OUI" : "TXT_NON") +
-                 '\t' + TexteAuthentification(langue, c.Authentification) + '\t' + c.Username +
-                 '\n';
+                 '\t' + TexteAuthentification(langue, c.Authentification) + '\t' + c.Username;
+        // Then the administrator's fields that hold something, each named
+        // after its option.
+        for (std::size_t champ = 0; champ < kNombreChampsAvances; ++champ) {
+            if (const std::string& valeur = ChampDe(c, static_cast<ChampAvance>(champ));
+                !valeur.empty()) {
+                texte += '\t' + std::string(kOptionsAvancees[champ] + 2) + '=' + valeur;
+            }
+        }
+        texte += '\n';
     }
     std::cout << texte;
     std::cout.flush();

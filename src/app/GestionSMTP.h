@@ -3,11 +3,13 @@
 // corvelle --smtp list | add | set | remove | default | test: the SMTP
 // configurations edited without a window, with the checks of their dialog.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "config/ConfigSMTP.h"
+#include "config/VerificationsAvancees.h"
 #include "core/Resultat.h"
 
 namespace corvelle {
@@ -33,6 +35,9 @@ struct OperationSMTP {
     std::optional<std::string> clientOAuth;
     std::optional<std::string> porteeOAuth;
     std::optional<std::string> commandeJeton;
+    // --ehlo, --envelope-from, --tls-... and --oauth-cert/-key, in
+    // ChampAvance order; an empty value clears the field.
+    std::array<std::optional<std::string>, kNombreChampsAvances> avance;
     std::optional<std::string> expediteur;    // test
     std::optional<std::string> destinataire;  // test
 };

@@ -37,6 +37,8 @@ struct Parametres {
     std::int32_t NbDest = 25;
     bool RepartitionDestinataires = true;
     std::int16_t TimeoutSMTP = 10;  // seconds
+    // Command-line mail says "Auto-Submitted: auto-generated".
+    bool AutoSubmitted = true;
     bool UtiliserAD = false;
     std::int16_t AccesAD = 0;
     std::string AccesADDomaine;

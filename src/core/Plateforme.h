@@ -271,4 +271,12 @@ class FichierLu {
     int fd_ = -1;
 };
 
+// Others than the owner and the group may read the file: a private key
+// there is not private. False when it cannot be found out.
+[[nodiscard]] bool LisibleParTous(const std::string& chemin) noexcept;
+
+// The host's fully qualified name as its resolver gives it (the host name's
+// canonical name); empty when it has none with a dot. Found once, then kept.
+[[nodiscard]] std::string NomHoteQualifie();
+
 }  // namespace corvelle::plateforme

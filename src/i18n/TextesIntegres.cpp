@@ -25,6 +25,7 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"TXT_CHARGER_FICHIER", "Charger un fichier..."},
     {"TXT_JOINDRE_FICHIER", "Joindre un fichier..."},
     {"TXT_TOUS_FICHIERS", "Tous les fichiers"},
+    {"TXT_PARCOURIR_POUR", "Parcourir : %v"},
     {"TXT_MENU_DESTINATAIRES", "Menu des destinataires (%v)"},
     {"TXT_SYNTAXE", "Syntaxe de la ligne de commande"},
     {"TXT_POPUP_AJOUTER_FIC_DESTINATAIRES", "<Ajouter un fichier de destinataires...>"},
@@ -162,6 +163,12 @@ Options :
   /conf:<nom>     configuration SMTP à utiliser
   /de:<adresse>   expéditeur
   /rep:<adresse>  adresse de réponse
+  /ee:<adresse>   expéditeur de l'enveloppe (MAIL FROM), où vont les retours ;
+                  le De: reste /de: (aussi --envelope-from <adresse>)
+  /ent:"Nom: valeur"  en-tête ajouté à chaque message (répétable ; aussi
+                  --header "Nom: valeur") ; From, To, Subject, Content-*...
+                  sont refusés. Chaque message porte Auto-Submitted:
+                  auto-generated, sauf AutoSubmitted=0 ou un /ent: qui le donne
   /en:<jeu>       jeu de caractères (par exemple Iso-8859-1, UTF-8)
   /ar  /al  /arl  accusé de réception, de lecture, ou les deux
   /nde:<nombre>   nombre maximal de destinataires par envoi
@@ -197,6 +204,11 @@ Réglages sans fenêtre (Linux ; --config vaut pour toute exécution) :
     --oauth-scope <portée>, le secret client par --password-stdin ou
     --password-command ; ou bien --oauth-token-command <cmd>, dont la première
     ligne écrite est le jeton. Jetons gardés dans Corvelle.jetons (0600).
+    Administration (une valeur vide efface) : --ehlo <nom> (sinon le nom
+    complet de la machine), --envelope-from <adresse>, --tls-ca <fichier>,
+    --tls-fingerprint SHA256:<64 chiffres hexadécimaux>, --tls-cert <fichier>,
+    --tls-key <fichier>, --oauth-cert <fichier>, --oauth-key <fichier> ; une
+    clé ne doit pas être lisible par tous (chmod 600).
   --smtp remove <nom>         --smtp default <nom> (la met en premier)
   --smtp test <nom> [--from <adresse>] [--to <adresse>]   message de test (0 ou 5)
   --get [<clé>...]            valeurs en usage ; --set <clé>=<valeur>... les change
@@ -322,6 +334,30 @@ Exemples :
      "corvelle --smtp add NOM --server HÔTE [--port N] [--ssl] [--auth login --user "
      "UTILISATEUR --password-stdin]§ou dans la fenêtre de configuration (corvelle sans "
      "paramètre, touche F9)."},
+    {"MSG_ERREUR_CMD_ENTETE_FORME",
+     "Le paramètre /ent: attend un en-tête de la forme « Nom: valeur » : '%v'..."},
+    {"MSG_ERREUR_CMD_ENTETE_NOM",
+     "Le paramètre /ent: nomme l'en-tête '%v', qui n'est pas un nom d'en-tête : lettres, "
+     "chiffres et signes ASCII, sans espace ni deux-points..."},
+    {"MSG_ERREUR_CMD_ENTETE_SAUT",
+     "La valeur de l'en-tête '%v' (/ent:) contient un saut de ligne ou un autre caractère de "
+     "contrôle : elle est refusée..."},
+    {"MSG_ERREUR_CMD_ENTETE_RESERVE",
+     "L'en-tête '%v' est écrit par Corvelle d'après ses propres paramètres (/de:, /a:, /cc:, /o:, "
+     "/rep:, /ar...) : il ne se donne pas avec /ent:..."},
+    {"MSG_ERREUR_NOM_EHLO",
+     "Le nom EHLO « %v » n'est pas un nom de domaine : lettres, chiffres, points et tirets "
+     "seulement (ou une adresse entre crochets)."},
+    {"MSG_ERREUR_EXPEDITEUR_ENVELOPPE",
+     "L'expéditeur de l'enveloppe « %v » n'est pas une adresse seule (nom@domaine, sans nom "
+     "affiché)."},
+    {"MSG_ERREUR_EMPREINTE",
+     "L'empreinte « %v » n'est pas SHA256: suivi de 64 chiffres hexadécimaux (les deux-points "
+     "entre eux sont permis)."},
+    {"MSG_ERREUR_FICHIER_AVANCE", "Le fichier « %v » ne peut pas être lu : %v."},
+    {"MSG_ERREUR_CLE_LISIBLE",
+     "Le fichier de clé « %v » est lisible par tous les utilisateurs : retirez-leur ce droit "
+     "(chmod 600 %v), puis recommencez."},
 }};
 
 }  // namespace corvelle

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/ConfigSMTP.h"
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 
@@ -33,6 +34,10 @@ struct Demande {
     std::int32_t importance = 0;
     std::int32_t sensibilite = 0;
     std::vector<std::string> piecesJointes;  // names or patterns, absolute or relative
+    smtp::EntetesLibres entetes;             // given with /ent:, checked
+    // Marked "Auto-Submitted: auto-generated" unless `entetes` says otherwise:
+    // a command line's mail, while the setting AutoSubmitted is on.
+    bool automatique = false;
 
     // The run.
     clsConfigSMTP configuration;

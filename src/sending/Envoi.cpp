@@ -139,6 +139,7 @@ class Dispatch {
         smtp.SetImportance(demande_.importance);
         smtp.SetSensibilite(demande_.sensibilite);
         smtp.SetEncodage(demande_.encodage);
+        smtp.SetEntetes(EntetesDemande(demande_));
         smtp.Extras().push_back(DechiffreMotDePasse(kIdentificationChiffree) + TexteVersion());
         if (demande_.trace && c_.trace) {
             smtp.SetTrace(c_.trace);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -19,6 +20,7 @@
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
 #include "sending/HtmlVersTexte.h"
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 
@@ -52,11 +54,19 @@ class Analyse {
     // Reads the program's arguments, each one whole parameter: nothing in a
     // value can end it or start another parameter.
     void Lit(const std::vector<std::string>& arguments) {
-        for (const std::string& argument : arguments) {
+        for (std::size_t i = 0; i < arguments.size(); ++i) {
+            const std::string& argument = arguments[i];
             const std::string_view texte = std::string_view(argument).substr(
                 std::min(argument.find_first_not_of(' '), argument.size()));
             if (texte.empty()) {
                 continue;  // an empty shell variable, not a parameter
+            }
+            if (const auto alias = kAlias.find(texte); alias != kAlias.end()) {
+                LitAlias(alias->first, alias->second, arguments, i);
+                if (!Poursuit()) {
+                    return;
+                }
+                continue;
             }
             const std::size_t deuxPoints = texte.find(':');
             const std::string nom = deuxPoints == std::string_view::npos
@@ -78,6 +88,10 @@ class Analyse {
     // The request once every parameter is read: body files read, then its
     // three parts checked.
     AnalyseCommande Termine() && {
+        // Whatever configuration /conf: chose, before or after it.
+        if (enveloppe_) {
+            D().configuration.ExpediteurEnveloppe = *enveloppe_;
+        }
         if (Poursuit()) {
             LitFichiersCorps();
         }
@@ -88,6 +102,20 @@ class Analyse {
     }
 
   private:
+    // Long names whose value is the next argument, as scripts write them.
+    static inline const std::map<std::string_view, std::string_view> kAlias = {
+        {"--header", "/ent:"},
+        {"--envelope-from", "/ee:"},
+    };
+
+    void LitAlias(std::string_view alias, std::string_view nom,
+                  const std::vector<std::string>& arguments, std::size_t& i) {
+        if (i + 1 >= arguments.size()) {
+            return Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_DST_MANQUANT"), alias));
+        }
+        Cherche(std::string(nom))->applique(*this, std::string(alias), arguments[++i]);
+    }
+
     using Action = std::function<void(Analyse&, const std::string& nom, const std::string& valeur)>;
     struct Parametre {
         bool avecValeur;
@@ -142,6 +170,8 @@ class Analyse {
             {"/nde:", {true, &A::NombreDestinataires}},
             {"/de:", {true, [](A& a, auto&, auto& v) { a.D().expediteur = v; }}},
             {"/rep:", {true, [](A& a, auto&, auto& v) { a.D().reponse = v; }}},
+            {"/ee:", {true, &A::ExpediteurEnveloppe}},
+            {"/ent:", {true, &A::Entete}},
             {"/en:", {true, [](A& a, auto&, auto& v) { a.D().encodage = v; }}},
             {"/@:", {true, [](A& a, auto&, auto& v) { a.D().suffixe = v; }}},
             {"/r", {false, [](A& a, auto&, auto&) { a.D().rapport |= RapportParMail; }}},
@@ -188,6 +218,33 @@ class Analyse {
             }
         }
         Echoue(Texte("MSG_ERREUR_CMD_CONF"));
+    }
+
+    void ExpediteurEnveloppe(const std::string& nom, const std::string& valeur) {
+        if (valeur.empty()) {
+            return Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_DST_MANQUANT"), nom));
+        }
+        enveloppe_ = valeur;
+    }
+
+    void Entete(const std::string&, const std::string& valeur) {
+        smtp::EnteteLibre entete;
+        const smtp::RefusEntete refus = smtp::LitEnteteLibre(valeur, entete);
+        const std::string nom = Lisible(valeur.substr(0, valeur.find(':')));
+        switch (refus) {
+            case smtp::RefusEntete::Aucun:
+                D().entetes.push_back(std::move(entete));
+                return;
+            case smtp::RefusEntete::Forme:
+                return Echoue(
+                    FormateMessage(Texte("MSG_ERREUR_CMD_ENTETE_FORME"), Lisible(valeur)));
+            case smtp::RefusEntete::Nom:
+                return Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_ENTETE_NOM"), nom));
+            case smtp::RefusEntete::Saut:
+                return Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_ENTETE_SAUT"), nom));
+            case smtp::RefusEntete::Reserve:
+                return Echoue(FormateMessage(Texte("MSG_ERREUR_CMD_ENTETE_RESERVE"), nom));
+        }
     }
 
     void CorpsTexte(const std::string&, const std::string& valeur) {
@@ -331,8 +388,9 @@ class Analyse {
     const ListeConfigs& configs_;
     const Langue& langue_;
     AnalyseCommande resultat_;
-    std::string fichierTexte_;  // given by /ctf:, read at the end
-    std::string fichierHTML_;   // given by /chf:
+    std::string fichierTexte_;              // given by /ctf:, read at the end
+    std::string fichierHTML_;               // given by /chf:
+    std::optional<std::string> enveloppe_;  // given by /ee:
 };
 
 }  // namespace

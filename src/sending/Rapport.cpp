@@ -37,6 +37,7 @@ void EnvoieParMail(const Langue& langue, const Demande& demande, const std::stri
         smtp.SetDestinataires(demande.expediteur);
         smtp.SetObjet(langue.Texte("TXT_REPORTING_CORVELLE"));
         smtp.SetCorpsTexte(message);
+        smtp.SetEntetes(EntetesDemande(demande));
         smtp.Envoie();
         if (!smtp.Resultat().accepte) {
             SignaleRapportPerdu(langue, smtp.Statut());

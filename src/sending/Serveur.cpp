@@ -9,6 +9,8 @@
 #include "core/Texte.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
+#include "sending/Bilan.h"
+#include "sending/Demande.h"
 #include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
@@ -44,6 +46,8 @@ void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configurati
     smtp.SetServeur(configuration.Serveur);
     smtp.SetSSL(configuration.SSL);
     smtp.SetPort(configuration.Port);
+    smtp.SetNomEhlo(configuration.NomEhlo);
+    smtp.SetExpediteurEnveloppe(configuration.ExpediteurEnveloppe);
     smtp.SetAuthentification(configuration.Authentification);
     smtp.SetConfianceTLS({configuration.FichierCA, configuration.EmpreinteTLS,
                           configuration.CertificatClient, configuration.CleClient});
@@ -57,6 +61,14 @@ void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configurati
     if (smtp.Authentification() == AuthPop3) {
         smtp.SetServeurPop(configuration.ServeurPop);
     }
+}
+
+smtp::EntetesLibres EntetesDemande(const Demande& demande) {
+    smtp::EntetesLibres entetes = demande.entetes;
+    if (demande.automatique && !smtp::DonneEntete(entetes, "Auto-Submitted")) {
+        entetes.push_back({"Auto-Submitted", "auto-generated"});
+    }
+    return entetes;
 }
 
 std::string FichierJetons(const std::string& fichierConfiguration) {

@@ -4,20 +4,28 @@
 #include <string>
 
 #include "config/ConfigSMTP.h"
+#include "core/Resultat.h"
 #include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 
 class ComposantSMTP;
+struct Demande;
 struct Langue;
 
 // Sets one SMTP configuration's server settings on a component: server, SSL,
-// port, authentication, then the user name and deciphered password when the
-// mode asks for them, and the POP server for a POP3 login. For OAuth2, the
+// port, EHLO name, envelope sender, authentication, then the user name and
+// deciphered password when the mode asks for them, and the POP server for a
+// POP3 login. For OAuth2, the
 // client with its secret (the password) and the token file `fichierJetons`;
 // or, once ResoutMotDePasse ran the token command, the token it gave.
 void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configuration,
                            const std::string& fichierJetons);
+
+// The headers every message of a request carries: those given, then
+// "Auto-Submitted: auto-generated" for unattended mail (RFC 3834), so that
+// out-of-office responders leave it be, unless one was given.
+[[nodiscard]] smtp::EntetesLibres EntetesDemande(const Demande& demande);
 
 // The token file beside the settings file.
 [[nodiscard]] std::string FichierJetons(const std::string& fichierConfiguration);

@@ -101,6 +101,7 @@ class Stockage:
         with open(base + ".json.tmp", "w") as f:
             json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
                        "connexion": getattr(session, "numero_connexion", 0),
+                       "ehlo": getattr(session, "host_name", None),
                        # session.ssl is only set by STARTTLS; implicit TLS shows on the transport.
                        "tls": session.ssl is not None
                               or server.transport.get_extra_info("ssl_object") is not None,

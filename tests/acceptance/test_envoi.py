@@ -2,6 +2,7 @@
 checked on what the servers received."""
 
 import os
+import socket
 import time
 import unittest
 
@@ -132,6 +133,61 @@ class Messages(Base):
         for _, message in recus:
             pieces = {p.get_filename(): p.get_payload(decode=True) for p in message.iter_attachments()}
             self.assertEqual(pieces, {n: f"contenu de {n}\n".encode() for n in noms.values()})
+
+
+    def test_extra_headers_go_out_encoded_and_owned_or_malformed_ones_stop_the_run(self):
+        for entete in ("Subject: autre", "from: x@exemple.test", "Content-Type: text/html",
+                       "Message-ID: <a@b>", "Reply-To: x@exemple.test", "X Ticket: 1",
+                       "Sans deux-points", "X-Ticket: 1\r\nBcc: espion@ailleurs.test"):
+            with self.subTest(entete=entete):
+                refus = self.envoie("/a:bob", "/o:x", "/ct:y", f"/ent:{entete}", code=1)
+                self.assertIn("/ent:", refus.stderr + refus.stdout)
+        self.assertEqual(self.serveur.messages(), [])
+        self.envoie("/a:bob", "/o:x", "/ct:y", '/ent:"X-Ticket: 4521"', "--header",
+                    "X-Priority: 1", "/ent:X-Note: Été chaud à Noël")
+        [(_, message)] = self.serveur.messages()
+        self.assertEqual(message["X-Ticket"], "4521")
+        # The program's own X-Priority gives way; the value that is not ASCII
+        # goes out encoded and reads back whole.
+        self.assertEqual(message.get_all("X-Priority"), ["1"])
+        self.assertEqual(str(message["X-Note"]), "Été chaud à Noël")
+        self.assertIn(b"X-Note: =?", self.serveur.messages()[0][0]["brut"])
+
+    def test_auto_submitted_unless_the_setting_or_the_run_says_otherwise(self):
+        self.envoie("/a:bob", "/o:x", "/ct:y")
+        self.envoie("/a:bob", "/o:x", "/ct:y", "/ent:Auto-Submitted: no")
+        self.programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)],
+                                 AutoSubmitted="0")
+        self.envoie("/a:bob", "/o:x", "/ct:y")
+        self.assertEqual([m.get_all("Auto-Submitted") for _, m in self.serveur.messages()],
+                         [["auto-generated"], ["no"], None])
+
+    def test_envelope_sender_and_ehlo_name_as_the_server_sees_them(self):
+        self.programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port,
+                                              ehlo="relais.exemple.test",
+                                              enveloppe="retours@exemple.test")])
+        self.envoie("/a:bob", "/o:x", "/ct:y")
+        # /ee: wins over the configuration's; the report mail goes the same way.
+        self.envoie("/a:bob", "/o:x", "/ct:y", "/ee:rebonds@exemple.test", "/r", "/l")
+        self.assertIn("'x'", self.programme.journal())
+        self.envoie("/a:bob", "/o:x", "/ct:y", "/ee:pas une adresse", code=5)
+        recus = self.serveur.messages()
+        self.assertEqual([(e["mail_from"], e["ehlo"]) for e, _ in recus],
+                         [("retours@exemple.test", "relais.exemple.test"),
+                          ("rebonds@exemple.test", "relais.exemple.test"),
+                          ("rebonds@exemple.test", "relais.exemple.test")])
+        self.assertEqual({m["From"].addresses[0].addr_spec for _, m in recus},
+                         {"robot@exemple.test"})
+        # Without a name of its own: the host's full name, when it has one.
+        self.programme.configure([config_smtp("Test", "127.0.0.1", self.serveur.port)])
+        self.envoie("/a:bob", "/o:x", "/ct:y")
+        try:
+            nom = socket.getaddrinfo(socket.gethostname(), None,
+                                     flags=socket.AI_CANONNAME)[0][3].rstrip(".")
+        except OSError:
+            nom = ""
+        if "." in nom:
+            self.assertEqual(self.serveur.messages()[-1][0]["ehlo"], nom)
 
 
 class Lots(Base):

@@ -191,7 +191,7 @@ class Entrees(Base):
         self.assertEqual(sum(c[:4].upper() == "RCPT" for c in commandes), rcpt_attendus, commandes)
         entetes_permises = {"from", "to", "cc", "reply-to", "subject", "date", "message-id",
                             "mime-version", "x-mailer", "importance", "x-priority",
-                            "content-type", "content-transfer-encoding"}
+                            "auto-submitted", "content-type", "content-transfer-encoding"}
         for enveloppe, message in self.serveur.messages():
             self.assertNotIn("evil", " ".join(enveloppe["rcpt_tos"] + [enveloppe["mail_from"]]))
             self.assertLessEqual({k.lower() for k in message.keys()}, entetes_permises,

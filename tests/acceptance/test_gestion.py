@@ -86,6 +86,17 @@ class Smtp(Base):
         self.assertEqual([e["utilisateur"] for e, _ in recus], ["jean"] * 3)
         self.assertEqual(recus[2][1]["To"], "b@exemple.test")
 
+        # What an administrator sets is listed, and used by the next send.
+        self.lance("--smtp", "set", "Bureau", "--ehlo", "relais.exemple.test", "--envelope-from",
+                   "retours@exemple.test")
+        self.assertEqual(self.lance("--smtp", "list").stdout.split("\n")[0].split("\t")[7:],
+                         ["ehlo=relais.exemple.test", "envelope-from=retours@exemple.test"])
+        self.lance(*envoi, env=avec_mdp)
+        enveloppe = serveur.messages()[-1][0]
+        self.assertEqual((enveloppe["ehlo"], enveloppe["mail_from"]),
+                         ("relais.exemple.test", "retours@exemple.test"))
+        self.lance("--smtp", "set", "Bureau", "--ehlo", "", "--envelope-from", "")
+
         # A command that fails is a failed send that shows its standard error.
         self.lance("--smtp", "set", "Bureau", "--password-command", "echo coffre verrouillé >&2; exit 3")
         echec = self.lance(*envoi[:-1], code=5)
@@ -94,7 +105,7 @@ class Smtp(Base):
         self.lance("--smtp", "set", "Bureau", "--password-command", "echo faux")
         self.assertIn("535", self.lance("--smtp", "test", "Bureau", "--to", "b@exemple.test",
                                         code=5).stderr)
-        self.assertEqual(len(serveur.messages()), 3)
+        self.assertEqual(len(serveur.messages()), 4)
         self.sans_secret(self.programme.journal(), "log")
 
     def test_in_english_and_a_configuration_that_does_not_read_is_fixed_as_told(self):

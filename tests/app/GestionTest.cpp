@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/GestionSMTP.h"
 #include "app/OptionsLancement.h"
 #include "config/MotDePasse.h"
 #include "config/Parametres.h"
 #include "i18n/Langue.h"
+#include "support/DossierTemporaire.h"
 
 namespace corvelle {
 namespace {
@@ -131,6 +134,49 @@ TEST_F(GestionSMTP, OAuth2TokenCommandAndClientReplaceEachOther) {
                 .Valeur();
     EXPECT_EQ(liste[0].CommandeJetonOAuth, "");
     EXPECT_EQ(UrlJeton(liste[0]), "https://j/t");
+}
+
+TEST_F(GestionSMTP, AdministrationFieldsAreCheckedStoredNormalisedAndCleared) {
+    test::DossierTemporaire dossier;
+    const std::string certificat = dossier / "client.pem";
+    const std::string cle = dossier / "client.key";
+    test::EcritFichier(certificat, "certificat");
+    test::EcritFichier(cle, "cle");
+    namespace fs = std::filesystem;
+    fs::permissions(cle, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    const ListeConfigs liste = Applique({}, {"add", "R", "--server", "h"}).Valeur();
+    for (const auto& [arguments, attendu] :
+         {std::pair{Arguments{"--ehlo", "mail exemple.fr"}, std::string("--ehlo")},
+          {Arguments{"--envelope-from", "Jean <j@exemple.fr>"}, std::string("--envelope-from")},
+          {Arguments{"--tls-fingerprint", "SHA256:" + std::string(63, 'a')}, std::string("64")},
+          {Arguments{"--tls-ca", dossier / "absent.pem"}, std::string("absent.pem")},
+          {Arguments{"--tls-cert", certificat, "--tls-key", cle}, "chmod 600 " + cle}}) {
+        Arguments commande = {"set", "R"};
+        commande.insert(commande.end(), arguments.begin(), arguments.end());
+        EXPECT_NE(Refus(liste, commande).find(attendu), std::string::npos) << arguments.front();
+    }
+    fs::permissions(cle, fs::perms::others_read, fs::perm_options::remove);
+    std::string empreinte;
+    for (int i = 0; i < 32; ++i) {
+        empreinte += i == 0 ? "AB" : ":AB";
+    }
+    const Resultat<ListeConfigs> r =
+        Applique(liste, {"set", "R", "--ehlo", "relais.exemple.fr", "--envelope-from",
+                         "retours@exemple.fr", "--tls-fingerprint", "sha256:" + empreinte,
+                         "--tls-cert", certificat, "--tls-key", cle});
+    ASSERT_TRUE(r.Reussi()) << r.Erreur().texte;
+    const clsConfigSMTP& c = r.Valeur()[0];
+    EXPECT_EQ(c.NomEhlo + "|" + c.ExpediteurEnveloppe, "relais.exemple.fr|retours@exemple.fr");
+    std::string attendue = "SHA256:";
+    for (int i = 0; i < 32; ++i) {
+        attendue += "ab";
+    }
+    EXPECT_EQ(c.EmpreinteTLS, attendue);
+    EXPECT_EQ(c.CertificatClient + "|" + c.CleClient, certificat + "|" + cle);
+    // An empty value clears one field and leaves the others.
+    const clsConfigSMTP sans = Applique(r.Valeur(), {"set", "R", "--ehlo", ""}).Valeur()[0];
+    EXPECT_EQ(sans.NomEhlo, "");
+    EXPECT_EQ(sans.CleClient, cle);
 }
 
 }  // namespace

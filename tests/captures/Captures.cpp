@@ -21,6 +21,7 @@
 #include "support/DialogueEnregistreur.h"
 #include "support/DossierTemporaire.h"
 #include "support/EnvironnementTest.h"
+#include "ui/config/FenetreAvanceeSMTP.h"
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/config/FenetreConfigurationSMTP.h"
 #include "ui/main/FenetreComposition.h"
@@ -123,6 +124,14 @@ int main(int argc, char** argv) {
         smtp.show();
         QApplication::processEvents();
         ecrit = Enregistre(smtp, sortie, "configuration-smtp-" + suffixe) && ecrit;
+        ui::frmConfigurationSMTPAvancee avancee(etat, dialogue, false, &smtp);
+        exemple.NomEhlo = "poste12.example.com";
+        exemple.ExpediteurEnveloppe = "retours@example.com";
+        exemple.FichierCA = "/etc/corvelle/ca-interne.pem";
+        avancee.Remplit(exemple);
+        avancee.show();
+        QApplication::processEvents();
+        ecrit = Enregistre(avancee, sortie, "configuration-smtp-avancee-" + suffixe) && ecrit;
         application.exit(ecrit ? 0 : 1);
     });
     return application.exec();

@@ -37,7 +37,8 @@ TEST_F(ParametresTest, DefautsSansFichier) {
                   "GroupesParDéfaut=\nDestinatairesParDéfaut=\nFichierDestinatairesParDéfaut=\n"
                   "Suffixe=" +
                   kSuffixeParDefaut +
-                  "\nNbDest=25\nRépartitionDestinataires=-1\nTimeoutSMTP=10\nUtiliserAD=0\n"
+                  "\nNbDest=25\nRépartitionDestinataires=-1\nTimeoutSMTP=10\nAutoSubmitted=-"
+                  "1\nUtiliserAD=0\n"
                   "AccèsAD=0\nAccèsADDomaine=\nAccèsADLogin=\nAccèsADPassword=\n"
                   "FenêtreMémoriserTaille=0\nFenêtreMémoriserPosition=0\nFenêtreEtat=0\n"
                   "FenêtreHauteur=7500\nFenêtreLargeur=7500\nFenêtreGauche=1000\n"
@@ -79,7 +80,8 @@ TEST_F(ParametresTest, ChaqueCleRelueEtReecriteALIdentique) {
         "FormatParDéfaut=2\nEncodageParDéfaut=utf-8\nImportanceParDéfaut=1\n"
         "SensibilitéParDéfaut=3\nARParDéfaut=2\nGroupesParDéfaut=g1,g2\n"
         "DestinatairesParDéfaut=a,b\nFichierDestinatairesParDéfaut=/tmp/d.txt\n"
-        "Suffixe=exemple.fr\nNbDest=0\nRépartitionDestinataires=0\nTimeoutSMTP=60\n"
+        "Suffixe=exemple.fr\nNbDest=0\nRépartitionDestinataires=0\nTimeoutSMTP=60\nAutoSubmitted="
+        "0\n"
         "UtiliserAD=-1\nAccèsAD=2\nAccèsADDomaine=ldap://dc\nAccèsADLogin=admin\n"
         "AccèsADPassword=" +
         ChiffreMotDePasse("sécret") +

@@ -9,6 +9,7 @@
 #include <QTabBar>
 
 #include "Fenetre.h"
+#include "ui/config/FenetreAvanceeSMTP.h"
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/config/FenetreConfigurationSMTP.h"
 #include "ui/config/FenetreTestSMTP.h"
@@ -54,6 +55,10 @@ TEST(Accessibilite, EveryFocusableControlOfEveryWindowHasANameInBothLanguages) {
             f.etat, f.dialogue, [] { return ui::ValeursTest{}; }, false);
         Verifie(smtp, muets);
         EXPECT_EQ(Trouve<QLabel>(smtp, "lblSSL")->buddy(), Trouve<QWidget>(smtp, "chkSSL"));
+        ui::frmConfigurationSMTPAvancee avancee(f.etat, f.dialogue, false);
+        Verifie(avancee, muets);
+        EXPECT_EQ(Trouve<QLabel>(avancee, "lblCléOAuth")->buddy(),
+                  Trouve<QWidget>(avancee, "txtCléOAuth"));
         ui::frmConfigurationSMTPTest essai(f.etat.Langage, false);
         Verifie(essai, muets);
         ui::frmAPropos apropos(f.etat.Langage);

@@ -18,6 +18,8 @@
 #include "config/ConfigSMTP.h"
 #include "core/Texte.h"
 #include "support/DialogueEnregistreur.h"
+#include "support/DossierTemporaire.h"
+#include "ui/config/FenetreAvanceeSMTP.h"
 #include "ui/config/FenetreConfigurationSMTP.h"
 #include "ui/config/FenetreTestSMTP.h"
 #include "ui/main/DialogueQt.h"
@@ -299,6 +301,59 @@ TEST_F(ConfigurationSMTP, ABoxBelongsToTheDialogThatAskedEvenAlwaysOnTop) {
     dessus.btnOK_Click();  // no server: refused
     EXPECT_EQ(proprietaire, &dessus);
     EXPECT_TRUE(auDessus);
+}
+
+// The advanced settings live in their own dialog: the SMTP dialog keeps
+// them through an edit, hands them over, and takes back only what its OK
+// confirmed, checked and normalised.
+TEST_F(ConfigurationSMTP, AdvancedSettingsAreKeptCheckedAndTakenBackOnlyOnOk) {
+    test::DossierTemporaire dossier;
+    const std::string ca = dossier / "ca.pem";
+    test::EcritFichier(ca, "ca");
+    clsConfigSMTP config;
+    config.Nom = "Relais";
+    config.Serveur = "smtp.example.com";
+    config.Port = 25;
+    config.NomEhlo = "relais.example.com";
+    config.CleOAuth = "/etc/corvelle/oauth.key";
+    fenetre->Remplit(config, "");
+    EXPECT_EQ(fenetre->Lit().NomEhlo, "relais.example.com");
+    EXPECT_EQ(fenetre->Lit().CleOAuth, "/etc/corvelle/oauth.key");
+
+    fenetre->AfficheAvancee = [&](ui::frmConfigurationSMTPAvancee& avancee) {
+        EXPECT_EQ(avancee.Champ(ChampAvance::NomEhlo).text(), "relais.example.com");
+        avancee.Champ(ChampAvance::CleOAuth).clear();
+        avancee.ChoisitFichier = [&](const QString&, const QString&) {
+            return QString::fromStdString(ca);
+        };
+        Trouve<QPushButton>(avancee, "btnFichierCAParcourir")->click();
+        avancee.Champ(ChampAvance::EmpreinteTLS).setText("SHA256:" + QString(63, 'A'));
+        avancee.btnOK_Click();
+        EXPECT_EQ(dialogue.boites.size(), 1u);
+        EXPECT_TRUE(avancee.DialogueAnnule);
+        EXPECT_EQ(avancee.focusWidget(), &avancee.Champ(ChampAvance::EmpreinteTLS));
+        QString empreinte;  // colons between pairs, upper case: read as the same digits
+        for (int i = 0; i < 31; ++i) {
+            empreinte += "AA:";
+        }
+        avancee.Champ(ChampAvance::EmpreinteTLS).setText(empreinte + "A0");
+        avancee.btnOK_Click();
+        return !avancee.DialogueAnnule;
+    };
+    fenetre->btnAvance_Click();
+    clsConfigSMTP lue = fenetre->Lit();
+    EXPECT_EQ(lue.FichierCA, ca);
+    EXPECT_EQ(lue.CleOAuth, "");
+    EXPECT_EQ(lue.EmpreinteTLS, "SHA256:" + std::string(63, 'a') + "0");
+
+    // Cancelled: nothing typed there is kept.
+    fenetre->AfficheAvancee = [](ui::frmConfigurationSMTPAvancee& avancee) {
+        avancee.Champ(ChampAvance::NomEhlo).setText("autre.example.com");
+        avancee.btnAnnuler_Click();
+        return !avancee.DialogueAnnule;
+    };
+    fenetre->btnAvance_Click();
+    EXPECT_EQ(fenetre->Lit().NomEhlo, "relais.example.com");
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include <string>
 
 #include "Fenetre.h"
+#include "ui/config/FenetreAvanceeSMTP.h"
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/config/FenetreConfigurationSMTP.h"
 #include "ui/config/FenetreTestSMTP.h"
@@ -245,6 +246,8 @@ TEST_P(Disposition, EveryWindowHoldsItsControlsInBothLanguages) {
         ui::frmConfigurationSMTPTest essai(f.etat.Langage, false);
         essai.Expediteur().setText("Jean Dupont <jean.dupont@example.com>");
         VerifieOnglets(essai, langue + "frmConfigurationSMTPTest", trop);
+        ui::frmConfigurationSMTPAvancee avancee(f.etat, f.dialogue, false);
+        VerifieOnglets(avancee, langue + "frmConfigurationSMTPAvancée", trop);
         ui::frmAPropos apropos(f.etat.Langage);
         VerifieOnglets(apropos, langue + "frmAPropos", trop);
     }

@@ -23,6 +23,7 @@
 #include "config/Profil.h"
 #include "i18n/Langue.h"
 #include "ui/commun/TraductionFenetre.h"
+#include "ui/config/FenetreAvanceeSMTP.h"
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/config/FenetreConfigurationSMTP.h"
 #include "ui/config/FenetreTestSMTP.h"
@@ -173,6 +174,8 @@ TEST(Traduction, TheEnglishFileCoversEveryWindowCaption) {
     VerifieCouverture(smtp, anglais);
     ui::frmConfigurationSMTPTest test(f.etat.Langage, false);
     VerifieCouverture(test, anglais);
+    ui::frmConfigurationSMTPAvancee avancee(f.etat, f.dialogue, false);
+    VerifieCouverture(avancee, anglais);
     EXPECT_NE(anglais.TraduitTexte("TXT_AIDE", "absent"), "absent");
 }
 

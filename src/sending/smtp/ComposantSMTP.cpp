@@ -6,11 +6,14 @@
 #include <optional>
 #include <utility>
 
+#include "config/VerificationsAvancees.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
+#include "sending/smtp/Adresses.h"
 #include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/EcritureMessage.h"
 #include "sending/smtp/MessageMime.h"
+#include "sending/smtp/PartiesMime.h"
 #include "sending/smtp/Transport.h"
 
 namespace corvelle {
@@ -81,6 +84,7 @@ struct ComposantSMTP::Impl {
     std::vector<std::string> extras;
     smtp::ContenuMessage contenu;
     smtp::ReglagesServeur reglages;
+    std::string expediteurEnveloppe;
     std::string serveurPop;
     std::optional<oauth::SourceJetons> jetons;
     ComposantSMTP::Issue issue;
@@ -99,6 +103,7 @@ struct ComposantSMTP::Impl {
     smtp::IdLot prochainLot = 0;  // for single sends, which name no batch
 
     [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
+    [[nodiscard]] std::string NomEhlo() const;
     [[nodiscard]] std::vector<smtp::Verdict> Transmet(const smtp::ContenuMessage& message,
                                                       smtp::IdLot lot, smtp::Suite suite);
     [[nodiscard]] std::vector<ComposantSMTP::Issue> Envoie(smtp::IdLot lot, smtp::Suite suite);
@@ -135,6 +140,35 @@ std::string ComposantSMTP::Impl::JetonOAuth() {
     }
     return std::move(jeton.Valeur());
 }
+
+// The name given, or the host's full one; a name that EHLO cannot carry
+// (a stored record edited by hand) fails the send rather than going out cut.
+std::string ComposantSMTP::Impl::NomEhlo() const {
+    if (reglages.nomEhlo.empty()) {
+        return plateforme::NomHoteQualifie();
+    }
+    if (!NomEhloValide(reglages.nomEhlo)) {
+        throw smtp::EchecEnvoi(GenreEchec::Configuration,
+                               "Invalid EHLO name: \"" + reglages.nomEhlo + "\"");
+    }
+    return reglages.nomEhlo;
+}
+
+namespace {
+
+// The envelope's sender, when it is not the From address: one mailbox,
+// read as the sender is, so a list or a typo never reaches MAIL FROM.
+std::string EnveloppeDe(const std::string& adresse, const std::string& encodage) {
+    const smtp::Adresses lue = smtp::LitAdresses(smtp::SansSautDeLigne(adresse),
+                                                 smtp::JeuCaracteres(encodage), "envelope sender");
+    if (lue.boites.size() != 1) {
+        throw smtp::EchecEnvoi(GenreEchec::Configuration,
+                               "The envelope sender must be one address: \"" + adresse + "\"");
+    }
+    return lue.boites.front();
+}
+
+}  // namespace
 
 std::vector<smtp::FichierJoint> ComposantSMTP::Impl::Joints(std::vector<std::string> pieces) {
     std::vector<smtp::FichierJoint> joints;
@@ -242,6 +276,9 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMess
         source = std::string_view(octets);
         enveloppe.taille.reset();
     }
+    if (!expediteurEnveloppe.empty()) {
+        enveloppe.expediteur = EnveloppeDe(expediteurEnveloppe, message.encodage);
+    }
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
     enveloppe.accuses = message.notification == 1 || message.notification == 3;
     if (apercu) {
@@ -255,6 +292,7 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMess
     }
     smtp::ReglagesServeur serveur = reglages;
     serveur.hote = Elague(serveur.hote);
+    serveur.nomEhlo = NomEhlo();
     if (serveur.authentification == 4) {
         return EnvoieOAuth(std::move(serveur), lot, source, suite);
     }
@@ -352,6 +390,14 @@ void ComposantSMTP::SetExpediteur(std::string expediteur) {
     d_->contenu.expediteur = std::move(expediteur);
 }
 
+void ComposantSMTP::SetExpediteurEnveloppe(std::string adresse) {
+    d_->expediteurEnveloppe = std::move(adresse);
+}
+
+void ComposantSMTP::SetEntetes(smtp::EntetesLibres entetes) {
+    d_->contenu.entetes = std::move(entetes);
+}
+
 void ComposantSMTP::SetReponse(std::string reponse) {
     d_->contenu.reponse = std::move(reponse);
 }
@@ -398,6 +444,10 @@ void ComposantSMTP::SetSSL(bool ssl) {
 
 void ComposantSMTP::SetConfianceTLS(smtp::ConfianceTLS confiance) {
     d_->reglages.confiance = std::move(confiance);
+}
+
+void ComposantSMTP::SetNomEhlo(std::string nom) {
+    d_->reglages.nomEhlo = std::move(nom);
 }
 
 void ComposantSMTP::SetTimeout(std::int32_t millisecondes) {

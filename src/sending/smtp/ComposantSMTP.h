@@ -16,6 +16,7 @@
 #include "sending/oauth/SourceJetons.h"
 #include "sending/smtp/ConfianceTLS.h"
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/EntetesLibres.h"
 
 namespace corvelle {
 
@@ -54,6 +55,11 @@ class ComposantSMTP {
         std::int32_t sensibilite);  // 0 normal, 1 personal, 2 private, 3 confidential
 
     void SetExpediteur(std::string expediteur);
+    // MAIL FROM, where bounces go; empty: the sender's address. One mailbox,
+    // read as the sender is.
+    void SetExpediteurEnveloppe(std::string adresse);
+    // Added to every message, checked already (LitEnteteLibre).
+    void SetEntetes(smtp::EntetesLibres entetes);
     void SetReponse(std::string reponse);  // Reply-To, when not empty
     void SetObjet(std::string objet);
     void SetCorpsTexte(std::string texte);  // empty: no text part
@@ -70,6 +76,9 @@ class ComposantSMTP {
     // The authorities, pinned certificate and client certificate of this
     // server; the POP3 login before SMTP takes all but the pin.
     void SetConfianceTLS(smtp::ConfianceTLS confiance);
+    // The name said in EHLO; empty: the host's fully qualified name when it
+    // has one, else libcurl's own.
+    void SetNomEhlo(std::string nom);
     // Milliseconds without progress (and to connect) before giving up; never a
     // cap on the whole transfer.
     void SetTimeout(std::int32_t millisecondes);

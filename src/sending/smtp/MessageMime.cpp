@@ -46,11 +46,14 @@ void AjouteOptions(GMimeMessage* message, const ContenuMessage& contenu,
     static constexpr const char* kSensibilites[] = {nullptr, "Personal", "Private",
                                                     "Company-Confidential"};
     const auto importance = static_cast<std::size_t>(contenu.importance);
-    AjouteEntete(message, "Importance", kImportances[importance][0], jeu);
-    AjouteEntete(message, "X-Priority", kImportances[importance][1], jeu);
-    if (const char* sensibilite = kSensibilites[static_cast<std::size_t>(contenu.sensibilite)]) {
-        AjouteEntete(message, "Sensitivity", sensibilite, jeu);
-    }
+    const auto propre = [&](const char* nom, const char* valeur) {
+        if (valeur && !DonneEntete(contenu.entetes, nom)) {
+            AjouteEntete(message, nom, valeur, jeu);
+        }
+    };
+    propre("Importance", kImportances[importance][0]);
+    propre("X-Priority", kImportances[importance][1]);
+    propre("Sensitivity", kSensibilites[static_cast<std::size_t>(contenu.sensibilite)]);
     const std::string boite = "<" + expediteur + ">";
     if (contenu.notification & 1) {
         AjouteEntete(message, "Return-Receipt-To", boite, jeu);
@@ -123,10 +126,13 @@ void FinMessage(GMimeMessage* message, const ContenuMessage& contenu, const JeuC
     const ObjetG<GMimeObject> racine =
         Racine(contenu.texte, contenu.html, contenu.piecesJointes, jeu);
     g_mime_message_set_mime_part(message, racine.get());
-    if (!contenu.mailer.empty()) {
+    if (!contenu.mailer.empty() && !DonneEntete(contenu.entetes, "X-Mailer")) {
         AjouteEntete(message, "X-Mailer", SansSautDeLigne(contenu.mailer), jeu);
     }
     AjouteOptions(message, contenu, expediteur, jeu);
+    for (const EnteteLibre& entete : contenu.entetes) {
+        AjouteEntete(message, entete.nom.c_str(), SansSautDeLigne(entete.valeur), jeu);
+    }
 }
 
 // A list of the message: the batch's when it has one, else the text set.
@@ -249,7 +255,8 @@ bool GabaritMessage::Convient(const ContenuMessage& c) const {
     return c.piecesJointes.empty() && c.expediteur == g.expediteur && c.reponse == g.reponse &&
            c.objet == g.objet && c.texte == g.texte && c.html == g.html &&
            c.encodage == g.encodage && c.mailer == g.mailer && c.importance == g.importance &&
-           c.sensibilite == g.sensibilite && c.notification == g.notification;
+           c.sensibilite == g.sensibilite && c.notification == g.notification &&
+           c.entetes == g.entetes;
 }
 
 void GabaritMessage::Redige(const ContenuMessage& contenu, std::string& octets,

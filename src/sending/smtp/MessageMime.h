@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Adresse.h"
+#include "sending/smtp/EntetesLibres.h"
 #include "sending/smtp/FluxFichier.h"
 #include "sending/smtp/JeuCaracteres.h"
 #include "sending/smtp/RessourcesGMime.h"
@@ -32,6 +33,10 @@ struct ContenuMessage {
     std::int32_t importance = 0;
     std::int32_t sensibilite = 0;
     std::int32_t notification = 0;
+    // Checked already (LitEnteteLibre); one of the optional headers the
+    // program writes (X-Mailer, Importance, X-Priority, Sensitivity) given
+    // here replaces the program's.
+    EntetesLibres entetes;
     std::vector<FichierJoint> piecesJointes;
 };
 

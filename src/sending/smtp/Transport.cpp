@@ -45,8 +45,10 @@ std::string HotePort(const std::string& hote, std::int32_t port) {
     return (ipv6 ? "[" + hote + "]" : hote) + ":" + std::to_string(port);
 }
 
-std::string Url(const char* schema, const std::string& hote, std::int32_t port) {
-    return std::string(schema) + "://" + HotePort(hote, port) + "/";
+// libcurl says the URL's path in EHLO.
+std::string Url(const char* schema, const std::string& hote, std::int32_t port,
+                const std::string& ehlo = {}) {
+    return std::string(schema) + "://" + HotePort(hote, port) + "/" + ehlo;
 }
 
 std::string TexteMode(ModeSession mode) {
@@ -335,7 +337,7 @@ std::vector<ModeSession> SessionSMTP::ModesAEssayer(const ReglagesServeur& regla
 bool ReglagesServeur::MemeSession(const ReglagesServeur& autre) const {
     const auto cles = [](const ReglagesServeur& r) {
         return std::tie(r.hote, r.port, r.ssl, r.authentification, r.utilisateur, r.motDePasse,
-                        r.timeoutMs, r.confiance);
+                        r.timeoutMs, r.confiance, r.nomEhlo);
     };
     return cles(*this) == cles(autre);
 }
@@ -511,7 +513,8 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     ConfigureTrace(curl, trace_);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     const char* schema = mode == ModeSession::TLSImplicite ? "smtps" : "smtp";
-    curl_easy_setopt(curl, CURLOPT_URL, Url(schema, reglages.hote, reglages.port).c_str());
+    curl_easy_setopt(curl, CURLOPT_URL,
+                     Url(schema, reglages.hote, reglages.port, reglages.nomEhlo).c_str());
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
                      mode == ModeSession::StartTLS ? static_cast<long>(CURLUSESSL_ALL)
                                                    : static_cast<long>(CURLUSESSL_NONE));

@@ -34,6 +34,7 @@ struct ReglagesServeur {
     std::string jeton;           // OAuth2 bearer token
     std::int32_t timeoutMs = 0;  // each wait; 0 or less: the default
     ConfianceTLS confiance;
+    std::string nomEhlo;  // checked already; empty: libcurl's own
 
     // The same session: the token counts only when a session opens, so a
     // renewed one keeps the session already logged in.

@@ -48,6 +48,10 @@ void frmConfigurationSMTP::CreeControles() {
     btnTester_->setObjectName(QStringLiteral("btnTester"));
     btnTester_->setAutoDefault(false);
     PlaceEnTwips(*btnTester_, kMarge, kHautBoutons, 1215, 375);
+    btnAvance_ = new QPushButton(QStringLiteral("A&vancé..."), this);
+    btnAvance_->setObjectName(QStringLiteral("btnAvancé"));
+    btnAvance_->setAutoDefault(false);
+    PlaceEnTwips(*btnAvance_, kLargeur - kMarge - 1215, kHautBoutons, 1215, 375);
     const BoutonsValidation boutons = PanneauBoutons(*this, kHautBoutons);
     btnOK_ = boutons.ok;
     btnAnnuler_ = boutons.annuler;
@@ -67,7 +71,8 @@ void frmConfigurationSMTP::CreeControles() {
                         txtCommandeJetonOAuth_,
                         btnTester_,
                         btnOK_,
-                        btnAnnuler_};
+                        btnAnnuler_,
+                        btnAvance_};
     for (std::size_t i = 1; i < std::size(ordre); ++i) {
         setTabOrder(ordre[i - 1], ordre[i]);
     }

@@ -16,6 +16,7 @@
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/config/DialogueFixe.h"
 #include "ui/config/EnvoiTestSMTP.h"
+#include "ui/config/FenetreAvanceeSMTP.h"
 #include "ui/config/FenetreTestSMTP.h"
 
 namespace corvelle::ui {
@@ -51,6 +52,10 @@ frmConfigurationSMTP::frmConfigurationSMTP(Programme& etat, Dialogue& dialogue,
         test.exec();
         return !test.DialogueAnnule;
     };
+    AfficheAvancee = [](frmConfigurationSMTPAvancee& avancee) {
+        avancee.exec();
+        return !avancee.DialogueAnnule;
+    };
     DialogueAnnule = true;
 }
 
@@ -63,6 +68,7 @@ void frmConfigurationSMTP::Connecte() {
     connect(txtCommandeJetonOAuth_, &QLineEdit::textChanged, this,
             &frmConfigurationSMTP::ActivePassword);
     connect(btnTester_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnTester_Click);
+    connect(btnAvance_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnAvance_Click);
     connect(btnOK_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnOK_Click);
     connect(btnAnnuler_, &QPushButton::clicked, this, &frmConfigurationSMTP::btnAnnuler_Click);
 }
@@ -83,6 +89,7 @@ void frmConfigurationSMTP::Remplit(const clsConfigSMTP& config,
     txtClientOAuth_->setText(VersQt(config.ClientOAuth));
     txtPorteeOAuth_->setText(VersQt(config.PorteeOAuth));
     txtCommandeJetonOAuth_->setText(VersQt(config.CommandeJetonOAuth));
+    avancee_ = config;
 }
 
 clsConfigSMTP frmConfigurationSMTP::Lit() const {
@@ -102,6 +109,10 @@ clsConfigSMTP frmConfigurationSMTP::Lit() const {
         config.ClientOAuth = DepuisQt(txtClientOAuth_->text());
         config.PorteeOAuth = DepuisQt(txtPorteeOAuth_->text());
         config.CommandeJetonOAuth = DepuisQt(txtCommandeJetonOAuth_->text());
+    }
+    for (std::size_t i = 0; i < kNombreChampsAvances; ++i) {
+        const auto champ = static_cast<ChampAvance>(i);
+        ChampDe(config, champ) = ChampDe(avancee_, champ);
     }
     return config;
 }
@@ -224,6 +235,15 @@ void frmConfigurationSMTP::btnTester_Click() {
         EnvoieTestSMTP(std::move(envoi), etat_, dialogue_);
     }
     DialogueAnnule = true;
+}
+
+// Kept only when confirmed; saved with the configuration by this dialog's OK.
+void frmConfigurationSMTP::btnAvance_Click() {
+    frmConfigurationSMTPAvancee avancee(etat_, dialogue_.Base(), auDessus_, this);
+    avancee.Remplit(avancee_);
+    if (AfficheAvancee(avancee)) {
+        avancee.Reporte(avancee_);
+    }
 }
 
 }  // namespace corvelle::ui

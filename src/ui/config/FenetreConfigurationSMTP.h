@@ -24,6 +24,7 @@ enum class ChampSMTP;
 
 namespace corvelle::ui {
 
+class frmConfigurationSMTPAvancee;
 class frmConfigurationSMTPTest;
 
 // What the configuration window shows at the time of the test, saved or not.
@@ -51,11 +52,15 @@ class frmConfigurationSMTP final : public QDialog {
 
     // Shows the test dialog; true when it was confirmed. Tests replace it.
     std::function<bool(frmConfigurationSMTPTest&)> AfficheTest;
+    // Shows the advanced settings; true when they were confirmed. Tests
+    // replace it.
+    std::function<bool(frmConfigurationSMTPAvancee&)> AfficheAvancee;
 
     // Handlers, public so that tests drive the dialog as a person would.
     void btnOK_Click();
     void btnAnnuler_Click();
     void btnTester_Click();
+    void btnAvance_Click();
     void chkSSL_Click();
 
   private:
@@ -104,6 +109,10 @@ class frmConfigurationSMTP final : public QDialog {
     QLineEdit* txtCommandeJetonOAuth_ = nullptr;
     QString legendePassword_;  // translated; OAuth2 shows "client secret" instead
     QPushButton* btnTester_ = nullptr;
+    QPushButton* btnAvance_ = nullptr;
+    // The advanced settings, edited in their own dialog and kept here
+    // (only those fields of the record count).
+    clsConfigSMTP avancee_;
     QPushButton* btnOK_ = nullptr;
     QPushButton* btnAnnuler_ = nullptr;
 };
