@@ -170,6 +170,10 @@ class Mailer(unittest.TestCase):
                 self.assertEqual(resultat.returncode, code, resultat.stderr)
                 self.assertIn(texte, resultat.stderr.decode())
                 self.assertEqual(resultat.stdout, b"")
+        with self.subTest("queue"):
+            resultat = self.sendmail("-bp")
+            self.assertEqual((resultat.returncode, resultat.stdout),
+                             (0, "La file d'attente est vide.\n".encode()))
         with self.subTest("server down"):
             self.programme.configure([config_smtp("S", "127.0.0.1", port_libre())])
             resultat = self.sendmail("a@exemple.test", entree=b"Subject: x\n\ny\n")

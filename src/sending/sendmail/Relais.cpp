@@ -3,11 +3,7 @@
 #include <exception>
 
 #include "sending/Serveur.h"
-#include "sending/smtp/Adresses.h"
 #include "sending/smtp/ComposantSMTP.h"
-#include "sending/smtp/EchecEnvoi.h"
-#include "sending/smtp/JeuCaracteres.h"
-#include "sending/smtp/MessageEntrant.h"
 
 namespace corvelle::sendmail {
 
@@ -48,10 +44,11 @@ IssueRelais Relaie(const OptionsSendmail& options, const ContexteRelais& context
     std::vector<std::string> destinataires;
     for (const std::string& argument : options.destinataires) {
         try {
-            smtp::AjouteBoites(smtp::CompleteNomsSeuls(argument, contexte.suffixe),
-                               smtp::JeuCaracteres("utf-8"), "recipient", destinataires);
-        } catch (const smtp::EchecEnvoi& echec) {
-            return Echec(Conclusion::AdresseIllisible, echec.what());
+            for (std::string& boite : smtp::BoitesDeListe(argument, contexte.suffixe)) {
+                destinataires.push_back(std::move(boite));
+            }
+        } catch (const smtp::EntreeRefusee& refus) {
+            return Echec(Conclusion::AdresseIllisible, refus.Detail());
         }
     }
     destinataires.insert(destinataires.end(), message.destinataires.begin(),

@@ -293,18 +293,4 @@ void AjouteBoites(std::string_view texte, const JeuCaracteres& jeu, std::string_
                   std::make_move_iterator(lues.end()));
 }
 
-std::optional<Boite> LitBoite(std::string_view texte) {
-    try {
-        const Adresses lu = LitAdresses(texte, JeuCaracteres("utf-8"), "sender");
-        if (lu.boites.size() != 1 || internet_address_list_length(lu.liste.get()) != 1) {
-            return std::nullopt;
-        }
-        const char* nom =
-            internet_address_get_name(internet_address_list_get_address(lu.liste.get(), 0));
-        return Boite{lu.boites.front(), nom ? nom : ""};
-    } catch (const EchecEnvoi&) {
-        return std::nullopt;
-    }
-}
-
 }  // namespace corvelle::smtp

@@ -42,14 +42,6 @@ struct Adresses {
 void AjouteEnteteAdresses(std::string& entetes, std::string_view nom, std::string_view texte,
                           const JeuCaracteres& jeu, std::vector<std::string>& boites);
 
-// One mailbox ("Name <addr>"): its address and its display name, decoded;
-// nothing when the text does not hold exactly one.
-struct Boite {
-    std::string adresse;
-    std::string nom;
-};
-[[nodiscard]] std::optional<Boite> LitBoite(std::string_view texte);
-
 // Only the mailboxes of a list, for the envelope (Bcc). Raises EchecEnvoi as
 // LitAdresses does.
 void AjouteBoites(std::string_view texte, const JeuCaracteres& jeu, std::string_view nomListe,

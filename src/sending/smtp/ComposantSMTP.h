@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sending/oauth/SourceJetons.h"
+#include "sending/smtp/MessageEntrant.h"
 
 namespace corvelle {
 

@@ -178,6 +178,31 @@ std::string CompleteNomsSeuls(std::string_view liste, std::string_view suffixe) 
     return complete;
 }
 
+std::optional<Boite> LitBoite(std::string_view texte) {
+    try {
+        const Adresses lu = LitAdresses(texte, JeuCaracteres("utf-8"), "sender");
+        if (lu.boites.size() != 1 || internet_address_list_length(lu.liste.get()) != 1) {
+            return std::nullopt;
+        }
+        const char* nom =
+            internet_address_get_name(internet_address_list_get_address(lu.liste.get(), 0));
+        return Boite{lu.boites.front(), nom ? nom : ""};
+    } catch (const EchecEnvoi&) {
+        return std::nullopt;
+    }
+}
+
+std::vector<std::string> BoitesDeListe(std::string_view liste, std::string_view suffixe) {
+    std::vector<std::string> boites;
+    try {
+        AjouteBoites(CompleteNomsSeuls(liste, suffixe), JeuCaracteres("utf-8"), "recipient",
+                     boites);
+    } catch (const EchecEnvoi& echec) {
+        throw EntreeRefusee(DefautEntree::AdresseIllisible, echec.what());
+    }
+    return boites;
+}
+
 MessageEntrant LitMessageEntrant(std::istream& entree, const ReglesEntree& regles) {
     InitialiseGMime();
     Lecteur lecteur(entree, regles.pointFinal);

@@ -5,6 +5,7 @@
 // ends made CR LF and the headers a relay must see added.
 
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,19 @@ class EntreeRefusee : public std::exception {
     DefautEntree defaut_;
     std::string detail_;
 };
+
+// One mailbox ("Name <addr>"): its address and its display name, decoded;
+// nothing when the text does not hold exactly one.
+struct Boite {
+    std::string adresse;
+    std::string nom;
+};
+[[nodiscard]] std::optional<Boite> LitBoite(std::string_view texte);
+
+// The mailboxes of a recipient list given on the command line, bare user
+// names completed with `suffixe`. Raises EntreeRefusee (AdresseIllisible).
+[[nodiscard]] std::vector<std::string> BoitesDeListe(std::string_view liste,
+                                                     std::string_view suffixe);
 
 // The list with each bare user name ("root") completed as "root@suffixe";
 // the list as it is when it does not read or there is no suffix.
