@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   clang libclang-rt-14-dev
   qt6-base-dev qt6-translations-l10n
-  libcurl4-openssl-dev libgmime-3.0-dev libldap-dev shared-mime-info nlohmann-json3-dev
+  libcurl4-openssl-dev libssl-dev libgmime-3.0-dev libldap-dev shared-mime-info nlohmann-json3-dev
   libgtest-dev libgmock-dev
   python3 python3-aiosmtpd slapd ldap-utils openssl
   xvfb

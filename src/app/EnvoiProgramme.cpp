@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/CodesSortie.h"
 #include "app/Programme.h"
 #include "core/Dialogue.h"
 #include "sending/Envoi.h"
@@ -34,28 +35,32 @@ Demande DemandeParDefaut(const Programme& programme) {
 
 int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
     const Langue& langue = programme.Langage;
+    Bilan bilan;
     // Run once, before anything connects: the report mail then uses it too.
     // A preview connects to nothing and needs no password.
     if (!demande.apercu) {
-        Resultat<clsConfigSMTP> configuration = ResoutMotDePasse(demande.configuration, langue);
-        if (!configuration.Reussi()) {
-            EcritLog(langue, dialogue, demande,
-                     langue.Texte("MSG_ERREUR_ENVOI") + "\r\n - " + configuration.Erreur().texte,
-                     Gravite::Echec);
-            return SortieEchecEnvoi;
+        ResultatEnvoi<clsConfigSMTP> configuration =
+            ResoutMotDePasse(demande.configuration, langue);
+        if (configuration.Reussi()) {
+            demande.configuration = std::move(configuration.Valeur());
+        } else {
+            bilan.arret = Arret{Etape::Serveur, configuration.Erreur()};
+            bilan.arret->echec.texte =
+                langue.Texte("MSG_ERREUR_ENVOI") + "\r\n - " + configuration.Erreur().texte;
         }
-        demande.configuration = std::move(configuration.Valeur());
     }
-    ContexteEnvoi contexte{langue, dialogue,
-                           programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
-                           [&](const std::string& avis) {
-                               EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
-                           },
-                           [](std::string_view ligne) { std::cerr << ligne << '\n'; }};
-    const Bilan bilan = EnvoiMessage(contexte, demande);
+    if (!bilan.arret) {
+        ContexteEnvoi contexte{
+            langue, dialogue, programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
+            [&](const std::string& avis) {
+                EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
+            },
+            [](std::string_view ligne) { std::cerr << ligne << '\n'; }};
+        bilan = EnvoiMessage(contexte, demande);
+    }
     EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan),
              bilan.Accepte() ? Gravite::Reussite : Gravite::Echec);
-    return bilan.code;
+    return CodeSortieEnvoi(bilan);
 }
 
 }  // namespace corvelle

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/CodesSortie.h"
 #include "app/EnvoiProgramme.h"
 #include "app/Programme.h"
 #include "config/Parametres.h"
@@ -10,7 +11,6 @@
 #include "core/Texte.h"
 #include "core/Version.h"
 #include "i18n/Traduction.h"
-#include "sending/Bilan.h"
 #include "sending/LigneCommandeEnvoi.h"
 #include "sending/Rapport.h"
 
@@ -32,9 +32,14 @@ int Execute(const Programme& programme, Dialogue& dialogue, Demande& demande,
     // A first start's placeholder cannot send anything: saying how to set a
     // real server beats the resolver's error about an example name.
     if (EstListeExemple(programme.ListeConfigsSMTP)) {
-        EcritLog(langue, dialogue, demande,
-                 FormateMessage(langue.Texte("MSG_ERREUR_AUCUN_SERVEUR"), kServeurSMTPParDefaut));
-        return SortieEchecEnvoi;
+        Bilan bilan;
+        bilan.arret =
+            Arret{Etape::Serveur,
+                  {GenreEchec::Configuration,
+                   FormateMessage(langue.Texte("MSG_ERREUR_AUCUN_SERVEUR"), kServeurSMTPParDefaut),
+                   {}}};
+        EcritLog(langue, dialogue, demande, bilan.arret->echec.texte);
+        return CodeSortieEnvoi(bilan);
     }
     return Envoie(programme, dialogue, demande);
 }

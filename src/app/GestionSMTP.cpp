@@ -4,6 +4,7 @@
 #include <iostream>
 #include <map>
 
+#include "app/CodesSortie.h"
 #include "app/Demarrage.h"
 #include "app/Gestion.h"
 #include "app/Programme.h"
@@ -355,14 +356,16 @@ int Essaie(const Programme& programme, const Operation& op) {
                           destinataire,
                           r.TimeoutSMTP,
                           FichierJetons(programme.FichierConfiguration)};
-    const Lot issue = EnvoieEssai(essai, langue);
+    Bilan bilan;
+    bilan.lots.push_back(EnvoieEssai(essai, langue));
+    const Lot& issue = bilan.lots.front();
     if (!issue.accepte) {
         return EcritRefus(
-            langue, Echec{SortieEchecEnvoi,
+            langue, Echec{CodeSortieEnvoi(bilan),
                           FormateMessage(langue.Texte("MSG_TEST_SMTP_ERREUR"), issue.statut)});
     }
     EcritInformation(langue.Texte("MSG_TEST_SMTP_OK"));
-    return SortieEnvoye;
+    return CodeSortieEnvoi(bilan);
 }
 
 std::string Confirmation(const Operation& op, const Langue& langue) {

@@ -86,6 +86,8 @@ int CodeSortie(const Langue& langue, const sendmail::IssueRelais& issue) {
         case Conclusion::SansExpediteur:
             return Signale(langue, kSortieConfiguration,
                            langue.Texte("MSG_SENDMAIL_SANS_EXPEDITEUR"));
+        case Conclusion::MessageRefuse:
+            return Signale(langue, kSortieDonnees, echec);
         case Conclusion::Refuse:
             return Signale(langue, kSortieIndisponible, echec);
         case Conclusion::Temporaire:

@@ -60,14 +60,14 @@ class clsConfigSMTP {
     // server certificate's pinned SHA-256 ("SHA256:" and hex), a client
     // certificate and its key (PEM files); an OAuth2 client certificate and
     // key, which sign a client assertion instead of sending a secret.
-    std::string NomEhlo;
-    std::string ExpediteurEnveloppe;
-    std::string FichierCA;
-    std::string EmpreinteTLS;
-    std::string CertificatClient;
-    std::string CleClient;
-    std::string CertificatOAuth;
-    std::string CleOAuth;
+    std::string NomEhlo{};
+    std::string ExpediteurEnveloppe{};
+    std::string FichierCA{};
+    std::string EmpreinteTLS{};
+    std::string CertificatClient{};
+    std::string CleClient{};
+    std::string CertificatOAuth{};
+    std::string CleOAuth{};
 
     // The fields joined by the unit separator (code 31): the eight historic
     // ones, then the optional ones (password command, OAuth2, then the

@@ -123,4 +123,27 @@ std::string PremierDestinataire(std::string_view liste) {
     return Elague(liste.substr(0, liste.find(',')));
 }
 
+std::optional<std::string> EmpreinteNormalisee(std::string_view texte) {
+    constexpr std::string_view kPrefixe = "sha256:";
+    std::string chiffres = Minuscules(Elague(texte));
+    if (chiffres.rfind(kPrefixe, 0) == 0) {
+        chiffres.erase(0, kPrefixe.size());
+    }
+    // Colons only between pairs, as `openssl x509 -fingerprint` prints them.
+    if (chiffres.size() == 95) {
+        for (std::size_t i = 2; i < chiffres.size(); i += 3) {
+            if (chiffres[i] != ':') {
+                return std::nullopt;
+            }
+        }
+        std::erase(chiffres, ':');
+    }
+    if (chiffres.size() != 64 || !std::all_of(chiffres.begin(), chiffres.end(), [](char c) {
+            return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+        })) {
+        return std::nullopt;
+    }
+    return "SHA256:" + chiffres;
+}
+
 }  // namespace corvelle

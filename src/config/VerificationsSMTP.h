@@ -56,4 +56,9 @@ struct RefusSMTP {
 // The first entry of a comma-separated list, trimmed.
 [[nodiscard]] std::string PremierDestinataire(std::string_view liste);
 
+// A pinned certificate's SHA-256 as people copy it ("SHA256:" optional, any
+// letter case, pairs of digits separated by colons or not): "SHA256:" and 64
+// lowercase hex digits, or nothing when it is not one.
+[[nodiscard]] std::optional<std::string> EmpreinteNormalisee(std::string_view texte);
+
 }  // namespace corvelle

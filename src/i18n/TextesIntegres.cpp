@@ -309,6 +309,9 @@ Exemples :
     {"TXT_COMMANDE_VIDE", "elle n'a écrit aucun mot de passe"},
     {"MSG_ERREUR_COMMANDE_JETON", "La commande du jeton OAuth2 « %v » a échoué : %v."},
     {"TXT_COMMANDE_VIDE_JETON", "elle n'a écrit aucun jeton"},
+    {"MSG_CLE_PRIVEE_LISIBLE",
+     "Le fichier de clé privée « %v » est lisible par tous les utilisateurs : rendez-le privé "
+     "(chmod 600 %v)."},
     {"TXT_OUI", "Oui"},
     {"TXT_NON", "Non"},
     // A message on the console after the program's name, or a value's

@@ -14,6 +14,7 @@ namespace corvelle {
 inline constexpr std::int32_t kGroupeTrouve = -1;
 inline constexpr std::int32_t kGroupeInconnu = 2220;
 inline constexpr std::int32_t kAnnuaireInjoignable = -2147217865;  // 0x80040E37
+inline constexpr std::int32_t kAnnuaireDelaiDepasse = 1460;        // a query past the time-out
 // A lookup cut short: groups nested deeper than kProfondeurMaxGroupes, or
 // more than kRecherchesMaxGroupe searches for one group and those it nests.
 inline constexpr std::int32_t kGroupeTropImbrique = 1001;

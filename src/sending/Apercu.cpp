@@ -52,8 +52,10 @@ class TamponFichier : public std::streambuf {
 };
 
 ComposantSMTP::Issue EchecFichier(const std::string& chemin, const char* quoi, int erreur) {
-    return {false, Lisible("The preview file " + chemin + " could not be " + quoi + ": " +
-                           plateforme::DescriptionSysteme(erreur))};
+    return {false,
+            Lisible("The preview file " + chemin + " could not be " + quoi + ": " +
+                    plateforme::DescriptionSysteme(erreur)),
+            false, 0, GenreEchec::Local};
 }
 
 // On standard output the envelope comes first, and is known only once the

@@ -24,8 +24,15 @@ namespace {
 
 constexpr std::string_view kPrefixeGroupe = "grp:";
 constexpr std::string_view kPrefixeFichier = "fic:";
-constexpr int kSortieErreurGroupe = SortieErreurGroupe;
-constexpr int kSortieErreurFichier = SortieErreurDestinataires;
+
+// A group lookup that failed: unreachable or out of time may pass later; a
+// directory that refuses the query, or a group nested too deep or too vast,
+// will do so again.
+GenreEchec GenreAnnuaire(std::int32_t statut) {
+    return statut == kAnnuaireInjoignable || statut == kAnnuaireDelaiDepasse
+               ? GenreEchec::Temporaire
+               : GenreEchec::Permanent;
+}
 
 class Expansion {
   public:
@@ -35,12 +42,12 @@ class Expansion {
                                                          ? "TXT_FERMETURE_OUTIL"
                                                          : "TXT_ABANDON_ENVOI")) {}
 
-    // Nothing once an error stopped the expansion: its message and exit code.
-    std::optional<Echec> Developpe(std::deque<std::string>& attente, Liste& resultat) {
+    // Nothing once an error stopped the expansion: what stopped it.
+    std::optional<Arret> Developpe(std::deque<std::string>& attente, Liste& resultat) {
         while (!attente.empty()) {
             std::string entree = std::move(attente.front());
             attente.pop_front();
-            std::optional<Echec> echec;
+            std::optional<Arret> echec;
             if (entree.starts_with(kPrefixeGroupe)) {
                 echec = DeveloppeGroupe(entree.substr(kPrefixeGroupe.size()), attente);
             } else if (entree.starts_with(kPrefixeFichier)) {
@@ -70,8 +77,8 @@ class Expansion {
                        std::make_move_iterator(entrees.end()));
     }
 
-    Echec Arrete(const std::string& message, int codeSortie) const {
-        return {codeSortie, message + suffixeErreur_};
+    Arret Arrete(const std::string& message, Etape etape, GenreEchec genre) const {
+        return {etape, {genre, message + suffixeErreur_, {}}};
     }
 
     void Avertit(const std::string& message) const {
@@ -82,10 +89,11 @@ class Expansion {
 
     std::string Texte(std::string_view cle) const { return c_.langue.Texte(cle); }
 
-    std::optional<Echec> DeveloppeGroupe(const std::string& groupe,
+    std::optional<Arret> DeveloppeGroupe(const std::string& groupe,
                                          std::deque<std::string>& attente) {
         if (!c_.annuaire) {
-            return Arrete(Texte("MSG_ERREUR_CMD_GRP_SANS_AD"), kSortieErreurGroupe);
+            return Arrete(Texte("MSG_ERREUR_CMD_GRP_SANS_AD"), Etape::Groupes,
+                          GenreEchec::Configuration);
         }
         Liste membres;
         const std::int32_t statut = c_.annuaire->MembresGroupe(groupe, groupesVus_, membres);
@@ -99,23 +107,23 @@ class Expansion {
         }
         if (statut == kAnnuaireInjoignable) {
             return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES"), Lisible(groupe)),
-                          kSortieErreurGroupe);
+                          Etape::Groupes, GenreAnnuaire(statut));
         }
         if (statut == kGroupeTropImbrique) {
             return Arrete(FormateMessage(Texte("MSG_ERREUR_GROUPE_IMBRICATION"), Lisible(groupe),
                                          kProfondeurMaxGroupes),
-                          kSortieErreurGroupe);
+                          Etape::Groupes, GenreAnnuaire(statut));
         }
         if (statut == kGroupeTropVaste) {
             return Arrete(FormateMessage(Texte("MSG_ERREUR_GROUPE_RECHERCHES"), Lisible(groupe),
                                          kRecherchesMaxGroupe),
-                          kSortieErreurGroupe);
+                          Etape::Groupes, GenreAnnuaire(statut));
         }
         return Arrete(FormateMessage(Texte("MSG_ERREUR_RECUP_MEMBRES2"), statut, Lisible(groupe)),
-                      kSortieErreurGroupe);
+                      Etape::Groupes, GenreAnnuaire(statut));
     }
 
-    std::optional<Echec> DeveloppeFichier(const std::string& fichier,
+    std::optional<Arret> DeveloppeFichier(const std::string& fichier,
                                           std::deque<std::string>& attente) {
         Liste entrees;
         const std::int32_t statut =
@@ -129,7 +137,7 @@ class Expansion {
             return std::nullopt;
         }
         return Arrete(FormateMessage(Texte("MSG_ERREUR_FICHIER_DEST"), statut, Lisible(fichier)),
-                      kSortieErreurFichier);
+                      Etape::Destinataires, GenreEchec::Local);
     }
 
     const ContexteExpansion& c_;
@@ -183,15 +191,15 @@ void RetireDoublonsEntreChamps(std::array<Collection, 3>& champs) {
     }
 }
 
-Resultat<Collection> ExtraitDestinataires(const ContexteExpansion& contexte,
-                                          const std::string& champ) {
+Resultat<Collection, Arret> ExtraitDestinataires(const ContexteExpansion& contexte,
+                                                 const std::string& champ) {
     std::deque<std::string> attente;
     if (!Elague(champ).empty()) {
         const Collection entrees = VersCollection(DecoupeListe(champ));
         attente.assign(entrees.begin(), entrees.end());
     }
     Liste resultat;
-    if (std::optional<Echec> echec = Expansion(contexte).Developpe(attente, resultat)) {
+    if (std::optional<Arret> echec = Expansion(contexte).Developpe(attente, resultat)) {
         return std::move(*echec);
     }
     return Adresses(std::move(resultat), contexte.suffixe);

@@ -13,6 +13,7 @@
 #include "core/Collection.h"
 #include "core/Resultat.h"
 #include "core/Texte.h"
+#include "sending/Bilan.h"
 
 namespace corvelle {
 
@@ -29,10 +30,10 @@ struct ContexteExpansion {
     std::function<void(const std::string&)> avertit;
 };
 
-// The field's final addresses, or the error that stops the send: its message,
-// with the exit code 2 (groups) or 3 (files) as its number.
-[[nodiscard]] Resultat<Collection> ExtraitDestinataires(const ContexteExpansion& contexte,
-                                                        const std::string& champ);
+// The field's final addresses, or what stops the send: a group (directory
+// missing, unreachable or refusing) or a recipient file, with its message.
+[[nodiscard]] Resultat<Collection, Arret> ExtraitDestinataires(const ContexteExpansion& contexte,
+                                                               const std::string& champ);
 
 // Leaves each address in the first of the fields (To, copy, blind copy) that
 // holds it, so nobody gets two copies of one dispatch. Addresses compare as

@@ -21,6 +21,7 @@
 #include "sending/Lots.h"
 #include "sending/Serveur.h"
 #include "sending/smtp/ComposantSMTP.h"
+#include "sending/smtp/EchecEnvoi.h"
 
 namespace corvelle {
 
@@ -44,8 +45,8 @@ class Dispatch {
         Attente attente(c_.dialogue);
         c_.dialogue.TraiteEvenements();
         std::array<Collection, 3> adresses;
-        if (std::optional<Echec> echec = Developpe(adresses)) {
-            return Arret(static_cast<CodeSortie>(echec->numero), std::move(echec->texte));
+        if (std::optional<Arret> arret = Developpe(adresses)) {
+            return Arrete(std::move(*arret));
         }
         RetireDoublonsEntreChamps(adresses);
         const Repartition totaux = {adresses[0].Nombre(), adresses[1].Nombre(),
@@ -53,35 +54,33 @@ class Dispatch {
         Bilan bilan;
         bilan.destinataires = totaux[0] + totaux[1] + totaux[2];
         if (bilan.destinataires == 0) {
-            return Arret(SortieErreurDestinataires, Texte("MSG_ERREUR_AUCUN_DESTINATAIRE"));
+            return Arrete({Etape::Destinataires,
+                           {GenreEchec::Permanent, Texte("MSG_ERREUR_AUCUN_DESTINATAIRE"), {}}});
         }
         if (std::optional<std::string> absente = TrouvePiecesJointes()) {
-            return Arret(SortiePieceJointeIntrouvable, std::move(*absente));
+            return Arrete({Etape::PiecesJointes, {GenreEchec::Local, std::move(*absente), {}}});
         }
+        // The report says what was sent before it broke.
         try {
             EnvoieLesLots(adresses, totaux, bilan);
+        } catch (const smtp::EchecEnvoi& e) {
+            bilan.incident = Defaillance{e.Genre(), e.what(), {}};
         } catch (const std::exception& e) {
-            // The report says what was sent before it broke.
-            bilan.incident = e.what();
+            bilan.incident = Defaillance{GenreEchec::Local, e.what(), {}};
         }
-        const bool refus = std::any_of(bilan.lots.begin(), bilan.lots.end(),
-                                       [](const Lot& lot) { return !lot.accepte; });
-        bilan.code = refus || bilan.lots.empty() || !bilan.incident.empty() ? SortieEchecEnvoi
-                                                                            : SortieEnvoye;
         return bilan;
     }
 
   private:
     std::string Texte(std::string_view cle) const { return c_.langue.Texte(cle); }
 
-    static Bilan Arret(CodeSortie code, std::string erreur) {
+    static Bilan Arrete(Arret arret) {
         Bilan bilan;
-        bilan.code = code;
-        bilan.erreur = std::move(erreur);
+        bilan.arret = std::move(arret);
         return bilan;
     }
 
-    std::optional<Echec> Developpe(std::array<Collection, 3>& adresses) const {
+    std::optional<Arret> Developpe(std::array<Collection, 3>& adresses) const {
         const ContexteExpansion expansion{c_.langue,
                                           c_.annuaire,
                                           demande_.dossierCourant,
@@ -91,7 +90,7 @@ class Dispatch {
         const std::array<const std::string*, 3> champs = {&demande_.destinataires, &demande_.copie,
                                                           &demande_.copieCachee};
         for (std::size_t type = 0; type < 3; ++type) {
-            Resultat<Collection> champ = ExtraitDestinataires(expansion, *champs[type]);
+            Resultat<Collection, Arret> champ = ExtraitDestinataires(expansion, *champs[type]);
             if (!champ.Reussi()) {
                 return champ.Erreur();
             }
@@ -157,6 +156,8 @@ class Dispatch {
             Lot& lot = bilan.lots[verdict.lot];
             lot.accepte = verdict.accepte;
             lot.statut = std::move(verdict.statut);
+            lot.genre = verdict.genre;
+            lot.reponse = std::move(verdict.reponse);
             if (lot.accepte || verdict.partiel) {
                 // Only a batch nobody received is reported by name (a partial
                 // one names the refused): a mass send keeps few batches'

@@ -30,9 +30,10 @@ Lot EnvoieEssai(const EssaiSMTP& essai, const Langue& langue) {
     // The typed password, then whatever a password or token command gives.
     clsConfigSMTP configuration = essai.configuration;
     configuration.Password = ChiffreMotDePasse(essai.motDePasse);
-    Resultat<clsConfigSMTP> resolue = ResoutMotDePasse(std::move(configuration), langue);
+    ResultatEnvoi<clsConfigSMTP> resolue = ResoutMotDePasse(std::move(configuration), langue);
     if (!resolue.Reussi()) {
         lot.statut = resolue.Erreur().texte;
+        lot.genre = resolue.Erreur().genre;
         return lot;
     }
     try {
@@ -41,8 +42,11 @@ Lot EnvoieEssai(const EssaiSMTP& essai, const Langue& langue) {
         smtp.Envoie();
         lot.accepte = smtp.Resultat().accepte;
         lot.statut = smtp.Resultat().statut;
+        lot.genre = smtp.Resultat().genre;
+        lot.reponse = smtp.Resultat().reponse;
     } catch (const std::exception& erreur) {
         lot.statut = erreur.what();
+        lot.genre = GenreEchec::Local;
     }
     return lot;
 }

@@ -122,8 +122,8 @@ void EcritLog(const Langue& langue, Dialogue& dialogue, const Demande& demande,
 }
 
 std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan& bilan) {
-    if (!bilan.erreur.empty()) {
-        return bilan.erreur;
+    if (bilan.arret) {
+        return bilan.arret->echec.texte;
     }
     if (bilan.Accepte()) {
         return FormateMessage(
@@ -139,8 +139,8 @@ std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan
             texte += "\r\n - " + lot.statut + Destinataires(langue, lot);
         }
     }
-    if (!bilan.incident.empty()) {
-        texte += "\r\n - " + Lisible(bilan.incident);
+    if (bilan.incident) {
+        texte += "\r\n - " + Lisible(bilan.incident->texte);
     }
     return texte;
 }

@@ -1,17 +1,26 @@
 #include "sending/Serveur.h"
 
+#include <filesystem>
+#include <vector>
+
 #include "config/MotDePasse.h"
 #include "core/Chemins.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
-#include "sending/Bilan.h"
 #include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 
+namespace fs = std::filesystem;
+
 namespace {
+
+// The OAuth2 client's key: its own file, or the certificate's.
+std::string CleOAuth(const clsConfigSMTP& c) {
+    return c.CleOAuth.empty() ? c.CertificatOAuth : c.CleOAuth;
+}
 
 oauth::ReglagesOAuth ReglagesOAuth(const clsConfigSMTP& c, const std::string& fichierJetons) {
     oauth::ReglagesOAuth reglages;
@@ -20,6 +29,10 @@ oauth::ReglagesOAuth ReglagesOAuth(const clsConfigSMTP& c, const std::string& fi
         return reglages;
     }
     reglages.client = {UrlJeton(c), c.ClientOAuth, DechiffreMotDePasse(c.Password), PorteeJeton(c)};
+    if (!c.CertificatOAuth.empty()) {
+        reglages.client.certificat = c.CertificatOAuth;
+        reglages.client.cle = CleOAuth(c);
+    }
     reglages.cache = fichierJetons;
     return reglages;
 }
@@ -32,6 +45,8 @@ void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configurati
     smtp.SetSSL(configuration.SSL);
     smtp.SetPort(configuration.Port);
     smtp.SetAuthentification(configuration.Authentification);
+    smtp.SetConfianceTLS({configuration.FichierCA, configuration.EmpreinteTLS,
+                          configuration.CertificatClient, configuration.CleClient});
     if (smtp.Authentification() == AuthOAuth2) {
         smtp.SetUtilisateur(configuration.Username);
         smtp.SetOAuth(ReglagesOAuth(configuration, fichierJetons));
@@ -69,8 +84,8 @@ std::string Raison(const plateforme::IssueCommande& issue, const std::string& vi
 
 // The first line of a command's output, or a failed send's message built
 // from `modele` ("%v": the command, then why).
-Resultat<std::string> PremiereLigne(const std::string& commande, const std::string& modele,
-                                    const std::string& vide, const Langue& langue) {
+ResultatEnvoi<std::string> PremiereLigne(const std::string& commande, const std::string& modele,
+                                         const std::string& vide, const Langue& langue) {
     const plateforme::IssueCommande issue =
         plateforme::ExecuteCommande(commande, kDelaiCommandeMotDePasseMs);
     std::string premiereLigne = issue.sortie.substr(0, issue.sortie.find('\n'));
@@ -85,23 +100,49 @@ Resultat<std::string> PremiereLigne(const std::string& commande, const std::stri
     if (!erreurs.empty()) {
         texte += "\r\n" + Remplace(erreurs, "\n", "\r\n");
     }
-    return Echec{SortieEchecEnvoi, std::move(texte)};
+    return Defaillance{GenreEchec::Configuration, std::move(texte), {}};
 }
 
 // The first line a password command prints. A command that cannot start,
 // fails, prints nothing or outlasts its time-out gives the message of a failed
 // send, with what it wrote on its standard error (never its output, which
 // would be the password).
-Resultat<std::string> ExecuteCommandeMotDePasse(const std::string& commande, const Langue& langue) {
+ResultatEnvoi<std::string> ExecuteCommandeMotDePasse(const std::string& commande,
+                                                     const Langue& langue) {
     return PremiereLigne(commande, langue.Texte("MSG_ERREUR_COMMANDE_MOT_DE_PASSE"),
                          langue.Texte("TXT_COMMANDE_VIDE"), langue);
 }
 
 }  // namespace
 
-Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
+std::optional<Defaillance> CleExposee(const clsConfigSMTP& configuration, const Langue& langue) {
+    std::vector<std::string> cles;
+    // Without a key file of its own, a certificate file holds the key too.
+    if (!configuration.CertificatClient.empty()) {
+        cles.push_back(!configuration.CleClient.empty() ? configuration.CleClient
+                                                        : configuration.CertificatClient);
+    }
+    if (configuration.Authentification == AuthOAuth2 && !configuration.CertificatOAuth.empty()) {
+        cles.push_back(CleOAuth(configuration));
+    }
+    for (const std::string& cle : cles) {
+        std::error_code ec;
+        const fs::file_status etat = fs::status(cle, ec);
+        if (!ec && (etat.permissions() & fs::perms::others_read) != fs::perms::none) {
+            return Defaillance{GenreEchec::Configuration,
+                               FormateMessage(langue.Texte("MSG_CLE_PRIVEE_LISIBLE"), cle, cle),
+                               {}};
+        }
+    }
+    return std::nullopt;
+}
+
+ResultatEnvoi<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Langue& langue) {
+    if (std::optional<Defaillance> exposee = CleExposee(configuration, langue)) {
+        return std::move(*exposee);
+    }
     if (configuration.Authentification == AuthOAuth2 && !configuration.CommandeJetonOAuth.empty()) {
-        Resultat<std::string> jeton = PremiereLigne(
+        ResultatEnvoi<std::string> jeton = PremiereLigne(
             configuration.CommandeJetonOAuth, langue.Texte("MSG_ERREUR_COMMANDE_JETON"),
             langue.Texte("TXT_COMMANDE_VIDE_JETON"), langue);
         if (!jeton.Reussi()) {
@@ -116,7 +157,7 @@ Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration, const Lang
     if (configuration.CommandeMotDePasse.empty()) {
         return configuration;
     }
-    Resultat<std::string> motDePasse =
+    ResultatEnvoi<std::string> motDePasse =
         ExecuteCommandeMotDePasse(configuration.CommandeMotDePasse, langue);
     if (!motDePasse.Reussi()) {
         return motDePasse.Erreur();

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "config/ConfigSMTP.h"
-#include "core/Resultat.h"
+#include "sending/smtp/EchecEnvoi.h"
 
 namespace corvelle {
 
@@ -24,12 +25,19 @@ void AppliqueConfiguration(ComposantSMTP& smtp, const clsConfigSMTP& configurati
 // How long a password command may run.
 inline constexpr std::int32_t kDelaiCommandeMotDePasseMs = 30000;
 
+// A private key file (TLS client or OAuth2 client) that every user may read:
+// refused, at each send and wherever a configuration is set.
+[[nodiscard]] std::optional<Defaillance> CleExposee(const clsConfigSMTP& configuration,
+                                                    const Langue& langue);
+
 // The configuration for one send: with a password command, the command is run
 // and its password stored in the record (scrambled, as a stored one is), so
 // everything after the command sees an ordinary configuration. An OAuth2 token
 // command is run the same way: its token takes the password's place and the
-// token endpoint is cleared, which marks the password as the token.
-[[nodiscard]] Resultat<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration,
-                                                       const Langue& langue);
+// token endpoint is cleared, which marks the password as the token. A key
+// file every user may read (CleExposee) fails it first. A command that gives
+// nothing is a matter of configuration.
+[[nodiscard]] ResultatEnvoi<clsConfigSMTP> ResoutMotDePasse(clsConfigSMTP configuration,
+                                                            const Langue& langue);
 
 }  // namespace corvelle

@@ -4,12 +4,14 @@ of the program in a fresh folder with its own configuration."""
 import base64
 import email
 import email.policy
+import hashlib
 import json
 import os
 import resource
 import shutil
 import signal
 import socket
+import ssl
 import subprocess
 import tempfile
 import threading
@@ -58,7 +60,7 @@ class Serveur:
     """One test server process; messages land in self.dossier."""
 
     def __init__(self, racine, mode="plain", certificat=None, auth=False, refuse=(), altere=None,
-                 oauth=None, mecanismes=None):
+                 oauth=None, mecanismes=None, pipelining=False):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix=f"{mode}-")
         commande = [PYTHON, SERVEUR, "--dossier", self.dossier, "--mode", mode]
         if oauth:  # the file of the tokens it takes
@@ -69,6 +71,8 @@ class Serveur:
             commande += ["--cert", certificat[0], "--cle", certificat[1]]
         if auth:
             commande.append("--auth")
+        if pipelining:
+            commande.append("--pipelining")
         for adresse in refuse:
             commande += ["--refuse", adresse]
         if altere:
@@ -133,15 +137,31 @@ def dossier_de_module(espace, prefixe, certificats=True):
     return prepare, range_
 
 
+# The optional fields an administrator sets, in their stored order.
+CHAMPS_ADMINISTRATEUR = ("ehlo", "enveloppe", "ca", "empreinte", "certificat", "cle",
+                         "certificat_oauth", "cle_oauth")
+
+
 def config_smtp(nom, serveur, port, ssl=False, auth=0, pop="", utilisateur="", mot_de_passe="",
-                oauth=()):
+                oauth=(), **administrateur):
     """`oauth`: (token URL or tenant, client id, scope, token command); the
-    password command field before them stays empty."""
+    password command field before them stays empty. `administrateur`: the
+    fields after them, by their names in CHAMPS_ADMINISTRATEUR."""
     champs = [nom, serveur, "-1" if ssl else "0", str(port), str(auth), pop, utilisateur,
               chiffre(mot_de_passe)]
-    if oauth:
-        champs += ["", *oauth]
+    if oauth or administrateur:
+        champs += ["", *(oauth or ("",) * 4)]
+    if administrateur:
+        champs += [administrateur.pop(champ, "") for champ in CHAMPS_ADMINISTRATEUR]
+        assert not administrateur, administrateur
     return US.join(champs)
+
+
+def empreinte(certificat):
+    """The SHA-256 of a PEM certificate's DER, as `openssl x509 -fingerprint` prints it."""
+    with open(certificat) as f:
+        der = ssl.PEM_cert_to_DER_cert(f.read())
+    return "SHA256:" + ":".join("%02X" % b for b in hashlib.sha256(der).digest())
 
 
 def chiffre(clair):
@@ -222,12 +242,14 @@ class GuichetJetons(Serveur):
     """The test OAuth2 token endpoint: grants `jeton-N` to one client and
     secret; the tokens it granted are listed in self.jetons."""
 
-    def __init__(self, racine, certificat, client, secret, duree=3600, goutte=False):
+    def __init__(self, racine, certificat, client, secret, duree=3600, goutte=False,
+                 certificat_client=None):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix="jetons-")
         self.jetons = os.path.join(self.dossier, "jetons.txt")
         self.lance([PYTHON, os.path.join(ICI, "serveur_jetons.py"), "--dossier", self.dossier,
                     "--cert", certificat[0], "--cle", certificat[1], "--client", client,
-                    "--secret", secret, "--duree", str(duree)] + ["--goutte"] * goutte)
+                    "--secret", secret, "--duree", str(duree)] + ["--goutte"] * goutte
+                   + (["--certificat-client", certificat_client] if certificat_client else []))
         self.url = f"https://127.0.0.1:{self.port}/locataire/token"
 
     def requetes(self):

@@ -26,7 +26,8 @@ their start, or the transactions with a recipient whose name starts with
                      as to a dead host
   aucune             no fault: a well-behaved server that shows every command
 
-With --cert and --cle it speaks TLS from the first byte (implicit TLS).
+With --cert and --cle it speaks TLS from the first byte (implicit TLS); with
+--ca-client too, only to clients with a certificate that CA signed.
 Accepted messages are stored in --dossier as NNNN.eml and NNNN.json, like
 serveur_smtp.py; every command line received (not the message data) is
 appended to commandes.log, every AUTH exchange to auth.log decoded. Prints
@@ -233,6 +234,9 @@ async def principal(a):
     if a.cert:
         contexte = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
         contexte.load_cert_chain(a.cert, a.cle)
+        if a.ca_client:  # a client without a certificate this CA signed is refused
+            contexte.verify_mode = ssl.CERT_REQUIRED
+            contexte.load_verify_locations(a.ca_client)
 
     async def accueil(lecteur, ecrivain):
         try:
@@ -256,6 +260,7 @@ if __name__ == "__main__":
     p.add_argument("--connexions", type=int, default=0)
     p.add_argument("--cert")
     p.add_argument("--cle")
+    p.add_argument("--ca-client")
     p.add_argument("--port", type=int, default=0)
     arguments = p.parse_args()
     os.makedirs(arguments.dossier, exist_ok=True)

@@ -11,8 +11,8 @@ import tempfile
 import time
 import unittest
 
-from outils import (ICI, PYTHON, Programme, SansSecret, Serveur, config_smtp, openssl,
-                    dossier_de_module)
+from outils import (ICI, PYTHON, Programme, SansSecret, Serveur, config_smtp, cree_autorite,
+                    cree_certificat, dossier_de_module, empreinte, openssl)
 
 AIDE = os.environ.get("CORVELLE_AIDE", "")
 RACINE = CERTS = None
@@ -27,12 +27,15 @@ setUpModule, tearDownModule = dossier_de_module(globals(), "corvelle-fiabilite-"
 class ServeurPanne(Serveur):
     """serveur_panne.py: one fault, chosen by name."""
 
-    def __init__(self, racine, panne, tls=False, connexions=0, port=0):
+    def __init__(self, racine, panne, tls=False, connexions=0, port=0, ca_client=None):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix=f"{panne}-")
         commande = [PYTHON, os.path.join(ICI, "serveur_panne.py"), "--dossier", self.dossier,
                     "--panne", panne, "--connexions", str(connexions), "--port", str(port)]
-        if tls:
-            commande += ["--cert", CERTS.bon[0], "--cle", CERTS.bon[1]]
+        if tls:  # True: the suite's certificate; or (certificate, key)
+            certificat, cle = CERTS.bon if tls is True else tls
+            commande += ["--cert", certificat, "--cle", cle]
+        if ca_client:
+            commande += ["--ca-client", ca_client]
         self.lance(commande)
 
 
@@ -420,6 +423,67 @@ class Secrets(SansSecret, Base):
             # above was the certificate's.
             self.lance(programme, "/a:bob", "/o:x", "/ct:y", code=0, ca=autosigne[0])
             self.assertEqual(len(serveur.messages()), 1)
+
+
+class Confiance(Base):
+    """What one configuration trusts instead of the run's authorities: its CA
+    file, or one pinned certificate; and the client certificate it shows."""
+
+    def setUp(self):
+        # An internal relay's authority, which the run (CURL_CA_BUNDLE, the
+        # suite's CA) does not trust.
+        dossier = tempfile.mkdtemp(dir=RACINE, prefix="privee-")
+        cree_autorite(dossier, "privee")
+        self.ca = os.path.join(dossier, "privee.pem")
+        self.relais = cree_certificat(dossier, "privee", "relais")
+        self.client = cree_certificat(dossier, "privee", "client")
+        os.chmod(self.client[1], 0o600)
+
+    def essai(self, serveur, code, **tls):
+        programme = self.programme(0, configs=[config_smtp(
+            "Relais", "127.0.0.1", serveur.port, ssl=True, auth=3, utilisateur="jean",
+            mot_de_passe="s3cret", **tls)])
+        return self.lance(programme, "--smtp", "test", "Relais", "--to", "bob@exemple.test",
+                          code=code)
+
+    def commandes(self, serveur):
+        return [c["ligne"].split()[0] for c in serveur.lignes("commandes.log")]
+
+    def test_ca_file_and_pinned_certificate(self):
+        serveur = ServeurPanne(RACINE, "aucune", tls=self.relais)
+        self.addCleanup(serveur.arrete)
+        juste = empreinte(self.relais[0])
+        # Refused without the CA file: the certificate shown, nothing sent.
+        refus = self.essai(serveur, 5)
+        recue = "SHA256:" + juste[7:].replace(":", "").lower()
+        for detail in ("subject CN=127.0.0.1", "issuer CN=privee", "expires 20", recue):
+            self.assertIn(detail, refus.stdout + refus.stderr)
+        self.assertEqual(self.commandes(serveur), [])
+        # The pin alone is trusted, instead of any authority; copied as
+        # openssl prints it.
+        self.essai(serveur, 0, ca=self.ca)
+        self.essai(serveur, 0, empreinte=juste)
+        self.assertEqual(self.commandes(serveur).count("AUTH"), 2)
+        # Another pin refuses even a certificate the CA file vouches for,
+        # during the handshake: no command, no AUTH, no message.
+        faux = "SHA256:" + "ab" * 32
+        avant = len(self.commandes(serveur))
+        refus = self.essai(serveur, 5, ca=self.ca, empreinte=faux)
+        self.assertRegex(refus.stdout + refus.stderr,
+                         f"expected {faux}, received SHA256:[0-9a-f]{{64}}")
+        self.assertEqual(len(self.commandes(serveur)), avant)
+        self.assertEqual(len(serveur.messages()), 2)
+
+    def test_client_certificate(self):
+        serveur = ServeurPanne(RACINE, "aucune", tls=CERTS.bon, ca_client=self.ca)
+        self.addCleanup(serveur.arrete)
+        self.essai(serveur, 5)
+        self.essai(serveur, 0, certificat=self.client[0], cle=self.client[1])
+        # A key every user may read is refused before anything connects.
+        os.chmod(self.client[1], 0o644)
+        refus = self.essai(serveur, 5, certificat=self.client[0], cle=self.client[1])
+        self.assertIn(f"chmod 600 {self.client[1]}", refus.stdout + refus.stderr)
+        self.assertEqual(len(serveur.messages()), 1)
 
 
 class Charge(Base):

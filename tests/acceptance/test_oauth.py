@@ -8,7 +8,8 @@ import tempfile
 import time
 import unittest
 
-from outils import GuichetJetons, Programme, Serveur, config_smtp, dossier_de_module
+from outils import (GuichetJetons, Programme, Serveur, config_smtp, cree_autorite,
+                    dossier_de_module)
 
 RACINE = CERTS = None
 CLIENT, SECRET = "appli-corvelle", "s3cret-Zq9-ne-pas-montrer"
@@ -19,13 +20,15 @@ setUpModule, tearDownModule = dossier_de_module(globals(), "corvelle-oauth-")
 
 
 class OAuth2(unittest.TestCase):
-    def demarre(self, duree=3600, mecanismes=None, jetons=None, guichet=None, goutte=False):
+    def demarre(self, duree=3600, mecanismes=None, jetons=None, guichet=None, goutte=False,
+                certificat_client=None):
         """The endpoint (unless `jetons` names the file of valid tokens and
         `guichet` is not asked for), then the SMTP server and a fresh copy of
         the program."""
         self.guichet = None
         if jetons is None or guichet:
-            self.guichet = GuichetJetons(RACINE, CERTS.bon, CLIENT, SECRET, duree, goutte)
+            self.guichet = GuichetJetons(RACINE, CERTS.bon, CLIENT, SECRET, duree, goutte,
+                                         certificat_client)
             self.addCleanup(self.guichet.arrete)
             jetons = jetons or self.guichet.jetons
         self.serveur = Serveur(RACINE, "plain", oauth=jetons, mecanismes=mecanismes)
@@ -99,6 +102,31 @@ class OAuth2(unittest.TestCase):
                          ["b@exemple.test", "c@exemple.test"])
         with open(os.path.join(self.programme.dossier, "Corvelle.jetons")) as f:
             self.assertEqual([e["jeton"] for e in json.load(f)["jetons"]], ["jeton-3"])
+
+    def test_certificate_instead_of_a_secret(self):
+        dossier = tempfile.mkdtemp(dir=RACINE, prefix="appli-")
+        for nom in ("appli", "autre"):
+            cree_autorite(dossier, nom)  # self-signed, as Entra takes them
+            os.chmod(os.path.join(dossier, f"{nom}.key"), 0o600)
+        fichier = lambda nom: os.path.join(dossier, nom)
+        self.demarre(certificat_client=fichier("appli.pem"))
+
+        def envoie(certificat, cle, code):
+            self.programme.configure([config_smtp(
+                "OAuth", "127.0.0.1", self.serveur.port, auth=4, utilisateur=BOITE,
+                oauth=(self.guichet.url, CLIENT, "smtp.envoi", ""),
+                certificat_oauth=fichier(certificat), cle_oauth=fichier(cle))])
+            resultat = self.envoie("a", code=code)
+            return resultat.stdout + resultat.stderr + self.programme.journal()
+
+        # The endpoint checks the signature, x5t#S256 and the claims.
+        self.assertIn("AADSTS700027", envoie("autre.pem", "autre.key", 5))
+        self.assertIn("does not belong", envoie("appli.pem", "autre.key", 5))
+        envoie("appli.pem", "appli.key", 0)
+        self.assertEqual(len(self.serveur.messages()), 1)
+        os.chmod(fichier("appli.key"), 0o644)
+        self.assertIn("chmod 600 " + fichier("appli.key"), envoie("appli.pem", "appli.key", 5))
+        self.assertEqual(len(self.guichet.requetes()), 2)
 
     def test_refused_grant_shows_the_endpoint_error_never_the_secret(self):
         self.demarre()

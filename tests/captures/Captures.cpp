@@ -1,5 +1,7 @@
 // Pictures of the real windows for the documentation: run under a display
-// (Xvfb) with the output folder and a language, "fr" or "en".
+// (Xvfb) with the output folder, a language ("fr" or "en") and the
+// translations folder; with a font size in points after them, the compose
+// window alone in that font, to show how the windows grow with it.
 
 #include <QApplication>
 #include <QComboBox>
@@ -9,6 +11,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+#include <cstdlib>
 #include <iostream>
 
 #include "app/Demarrage.h"
@@ -58,11 +61,17 @@ bool Enregistre(QWidget& fenetre, const QString& dossier, const QString& nom) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: captures <output folder> fr|en <translations folder>\n";
+    if (argc != 4 && argc != 5) {
+        std::cerr << "usage: captures <output folder> fr|en <translations folder> [points]\n";
         return 2;
     }
     QApplication application(argc, argv);
+    const int points = argc == 5 ? std::atoi(argv[4]) : 0;
+    if (points > 0) {
+        QFont police = QApplication::font();
+        police.setPointSize(points);
+        QApplication::setFont(police);
+    }
     const QString sortie = QString::fromLocal8Bit(argv[1]);
     const std::string langue = argv[2];
     test::DossierTemporaire dossier;
@@ -84,7 +93,12 @@ int main(int argc, char** argv) {
     fenetre.ShowInitial();
     Remplit(fenetre);
     QTimer::singleShot(300, [&] {
-        const QString suffixe = QString::fromStdString(langue);
+        QString suffixe = QString::fromStdString(langue);
+        if (points > 0) {
+            suffixe += QStringLiteral("-%1pt").arg(points);
+            application.exit(Enregistre(fenetre, sortie, "fenetre-composition-" + suffixe) ? 0 : 1);
+            return;
+        }
         bool ecrit = Enregistre(fenetre, sortie, "fenetre-composition-" + suffixe);
 
         ui::frmConfiguration configuration(etat, dialogue, false, &fenetre);

@@ -49,11 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
                                      "exemple.fr", false,   nullptr};
     const std::string champs[] = {"fic:liste.txt", "fic:equipe.txt, zoé", texte};
     for (const std::string& champ : champs) {
-        const Resultat<Collection> adresses = ExtraitDestinataires(contexte, champ);
+        const Resultat<Collection, Arret> adresses = ExtraitDestinataires(contexte, champ);
         if (adresses.Reussi()) {
             VerifieAdresses(adresses.Valeur());
         } else {
-            fuzz::Verifie(!adresses.Erreur().texte.empty(), "an error has a message");
+            fuzz::Verifie(!adresses.Erreur().echec.texte.empty(), "an error has a message");
         }
     }
     return 0;

@@ -42,20 +42,24 @@ class Expansion : public ::testing::Test {
     void SetUp() override { ChargeTraductions(langue); }
 
     Liste Developpe(const std::string& champ) {
-        Resultat<Collection> sortie = ExtraitDestinataires(contexte, champ);
+        Resultat<Collection, Arret> sortie = ExtraitDestinataires(contexte, champ);
         EXPECT_TRUE(sortie.Reussi()) << champ;
         return sortie.Reussi() ? Liste(sortie.Valeur().begin(), sortie.Valeur().end()) : Liste{};
     }
 
-    // The error that stops the send, in window then command-line wording.
-    void EchoueAvec(const std::string& champ, int code, const std::string& message) {
+    // The error that stops the send, in window then command-line wording,
+    // with the step it stops and its kind.
+    void EchoueAvec(const std::string& champ, Etape etape, GenreEchec genre,
+                    const std::string& message) {
         for (const bool ligneCommande : {false, true}) {
             contexte.ligneCommande = ligneCommande;
-            const Resultat<Collection> sortie = ExtraitDestinataires(contexte, champ);
+            const Resultat<Collection, Arret> sortie = ExtraitDestinataires(contexte, champ);
             ASSERT_FALSE(sortie.Reussi()) << champ;
-            EXPECT_EQ(sortie.Erreur().numero, code);
-            EXPECT_EQ(sortie.Erreur().texte, message + (ligneCommande ? " L'outil va être fermé."
-                                                                      : " L'envoi est abandonné."));
+            EXPECT_EQ(sortie.Erreur().etape, etape) << champ;
+            EXPECT_EQ(sortie.Erreur().echec.genre, genre) << champ;
+            EXPECT_EQ(
+                sortie.Erreur().echec.texte,
+                message + (ligneCommande ? " L'outil va être fermé." : " L'envoi est abandonné."));
         }
         contexte.ligneCommande = false;
     }
@@ -124,13 +128,13 @@ TEST_F(Expansion, BinaryRecipientFileIsAnErrorNamingIt) {
     EcritFichier(dossier / "bruit.bin", std::string("bob\n\x89PNG\0\xff\x01"
                                                     "carl\n",
                                                     16));
-    EchoueAvec("zoe,fic:bruit.bin", 3,
+    EchoueAvec("zoe,fic:bruit.bin", Etape::Destinataires, GenreEchec::Local,
                "Une erreur (321) est survenue lors de la récupération des membres du fichier "
                "'bruit.bin'...");
 }
 
 TEST_F(Expansion, GroupMembersAreExpandedInTurnWithEachStatus) {
-    EchoueAvec("bob,grp:Ventes", 2,
+    EchoueAvec("bob,grp:Ventes", Etape::Groupes, GenreEchec::Configuration,
                "L'envoi de mail à des groupes est impossible lorsque l'accès à l'ActiveDirectory "
                "est désactivé...");
     AnnuaireFixe annuaire;
@@ -145,13 +149,14 @@ TEST_F(Expansion, GroupMembersAreExpandedInTurnWithEachStatus) {
     EXPECT_EQ(annuaire.demandes, (Liste{"Ventes", "Nord", "Fantome"}));
     EXPECT_EQ(avis, Liste{"Le groupe 'Fantome' est inconnu de la base des comptes... Il sera "
                           "ignoré."});
-    EchoueAvec("grp:Panne", 2,
+    // Unreachable may pass later; a refusal or a limit will not.
+    EchoueAvec("grp:Panne", Etape::Groupes, GenreEchec::Temporaire,
                "Impossible de se connecter à l'ActiveDirectory pour récupérer la liste des membres "
                "du groupe 'Panne'...");
-    EchoueAvec("grp:Autre", 2,
+    EchoueAvec("grp:Autre", Etape::Groupes, GenreEchec::Permanent,
                "Une erreur (5) est survenue lors de la récupération des membres du groupe "
                "'Autre'...");
-    EchoueAvec("grp:Tous", 2,
+    EchoueAvec("grp:Tous", Etape::Groupes, GenreEchec::Permanent,
                "Les membres du groupe 'Tous' et des groupes qu'il contient demandent plus de "
                "10000 recherches dans l'annuaire : ils n'ont pas été récupérés...");
 }

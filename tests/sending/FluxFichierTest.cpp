@@ -50,6 +50,7 @@ TEST(FluxFichierTest, OnlyARegularFileCanBeAttached) {
         } catch (const EchecEnvoi& e) {
             EXPECT_NE(std::string(e.what()).find("\"" + chemin + "\""), std::string::npos);
             EXPECT_NE(std::string(e.what()).find(raison), std::string::npos) << e.what();
+            EXPECT_EQ(e.Genre(), GenreEchec::Local);
         }
     }
 }

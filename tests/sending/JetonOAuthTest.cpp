@@ -13,30 +13,37 @@ namespace {
 constexpr const char* kUrl = "https://login.example.test/t/oauth2/v2.0/token";
 
 TEST(JetonOAuthTest, TheEndpointsReplyGivesATokenOrSaysWhy) {
-    Resultat<Jeton> jeton = LitReponseJeton(
+    ResultatEnvoi<Jeton> jeton = LitReponseJeton(
         kUrl, 200, R"({"token_type":"Bearer","expires_in":"3599","access_token":"eyJ0"})", 1000);
     ASSERT_TRUE(jeton.Reussi());
     EXPECT_EQ(jeton.Valeur().valeur, "eyJ0");
     EXPECT_EQ(jeton.Valeur().expiration, 4599);
 
+    // An endpoint failing for now may give a token later; a refusal waits
+    // for the settings to change.
     const struct {
         long statut;
         const char* corps;
         const char* attendu;
+        GenreEchec genre;
     } echecs[] = {
         {400,
          R"({"error":"invalid_client","error_description":"AADSTS7000215: Invalid client secret.\r\nTrace ID: 1"})",
          "refused the request (HTTP 400): invalid_client: AADSTS7000215: Invalid client "
-         "secret.\\r\\nTrace ID: 1"},
-        {502, "<html>Bad gateway</html>", "did not answer with a token (HTTP 502, not JSON)"},
-        {200, R"({"token_type":"mac","access_token":"x"})", "answered without a bearer token"},
-        {200, R"({"expires_in":3600})", "answered without a bearer token"},
-        {500, "{}", "refused the request (HTTP 500)"},
+         "secret.\\r\\nTrace ID: 1",
+         GenreEchec::Configuration},
+        {502, "<html>Bad gateway</html>", "did not answer with a token (HTTP 502, not JSON)",
+         GenreEchec::Temporaire},
+        {200, R"({"token_type":"mac","access_token":"x"})", "answered without a bearer token",
+         GenreEchec::Configuration},
+        {200, R"({"expires_in":3600})", "answered without a bearer token",
+         GenreEchec::Configuration},
+        {500, "{}", "refused the request (HTTP 500)", GenreEchec::Temporaire},
     };
     for (const auto& cas : echecs) {
-        const Resultat<Jeton> refus = LitReponseJeton(kUrl, cas.statut, cas.corps, 0);
+        const ResultatEnvoi<Jeton> refus = LitReponseJeton(kUrl, cas.statut, cas.corps, 0);
         ASSERT_FALSE(refus.Reussi()) << cas.corps;
-        EXPECT_EQ(refus.Erreur().numero, 5);
+        EXPECT_EQ(refus.Erreur().genre, cas.genre) << cas.corps;
         EXPECT_EQ(refus.Erreur().texte,
                   std::string("The token endpoint ") + kUrl + " " + cas.attendu);
     }

@@ -31,6 +31,28 @@ TEST(JournalReponsesTest, JoinsMultiLineRepliesAndKeepsTheLastRefusal) {
     EXPECT_EQ(journal.DernierRefus(), "");
 }
 
+TEST(JournalReponsesTest, AnOpeningThatFailedSaysWhetherItMayPassLater) {
+    const struct {
+        CURLcode code;
+        const char* refus;
+        GenreEchec genre;
+    } cas[] = {
+        {CURLE_COULDNT_RESOLVE_HOST, "", GenreEchec::Temporaire},
+        {CURLE_SSL_CONNECT_ERROR, "", GenreEchec::Temporaire},  // a handshake cut short
+        {CURLE_PEER_FAILED_VERIFICATION, "", GenreEchec::Configuration},
+        {CURLE_LOGIN_DENIED, "535 5.7.8 bad credentials", GenreEchec::Configuration},
+        {CURLE_LOGIN_DENIED, "454 4.7.0 try later", GenreEchec::Temporaire},
+        {CURLE_LOGIN_DENIED, "-ERR invalid password", GenreEchec::Configuration},
+        {CURLE_WEIRD_SERVER_REPLY, "554 5.3.2 no service here", GenreEchec::Permanent},
+        {CURLE_WEIRD_SERVER_REPLY, "421 4.3.2 busy", GenreEchec::Temporaire},
+    };
+    for (const auto& c : cas) {
+        JournalReponses journal;
+        journal.Recoit(std::string(c.refus) + "\r\n");
+        EXPECT_EQ(GenreOuverture(c.code, journal), c.genre) << c.code << " " << c.refus;
+    }
+}
+
 // What the server offers is what its last EHLO said: after STARTTLS it may
 // offer more, or less, than in clear text.
 TEST(JournalReponsesTest, CapabilitiesComeFromTheLastEhloOnly) {

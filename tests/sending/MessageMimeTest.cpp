@@ -122,6 +122,7 @@ TEST(GabaritMessage, BadRecipientsFailTheBatchNotTheMessage) {
             ADD_FAILURE() << liste;
         } catch (const EchecEnvoi& e) {
             EXPECT_NE(std::string(e.what()).find(attendu), std::string::npos) << e.what();
+            EXPECT_EQ(e.Genre(), GenreEchec::Permanent);  // no server would take it later
         }
     }
     contenu.destinataires = "ok@x.fr";

@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <array>
+#include <cmath>
 
 #include "Fenetre.h"
 #include "config/ConfigSMTP.h"
@@ -221,6 +223,46 @@ TEST(FenetreComposition, LayoutFollowsTheWindowAndItsStateIsKeptOnCloseOnlyWhenA
     EXPECT_NE(ini.find("FenêtreLargeur=9000"), std::string::npos) << ini;
     if (f.fenetre->isMaximized()) {  // when the platform can maximise
         EXPECT_NE(ini.find("FenêtreEtat=2"), std::string::npos) << ini;
+    }
+}
+
+// At a fractional pixel ratio (CTest runs this at QT_FONT_DPI=144, a ratio of
+// 1.5) each recipient field shows its whole frame: across the field, the
+// outermost pixels it paints on each side are its frame, not its white inside.
+TEST(FenetreComposition, RecipientFieldsShowTheirWholeFrameAtAFractionalPixelRatio) {
+    FenetreTest f;
+    const double ratio = f.fenetre->devicePixelRatioF();
+    if (ratio == std::round(ratio)) {
+        GTEST_SKIP() << "whole pixel ratio";
+    }
+    const QImage image = f.fenetre->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb fond = f.fenetre->palette().window().color().rgb();
+    const QRgb interieur = f.fenetre->palette().base().color().rgb();
+    // The outermost pixels along a line that are not the window's background.
+    auto bords = [&](QPoint p, QPoint pas, int longueur) {
+        QRgb premier = fond;
+        QRgb dernier = fond;
+        for (; longueur-- > 0; p += pas) {
+            if (image.pixel(p) != fond) {
+                dernier = image.pixel(p);
+                premier = premier == fond ? dernier : premier;
+            }
+        }
+        return std::array{premier, dernier};
+    };
+    for (int i = 0; i < 3; ++i) {
+        const auto* champ = f.Controle<QPlainTextEdit>("txtDestinataires", i);
+        const QRect zone = QRectF(QPointF(champ->mapTo(f.fenetre.get(), QPoint())) * ratio,
+                                  QSizeF(champ->size()) * ratio)
+                               .toAlignedRect()
+                               .adjusted(-1, -1, 1, 1);
+        for (const auto& ligne :
+             {bords(QPoint(zone.left(), zone.center().y()), QPoint(1, 0), zone.width()),
+              bords(QPoint(zone.center().x(), zone.top()), QPoint(0, 1), zone.height())}) {
+            for (const QRgb bord : ligne) {
+                EXPECT_TRUE(bord != fond && bord != interieur) << i;
+            }
+        }
     }
 }
 

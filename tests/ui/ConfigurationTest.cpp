@@ -243,6 +243,14 @@ TEST_F(Configuration, OpensMidScreenAndARefusedFieldKeepsTheFocusAfterItsBox) {
     fenetre->btnFichierDestinatairesParDefautParcourir_Click();
     QApplication::sendEvent(fenetre.get(), &activation);
     EXPECT_EQ(fenetre->focusWidget(), parcourir);
+    // And back from the SMTP dialog.
+    Controle<QTabWidget>("tabOnglets")->setCurrentIndex(0);
+    auto* ajouter = Controle<QPushButton>("btnSMTPAjouter");
+    ajouter->setFocus();
+    fenetre->Liste().AfficheDialogue = [](ui::frmConfigurationSMTP&) {};
+    fenetre->Liste().btnSMTPAjouter_Click();
+    QApplication::sendEvent(fenetre.get(), &activation);
+    EXPECT_EQ(fenetre->focusWidget(), ajouter);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
-// Every caption of every window shows whole, in French and in English, at
-// the size a window opens with and at its minimum. CTest runs this file a
-// second time at scale 2 on a 1280 × 1024 screen (tests/CMakeLists.txt).
+// Every window holds its controls in French and in English, at the size it
+// opens with and at its minimum, in the default font and in larger ones:
+// every caption whole, no control over another or outside its parent, every
+// window on the 1280 × 1024 screen. CTest runs the default font a second time
+// at scale 2 on that screen, 640 × 512 to lay out in (tests/CMakeLists.txt).
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -21,6 +24,7 @@
 #include <QTreeWidget>
 #include <climits>
 #include <functional>
+#include <string>
 
 #include "Fenetre.h"
 #include "ui/config/FenetreConfiguration.h"
@@ -101,6 +105,9 @@ void Verifie(const QWidget& fenetre, const QString& cas, QStringList& trop) {
             }
         } else if (const auto* h = qobject_cast<const QHeaderView*>(w)) {
             const auto* arbre = qobject_cast<const QTreeWidget*>(h->parentWidget());
+            if (arbre && h->length() > arbre->viewport()->width()) {
+                note(*w, "columns wider than their list");
+            }
             const int marge = 2 * h->style()->pixelMetric(QStyle::PM_HeaderMargin);
             for (int i = 0; arbre && i < h->count(); ++i) {
                 const QString titre = arbre->headerItem()->text(i);
@@ -128,6 +135,51 @@ void Verifie(const QWidget& fenetre, const QString& cas, QStringList& trop) {
     }
 }
 
+// A control we place ourselves: a child of a window, a page, a panel or a frame.
+bool Place(const QWidget& w, const QWidget& fenetre) {
+    const QWidget* parent = w.parentWidget();
+    return w.isVisibleTo(&fenetre) && !w.isWindow() && !w.objectName().startsWith("qt_") &&
+           (parent == &fenetre || qobject_cast<const QGroupBox*>(parent) ||
+            parent->metaObject() == &QWidget::staticMetaObject);
+}
+
+// A field must show a few characters, a number field its highest value (Verifie).
+bool TropEtroit(const QWidget& w) {
+    const bool champ = (qobject_cast<const QLineEdit*>(&w) && !kNombres.contains(w.objectName())) ||
+                       qobject_cast<const QComboBox*>(&w) ||
+                       qobject_cast<const QAbstractScrollArea*>(&w);
+    return champ && w.width() < 6 * w.fontMetrics().averageCharWidth();
+}
+
+// "window/control: fault" for every control outside its parent, over a
+// sibling or too narrow to read.
+void VerifiePlaces(const QWidget& fenetre, const QString& cas, QStringList& fautes) {
+    for (const QWidget* w : fenetre.findChildren<QWidget*>()) {
+        if (!Place(*w, fenetre)) {
+            continue;
+        }
+        const QString nom = cas + "/" + w->objectName() + w->property("index").toString();
+        if (!w->parentWidget()->rect().contains(w->geometry())) {
+            fautes << nom + ": outside its parent";
+        }
+        if (TropEtroit(*w)) {
+            fautes << nom + ": too narrow";
+        }
+        for (const QObject* o : w->parent()->children()) {
+            const auto* voisin = qobject_cast<const QWidget*>(o);
+            if (voisin && std::less<>()(w, voisin) && Place(*voisin, fenetre) &&
+                voisin->geometry().intersects(w->geometry())) {
+                fautes << nom + ": under " + voisin->objectName() +
+                              voisin->property("index").toString();
+            }
+        }
+    }
+    const QSize ecran = fenetre.screen()->availableGeometry().size();
+    if (!QRect(QPoint(), ecran).contains(QRect(QPoint(), fenetre.frameGeometry().size()))) {
+        fautes << cas + ": larger than the screen";
+    }
+}
+
 // Each window in turn; a tabbed one on each of its tabs.
 void VerifieOnglets(QWidget& fenetre, const QString& cas, QStringList& trop) {
     fenetre.show();
@@ -137,11 +189,35 @@ void VerifieOnglets(QWidget& fenetre, const QString& cas, QStringList& trop) {
         if (onglets) {
             onglets->setCurrentIndex(i);
         }
-        Verifie(fenetre, cas + (onglets ? QString::number(i + 1) : QString()), trop);
+        const QString onglet = cas + (onglets ? QString::number(i + 1) : QString());
+        Verifie(fenetre, onglet, trop);
+        VerifiePlaces(fenetre, onglet, trop);
     }
 }
 
-TEST(Disposition, EveryCaptionFitsItsControlInBothLanguagesAtEachSize) {
+// The application's font for one case, the default one put back after it.
+class Police {
+  public:
+    explicit Police(int points) {
+        QFont police = avant_;
+        if (points > 0) {
+            police.setPointSize(points);
+        }
+        QApplication::setFont(police);
+    }
+    Police(const Police&) = delete;
+    Police& operator=(const Police&) = delete;
+    ~Police() { QApplication::setFont(avant_); }
+
+  private:
+    const QFont avant_ = QApplication::font();
+};
+
+// Points of the application's font; 0 for the default.
+class Disposition : public ::testing::TestWithParam<int> {};
+
+TEST_P(Disposition, EveryWindowHoldsItsControlsInBothLanguages) {
+    const Police police(GetParam());
     QStringList trop;
     for (const bool anglais : {false, true}) {
         FenetreTest f = anglais ? FenetreTest("Langue=English\n", "English.lng", ContenuAnglais())
@@ -157,9 +233,7 @@ TEST(Disposition, EveryCaptionFitsItsControlInBothLanguagesAtEachSize) {
         f.fenetre->resize(1, 1);  // snaps to its minimum
         QApplication::processEvents();
         Verifie(*f.fenetre, langue + "frmCorvelle (minimum)", trop);
-        const QRect ecran = f.fenetre->screen()->availableGeometry();
-        EXPECT_LE(f.fenetre->frameGeometry().height(), ecran.height()) << langue.toStdString();
-        EXPECT_LE(f.fenetre->frameGeometry().width(), ecran.width()) << langue.toStdString();
+        VerifiePlaces(*f.fenetre, langue + "frmCorvelle (minimum)", trop);
 
         f.etat.Reglages.NbDest = 100;
         ui::frmConfiguration configuration(f.etat, f.dialogue, false);
@@ -176,6 +250,12 @@ TEST(Disposition, EveryCaptionFitsItsControlInBothLanguagesAtEachSize) {
     }
     EXPECT_TRUE(trop.isEmpty()) << trop.join("\n").toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Polices, Disposition, ::testing::Values(0, 12, 14),
+                         [](const ::testing::TestParamInfo<int>& cas) {
+                             return cas.param > 0 ? std::to_string(cas.param) + "pt"
+                                                  : std::string("Defaut");
+                         });
 
 }  // namespace
 }  // namespace corvelle::test

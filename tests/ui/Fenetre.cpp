@@ -11,10 +11,10 @@ std::string ContenuAnglais() {
     return LitFichier(CORVELLE_TRADUCTIONS "/English.lng");
 }
 
-Langue Anglais() {
+Langue Anglais(const std::string& fichier) {
     Langue anglais;
     anglais.LangueCourante = "English";
-    anglais.FichierTraduction = CORVELLE_TRADUCTIONS "/English.lng";
+    anglais.FichierTraduction = fichier.empty() ? CORVELLE_TRADUCTIONS "/English.lng" : fichier;
     anglais.Fichier = FichierLangue::Charge(anglais.FichierTraduction);
     ChargeTraductions(anglais);
     return anglais;

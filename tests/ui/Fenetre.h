@@ -28,8 +28,9 @@ T* Trouve(const QObject& fenetre, const char* nom, int index = -1) {
     return nullptr;
 }
 
-// The shipped English file with its catalogue, as a start in English loads it.
-[[nodiscard]] Langue Anglais();
+// The shipped English file (or another) with its catalogue, as a start in
+// English loads it.
+[[nodiscard]] Langue Anglais(const std::string& fichier = {});
 [[nodiscard]] std::string ContenuAnglais();
 
 class FenetreTest {

@@ -15,8 +15,6 @@ namespace {
 
 // Active Directory returns at most 1000 entries a page.
 constexpr int kTaillePage = 500;
-// The status of a query that waited past the time-out.
-constexpr std::int32_t kDelaiDepasse = 1460;
 
 struct LibereLDAP {
     void operator()(LDAP* ld) const noexcept { ldap_unbind_ext_s(ld, nullptr, nullptr); }
@@ -58,7 +56,7 @@ RechercheInterrompue Interruption(int rc) {
             return {kAnnuaireInjoignable, ldap_err2string(rc)};
         case LDAP_TIMEOUT:
         case LDAP_TIMELIMIT_EXCEEDED:
-            return {kDelaiDepasse, ldap_err2string(rc)};
+            return {kAnnuaireDelaiDepasse, ldap_err2string(rc)};
         default:
             return {rc, ldap_err2string(rc)};
     }

@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/Texte.h"
-#include "sending/Bilan.h"
+#include "sending/oauth/AssertionClient.h"
 #include "sending/smtp/RessourcesCurl.h"
 
 namespace corvelle::oauth {
@@ -15,8 +15,15 @@ constexpr std::size_t kReponseMax = 64 * 1024;
 // Without `expires_in`, a token is taken to last an hour, as providers grant.
 constexpr std::int64_t kDureeParDefaut = 3600;
 
-Echec EchecJeton(std::string texte) {
-    return Echec{SortieEchecEnvoi, std::move(texte)};
+Defaillance EchecJeton(std::string texte, GenreEchec genre = GenreEchec::Configuration) {
+    return {genre, std::move(texte), {}};
+}
+
+// An endpoint failing for now (RFC 9110: 408, 429, 5xx) may grant a token
+// later; any other refusal waits for the settings to change.
+GenreEchec GenreStatut(long statut) {
+    return statut == 408 || statut == 429 || statut >= 500 ? GenreEchec::Temporaire
+                                                           : GenreEchec::Configuration;
 }
 
 // What a provider writes may hold line breaks or controls: one line, printable.
@@ -72,12 +79,13 @@ std::int64_t Maintenant() {
         .count();
 }
 
-Resultat<Jeton> LitReponseJeton(const std::string& url, long statut, std::string_view corps,
-                                std::int64_t maintenant) {
+ResultatEnvoi<Jeton> LitReponseJeton(const std::string& url, long statut, std::string_view corps,
+                                     std::int64_t maintenant) {
     const nlohmann::json reponse = nlohmann::json::parse(corps, nullptr, false);
     if (reponse.is_discarded() || !reponse.is_object()) {
         return EchecJeton("The token endpoint " + url + " did not answer with a token (HTTP " +
-                          std::to_string(statut) + ", not JSON)");
+                              std::to_string(statut) + ", not JSON)",
+                          GenreStatut(statut));
     }
     const std::string erreur = Texte(reponse, "error");
     if (!erreur.empty() || statut != 200) {
@@ -89,7 +97,7 @@ Resultat<Jeton> LitReponseJeton(const std::string& url, long statut, std::string
         if (const std::string detail = Texte(reponse, "error_description"); !detail.empty()) {
             texte += ": " + detail;
         }
-        return EchecJeton(texte);
+        return EchecJeton(texte, GenreStatut(statut));
     }
     Jeton jeton{Texte(reponse, "access_token"), maintenant + Duree(reponse)};
     const std::string type = Texte(reponse, "token_type");
@@ -99,7 +107,7 @@ Resultat<Jeton> LitReponseJeton(const std::string& url, long statut, std::string
     return jeton;
 }
 
-Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) {
+ResultatEnvoi<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) {
     if (client.urlJeton.rfind("https://", 0) != 0) {
         return EchecJeton("The token endpoint must be an https:// address: \"" +
                           Lisible(client.urlJeton) + "\"");
@@ -107,9 +115,20 @@ Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) 
     const smtp::PoigneeCurl poignee = smtp::NouvellePoigneeCurl();
     CURL* curl = poignee.get();
     // The secret goes in the body, never in the address, which servers log.
-    const std::string formulaire =
+    std::string formulaire =
         "grant_type=client_credentials&client_id=" + Encode(curl, client.identifiant) +
-        "&client_secret=" + Encode(curl, client.secret) + "&scope=" + Encode(curl, client.portee);
+        "&scope=" + Encode(curl, client.portee);
+    if (client.certificat.empty()) {
+        formulaire += "&client_secret=" + Encode(curl, client.secret);
+    } else {
+        const ResultatEnvoi<std::string> assertion = AssertionClient(client, Maintenant());
+        if (!assertion.Reussi()) {
+            return assertion.Erreur();
+        }
+        formulaire += "&client_assertion_type=" +
+                      Encode(curl, "urn:ietf:params:oauth:client-assertion-type:jwt-bearer") +
+                      "&client_assertion=" + Encode(curl, assertion.Valeur());
+    }
     std::string corps;
     char erreurs[CURL_ERROR_SIZE] = {};
     smtp::ConfigureConfiance(curl);
@@ -128,9 +147,10 @@ Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs) 
     if (code != CURLE_OK) {
         const std::string raison = *erreurs ? erreurs : curl_easy_strerror(code);
         return EchecJeton("The token endpoint " + client.urlJeton +
-                          (code == CURLE_OPERATION_TIMEDOUT ? " did not answer in time: "
-                                                            : " could not be reached: ") +
-                          raison);
+                              (code == CURLE_OPERATION_TIMEDOUT ? " did not answer in time: "
+                                                                : " could not be reached: ") +
+                              raison,
+                          smtp::GenreCurl(code));
     }
     long statut = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &statut);

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/Resultat.h"
+#include "sending/smtp/EchecEnvoi.h"
 
 namespace corvelle::oauth {
 
@@ -16,6 +16,10 @@ struct ClientOAuth {
     std::string identifiant;  // client id
     std::string secret;       // client secret, in clear
     std::string portee;       // scope, e.g. https://outlook.office365.com/.default
+    // Or, instead of the secret, a certificate and its key (PEM) that sign a
+    // client assertion.
+    std::string certificat = {};
+    std::string cle = {};
 
     bool operator==(const ClientOAuth&) const = default;
 };
@@ -29,12 +33,13 @@ struct Jeton {
 [[nodiscard]] std::int64_t Maintenant();
 
 // The token the endpoint grants, or a failure that shows the endpoint's
-// `error` and `error_description` (exit 5), never the secret. The whole
-// request takes three time-outs at most.
-[[nodiscard]] Resultat<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs);
+// `error` and `error_description`, never the secret: temporary when the
+// endpoint cannot be reached or fails for now, else a matter of
+// configuration. The whole request takes three time-outs at most.
+[[nodiscard]] ResultatEnvoi<Jeton> DemandeJeton(const ClientOAuth& client, std::int32_t timeoutMs);
 
 // The endpoint's reply: its HTTP status and body, read at `maintenant`.
-[[nodiscard]] Resultat<Jeton> LitReponseJeton(const std::string& url, long statut,
-                                              std::string_view corps, std::int64_t maintenant);
+[[nodiscard]] ResultatEnvoi<Jeton> LitReponseJeton(const std::string& url, long statut,
+                                                   std::string_view corps, std::int64_t maintenant);
 
 }  // namespace corvelle::oauth

@@ -6,7 +6,7 @@
 
 namespace corvelle::oauth {
 
-Resultat<std::string> SourceJetons::Jeton(std::int32_t timeoutMs) {
+ResultatEnvoi<std::string> SourceJetons::Jeton(std::int32_t timeoutMs) {
     if (!reglages_.jetonDonne.empty()) {
         return reglages_.jetonDonne;
     }
@@ -21,7 +21,7 @@ Resultat<std::string> SourceJetons::Jeton(std::int32_t timeoutMs) {
         neuf_ = false;
         return memoire_->valeur;
     }
-    Resultat<oauth::Jeton> nouveau = DemandeJeton(reglages_.client, timeoutMs);
+    ResultatEnvoi<oauth::Jeton> nouveau = DemandeJeton(reglages_.client, timeoutMs);
     if (!nouveau.Reussi()) {
         return nouveau.Erreur();
     }

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "core/Resultat.h"
 #include "sending/oauth/JetonOAuth.h"
 
 namespace corvelle::oauth {
@@ -22,7 +21,7 @@ class SourceJetons {
   public:
     explicit SourceJetons(ReglagesOAuth reglages) : reglages_(std::move(reglages)) {}
 
-    [[nodiscard]] Resultat<std::string> Jeton(std::int32_t timeoutMs);
+    [[nodiscard]] ResultatEnvoi<std::string> Jeton(std::int32_t timeoutMs);
     // Drops the token last given, which the server refused, here and from the
     // token file. True when it was not just issued, so that a new one may
     // fare better (revoked early, or issued before the client's rights

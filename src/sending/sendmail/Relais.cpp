@@ -81,6 +81,16 @@ IssueRelais Relaie(const OptionsSendmail& options, const ContexteRelais& context
     if (issue.accepte) {
         return {};
     }
+    switch (issue.genre) {
+        case GenreEchec::Temporaire:
+            return Echec(Conclusion::Temporaire, issue.statut);
+        case GenreEchec::Configuration:
+            return Echec(Conclusion::Configuration, issue.statut);
+        case GenreEchec::Local:
+            return Echec(Conclusion::MessageRefuse, issue.statut);
+        case GenreEchec::Permanent:
+            break;
+    }
     return Echec(Conclusion::Refuse, issue.statut);
 }
 

@@ -33,6 +33,7 @@ enum class Conclusion {
     AdresseIllisible,  // in a header (-t) or on the command line: `detail` names it
     SansDestinataire,  // nobody on the command line nor, with -t, in the headers
     SansExpediteur,    // no -f and no default sender to put in MAIL FROM
+    MessageRefuse,     // cannot go as it is: 8-bit bytes to a server without 8BITMIME
     Refuse,            // the server refused it for good
     Temporaire,        // try again later: no connection, 4xx, a lost verdict
     Configuration,     // a login or certificate refused, a token that fails

@@ -240,8 +240,9 @@ Adresses LitAdresses(std::string_view texte, const JeuCaracteres& jeu, std::stri
     Adresses resultat{ObjetG<InternetAddressList>(internet_address_list_new()), {}};
     const std::optional<std::vector<std::string>> entrees = DecoupeAdresses(texte);
     if (!entrees) {
-        throw EchecEnvoi("Unclosed quote, comment, bracket or group in the " +
-                         std::string(nomListe) + " list: \"" + std::string(texte) + "\"");
+        throw EchecEnvoi(GenreEchec::Permanent,
+                         "Unclosed quote, comment, bracket or group in the " +
+                             std::string(nomListe) + " list: \"" + std::string(texte) + "\"");
     }
     for (const std::string& entree : *entrees) {
         if (EstAdresseSimple(entree)) {
@@ -259,8 +260,9 @@ Adresses LitAdresses(std::string_view texte, const JeuCaracteres& jeu, std::stri
         if (!lue || internet_address_list_length(lue.get()) == 0 ||
             !RetientBoites(lue.get(), jeu, resultat.boites) ||
             resultat.boites.size() - avant != CompteArobases(entree)) {
-            throw EchecEnvoi("Invalid address in the " + std::string(nomListe) + " list: \"" +
-                             entree + "\"");
+            throw EchecEnvoi(
+                GenreEchec::Permanent,
+                "Invalid address in the " + std::string(nomListe) + " list: \"" + entree + "\"");
         }
         internet_address_list_append(resultat.liste.get(), lue.get());
     }

@@ -1,10 +1,10 @@
 #pragma once
 
 // The connection under an SMTP session once libcurl has opened it (greeting,
-// EHLO, TLS, AUTH): bytes written and read, never blocking, and a wait for
-// the connection to be ready. The engine reads the replies and bounds every
-// wait above it; the program's channel is libcurl's, the tests' a scripted
-// peer.
+// EHLO, TLS, AUTH LOGIN when chosen): bytes written and read, never blocking,
+// and a wait for the connection to be ready. The engine reads the replies and
+// bounds every wait above it; the program's channel is libcurl's, the tests' a
+// scripted peer.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,10 +16,12 @@
 
 namespace corvelle::smtp {
 
-// The connection is gone or stalled: the session cannot be used again.
+// The connection is gone or stalled: the session cannot be used again. A
+// temporary failure, unless the message itself could not be read (local).
 class CanalRompu : public EchecEnvoi {
   public:
-    using EchecEnvoi::EchecEnvoi;
+    explicit CanalRompu(const std::string& texte, GenreEchec genre = GenreEchec::Temporaire)
+        : EchecEnvoi(genre, texte) {}
 };
 
 // The server said nothing within the time-out: the connection is given up.

@@ -26,9 +26,14 @@ Capacites LitCapacites(const std::vector<std::string>& lignes) {
         } else if (mot == "smtputf8") {
             capacites.smtputf8 = true;
         } else if (mot == "auth") {
+            const std::string liste = espace == std::string::npos ? "" : texte.substr(espace + 1);
+            for (const std::string& mecanisme : Decoupe(liste, " ")) {
+                if (!mecanisme.empty()) {
+                    capacites.mecanismes.push_back(Minuscules(mecanisme));
+                }
+            }
             // "AUTH" without a mechanism offers nothing to log in with.
-            capacites.auth = espace != std::string::npos &&
-                             texte.find_first_not_of(' ', espace) != std::string::npos;
+            capacites.auth = !capacites.mecanismes.empty();
         } else if (mot == "size" && espace != std::string::npos) {
             std::uint64_t limite = 0;
             const char* debut = texte.data() + espace + 1;

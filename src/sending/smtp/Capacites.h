@@ -16,6 +16,7 @@ struct Capacites {
     bool smtputf8 = false;      // RFC 6531
     bool huitBitsMime = false;  // RFC 6152, BODY=8BITMIME
     bool auth = false;
+    std::vector<std::string> mecanismes;     // AUTH's, in lower case
     std::optional<std::uint64_t> tailleMax;  // SIZE with a limit (RFC 1870)
 };
 

@@ -109,19 +109,21 @@ void ComposantSMTP::Impl::ConnectePop3() const {
     smtp::ReglagesServeur pop = reglages;
     pop.hote = hote;
     pop.port = port;
-    if (const std::optional<std::string> echec = smtp::ConnexionPop3(pop)) {
-        throw smtp::EchecEnvoi(*echec);
+    pop.confiance.empreinte.clear();  // another server, another certificate
+    if (const std::optional<Defaillance> echec = smtp::ConnexionPop3(pop)) {
+        throw smtp::EchecEnvoi(echec->genre, echec->texte);
     }
 }
 
 // The token for this session, fetched only when the one in hand expires.
 std::string ComposantSMTP::Impl::JetonOAuth() {
     if (!jetons) {
-        throw smtp::EchecEnvoi("OAuth2 is chosen but no token source is set");
+        throw smtp::EchecEnvoi(GenreEchec::Configuration,
+                               "OAuth2 is chosen but no token source is set");
     }
-    corvelle::Resultat<std::string> jeton = jetons->Jeton(reglages.timeoutMs);
+    ResultatEnvoi<std::string> jeton = jetons->Jeton(reglages.timeoutMs);
     if (!jeton.Reussi()) {
-        throw smtp::EchecEnvoi(jeton.Erreur().texte);
+        throw smtp::EchecEnvoi(jeton.Erreur().genre, jeton.Erreur().texte);
     }
     return std::move(jeton.Valeur());
 }
@@ -152,7 +154,8 @@ ComposantSMTP::Issue Pour(const smtp::Verdict& verdict) {
     const smtp::Issue& envoi = verdict.issue;
     std::string statut = Lisible(envoi.statut);
     return {envoi.accepte, envoi.accepte ? std::move(statut) : TexteEchec(std::move(statut)),
-            envoi.partiel, verdict.lot};
+            envoi.partiel, verdict.lot,
+            envoi.genre,   Lisible(envoi.reponse)};
 }
 
 // The verdict of batch `lot` among others, if it is there.
@@ -179,11 +182,13 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::IdLot lot, s
     // again for the next message.
     std::vector<std::string> pieces = std::exchange(piecesJointes, {});
     std::string echec;
+    GenreEchec genre = GenreEchec::Local;
     try {
         if (reglages.authentification < 0 || reglages.authentification > 4) {
-            throw smtp::EchecEnvoi("Invalid authentication mode " +
-                                   std::to_string(reglages.authentification) +
-                                   " (0 none, 1 POP3 before SMTP, 2 login, 3 plain, 4 OAuth2)");
+            throw smtp::EchecEnvoi(GenreEchec::Configuration,
+                                   "Invalid authentication mode " +
+                                       std::to_string(reglages.authentification) +
+                                       " (0 none, 1 POP3 before SMTP, 2 login, 3 plain, 4 OAuth2)");
         }
         // Completed in place rather than copied: the bodies may be large.
         contenu.piecesJointes = Joints(std::move(pieces));
@@ -195,12 +200,14 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::Impl::Envoie(smtp::IdLot lot, s
         return verdicts;
     } catch (const smtp::EchecEnvoi& e) {
         echec = e.what();
+        genre = e.Genre();
     } catch (const std::exception& e) {
+        // Out of memory, or a library's failure: this machine's.
         echec = std::string("Sending failed: ") + e.what();
     }
     // Failed before reaching the session: an earlier message's verdict may
     // still be owed, and comes later.
-    return {{false, TexteEchec(Lisible(echec)), false, lot}};
+    return {{false, TexteEchec(Lisible(echec)), false, lot, genre}};
 }
 
 // Builds the message, then sends it. A message with attachments or large
@@ -263,7 +270,7 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::EnvoieOAuth(smtp::ReglagesServeu
     if (!refus || !refus->loginRefuse || !jetons->Oublie()) {
         return verdicts;
     }
-    corvelle::Resultat<std::string> nouveau = jetons->Jeton(reglages.timeoutMs);
+    ResultatEnvoi<std::string> nouveau = jetons->Jeton(reglages.timeoutMs);
     if (!nouveau.Reussi()) {
         refus->statut += "; then, asking for a new token: " + nouveau.Erreur().texte;
         return verdicts;
@@ -380,6 +387,10 @@ void ComposantSMTP::SetPort(std::int32_t port) {
 
 void ComposantSMTP::SetSSL(bool ssl) {
     d_->reglages.ssl = ssl;
+}
+
+void ComposantSMTP::SetConfianceTLS(smtp::ConfianceTLS confiance) {
+    d_->reglages.confiance = std::move(confiance);
 }
 
 void ComposantSMTP::SetTimeout(std::int32_t millisecondes) {

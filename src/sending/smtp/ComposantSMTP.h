@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "sending/oauth/SourceJetons.h"
+#include "sending/smtp/ConfianceTLS.h"
+#include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/MessageEntrant.h"
 
 namespace corvelle {
@@ -61,6 +63,9 @@ class ComposantSMTP {
     void SetServeur(std::string serveur);
     void SetPort(std::int32_t port);
     void SetSSL(bool ssl);
+    // The authorities, pinned certificate and client certificate of this
+    // server; the POP3 login before SMTP takes all but the pin.
+    void SetConfianceTLS(smtp::ConfianceTLS confiance);
     // Milliseconds without progress (and to connect) before giving up; never a
     // cap on the whole transfer.
     void SetTimeout(std::int32_t millisecondes);
@@ -82,6 +87,10 @@ class ComposantSMTP {
         std::string statut;
         bool partiel = false;   // refused for some recipients, named in the status
         std::uint64_t lot = 0;  // the batch it concludes (EnvoieEnSerie)
+        // Not accepted (by all): whether it may go later, and the server's
+        // reply that decided it, if any.
+        GenreEchec genre = GenreEchec::Temporaire;
+        std::string reponse{};
     };
     [[nodiscard]] const Issue& Resultat() const;
 

@@ -11,7 +11,7 @@ Issue EcritMessage(SourceMessage message, std::ostream& sortie) {
     for (;;) {
         const std::optional<std::size_t> lus = flux.Lit(tampon.data(), tampon.size());
         if (!lus) {
-            return {false, flux.Erreur()};
+            return {false, flux.Erreur(), GenreEchec::Local};
         }
         if (*lus == 0) {
             break;
@@ -19,7 +19,7 @@ Issue EcritMessage(SourceMessage message, std::ostream& sortie) {
         sortie.write(tampon.data(), static_cast<std::streamsize>(*lus));
     }
     if (!sortie) {
-        return {false, "Writing the message failed"};
+        return {false, "Writing the message failed", GenreEchec::Local};
     }
     return {true, "Message built, not sent"};
 }

@@ -195,25 +195,25 @@ plateforme::IdentiteFichier ReleveFichier(const std::string& chemin) {
     plateforme::FichierLu fichier;
     int erreur = fichier.Ouvre(chemin);
     if (erreur == EISDIR) {
-        throw EchecEnvoi("Cannot attach \"" + chemin + "\": it is a folder");
+        throw EchecEnvoi(GenreEchec::Local, "Cannot attach \"" + chemin + "\": it is a folder");
     }
     if (erreur == EINVAL) {
-        throw EchecEnvoi("Cannot attach \"" + chemin + "\": not a regular file");
+        throw EchecEnvoi(GenreEchec::Local, "Cannot attach \"" + chemin + "\": not a regular file");
     }
     plateforme::IdentiteFichier identite;
     if (erreur == 0) {
         erreur = fichier.Identite(identite);
     }
     if (erreur != 0) {
-        throw EchecEnvoi("Cannot open the attachment \"" + chemin +
-                         "\": " + plateforme::DescriptionSysteme(erreur));
+        throw EchecEnvoi(GenreEchec::Local, "Cannot open the attachment \"" + chemin +
+                                                "\": " + plateforme::DescriptionSysteme(erreur));
     }
     return identite;
 }
 
 void VerifieFichier(const FichierJoint& fichier) {
     if (ReleveFichier(fichier.chemin) != fichier.identite) {
-        throw EchecEnvoi(Nomme(fichier.chemin) + kChangeAvant);
+        throw EchecEnvoi(GenreEchec::Local, Nomme(fichier.chemin) + kChangeAvant);
     }
 }
 

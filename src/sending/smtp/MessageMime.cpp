@@ -24,16 +24,19 @@ void AjouteEntete(GMimeMessage* message, const char* nom, const std::string& val
 
 void VerifieOptions(const ContenuMessage& contenu) {
     if (contenu.importance < 0 || contenu.importance > 2) {
-        throw EchecEnvoi("Invalid importance " + std::to_string(contenu.importance) +
-                         " (0 normal, 1 low, 2 high)");
+        throw EchecEnvoi(GenreEchec::Permanent, "Invalid importance " +
+                                                    std::to_string(contenu.importance) +
+                                                    " (0 normal, 1 low, 2 high)");
     }
     if (contenu.sensibilite < 0 || contenu.sensibilite > 3) {
-        throw EchecEnvoi("Invalid sensitivity " + std::to_string(contenu.sensibilite) +
-                         " (0 normal, 1 personal, 2 private, 3 confidential)");
+        throw EchecEnvoi(GenreEchec::Permanent,
+                         "Invalid sensitivity " + std::to_string(contenu.sensibilite) +
+                             " (0 normal, 1 personal, 2 private, 3 confidential)");
     }
     if (contenu.notification < 0 || contenu.notification > 3) {
-        throw EchecEnvoi("Invalid notification " + std::to_string(contenu.notification) +
-                         " (0 none, 1 delivery, 2 read, 3 both)");
+        throw EchecEnvoi(GenreEchec::Permanent, "Invalid notification " +
+                                                    std::to_string(contenu.notification) +
+                                                    " (0 none, 1 delivery, 2 read, 3 both)");
     }
 }
 
@@ -96,7 +99,8 @@ ObjetG<GMimeMessage> DebutMessage(const ContenuMessage& contenu, const JeuCaract
     VerifieOptions(contenu);
     Adresses de = LitAdresses(SansSautDeLigne(contenu.expediteur), jeu, "sender");
     if (de.boites.size() != 1) {
-        throw EchecEnvoi(de.boites.empty()
+        throw EchecEnvoi(GenreEchec::Permanent,
+                         de.boites.empty()
                              ? std::string("No sender address")
                              : "The sender must be one address: \"" + contenu.expediteur + "\"");
     }
@@ -138,7 +142,8 @@ void PlaceDestinataires(MessagePret& pret, const ContenuMessage& contenu,
     AjouteBoites(SansSautDeLigne(contenu.copieCachee), jeu, "Bcc", boites);
     enveloppe.Ajoute(boites);
     if (pret.destinataires.empty()) {
-        throw EchecEnvoi("No recipient: the To, Cc and Bcc lists hold no address");
+        throw EchecEnvoi(GenreEchec::Permanent,
+                         "No recipient: the To, Cc and Bcc lists hold no address");
     }
     AjouteListe(g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_TO), a);
     AjouteListe(g_mime_message_get_addresses(message, GMIME_ADDRESS_TYPE_CC), cc);
@@ -149,7 +154,7 @@ std::string EnMemoire(GMimeObject* objet) {
     const ObjetG<GMimeStream> memoire(g_mime_stream_mem_new());
     const OptionsFormat options = OptionsSMTP();
     if (g_mime_object_write_to_stream(objet, options.get(), memoire.get()) < 0) {
-        throw EchecEnvoi("Writing the message failed");
+        throw EchecEnvoi(GenreEchec::Local, "Writing the message failed");
     }
     const GByteArray* octets = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(memoire.get()));
     return {reinterpret_cast<const char*>(octets->data), octets->len};
@@ -241,7 +246,8 @@ void GabaritMessage::Redige(const ContenuMessage& contenu, std::string& octets,
     AjouteBoites(SansSautDeLigne(contenu.copieCachee), jeu_, "Bcc", boites);
     sansDoublon.Ajoute(boites);
     if (enveloppe.empty()) {
-        throw EchecEnvoi("No recipient: the To, Cc and Bcc lists hold no address");
+        throw EchecEnvoi(GenreEchec::Permanent,
+                         "No recipient: the To, Cc and Bcc lists hold no address");
     }
     octets.append("Message-Id: <").append(NouvelIdentifiant(domaine_)).append(">\r\n");
     octets.append(apres_);

@@ -55,6 +55,28 @@ void ConfigureConfiance(CURL* curl) {
     }
 }
 
+GenreEchec GenreCurl(CURLcode code) noexcept {
+    switch (code) {
+        case CURLE_LOGIN_DENIED:
+        case CURLE_AUTH_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CLIENTCERT:
+        case CURLE_USE_SSL_FAILED:
+        case CURLE_URL_MALFORMAT:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return GenreEchec::Configuration;
+        case CURLE_OUT_OF_MEMORY:
+            return GenreEchec::Local;
+        default:
+            return GenreEchec::Temporaire;
+    }
+}
+
 void ListeCurl::Ajoute(const std::string& texte) {
     // curl_slist_append returns the list it was given (a new node for an
     // empty one), or null leaving the list as it was.

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "sending/smtp/EchecEnvoi.h"
+
 namespace corvelle::smtp {
 
 struct LiberePoigneeCurl {
@@ -29,6 +31,12 @@ void ConfigureAttentes(CURL* curl, std::int32_t timeoutMs);
 // Certificates always verified, against the system's authorities or those
 // that CURL_CA_BUNDLE, then SSL_CERT_FILE, name, as for the curl program.
 void ConfigureConfiance(CURL* curl);
+
+// The kind of a failed transfer by libcurl's own account: configuration for
+// a login or a certificate refused, a server without the TLS the settings
+// ask, or a bad address; otherwise temporary (no connection, a time-out, a
+// TLS handshake cut short).
+[[nodiscard]] GenreEchec GenreCurl(CURLcode code) noexcept;
 
 // A list of texts as libcurl takes them (recipients).
 class ListeCurl {

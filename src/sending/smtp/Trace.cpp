@@ -31,18 +31,16 @@ void TraceSMTP::Ligne(std::string_view prefixe, std::string_view ligne) {
 
 void TraceSMTP::Envoye(std::string_view octets) {
     ParLigne(octets, [this](std::string_view ligne) {
-        if (authentification_) {
+        if (defi_) {
             Ligne("> ", "****");
             return;
         }
-        if (EgauxSansCasse(ligne.substr(0, 5), "auth ")) {
-            authentification_ = true;
-            // The mechanism stays; its initial response is the secret.
-            const std::size_t espace = ligne.find(' ', 5);
-            if (espace != std::string_view::npos) {
-                Ligne("> ", std::string(ligne.substr(0, espace)) + " ****");
-                return;
-            }
+        // The mechanism stays; its initial response is the secret. The lines
+        // after it in the same write are commands of a pipelined group.
+        const std::size_t espace = ligne.find(' ', 5);
+        if (EgauxSansCasse(ligne.substr(0, 5), "auth ") && espace != std::string_view::npos) {
+            Ligne("> ", std::string(ligne.substr(0, espace)) + " ****");
+            return;
         }
         Ligne("> ", ligne);
     });
@@ -51,9 +49,8 @@ void TraceSMTP::Envoye(std::string_view octets) {
 void TraceSMTP::Recu(std::string_view octets) {
     ParLigne(octets, [this](std::string_view ligne) {
         Ligne("< ", ligne);
-        const bool derniere = !(ligne.size() >= 4 && ligne[3] == '-');
-        if (derniere && ligne.substr(0, 3) != "334") {
-            authentification_ = false;
+        if (!(ligne.size() >= 4 && ligne[3] == '-')) {
+            defi_ = ligne.substr(0, 3) == "334";
         }
     });
 }

@@ -28,9 +28,10 @@ class TraceSMTP {
     void Ligne(std::string_view prefixe, std::string_view ligne);
 
     SortieTrace sortie_;
-    // From AUTH to the reply that ends it, whatever the client writes is a
-    // secret or carries one (LOGIN sends the password alone on its line).
-    bool authentification_ = false;
+    // After a challenge (334), whatever the client writes until the next
+    // reply answers it: a secret, or a line that carries one (LOGIN sends the
+    // password alone on its line).
+    bool defi_ = false;
 };
 
 }  // namespace corvelle::smtp

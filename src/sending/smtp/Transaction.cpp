@@ -37,7 +37,13 @@ class FermeeParServeur : public CanalRompu {
     using CanalRompu::CanalRompu;
 };
 
-// What RSET and QUIT belong to: no batch.
+// The server refused the login: no batch may go on that session.
+class LoginRefuse : public CanalRompu {
+  public:
+    using CanalRompu::CanalRompu;
+};
+
+// What AUTH, RSET and QUIT belong to: no batch.
 constexpr IdLot kAucunLot = ~IdLot{0};
 
 std::string TexteAttente(std::int32_t ms) {
@@ -136,7 +142,7 @@ class ContenuData {
         for (;;) {
             const std::optional<std::size_t> lus = flux.Lit(tampon.data(), tampon.size());
             if (!lus) {
-                throw CanalRompu(flux.Erreur());
+                throw CanalRompu(flux.Erreur(), GenreEchec::Local);
             }
             if (*lus == 0) {
                 break;
@@ -170,21 +176,28 @@ class ContenuData {
     bool debutLigne_ = true;
 };
 
-Issue Echec(const std::string& texte, const Reponse& reponse) {
+Issue Refus(GenreEchec genre, std::string statut, bool fermee = false) {
     Issue issue;
-    issue.statut = texte + reponse.texte;
-    issue.fermee = reponse.code == 421;
+    issue.statut = std::move(statut);
+    issue.genre = genre;
+    issue.fermee = fermee;
+    return issue;
+}
+
+Issue Echec(const std::string& texte, const Reponse& reponse) {
+    Issue issue = Refus(GenreReponse(reponse.code), texte + reponse.texte, reponse.code == 421);
+    issue.reponse = reponse.texte;
     return issue;
 }
 
 // A message whose content went but whose verdict never came: it may have been
-// delivered, so it is not sent again; the report names its recipients.
+// delivered, so it is not sent again now; the report names its recipients.
+// Temporary: a message is rather delivered twice than never.
 Issue VerdictPerdu(const CanalRompu& rupture) {
-    Issue issue;
-    issue.statut = std::string(rupture.what()) +
-                   " (the message was sent whole; the server did not confirm it)";
-    issue.fermee = true;
-    return issue;
+    return Refus(GenreEchec::Temporaire,
+                 std::string(rupture.what()) +
+                     " (the message was sent whole; the server did not confirm it)",
+                 true);
 }
 
 // Whether a reply can answer its command at all: a 354 to anything but
@@ -204,8 +217,13 @@ bool Convient(int code, bool data, bool quit) {
 
 }  // namespace
 
-Moteur::Moteur(Canal& canal, const Capacites& capacites, std::int32_t timeoutMs, TraceSMTP* trace)
-    : canal_(canal), capacites_(capacites), timeoutMs_(timeoutMs), trace_(trace) {}
+Moteur::Moteur(Canal& canal, const Capacites& capacites, std::int32_t timeoutMs, TraceSMTP* trace,
+               std::optional<Login> login)
+    : canal_(canal),
+      capacites_(capacites),
+      timeoutMs_(timeoutMs),
+      trace_(trace),
+      login_(std::move(login)) {}
 
 void Moteur::Attend(Commande commande, IdLot lot) {
     attendues_.push_back({commande, lot});
@@ -248,6 +266,10 @@ void Moteur::Applique(const Reponse& reponse) {
     }
     const Attendue attendue = attendues_.front();
     attendues_.pop_front();
+    if (attendue.commande == Commande::Auth) {
+        AppliqueAuth(reponse);
+        return;
+    }
     if (!Convient(reponse.code, attendue.commande == Commande::Data,
                   attendue.commande == Commande::Quit)) {
         throw DialogueFaux("The server's reply does not fit the command it should answer: " +
@@ -302,7 +324,8 @@ void Moteur::Applique(const Reponse& reponse) {
                 // 552 from older servers): not a refusal of this one.
                 suivi.reportes.emplace_back(destinataire, reponse.texte);
             } else {
-                suivi.refus.push_back(destinataire + ": " + reponse.texte);
+                Refuse(suivi, destinataire + ": " + reponse.texte, GenreReponse(reponse.code),
+                       reponse.texte);
             }
             if (dernier && suivi.reponsesRcpt == suivi.destinataires.size() &&
                 (suivi.mailRefuse || suivi.acceptes.empty())) {
@@ -316,6 +339,7 @@ void Moteur::Applique(const Reponse& reponse) {
                 return;
             }
             break;
+        case Commande::Auth:  // applied above
         case Commande::Bdat:
         case Commande::Point:
         case Commande::Rset:
@@ -333,11 +357,62 @@ void Moteur::Applique(const Reponse& reponse) {
     Rend(attendue.lot, Conclusion(suivi, &reponse));
 }
 
+// A recipient refused. The batch may go later when one of its refusals may
+// pass later.
+void Moteur::Refuse(Suivi& suivi, std::string refus, GenreEchec genre, const std::string& reponse) {
+    suivi.refus.push_back(std::move(refus));
+    if (!suivi.refusDecisif ||
+        (genre == GenreEchec::Temporaire && suivi.refusDecisif->first != GenreEchec::Temporaire)) {
+        suivi.refusDecisif.emplace(genre, reponse);
+    }
+}
+
+// A batch refused by its recipients, of the kind its decisive refusal gives
+// (permanent when none came: it named nobody).
+Issue Moteur::RefusDestinataires(const Suivi& suivi, std::string statut) {
+    const auto& [genre, reponse] =
+        suivi.refusDecisif.value_or(std::pair(GenreEchec::Permanent, std::string()));
+    Issue issue = Refus(genre, std::move(statut));
+    issue.reponse = reponse;
+    return issue;
+}
+
+// A refused login ends the session at once, before any reply after it is
+// read: no content may follow it, not even after a 354 the server still
+// sends to a DATA in the same group.
+void Moteur::AppliqueAuth(const Reponse& reponse) {
+    if (reponse.code == 421) {
+        throw FermeeParServeur("Connection closed by the server: " + reponse.texte);
+    }
+    if (reponse.code == 334 && defi_ == Defi::Aucun) {
+        if (attendues_.empty()) {
+            defi_ = Defi::ARepondre;
+            attendues_.push_front({Commande::Auth, kAucunLot});
+        } else {
+            // The server reads the line after AUTH as the answer to its
+            // challenge, and in a group that line is already written.
+            defi_ = Defi::ReponduParLeGroupe;
+            attendues_.front() = {Commande::Auth, kAucunLot};
+        }
+        return;
+    }
+    if (reponse.code >= 400 && reponse.code < 600) {
+        // 454: the server cannot check the login for now.
+        throw LoginRefuse("Login denied - server reply: " + reponse.texte,
+                          reponse.code == 454 ? GenreEchec::Temporaire : GenreEchec::Configuration);
+    }
+    if (reponse.code < 200 || reponse.code >= 300 || defi_ == Defi::ReponduParLeGroupe) {
+        throw DialogueFaux("The server's reply does not fit the command it should answer: " +
+                           reponse.texte);
+    }
+}
+
 // The batch's verdict from all its transactions; `fin` is the reply to the
 // last one's end, when it got that far.
 Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
+    // Put off for the server's limit, never refused: another message takes them.
     for (const auto& [adresse, texte] : suivi.reportes) {
-        suivi.refus.push_back(adresse + ": " + texte);
+        Refuse(suivi, adresse + ": " + texte, GenreEchec::Temporaire, texte);
     }
     const bool prise = fin && fin->Positive() && !suivi.mailRefuse && !suivi.acceptes.empty();
     const std::size_t recus = suivi.livres + (prise ? suivi.acceptes.size() : 0);
@@ -346,7 +421,8 @@ Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
             return Echec("Sender refused: ", *suivi.mailRefuse);
         }
         if (suivi.acceptes.empty()) {
-            return {false, "No recipient accepted the message: " + Joint(suivi.refus, "; ")};
+            return RefusDestinataires(
+                suivi, "No recipient accepted the message: " + Joint(suivi.refus, "; "));
         }
         Issue issue = Echec("Message refused: ", *fin);
         if (!suivi.refus.empty()) {
@@ -357,21 +433,25 @@ Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
     if (!prise) {
         // An earlier transaction took the message; this one's recipients
         // not refused already did not get it.
-        const std::string raison = suivi.mailRefuse ? suivi.mailRefuse->texte
-                                   : fin            ? fin->texte
-                                                    : std::string("not sent");
+        const Reponse* decisive = suivi.mailRefuse ? &*suivi.mailRefuse : fin;
+        const std::string raison = decisive ? decisive->texte : std::string("not sent");
+        const GenreEchec genre = decisive ? GenreReponse(decisive->code) : GenreEchec::Temporaire;
         for (const std::string& adresse : suivi.acceptes) {
-            suivi.refus.push_back(adresse + ": " + raison);
+            Refuse(suivi, adresse + ": " + raison, genre, raison);
         }
         for (std::size_t i = suivi.reponsesRcpt; i < suivi.destinataires.size(); ++i) {
-            suivi.refus.push_back(suivi.destinataires[i] + ": " + raison);
+            Refuse(suivi, suivi.destinataires[i] + ": " + raison, genre, raison);
         }
     }
     if (suivi.refus.empty()) {
-        return {true, fin->texte + " - session closed"};
+        Issue issue;
+        issue.accepte = true;
+        issue.statut = fin->texte + " - session closed";
+        return issue;
     }
-    Issue issue{false, "Sent to " + std::to_string(recus) + " of " + std::to_string(suivi.total) +
-                           " recipients; refused: " + Joint(suivi.refus, "; ")};
+    Issue issue = RefusDestinataires(
+        suivi, "Sent to " + std::to_string(recus) + " of " + std::to_string(suivi.total) +
+                   " recipients; refused: " + Joint(suivi.refus, "; "));
     issue.partiel = true;
     return issue;
 }
@@ -381,6 +461,7 @@ Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
 // owed is failed, and sent again only when the server cannot have taken it.
 void Moteur::Rompt(const CanalRompu& rupture) {
     const bool faux = dynamic_cast<const DialogueFaux*>(&rupture) != nullptr;
+    const bool login = dynamic_cast<const LoginRefuse*>(&rupture) != nullptr;
     const bool ferme = dynamic_cast<const FermeeParServeur*>(&rupture) != nullptr;
     const bool muet = dynamic_cast<const CanalMuet*>(&rupture) != nullptr;
     Passe(Phase::Fermee);
@@ -391,22 +472,25 @@ void Moteur::Rompt(const CanalRompu& rupture) {
                                 "have been delivered";
     for (Verdict& verdict : lus_) {
         if (faux && (verdict.issue.accepte || verdict.issue.partiel)) {
-            verdict.issue = {false, douteux, true};
+            verdict.issue = Refus(rupture.Genre(), douteux, true);
         }
         surs_.push_back(std::move(verdict));
     }
     lus_.clear();
     for (auto& [lot, suivi] : suivis_) {
         Issue issue;
-        if (faux) {
-            issue = {false, douteux, true};
+        if (login) {
+            issue = Refus(rupture.Genre(), rupture.what(), true);
+            issue.loginRefuse = true;
+        } else if (faux) {
+            issue = Refus(rupture.Genre(), douteux, true);
         } else if (ferme) {
-            issue = {false, rupture.what(), true};
+            issue = Refus(rupture.Genre(), rupture.what(), true);
             issue.rejouable = suivi.livres == 0;
         } else if (suivi.contenuEntier) {
             issue = VerdictPerdu(rupture);
         } else {
-            issue = {false, rupture.what(), true};
+            issue = Refus(rupture.Genre(), rupture.what(), true);
             issue.rejouable = suivi.acceptes.empty() && suivi.livres == 0 && !suivi.contenuParti;
         }
         issue.muet = muet;
@@ -439,11 +523,6 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
             refus = AdresseInvalide(destinataire);
         }
     }
-    if (!refus && enveloppe.huitBits && !capacites_.huitBitsMime) {
-        refus =
-            "The server does not take 8-bit messages (no 8BITMIME) and the message holds "
-            "8-bit bytes; message not sent";
-    }
     if (!refus && utf8 && !capacites_.smtputf8) {
         refus =
             "The server does not take addresses written with non-ASCII characters "
@@ -455,12 +534,24 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
                 " bytes) is larger than the server takes (SIZE " +
                 std::to_string(*capacites_.tailleMax) + " bytes); message not sent";
     }
+    // A message handed over with 8-bit bytes cannot go as it is: what to mend
+    // is on our side, the message, not the server's.
+    if (!refus && enveloppe.huitBits && !capacites_.huitBitsMime) {
+        surs_.push_back({lot,
+                         Refus(GenreEchec::Local,
+                               "The server does not take 8-bit messages (no 8BITMIME) and the "
+                               "message holds 8-bit bytes; message not sent"),
+                         nullptr});
+        return Rends();
+    }
+    // None of these would pass later: the message is the same.
     if (refus) {
-        surs_.push_back({lot, {false, *refus}, nullptr});
+        surs_.push_back({lot, Refus(GenreEchec::Permanent, *refus), nullptr});
         return Rends();
     }
     if (phase_ == Phase::Fermee) {
-        surs_.push_back({lot, {false, "The session is closed", true}, nullptr});
+        surs_.push_back(
+            {lot, Refus(GenreEchec::Temporaire, "The session is closed", true), nullptr});
         return Rends();
     }
     suivis_[lot].total = enveloppe.destinataires.size();
@@ -476,6 +567,15 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
         Rompt(rupture);
     }
     return Rends();
+}
+
+// AUTH with its initial response, its reply awaited.
+std::string Moteur::CommandeAuth() {
+    std::string commande = "AUTH " + login_->mecanisme + " " + login_->reponseInitiale + "\r\n";
+    reponseAuDefi_ = std::move(login_->reponseAuDefi);
+    login_.reset();
+    Attend(Commande::Auth, kAucunLot);
+    return commande;
 }
 
 void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage message, Suite suite,
@@ -495,6 +595,18 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
     const bool bdat = capacites_.chunking && entier;
     const std::string finEnveloppe =
         bdat ? "BDAT " + std::to_string(entier->size()) + " LAST\r\n" : "DATA\r\n";
+    // The login opens the first group, where the replies stop before any
+    // content: with DATA, at the 354. A BDAT group carries its content, so
+    // AUTH goes alone then, as it does without pipelining: the same round
+    // trips.
+    std::string auth = login_ ? CommandeAuth() : std::string();
+    if (!auth.empty() && (!groupe || bdat)) {
+        if (trace_) {
+            trace_->Envoye(auth);
+        }
+        Ecrit(std::exchange(auth, {}));
+        AttendTout();
+    }
     // The previous message's end opens this group: the server reads both at
     // once and answers them in one write (a reply split in two would wait
     // for an acknowledgement, 40 ms on many systems).
@@ -503,7 +615,7 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
     if (finDue) {
         Attend(Commande::Point, lotFinDu_);
     }
-    std::string commandes = CommandeMail(enveloppe, utf8, dsn, taille);
+    std::string commandes = auth + CommandeMail(enveloppe, utf8, dsn, taille);
     Attend(Commande::Mail, lot);
     if (groupe) {
         for (const std::string& destinataire : enveloppe.destinataires) {
@@ -763,6 +875,14 @@ void Moteur::AttendJusqua(Condition condition) {
     auto limite = Horloge::now() + std::chrono::milliseconds(timeoutMs_);
     std::size_t vues = appliquees_;
     while (!condition()) {
+        if (defi_ == Defi::ARepondre) {
+            defi_ = Defi::Repondu;
+            const std::string reponse = reponseAuDefi_ + "\r\n";
+            if (trace_) {
+                trace_->Envoye(reponse);
+            }
+            Ecrit(reponse);
+        }
         if (LitDisponible()) {
             if (appliquees_ != vues) {
                 vues = appliquees_;

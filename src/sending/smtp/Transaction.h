@@ -1,8 +1,9 @@
 #pragma once
 
 // The mail transactions (RFC 5321) of one open session: MAIL, RCPT, then DATA
-// or BDAT. Pipelined when the server offers it (RFC 2920), one command at a
-// time otherwise. A refused recipient does not stop the others.
+// or BDAT, after the login when it is the engine's. Pipelined when the server
+// offers it (RFC 2920), one command at a time otherwise. A refused recipient
+// does not stop the others.
 //
 // The engine writes commands and keeps, in order, the replies it awaits: each
 // names its command and the batch it belongs to. Every reply read, whenever
@@ -15,10 +16,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sending/smtp/Canal.h"
 #include "sending/smtp/Capacites.h"
+#include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/FluxMessage.h"
 #include "sending/smtp/Trace.h"
 
@@ -43,6 +46,10 @@ struct Enveloppe {
 struct Issue {
     bool accepte = false;
     std::string statut;
+    // For a batch not accepted (or accepted by some recipients only): whether
+    // it may go later, and the server's reply that decided it, if any.
+    GenreEchec genre = GenreEchec::Temporaire;
+    std::string reponse{};
     // The server closed (421) or the connection failed: the session cannot be
     // used again.
     bool fermee = false;
@@ -75,6 +82,16 @@ struct Verdict {
     std::shared_ptr<const ARejouer> rejeu;
 };
 
+// A login whose first message goes with AUTH (RFC 4954): the engine makes it
+// itself, in the first pipelined group when the server offers PIPELINING.
+struct Login {
+    std::string mecanisme;        // "PLAIN", "XOAUTH2" or "OAUTHBEARER"
+    std::string reponseInitiale;  // in base64: it carries the secret
+    // What answers the server's challenge (334): with OAuth2, the one step
+    // that lets the server end the exchange with its refusal.
+    std::string reponseAuDefi;
+};
+
 // What may follow a message on its session.
 enum class Suite {
     Seul,        // nothing known: its verdict is read before the send returns
@@ -86,15 +103,20 @@ enum class Suite {
 // The server's replies stopped matching the commands sent (a reply that
 // answers nothing, or one that cannot answer its command): no verdict read
 // since the last certain point can be trusted.
+// Such a server will be out of step again: the failure is permanent, since
+// sending again could only deliver twice.
 class DialogueFaux : public CanalRompu {
   public:
-    using CanalRompu::CanalRompu;
+    explicit DialogueFaux(const std::string& texte) : CanalRompu(texte, GenreEchec::Permanent) {}
 };
 
 class Moteur {
   public:
     // `timeoutMs` bounds each wait: a reply, a write that cannot go on.
-    Moteur(Canal& canal, const Capacites& capacites, std::int32_t timeoutMs, TraceSMTP* trace);
+    // `login`, when given, goes before the first transaction; refused, it
+    // fails every batch in flight and ends the session before any content.
+    Moteur(Canal& canal, const Capacites& capacites, std::int32_t timeoutMs, TraceSMTP* trace,
+           std::optional<Login> login = std::nullopt);
 
     // Sends one batch. Returns the verdicts now certain, this batch's or
     // earlier ones', each with its batch's id. In a series, when pipelining,
@@ -125,7 +147,7 @@ class Moteur {
         Donnees,    // DATA took 354: the content
         Fermee,     // QUIT written, the server closed, or the session broke
     };
-    enum class Commande { Mail, Rcpt, Data, Bdat, Point, Rset, Quit };
+    enum class Commande { Auth, Mail, Rcpt, Data, Bdat, Point, Rset, Quit };
     struct Attendue {
         Commande commande;
         IdLot lot;
@@ -137,6 +159,9 @@ class Moteur {
         std::size_t total = 0;           // the batch's recipients
         std::size_t livres = 0;          // taken by its earlier transactions
         std::vector<std::string> refus;  // "address: reply"
+        // The refusal that gives the batch its kind: the first that may pass
+        // later, else the first.
+        std::optional<std::pair<GenreEchec, std::string>> refusDecisif;
         // Put off by the server's limit (452): for the next transaction.
         std::vector<std::pair<std::string, std::string>> reportes;
         // The transaction under way.
@@ -155,12 +180,17 @@ class Moteur {
     void Passe(Phase phase) noexcept { phase_ = phase; }
     void Attend(Commande commande, IdLot lot);
     void Applique(const Reponse& reponse);
+    void AppliqueAuth(const Reponse& reponse);
     void Rend(IdLot lot, Issue issue);
     [[nodiscard]] static Issue Conclusion(Suivi& suivi, const Reponse* fin);
+    [[nodiscard]] static Issue RefusDestinataires(const Suivi& suivi, std::string statut);
+    static void Refuse(Suivi& suivi, std::string refus, GenreEchec genre,
+                       const std::string& reponse);
     void MarqueEntier(IdLot lot);
     void Rompt(const CanalRompu& rupture);
     [[nodiscard]] std::vector<Verdict> Rends();
 
+    [[nodiscard]] std::string CommandeAuth();
     void Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage message, Suite suite,
                   bool utf8, bool dsn, std::optional<std::size_t> taille);
     [[nodiscard]] std::optional<Enveloppe> Reste(IdLot lot, const Enveloppe& enveloppe);
@@ -182,6 +212,19 @@ class Moteur {
     TraceSMTP* trace_;
 
     Phase phase_ = Phase::Libre;
+    // The login still to write; once written, what answers its challenge
+    // (334), and where that challenge stands.
+    enum class Defi {
+        Aucun,
+        ARepondre,  // AUTH went alone: the engine answers
+        Repondu,
+        // The server took the command written after AUTH in its group as
+        // the answer: that command's reply ends the login.
+        ReponduParLeGroupe,
+    };
+    std::optional<Login> login_;
+    std::string reponseAuDefi_;
+    Defi defi_ = Defi::Aucun;
     std::deque<Attendue> attendues_;
     std::map<IdLot, Suivi> suivis_;
     IdLot courant_ = 0;  // the batch Envoie() was given

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <tuple>
@@ -9,6 +10,7 @@
 
 #include "core/Plateforme.h"
 #include "sending/smtp/EchecEnvoi.h"
+#include "sending/smtp/VerificationTLS.h"
 
 namespace corvelle::smtp {
 
@@ -18,20 +20,22 @@ namespace {
 // (or a control character) is refused rather than reaching the server.
 void VerifieHote(const std::string& hote, std::string_view role) {
     if (hote.empty()) {
-        throw EchecEnvoi("No " + std::string(role) + " server given");
+        throw EchecEnvoi(GenreEchec::Configuration, "No " + std::string(role) + " server given");
     }
     const bool mauvais = std::any_of(hote.begin(), hote.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
         return u <= 0x20 || u == 0x7F || std::strchr("/?#@\\%\"<>", c) != nullptr;
     });
     if (mauvais) {
-        throw EchecEnvoi("Invalid " + std::string(role) + " server name: \"" + hote + "\"");
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "Invalid " + std::string(role) + " server name: \"" + hote + "\"");
     }
 }
 
 void VerifiePort(std::int32_t port) {
     if (port < 1 || port > 65535) {
-        throw EchecEnvoi("Invalid port " + std::to_string(port) + " (1 to 65535)");
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "Invalid port " + std::to_string(port) + " (1 to 65535)");
     }
 }
 
@@ -169,11 +173,72 @@ void ConfigureTrace(CURL* curl, TraceSMTP* trace) {
     }
 }
 
+std::string Base64(std::string_view octets) {
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string code;
+    code.reserve((octets.size() + 2) / 3 * 4);
+    for (std::size_t i = 0; i < octets.size(); i += 3) {
+        const std::size_t n = std::min<std::size_t>(3, octets.size() - i);
+        std::uint32_t bloc = 0;
+        for (std::size_t j = 0; j < 3; ++j) {
+            bloc = (bloc << 8) | (j < n ? static_cast<unsigned char>(octets[i + j]) : 0U);
+        }
+        for (std::size_t j = 0; j < 4; ++j) {
+            code += j <= n ? kAlphabet[(bloc >> (18 - 6 * j)) & 0x3F] : '=';
+        }
+    }
+    return code;
+}
+
+// The logins whose first message goes with AUTH are the engine's: PLAIN
+// (RFC 4616), and for OAuth2 OAUTHBEARER (RFC 7628) or XOAUTH2, whichever
+// the server offers, the former first. Nothing when the server offers none.
+std::optional<Login> LoginDuMoteur(const ReglagesServeur& reglages, const Capacites& capacites) {
+    const auto offert = [&capacites](std::string_view mecanisme) {
+        return std::find(capacites.mecanismes.begin(), capacites.mecanismes.end(), mecanisme) !=
+               capacites.mecanismes.end();
+    };
+    const std::string& utilisateur = reglages.utilisateur;
+    if (reglages.authentification == 3) {
+        if (!offert("plain")) {
+            return std::nullopt;
+        }
+        // A challenge after the initial response is cancelled ("*").
+        return Login{"PLAIN",
+                     Base64(std::string(1, '\0') + utilisateur + '\0' + reglages.motDePasse), "*"};
+    }
+    const std::string porteur = "auth=Bearer " + reglages.jeton + "\x01\x01";
+    // The challenge carries the refusal's details; the answer lets the
+    // server end with its refusal.
+    if (offert("oauthbearer")) {
+        return Login{"OAUTHBEARER",
+                     Base64("n,a=" + utilisateur + ",\x01host=" + reglages.hote +
+                            "\x01port=" + std::to_string(reglages.port) + "\x01" + porteur),
+                     Base64("\x01")};
+    }
+    if (offert("xoauth2")) {
+        return Login{"XOAUTH2", Base64("user=" + utilisateur + "\x01" + porteur), ""};
+    }
+    return std::nullopt;
+}
+
 bool ALigne(const std::string& texte) {
     return texte.find_first_of("\r\n") != std::string::npos;
 }
 
 }  // namespace
+
+// A login refused for now (454, RFC 4954) may pass later.
+GenreEchec GenreOuverture(CURLcode code, const JournalReponses& journal) {
+    const std::string& refus = journal.DernierRefus();
+    const int reponse = refus.empty() || refus[0] == '-' ? 0 : std::atoi(refus.c_str());
+    const GenreEchec genre = GenreCurl(code);
+    if (genre == GenreEchec::Configuration && code == CURLE_LOGIN_DENIED && reponse / 100 == 4) {
+        return GenreEchec::Temporaire;
+    }
+    return genre != GenreEchec::Temporaire || reponse == 0 ? genre : GenreReponse(reponse);
+}
 
 void JournalReponses::Vide() {
     ligne_.clear();
@@ -222,6 +287,7 @@ struct SessionSMTP::Connexion {
     // Declared before the handle, which reports to them until it is gone.
     JournalReponses journal;
     char erreurs[CURL_ERROR_SIZE] = {};
+    VerificationTLS verification;
     PoigneeCurl curl = NouvellePoigneeCurl();
     std::optional<CanalCurl> canal;
     Capacites capacites;
@@ -269,7 +335,7 @@ std::vector<ModeSession> SessionSMTP::ModesAEssayer(const ReglagesServeur& regla
 bool ReglagesServeur::MemeSession(const ReglagesServeur& autre) const {
     const auto cles = [](const ReglagesServeur& r) {
         return std::tie(r.hote, r.port, r.ssl, r.authentification, r.utilisateur, r.motDePasse,
-                        r.timeoutMs);
+                        r.timeoutMs, r.confiance);
     };
     return cles(*this) == cles(autre);
 }
@@ -366,6 +432,12 @@ std::vector<Verdict> SessionSMTP::EnvoieUne(const ReglagesServeur& reglages, IdL
         }
         std::vector<Verdict> recus =
             connexion_->transactions->Envoie(lot, enveloppe, message, suite);
+        // Said as a login refused while the session opened says it.
+        for (Verdict& verdict : recus) {
+            if (verdict.issue.loginRefuse && reglages.ssl && modeRetenu_) {
+                verdict.issue.statut = TexteMode(*modeRetenu_) + ": " + verdict.issue.statut;
+            }
+        }
         const bool pipelinait = connexion_->capacites.pipelining;
         if (connexion_->transactions->Fermee()) {
             Abandonne();
@@ -420,6 +492,9 @@ std::optional<Issue> SessionSMTP::Ouvre(const ReglagesServeur& reglages) {
             reglages.ssl ? TexteMode(mode) + ": " + tentative.description : tentative.description;
         echec.loginRefuse = tentative.loginRefuse;
         echec.rejouable = tentative.ferme421;
+        // The last mode tried knows best what the server speaks.
+        echec.genre = tentative.genre;
+        echec.reponse = tentative.reponse;
         if (!tentative.autreMode) {
             break;
         }
@@ -431,7 +506,7 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     auto connexion = std::make_unique<Connexion>();
     CURL* curl = connexion->curl.get();
     ConfigureJournal(curl, connexion->journal, connexion->erreurs);
-    ConfigureConfiance(curl);
+    connexion->verification.Configure(curl, reglages.confiance);
     ConfigureAttentesSMTP(curl, reglages.timeoutMs);
     ConfigureTrace(curl, trace_);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
@@ -441,20 +516,15 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
                      mode == ModeSession::StartTLS ? static_cast<long>(CURLUSESSL_ALL)
                                                    : static_cast<long>(CURLUSESSL_NONE));
     const bool authentifie = reglages.authentification >= 2 && reglages.authentification <= 4;
-    if (authentifie) {
+    // PLAIN and OAuth2 are the engine's, in its first group; LOGIN, which
+    // answers a challenge, stays with libcurl.
+    if (reglages.authentification == 2) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, reglages.utilisateur.c_str());
-        curl_easy_setopt(curl, CURLOPT_SASL_IR, 1L);
-    }
-    if (reglages.authentification == 4) {
-        // Whichever of the two the server offers; never a password mechanism.
-        curl_easy_setopt(curl, CURLOPT_XOAUTH2_BEARER, reglages.jeton.c_str());
-        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=OAUTHBEARER;AUTH=XOAUTH2");
-    } else if (authentifie) {
         curl_easy_setopt(curl, CURLOPT_PASSWORD, reglages.motDePasse.c_str());
-        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS,
-                         reglages.authentification == 2 ? "AUTH=LOGIN" : "AUTH=PLAIN");
+        curl_easy_setopt(curl, CURLOPT_SASL_IR, 1L);
+        curl_easy_setopt(curl, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");
     }
-    // Greeting, EHLO, STARTTLS, AUTH; then the connection is ours.
+    // Greeting, EHLO, STARTTLS (and AUTH LOGIN); then the connection is ours.
     curl_easy_setopt(curl, CURLOPT_CONNECT_ONLY, 1L);
     const std::int32_t attenteMs = AttenteMs(reglages.timeoutMs);
     bool injoignable = false;
@@ -474,6 +544,7 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
         tentative.description =
             "The server offers no authentication (AUTH) although a login is configured; "
             "message not sent";
+        tentative.genre = GenreEchec::Configuration;
         return tentative;
     }
     if (injoignable) {
@@ -485,7 +556,13 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
     }
     if (code != CURLE_OK) {
         tentative.description = Decrit(code, connexion->erreurs, connexion->journal);
+        if (const std::string certificat = connexion->verification.Explique(code);
+            !certificat.empty()) {
+            tentative.description += "; " + certificat;
+        }
         tentative.loginRefuse = code == CURLE_LOGIN_DENIED;
+        tentative.genre = GenreOuverture(code, connexion->journal);
+        tentative.reponse = connexion->journal.DernierRefus();
         tentative.ferme421 = connexion->journal.DernierRefus().rfind("421", 0) == 0;
         // A TLS handshake that fails on an implicit-TLS attempt usually meets
         // a clear-text greeting; STARTTLS refused, or no greeting at all (the
@@ -504,31 +581,46 @@ SessionSMTP::Tentative SessionSMTP::Tente(ModeSession mode, const ReglagesServeu
             (mode == ModeSession::StartTLS && (code == CURLE_USE_SSL_FAILED || sansAccueil));
         return tentative;
     }
+    std::optional<Login> login;
+    if (reglages.authentification == 3 || reglages.authentification == 4) {
+        login = LoginDuMoteur(reglages, connexion->capacites);
+        if (!login) {
+            tentative.description =
+                reglages.authentification == 3
+                    ? "Login denied - the server offers no PLAIN login"
+                    : "Login denied - the server offers no OAUTHBEARER or XOAUTH2 login";
+            tentative.loginRefuse = true;
+            return tentative;
+        }
+    }
     // From here the dialogue is ours, and traced by the channel.
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
     connexion->canal.emplace(curl);
     connexion->capacites.pipelining = connexion->capacites.pipelining && !sansPipelining_;
-    connexion->transactions.emplace(*connexion->canal, connexion->capacites, attenteMs, trace_);
+    connexion->transactions.emplace(*connexion->canal, connexion->capacites, attenteMs, trace_,
+                                    std::move(login));
     connexion_ = std::move(connexion);
     tentative.ouverte = true;
     return tentative;
 }
 
-std::optional<std::string> ConnexionPop3(const ReglagesServeur& reglages) {
+std::optional<Defaillance> ConnexionPop3(const ReglagesServeur& reglages) {
     VerifieHote(reglages.hote, "POP3");
     VerifiePort(reglages.port);
     // USER and PASS go to the server as typed: a line break would start a
     // command of its own.
     if (ALigne(reglages.utilisateur) || ALigne(reglages.motDePasse)) {
-        throw EchecEnvoi("The POP3 user name or password holds a line break");
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "The POP3 user name or password holds a line break");
     }
     // Declared before the handle, which reports to them until it is gone.
     JournalReponses journal;
     char erreurs[CURL_ERROR_SIZE] = {};
+    VerificationTLS verification;
     const PoigneeCurl poignee = NouvellePoigneeCurl();
     CURL* curl = poignee.get();
     ConfigureJournal(curl, journal, erreurs);
-    ConfigureConfiance(curl);
+    verification.Configure(curl, reglages.confiance);
     ConfigureAttentes(curl, reglages.timeoutMs);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "pop3,pop3s");
     curl_easy_setopt(curl, CURLOPT_URL,
@@ -543,8 +635,12 @@ std::optional<std::string> ConnexionPop3(const ReglagesServeur& reglages) {
     if (code == CURLE_OK) {
         return std::nullopt;
     }
-    return "POP3 login on " + reglages.hote + ":" + std::to_string(reglages.port) +
-           " failed: " + Decrit(code, erreurs, journal);
+    std::string texte = "POP3 login on " + reglages.hote + ":" + std::to_string(reglages.port) +
+                        " failed: " + Decrit(code, erreurs, journal);
+    if (const std::string certificat = verification.Explique(code); !certificat.empty()) {
+        texte += "; " + certificat;
+    }
+    return Defaillance{GenreOuverture(code, journal), std::move(texte), journal.DernierRefus()};
 }
 
 std::pair<std::string, std::int32_t> HoteEtPort(std::string_view texte,
@@ -572,7 +668,8 @@ std::pair<std::string, std::int32_t> HoteEtPort(std::string_view texte,
     std::int32_t numero = 0;
     const auto [fin, erreur] = std::from_chars(port.data(), port.data() + port.size(), numero);
     if (erreur != std::errc() || fin != port.data() + port.size()) {
-        throw EchecEnvoi("Invalid port in \"" + std::string(texte) + "\"");
+        throw EchecEnvoi(GenreEchec::Configuration,
+                         "Invalid port in \"" + std::string(texte) + "\"");
     }
     return {std::string(hote), numero};
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // The SMTP session (and the POP3 login some servers want first): libcurl
-// connects, encrypts and logs in; the mail transactions are ours.
+// connects and encrypts, and logs in with LOGIN; the other logins and the
+// mail transactions are ours.
 
 #include <cstdint>
 #include <memory>
@@ -13,6 +14,7 @@
 
 #include "sending/smtp/Canal.h"
 #include "sending/smtp/Capacites.h"
+#include "sending/smtp/ConfianceTLS.h"
 #include "sending/smtp/FluxMessage.h"
 #include "sending/smtp/RessourcesCurl.h"
 #include "sending/smtp/Trace.h"
@@ -31,6 +33,7 @@ struct ReglagesServeur {
     std::string motDePasse;
     std::string jeton;           // OAuth2 bearer token
     std::int32_t timeoutMs = 0;  // each wait; 0 or less: the default
+    ConfianceTLS confiance;
 
     // The same session: the token counts only when a session opens, so a
     // renewed one keeps the session already logged in.
@@ -61,6 +64,10 @@ class JournalReponses {
     std::vector<std::string> accord_;
     bool complete_ = true;
 };
+
+// Why a session (SMTP or POP3) could not open: what libcurl met (a login or
+// a certificate refused...), else the server's last refusal, else the network.
+[[nodiscard]] GenreEchec GenreOuverture(CURLcode code, const JournalReponses& journal);
 
 enum class ModeSession { Clair, StartTLS, TLSImplicite };
 
@@ -94,6 +101,8 @@ class SessionSMTP {
         bool loginRefuse = false;
         bool ferme421 = false;  // the server said 421: it may take a new connection
         std::string description;
+        GenreEchec genre = GenreEchec::Temporaire;
+        std::string reponse;  // the server's refusal, if it refused
     };
 
     void Abandonne();
@@ -119,8 +128,8 @@ class SessionSMTP {
 };
 
 // Logs in to a POP3 server (USER/PASS or better) and leaves, for servers that
-// accept mail from recently logged-in users. The failure text, or nothing.
-[[nodiscard]] std::optional<std::string> ConnexionPop3(const ReglagesServeur& reglages);
+// accept mail from recently logged-in users. The failure, or nothing.
+[[nodiscard]] std::optional<Defaillance> ConnexionPop3(const ReglagesServeur& reglages);
 
 // "host", "host:port", "[v6]:port" or a bare IPv6 address; the port is
 // `portParDefaut` when none is given. Raises EchecEnvoi for a bad port.

@@ -2,15 +2,28 @@
 
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 
 namespace corvelle::ui {
 
-QRect OptionMultiligne::ZoneTexte() const {
+int OptionMultiligne::Drapeaux() {
+    return Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic;
+}
+
+// The caption's room in a control of that width, right of the indicator.
+QRect OptionMultiligne::ZoneTexte(int largeur) const {
     QStyleOptionButton option;
     initStyleOption(&option);
     const int indicateur = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, &option, this);
     const int espace = style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, this);
-    return rect().adjusted(indicateur + espace, 0, 0, 0);
+    return QRect(indicateur + espace, 0, std::max(1, largeur - indicateur - espace), height());
+}
+
+int OptionMultiligne::heightForWidth(int largeur) const {
+    const QRect zone = ZoneTexte(largeur);
+    const QRect texte = fontMetrics().boundingRect(
+        QRect(zone.topLeft(), QSize(zone.width(), 1 << 20)), Drapeaux(), text());
+    return std::max(texte.height(), fontMetrics().height());
 }
 
 void OptionMultiligne::paintEvent(QPaintEvent*) {
@@ -22,9 +35,8 @@ void OptionMultiligne::paintEvent(QPaintEvent*) {
     // The indicator level with the first line of the caption.
     option.rect.setHeight(fontMetrics().height());
     peintre.drawControl(QStyle::CE_RadioButton, option);
-    peintre.drawItemText(ZoneTexte(),
-                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
-                         palette(), isEnabled(), texte, QPalette::WindowText);
+    peintre.drawItemText(ZoneTexte(width()), Drapeaux(), palette(), isEnabled(), texte,
+                         QPalette::WindowText);
 }
 
 bool OptionMultiligne::hitButton(const QPoint& position) const {

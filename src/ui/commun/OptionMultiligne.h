@@ -12,12 +12,17 @@ class OptionMultiligne final : public QRadioButton {
   public:
     using QRadioButton::QRadioButton;
 
+    // What the wrapped caption needs in that width, the indicator beside it.
+    [[nodiscard]] bool hasHeightForWidth() const override { return true; }
+    [[nodiscard]] int heightForWidth(int largeur) const override;
+
   protected:
     void paintEvent(QPaintEvent* evenement) override;
     [[nodiscard]] bool hitButton(const QPoint& position) const override;
 
   private:
-    [[nodiscard]] QRect ZoneTexte() const;
+    [[nodiscard]] QRect ZoneTexte(int largeur) const;
+    [[nodiscard]] static int Drapeaux();
 };
 
 }  // namespace corvelle::ui

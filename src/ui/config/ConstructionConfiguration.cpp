@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <algorithm>
 #include <initializer_list>
@@ -67,6 +68,11 @@ int LabelEtChamp(QLabel& label, QWidget& champ, int gauche, int haut, int largeu
     const int gaucheChamp = gauche + largeur + kMarge;
     PlaceEnTwips(champ, gaucheChamp, haut, largeurChamp, hauteurChamp);
     return gaucheChamp + largeurChamp;
+}
+
+// What a wrapped option needs in that width, in twips.
+int HauteurOption(const QRadioButton& option, int largeur) {
+    return TwipsParExces(option, option.heightForWidth(PixelsDepuisTwips(option, largeur)));
 }
 
 // A note label 120 twips right of `droite`, as wide as its caption.
@@ -264,11 +270,14 @@ void frmConfiguration::Dispose() {
     const int hauteurRepartition =
         TwipsDepuisPixels(*this, repartition.heightForWidth(PixelsDepuisTwips(*this, 7095)));
     PlaceEnTwips(repartition, kMarge, 660, 7095, hauteurRepartition);
-    const int hautOption = std::max(1050, 660 + hauteurRepartition + kDecalageLabel);
-    const int hauteurOption = 2 * TwipsDepuisPixels(*this, fontMetrics().lineSpacing());
-    PlaceEnTwips(*optRepartitionDestinataires_[0], 240, hautOption, 6975, hauteurOption);
-    PlaceEnTwips(*optRepartitionDestinataires_[1], 240, hautOption + 495, 6975, hauteurOption);
-    const int hauteurCadre = std::max(2070, hautOption + 495 + hauteurOption + kMarge);
+    int bas = 660 + hauteurRepartition;
+    for (int i = 0; i < 2; ++i) {
+        const int haut = std::max(1050 + 495 * i, bas + kDecalageLabel);
+        const int hauteur = HauteurOption(*optRepartitionDestinataires_[i], 6975);
+        PlaceEnTwips(*optRepartitionDestinataires_[i], 240, haut, 6975, hauteur);
+        bas = haut + hauteur;
+    }
+    const int hauteurCadre = std::max(2070, bas + kMarge);
     PlaceEnTwips(envoi, kMarge, 585, 7335, hauteurCadre);
     const int hautDelai = std::max(2760, 585 + hauteurCadre + 105);
     QLabel& timeout = *LabelDe(e, "lblTimeoutSMTP");
@@ -278,11 +287,19 @@ void frmConfiguration::Dispose() {
 
     // Directory access.
     QWidget& a = *tabOnglets_->widget(3);
-    PlaceEnTwips(*chkUtiliserAD_, kMarge, 120, 7335, kHauteurLabel);
+    // Each option below the one before, as tall as its wrapped caption; the
+    // fields move down when the options need more than designed.
+    const int hauteurCoche = TwipsParExces(*chkUtiliserAD_, chkUtiliserAD_->sizeHint().height());
+    PlaceEnTwips(*chkUtiliserAD_, kMarge, 120, 7335, hauteurCoche);
+    int basAcces = 120 + hauteurCoche;
     const int hauts[3] = {360, 765, 1185};
     for (int i = 0; i < 3; ++i) {
-        PlaceEnTwips(*optAccesAD_[i], 240, hauts[i], 7215, 2 * kHauteurLabel);
+        const int haut = std::max(hauts[i], basAcces + kDecalageLabel);
+        const int hauteur = HauteurOption(*optAccesAD_[i], 7215);
+        PlaceEnTwips(*optAccesAD_[i], 240, haut, 7215, hauteur);
+        basAcces = haut + hauteur;
     }
+    const int decalage = std::max(0, basAcces + kMarge - 1635);
     const int colonne4 = Colonne({LabelDe(a, "lblAccèsADDomaine"), LabelDe(a, "lblAccèsADLogin"),
                                   LabelDe(a, "lblAccèsADPassword")});
     // The fields give way to their notes, so that both notes end inside the panel.
@@ -291,17 +308,17 @@ void frmConfiguration::Dispose() {
     const int champ4 =
         std::min(1920, kLargeurPanneau - kMarge - notes - kMarge - (585 + colonne4 + kMarge));
     Note(*LabelDe(a, "lblAccèsADDomaineInfo"),
-         LabelEtChamp(*LabelDe(a, "lblAccèsADDomaine"), *txtAccesADDomaine_, 585, 1635, colonne4,
-                      champ4),
-         1635);
+         LabelEtChamp(*LabelDe(a, "lblAccèsADDomaine"), *txtAccesADDomaine_, 585, 1635 + decalage,
+                      colonne4, champ4),
+         1635 + decalage);
     Note(*LabelDe(a, "lblAccèsADLoginInfo"),
-         LabelEtChamp(*LabelDe(a, "lblAccèsADLogin"), *txtAccesADLogin_, 585, 2010, colonne4,
-                      champ4),
-         2010);
-    LabelEtChamp(*LabelDe(a, "lblAccèsADPassword"), *txtAccesADPassword_, 585, 2385, colonne4,
-                 champ4);
+         LabelEtChamp(*LabelDe(a, "lblAccèsADLogin"), *txtAccesADLogin_, 585, 2010 + decalage,
+                      colonne4, champ4),
+         2010 + decalage);
+    LabelEtChamp(*LabelDe(a, "lblAccèsADPassword"), *txtAccesADPassword_, 585, 2385 + decalage,
+                 colonne4, champ4);
     QLabel& redemarrage = *LabelDe(a, "lblRequiertRedémarrage2");
-    PlaceEnTwips(redemarrage, kMarge, 2880, Largeur(redemarrage), kHauteurLabel);
+    PlaceEnTwips(redemarrage, kMarge, 2880 + decalage, Largeur(redemarrage), kHauteurLabel);
 }
 
 }  // namespace corvelle::ui

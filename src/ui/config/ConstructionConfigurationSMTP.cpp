@@ -127,6 +127,8 @@ void frmConfigurationSMTP::RemplitAuthentification() {
     legendePassword_ = lblPassword_->text();
 }
 
+// As designed, unless the captions need more: a wider caption column widens
+// the window rather than squeezing the fields.
 void frmConfigurationSMTP::Dispose() {
     int legende = 0;
     for (const QLabel* label :
@@ -135,11 +137,18 @@ void frmConfigurationSMTP::Dispose() {
           lblPorteeOAuth_, lblCommandeJetonOAuth_}) {
         legende = std::max(legende, LargeurLegende(*label, label->text()));
     }
+    // Wide enough for the highest port, 65535, in any font.
+    const int largeurPort = std::max(
+        kLargeurPort,
+        TwipsParExces(*this,
+                      txtPort_->fontMetrics().horizontalAdvance(QStringLiteral("65535")) + 12));
+    const int legendePort = LargeurLegende(*lblPort_, lblPort_->text());
     const int champ = kMarge + legende + kMarge;
-    const int largeurNom = kLargeur - kMarge - champ;
-    auto ligne = [&](QLabel* label, QWidget* widget, int haut, int largeur, int hauteur) {
+    const int largeur = std::max(kLargeur, champ + kLargeurListe + kMarge);
+    const int largeurNom = largeur - kMarge - champ;
+    auto ligne = [&](QLabel* label, QWidget* widget, int haut, int largeurChamp, int hauteur) {
         PlaceEnTwips(*label, kMarge, haut, legende, kHauteurLigne);
-        PlaceEnTwips(*widget, champ, haut, largeur, hauteur);
+        PlaceEnTwips(*widget, champ, haut, largeurChamp, hauteur);
     };
     ligne(lblNom_, txtNom_, 120, largeurNom, kHauteurLigne);
     ligne(lblServeur_, txtServeur_, 480, largeurNom, kHauteurLigne);
@@ -154,14 +163,15 @@ void frmConfigurationSMTP::Dispose() {
     ligne(lblPorteeOAuth_, txtPorteeOAuth_, 3720, largeurNom, kHauteurLigne);
     ligne(lblCommandeJetonOAuth_, txtCommandeJetonOAuth_, 4080, largeurNom, kHauteurLigne);
 
-    // Wide enough for the highest port, 65535, in any font.
-    const int chiffres = TwipsDepuisPixels(
-        *this, txtPort_->fontMetrics().horizontalAdvance(QStringLiteral("65535")) + 12);
-    const int largeurPortChiffres = std::max(kLargeurPort, chiffres);
-    const int gauchePort = champ + kLargeurListe - largeurPortChiffres;
-    PlaceEnTwips(*txtPort_, gauchePort, 840, largeurPortChiffres, kHauteurLigne);
-    const int largeurPort = LargeurLegende(*lblPort_, lblPort_->text());
-    PlaceEnTwips(*lblPort_, gauchePort - kMarge - largeurPort, 840, largeurPort, kHauteurLigne);
+    const int gauchePort = champ + kLargeurListe - largeurPort;
+    PlaceEnTwips(*txtPort_, gauchePort, 840, largeurPort, kHauteurLigne);
+    PlaceEnTwips(*lblPort_, gauchePort - kMarge - legendePort, 840, legendePort, kHauteurLigne);
+
+    // The button row keeps Tester on the left and OK and Annuler centred,
+    // which leaves the right end for one more button.
+    setFixedWidth(PixelsDepuisTwips(*this, largeur));
+    auto* boutons = findChild<QWidget*>(QStringLiteral("picBoutons"));
+    boutons->move((width() - boutons->width()) / 2, boutons->y());
 }
 
 }  // namespace corvelle::ui

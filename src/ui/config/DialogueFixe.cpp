@@ -84,9 +84,7 @@ int LargeurLegende(const QWidget& controle, const QString& legende) {
     QString texte = legende;
     texte.remove(QLatin1Char('&'));
     // Rounded up: a caption one pixel short of its text loses a letter's edge.
-    const int pixels = controle.fontMetrics().horizontalAdvance(texte);
-    const int dpi = controle.logicalDpiX();
-    return (pixels * 1440 + dpi - 1) / dpi;
+    return TwipsParExces(controle, controle.fontMetrics().horizontalAdvance(texte));
 }
 
 }  // namespace corvelle::ui

@@ -189,6 +189,7 @@ void frmConfiguration::Connecte() {
             &QPushButton::clicked, this,
             &frmConfiguration::btnFichierDestinatairesParDefautParcourir_Click);
     connect(tabOnglets_, &QTabWidget::currentChanged, this, &frmConfiguration::tabOnglets_Click);
+    connect(liste_.get(), &ListeSMTP::DialogueFerme, this, [this] { GardeFocus(focusWidget()); });
     // Ctrl+Tab and Ctrl+Shift+Tab go round the tabs whichever control has the focus.
     auto* suivant = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     connect(suivant, &QShortcut::activated, this, [this] { OngletVoisin(1); });
@@ -254,9 +255,14 @@ void frmConfiguration::btnFichierDestinatairesParDefautParcourir_Click() {
         txtFichiersDestinatairesParDefaut_->setText(
             VersQt(CheminRelatif(DepuisQt(chemin), etat_.DossierCourant)));
     }
-    if (avant) {
-        focusGarde_ = avant;
-        avant->setFocus();
+    GardeFocus(avant);
+}
+
+// Back from a box or a dialog of this window, the focus stays on `controle`.
+void frmConfiguration::GardeFocus(QWidget* controle) {
+    if (controle) {
+        focusGarde_ = controle;
+        controle->setFocus();
     }
 }
 
@@ -303,8 +309,7 @@ bool frmConfiguration::Verifie() {
     if (!refus->ongletAvantMessage) {
         SelectionneOnglet(refus->onglet);
     }
-    focusGarde_ = &Champ(refus->champ);
-    focusGarde_->setFocus();
+    GardeFocus(&Champ(refus->champ));
     return false;
 }
 

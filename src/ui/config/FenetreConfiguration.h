@@ -70,13 +70,14 @@ class frmConfiguration final : public QDialog {
     [[nodiscard]] bool Verifie();
     void Enregistre();
     void SelectionneOnglet(int onglet);
+    void GardeFocus(QWidget* controle);
     void OngletVoisin(int pas);
 
     Programme& etat_;
     DialogueFenetre dialogue_;
     int accesADChoisi_ = 0;
-    // The control that had the focus when a box or a file dialog opened (or
-    // the field a refused OK named): the activation that follows its closing
+    // The control that had the focus when a box or a dialog opened (or the
+    // field a refused OK named): the activation that follows its closing
     // must leave the focus there, not on the tab's first field.
     QPointer<QWidget> focusGarde_;
 

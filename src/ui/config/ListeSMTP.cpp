@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -30,6 +31,33 @@ QPushButton* Bouton(QGroupBox& cadre, const char* nom, const char* legende, int 
     bouton->setAutoDefault(false);
     PlaceEnTwips(*bouton, kGaucheBoutons, haut, kLargeurBouton, kHauteurBouton);
     return bouton;
+}
+
+// A translated header longer than designed widens its column; what the
+// columns then need beyond the list's width (a vertical bar kept in mind) is
+// given back by those wider than their header, in proportion, so that no
+// header is cut by a sideways scroll. `dessinees`: the designed widths, in pixels.
+void DonneLargeurs(QTreeWidget& liste, const int (&dessinees)[NombreColonnes]) {
+    const QHeaderView& entete = *liste.header();
+    int largeurs[NombreColonnes];
+    int aisance[NombreColonnes];
+    int exces = -(liste.width() - 2 * liste.frameWidth() -
+                  liste.style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    int aisanceTotale = 0;
+    for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
+        const int besoin = entete.sectionSizeHint(colonne);
+        largeurs[colonne] = std::max(besoin, dessinees[colonne]);
+        aisance[colonne] = largeurs[colonne] - besoin;
+        exces += largeurs[colonne];
+        aisanceTotale += aisance[colonne];
+    }
+    for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
+        if (exces > 0 && aisanceTotale > 0) {
+            largeurs[colonne] -= std::min(
+                aisance[colonne], (exces * aisance[colonne] + aisanceTotale - 1) / aisanceTotale);
+        }
+        liste.setColumnWidth(colonne, largeurs[colonne]);
+    }
 }
 
 }  // namespace
@@ -68,13 +96,11 @@ void ListeSMTP::CreeListe(QGroupBox& cadre) {
         textes << VersQt(fichier.TraduitTexte(e.cle, e.defaut)).remove(QLatin1Char('&'));
     }
     lvwConfigsSMTP_->setHeaderLabels(textes);
+    int dessinees[NombreColonnes];
     for (int colonne = 0; colonne < NombreColonnes; ++colonne) {
-        // A translated header longer than designed widens its column.
-        const int entete = lvwConfigsSMTP_->header()->sectionSizeHint(colonne);
-        lvwConfigsSMTP_->setColumnWidth(
-            colonne, std::max(entete, PixelsDepuisTwips(*lvwConfigsSMTP_->window(),
-                                                        entetes[colonne].largeur)));
+        dessinees[colonne] = PixelsDepuisTwips(*lvwConfigsSMTP_, entetes[colonne].largeur);
     }
+    DonneLargeurs(*lvwConfigsSMTP_, dessinees);
 
     tmrRetardateur_ = new QTimer(lvwConfigsSMTP_);
     tmrRetardateur_->setObjectName(QStringLiteral("tmrRetardateur"));
@@ -83,11 +109,12 @@ void ListeSMTP::CreeListe(QGroupBox& cadre) {
 }
 
 void ListeSMTP::CreeBoutons(QGroupBox& cadre) {
+    // 15 twips apart, so that no two touch; each group starts where designed.
     btnSMTPAjouter_ = Bouton(cadre, "btnSMTPAjouter", "&Ajouter...", 360);
-    btnSMTPModifier_ = Bouton(cadre, "btnSMTPModifier", "&Modifier...", 720);
-    btnSMTPSupprimer_ = Bouton(cadre, "btnSMTPSupprimer", "&Supprimer", 1080);
+    btnSMTPModifier_ = Bouton(cadre, "btnSMTPModifier", "&Modifier...", 750);
+    btnSMTPSupprimer_ = Bouton(cadre, "btnSMTPSupprimer", "&Supprimer", 1140);
     btnSMTPMonter_ = Bouton(cadre, "btnSMTPMonter", "Mon&ter", 1800);
-    btnSMTPDescendre_ = Bouton(cadre, "btnSMTPDescendre", "&Descendre", 2160);
+    btnSMTPDescendre_ = Bouton(cadre, "btnSMTPDescendre", "&Descendre", 2190);
 }
 
 void ListeSMTP::Connecte() {
@@ -196,6 +223,7 @@ void ListeSMTP::btnSMTPAjouter_Click() {
         frmConfigurationSMTP fenetre(etat_, dialogue_, valeurs_, auDessus_,
                                      lvwConfigsSMTP_->window());
         AfficheDialogue(fenetre);
+        emit DialogueFerme();
         if (fenetre.DialogueAnnule) {
             return;
         }
@@ -216,6 +244,7 @@ void ListeSMTP::btnSMTPModifier_Click() {
     frmConfigurationSMTP fenetre(etat_, dialogue_, valeurs_, auDessus_, lvwConfigsSMTP_->window());
     fenetre.Remplit(ancienne, DechiffreMotDePasse(ancienne.Password));
     AfficheDialogue(fenetre);
+    emit DialogueFerme();
     if (!fenetre.DialogueAnnule) {
         EcritLigne(*ligne, DepuisDialogue(fenetre));
     }

@@ -51,6 +51,10 @@ class ListeSMTP final : public QObject {
     // Shows the dialog modally and returns when it closes; replaced by tests.
     std::function<void(frmConfigurationSMTP&)> AfficheDialogue;
 
+  signals:
+    // The add or change dialog has closed, confirmed or not.
+    void DialogueFerme();
+
   protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
 

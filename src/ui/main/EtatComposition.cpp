@@ -217,8 +217,9 @@ void frmCorvelle::BasculeOption(QAction& action) {
 void frmCorvelle::AppliqueDisposition() {
     for (std::size_t i = 0; i < widgets_.size(); ++i) {
         const Rectangle& r = disposition_[static_cast<C>(i)];
-        widgets_[i]->setGeometry(Pixels(r.gauche), Pixels(r.haut), std::max(0, Pixels(r.largeur)),
-                                 std::max(0, Pixels(r.hauteur)));
+        PlaceEnPixels(*widgets_[i],
+                      QRect(Pixels(r.gauche), Pixels(r.haut), std::max(0, Pixels(r.largeur)),
+                            std::max(0, Pixels(r.hauteur))));
     }
 }
 

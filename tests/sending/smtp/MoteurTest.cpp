@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -17,6 +18,7 @@ namespace {
 
 const std::string kMessage = "Subject: t\r\n\r\nbody\r\n";
 const std::string kBdat = "BDAT " + std::to_string(kMessage.size()) + " LAST\r\n";
+const Login kPlain{"PLAIN", "AGoAcw==", "*"};
 
 std::string Enveloppe(const std::vector<std::string>& destinataires) {
     std::string commandes = "MAIL FROM:<a@x.test>\r\n";
@@ -36,6 +38,9 @@ struct Attendu {
     bool accepte = false;
     std::string contient;  // in the status
     bool rejouable = false;
+    GenreEchec genre = GenreEchec::Temporaire;  // when not accepted
+    std::string reponse{};                      // the reply that decided it, when given
+    bool loginRefuse = false;
 };
 
 struct Cas {
@@ -46,6 +51,8 @@ struct Cas {
     std::vector<Pas> script;
     std::map<IdLot, Attendu> verdicts;
     int ecritures = -1;  // when the number of writes matters
+    std::optional<Login> login = std::nullopt;
+    std::vector<std::string> trace = {};  // lines the trace must show
 };
 
 void Verifie(const Cas& cas) {
@@ -54,7 +61,9 @@ void Verifie(const Cas& cas) {
     Capacites capacites;
     capacites.pipelining = true;
     capacites.chunking = cas.chunking;
-    Moteur moteur(pair, capacites, 50, nullptr);
+    std::vector<std::string> lignes;
+    TraceSMTP trace([&lignes](std::string_view ligne) { lignes.emplace_back(ligne); });
+    Moteur moteur(pair, capacites, 50, &trace, cas.login);
     std::map<IdLot, Issue> recus;
     const auto recoit = [&](std::vector<Verdict> verdicts) {
         for (Verdict& verdict : verdicts) {
@@ -82,6 +91,16 @@ void Verifie(const Cas& cas) {
         EXPECT_NE(issue.statut.find(attendu.contient), std::string::npos)
             << "batch " << id << ": " << issue.statut;
         EXPECT_EQ(issue.rejouable, attendu.rejouable) << "batch " << id;
+        if (!attendu.accepte) {
+            EXPECT_EQ(issue.genre, attendu.genre) << "batch " << id << ": " << issue.statut;
+        }
+        if (!attendu.reponse.empty()) {
+            EXPECT_EQ(issue.reponse, attendu.reponse) << "batch " << id;
+        }
+        EXPECT_EQ(issue.loginRefuse, attendu.loginRefuse) << "batch " << id;
+    }
+    for (const std::string& ligne : cas.trace) {
+        EXPECT_NE(std::find(lignes.begin(), lignes.end(), ligne), lignes.end()) << ligne;
     }
 }
 
@@ -122,7 +141,9 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{Enveloppe({"b@y.test", "c@y.test", "d@y.test"}) + data,
            "250 ok\r\n250 ok\r\n550 5.1.1 no such user\r\n250 ok\r\n354 go\r\n"},
           {point, "250 queued\r\n"}},
-         {{7, {false, "Sent to 2 of 3 recipients; refused: c@y.test: 550 5.1.1"}}}},
+         {{7,
+           {false, "Sent to 2 of 3 recipients; refused: c@y.test: 550 5.1.1", false,
+            GenreEchec::Permanent, "550 5.1.1 no such user"}}}},
 
         {"a 554 after the dot goes to that batch and no other",
          false,
@@ -132,14 +153,36 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
           {point + Enveloppe({"c@y.test"}) + data,
            "554 5.7.1 content refused\r\n250 ok\r\n250 ok\r\n354 go\r\n"},
           {point + "QUIT\r\n", "250 queued\r\n221 bye\r\n"}},
-         {{1, {false, "Message refused: 554 5.7.1"}}, {2, {true, "250 queued"}}}},
+         {{1,
+           {false, "Message refused: 554 5.7.1", false, GenreEchec::Permanent,
+            "554 5.7.1 content refused"}},
+          {2, {true, "250 queued"}}}},
 
         {"421 at MAIL: nothing taken, the batch may go again on a new connection",
          true,
          {{3, {"b@y.test"}, Suite::Seul}},
          std::nullopt,
          {{Enveloppe({"b@y.test"}) + kBdat + kMessage, "421 4.3.2 busy\r\n", true}},
-         {{3, {false, "421 4.3.2 busy", true}}}},
+         {{3, {false, "421 4.3.2 busy", true, GenreEchec::Temporaire, "421 4.3.2 busy"}}}},
+
+        {"an address that would end its command line: nothing written, never sent",
+         false,
+         {{9, {"b@y.test>"}, Suite::Seul}},
+         std::nullopt,
+         {},
+         {{9, {false, "Invalid address", false, GenreEchec::Permanent}}}},
+
+        {"every recipient refused, one for now: the batch may go later",
+         false,
+         {{4, {"b@y.test", "c@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{Enveloppe({"b@y.test", "c@y.test"}) + data,
+           "250 ok\r\n550 5.1.1 no such user\r\n450 4.2.1 try later\r\n554 no valid "
+           "recipients\r\n"},
+          {"RSET\r\n", "250 ok\r\n"}},
+         {{4,
+           {false, "No recipient accepted", false, GenreEchec::Temporaire,
+            "450 4.2.1 try later"}}}},
 
         {"a RCPT answered twice: neither that batch nor the one read with it is sent",
          false,
@@ -148,8 +191,8 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{Enveloppe({"b@y.test"}) + data, "250 ok\r\n250 ok\r\n354 go\r\n"},
           {point + Enveloppe({"c@y.test", "d@y.test"}) + data,
            "250 queued\r\n250 ok\r\n250 ok\r\n250 ok\r\n250 ok\r\n354 go\r\n"}},
-         {{1, {false, "may or may not have been delivered"}},
-          {2, {false, "does not fit the command"}}}},
+         {{1, {false, "may or may not have been delivered", false, GenreEchec::Permanent}},
+          {2, {false, "does not fit the command", false, GenreEchec::Permanent}}}},
 
         {"an unsolicited 250 after the final dot's reply",
          false,
@@ -157,7 +200,7 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          std::nullopt,
          {{Enveloppe({"b@y.test"}) + data, "250 ok\r\n250 ok\r\n354 go\r\n"},
           {point, "250 queued\r\n250 2.0.0 and again\r\n"}},
-         {{5, {false, "answers no command"}}}},
+         {{5, {false, "answers no command", false, GenreEchec::Permanent}}}},
 
         {"the last batch by BDAT takes QUIT in the same write; an extra 250 lands on QUIT",
          true,
@@ -165,7 +208,7 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          std::nullopt,
          {{Enveloppe({"b@y.test"}) + kBdat + kMessage + "QUIT\r\n",
            "250 ok\r\n250 ok\r\n250 queued\r\n250 extra\r\n221 bye\r\n"}},
-         {{6, {false, "may or may not have been delivered"}}},
+         {{6, {false, "may or may not have been delivered", false, GenreEchec::Permanent}}},
          1},
 
         {"452 after some recipients: the rest go in a new transaction, as many as it took",
@@ -186,7 +229,9 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{Groupes(1, 3) + "QUIT\r\n",
            "250 ok\r\n250 ok\r\n250 queued\r\n250 ok\r\n250 ok\r\n554 5.7.1 refused\r\n" +
                Acceptes(1) + "221 bye\r\n"}},
-         {{1, {true, "250 queued"}}, {2, {false, "554 5.7.1 refused"}}, {3, {true, "250 queued"}}},
+         {{1, {true, "250 queued"}},
+          {2, {false, "554 5.7.1 refused", false, GenreEchec::Permanent}},
+          {3, {true, "250 queued"}}},
          4},
 
         {"no more than 8 in flight: after the ninth, a verdict is read first",
@@ -214,6 +259,62 @@ TEST(MoteurTest, EachReplyReachesItsCommandAndEachVerdictItsBatch) {
          {{Enveloppe({"b@y.test"}) + data, "250 ok\r\n250 ok\r\n354 go\r\n"},
           {point + Enveloppe({"c@y.test"}) + data, "", true}},
          {{1, {false, "the server did not confirm it"}}, {2, {false, "closed", true}}}},
+
+        {"AUTH opens the first group: one write, one round trip before the content",
+         false,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH PLAIN AGoAcw==\r\n" + Enveloppe({"b@y.test"}) + data,
+           "235 ok\r\n250 ok\r\n250 ok\r\n354 go\r\n"},
+          {point, "250 queued\r\n"}},
+         {{1, {true, "250 queued"}}},
+         2,
+         kPlain,
+         {"> AUTH PLAIN ****", "> MAIL FROM:<a@x.test>"}},
+
+        {"AUTH refused: the 354 that still comes gets no content",
+         false,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH PLAIN AGoAcw==\r\n" + Enveloppe({"b@y.test"}) + data,
+           "535 5.7.8 bad credentials\r\n250 ok\r\n250 ok\r\n354 go\r\n"}},
+         {{1,
+           {false, "Login denied - server reply: 535 5.7.8 bad credentials", false,
+            GenreEchec::Configuration, "", true}}},
+         -1,
+         kPlain},
+
+        {"with BDAT, AUTH goes alone: no content before its verdict",
+         true,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH PLAIN AGoAcw==\r\n", "235 ok\r\n"},
+          {Enveloppe({"b@y.test"}) + kBdat + kMessage, "250 ok\r\n250 ok\r\n250 queued\r\n"}},
+         {{1, {true, "250 queued"}}},
+         -1,
+         kPlain},
+
+        {"OAuth2 alone: the challenge is answered, the refusal after it read",
+         true,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH OAUTHBEARER dG9r\r\n", "334 eyJzdGF0dXMiOiI0MDEifQ==\r\n"},
+          {"AQ==\r\n", "535 5.7.8 invalid token\r\n"}},
+         {{1, {false, "535 5.7.8 invalid token", false, GenreEchec::Configuration, "", true}}},
+         -1,
+         Login{"OAUTHBEARER", "dG9r", "AQ=="},
+         {"> AUTH OAUTHBEARER ****", "> ****"}},
+
+        {"OAuth2 in the group: MAIL, read as the challenge's answer, ends the login",
+         false,
+         {{1, {"b@y.test"}, Suite::Seul}},
+         std::nullopt,
+         {{"AUTH XOAUTH2 dG9r\r\n" + Enveloppe({"b@y.test"}) + data,
+           "334 eyJzdGF0dXMiOiI0MDEifQ==\r\n"},
+          {"", "535 5.7.8 invalid token\r\n503 5.5.1 MAIL first\r\n503 5.5.1 RCPT first\r\n"}},
+         {{1, {false, "535 5.7.8 invalid token", false, GenreEchec::Configuration, "", true}}},
+         -1,
+         Login{"XOAUTH2", "dG9r", ""}},
     };
     for (const Cas& c : cas) {
         Verifie(c);
