@@ -13,6 +13,7 @@ packages=(
   xvfb
   msmtp swaks sendemail curl hyperfine
   postfix time
+  git-email php-cli s-nail
   groff-base man-db desktop-file-utils librsvg2-bin dpkg-dev
 )
 

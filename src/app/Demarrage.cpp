@@ -108,6 +108,12 @@ Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& 
     }
     etat.DossierProgramme = DossierTraductions(env);
     etat.FichierLog = etat.DossierConfiguration + NomFichier(".log");
+    if (!env.fichierMachine.empty() && !ExisteFichier(etat.FichierConfiguration) &&
+        emplacement.ancienFichier.empty() && ExisteFichier(env.fichierMachine)) {
+        // The log stays the user's own: the machine's folder is not theirs.
+        etat.FichierConfiguration = env.fichierMachine;
+        etat.ReglagesMachine = true;
+    }
     return emplacement;
 }
 
@@ -131,7 +137,7 @@ bool ChargeConfiguration(const EnvironnementDemarrage& env, Programme& etat, Fic
     if (!etat.ConfigsIllisibles.empty() && !env.reparationSMTP) {
         return false;
     }
-    if (conversion) {
+    if (conversion && !etat.ReglagesMachine) {
         try {
             // On the file as it is under the lock: another run may have
             // converted it, or stored other keys, since it was read.
@@ -238,7 +244,7 @@ IssueDemarrage Etapes(const EnvironnementDemarrage& env, Programme& etat, Dialog
     etat.Langage = ChoisitLangue(profil, etat.DossierProgramme, env.codeLangueSysteme);
     NommeGenres(dialogue, etat.Langage);
     PrepareDossierUtilisateur(emplacement, etat);
-    if (etat.Langage.AvisPremierDemarrage) {
+    if (etat.Langage.AvisPremierDemarrage && !env.silencieux && !etat.ReglagesMachine) {
         AvisPremierDemarrage(etat, dialogue);
     }
     if (!emplacement.ancienFichier.empty() || etat.Langage.AvisPremierDemarrage) {

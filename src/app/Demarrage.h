@@ -34,6 +34,12 @@ struct EnvironnementDemarrage {
     // --smtp set and remove: SMTP configurations that do not read are loaded
     // as far as they go, to be fixed, rather than ending the start.
     bool reparationSMTP = false;
+    // A send from a script or another program: a user with no settings file
+    // of their own sends through this one (the whole machine's) when it
+    // exists, and then nothing is written to it.
+    std::string fichierMachine;
+    // Nothing said but failures: no first-start notice (the system's mailer).
+    bool silencieux = false;
 
     [[nodiscard]] static EnvironnementDemarrage DuSysteme(std::vector<std::string> arguments);
 };

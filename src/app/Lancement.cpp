@@ -14,6 +14,7 @@
 #include "app/OptionsLancement.h"
 #include "app/OuvertureAnnuaire.h"
 #include "app/Programme.h"
+#include "app/Sendmail.h"
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
 #include "core/Plateforme.h"
@@ -36,6 +37,18 @@ bool Seul(const std::vector<std::string>& arguments, std::string_view court,
 }  // namespace
 
 int LanceProgramme(int argc, char** argv) {
+    if (const ModeMailer mailer = ModeDuLancement(argv[0], {argv + 1, argv + argc});
+        mailer != ModeMailer::Aucun) {
+        const OptionsLancement options = LitOptionsLancement(
+            {argv + 1, argv + argc}, plateforme::VariableEnvironnement(kVariableConfiguration));
+        std::vector<std::string> arguments = options.arguments;
+        if (!arguments.empty() && arguments.front() == "--sendmail") {
+            arguments.erase(arguments.begin());
+        }
+        EnvironnementDemarrage environnement = EnvironnementDemarrage::DuSysteme({});
+        environnement.fichierConfiguration = options.fichierConfiguration;
+        plateforme::TermineProgramme(LanceSendmail(mailer, arguments, std::move(environnement)));
+    }
     const OptionsLancement options = LitOptionsLancement(
         {argv + 1, argv + argc}, plateforme::VariableEnvironnement(kVariableConfiguration));
     const std::vector<std::string>& arguments = options.arguments;
@@ -52,6 +65,11 @@ int LanceProgramme(int argc, char** argv) {
     environnement.fichierConfiguration = options.fichierConfiguration;
     if (options.gestion || !options.optionFautive.empty()) {
         plateforme::TermineProgramme(LanceGestion(options, std::move(environnement)));
+    }
+    if (!arguments.empty() && !aide) {
+        // A send from a script: an account with no settings of its own (a
+        // daemon's, root's) sends through the machine's.
+        environnement.fichierMachine = plateforme::FichierReglagesMachine();
     }
     if (!options.fichierConfiguration.empty()) {
         // A restart (after a change of language) keeps the same file.

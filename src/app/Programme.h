@@ -23,6 +23,8 @@ struct Programme {
     std::string FichierLog;
     std::string DossierProgramme;            // where the translation files are
     bool FichierConfigurationDonne = false;  // by --config or CORVELLE_CONFIG
+    // The whole machine's settings, read only: a send never rewrites them.
+    bool ReglagesMachine = false;
 
     Langue Langage;
     ListeConfigs ListeConfigsSMTP;

@@ -529,6 +529,10 @@ std::string DossierDonneesInstallees() {
     return CORVELLE_DATADIR;
 }
 
+std::string FichierReglagesMachine() {
+    return CORVELLE_SYSCONFDIR "/corvelle/Corvelle.ini";
+}
+
 std::string LocaleMessages() {
     for (const char* nom : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         std::string valeur = Variable(nom);

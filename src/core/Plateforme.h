@@ -150,6 +150,9 @@ void RelanceProgramme();
 
 // Where an installed program keeps its translation files.
 [[nodiscard]] std::string DossierDonneesInstallees();
+// The settings of the whole machine, for users who have none of their own
+// (/etc/corvelle/Corvelle.ini once installed).
+[[nodiscard]] std::string FichierReglagesMachine();
 
 // The locale that decides the language of messages (LC_ALL, LC_MESSAGES, LANG).
 [[nodiscard]] std::string LocaleMessages();

@@ -216,6 +216,23 @@ Réglages sans fenêtre (Linux ; --config vaut pour toute exécution) :
   enregistre une commande (/bin/sh -c, sans terminal) lancée à chaque envoi, dont
   la première ligne écrite est le mot de passe. Une valeur refusée n'écrit rien.
 
+Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendmail) :
+  corvelle --sendmail [options] [destinataire...] < message
+  Le message complet, lu sur l'entrée standard, est relayé tel quel par la
+  configuration SMTP par défaut ; seuls Date, Message-ID et From sont ajoutés
+  s'ils manquent, et Bcc est retiré. Un utilisateur sans réglages envoie par
+  ceux de la machine (/etc/corvelle/Corvelle.ini), jamais réécrits.
+    -t              destinataires lus aussi dans To, Cc et Bcc
+    -i, -oi         une ligne « . » seule ne termine pas le message
+    -f, -r <adresse>   expéditeur de l'enveloppe (<> : vide)
+    -F <nom>        nom affiché du From ajouté
+    -C, --conf <nom>   une autre configuration SMTP
+    -N never|success,failure,delay   -R hdrs|full   -V <id>   avis de remise (DSN)
+    -v              dialogue SMTP sur la sortie d'erreur
+    -bp (ou mailq)  la file d'attente ; -bm, -oem, -odi, -odb, -B... acceptées
+  Codes : 0 envoyé, 64 usage, 65 message invalide, 67 aucun destinataire,
+  69 refusé par le serveur, 75 échec temporaire, 78 erreur de configuration.
+
 Codes de sortie :
   0  message envoyé (avec /apercu : chaque envoi a pu être construit)
   1  erreur dans la ligne de commande
@@ -358,6 +375,30 @@ Exemples :
     {"MSG_ERREUR_CLE_LISIBLE",
      "Le fichier de clé « %v » est lisible par tous les utilisateurs : retirez-leur ce droit "
      "(chmod 600 %v), puis recommencez."},
+    // The system's mailer (--sendmail).
+    {"MSG_SENDMAIL_OPTION",
+     "Option inconnue : %v. Les options acceptées sont décrites par corvelle --help."},
+    {"MSG_SENDMAIL_VALEUR_MANQUANTE", "L'option %v attend une valeur."},
+    {"MSG_SENDMAIL_VALEUR_INVALIDE",
+     "Valeur non valide : %v (-N never, ou success, failure et delay séparés par des virgules ; -R "
+     "hdrs ou full ; -V un identifiant ASCII sans espace)."},
+    {"MSG_SENDMAIL_MODE",
+     "Mode non pris en charge : %v (seuls -bm, l'envoi, et -bp, la file d'attente, le sont)."},
+    {"MSG_SENDMAIL_VIDE", "Le message lu sur l'entrée standard est vide : rien n'a été envoyé."},
+    {"MSG_SENDMAIL_OCTET_NUL",
+     "Le message lu sur l'entrée standard contient un octet nul, qu'aucun serveur SMTP n'accepte : "
+     "rien n'a été envoyé."},
+    {"MSG_SENDMAIL_ADRESSE", "Une adresse ne se lit pas (%v) : rien n'a été envoyé."},
+    {"MSG_SENDMAIL_SANS_DESTINATAIRE",
+     "Aucun destinataire : donnez-les sur la ligne de commande, ou avec -t dans les en-têtes To, "
+     "Cc ou Bcc. Rien n'a été envoyé."},
+    {"MSG_SENDMAIL_SANS_EXPEDITEUR",
+     "Aucune adresse d'expéditeur pour l'enveloppe : donnez -f ADRESSE, ou un expéditeur par "
+     "défaut (corvelle --set ExpéditeurParDéfaut=ADRESSE). Rien n'a été envoyé."},
+    {"MSG_SENDMAIL_CONFIG_INCONNUE",
+     "La configuration SMTP « %v » n'existe pas ; configurations : %v."},
+    {"MSG_SENDMAIL_ECHEC", "Message non envoyé : %v"},
+    {"TXT_SENDMAIL_FILE_VIDE", "La file d'attente est vide."},
 }};
 
 }  // namespace corvelle

@@ -251,6 +251,39 @@ class Installe(unittest.TestCase):
         self.assertNotIn("windows unavailable", resultat.stderr)
 
 
+class Mailer(unittest.TestCase):
+    """The system mailer package, installed: root sends through the
+    machine's settings, which the send leaves as they were."""
+
+    REGLAGES = "/etc/corvelle/Corvelle.ini"
+
+    def test_sendmail_t_as_root_through_the_machine_settings(self):
+        if PREFIXE != "/usr" or os.getuid() != 0 or os.path.exists(self.REGLAGES):
+            self.skipTest("needs the installed package, root and no machine settings yet")
+        dossier = tempfile.mkdtemp(dir=RACINE)
+        serveur = Serveur(dossier)
+        self.addCleanup(serveur.arrete)
+        os.makedirs(os.path.dirname(self.REGLAGES), exist_ok=True)
+        with open(self.REGLAGES, "w", encoding="utf-8") as f:
+            f.write("[Configuration]\nConfigsSMTP=" +
+                    RS.join([config_smtp("Relais", "127.0.0.1", serveur.port)]) +
+                    "\nExpéditeurParDéfaut=Machine <machine@exemple.test>\n")
+        self.addCleanup(shutil.rmtree, os.path.dirname(self.REGLAGES))
+        avant = os.stat(self.REGLAGES).st_mtime_ns
+        resultat = subprocess.run(["/usr/sbin/sendmail", "-t"],
+                                  input="To: ops@exemple.test\nSubject: RAID\n\ndegraded\n",
+                                  capture_output=True, text=True, timeout=60,
+                                  env={"PATH": "/usr/bin:/bin", "HOME": dossier})
+        self.assertEqual((resultat.returncode, resultat.stdout, resultat.stderr), (0, "", ""))
+        [(enveloppe, message)] = serveur.messages(attente=5)
+        self.assertEqual((enveloppe["mail_from"], enveloppe["rcpt_tos"]),
+                         ("machine@exemple.test", ["ops@exemple.test"]))
+        self.assertEqual(os.stat(self.REGLAGES).st_mtime_ns, avant)
+        mailq = subprocess.run(["/usr/bin/mailq"], capture_output=True, text=True,
+                               env={"PATH": "/usr/bin:/bin", "HOME": dossier, "LANG": "C"})
+        self.assertEqual((mailq.returncode, mailq.stdout), (0, "Mail queue is empty\n"))
+
+
 class Portable(unittest.TestCase):
     """A copy outside the prefix keeps its files beside itself."""
 

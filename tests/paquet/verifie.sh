@@ -17,7 +17,7 @@ travail=$(mktemp -d)
 installe=0
 nettoie() {
   if [ "$installe" = 1 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq corvelle >/dev/null || true
+    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq corvelle-sendmail corvelle >/dev/null 2>&1 || true
   fi
   rm -rf "$travail"
 }
@@ -56,6 +56,23 @@ done
 if file "$travail/arbre/usr/bin/corvelle" | grep -q "not stripped"; then
   echoue "the program is not stripped"
 fi
+# The system mailer package: links only, to this very version of the program,
+# and in place of any other mail transport agent.
+mailer="$(dirname "$paquet")/corvelle-sendmail_$(dpkg-deb -f "$paquet" Version)_$(dpkg-deb -f "$paquet" Architecture).deb"
+if [ ! -f "$mailer" ]; then
+  echoue "no corvelle-sendmail package beside $paquet"
+else
+  [ "$(dpkg-deb -f "$mailer" Provides)" = mail-transport-agent ] || echoue "corvelle-sendmail Provides"
+  [ "$(dpkg-deb -f "$mailer" Conflicts)" = mail-transport-agent ] || echoue "corvelle-sendmail Conflicts"
+  [ "$(dpkg-deb -f "$mailer" Depends)" = "corvelle (= $version)" ] || echoue "corvelle-sendmail Depends"
+  dpkg -x "$mailer" "$travail/mailer"
+  for lien in usr/sbin/sendmail usr/bin/mailq usr/lib/sendmail; do
+    [ -L "$travail/mailer/$lien" ] || echoue "$lien is not a link in corvelle-sendmail"
+  done
+  [ "$(cd "$travail/mailer/usr/sbin" && readlink sendmail)" = ../bin/corvelle ] ||
+    echoue "sendmail does not point at corvelle"
+fi
+
 cd "$root/tests/acceptance"
 export PYTHONDONTWRITEBYTECODE=1 CORVELLE_VERSION="$version"
 CORVELLE_PREFIXE="$travail/arbre/usr" python3 -m unittest test_installation.Disposition \
@@ -81,6 +98,24 @@ else
   installe=0
   [ ! -e /usr/bin/corvelle ] || echoue "/usr/bin/corvelle left after removal"
   [ ! -e "/usr/lib/$multiarch/corvelle" ] || echoue "module folder left after removal"
+fi
+
+# The mailer package replaces the machine's mail transport agent, so it is
+# installed only where there is none.
+if [ "$(id -u)" -eq 0 ] && [ -f "$mailer" ] && ! dpkg-query -W -f='${Provides}\n' 2>/dev/null |
+    grep -qw mail-transport-agent && ! dpkg-query -W -f='${Status}' corvelle 2>/dev/null | grep -q 'ok installed'; then
+  installe=1
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$paquet" "$mailer" \
+    >/dev/null || echoue "apt-get install corvelle-sendmail"
+  CORVELLE_PREFIXE=/usr python3 -m unittest test_installation.Mailer || echoue "sendmail as root"
+  DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq corvelle-sendmail corvelle >/dev/null ||
+    echoue "apt-get purge corvelle-sendmail"
+  installe=0
+  for lien in /usr/sbin/sendmail /usr/bin/mailq /usr/lib/sendmail; do
+    [ ! -e "$lien" ] && [ ! -L "$lien" ] || echoue "$lien left after removal"
+  done
+else
+  echo "verifie: a mail transport agent is installed (or not root): corvelle-sendmail is not installed"
 fi
 
 if [ "$echecs" -ne 0 ]; then

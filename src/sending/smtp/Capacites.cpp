@@ -21,6 +21,8 @@ Capacites LitCapacites(const std::vector<std::string>& lignes) {
             capacites.chunking = true;
         } else if (mot == "dsn") {
             capacites.dsn = true;
+        } else if (mot == "8bitmime") {
+            capacites.huitBitsMime = true;
         } else if (mot == "smtputf8") {
             capacites.smtputf8 = true;
         } else if (mot == "auth") {

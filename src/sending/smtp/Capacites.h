@@ -10,10 +10,11 @@
 namespace corvelle::smtp {
 
 struct Capacites {
-    bool pipelining = false;  // RFC 2920
-    bool chunking = false;    // RFC 3030, BDAT
-    bool dsn = false;         // RFC 3461
-    bool smtputf8 = false;    // RFC 6531
+    bool pipelining = false;    // RFC 2920
+    bool chunking = false;      // RFC 3030, BDAT
+    bool dsn = false;           // RFC 3461
+    bool smtputf8 = false;      // RFC 6531
+    bool huitBitsMime = false;  // RFC 6152, BODY=8BITMIME
     bool auth = false;
     std::vector<std::string> mecanismes;     // AUTH's, in lower case
     std::optional<std::uint64_t> tailleMax;  // SIZE with a limit (RFC 1870)

@@ -100,6 +100,7 @@ struct ComposantSMTP::Impl {
     // dispatch all carry the same bytes, or fail.
     std::map<std::string, plateforme::IdentiteFichier> fichiersVus;
     std::ostream* apercu = nullptr;
+    std::optional<ComposantSMTP::Relais> relais;
     smtp::IdLot prochainLot = 0;  // for single sends, which name no batch
 
     [[nodiscard]] std::vector<smtp::FichierJoint> Joints(std::vector<std::string> pieces);
@@ -259,7 +260,11 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMess
                                                          smtp::IdLot lot, smtp::Suite suite) {
     smtp::MessagePret pret;
     smtp::SourceMessage source;
-    if (!message.piecesJointes.empty() || CorpsVolumineux(message)) {
+    if (relais) {
+        source = relais->octets;
+        enveloppe = {relais->expediteur, relais->destinataires, false,       std::nullopt,
+                     relais->huitBits,   relais->notify,        relais->ret, relais->envid};
+    } else if (!message.piecesJointes.empty() || CorpsVolumineux(message)) {
         gabarit.reset();
         pret = smtp::ComposeMessage(message);
         source = GMIME_OBJECT(pret.message.get());
@@ -276,11 +281,13 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMess
         source = std::string_view(octets);
         enveloppe.taille.reset();
     }
-    if (!expediteurEnveloppe.empty()) {
+    // A relayed message names its own envelope sender (-f), the
+    // configuration's only in its absence.
+    if (!relais && !expediteurEnveloppe.empty()) {
         enveloppe.expediteur = EnveloppeDe(expediteurEnveloppe, message.encodage);
     }
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
-    enveloppe.accuses = message.notification == 1 || message.notification == 3;
+    enveloppe.accuses = !relais && (message.notification == 1 || message.notification == 3);
     if (apercu) {
         return {{lot, smtp::EcritMessage(source, *apercu), nullptr}};
     }
@@ -332,6 +339,10 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::EnvoieOAuth(smtp::ReglagesServeu
 }
 
 ComposantSMTP::ComposantSMTP() : d_(std::make_unique<Impl>()) {}
+
+void ComposantSMTP::SetRelais(std::optional<Relais> relais) {
+    d_->relais = std::move(relais);
+}
 
 ComposantSMTP::~ComposantSMTP() = default;
 

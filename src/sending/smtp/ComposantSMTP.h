@@ -8,6 +8,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "sending/smtp/ConfianceTLS.h"
 #include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/EntetesLibres.h"
+#include "sending/smtp/MessageEntrant.h"
 
 namespace corvelle {
 
@@ -119,6 +121,22 @@ class ComposantSMTP {
     // exactly as it would go, writes its bytes to `sortie` and contacts no
     // server; Resultat() says whether it could be built. Null sends again.
     void SetApercu(std::ostream* sortie);
+    // A message handed over whole, relayed as it is instead of one built from
+    // the values above: its bytes (CR LF line ends, not dot-stuffed; they must
+    // outlive the sends) and its envelope. Nothing: built messages again.
+    struct Relais {
+        std::string_view octets;
+        std::string expediteur;  // MAIL FROM; empty: the null sender
+        std::vector<std::string> destinataires;
+        bool huitBits = false;  // BODY=8BITMIME
+        // DSN as its sender asked: NOTIFY ("NEVER" or some of SUCCESS,
+        // FAILURE, DELAY), RET ("HDRS", "FULL") and ENVID; empty: not asked.
+        std::string notify;
+        std::string ret;
+        std::string envid;
+    };
+    void SetRelais(std::optional<Relais> relais);
+
     // The envelope of the last message built: MAIL FROM, then each RCPT TO
     // (blind copies included).
     struct Enveloppe {

@@ -75,23 +75,56 @@ std::string IdentifiantEnveloppe() {
     return "corvelle." + std::to_string(instant) + "." + std::to_string(++compteur);
 }
 
-std::string CommandeMail(const std::string& expediteur, bool utf8, bool dsn,
+// ENVID as xtext (RFC 3461): "+" and "=" are written in hex.
+std::string XText(std::string_view texte) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string code;
+    for (const char c : texte) {
+        if (c == '+' || c == '=') {
+            code += '+';
+            code += kHex[static_cast<unsigned char>(c) >> 4];
+            code += kHex[static_cast<unsigned char>(c) & 0xF];
+        } else {
+            code += c;
+        }
+    }
+    return code;
+}
+
+bool DemandeDsn(const Enveloppe& enveloppe) {
+    return enveloppe.accuses || !enveloppe.notify.empty() || !enveloppe.ret.empty() ||
+           !enveloppe.envid.empty();
+}
+
+std::string CommandeMail(const Enveloppe& enveloppe, bool utf8, bool dsn,
                          std::optional<std::size_t> taille) {
-    std::string commande = "MAIL FROM:<" + expediteur + ">";
+    std::string commande = "MAIL FROM:<" + enveloppe.expediteur + ">";
     if (taille) {
         commande += " SIZE=" + std::to_string(*taille);
+    }
+    if (enveloppe.huitBits) {
+        commande += " BODY=8BITMIME";
     }
     if (utf8) {
         commande += " SMTPUTF8";
     }
     if (dsn) {
-        commande += " RET=HDRS ENVID=" + IdentifiantEnveloppe();
+        if (enveloppe.accuses || !enveloppe.ret.empty()) {
+            commande += " RET=" + (enveloppe.ret.empty() ? std::string("HDRS") : enveloppe.ret);
+        }
+        commande +=
+            " ENVID=" + (enveloppe.envid.empty() ? IdentifiantEnveloppe() : XText(enveloppe.envid));
     }
     return commande + "\r\n";
 }
 
-std::string CommandeRcpt(const std::string& destinataire, bool dsn) {
-    return "RCPT TO:<" + destinataire + (dsn ? "> NOTIFY=SUCCESS,FAILURE\r\n" : ">\r\n");
+std::string CommandeRcpt(const std::string& destinataire, const Enveloppe& enveloppe, bool dsn) {
+    std::string commande = "RCPT TO:<" + destinataire + ">";
+    if (dsn && (enveloppe.accuses || !enveloppe.notify.empty())) {
+        commande += " NOTIFY=" +
+                    (enveloppe.notify.empty() ? std::string("SUCCESS,FAILURE") : enveloppe.notify);
+    }
+    return commande + "\r\n";
 }
 
 // Writes the content for DATA: a dot that starts a line is doubled, the end
@@ -477,7 +510,7 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
     const bool utf8 =
         NonAscii(enveloppe.expediteur) ||
         std::any_of(enveloppe.destinataires.begin(), enveloppe.destinataires.end(), NonAscii);
-    const bool dsn = enveloppe.accuses && capacites_.dsn;
+    const bool dsn = DemandeDsn(enveloppe) && capacites_.dsn;
     std::optional<std::size_t> taille = enveloppe.taille;
     const std::string_view* octets = std::get_if<std::string_view>(&message);
     if (octets) {
@@ -500,6 +533,16 @@ std::vector<Verdict> Moteur::Envoie(IdLot lot, const Enveloppe& enveloppe, Sourc
         refus = "The message (" + std::to_string(*taille) +
                 " bytes) is larger than the server takes (SIZE " +
                 std::to_string(*capacites_.tailleMax) + " bytes); message not sent";
+    }
+    // A message handed over with 8-bit bytes cannot go as it is: what to mend
+    // is on our side, the message, not the server's.
+    if (!refus && enveloppe.huitBits && !capacites_.huitBitsMime) {
+        surs_.push_back({lot,
+                         Refus(GenreEchec::Local,
+                               "The server does not take 8-bit messages (no 8BITMIME) and the "
+                               "message holds 8-bit bytes; message not sent"),
+                         nullptr});
+        return Rends();
     }
     // None of these would pass later: the message is the same.
     if (refus) {
@@ -572,11 +615,11 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
     if (finDue) {
         Attend(Commande::Point, lotFinDu_);
     }
-    std::string commandes = auth + CommandeMail(enveloppe.expediteur, utf8, dsn, taille);
+    std::string commandes = auth + CommandeMail(enveloppe, utf8, dsn, taille);
     Attend(Commande::Mail, lot);
     if (groupe) {
         for (const std::string& destinataire : enveloppe.destinataires) {
-            commandes += CommandeRcpt(destinataire, dsn);
+            commandes += CommandeRcpt(destinataire, enveloppe, dsn);
             Attend(Commande::Rcpt, lot);
         }
         commandes += finEnveloppe;
@@ -637,7 +680,7 @@ void Moteur::Transmet(IdLot lot, const Enveloppe& enveloppe, SourceMessage messa
             if (!suivis_.contains(lot)) {
                 break;
             }
-            const std::string rcpt = CommandeRcpt(destinataire, dsn);
+            const std::string rcpt = CommandeRcpt(destinataire, enveloppe, dsn);
             if (trace_) {
                 trace_->Envoye(rcpt);
             }
@@ -689,7 +732,9 @@ std::optional<Enveloppe> Moteur::Reste(IdLot lot, const Enveloppe& enveloppe) {
     }
     Suivi& suivi = trouve->second;
     const std::size_t nombre = std::min(suivi.acceptes.size(), suivi.reportes.size());
-    Enveloppe reste{enveloppe.expediteur, {}, enveloppe.accuses, std::nullopt};
+    Enveloppe reste = enveloppe;
+    reste.destinataires.clear();
+    reste.taille.reset();
     for (std::size_t i = 0; i < nombre; ++i) {
         reste.destinataires.push_back(std::move(suivi.reportes[i].first));
     }

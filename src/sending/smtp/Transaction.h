@@ -33,7 +33,14 @@ struct Enveloppe {
     bool accuses = false;  // delivery receipts asked: DSN when offered
     // For a message written while it goes, its size as estimated beforehand
     // (RFC 1870 allows it); one already written declares its own.
-    std::optional<std::size_t> taille;
+    std::optional<std::size_t> taille{};
+    // A message handed over whole: 8-bit bytes in it (BODY=8BITMIME, refused
+    // when the server does not offer it), and the DSN its sender asked for
+    // (NOTIFY, RET, ENVID; empty: as `accuses` says).
+    bool huitBits = false;
+    std::string notify{};
+    std::string ret{};
+    std::string envid{};
 };
 
 struct Issue {

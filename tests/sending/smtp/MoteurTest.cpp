@@ -72,7 +72,7 @@ void Verifie(const Cas& cas) {
         }
     };
     for (const LotEnvoye& lot : cas.lots) {
-        recoit(moteur.Envoie(lot.id, {"a@x.test", lot.destinataires, false, std::nullopt},
+        recoit(moteur.Envoie(lot.id, {.expediteur = "a@x.test", .destinataires = lot.destinataires},
                              std::string_view(kMessage), lot.suite));
     }
     if (cas.conclut) {
@@ -352,7 +352,7 @@ TEST(MoteurTest, AFloodingServerIsCutOffWithBoundedMemory) {
         Moteur moteur(pair, capacites, 50, nullptr);
         const std::string gros(1 << 20, 'a');
         const std::vector<Verdict> verdicts =
-            moteur.Envoie(1, {"a@x.test", {"b@y.test"}, false, std::nullopt},
+            moteur.Envoie(1, {.expediteur = "a@x.test", .destinataires = {"b@y.test"}},
                           std::string_view(gros), Suite::Seul);
         ASSERT_EQ(verdicts.size(), 1U);
         EXPECT_FALSE(verdicts[0].issue.accepte);

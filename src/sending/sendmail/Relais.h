@@ -1,0 +1,53 @@
+#pragma once
+
+// The system's mailer: a message handed over whole on standard input,
+// relayed as it is through one SMTP configuration.
+
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <string>
+#include <string_view>
+
+#include "config/ConfigSMTP.h"
+#include "sending/sendmail/OptionsSendmail.h"
+
+namespace corvelle::sendmail {
+
+struct ContexteRelais {
+    clsConfigSMTP configuration;      // its password already resolved
+    std::string expediteurParDefaut;  // the settings' default sender ("Name <addr>")
+    std::string fichierJetons;
+    std::string suffixe;  // completes a bare user name ("root")
+    std::int32_t timeoutSecondes = 0;
+    // Receives the SMTP dialogue (-v); empty: none.
+    std::function<void(std::string_view)> trace;
+};
+
+// How a relay ended; the caller turns it into the exit code its callers
+// expect.
+enum class Conclusion {
+    Envoye,
+    MessageVide,
+    OctetNul,
+    AdresseIllisible,  // in a header (-t) or on the command line: `detail` names it
+    SansDestinataire,  // nobody on the command line nor, with -t, in the headers
+    SansExpediteur,    // no -f and no default sender to put in MAIL FROM
+    MessageRefuse,     // cannot go as it is: 8-bit bytes to a server without 8BITMIME
+    Refuse,            // the server refused it for good
+    Temporaire,        // try again later: no connection, 4xx, a lost verdict
+    Configuration,     // a login or certificate refused, a token that fails
+};
+
+struct IssueRelais {
+    Conclusion conclusion = Conclusion::Envoye;
+    // What failed: the SMTP status (with the server's reply), or the
+    // address that does not read.
+    std::string detail;
+};
+
+// Reads the message from `entree` and relays it.
+[[nodiscard]] IssueRelais Relaie(const OptionsSendmail& options, const ContexteRelais& contexte,
+                                 std::istream& entree);
+
+}  // namespace corvelle::sendmail

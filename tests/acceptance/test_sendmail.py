@@ -1,0 +1,218 @@
+"""The program as the system's mailer: real clients hand it their messages
+as they would hand them to sendmail, and what they wrote arrives unchanged."""
+
+import os
+import re
+import shutil
+import stat
+import subprocess
+import tempfile
+import unittest
+
+from outils import Programme, Serveur, config_smtp, dossier_de_module
+from postfix import Postfix, port_libre
+
+_prepare, tearDownModule = dossier_de_module(globals(), "corvelle-sendmail-", certificats=False)
+
+
+def setUpModule():
+    _prepare()
+    os.chmod(RACINE, 0o755)  # the postfix user walks down to its data folder
+
+ENVELOPPE = "robot@exemple.test"
+
+# Hands the client's message to the program and keeps a copy of it.
+ENVELOPPE_SCRIPT = """#!/bin/sh
+printf '%s\\n' "$@" > "{dossier}/arguments"
+tee "{dossier}/donne" | "{corvelle}" "$@"
+"""
+
+
+def champs(brut):
+    """The header block of a message, cut into fields (continuations kept)."""
+    entetes = brut.split(b"\r\n\r\n", 1)[0]
+    return re.split(rb"\r\n(?![ \t])", entetes)
+
+
+def nom(champ):
+    return champ.split(b":", 1)[0].lower()
+
+
+class Mailer(unittest.TestCase):
+    def setUp(self):
+        self.serveur = Serveur(RACINE, refuse=["refuse@exemple.test"])
+        self.addCleanup(self.serveur.arrete)
+        self.programme = Programme(RACINE)
+        self.programme.configure([config_smtp("S", "127.0.0.1", self.serveur.port)])
+        self.lien = os.path.join(self.programme.dossier, "sendmail")
+        os.symlink(self.programme.binaire, self.lien)
+
+    def sendmail(self, *arguments, entree=b"", env=None):
+        environnement = {"PATH": "/usr/bin:/bin", "HOME": self.programme.dossier,
+                         "LANG": "fr_FR.UTF-8", **(env or {})}
+        return subprocess.run([self.lien, *arguments], input=entree, capture_output=True,
+                              env=environnement, timeout=60)
+
+    def enveloppe_script(self):
+        """A mailer for a client: this program, with a copy of what it is given."""
+        chemin = os.path.join(self.programme.dossier, "mailer.sh")
+        with open(chemin, "w") as f:
+            f.write(ENVELOPPE_SCRIPT.format(dossier=self.programme.dossier, corvelle=self.lien))
+        os.chmod(chemin, 0o755)
+        return chemin
+
+    def donne(self):
+        with open(os.path.join(self.programme.dossier, "donne"), "rb") as f:
+            return f.read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+
+    def assertRelaye(self, recu, donne, ajouts=(b"date", b"message-id", b"from")):
+        """The message arrived as given: same body, same fields in the same
+        order, bar Bcc and the fields the relay adds when absent."""
+        self.assertEqual(recu.split(b"\r\n\r\n", 1)[1], donne.split(b"\r\n\r\n", 1)[1])
+        noms_donnes = {nom(c) for c in champs(donne)}
+        ajoutes = [c for c in champs(recu) if nom(c) in ajouts and nom(c) not in noms_donnes]
+        self.assertEqual([c for c in champs(recu) if c not in ajoutes],
+                         [c for c in champs(donne) if nom(c) != b"bcc"])
+
+    def test_real_clients_messages_arrive_as_they_wrote_them(self):
+        mailer = self.enveloppe_script()
+        env = {"PATH": "/usr/bin:/bin", "HOME": self.programme.dossier, "LANG": "en_US.UTF-8"}
+        with self.subTest(client="git send-email"):
+            depot = os.path.join(self.programme.dossier, "depot")
+            git = ["git", "-C", depot, "-c", "user.name=Dév Eloppeur",
+                   "-c", "user.email=dev@exemple.test"]
+            subprocess.run(["git", "init", "-q", depot], check=True, env=env)
+            for n in (1, 2):
+                with open(os.path.join(depot, "f.txt"), "a") as f:
+                    f.write(f"ligne {n} é\n.\n")
+                subprocess.run([*git, "add", "f.txt"], check=True, env=env)
+                subprocess.run([*git, "commit", "-qm", f"change {n}"], check=True, env=env)
+            subprocess.run([*git, "format-patch", "-q", "-2", "-o", "series"],
+                           check=True, env=env)
+            series = sorted(os.path.join(depot, "series", p)
+                            for p in os.listdir(os.path.join(depot, "series")))
+            resultat = subprocess.run(
+                [*git, "send-email", "--sendmail-cmd", mailer, "--to", "liste@exemple.test",
+                 "--confirm", "never", "--suppress-cc", "all", "--quiet", *series],
+                capture_output=True, text=True, env=env, timeout=120)
+            self.assertEqual(resultat.returncode, 0, resultat.stderr)
+            recus = self.serveur.messages(attente=5)
+            self.assertEqual(len(recus), 2)
+            premier = recus[0][1]["Message-ID"]
+            self.assertEqual(recus[1][1]["In-Reply-To"], premier)
+            self.assertIn(premier, recus[1][1]["References"])
+            self.assertEqual(recus[0][0]["rcpt_tos"], ["liste@exemple.test"])
+            self.assertRelaye(recus[-1][0]["brut"], self.donne())
+
+        with self.subTest(client="php mail()"):
+            html = "<html><body><p>Bonjour <b>été</b></p>\n.\n</body></html>"
+            code = ("mail('web@exemple.test', 'Commande 42', " + repr(html) + ", "
+                    "\"MIME-Version: 1.0\\r\\nContent-Type: text/html; charset=UTF-8\\r\\n"
+                    "From: Boutique <boutique@exemple.test>\") or exit(1);")
+            resultat = subprocess.run(["php", "-n", "-d", f"sendmail_path={mailer} -t -i",
+                                       "-r", code], capture_output=True, text=True, env=env)
+            self.assertEqual(resultat.returncode, 0, resultat.stdout + resultat.stderr)
+            enveloppe, message = self.serveur.messages(attente=5)[-1]
+            self.assertEqual(enveloppe["rcpt_tos"], ["web@exemple.test"])
+            self.assertEqual(message.get_content_type(), "text/html")
+            self.assertIn("<b>été</b>", message.get_content())
+            self.assertRelaye(enveloppe["brut"], self.donne())
+
+        with self.subTest(client="s-nail"):
+            piece = self.programme.ecrit("rapport.pdf", bytes(range(256)) * 40)
+            resultat = subprocess.run(
+                ["s-nail", "-n", "-Sv15-compat", f"-Smta={mailer}", "-Sttycharset=utf-8",
+                 "-s", "Rapport", "-a", piece, "ops@exemple.test"],
+                input="Ci-joint le rapport.\n", capture_output=True, text=True, env=env,
+                timeout=60)
+            self.assertEqual(resultat.returncode, 0, resultat.stderr)
+            enveloppe, message = self.serveur.messages(attente=5)[-1]
+            self.assertEqual(enveloppe["rcpt_tos"], ["ops@exemple.test"])
+            jointe = next(message.iter_attachments())
+            self.assertEqual(jointe.get_content(), bytes(range(256)) * 40)
+            self.assertRelaye(enveloppe["brut"], self.donne())
+
+    def test_options_read_as_sendmail_callers_mean_them(self):
+        # A bare user name takes the domain suffix, as the command line's do.
+        cron = (b"From: root (Cron Daemon)\nTo: root\nBcc: cache@exemple.test\n"
+                b"Subject: Cron <root@vm> run-parts\n\nligne\n.\napres\n")
+        # -t: recipients from the headers, Bcc gone from what is sent; no -i:
+        # the lone dot ends the message; -f: the envelope sender.
+        resultat = self.sendmail("-t", "-f", "bounces@exemple.test", "autre@exemple.test",
+                                 entree=cron)
+        self.assertEqual((resultat.returncode, resultat.stdout, resultat.stderr), (0, b"", b""))
+        enveloppe, message = self.serveur.messages(attente=5)[-1]
+        self.assertEqual(enveloppe["mail_from"], "bounces@exemple.test")
+        self.assertEqual(sorted(enveloppe["rcpt_tos"]),
+                         ["autre@exemple.test", "cache@exemple.test", "root@exemple.test"])
+        self.assertNotIn(b"cache@", enveloppe["brut"])
+        self.assertTrue(enveloppe["brut"].endswith(b"\r\n\r\nligne\r\n"), enveloppe["brut"])
+        self.assertIn(b"\r\nFrom: root (Cron Daemon)\r\n", b"\r\n" + enveloppe["brut"])
+
+        # -i: the dot is content; no From: the default sender, -F names it.
+        self.sendmail("-i", "-F", "Sauvegarde", "a@exemple.test",
+                      entree=b"Subject: s\n\n.\nfin\n")
+        enveloppe, message = self.serveur.messages(attente=5)[-1]
+        self.assertEqual(enveloppe["mail_from"], ENVELOPPE)
+        self.assertEqual(message["From"], "Sauvegarde <robot@exemple.test>")
+        self.assertTrue(enveloppe["brut"].endswith(b"\r\n\r\n.\r\nfin\r\n"))
+
+    def test_exit_codes_tell_callers_what_went_wrong(self):
+        cas = [
+            ("unknown option", ["-Q", "a@exemple.test"], b"Subject: x\n\ny\n", 64, "-Q"),
+            ("empty message", ["a@exemple.test"], b"", 65, "vide"),
+            ("no recipient", ["-t"], b"Subject: x\n\ny\n", 67, "Aucun destinataire"),
+            ("refused recipient", ["refuse@exemple.test"], b"Subject: x\n\ny\n", 69, "550"),
+        ]
+        for quoi, arguments, entree, code, texte in cas:
+            with self.subTest(quoi):
+                resultat = self.sendmail(*arguments, entree=entree)
+                self.assertEqual(resultat.returncode, code, resultat.stderr)
+                self.assertIn(texte, resultat.stderr.decode())
+                self.assertEqual(resultat.stdout, b"")
+        with self.subTest("queue"):
+            resultat = self.sendmail("-bp")
+            self.assertEqual((resultat.returncode, resultat.stdout),
+                             (0, "La file d'attente est vide.\n".encode()))
+        with self.subTest("server down"):
+            self.programme.configure([config_smtp("S", "127.0.0.1", port_libre())])
+            resultat = self.sendmail("a@exemple.test", entree=b"Subject: x\n\ny\n")
+            self.assertEqual(resultat.returncode, 75, resultat.stderr)
+
+    def test_machine_settings_serve_a_user_without_their_own(self):
+        reglages = os.path.join(self.programme.dossier, "Corvelle.ini")
+        machine = os.environ["CORVELLE_REGLAGES_MACHINE"]
+        os.makedirs(os.path.dirname(machine), exist_ok=True)
+        shutil.move(reglages, machine)
+        self.addCleanup(os.remove, machine)
+        avant = os.stat(machine)
+        resultat = self.sendmail("a@exemple.test", entree=b"Subject: x\n\ny\n")
+        self.assertEqual(resultat.returncode, 0, resultat.stderr)
+        self.assertEqual(len(self.serveur.messages(attente=5)), 1)
+        self.assertEqual(os.stat(machine).st_mtime_ns, avant.st_mtime_ns)
+        self.assertFalse(os.path.exists(reglages))
+
+
+class HuitBits(unittest.TestCase):
+    def test_8bit_body_goes_with_8bitmime_and_is_refused_without(self):
+        for offert, code in ((True, 0), (False, 65)):
+            with self.subTest(offert=offert):
+                reglages = {} if offert else {"smtpd_discard_ehlo_keywords": "8bitmime"}
+                postfix = Postfix(RACINE, **reglages)
+                self.addCleanup(postfix.arrete)
+                programme = Programme(RACINE)
+                programme.configure([config_smtp("P", "127.0.0.1", postfix.port)])
+                resultat = subprocess.run(
+                    [programme.binaire, "--sendmail", "a@exemple.test"],
+                    input="Subject: été\n\nUn corps en été.\n".encode(), capture_output=True,
+                    env={"PATH": "/usr/bin:/bin", "HOME": programme.dossier, "LANG": "C.UTF-8"},
+                    timeout=60)
+                self.assertEqual(resultat.returncode, code, resultat.stderr)
+                if offert:
+                    self.assertEqual(postfix.livres(1), ["a@exemple.test"])
+                else:
+                    self.assertIn("8BITMIME", resultat.stderr.decode())
+
+
+if __name__ == "__main__":
+    unittest.main()
