@@ -1,10 +1,13 @@
 #include "app/EnvoiProgramme.h"
 
 #include <iostream>
+#include <optional>
 
 #include "app/CodesSortie.h"
+#include "app/LigneProgression.h"
 #include "app/Programme.h"
 #include "core/Dialogue.h"
+#include "core/Plateforme.h"
 #include "sending/Envoi.h"
 #include "sending/Rapport.h"
 #include "sending/Serveur.h"
@@ -50,13 +53,29 @@ int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
         }
     }
     if (!bilan.arret) {
+        std::optional<LigneProgression> progression;
+        if (demande.ligneCommande && MontreProgression(demande, plateforme::ErreurEstTerminal())) {
+            progression.emplace(langue, std::cerr,
+                                demande.progression == AffichageProgression::Force);
+        }
         ContexteEnvoi contexte{
             langue, dialogue, programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
             [&](const std::string& avis) {
+                if (progression) {
+                    progression->Termine();
+                }
                 EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
             },
             [](std::string_view ligne) { std::cerr << ligne << '\n'; }};
+        if (progression) {
+            contexte.avance = [&](const Avancement& avancement) {
+                progression->Montre(avancement);
+            };
+        }
         bilan = EnvoiMessage(contexte, demande);
+        if (progression) {
+            progression->Termine();
+        }
     }
     EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan),
              bilan.Accepte() ? Gravite::Reussite : Gravite::Echec);

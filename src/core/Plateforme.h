@@ -194,6 +194,9 @@ void DefinitVariableEnvironnement(const std::string& nom, const std::string& val
 // Standard input is a terminal (a person types there).
 [[nodiscard]] bool EntreeEstTerminal() noexcept;
 
+// Standard error is a terminal (a person watches it).
+[[nodiscard]] bool ErreurEstTerminal() noexcept;
+
 // One line of standard input without its line end; on a terminal what is
 // typed is not shown. Empty at the end of the input.
 [[nodiscard]] std::string LitLigneMasquee();

@@ -137,6 +137,10 @@ bool EntreeEstTerminal() noexcept {
     return ::isatty(STDIN_FILENO) == 1;
 }
 
+bool ErreurEstTerminal() noexcept {
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
 std::string LitLigneMasquee() {
     termios avant{};
     const bool masque = EntreeEstTerminal() && ::tcgetattr(STDIN_FILENO, &avant) == 0;

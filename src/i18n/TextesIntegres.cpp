@@ -68,6 +68,7 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"MSG_ERREUR_ENVOI", "L'envoi du/des messages s'est terminé anormalement :"},
     {"MSG_DESTINATAIRES_LOT", "destinataires : %v"},
     {"MSG_SUCCES_ENVOI", "Le message '%v' a été envoyé à %v destinataire(s) en %v envoi(s)..."},
+    {"TXT_PROGRESSION", "%v/%v envois, %v/%v destinataires, %v messages/s, reste %v"},
     {"MSG_ERREUR",
      "Une erreur (%v) est survenue durant le traitement :§§%v§§Veuillez contacter l'auteur du "
      "logiciel si le problème persiste..."},
@@ -179,6 +180,10 @@ Options :
   /r              compte rendu (erreurs ou succès) envoyé par courrier à l'expéditeur
   /trace          dialogue SMTP sur la sortie d'erreur, identifiants masqués
                   (aussi --verbose)
+  --progress      ligne d'avancement sur la sortie d'erreur, même hors d'un
+                  terminal ou avec /l, /r ; --no-progress : jamais (sans l'une
+                  ni l'autre : sur un terminal, sans /l, /r ni /trace, pour un
+                  envoi qui dure)
   /apercu         rien n'est envoyé : chaque envoi (enveloppe et message
                   complet) est écrit sur la sortie standard ; --dry-run aussi
   /apercu:<dossier>  rien n'est envoyé : un fichier .eml par envoi dans ce dossier

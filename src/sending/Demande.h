@@ -19,6 +19,13 @@ enum OptionRapport : std::uint16_t {
     RapportFichierLog = 2,
 };
 
+// The progress line of a command-line send, on standard error.
+enum class AffichageProgression : std::uint8_t {
+    Auto,   // on a terminal, for a send that lasts, when nothing else reports there
+    Force,  // --progress
+    Aucun,  // --no-progress
+};
+
 struct Demande {
     // The message.
     std::string expediteur;
@@ -52,6 +59,7 @@ struct Demande {
     std::string fichierJetons;   // OAuth2 tokens kept between runs
     bool ligneCommande = false;  // errors end the run rather than the send
     bool trace = false;          // the SMTP dialogue shown as it goes
+    AffichageProgression progression = AffichageProgression::Auto;
     // A preview: every batch built as it would be sent, written out, and
     // nothing sent (no report mail either); on standard output when no folder.
     bool apercu = false;

@@ -166,6 +166,20 @@ class Dispatch {
         }
     }
 
+    // As many as the loop below will make, counted the same way.
+    std::size_t CompteLots(Repartition restants, const std::array<float, 3>& parts,
+                           std::int32_t nbDest) const {
+        std::size_t lots = 0;
+        while (restants[0] + restants[1] + restants[2] > 0) {
+            const Repartition tailles = TaillesLot(restants, parts, nbDest, demande_.repartition);
+            for (std::size_t type = 0; type < 3; ++type) {
+                restants[type] -= tailles[type];
+            }
+            ++lots;
+        }
+        return lots;
+    }
+
     void EnvoieLesLots(std::array<ListeAdresses, 3>& adresses, const Repartition& totaux,
                        Bilan& bilan) {
         // The SMTP library refuses the replies of much more than 20,000
@@ -183,6 +197,12 @@ class Dispatch {
         }
         Repartition restants = totaux;
         Repartition pris{};  // of each field, by the batches so far
+        Avancement avancement;
+        if (c_.avance) {
+            avancement.lots = CompteLots(totaux, parts, nbDest);
+            avancement.destinataires = bilan.destinataires;
+            c_.avance(avancement);
+        }
         while (restants[0] + restants[1] + restants[2] > 0) {
             const Repartition tailles = TaillesLot(restants, parts, nbDest, demande_.repartition);
             AdressesLot adressesLot;
@@ -214,6 +234,11 @@ class Dispatch {
                 Attribue({std::move(issue)}, bilan);
             } else {
                 Attribue(smtp.EnvoieEnSerie(id, dernier), bilan);
+            }
+            if (c_.avance) {
+                avancement.lotsEnvoyes = bilan.lots.size();
+                avancement.destinatairesEnvoyes += tailles[0] + tailles[1] + tailles[2];
+                c_.avance(avancement);
             }
         }
         Attribue(smtp.Termine(), bilan);

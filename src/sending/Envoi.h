@@ -2,6 +2,7 @@
 
 // The dispatch: one message to every recipient of a request, in batches.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,15 @@ class Dialogue;
 struct Demande;
 struct Langue;
 
+// How far a dispatch has gone: batches handed to the server, and their
+// recipients, of all it will send.
+struct Avancement {
+    std::size_t lotsEnvoyes = 0;
+    std::size_t lots = 0;
+    std::size_t destinatairesEnvoyes = 0;
+    std::size_t destinataires = 0;
+};
+
 struct ContexteEnvoi {
     const Langue& langue;
     Dialogue& dialogue;            // the busy pointer, pending window events
@@ -24,6 +34,8 @@ struct ContexteEnvoi {
     std::function<void(const std::string&)> avertit;
     // Where the SMTP dialogue goes, line by line, when the request asks for it.
     std::function<void(std::string_view)> trace;
+    // Told before the first batch and after each one; none: nothing counted.
+    std::function<void(const Avancement&)> avance{};
 };
 
 // Expands the recipients, checks the attachments and sends the batches

@@ -2,11 +2,13 @@
 checked on what the servers received."""
 
 import os
+import pty
 import socket
+import subprocess
 import time
 import unittest
 
-from outils import Programme, Serveur, config_smtp, dossier_de_module
+from outils import Programme, Relais, Serveur, config_smtp, dossier_de_module
 
 RACINE = CERTS = None
 
@@ -216,6 +218,72 @@ class Lots(Base):
         # How batches are cut is a unit test; here, the settings reach it.
         self.assertEqual(self.lots(True, a=15, cc=5), [(7, 3, 0), (8, 2, 0)])
         self.assertEqual(self.lots(False, a=15, cc=5, cci=3), [(10, 0, 0), (5, 0, 0), (0, 5, 3)])
+
+
+class RelaisLent(Relais):
+    """A link with latency: each reply of the server reaches the program late."""
+
+    def transmet(self, sens, octets, cible):
+        if sens == "S":
+            time.sleep(0.05)
+        cible.sendall(octets)
+
+
+class Progression(Base):
+    serveur_kwargs = {"pipelining": True}
+
+    def setUp(self):
+        super().setUp()
+        self.relais = RelaisLent(self.serveur.port)
+        self.addCleanup(self.relais.ferme)
+        self.programme.configure([config_smtp("Test", "127.0.0.1", self.relais.port)], NbDest="1")
+
+    def demarre(self, nombre, *arguments, terminal):
+        """Starts a send of one message to `nombre` recipients, one a batch,
+        its standard error a pseudo-terminal or a pipe; returns the process
+        and what reads its standard error."""
+        destinataires = "/a:" + ",".join(f"d{i:03d}" for i in range(nombre))
+        maitre, esclave = pty.openpty() if terminal else os.pipe()
+        processus = subprocess.Popen(
+            [self.programme.binaire, destinataires, "/o:Avancement", "/ct:Corps entier", *arguments],
+            cwd=self.programme.dossier, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=esclave, env={"PATH": "/usr/bin:/bin", "HOME": self.programme.dossier,
+                                 "LANG": "fr_FR.UTF-8"})
+        os.close(esclave)
+        self.addCleanup(os.close, maitre)
+
+        def erreurs():
+            lu = b""
+            while True:
+                try:
+                    octets = os.read(maitre, 4096)
+                except OSError:  # the terminal's other side closed
+                    break
+                if not octets:
+                    break
+                lu += octets
+            return lu.decode()
+        return processus, erreurs
+
+    def sortie_erreur(self, nombre, *arguments, terminal):
+        processus, erreurs = self.demarre(nombre, *arguments, terminal=terminal)
+        texte = erreurs()
+        self.assertEqual(processus.wait(60), 0, texte)
+        return texte
+
+    def test_progress_line_on_a_terminal_or_when_asked_only(self):
+        ligne = self.sortie_erreur(40, terminal=True)
+        # Redrawn in place, ending on the whole count and a clean line.
+        self.assertGreater(ligne.count("\r"), 1, ligne)
+        self.assertRegex(ligne, r"\r40/40 envois, 40/40 destinataires, \d+ messages/s, "
+                                r"reste 0:00 *\r?\n$")
+        self.assertEqual(self.sortie_erreur(40, "--no-progress", terminal=True), "")
+        self.assertEqual(self.sortie_erreur(40, "/l", terminal=True), "")
+        self.assertEqual(self.sortie_erreur(40, terminal=False), "")
+        # Forced, it shows even a quick send.
+        self.assertRegex(self.sortie_erreur(3, "/l", "--progress", terminal=False),
+                         r"\r3/3 envois, 3/3 destinataires, .*\n$")
+        self.assertEqual(len(self.serveur.messages()), 40 * 4 + 3)
 
 
 class Tls(Base):

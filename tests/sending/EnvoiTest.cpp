@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 #include "i18n/Langue.h"
 #include "sending/Demande.h"
@@ -92,6 +93,36 @@ TEST(Envoi, EveryRecipientReachesTheFoldedToHeaderOnceWithItsName) {
         ++rcpt;
     }
     EXPECT_EQ(rcpt, 205u);
+}
+
+// The progress counts the batches the dispatch will really make.
+TEST(Envoi, ProgressCountsEveryBatch) {
+    Langue langue;
+    DialogueEnregistreur dialogue;
+    const auto envoie = [&](std::vector<Avancement>& etapes) {
+        test::DossierTemporaire dossier;
+        Demande demande;
+        demande.expediteur = "moi@x.fr";
+        demande.destinataires = "a1@x.fr, a2@x.fr, a3@x.fr, a4@x.fr, a5@x.fr";
+        demande.copie = "c1@x.fr, c2@x.fr, c3@x.fr";
+        demande.nbDest = 2;  // To in three batches, then Cc in two: five, not 8 / 2
+        demande.corpsTexte = "Bonjour";
+        demande.apercu = true;
+        demande.dossierApercu = dossier.Chemin();
+        ContexteEnvoi contexte{langue, dialogue, nullptr, {}, {}};
+        contexte.avance = [&](const Avancement& a) { etapes.push_back(a); };
+        return EnvoiMessage(contexte, demande);
+    };
+    std::vector<Avancement> etapes;
+    ASSERT_TRUE(envoie(etapes).Accepte());
+    ASSERT_EQ(etapes.size(), 6u);
+    for (std::size_t i = 0; i < etapes.size(); ++i) {
+        EXPECT_EQ(etapes[i].lotsEnvoyes, i);
+        EXPECT_EQ(etapes[i].lots, 5u);
+        EXPECT_EQ(etapes[i].destinataires, 8u);
+    }
+    EXPECT_EQ(etapes[3].destinatairesEnvoyes, 5u);
+    EXPECT_EQ(etapes[5].destinatairesEnvoyes, 8u);
 }
 
 }  // namespace
