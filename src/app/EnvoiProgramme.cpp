@@ -72,6 +72,12 @@ int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
                 progression->Montre(avancement);
             };
         }
+        // Ctrl-C ends the batch under way rather than the process: the
+        // report then says who got the message.
+        if (demande.ligneCommande) {
+            plateforme::InterceptArrets();
+            contexte.arrete = plateforme::ArretDemande;
+        }
         bilan = EnvoiMessage(contexte, demande);
         if (progression) {
             progression->Termine();

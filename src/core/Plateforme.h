@@ -197,6 +197,13 @@ void DefinitVariableEnvironnement(const std::string& nom, const std::string& val
 // Standard error is a terminal (a person watches it).
 [[nodiscard]] bool ErreurEstTerminal() noexcept;
 
+// From now on, SIGINT and SIGTERM ask for a stop instead of ending the
+// process, so a send can end its transaction and say what went; the same one
+// again ends the process as usual, for a person who will not wait.
+void InterceptArrets() noexcept;
+// One of those signals came since InterceptArrets().
+[[nodiscard]] bool ArretDemande() noexcept;
+
 // One line of standard input without its line end; on a terminal what is
 // typed is not shown. Empty at the end of the input.
 [[nodiscard]] std::string LitLigneMasquee();

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -139,6 +140,33 @@ bool EntreeEstTerminal() noexcept {
 
 bool ErreurEstTerminal() noexcept {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+namespace {
+
+// Written by a signal handler: only a lock-free atomic may be.
+std::atomic<bool> arretDemande{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void NoteArret(int) {
+    arretDemande.store(true, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void InterceptArrets() noexcept {
+    struct sigaction action {};
+    action.sa_handler = NoteArret;
+    sigemptyset(&action.sa_mask);
+    // Once only: the same signal again has its usual effect. Calls it interrupts
+    // start again, the sending's waits included.
+    action.sa_flags = static_cast<int>(SA_RESETHAND | SA_RESTART);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+bool ArretDemande() noexcept {
+    return arretDemande.load(std::memory_order_relaxed);
 }
 
 std::string LitLigneMasquee() {

@@ -68,6 +68,9 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"MSG_ERREUR_ENVOI", "L'envoi du/des messages s'est terminé anormalement :"},
     {"MSG_DESTINATAIRES_LOT", "destinataires : %v"},
     {"MSG_SUCCES_ENVOI", "Le message '%v' a été envoyé à %v destinataire(s) en %v envoi(s)..."},
+    {"MSG_ENVOI_INTERROMPU",
+     "Envoi arrêté à la demande après %v envoi(s) : %v destinataire(s) sur %v n'ont pas reçu le "
+     "message"},
     {"TXT_PROGRESSION", "%v/%v envois, %v/%v destinataires, %v messages/s, reste %v"},
     {"MSG_ERREUR",
      "Une erreur (%v) est survenue durant le traitement :§§%v§§Veuillez contacter l'auteur du "
@@ -194,7 +197,9 @@ Chaque argument est un paramètre entier : sa valeur est prise telle quelle,
 barres obliques et guillemets compris ; des guillemets qui l'entourent toute
 sont retirés. Les informations vont sur la sortie standard, les avertissements
 et les erreurs sur la sortie d'erreur ; avec /l ou /r, un échec y écrit encore
-une ligne.
+une ligne. Ctrl-C (ou SIGTERM) arrête l'envoi proprement : le message en
+cours finit, le journal et le compte rendu nomment qui ne l'a pas reçu, code 5 ;
+un second Ctrl-C arrête tout de suite.
 
 Réglages sans fenêtre (Linux ; --config vaut pour toute exécution) :
   --config <fichier>          ce fichier de réglages (aussi CORVELLE_CONFIG)
@@ -244,7 +249,7 @@ Codes de sortie :
   2  erreur de groupe de l'annuaire
   3  erreur de fichier de destinataires, ou aucun destinataire
   4  pièce jointe introuvable
-  5  échec de l'envoi
+  5  échec de l'envoi, ou envoi arrêté par Ctrl-C
   6  échec du démarrage (configuration illisible ou invalide)
 
 Exemples :

@@ -180,6 +180,28 @@ class Dispatch {
         return lots;
     }
 
+    // The recipients no batch took yet, as one batch nobody received: the
+    // report names them, to be sent to again.
+    void NoteInterruption(std::array<ListeAdresses, 3>& adresses, const Repartition& pris,
+                          Bilan& bilan) const {
+        std::array<std::string, 3> reste;
+        std::size_t nombre = 0;
+        for (std::size_t type = 0; type < 3; ++type) {
+            const auto debut = adresses[type].begin() + static_cast<std::ptrdiff_t>(pris[type]);
+            nombre += static_cast<std::size_t>(adresses[type].end() - debut);
+            reste[type] = TexteAdresses(ListeAdresses(
+                std::make_move_iterator(debut), std::make_move_iterator(adresses[type].end())));
+        }
+        Lot lot;
+        lot.destinataires = std::move(reste[0]);
+        lot.copie = std::move(reste[1]);
+        lot.copieCachee = std::move(reste[2]);
+        lot.statut = FormateMessage(Texte("MSG_ENVOI_INTERROMPU"), bilan.lots.size(), nombre,
+                                    bilan.destinataires);
+        lot.genre = GenreEchec::Temporaire;
+        bilan.lots.push_back(std::move(lot));
+    }
+
     void EnvoieLesLots(std::array<ListeAdresses, 3>& adresses, const Repartition& totaux,
                        Bilan& bilan) {
         // The SMTP library refuses the replies of much more than 20,000
@@ -204,6 +226,12 @@ class Dispatch {
             c_.avance(avancement);
         }
         while (restants[0] + restants[1] + restants[2] > 0) {
+            if (c_.arrete && c_.arrete()) {
+                // Before Termine(), which may throw: the rest is reported
+                // whatever the last batch's verdict.
+                NoteInterruption(adresses, pris, bilan);
+                break;
+            }
             const Repartition tailles = TaillesLot(restants, parts, nbDest, demande_.repartition);
             AdressesLot adressesLot;
             for (std::size_t type = 0; type < 3; ++type) {

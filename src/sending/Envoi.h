@@ -36,6 +36,9 @@ struct ContexteEnvoi {
     std::function<void(std::string_view)> trace;
     // Told before the first batch and after each one; none: nothing counted.
     std::function<void(const Avancement&)> avance{};
+    // Asked between batches: true stops the dispatch there, the batch sent
+    // last concluded, the rest reported not sent.
+    std::function<bool()> arrete{};
 };
 
 // Expands the recipients, checks the attachments and sends the batches

@@ -3,6 +3,8 @@ checked on what the servers received."""
 
 import os
 import pty
+import re
+import signal
 import socket
 import subprocess
 import time
@@ -284,6 +286,30 @@ class Progression(Base):
         self.assertRegex(self.sortie_erreur(3, "/l", "--progress", terminal=False),
                          r"\r3/3 envois, 3/3 destinataires, .*\n$")
         self.assertEqual(len(self.serveur.messages()), 40 * 4 + 3)
+
+    def test_interrupted_send_ends_its_transaction_and_names_who_got_nothing(self):
+        for arret in (signal.SIGINT, signal.SIGTERM):
+            with self.subTest(arret=arret):
+                avant = len(self.serveur.messages())
+                processus, erreurs = self.demarre(200, "/l", terminal=False)
+                while len(self.serveur.messages()) < avant + 5 and processus.poll() is None:
+                    time.sleep(0.02)
+                processus.send_signal(arret)
+                self.assertEqual(processus.wait(30), 5, erreurs())
+                recus = self.serveur.messages()[avant:]
+                self.assertLess(len(recus), 100)
+                livres = [a for e, m in recus for a in e["rcpt_tos"]]
+                # Whole messages only, each to one recipient.
+                for _, message in recus:
+                    self.assertEqual(message.get_content().strip(), "Corps entier")
+                dernier = self.programme.journal().splitlines()[-1]
+                self.assertIn(f"Envoi arrêté à la demande après {len(recus)} envoi(s) : "
+                              f"{200 - len(recus)} destinataire(s) sur 200", dernier)
+                restants = re.findall(r"d\d{3}@exemple\.test", dernier)
+                self.assertEqual(sorted(livres + restants),
+                                 [f"d{i:03d}@exemple.test" for i in range(200)])
+        # Each session said goodbye.
+        self.assertEqual(self.relais.octets().count(b"\r\nQUIT\r\n"), 2)
 
 
 class Tls(Base):

@@ -95,11 +95,12 @@ TEST(Envoi, EveryRecipientReachesTheFoldedToHeaderOnceWithItsName) {
     EXPECT_EQ(rcpt, 205u);
 }
 
-// The progress counts the batches the dispatch will really make.
-TEST(Envoi, ProgressCountsEveryBatch) {
+// The progress counts the batches the dispatch will really make, and a stop
+// between two batches names everyone the later ones would have reached.
+TEST(Envoi, ProgressCountsEveryBatchAndAStopNamesTheRest) {
     Langue langue;
     DialogueEnregistreur dialogue;
-    const auto envoie = [&](std::vector<Avancement>& etapes) {
+    const auto envoie = [&](std::size_t arret, std::vector<Avancement>& etapes) {
         test::DossierTemporaire dossier;
         Demande demande;
         demande.expediteur = "moi@x.fr";
@@ -111,10 +112,11 @@ TEST(Envoi, ProgressCountsEveryBatch) {
         demande.dossierApercu = dossier.Chemin();
         ContexteEnvoi contexte{langue, dialogue, nullptr, {}, {}};
         contexte.avance = [&](const Avancement& a) { etapes.push_back(a); };
+        contexte.arrete = [&] { return etapes.back().lotsEnvoyes == arret; };
         return EnvoiMessage(contexte, demande);
     };
     std::vector<Avancement> etapes;
-    ASSERT_TRUE(envoie(etapes).Accepte());
+    ASSERT_TRUE(envoie(99, etapes).Accepte());
     ASSERT_EQ(etapes.size(), 6u);
     for (std::size_t i = 0; i < etapes.size(); ++i) {
         EXPECT_EQ(etapes[i].lotsEnvoyes, i);
@@ -123,6 +125,17 @@ TEST(Envoi, ProgressCountsEveryBatch) {
     }
     EXPECT_EQ(etapes[3].destinatairesEnvoyes, 5u);
     EXPECT_EQ(etapes[5].destinatairesEnvoyes, 8u);
+
+    etapes.clear();
+    const Bilan bilan = envoie(2, etapes);
+    EXPECT_EQ(etapes.size(), 3u);
+    ASSERT_EQ(bilan.lots.size(), 3u);
+    EXPECT_TRUE(bilan.lots[1].accepte);
+    const Lot& reste = bilan.lots[2];
+    EXPECT_FALSE(reste.accepte);
+    EXPECT_EQ(reste.destinataires, "a5@x.fr");
+    EXPECT_EQ(reste.copie, "c1@x.fr, c2@x.fr, c3@x.fr");
+    EXPECT_EQ(bilan.Genre(), GenreEchec::Temporaire);
 }
 
 }  // namespace
