@@ -71,7 +71,7 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"MSG_ENVOI_INTERROMPU",
      "Envoi arrêté à la demande après %v envoi(s) : %v destinataire(s) sur %v n'ont pas reçu le "
      "message"},
-    {"TXT_PROGRESSION", "%v/%v envois, %v/%v destinataires, %v messages/s, reste %v"},
+    {"TXT_PROGRESSION", "%v/%v envois, %v/%v destinataires, %v msg/s, reste %v"},
     {"MSG_ERREUR",
      "Une erreur (%v) est survenue durant le traitement :§§%v§§Veuillez contacter l'auteur du "
      "logiciel si le problème persiste..."},

@@ -277,7 +277,7 @@ class Progression(Base):
         ligne = self.sortie_erreur(40, terminal=True)
         # Redrawn in place, ending on the whole count and a clean line.
         self.assertGreater(ligne.count("\r"), 1, ligne)
-        self.assertRegex(ligne, r"\r40/40 envois, 40/40 destinataires, \d+ messages/s, "
+        self.assertRegex(ligne, r"\r40/40 envois, 40/40 destinataires, \d+ msg/s, "
                                 r"reste 0:00 *\r?\n$")
         self.assertEqual(self.sortie_erreur(40, "--no-progress", terminal=True), "")
         self.assertEqual(self.sortie_erreur(40, "/l", terminal=True), "")
