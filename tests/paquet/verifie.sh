@@ -102,8 +102,12 @@ fi
 
 # The mailer package replaces the machine's mail transport agent, so it is
 # installed only where there is none.
-if [ "$(id -u)" -eq 0 ] && [ -f "$mailer" ] && ! dpkg-query -W -f='${Provides}\n' 2>/dev/null |
-    grep -qw mail-transport-agent && ! dpkg-query -W -f='${Status}' corvelle 2>/dev/null | grep -q 'ok installed'; then
+# The lists are read whole before they are searched: under pipefail, a
+# search that stops at its first match fails the listing it cut short.
+agents=$(dpkg-query -W -f='${db:Status-Status} ${Package} ${Provides}\n' 2>/dev/null |
+  awk '$1 == "installed" && /mail-transport-agent/ {print $2}')
+deja=$(dpkg-query -W -f='${db:Status-Status}' corvelle 2>/dev/null || true)
+if [ "$(id -u)" -eq 0 ] && [ -f "$mailer" ] && [ -z "$agents" ] && [ "$deja" != installed ]; then
   installe=1
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$paquet" "$mailer" \
     >/dev/null || echoue "apt-get install corvelle-sendmail"
@@ -115,7 +119,7 @@ if [ "$(id -u)" -eq 0 ] && [ -f "$mailer" ] && ! dpkg-query -W -f='${Provides}\n
     [ ! -e "$lien" ] && [ ! -L "$lien" ] || echoue "$lien left after removal"
   done
 else
-  echo "verifie: a mail transport agent is installed (or not root): corvelle-sendmail is not installed"
+  echo "verifie: not root, or a mail transport agent (${agents:-none}) or corvelle is installed: corvelle-sendmail is not installed"
 fi
 
 if [ "$echecs" -ne 0 ]; then
