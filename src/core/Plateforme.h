@@ -198,6 +198,13 @@ void RelanceProgramme();
 // nothing when neither can be found.
 [[nodiscard]] std::optional<std::string> DossierDonneesApplication();
 
+// The per-user outbox: $XDG_STATE_HOME/corvelle/outbox, else
+// ~/.local/state/corvelle/outbox; nothing when neither can be found.
+[[nodiscard]] std::optional<std::string> DossierFileAttenteUtilisateur();
+
+// The outbox of the machine's settings (/var/spool/corvelle once installed).
+[[nodiscard]] std::string DossierFileAttenteMachine();
+
 // The install prefix: a binary under it is an installed program.
 [[nodiscard]] std::string DossierProgrammes();
 

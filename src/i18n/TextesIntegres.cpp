@@ -399,6 +399,19 @@ Exemples :
      "La configuration SMTP « %v » n'existe pas ; configurations : %v."},
     {"MSG_SENDMAIL_ECHEC", "Message non envoyé : %v"},
     {"TXT_SENDMAIL_FILE_VIDE", "La file d'attente est vide."},
+    {"MSG_OUTBOX_ECRITURE",
+     "Le message ne peut pas être gardé dans la file d'attente (%v) : il est envoyé directement."},
+    {"MSG_OUTBOX_NON_REMIS", "Message %v non remis, gardé dans %v : %v"},
+    {"MSG_OUTBOX_ABIME",
+     "%v n'est pas un message lisible de la file d'attente : mis de côté dans %v. %v"},
+    {"MSG_OUTBOX_USAGE",
+     "Commande de file d'attente inconnue : « %v » (list, run, flush, remove ID, retry ID)."},
+    {"MSG_OUTBOX_INCONNU",
+     "Aucun message %v libre dans la file d'attente (absent, ou en cours d'envoi)."},
+    {"MSG_OUTBOX_ERREUR", "File d'attente : %v"},
+    {"TXT_OUTBOX_ENTETE", "Identifiant  Âge (h:mm)  Essais  Destinataires"},
+    {"TXT_OUTBOX_ECHOUES", "Non remis, gardés dans %v :"},
+    {"TXT_OUTBOX_BILAN", "File d'attente : %v remis, %v en attente, %v non remis."},
 }};
 
 }  // namespace corvelle

@@ -223,8 +223,17 @@ FileAttente::FileAttente(std::string dossier) : dossier_(std::move(dossier)) {
 
 std::string FileAttente::Depose(const Enveloppe& enveloppe, std::string_view message,
                                 std::int64_t maintenant) {
-    plateforme::CreeDossier(dossier_ + kEchouees);
-    plateforme::CreeDossier(dossier_ + kAbimees);
+    // The messages are the user's mail: their folders are theirs only.
+    const std::string parent =
+        dossier_.substr(0, dossier_.rfind(plateforme::kSeparateur, dossier_.size() - 2));
+    if (!parent.empty()) {
+        plateforme::CreeDossier(parent);
+    }
+    for (const std::string& dossier : {dossier_, dossier_ + kEchouees, dossier_ + kAbimees}) {
+        if (const int erreur = plateforme::CreeDossierSimple(dossier); erreur != EEXIST) {
+            Verifie(erreur, "creating folder", dossier);
+        }
+    }
     Entree entree{{}, enveloppe, {maintenant, 0, maintenant, {}}, std::string(message)};
     const std::string octets = Serialise(entree);
     for (;;) {
