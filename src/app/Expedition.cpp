@@ -175,10 +175,9 @@ IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise, std::i
         return {};
     }
     if (issue.conclusion == Conclusion::Temporaire) {
-        const outbox::Historique& historique = prise.entree.historique;
-        const std::int64_t prochaine = maintenant + outbox::DelaiApres(historique.tentatives + 1);
-        if (prochaine - historique.creation <= kDureeAttenteSecondes) {
-            prise.Reporte(issue.detail, prochaine);
+        if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
+                prise.entree.historique, maintenant, kDureeAttenteSecondes)) {
+            prise.Reporte(issue.detail, *prochaine);
             return {Devenir::EnAttente, issue.detail};
         }
     }

@@ -95,10 +95,17 @@ int MetDeCote(const std::string& chemin, const std::string& dossier, const std::
 
 }  // namespace
 
-std::int64_t DelaiApres(std::int32_t tentatives) {
+std::optional<std::int64_t> ProchaineTentative(const Historique& historique,
+                                               std::int64_t maintenant, std::int64_t duree) {
     constexpr std::array<std::int64_t, 4> kMinutes{1, 5, 15, 30};
-    const auto rang = static_cast<std::size_t>(tentatives < 1 ? 0 : tentatives - 1);
-    return 60 * (rang < kMinutes.size() ? kMinutes[rang] : 60);
+    // This failure is the one after those already counted.
+    const auto rang =
+        static_cast<std::size_t>(historique.tentatives < 0 ? 0 : historique.tentatives);
+    const std::int64_t prochaine = maintenant + 60 * (rang < kMinutes.size() ? kMinutes[rang] : 60);
+    if (prochaine - historique.creation > duree) {
+        return std::nullopt;
+    }
+    return prochaine;
 }
 
 std::string Serialise(const Entree& entree) {

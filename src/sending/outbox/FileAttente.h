@@ -33,6 +33,13 @@ struct Historique {
     std::string derniereReponse;  // the last failure, as the relay said it
 };
 
+// When to try again after a temporary failure at `maintenant`: 1, 5, 15, 30
+// minutes after the first failures, then hourly; nothing once that would be
+// past the message's lifetime (`duree` seconds from its arrival).
+[[nodiscard]] std::optional<std::int64_t> ProchaineTentative(const Historique& historique,
+                                                             std::int64_t maintenant,
+                                                             std::int64_t duree);
+
 struct Entree {
     std::string id;
     Enveloppe enveloppe;
@@ -42,9 +49,6 @@ struct Entree {
 
 // Past this, a file in the outbox is not one of ours.
 inline constexpr std::size_t kTailleMaxEntree = plateforme::kTailleMaxLecture + (1 << 20);
-
-// The wait after the n-th failed attempt: 1, 5, 15, 30 minutes, then hourly.
-[[nodiscard]] std::int64_t DelaiApres(std::int32_t tentatives);
 
 // The file's bytes, and back; nothing when they do not read as a whole entry
 // (a file cut short, another file put there).

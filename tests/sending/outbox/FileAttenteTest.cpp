@@ -100,5 +100,18 @@ TEST(FileAttente, AnEntryIsTriedByOneRunnerAtATime) {
     EXPECT_EQ(premier.Prend(id).etat, EtatPrise::Absente);
 }
 
+TEST(FileAttente, RetriesBackOffUntilTheLifetimeEnds) {
+    constexpr std::int64_t kJour = 24 * 3600;
+    // Attempts already failed, then the wait after the next failure.
+    for (const auto& [tentatives, attente] :
+         {std::pair{0, 60}, {1, 300}, {2, 900}, {3, 1800}, {4, 3600}, {40, 3600}}) {
+        EXPECT_EQ(ProchaineTentative({0, tentatives, 0, {}}, 1000, 5 * kJour), 1000 + attente)
+            << tentatives;
+    }
+    // Past the lifetime: not retried. Exactly at its end: one last time.
+    EXPECT_FALSE(ProchaineTentative({0, 9, 0, {}}, 5 * kJour - 3599, 5 * kJour));
+    EXPECT_EQ(ProchaineTentative({0, 9, 0, {}}, 5 * kJour - 3600, 5 * kJour), 5 * kJour);
+}
+
 }  // namespace
 }  // namespace corvelle::outbox
