@@ -212,6 +212,9 @@ Réglages sans fenêtre (Linux ; --config vaut pour toute exécution) :
   --smtp remove <nom>         --smtp default <nom> (la met en premier)
   --smtp test <nom> [--from <adresse>] [--to <adresse>]   message de test (0 ou 5)
   --get [<clé>...]            valeurs en usage ; --set <clé>=<valeur>... les change
+  --outbox list|run|flush     la file d'attente : la lister, envoyer ce qui est dû
+                              (run), tout envoyer maintenant (flush)
+  --outbox remove|retry <id>  retirer un message ; remettre en file un non remis
   --password-stdin lit le mot de passe sur l'entrée standard ; --password-command
   enregistre une commande (/bin/sh -c, sans terminal) lancée à chaque envoi, dont
   la première ligne écrite est le mot de passe. Une valeur refusée n'écrit rien.
@@ -222,6 +225,10 @@ Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendm
   configuration SMTP par défaut ; seuls Date, Message-ID et From sont ajoutés
   s'ils manquent, et Bcc est retiré. Un utilisateur sans réglages envoie par
   ceux de la machine (/etc/corvelle/Corvelle.ini), jamais réécrits.
+  Chaque message est d'abord gardé dans la file d'attente
+  (~/.local/state/corvelle/outbox ; /var/spool/corvelle avec les réglages de la
+  machine), puis envoyé aussitôt. Un échec temporaire y reste, réessayé par
+  corvelle --outbox run ; un refus la quitte pour son dossier failed/.
     -t              destinataires lus aussi dans To, Cc et Bcc
     -i, -oi         une ligne « . » seule ne termine pas le message
     -f, -r <adresse>   expéditeur de l'enveloppe (<> : vide)
@@ -230,8 +237,9 @@ Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendm
     -N never|success,failure,delay   -R hdrs|full   -V <id>   avis de remise (DSN)
     -v              dialogue SMTP sur la sortie d'erreur
     -bp (ou mailq)  la file d'attente ; -bm, -oem, -odi, -odb, -B... acceptées
-  Codes : 0 envoyé, 64 usage, 65 message invalide, 67 aucun destinataire,
-  69 refusé par le serveur, 75 échec temporaire, 78 erreur de configuration.
+  Codes : 0 envoyé ou gardé dans la file d'attente, 64 usage, 65 message
+  invalide, 67 aucun destinataire, 78 erreur de configuration ; sans file
+  d'attente utilisable, 69 refusé par le serveur, 75 échec temporaire.
 
 Codes de sortie :
   0  message envoyé (avec /apercu : chaque envoi a pu être construit)
