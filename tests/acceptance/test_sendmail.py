@@ -1,12 +1,14 @@
 """The program as the system's mailer: real clients hand it their messages
 as they would hand them to sendmail, and what they wrote arrives unchanged."""
 
+import concurrent.futures
 import os
 import re
 import shutil
 import stat
 import subprocess
 import tempfile
+import time
 import unittest
 
 from outils import Programme, Serveur, config_smtp, dossier_de_module
@@ -257,6 +259,34 @@ class FileAttente(unittest.TestCase):
         self.assertTrue(self.liste().startswith("Identifiant"), self.liste())
         self.assertEqual(self.corvelle("--outbox", "remove", identifiant).returncode, 0)
         self.assertEqual(self.corvelle("--outbox", "remove", identifiant).returncode, 1)
+        self.assertEqual(self.liste(), "La file d'attente est vide.\n")
+
+    def test_a_killed_runner_then_two_at_once_deliver_every_message_once(self):
+        self.programme.configure([config_smtp("S", "127.0.0.1", port_libre())])
+        sujets = [f"n{n}" for n in range(40)]
+
+        def depose(sujet):
+            return self.corvelle("--sendmail", "a@exemple.test",
+                                 entree=f"Subject: {sujet}\n\ny\n".encode()).returncode
+
+        with concurrent.futures.ThreadPoolExecutor(4) as groupe:
+            self.assertEqual(set(groupe.map(depose, sujets)), {0})
+        serveur = Serveur(RACINE)
+        self.addCleanup(serveur.arrete)
+        self.programme.configure([config_smtp("S", "127.0.0.1", serveur.port)])
+        commande = [self.programme.binaire, "--outbox", "flush"]
+        tue = subprocess.Popen(commande, env=self.env, stdout=subprocess.DEVNULL)
+        while len(serveur.messages()) < 5:
+            time.sleep(0.02)
+        tue.kill()
+        tue.wait()
+        coureurs = [subprocess.Popen(commande, env=self.env, stdout=subprocess.DEVNULL)
+                    for _ in range(2)]
+        self.assertEqual([c.wait(timeout=120) for c in coureurs], [0, 0])
+        recus = [m["Subject"] for _, m in serveur.messages()]
+        # Only the message in flight at the kill may go twice.
+        self.assertEqual(sorted(set(recus)), sorted(sujets))
+        self.assertLessEqual(len(recus), len(sujets) + 1)
         self.assertEqual(self.liste(), "La file d'attente est vide.\n")
 
 
