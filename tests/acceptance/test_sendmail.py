@@ -242,11 +242,16 @@ class FileAttente(unittest.TestCase):
         # Not due yet: its next attempt is a minute after the first.
         self.assertEqual(self.corvelle("--outbox", "run").returncode, 0)
         self.assertEqual(serveur.messages(attente=1), [])
+        # A named pipe put there is neither waited on nor sent: moved aside.
+        boite = os.path.join(self.programme.dossier, ".local/state/corvelle/outbox")
+        os.mkfifo(os.path.join(boite, "000000000000-f.msg"))
         for _ in range(2):
             resultat = self.corvelle("--outbox", "flush")
             self.assertEqual(resultat.returncode, 0, resultat.stderr)
         self.assertEqual(len(serveur.messages(attente=2)), 1)
         self.assertEqual(self.liste(), "La file d'attente est vide.\n")
+        self.assertTrue(stat.S_ISFIFO(os.lstat(os.path.join(boite, "damaged",
+                                                            "000000000000-f.msg")).st_mode))
 
         # Refused for good: kept in failed/ until retried or removed.
         resultat = self.corvelle("--sendmail", "refuse@exemple.test", entree=b"Subject: x\n\ny\n")
