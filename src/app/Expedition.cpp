@@ -86,6 +86,7 @@ int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
     int remis = 0;
     int enAttente = 0;
     int nonRemis = 0;
+    file.Nettoie();
     for (const std::string& id : file.Identifiants()) {
         const std::int64_t maintenant = Maintenant();
         outbox::ResultatPrise prise = file.Prend(id);

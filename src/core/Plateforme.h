@@ -142,6 +142,11 @@ class FichierNouveau {
 // Removes a file and flushes its folder.
 [[nodiscard]] int SupprimeFichierDurable(const std::string& chemin);
 
+// Removes the temporary files EcritFichierDurable left in a folder when its
+// writer was killed, once older than `ageSecondes`: a younger one may be a
+// write in progress.
+void SupprimeEcrituresAbandonnees(const std::string& dossier, std::int64_t ageSecondes) noexcept;
+
 // The names in a folder that end with `extension`, whatever they name (a
 // link, a named pipe, a folder), hidden names aside, in name order; empty
 // when the folder cannot be listed.

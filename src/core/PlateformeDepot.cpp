@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <utility>
 
@@ -99,6 +100,29 @@ int SupprimeFichierDurable(const std::string& chemin) {
         return errno;
     }
     return SynchroniseDossier(DossierDe(chemin));
+}
+
+void SupprimeEcrituresAbandonnees(const std::string& dossier, std::int64_t ageSecondes) noexcept {
+    const auto fermeture = [](DIR* d) { ::closedir(d); };
+    const std::unique_ptr<DIR, decltype(fermeture)> flux(::opendir(dossier.c_str()), fermeture);
+    if (!flux) {
+        return;
+    }
+    const std::time_t limite = std::time(nullptr) - ageSecondes;
+    while (const dirent* entree = ::readdir(flux.get())) {
+        // Only names EcritFichierDurable gives: ".<name>.XXXXXX.tmp".
+        const std::string_view nom = entree->d_name;
+        constexpr std::string_view kFin = ".tmp";
+        if (!nom.starts_with('.') || !nom.ends_with(kFin) || nom.size() < 1 + 1 + 7 + kFin.size() ||
+            nom[nom.size() - kFin.size() - 7] != '.') {
+            continue;
+        }
+        struct stat etat {};
+        if (::fstatat(::dirfd(flux.get()), entree->d_name, &etat, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(etat.st_mode) && etat.st_mtime < limite) {
+            ::unlinkat(::dirfd(flux.get()), entree->d_name, 0);
+        }
+    }
 }
 
 std::vector<std::string> NomsDuDossier(const std::string& dossier, const std::string& extension) {

@@ -277,6 +277,13 @@ std::optional<Entree> FileAttente::Consulte(const std::string& id, bool echouee)
     return entree;
 }
 
+void FileAttente::Nettoie() const {
+    constexpr std::int64_t kAge = 10 * 60;
+    for (const std::string& dossier : {dossier_, dossier_ + kEchouees}) {
+        plateforme::SupprimeEcrituresAbandonnees(dossier, kAge);
+    }
+}
+
 ResultatPrise FileAttente::Prend(const std::string& id) {
     ResultatPrise resultat;
     const std::string chemin = Chemin(dossier_, id);

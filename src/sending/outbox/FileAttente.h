@@ -109,6 +109,9 @@ class FileAttente {
     // gone or is not an entry.
     [[nodiscard]] std::optional<Entree> Consulte(const std::string& id, bool echouee = false) const;
 
+    // Removes what writers killed in the middle left behind.
+    void Nettoie() const;
+
     // Holds an entry to try it.
     [[nodiscard]] ResultatPrise Prend(const std::string& id);
 

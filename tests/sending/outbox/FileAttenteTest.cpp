@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "support/DossierTemporaire.h"
@@ -79,6 +80,16 @@ TEST(FileAttente, WhatIsNotAWholeEntryIsNeverSentAndNeverLost) {
     EXPECT_EQ(LitFichier(dossier / "secret"), octets);
     EXPECT_EQ(file.Identifiants(), std::vector<std::string>{id});
     EXPECT_EQ(file.Prend(id).etat, EtatPrise::Prise);
+
+    // Left behind long ago: removed; a write maybe still going on: kept.
+    const std::string ancien = dossier / ("." + id + ".msg.Ab12Cd.tmp");
+    const std::string recent = dossier / ("." + id + ".msg.Ef34Gh.tmp");
+    EcritFichier(recent, "");
+    std::filesystem::last_write_time(
+        ancien, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    file.Nettoie();
+    EXPECT_EQ(plateforme::Nature(ancien), plateforme::NatureChemin::Absent);
+    EXPECT_EQ(plateforme::Nature(recent), plateforme::NatureChemin::Fichier);
 }
 
 TEST(FileAttente, AnEntryIsTriedByOneRunnerAtATime) {
