@@ -138,6 +138,9 @@ std::string DossierFileAttente(const Programme& programme) {
     if (programme.ReglagesMachine) {
         return plateforme::DossierFileAttenteMachine();
     }
+    if (programme.Portable) {
+        return programme.DossierConfiguration + "outbox";
+    }
     const std::optional<std::string> dossier = plateforme::DossierFileAttenteUtilisateur();
     if (!dossier) {
         throw Erreur(ErrCheminIntrouvable, "XDG_STATE_HOME, HOME");

@@ -24,7 +24,8 @@ class Prise;
 inline constexpr std::int64_t kDureeAttenteSecondes = 5 * 24 * 3600;
 
 // The outbox of the settings in use: the machine's spool for the machine's
-// settings, else the user's. Raises an Erreur when there is none.
+// settings, beside a portable copy, else the user's. Raises an Erreur when
+// there is none.
 [[nodiscard]] std::string DossierFileAttente(const Programme& programme);
 
 // The configuration named (without letter case), the first when `nom` is

@@ -226,8 +226,8 @@ Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendm
   s'ils manquent, et Bcc est retiré. Un utilisateur sans réglages envoie par
   ceux de la machine (/etc/corvelle/Corvelle.ini), jamais réécrits.
   Chaque message est d'abord gardé dans la file d'attente
-  (~/.local/state/corvelle/outbox ; /var/spool/corvelle avec les réglages de la
-  machine), puis envoyé aussitôt. Un échec temporaire y reste, réessayé par
+  (~/.local/state/corvelle/outbox, outbox à côté d'une copie portable,
+  /var/spool/corvelle avec les réglages de la machine), puis envoyé aussitôt. Un échec temporaire y reste, réessayé par
   corvelle --outbox run ; un refus la quitte pour son dossier failed/.
     -t              destinataires lus aussi dans To, Cc et Bcc
     -i, -oi         une ligne « . » seule ne termine pas le message

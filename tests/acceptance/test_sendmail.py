@@ -243,7 +243,7 @@ class FileAttente(unittest.TestCase):
         self.assertEqual(self.corvelle("--outbox", "run").returncode, 0)
         self.assertEqual(serveur.messages(attente=1), [])
         # A named pipe put there is neither waited on nor sent: moved aside.
-        boite = os.path.join(self.programme.dossier, ".local/state/corvelle/outbox")
+        boite = os.path.join(self.programme.dossier, "outbox")  # beside a portable copy
         os.mkfifo(os.path.join(boite, "000000000000-f.msg"))
         for _ in range(2):
             resultat = self.corvelle("--outbox", "flush")
