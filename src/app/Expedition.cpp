@@ -18,14 +18,6 @@ namespace {
 
 using sendmail::Conclusion;
 
-std::string NomsConfigurations(const Programme& programme) {
-    std::string noms;
-    for (const clsConfigSMTP& config : programme.ListeConfigsSMTP) {
-        noms += (noms.empty() ? "" : ", ") + config.Nom;
-    }
-    return noms;
-}
-
 sendmail::IssueRelais Tente(const Programme& programme, const outbox::Entree& entree,
                             const std::function<void(std::string_view)>& trace) {
     const Langue& langue = programme.Langage;
@@ -146,6 +138,14 @@ std::string DossierFileAttente(const Programme& programme) {
         throw Erreur(ErrCheminIntrouvable, "XDG_STATE_HOME, HOME");
     }
     return *dossier;
+}
+
+std::string NomsConfigurations(const Programme& programme) {
+    std::string noms;
+    for (const clsConfigSMTP& config : programme.ListeConfigsSMTP) {
+        noms += (noms.empty() ? "" : ", ") + config.Nom;
+    }
+    return noms;
 }
 
 const clsConfigSMTP* ConfigurationNommee(const Programme& programme, const std::string& nom) {

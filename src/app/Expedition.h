@@ -33,6 +33,9 @@ inline constexpr std::int64_t kDureeAttenteSecondes = 5 * 24 * 3600;
 [[nodiscard]] const clsConfigSMTP* ConfigurationNommee(const Programme& programme,
                                                        const std::string& nom);
 
+// Their names, for a message that lists them.
+[[nodiscard]] std::string NomsConfigurations(const Programme& programme);
+
 // What relaying through `configuration` needs, its password not yet resolved.
 [[nodiscard]] sendmail::ContexteRelais ContexteRelaisDe(const Programme& programme,
                                                         const clsConfigSMTP& configuration);

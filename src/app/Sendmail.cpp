@@ -97,6 +97,41 @@ int EnvoieDirectement(const Programme& programme, const sendmail::Preparation& p
     return CodeSortie(langue, sendmail::Transmet(pret.enveloppe, pret.message, contexte));
 }
 
+// Keeps the message in the outbox before its first attempt, so that the
+// caller is told success only once it is safe, whatever the relay does; then
+// tries it once.
+int GardeEtEnvoie(const Programme& programme, const sendmail::Preparation& pret,
+                  const sendmail::ContexteRelais& contexte) {
+    const Langue& langue = programme.Langage;
+    std::string dossier;
+    std::string id;
+    try {
+        dossier = DossierFileAttente(programme);
+        id = outbox::FileAttente(dossier).Depose(pret.enveloppe, pret.message, Maintenant());
+    } catch (const Erreur& erreur) {
+        Signale(langue, 0,
+                FormateMessage(langue.Texte("MSG_OUTBOX_ECRITURE"), erreur.Description()));
+        return EnvoieDirectement(programme, pret, contexte);
+    }
+    try {
+        outbox::FileAttente file(dossier);
+        outbox::ResultatPrise prise = file.Prend(id);
+        if (prise.etat != outbox::EtatPrise::Prise) {
+            return 0;  // a runner has it already
+        }
+        const IssueEssai issue = EssaieEntree(programme, prise.prise, Maintenant(), contexte.trace);
+        if (issue.devenir == Devenir::NonRemis) {
+            Signale(langue, 0,
+                    FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
+                                   file.Dossier() + "failed/", Lisible(issue.detail)));
+        }
+    } catch (const Erreur& erreur) {
+        // Kept already: a runner will try it again.
+        Signale(langue, 0, FormateMessage(langue.Texte("MSG_OUTBOX_ERREUR"), erreur.Description()));
+    }
+    return 0;
+}
+
 }  // namespace
 
 ModeMailer ModeDuLancement(const std::string& nomProgramme,
@@ -138,13 +173,10 @@ int LanceSendmail(ModeMailer mode, const std::vector<std::string>& arguments,
     }
     const clsConfigSMTP* configuration = ConfigurationNommee(programme, options.configuration);
     if (!configuration) {
-        std::string noms;
-        for (const clsConfigSMTP& config : programme.ListeConfigsSMTP) {
-            noms += (noms.empty() ? "" : ", ") + config.Nom;
-        }
-        return Signale(langue, kSortieConfiguration,
-                       FormateMessage(langue.Texte("MSG_SENDMAIL_CONFIG_INCONNUE"),
-                                      Lisible(options.configuration), noms));
+        return Signale(
+            langue, kSortieConfiguration,
+            FormateMessage(langue.Texte("MSG_SENDMAIL_CONFIG_INCONNUE"),
+                           Lisible(options.configuration), NomsConfigurations(programme)));
     }
     if (EstListeExemple(programme.ListeConfigsSMTP)) {
         return Signale(
@@ -160,35 +192,7 @@ int LanceSendmail(ModeMailer mode, const std::vector<std::string>& arguments,
         return CodeSortie(langue, pret.issue);
     }
     pret.enveloppe.configuration = configuration->Nom;
-    // Kept before the first attempt, so that the caller is told success only
-    // once the message is safe whatever the relay does.
-    std::string dossier;
-    std::string id;
-    try {
-        dossier = DossierFileAttente(programme);
-        id = outbox::FileAttente(dossier).Depose(pret.enveloppe, pret.message, Maintenant());
-    } catch (const Erreur& erreur) {
-        Signale(langue, 0,
-                FormateMessage(langue.Texte("MSG_OUTBOX_ECRITURE"), erreur.Description()));
-        return EnvoieDirectement(programme, pret, contexte);
-    }
-    try {
-        outbox::FileAttente file(dossier);
-        outbox::ResultatPrise prise = file.Prend(id);
-        if (prise.etat != outbox::EtatPrise::Prise) {
-            return 0;  // a runner has it already
-        }
-        const IssueEssai issue = EssaieEntree(programme, prise.prise, Maintenant(), contexte.trace);
-        if (issue.devenir == Devenir::NonRemis) {
-            Signale(langue, 0,
-                    FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
-                                   file.Dossier() + "failed/", Lisible(issue.detail)));
-        }
-    } catch (const Erreur& erreur) {
-        // Kept already: a runner will try it again.
-        Signale(langue, 0, FormateMessage(langue.Texte("MSG_OUTBOX_ERREUR"), erreur.Description()));
-    }
-    return 0;
+    return GardeEtEnvoie(programme, pret, contexte);
 }
 
 }  // namespace corvelle
