@@ -103,6 +103,7 @@ Emplacement LocaliseConfiguration(const EnvironnementDemarrage& env, Programme& 
             emplacement.ancienFichier = ancien;
         }
     } else {
+        etat.Portable = true;
         etat.DossierConfiguration = AjouteBarre(dossierExecutable);
         etat.FichierConfiguration = etat.DossierConfiguration + NomFichier(".ini");
     }

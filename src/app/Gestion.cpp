@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/Demarrage.h"
+#include "app/Expedition.h"
 #include "app/GestionReglages.h"
 #include "app/GestionSMTP.h"
 #include "app/OptionsLancement.h"
@@ -65,6 +66,11 @@ int LanceGestion(const OptionsLancement& options, EnvironnementDemarrage env) {
     // What a configuration that does not read is fixed with.
     env.reparationSMTP = arguments.size() >= 2 && arguments[0] == "--smtp" &&
                          (arguments[1] == "set" || arguments[1] == "remove");
+    if (arguments.front() == "--outbox") {
+        // A runner started by the system (a timer, cron) under an account
+        // with no settings works for the machine's.
+        env.fichierMachine = plateforme::FichierReglagesMachine();
+    }
     Programme programme;
     // No directory: these commands never need it, and must not stop on it.
     const IssueDemarrage issue = Demarre(env, programme, dialogue);
@@ -74,6 +80,9 @@ int LanceGestion(const OptionsLancement& options, EnvironnementDemarrage env) {
     const std::vector<std::string> reste(arguments.begin() + 1, arguments.end());
     if (arguments.front() == "--smtp") {
         return ExecuteGestionSMTP(programme, reste);
+    }
+    if (arguments.front() == "--outbox") {
+        return ExecuteFileAttente(programme, reste);
     }
     return ExecuteGestionReglages(programme, arguments.front() == "--set", reste);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// The management commands (--smtp, --get, --set): a start-up without windows
+// The management commands (--smtp, --get, --set, --outbox): a start-up without windows
 // or directory, then the command. Information goes to standard output,
 // refusals and errors to standard error.
 

@@ -40,7 +40,8 @@ OptionsLancement LitOptionsLancement(std::vector<std::string> arguments,
     }
     if (!options.arguments.empty()) {
         const std::string& premier = options.arguments.front();
-        options.gestion = premier == "--smtp" || premier == "--get" || premier == "--set";
+        options.gestion = premier == "--smtp" || premier == "--get" || premier == "--set" ||
+                          premier == "--outbox";
     }
     return options;
 }

@@ -25,6 +25,8 @@ struct Programme {
     bool FichierConfigurationDonne = false;  // by --config or CORVELLE_CONFIG
     // The whole machine's settings, read only: a send never rewrites them.
     bool ReglagesMachine = false;
+    // A copy run from outside the install prefix: its files stay beside it.
+    bool Portable = false;
 
     Langue Langage;
     ListeConfigs ListeConfigsSMTP;

@@ -3,15 +3,18 @@
 #include <iostream>
 
 #include "app/Demarrage.h"
+#include "app/Expedition.h"
 #include "app/Programme.h"
 #include "config/Parametres.h"
 #include "core/Dialogue.h"
+#include "core/Erreur.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
 #include "i18n/Langue.h"
 #include "i18n/Traduction.h"
 #include "sending/Serveur.h"
+#include "sending/outbox/FileAttente.h"
 #include "sending/sendmail/Relais.h"
 
 namespace corvelle {
@@ -42,27 +45,6 @@ int ErreurUsage(const Langue& langue, const sendmail::AnalyseSendmail& analyse) 
     }
     return Signale(langue, kSortieUsage,
                    FormateMessage(langue.Texte(cle), Lisible(analyse.option)));
-}
-
-// The configuration -C names, or the default one (the first).
-const clsConfigSMTP* Configuration(const Programme& programme, const std::string& nom) {
-    if (nom.empty()) {
-        return programme.ListeConfigsSMTP.empty() ? nullptr : &programme.ListeConfigsSMTP.front();
-    }
-    for (const clsConfigSMTP& config : programme.ListeConfigsSMTP) {
-        if (EgauxSansCasse(config.Nom, nom)) {
-            return &config;
-        }
-    }
-    return nullptr;
-}
-
-std::string NomsConfigurations(const Programme& programme) {
-    std::string noms;
-    for (const clsConfigSMTP& config : programme.ListeConfigsSMTP) {
-        noms += (noms.empty() ? "" : ", ") + config.Nom;
-    }
-    return noms;
 }
 
 int CodeSortie(const Langue& langue, const sendmail::IssueRelais& issue) {
@@ -98,6 +80,58 @@ int CodeSortie(const Langue& langue, const sendmail::IssueRelais& issue) {
     return kSortieIndisponible;
 }
 
+// Without an outbox to keep it, the message goes at once and the exit code
+// says how it went, as before there was one.
+int EnvoieDirectement(const Programme& programme, const sendmail::Preparation& pret,
+                      sendmail::ContexteRelais contexte) {
+    const Langue& langue = programme.Langage;
+    ResultatEnvoi<clsConfigSMTP> resolue = ResoutMotDePasse(contexte.configuration, langue);
+    if (!resolue.Reussi()) {
+        const Defaillance& echec = resolue.Erreur();
+        return Signale(
+            langue,
+            echec.genre == GenreEchec::Temporaire ? kSortieTemporaire : kSortieConfiguration,
+            echec.texte);
+    }
+    contexte.configuration = std::move(resolue.Valeur());
+    return CodeSortie(langue, sendmail::Transmet(pret.enveloppe, pret.message, contexte));
+}
+
+// Keeps the message in the outbox before its first attempt, so that the
+// caller is told success only once it is safe, whatever the relay does; then
+// tries it once.
+int GardeEtEnvoie(const Programme& programme, const sendmail::Preparation& pret,
+                  const sendmail::ContexteRelais& contexte) {
+    const Langue& langue = programme.Langage;
+    std::string dossier;
+    std::string id;
+    try {
+        dossier = DossierFileAttente(programme);
+        id = outbox::FileAttente(dossier).Depose(pret.enveloppe, pret.message, Maintenant());
+    } catch (const Erreur& erreur) {
+        Signale(langue, 0,
+                FormateMessage(langue.Texte("MSG_OUTBOX_ECRITURE"), erreur.Description()));
+        return EnvoieDirectement(programme, pret, contexte);
+    }
+    try {
+        outbox::FileAttente file(dossier);
+        outbox::ResultatPrise prise = file.Prend(id);
+        if (prise.etat != outbox::EtatPrise::Prise) {
+            return 0;  // a runner has it already
+        }
+        const IssueEssai issue = EssaieEntree(programme, prise.prise, Maintenant(), contexte.trace);
+        if (issue.devenir == Devenir::NonRemis) {
+            Signale(langue, 0,
+                    FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
+                                   file.Dossier() + "failed/", Lisible(issue.detail)));
+        }
+    } catch (const Erreur& erreur) {
+        // Kept already: a runner will try it again.
+        Signale(langue, 0, FormateMessage(langue.Texte("MSG_OUTBOX_ERREUR"), erreur.Description()));
+    }
+    return 0;
+}
+
 }  // namespace
 
 ModeMailer ModeDuLancement(const std::string& nomProgramme,
@@ -130,11 +164,14 @@ int LanceSendmail(ModeMailer mode, const std::vector<std::string>& arguments,
     }
     const Langue& langue = programme.Langage;
     if (mode == ModeMailer::Mailq || options.listeFileAttente) {
-        // Every message is sent at once: none waits.
-        std::cout << langue.Texte("TXT_SENDMAIL_FILE_VIDE") << '\n';
+        try {
+            ListeFileAttente(programme);
+        } catch (const Erreur& erreur) {
+            return Signale(langue, kSortieConfiguration, erreur.Description());
+        }
         return 0;
     }
-    const clsConfigSMTP* configuration = Configuration(programme, options.configuration);
+    const clsConfigSMTP* configuration = ConfigurationNommee(programme, options.configuration);
     if (!configuration) {
         return Signale(
             langue, kSortieConfiguration,
@@ -146,24 +183,16 @@ int LanceSendmail(ModeMailer mode, const std::vector<std::string>& arguments,
             langue, kSortieConfiguration,
             FormateMessage(langue.Texte("MSG_ERREUR_AUCUN_SERVEUR"), kServeurSMTPParDefaut));
     }
-    ResultatEnvoi<clsConfigSMTP> resolue = ResoutMotDePasse(*configuration, langue);
-    if (!resolue.Reussi()) {
-        const Defaillance& echec = resolue.Erreur();
-        return Signale(
-            langue,
-            echec.genre == GenreEchec::Temporaire ? kSortieTemporaire : kSortieConfiguration,
-            echec.texte);
-    }
-    sendmail::ContexteRelais contexte;
-    contexte.configuration = std::move(resolue.Valeur());
-    contexte.expediteurParDefaut = programme.Reglages.ExpediteurParDefaut;
-    contexte.fichierJetons = FichierJetons(programme.FichierConfiguration);
-    contexte.suffixe = programme.Reglages.Suffixe;
-    contexte.timeoutSecondes = programme.Reglages.TimeoutSMTP;
+    sendmail::ContexteRelais contexte = ContexteRelaisDe(programme, *configuration);
     if (options.trace) {
         contexte.trace = [](std::string_view ligne) { std::cerr << ligne << '\n'; };
     }
-    return CodeSortie(langue, sendmail::Relaie(options, contexte, std::cin));
+    sendmail::Preparation pret = sendmail::Prepare(options, contexte, std::cin);
+    if (pret.issue.conclusion != sendmail::Conclusion::Envoye) {
+        return CodeSortie(langue, pret.issue);
+    }
+    pret.enveloppe.configuration = configuration->Nom;
+    return GardeEtEnvoie(programme, pret, contexte);
 }
 
 }  // namespace corvelle

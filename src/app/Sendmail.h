@@ -1,9 +1,10 @@
 #pragma once
 
 // The system's mailer: "corvelle --sendmail [options] [recipient...]", or the
-// program started as sendmail or mailq. Quiet on success; a failure is said
-// on standard error and its exit code is the one sendmail's callers read
-// (sysexits.h).
+// program started as sendmail or mailq. Each message is kept in the outbox
+// before it is tried, and 0 means kept. Quiet on success; a failure is said on
+// standard error, and one that keeps nothing exits with the code sendmail's
+// callers read (sysexits.h).
 
 #include <string>
 #include <vector>

@@ -501,8 +501,12 @@ std::string DossierTravail() {
     return chemin.string();
 }
 
-std::optional<std::string> DossierDonneesApplication() {
-    const std::string xdg = Variable("XDG_CONFIG_HOME");
+namespace {
+
+// An XDG folder: its variable when it holds an absolute path, else its place
+// under the home folder.
+std::optional<std::string> DossierXdg(const char* variable, const char* sousMaison) {
+    const std::string xdg = Variable(variable);
     if (!xdg.empty() && xdg[0] == '/') {
         return xdg;
     }
@@ -518,7 +522,22 @@ std::optional<std::string> DossierDonneesApplication() {
     if (maison.size() > 1 && maison.back() == '/') {
         maison.pop_back();
     }
-    return maison + "/.config";
+    return maison + sousMaison;
+}
+
+}  // namespace
+
+std::optional<std::string> DossierDonneesApplication() {
+    return DossierXdg("XDG_CONFIG_HOME", "/.config");
+}
+
+std::optional<std::string> DossierFileAttenteUtilisateur() {
+    const std::optional<std::string> etat = DossierXdg("XDG_STATE_HOME", "/.local/state");
+    return etat ? std::optional(*etat + "/corvelle/outbox") : std::nullopt;
+}
+
+std::string DossierFileAttenteMachine() {
+    return CORVELLE_SPOOLDIR;
 }
 
 std::string DossierProgrammes() {

@@ -124,6 +124,64 @@ class FichierNouveau {
     std::string chemin_;
 };
 
+// Durable files, for messages kept until they are delivered: after a crash
+// or a power cut at any moment, such a file is either whole or absent.
+// Failures are errno values, for callers that word them themselves.
+
+// Writes the file under a temporary name beside it (a hidden name ending in
+// ".tmp", which listings of entries skip), flushes it to the disk, gives it
+// its name (over a file already there only when `remplace`), then flushes the
+// folder so the name itself survives. A new file is readable by its owner only.
+[[nodiscard]] int EcritFichierDurable(const std::string& chemin, std::string_view contenu,
+                                      bool remplace);
+
+// Gives a file a name in another folder of the same file system, never over a
+// file already there, and flushes both folders.
+[[nodiscard]] int DeplaceFichierDurable(const std::string& source, const std::string& cible);
+
+// Removes a file and flushes its folder.
+[[nodiscard]] int SupprimeFichierDurable(const std::string& chemin);
+
+// Removes the temporary files EcritFichierDurable left in a folder when its
+// writer was killed, once older than `ageSecondes`: a younger one may be a
+// write in progress.
+void SupprimeEcrituresAbandonnees(const std::string& dossier, std::int64_t ageSecondes) noexcept;
+
+// The names in a folder that end with `extension`, whatever they name (a
+// link, a named pipe, a folder), hidden names aside, in name order; empty
+// when the folder cannot be listed.
+[[nodiscard]] std::vector<std::string> NomsDuDossier(const std::string& dossier,
+                                                     const std::string& extension);
+
+// Reads a file as FichierReserve does, without holding it.
+[[nodiscard]] int LitFichierSansLien(const std::string& chemin, std::size_t tailleMax,
+                                     std::string& contenu);
+
+// A file held by one process at a time while it works on it: opened without
+// following a link, a regular file with one name only, locked without
+// waiting. The lock goes with the object, or with the process however it
+// ends.
+class FichierReserve {
+  public:
+    FichierReserve() noexcept = default;
+    ~FichierReserve();
+    FichierReserve(const FichierReserve&) = delete;
+    FichierReserve& operator=(const FichierReserve&) = delete;
+    FichierReserve(FichierReserve&& autre) noexcept;
+    FichierReserve& operator=(FichierReserve&& autre) noexcept;
+
+    // Holds `chemin` and reads it whole into `contenu`: 0, or EWOULDBLOCK
+    // when another holds it, ENOENT when it is gone (taken and removed or
+    // moved by another meanwhile), ELOOP for a link, EINVAL for anything but
+    // a regular file with one name, EFBIG when larger than `tailleMax`.
+    [[nodiscard]] int Reserve(const std::string& chemin, std::size_t tailleMax,
+                              std::string& contenu);
+    void Libere() noexcept;
+
+  private:
+    int fd_ = -1;
+};
+
 // The local date and time as "dd/mm/yyyy hh:nn:ss".
 [[nodiscard]] std::string HorodatageLocal();
 
@@ -144,6 +202,13 @@ void RelanceProgramme();
 // The per-user configuration folder: $XDG_CONFIG_HOME, else ~/.config;
 // nothing when neither can be found.
 [[nodiscard]] std::optional<std::string> DossierDonneesApplication();
+
+// The per-user outbox: $XDG_STATE_HOME/corvelle/outbox, else
+// ~/.local/state/corvelle/outbox; nothing when neither can be found.
+[[nodiscard]] std::optional<std::string> DossierFileAttenteUtilisateur();
+
+// The outbox of the machine's settings (/var/spool/corvelle once installed).
+[[nodiscard]] std::string DossierFileAttenteMachine();
 
 // The install prefix: a binary under it is an installed program.
 [[nodiscard]] std::string DossierProgrammes();

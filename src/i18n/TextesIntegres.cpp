@@ -222,6 +222,9 @@ Réglages sans fenêtre (Linux ; --config vaut pour toute exécution) :
   --smtp remove <nom>         --smtp default <nom> (la met en premier)
   --smtp test <nom> [--from <adresse>] [--to <adresse>]   message de test (0 ou 5)
   --get [<clé>...]            valeurs en usage ; --set <clé>=<valeur>... les change
+  --outbox list|run|flush     la file d'attente : la lister, envoyer ce qui est dû
+                              (run), tout envoyer maintenant (flush)
+  --outbox remove|retry <id>  retirer un message ; remettre en file un non remis
   --password-stdin lit le mot de passe sur l'entrée standard ; --password-command
   enregistre une commande (/bin/sh -c, sans terminal) lancée à chaque envoi, dont
   la première ligne écrite est le mot de passe. Une valeur refusée n'écrit rien.
@@ -232,6 +235,10 @@ Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendm
   configuration SMTP par défaut ; seuls Date, Message-ID et From sont ajoutés
   s'ils manquent, et Bcc est retiré. Un utilisateur sans réglages envoie par
   ceux de la machine (/etc/corvelle/Corvelle.ini), jamais réécrits.
+  Chaque message est d'abord gardé dans la file d'attente
+  (~/.local/state/corvelle/outbox, outbox à côté d'une copie portable,
+  /var/spool/corvelle avec les réglages de la machine), puis envoyé aussitôt. Un échec temporaire y reste, réessayé par
+  corvelle --outbox run ; un refus la quitte pour son dossier failed/.
     -t              destinataires lus aussi dans To, Cc et Bcc
     -i, -oi         une ligne « . » seule ne termine pas le message
     -f, -r <adresse>   expéditeur de l'enveloppe (<> : vide)
@@ -240,8 +247,9 @@ Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendm
     -N never|success,failure,delay   -R hdrs|full   -V <id>   avis de remise (DSN)
     -v              dialogue SMTP sur la sortie d'erreur
     -bp (ou mailq)  la file d'attente ; -bm, -oem, -odi, -odb, -B... acceptées
-  Codes : 0 envoyé, 64 usage, 65 message invalide, 67 aucun destinataire,
-  69 refusé par le serveur, 75 échec temporaire, 78 erreur de configuration.
+  Codes : 0 envoyé ou gardé dans la file d'attente, 64 usage, 65 message
+  invalide, 67 aucun destinataire, 78 erreur de configuration ; sans file
+  d'attente utilisable, 69 refusé par le serveur, 75 échec temporaire.
 
 Codes de sortie :
   0  message envoyé (avec /apercu : chaque envoi a pu être construit)
@@ -409,6 +417,19 @@ Exemples :
      "La configuration SMTP « %v » n'existe pas ; configurations : %v."},
     {"MSG_SENDMAIL_ECHEC", "Message non envoyé : %v"},
     {"TXT_SENDMAIL_FILE_VIDE", "La file d'attente est vide."},
+    {"MSG_OUTBOX_ECRITURE",
+     "Le message ne peut pas être gardé dans la file d'attente (%v) : il est envoyé directement."},
+    {"MSG_OUTBOX_NON_REMIS", "Message %v non remis, gardé dans %v : %v"},
+    {"MSG_OUTBOX_ABIME",
+     "%v n'est pas un message lisible de la file d'attente : mis de côté dans %v. %v"},
+    {"MSG_OUTBOX_USAGE",
+     "Commande de file d'attente inconnue : « %v » (list, run, flush, remove ID, retry ID)."},
+    {"MSG_OUTBOX_INCONNU",
+     "Aucun message %v libre dans la file d'attente (absent, ou en cours d'envoi)."},
+    {"MSG_OUTBOX_ERREUR", "File d'attente : %v"},
+    {"TXT_OUTBOX_ENTETE", "Identifiant  Âge (h:mm)  Essais  Destinataires"},
+    {"TXT_OUTBOX_ECHOUES", "Non remis, gardés dans %v :"},
+    {"TXT_OUTBOX_BILAN", "File d'attente : %v remis, %v en attente, %v non remis."},
 }};
 
 }  // namespace corvelle

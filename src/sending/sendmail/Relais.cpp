@@ -13,10 +13,14 @@ IssueRelais Echec(Conclusion conclusion, std::string detail = {}) {
     return {conclusion, std::move(detail)};
 }
 
+Preparation Refus(Conclusion conclusion, std::string detail = {}) {
+    return {Echec(conclusion, std::move(detail)), {}, {}};
+}
+
 }  // namespace
 
-IssueRelais Relaie(const OptionsSendmail& options, const ContexteRelais& contexte,
-                   std::istream& entree) {
+Preparation Prepare(const OptionsSendmail& options, const ContexteRelais& contexte,
+                    std::istream& entree) {
     const std::optional<smtp::Boite> defaut = smtp::LitBoite(contexte.expediteurParDefaut);
     smtp::ReglesEntree regles;
     regles.pointFinal = options.pointFinal;
@@ -32,13 +36,13 @@ IssueRelais Relaie(const OptionsSendmail& options, const ContexteRelais& context
     } catch (const smtp::EntreeRefusee& refus) {
         switch (refus.Defaut()) {
             case smtp::DefautEntree::Vide:
-                return Echec(Conclusion::MessageVide);
+                return Refus(Conclusion::MessageVide);
             case smtp::DefautEntree::OctetNul:
-                return Echec(Conclusion::OctetNul);
+                return Refus(Conclusion::OctetNul);
             case smtp::DefautEntree::AdresseIllisible:
                 break;
         }
-        return Echec(Conclusion::AdresseIllisible, refus.Detail());
+        return Refus(Conclusion::AdresseIllisible, refus.Detail());
     }
 
     std::vector<std::string> destinataires;
@@ -48,13 +52,13 @@ IssueRelais Relaie(const OptionsSendmail& options, const ContexteRelais& context
                 destinataires.push_back(std::move(boite));
             }
         } catch (const smtp::EntreeRefusee& refus) {
-            return Echec(Conclusion::AdresseIllisible, refus.Detail());
+            return Refus(Conclusion::AdresseIllisible, refus.Detail());
         }
     }
     destinataires.insert(destinataires.end(), message.destinataires.begin(),
                          message.destinataires.end());
     if (destinataires.empty()) {
-        return Echec(Conclusion::SansDestinataire);
+        return Refus(Conclusion::SansDestinataire);
     }
     // -f, else the configuration's envelope sender, else the default sender.
     std::string enveloppe = options.expediteurEnveloppe;
@@ -63,19 +67,32 @@ IssueRelais Relaie(const OptionsSendmail& options, const ContexteRelais& context
                         ? contexte.configuration.ExpediteurEnveloppe
                         : (defaut ? defaut->adresse : std::string());
         if (enveloppe.empty()) {
-            return Echec(Conclusion::SansExpediteur);
+            return Refus(Conclusion::SansExpediteur);
         }
     }
 
+    Preparation pret;
+    pret.enveloppe.expediteur = std::move(enveloppe);
+    pret.enveloppe.destinataires = std::move(destinataires);
+    pret.enveloppe.huitBits = message.huitBits;
+    pret.enveloppe.notify = options.dsn.notify;
+    pret.enveloppe.ret = options.dsn.ret;
+    pret.enveloppe.envid = options.dsn.envid;
+    pret.message = std::move(message.octets);
+    return pret;
+}
+
+IssueRelais Transmet(const outbox::Enveloppe& enveloppe, const std::string& message,
+                     const ContexteRelais& contexte) {
     ComposantSMTP smtp;
     AppliqueConfiguration(smtp, contexte.configuration, contexte.fichierJetons);
     smtp.SetTimeout(contexte.timeoutSecondes * 1000);
     if (contexte.trace) {
         smtp.SetTrace(contexte.trace);
     }
-    smtp.SetRelais(ComposantSMTP::Relais{message.octets, std::move(enveloppe),
-                                         std::move(destinataires), message.huitBits,
-                                         options.dsn.notify, options.dsn.ret, options.dsn.envid});
+    smtp.SetRelais(ComposantSMTP::Relais{message, enveloppe.expediteur, enveloppe.destinataires,
+                                         enveloppe.huitBits, enveloppe.notify, enveloppe.ret,
+                                         enveloppe.envid});
     smtp.Envoie();
     const ComposantSMTP::Issue& issue = smtp.Resultat();
     if (issue.accepte) {

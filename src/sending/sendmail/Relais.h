@@ -10,12 +10,13 @@
 #include <string_view>
 
 #include "config/ConfigSMTP.h"
+#include "sending/outbox/FileAttente.h"
 #include "sending/sendmail/OptionsSendmail.h"
 
 namespace corvelle::sendmail {
 
 struct ContexteRelais {
-    clsConfigSMTP configuration;      // its password already resolved
+    clsConfigSMTP configuration;      // for Transmet, its password already resolved
     std::string expediteurParDefaut;  // the settings' default sender ("Name <addr>")
     std::string fichierJetons;
     std::string suffixe;  // completes a bare user name ("root")
@@ -46,8 +47,19 @@ struct IssueRelais {
     std::string detail;
 };
 
-// Reads the message from `entree` and relays it.
-[[nodiscard]] IssueRelais Relaie(const OptionsSendmail& options, const ContexteRelais& contexte,
-                                 std::istream& entree);
+// A message read and addressed, ready for the outbox.
+struct Preparation {
+    IssueRelais issue;            // Envoye when ready
+    outbox::Enveloppe enveloppe;  // all but the configuration's name
+    std::string message;
+};
+
+// Reads the message from `entree` and finds its envelope.
+[[nodiscard]] Preparation Prepare(const OptionsSendmail& options, const ContexteRelais& contexte,
+                                  std::istream& entree);
+
+// Relays a prepared message through the context's configuration.
+[[nodiscard]] IssueRelais Transmet(const outbox::Enveloppe& enveloppe, const std::string& message,
+                                   const ContexteRelais& contexte);
 
 }  // namespace corvelle::sendmail

@@ -1,0 +1,246 @@
+#include "app/Expedition.h"
+
+#include <chrono>
+#include <iostream>
+
+#include "app/Gestion.h"
+#include "app/Programme.h"
+#include "core/Erreur.h"
+#include "core/Plateforme.h"
+#include "core/Texte.h"
+#include "i18n/Langue.h"
+#include "sending/Serveur.h"
+#include "sending/outbox/FileAttente.h"
+
+namespace corvelle {
+
+namespace {
+
+using sendmail::Conclusion;
+
+sendmail::IssueRelais Tente(const Programme& programme, const outbox::Entree& entree,
+                            const std::function<void(std::string_view)>& trace) {
+    const Langue& langue = programme.Langage;
+    const clsConfigSMTP* configuration =
+        ConfigurationNommee(programme, entree.enveloppe.configuration);
+    if (!configuration) {
+        return {
+            Conclusion::Configuration,
+            FormateMessage(langue.Texte("MSG_SENDMAIL_CONFIG_INCONNUE"),
+                           Lisible(entree.enveloppe.configuration), NomsConfigurations(programme))};
+    }
+    ResultatEnvoi<clsConfigSMTP> resolue = ResoutMotDePasse(*configuration, langue);
+    if (!resolue.Reussi()) {
+        const Defaillance& echec = resolue.Erreur();
+        return {echec.genre == GenreEchec::Temporaire ? Conclusion::Temporaire
+                                                      : Conclusion::Configuration,
+                echec.texte};
+    }
+    sendmail::ContexteRelais contexte = ContexteRelaisDe(programme, resolue.Valeur());
+    contexte.trace = trace;
+    return sendmail::Transmet(entree.enveloppe, entree.message, contexte);
+}
+
+// "h:mm" since the message came: the same in every language.
+std::string Age(std::int64_t secondes) {
+    const std::int64_t minutes = secondes < 0 ? 0 : secondes / 60;
+    const std::string mm = std::to_string(minutes % 60);
+    return std::to_string(minutes / 60) + ":" + (mm.size() < 2 ? "0" : "") + mm;
+}
+
+void ListeEntrees(const outbox::FileAttente& file, bool echouees, std::int64_t maintenant) {
+    for (const std::string& id : file.Identifiants(echouees)) {
+        const std::optional<outbox::Entree> entree = file.Consulte(id, echouees);
+        if (!entree) {
+            std::cout << id << "  ?\n";
+            continue;
+        }
+        std::string destinataires;
+        for (const std::string& destinataire : entree->enveloppe.destinataires) {
+            destinataires += (destinataires.empty() ? "" : ", ") + destinataire;
+        }
+        std::cout << id << "  " << Age(maintenant - entree->historique.creation) << "  "
+                  << entree->historique.tentatives << "  " << Lisible(destinataires) << '\n';
+        if (!entree->historique.derniereReponse.empty()) {
+            std::cout << "    " << Lisible(entree->historique.derniereReponse) << '\n';
+        }
+    }
+}
+
+int Signale(const Langue& langue, int code, const std::string& texte) {
+    return EcritRefus(langue, Echec{code, texte});
+}
+
+// Tries what is due (everything with `tout`), one entry at a time; the others
+// runners hold are left to them.
+int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
+    const Langue& langue = programme.Langage;
+    int remis = 0;
+    int enAttente = 0;
+    int nonRemis = 0;
+    file.Nettoie();
+    for (const std::string& id : file.Identifiants()) {
+        const std::int64_t maintenant = Maintenant();
+        outbox::ResultatPrise prise = file.Prend(id);
+        if (prise.etat == outbox::EtatPrise::Abimee) {
+            Signale(langue, 0,
+                    FormateMessage(langue.Texte("MSG_OUTBOX_ABIME"), id,
+                                   file.Dossier() + "damaged/", Lisible(prise.raison)));
+            continue;
+        }
+        if (prise.etat != outbox::EtatPrise::Prise) {
+            continue;
+        }
+        if (!tout && prise.prise.entree.historique.prochaine > maintenant) {
+            ++enAttente;
+            continue;
+        }
+        const IssueEssai issue = EssaieEntree(programme, prise.prise, maintenant, {});
+        switch (issue.devenir) {
+            case Devenir::Remis:
+                ++remis;
+                break;
+            case Devenir::EnAttente:
+                ++enAttente;
+                break;
+            case Devenir::NonRemis:
+                ++nonRemis;
+                Signale(langue, 0,
+                        FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
+                                       file.Dossier() + "failed/", Lisible(issue.detail)));
+                break;
+        }
+    }
+    if (remis + nonRemis > 0) {
+        EcritInformation(FormateMessage(langue.Texte("TXT_OUTBOX_BILAN"), std::to_string(remis),
+                                        std::to_string(enAttente), std::to_string(nonRemis)));
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::int64_t Maintenant() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+std::string DossierFileAttente(const Programme& programme) {
+    if (programme.ReglagesMachine) {
+        return plateforme::DossierFileAttenteMachine();
+    }
+    if (programme.Portable) {
+        return programme.DossierConfiguration + "outbox";
+    }
+    const std::optional<std::string> dossier = plateforme::DossierFileAttenteUtilisateur();
+    if (!dossier) {
+        throw Erreur(ErrCheminIntrouvable, "XDG_STATE_HOME, HOME");
+    }
+    return *dossier;
+}
+
+std::string NomsConfigurations(const Programme& programme) {
+    std::string noms;
+    for (const clsConfigSMTP& config : programme.ListeConfigsSMTP) {
+        noms += (noms.empty() ? "" : ", ") + config.Nom;
+    }
+    return noms;
+}
+
+const clsConfigSMTP* ConfigurationNommee(const Programme& programme, const std::string& nom) {
+    if (nom.empty()) {
+        return programme.ListeConfigsSMTP.empty() ? nullptr : &programme.ListeConfigsSMTP.front();
+    }
+    for (const clsConfigSMTP& config : programme.ListeConfigsSMTP) {
+        if (EgauxSansCasse(config.Nom, nom)) {
+            return &config;
+        }
+    }
+    return nullptr;
+}
+
+sendmail::ContexteRelais ContexteRelaisDe(const Programme& programme,
+                                          const clsConfigSMTP& configuration) {
+    sendmail::ContexteRelais contexte;
+    contexte.configuration = configuration;
+    contexte.expediteurParDefaut = programme.Reglages.ExpediteurParDefaut;
+    contexte.fichierJetons = FichierJetons(programme.FichierConfiguration);
+    contexte.suffixe = programme.Reglages.Suffixe;
+    contexte.timeoutSecondes = programme.Reglages.TimeoutSMTP;
+    return contexte;
+}
+
+IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise, std::int64_t maintenant,
+                        const std::function<void(std::string_view)>& trace) {
+    const sendmail::IssueRelais issue = Tente(programme, prise.entree, trace);
+    if (issue.conclusion == Conclusion::Envoye) {
+        prise.Livree();
+        return {};
+    }
+    if (issue.conclusion == Conclusion::Temporaire) {
+        if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
+                prise.entree.historique, maintenant, kDureeAttenteSecondes)) {
+            prise.Reporte(issue.detail, *prochaine);
+            return {Devenir::EnAttente, issue.detail};
+        }
+    }
+    prise.Abandonne(issue.detail);
+    return {Devenir::NonRemis, issue.detail};
+}
+
+void ListeFileAttente(const Programme& programme) {
+    const Langue& langue = programme.Langage;
+    const outbox::FileAttente file(DossierFileAttente(programme));
+    const std::int64_t maintenant = Maintenant();
+    const bool vide = file.Identifiants().empty();
+    if (vide) {
+        std::cout << langue.Texte("TXT_SENDMAIL_FILE_VIDE") << '\n';
+    } else {
+        std::cout << langue.Texte("TXT_OUTBOX_ENTETE") << '\n';
+        ListeEntrees(file, false, maintenant);
+    }
+    if (!file.Identifiants(true).empty()) {
+        std::cout << FormateMessage(langue.Texte("TXT_OUTBOX_ECHOUES"), file.Dossier() + "failed/")
+                  << '\n';
+        ListeEntrees(file, true, maintenant);
+    }
+}
+
+int ExecuteFileAttente(const Programme& programme, const std::vector<std::string>& arguments) {
+    const Langue& langue = programme.Langage;
+    const std::string commande = arguments.empty() ? std::string() : arguments.front();
+    const bool avecId = commande == "remove" || commande == "retry";
+    if (arguments.size() != (avecId ? 2U : 1U) ||
+        (!avecId && commande != "list" && commande != "run" && commande != "flush")) {
+        std::string donnee;
+        for (const std::string& argument : arguments) {
+            donnee += (donnee.empty() ? "" : " ") + argument;
+        }
+        return Signale(langue, kSortieGestionRefus,
+                       FormateMessage(langue.Texte("MSG_OUTBOX_USAGE"), Lisible(donnee)));
+    }
+    try {
+        if (commande == "list") {
+            ListeFileAttente(programme);
+            return 0;
+        }
+        outbox::FileAttente file(DossierFileAttente(programme));
+        if (!avecId) {
+            return Expedie(programme, file, commande == "flush");
+        }
+        const bool fait = commande == "remove" ? file.Retire(arguments[1])
+                                               : file.Reprend(arguments[1], Maintenant());
+        if (!fait) {
+            return Signale(
+                langue, kSortieGestionRefus,
+                FormateMessage(langue.Texte("MSG_OUTBOX_INCONNU"), Lisible(arguments[1])));
+        }
+        return 0;
+    } catch (const Erreur& erreur) {
+        return Signale(langue, kSortieGestionFichier,
+                       FormateMessage(langue.Texte("MSG_OUTBOX_ERREUR"), erreur.Description()));
+    }
+}
+
+}  // namespace corvelle

@@ -1,0 +1,68 @@
+#pragma once
+
+// The outbox seen from the program: where it is, one attempt at one of its
+// messages, and the --outbox commands.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/ConfigSMTP.h"
+#include "sending/sendmail/Relais.h"
+
+namespace corvelle {
+
+struct Programme;
+
+namespace outbox {
+class Prise;
+}
+
+// How long a message is retried before it counts as not deliverable.
+inline constexpr std::int64_t kDureeAttenteSecondes = 5 * 24 * 3600;
+
+// The outbox of the settings in use: the machine's spool for the machine's
+// settings, beside a portable copy, else the user's. Raises an Erreur when
+// there is none.
+[[nodiscard]] std::string DossierFileAttente(const Programme& programme);
+
+// The configuration named (without letter case), the first when `nom` is
+// empty; null when there is none.
+[[nodiscard]] const clsConfigSMTP* ConfigurationNommee(const Programme& programme,
+                                                       const std::string& nom);
+
+// Their names, for a message that lists them.
+[[nodiscard]] std::string NomsConfigurations(const Programme& programme);
+
+// What relaying through `configuration` needs, its password not yet resolved.
+[[nodiscard]] sendmail::ContexteRelais ContexteRelaisDe(const Programme& programme,
+                                                        const clsConfigSMTP& configuration);
+
+enum class Devenir { Remis, EnAttente, NonRemis };
+
+struct IssueEssai {
+    Devenir devenir = Devenir::Remis;
+    std::string detail;  // the failure, as the relay or the configuration said it
+};
+
+// Tries a held entry once and writes what became of it: delivered (gone), a
+// temporary failure (due again after its back-off, until the lifetime ends),
+// or not deliverable (moved to failed/). Raises an Erreur when the outcome
+// cannot be written; the entry then stays as it was.
+[[nodiscard]] IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise,
+                                      std::int64_t maintenant,
+                                      const std::function<void(std::string_view)>& trace);
+
+// The outbox, as mailq and --outbox list show it.
+void ListeFileAttente(const Programme& programme);
+
+// corvelle --outbox list|run|flush|remove ID|retry ID; `arguments` after
+// --outbox. Returns the exit code.
+[[nodiscard]] int ExecuteFileAttente(const Programme& programme,
+                                     const std::vector<std::string>& arguments);
+
+[[nodiscard]] std::int64_t Maintenant();
+
+}  // namespace corvelle

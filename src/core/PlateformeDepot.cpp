@@ -1,0 +1,244 @@
+// The system calls behind the outbox: files that survive a crash whole or
+// not at all, and a lock that keeps two runners off one message.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <utility>
+
+#include "core/Plateforme.h"
+
+namespace corvelle::plateforme {
+
+namespace {
+
+std::string DossierDe(const std::string& chemin) {
+    const std::size_t separateur = chemin.rfind(kSeparateur);
+    return separateur == std::string::npos ? std::string(".") : chemin.substr(0, separateur + 1);
+}
+
+// A rename or an unlink is only on the disk once the folder is.
+int SynchroniseDossier(const std::string& dossier) {
+    const int fd = ::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    const int erreur = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return erreur;
+}
+
+int EcritTout(int fd, std::string_view octets) {
+    while (!octets.empty()) {
+        const ssize_t n = ::write(fd, octets.data(), octets.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        octets.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+int Renomme(const std::string& source, const std::string& cible, bool remplace) {
+    if (remplace) {
+        return ::rename(source.c_str(), cible.c_str()) == 0 ? 0 : errno;
+    }
+    return ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, cible.c_str(), RENAME_NOREPLACE) == 0
+               ? 0
+               : errno;
+}
+
+}  // namespace
+
+int EcritFichierDurable(const std::string& chemin, std::string_view contenu, bool remplace) {
+    const std::string nom = chemin.substr(chemin.rfind(kSeparateur) + 1);
+    std::string temporaire = DossierDe(chemin) + "." + nom + ".XXXXXX.tmp";
+    const int fd = ::mkstemps(temporaire.data(), 4);
+    if (fd < 0) {
+        return errno;
+    }
+    int erreur = EcritTout(fd, contenu);
+    if (erreur == 0 && ::fsync(fd) != 0) {
+        erreur = errno;
+    }
+    if (::close(fd) != 0 && erreur == 0) {
+        erreur = errno;
+    }
+    if (erreur == 0) {
+        erreur = Renomme(temporaire, chemin, remplace);
+    }
+    if (erreur != 0) {
+        ::unlink(temporaire.c_str());
+        return erreur;
+    }
+    return SynchroniseDossier(DossierDe(chemin));
+}
+
+int DeplaceFichierDurable(const std::string& source, const std::string& cible) {
+    if (const int erreur = Renomme(source, cible, false); erreur != 0) {
+        return erreur;
+    }
+    if (const int erreur = SynchroniseDossier(DossierDe(cible)); erreur != 0) {
+        return erreur;
+    }
+    return SynchroniseDossier(DossierDe(source));
+}
+
+int SupprimeFichierDurable(const std::string& chemin) {
+    if (::unlink(chemin.c_str()) != 0) {
+        return errno;
+    }
+    return SynchroniseDossier(DossierDe(chemin));
+}
+
+void SupprimeEcrituresAbandonnees(const std::string& dossier, std::int64_t ageSecondes) noexcept {
+    const auto fermeture = [](DIR* d) { ::closedir(d); };
+    const std::unique_ptr<DIR, decltype(fermeture)> flux(::opendir(dossier.c_str()), fermeture);
+    if (!flux) {
+        return;
+    }
+    const std::time_t limite = std::time(nullptr) - ageSecondes;
+    while (const dirent* entree = ::readdir(flux.get())) {
+        // Only names EcritFichierDurable gives: ".<name>.XXXXXX.tmp".
+        const std::string_view nom = entree->d_name;
+        constexpr std::string_view kFin = ".tmp";
+        if (!nom.starts_with('.') || !nom.ends_with(kFin) || nom.size() < 1 + 1 + 7 + kFin.size() ||
+            nom[nom.size() - kFin.size() - 7] != '.') {
+            continue;
+        }
+        struct stat etat {};
+        if (::fstatat(::dirfd(flux.get()), entree->d_name, &etat, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(etat.st_mode) && etat.st_mtime < limite) {
+            ::unlinkat(::dirfd(flux.get()), entree->d_name, 0);
+        }
+    }
+}
+
+std::vector<std::string> NomsDuDossier(const std::string& dossier, const std::string& extension) {
+    std::vector<std::string> noms;
+    const auto fermeture = [](DIR* d) { ::closedir(d); };
+    const std::unique_ptr<DIR, decltype(fermeture)> flux(::opendir(dossier.c_str()), fermeture);
+    if (!flux) {
+        return noms;
+    }
+    while (const dirent* entree = ::readdir(flux.get())) {
+        const std::string nom = entree->d_name;
+        if (nom.front() != '.' && nom.size() > extension.size() && nom.ends_with(extension)) {
+            noms.push_back(nom);
+        }
+    }
+    std::sort(noms.begin(), noms.end());
+    return noms;
+}
+
+FichierReserve::~FichierReserve() {
+    Libere();
+}
+
+FichierReserve::FichierReserve(FichierReserve&& autre) noexcept
+    : fd_(std::exchange(autre.fd_, -1)) {}
+
+FichierReserve& FichierReserve::operator=(FichierReserve&& autre) noexcept {
+    if (this != &autre) {
+        Libere();
+        fd_ = std::exchange(autre.fd_, -1);
+    }
+    return *this;
+}
+
+void FichierReserve::Libere() noexcept {
+    if (fd_ >= 0) {
+        ::close(std::exchange(fd_, -1));  // releases the lock
+    }
+}
+
+namespace {
+
+// Opens and reads the file, locked when `verrou`: the descriptor, or minus
+// the errno value.
+int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& contenu,
+               bool verrou) {
+    // O_NONBLOCK: a named pipe put there must not hold the reader up.
+    const int fd =
+        ::open(chemin.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return -errno;
+    }
+    const auto echec = [fd](int erreur) {
+        ::close(fd);
+        return -erreur;
+    };
+    struct stat etat {};
+    if (::fstat(fd, &etat) != 0) {
+        return echec(errno);
+    }
+    // A second name (a hard link) could be another's file slipped in.
+    if (!S_ISREG(etat.st_mode) || etat.st_nlink > 1) {
+        return echec(EINVAL);
+    }
+    if (verrou && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return echec(errno == EINTR ? EWOULDBLOCK : errno);
+    }
+    // Another runner may have finished with it between our open and our lock:
+    // removed, moved aside or rewritten under the same name. Only the file the
+    // name holds now may be worked on.
+    struct stat maintenant {};
+    if (::fstat(fd, &etat) != 0) {
+        return echec(errno);
+    }
+    if (::lstat(chemin.c_str(), &maintenant) != 0 || maintenant.st_ino != etat.st_ino ||
+        maintenant.st_dev != etat.st_dev || etat.st_nlink == 0) {
+        return echec(ENOENT);
+    }
+    if (static_cast<std::size_t>(etat.st_size) > tailleMax) {
+        return echec(EFBIG);
+    }
+    contenu.assign(static_cast<std::size_t>(etat.st_size), '\0');
+    std::size_t lus = 0;
+    while (lus < contenu.size()) {
+        const ssize_t n = ::read(fd, contenu.data() + lus, contenu.size() - lus);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return echec(n < 0 ? errno : EIO);
+        }
+        lus += static_cast<std::size_t>(n);
+    }
+    return fd;
+}
+
+}  // namespace
+
+int FichierReserve::Reserve(const std::string& chemin, std::size_t tailleMax,
+                            std::string& contenu) {
+    Libere();
+    const int fd = OuvreEtLit(chemin, tailleMax, contenu, true);
+    if (fd < 0) {
+        return -fd;
+    }
+    fd_ = fd;
+    return 0;
+}
+
+int LitFichierSansLien(const std::string& chemin, std::size_t tailleMax, std::string& contenu) {
+    const int fd = OuvreEtLit(chemin, tailleMax, contenu, false);
+    if (fd < 0) {
+        return -fd;
+    }
+    ::close(fd);
+    return 0;
+}
+
+}  // namespace corvelle::plateforme

@@ -1,0 +1,355 @@
+#include "sending/outbox/FileAttente.h"
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <random>
+
+#include "core/Erreur.h"
+
+namespace corvelle::outbox {
+
+namespace {
+
+constexpr std::string_view kExtension = ".msg";
+constexpr std::string_view kVersion = "Corvelle-Outbox: 1";
+constexpr const char* kEchouees = "failed/";
+constexpr const char* kAbimees = "damaged/";
+
+std::string Chemin(const std::string& dossier, const std::string& id) {
+    return dossier + id + std::string(kExtension);
+}
+
+// An id names a file: nothing in it may climb out of the folder.
+bool IdValide(const std::string& id) {
+    return !id.empty() && id.size() <= 64 &&
+           id.find_first_not_of("0123456789abcdef-") == std::string::npos;
+}
+
+// Seconds first, so that name order is arrival order.
+std::string NouvelId(std::int64_t maintenant) {
+    static std::mt19937_64 hasard{std::random_device{}()};
+    std::array<char, 40> tampon{};
+    char* fin = std::to_chars(tampon.data(), tampon.data() + 12, maintenant).ptr;
+    std::string id(tampon.data(), fin);
+    id.insert(0, 12 - id.size(), '0');
+    fin = std::to_chars(tampon.data(), tampon.data() + tampon.size(), hasard(), 16).ptr;
+    return id + "-" + std::string(tampon.data(), fin);
+}
+
+// A reply may run over several lines; each field holds one.
+std::string Echappe(std::string_view texte) {
+    std::string sortie;
+    for (const char c : texte) {
+        if (c == '\\') {
+            sortie += "\\\\";
+        } else if (c == '\n') {
+            sortie += "\\n";
+        } else if (c == '\r') {
+            sortie += "\\r";
+        } else {
+            sortie += c;
+        }
+    }
+    return sortie;
+}
+
+std::string Desechappe(std::string_view texte) {
+    std::string sortie;
+    for (std::size_t i = 0; i < texte.size(); ++i) {
+        if (texte[i] == '\\' && i + 1 < texte.size()) {
+            const char suivant = texte[++i];
+            sortie += suivant == 'n' ? '\n' : suivant == 'r' ? '\r' : suivant;
+        } else {
+            sortie += texte[i];
+        }
+    }
+    return sortie;
+}
+
+template <typename Entier>
+bool LitEntier(std::string_view texte, Entier& valeur) {
+    const auto [fin, erreur] = std::from_chars(texte.data(), texte.data() + texte.size(), valeur);
+    return erreur == std::errc{} && fin == texte.data() + texte.size();
+}
+
+void Leve(int numeroSysteme, const std::string& action, const std::string& chemin) {
+    throw Erreur(ErrAccesChemin,
+                 action + " " + chemin + ": " + plateforme::DescriptionSysteme(numeroSysteme));
+}
+
+void Verifie(int numeroSysteme, const std::string& action, const std::string& chemin) {
+    if (numeroSysteme != 0) {
+        Leve(numeroSysteme, action, chemin);
+    }
+}
+
+// Moved aside under its own name, unless another has it already.
+int MetDeCote(const std::string& chemin, const std::string& dossier, const std::string& nom) {
+    int erreur = plateforme::DeplaceFichierDurable(chemin, dossier + nom);
+    for (int n = 1; erreur == EEXIST; ++n) {
+        erreur = plateforme::DeplaceFichierDurable(chemin, dossier + nom + "." + std::to_string(n));
+    }
+    return erreur;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> ProchaineTentative(const Historique& historique,
+                                               std::int64_t maintenant, std::int64_t duree) {
+    constexpr std::array<std::int64_t, 4> kMinutes{1, 5, 15, 30};
+    // This failure is the one after those already counted.
+    const auto rang =
+        static_cast<std::size_t>(historique.tentatives < 0 ? 0 : historique.tentatives);
+    const std::int64_t prochaine = maintenant + 60 * (rang < kMinutes.size() ? kMinutes[rang] : 60);
+    if (prochaine - historique.creation > duree) {
+        return std::nullopt;
+    }
+    return prochaine;
+}
+
+std::string Serialise(const Entree& entree) {
+    const Enveloppe& e = entree.enveloppe;
+    const Historique& h = entree.historique;
+    std::string texte = std::string(kVersion) + "\n";
+    const auto champ = [&texte](std::string_view nom, std::string_view valeur) {
+        texte.append(nom).append(": ").append(Echappe(valeur)).append("\n");
+    };
+    champ("Configuration", e.configuration);
+    champ("Sender", e.expediteur);
+    for (const std::string& destinataire : e.destinataires) {
+        champ("Recipient", destinataire);
+    }
+    champ("8bit", e.huitBits ? "1" : "0");
+    champ("Notify", e.notify);
+    champ("Ret", e.ret);
+    champ("Envid", e.envid);
+    champ("Created", std::to_string(h.creation));
+    champ("Attempts", std::to_string(h.tentatives));
+    champ("Next", std::to_string(h.prochaine));
+    champ("Reply", h.derniereReponse);
+    // The size tells a whole file from one cut short.
+    champ("Size", std::to_string(entree.message.size()));
+    texte += "\n";
+    texte += entree.message;
+    return texte;
+}
+
+std::optional<Entree> Deserialise(std::string_view octets) {
+    const std::size_t finEntete = octets.find("\n\n");
+    if (!octets.starts_with(std::string(kVersion) + "\n") || finEntete == std::string_view::npos) {
+        return std::nullopt;
+    }
+    Entree entree;
+    Enveloppe& e = entree.enveloppe;
+    Historique& h = entree.historique;
+    std::optional<std::size_t> taille;
+    std::string_view entete = octets.substr(kVersion.size() + 1, finEntete - kVersion.size());
+    while (!entete.empty()) {
+        const std::size_t finLigne = entete.find('\n');
+        const std::string_view ligne = entete.substr(0, finLigne);
+        entete.remove_prefix(finLigne + 1);
+        const std::size_t deuxPoints = ligne.find(": ");
+        if (deuxPoints == std::string_view::npos) {
+            return std::nullopt;
+        }
+        const std::string_view nom = ligne.substr(0, deuxPoints);
+        const std::string valeur = Desechappe(ligne.substr(deuxPoints + 2));
+        bool lu = true;
+        if (nom == "Configuration") {
+            e.configuration = valeur;
+        } else if (nom == "Sender") {
+            e.expediteur = valeur;
+        } else if (nom == "Recipient") {
+            e.destinataires.push_back(valeur);
+        } else if (nom == "8bit") {
+            e.huitBits = valeur == "1";
+        } else if (nom == "Notify") {
+            e.notify = valeur;
+        } else if (nom == "Ret") {
+            e.ret = valeur;
+        } else if (nom == "Envid") {
+            e.envid = valeur;
+        } else if (nom == "Created") {
+            lu = LitEntier(valeur, h.creation);
+        } else if (nom == "Attempts") {
+            lu = LitEntier(valeur, h.tentatives);
+        } else if (nom == "Next") {
+            lu = LitEntier(valeur, h.prochaine);
+        } else if (nom == "Reply") {
+            h.derniereReponse = valeur;
+        } else if (nom == "Size") {
+            taille.emplace();
+            lu = LitEntier(valeur, *taille);
+        } else {
+            lu = false;
+        }
+        if (!lu) {
+            return std::nullopt;
+        }
+    }
+    entree.message = std::string(octets.substr(finEntete + 2));
+    if (!taille || *taille != entree.message.size() || e.destinataires.empty()) {
+        return std::nullopt;
+    }
+    return entree;
+}
+
+void Prise::Livree() {
+    Verifie(plateforme::SupprimeFichierDurable(Chemin(dossier_, entree.id)), "removing",
+            Chemin(dossier_, entree.id));
+    fichier_.Libere();
+}
+
+void Prise::Reporte(const std::string& reponse, std::int64_t prochaine) {
+    ++entree.historique.tentatives;
+    entree.historique.derniereReponse = reponse;
+    entree.historique.prochaine = prochaine;
+    const std::string chemin = Chemin(dossier_, entree.id);
+    Verifie(plateforme::EcritFichierDurable(chemin, Serialise(entree), true), "writing", chemin);
+    fichier_.Libere();
+}
+
+void Prise::Abandonne(const std::string& reponse) {
+    ++entree.historique.tentatives;
+    entree.historique.derniereReponse = reponse;
+    // Written to failed/ first: a crash in between leaves a copy in both,
+    // never in neither.
+    const std::string chemin = Chemin(dossier_, entree.id);
+    const std::string cible = Chemin(dossier_ + kEchouees, entree.id);
+    Verifie(plateforme::EcritFichierDurable(cible, Serialise(entree), true), "writing", cible);
+    Verifie(plateforme::SupprimeFichierDurable(chemin), "removing", chemin);
+    fichier_.Libere();
+}
+
+FileAttente::FileAttente(std::string dossier) : dossier_(std::move(dossier)) {
+    if (!dossier_.empty() && dossier_.back() != plateforme::kSeparateur) {
+        dossier_ += plateforme::kSeparateur;
+    }
+}
+
+std::string FileAttente::Depose(const Enveloppe& enveloppe, std::string_view message,
+                                std::int64_t maintenant) {
+    // The messages are the user's mail: their folders are theirs only.
+    const std::string parent =
+        dossier_.substr(0, dossier_.rfind(plateforme::kSeparateur, dossier_.size() - 2));
+    if (!parent.empty()) {
+        plateforme::CreeDossier(parent);
+    }
+    for (const std::string& dossier : {dossier_, dossier_ + kEchouees, dossier_ + kAbimees}) {
+        if (const int erreur = plateforme::CreeDossierSimple(dossier); erreur != EEXIST) {
+            Verifie(erreur, "creating folder", dossier);
+        }
+    }
+    Entree entree{{}, enveloppe, {maintenant, 0, maintenant, {}}, std::string(message)};
+    const std::string octets = Serialise(entree);
+    for (;;) {
+        entree.id = NouvelId(maintenant);
+        const std::string chemin = Chemin(dossier_, entree.id);
+        const int erreur = plateforme::EcritFichierDurable(chemin, octets, false);
+        if (erreur != EEXIST) {
+            Verifie(erreur, "writing", chemin);
+            return entree.id;
+        }
+    }
+}
+
+std::vector<std::string> FileAttente::Identifiants(bool echouees) const {
+    std::vector<std::string> ids =
+        plateforme::NomsDuDossier(dossier_ + (echouees ? kEchouees : ""), std::string(kExtension));
+    for (std::string& id : ids) {
+        id.resize(id.size() - kExtension.size());
+    }
+    return ids;
+}
+
+std::optional<Entree> FileAttente::Consulte(const std::string& id, bool echouee) const {
+    std::string octets;
+    if (!IdValide(id) ||
+        plateforme::LitFichierSansLien(Chemin(dossier_ + (echouee ? kEchouees : ""), id),
+                                       kTailleMaxEntree, octets) != 0) {
+        return std::nullopt;
+    }
+    std::optional<Entree> entree = Deserialise(octets);
+    if (entree) {
+        entree->id = id;
+    }
+    return entree;
+}
+
+void FileAttente::Nettoie() const {
+    constexpr std::int64_t kAge = 10 * 60;
+    for (const std::string& dossier : {dossier_, dossier_ + kEchouees}) {
+        plateforme::SupprimeEcrituresAbandonnees(dossier, kAge);
+    }
+}
+
+ResultatPrise FileAttente::Prend(const std::string& id) {
+    ResultatPrise resultat;
+    const std::string chemin = Chemin(dossier_, id);
+    std::string octets;
+    const int erreur = resultat.prise.fichier_.Reserve(chemin, kTailleMaxEntree, octets);
+    if (erreur == EWOULDBLOCK) {
+        resultat.etat = EtatPrise::Occupee;
+        return resultat;
+    }
+    if (erreur == ENOENT) {
+        return resultat;
+    }
+    std::optional<Entree> entree;
+    if (erreur == 0 && IdValide(id)) {
+        entree = Deserialise(octets);
+    }
+    if (!entree) {
+        // Never sent half, never lost: set aside for a person to look at.
+        resultat.etat = EtatPrise::Abimee;
+        resultat.raison = erreur != 0 ? plateforme::DescriptionSysteme(erreur) : std::string();
+        Verifie(MetDeCote(chemin, dossier_ + kAbimees, id + std::string(kExtension)), "moving",
+                chemin);
+        resultat.prise.fichier_.Libere();
+        return resultat;
+    }
+    entree->id = id;
+    resultat.etat = EtatPrise::Prise;
+    resultat.prise.entree = std::move(*entree);
+    resultat.prise.dossier_ = dossier_;
+    return resultat;
+}
+
+bool FileAttente::Retire(const std::string& id) {
+    if (!IdValide(id)) {
+        return false;
+    }
+    for (const std::string& dossier : {dossier_, dossier_ + kEchouees}) {
+        plateforme::FichierReserve fichier;
+        std::string octets;
+        if (fichier.Reserve(Chemin(dossier, id), kTailleMaxEntree, octets) == 0) {
+            Verifie(plateforme::SupprimeFichierDurable(Chemin(dossier, id)), "removing",
+                    Chemin(dossier, id));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FileAttente::Reprend(const std::string& id, std::int64_t maintenant) {
+    const std::string chemin = Chemin(dossier_ + kEchouees, id);
+    plateforme::FichierReserve fichier;
+    std::string octets;
+    if (!IdValide(id) || fichier.Reserve(chemin, kTailleMaxEntree, octets) != 0) {
+        return false;
+    }
+    std::optional<Entree> entree = Deserialise(octets);
+    if (!entree) {
+        return false;
+    }
+    // A new lifetime from now.
+    entree->historique.creation = maintenant;
+    entree->historique.prochaine = maintenant;
+    Verifie(plateforme::EcritFichierDurable(Chemin(dossier_, id), Serialise(*entree), false),
+            "writing", Chemin(dossier_, id));
+    Verifie(plateforme::SupprimeFichierDurable(chemin), "removing", chemin);
+    return true;
+}
+
+}  // namespace corvelle::outbox

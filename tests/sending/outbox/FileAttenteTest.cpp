@@ -1,0 +1,128 @@
+#include "sending/outbox/FileAttente.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "support/DossierTemporaire.h"
+
+namespace corvelle::outbox {
+namespace {
+
+using test::DossierTemporaire;
+using test::EcritFichier;
+using test::LitFichier;
+
+Enveloppe UneEnveloppe() {
+    return {"Relais", "robot@exemple.test", {"a@exemple.test", "b@exemple.test"},
+            true,     "SUCCESS,FAILURE",    "HDRS",
+            "id-1"};
+}
+
+const std::string kMessage = "Subject: essai\r\n\r\nligne\r\n.\r\n\r\n\r\n";
+
+TEST(FileAttente, EntriesReadBackWholeAndFollowTheirOutcomes) {
+    DossierTemporaire dossier;
+    FileAttente file(dossier.Chemin());
+    const std::string id = file.Depose(UneEnveloppe(), kMessage, 1000);
+    ASSERT_EQ(file.Identifiants(), std::vector<std::string>{id});
+
+    ResultatPrise prise = file.Prend(id);
+    ASSERT_EQ(prise.etat, EtatPrise::Prise);
+    EXPECT_EQ(prise.prise.entree.message, kMessage);
+    EXPECT_EQ(prise.prise.entree.enveloppe.destinataires, UneEnveloppe().destinataires);
+    EXPECT_TRUE(prise.prise.entree.enveloppe.huitBits);
+    EXPECT_EQ(prise.prise.entree.enveloppe.envid, "id-1");
+    // A reply over several lines, with what looks like the end of the fields.
+    prise.prise.Reporte("451 4.7.1 plus tard\r\n\nSize: 3\\n", 1060);
+    const std::optional<Entree> relue = file.Consulte(id);
+    ASSERT_TRUE(relue);
+    EXPECT_EQ(relue->historique.derniereReponse, "451 4.7.1 plus tard\r\n\nSize: 3\\n");
+    EXPECT_EQ(relue->historique.tentatives, 1);
+    EXPECT_EQ(relue->historique.prochaine, 1060);
+    EXPECT_EQ(relue->historique.creation, 1000);
+    EXPECT_EQ(relue->message, kMessage);
+
+    file.Prend(id).prise.Abandonne("550 non");
+    EXPECT_TRUE(file.Identifiants().empty());
+    ASSERT_EQ(file.Identifiants(true), std::vector<std::string>{id});
+    EXPECT_EQ(file.Consulte(id, true)->historique.tentatives, 2);
+    ASSERT_TRUE(file.Reprend(id, 5000));
+    EXPECT_TRUE(file.Identifiants(true).empty());
+    EXPECT_EQ(file.Consulte(id)->historique.prochaine, 5000);
+
+    file.Prend(id).prise.Livree();
+    EXPECT_TRUE(file.Identifiants().empty());
+    EXPECT_EQ(file.Prend(id).etat, EtatPrise::Absente);
+    EXPECT_FALSE(file.Retire("../" + id));
+}
+
+TEST(FileAttente, WhatIsNotAWholeEntryIsNeverSentAndNeverLost) {
+    DossierTemporaire dossier;
+    FileAttente file(dossier.Chemin());
+    const std::string id = file.Depose(UneEnveloppe(), kMessage, 1000);
+    const std::string octets = LitFichier(dossier / (id + ".msg"));
+    // A writer killed before its rename leaves its temporary file: not an entry.
+    EcritFichier(dossier / ("." + id + ".msg.Ab12Cd.tmp"), octets.substr(0, 20));
+    // A file cut short, a link to another's file.
+    EcritFichier(dossier / "000000000001-a.msg", octets.substr(0, octets.size() - 1));
+    EcritFichier(dossier / "secret", octets);
+    ASSERT_EQ(::symlink((dossier / "secret").c_str(), (dossier / "000000000002-b.msg").c_str()), 0);
+    ASSERT_EQ(file.Identifiants(),
+              (std::vector<std::string>{"000000000001-a", "000000000002-b", id}));
+    for (const std::string abimee : {"000000000001-a", "000000000002-b"}) {
+        EXPECT_FALSE(file.Consulte(abimee)) << abimee;
+        EXPECT_EQ(file.Prend(abimee).etat, EtatPrise::Abimee) << abimee;
+        EXPECT_EQ(plateforme::Nature(dossier / ("damaged/" + abimee + ".msg")),
+                  plateforme::NatureChemin::Fichier);
+    }
+    EXPECT_EQ(LitFichier(dossier / "secret"), octets);
+    EXPECT_EQ(file.Identifiants(), std::vector<std::string>{id});
+    EXPECT_EQ(file.Prend(id).etat, EtatPrise::Prise);
+
+    // Left behind long ago: removed; a write maybe still going on: kept.
+    const std::string ancien = dossier / ("." + id + ".msg.Ab12Cd.tmp");
+    const std::string recent = dossier / ("." + id + ".msg.Ef34Gh.tmp");
+    EcritFichier(recent, "");
+    std::filesystem::last_write_time(
+        ancien, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    file.Nettoie();
+    EXPECT_EQ(plateforme::Nature(ancien), plateforme::NatureChemin::Absent);
+    EXPECT_EQ(plateforme::Nature(recent), plateforme::NatureChemin::Fichier);
+}
+
+TEST(FileAttente, AnEntryIsTriedByOneRunnerAtATime) {
+    DossierTemporaire dossier;
+    FileAttente premier(dossier.Chemin());
+    FileAttente second(dossier.Chemin());
+    const std::string id = premier.Depose(UneEnveloppe(), kMessage, 1000);
+    ResultatPrise tenue = premier.Prend(id);
+    ASSERT_EQ(tenue.etat, EtatPrise::Prise);
+    EXPECT_EQ(second.Prend(id).etat, EtatPrise::Occupee);
+    EXPECT_FALSE(second.Retire(id));
+    // Rewritten under the same name while the other waited: the other takes
+    // the new file, never the old one it may have opened.
+    tenue.prise.Reporte("421 occupé", 2000);
+    ResultatPrise reprise = second.Prend(id);
+    ASSERT_EQ(reprise.etat, EtatPrise::Prise);
+    EXPECT_EQ(reprise.prise.entree.historique.tentatives, 1);
+    reprise.prise.Livree();
+    EXPECT_EQ(premier.Prend(id).etat, EtatPrise::Absente);
+}
+
+TEST(FileAttente, RetriesBackOffUntilTheLifetimeEnds) {
+    constexpr std::int64_t kJour = 24 * 3600;
+    // Attempts already failed, then the wait after the next failure.
+    for (const auto& [tentatives, attente] :
+         {std::pair{0, 60}, {1, 300}, {2, 900}, {3, 1800}, {4, 3600}, {40, 3600}}) {
+        EXPECT_EQ(ProchaineTentative({0, tentatives, 0, {}}, 1000, 5 * kJour), 1000 + attente)
+            << tentatives;
+    }
+    // Past the lifetime: not retried. Exactly at its end: one last time.
+    EXPECT_FALSE(ProchaineTentative({0, 9, 0, {}}, 5 * kJour - 3599, 5 * kJour));
+    EXPECT_EQ(ProchaineTentative({0, 9, 0, {}}, 5 * kJour - 3600, 5 * kJour), 5 * kJour);
+}
+
+}  // namespace
+}  // namespace corvelle::outbox
