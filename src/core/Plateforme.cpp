@@ -1,4 +1,5 @@
 #include "core/Plateforme.h"
+#include "core/PlateformeInterne.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -71,8 +72,19 @@ class Descripteur {
     int fd_;
 };
 
-// Every byte, whatever interrupts the writes: 0, or the errno value of the
-// write that failed.
+void EcritTout(int fd, const std::string& contenu, const std::string& chemin) {
+    if (const int erreur = EcritOctets(fd, contenu); erreur != 0) {
+        LeveErreurSysteme(erreur, "writing", chemin);
+    }
+}
+
+std::string Variable(const char* nom) {
+    const char* valeur = std::getenv(nom);
+    return valeur ? std::string(valeur) : std::string();
+}
+
+}  // namespace
+
 int EcritOctets(int fd, std::string_view octets) noexcept {
     while (!octets.empty()) {
         const ssize_t n = ::write(fd, octets.data(), octets.size());
@@ -86,19 +98,6 @@ int EcritOctets(int fd, std::string_view octets) noexcept {
     }
     return 0;
 }
-
-void EcritTout(int fd, const std::string& contenu, const std::string& chemin) {
-    if (const int erreur = EcritOctets(fd, contenu); erreur != 0) {
-        LeveErreurSysteme(erreur, "writing", chemin);
-    }
-}
-
-std::string Variable(const char* nom) {
-    const char* valeur = std::getenv(nom);
-    return valeur ? std::string(valeur) : std::string();
-}
-
-}  // namespace
 
 std::optional<unsigned> Attributs(const std::string& chemin) noexcept {
     struct stat etat {};

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "core/Plateforme.h"
+#include "core/PlateformeInterne.h"
 
 namespace corvelle::plateforme {
 
@@ -36,20 +37,6 @@ int SynchroniseDossier(const std::string& dossier) {
     return erreur;
 }
 
-int EcritTout(int fd, std::string_view octets) {
-    while (!octets.empty()) {
-        const ssize_t n = ::write(fd, octets.data(), octets.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        octets.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
 int Renomme(const std::string& source, const std::string& cible, bool remplace) {
     if (remplace) {
         return ::rename(source.c_str(), cible.c_str()) == 0 ? 0 : errno;
@@ -68,7 +55,7 @@ int EcritFichierDurable(const std::string& chemin, std::string_view contenu, boo
     if (fd < 0) {
         return errno;
     }
-    int erreur = EcritTout(fd, contenu);
+    int erreur = EcritOctets(fd, contenu);
     if (erreur == 0 && ::fsync(fd) != 0) {
         erreur = errno;
     }
