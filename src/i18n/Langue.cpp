@@ -1,6 +1,7 @@
 #include "i18n/Langue.h"
 
 #include <array>
+#include <optional>
 #include <utility>
 
 #include "config/Conversion.h"
@@ -99,21 +100,31 @@ std::string MessagePremierDemarrage() {
            "pourront ainsi en bénéficier. Merci d'avance !";
 }
 
+namespace {
+
+void RemplitTraductions(Langue& langue) {
+    for (const TexteIntegre& t : kTextesIntegres) {
+        langue.Traductions.Add(t.cle, langue.Fichier.TraduitTexte(t.cle, t.francais));
+    }
+}
+
+}  // namespace
+
 Langue ChoisitLangue(const FichierProfil& configuration, const std::string& dossierProgramme,
                      std::int16_t codeSysteme) {
     Langue langue;
     langue.LangueCourante = configuration.Lit(kSectionConfiguration, "Langue", "");
+    // The file found by its code is the one used: read once, not again below.
+    std::optional<FichierLangue> trouve;
     if (langue.LangueCourante.empty()) {
         langue.LangueCourante = kFrancais;
         if (codeSysteme != kCodeFrancais) {
-            bool trouve = false;
             for (const std::string& nom : plateforme::FichiersDuDossier(
                      dossierProgramme, std::string(kExtensionTraduction))) {
-                const std::string code = LitParametre(AjouteBarre(dossierProgramme) + nom,
-                                                      kSectionTraduction, "CodeLangue", "0");
-                if (NombreEnTete(code) == codeSysteme) {
+                FichierLangue candidat = FichierLangue::Charge(AjouteBarre(dossierProgramme) + nom);
+                if (NombreEnTete(candidat.Reglage("CodeLangue", "0")) == codeSysteme) {
                     langue.LangueCourante = nom.substr(0, nom.size() - kExtensionTraduction.size());
-                    trouve = true;
+                    trouve = std::move(candidat);
                     break;
                 }
             }
@@ -126,7 +137,12 @@ Langue ChoisitLangue(const FichierProfil& configuration, const std::string& doss
         langue.FichierTraduction = AjouteBarre(dossierProgramme) + langue.LangueCourante +
                                    std::string(kExtensionTraduction);
     }
-    ChargeTraductions(langue);
+    if (trouve) {
+        langue.Fichier = std::move(*trouve);
+        RemplitTraductions(langue);
+    } else {
+        ChargeTraductions(langue);
+    }
     return langue;
 }
 
@@ -134,9 +150,7 @@ void ChargeTraductions(Langue& langue) {
     langue.Fichier = langue.FichierTraduction.empty()
                          ? FichierLangue()
                          : FichierLangue::Charge(langue.FichierTraduction);
-    for (const TexteIntegre& t : kTextesIntegres) {
-        langue.Traductions.Add(t.cle, langue.Fichier.TraduitTexte(t.cle, t.francais));
-    }
+    RemplitTraductions(langue);
 }
 
 std::string TexteValeurRefusee(const ValeurRefusee& refus, const Langue& langue) {

@@ -62,6 +62,10 @@ std::optional<std::string> FichierLangue::Bloc(std::string_view cle) const {
     return Remplace(std::move(bloc), "\n", "\r\n");
 }
 
+std::string FichierLangue::Reglage(std::string_view cle, std::string_view defaut) const {
+    return profil_ ? profil_->Lit(kSectionTraduction, cle, defaut) : std::string(defaut);
+}
+
 std::string FichierLangue::TraduitTexte(std::string_view cle, std::string_view defaut) const {
     if (!profil_) {
         return ConvertitSautsDeLigne(std::string(defaut));

@@ -31,6 +31,9 @@ class FichierLangue {
     // "§" becomes a line break, "'§'" stays as written.
     [[nodiscard]] std::string TraduitTexte(std::string_view cle, std::string_view defaut) const;
 
+    // A setting of section Traduction as written (CodeLangue...), else `defaut`.
+    [[nodiscard]] std::string Reglage(std::string_view cle, std::string_view defaut) const;
+
   private:
     [[nodiscard]] std::optional<std::string> Bloc(std::string_view cle) const;
 
