@@ -38,7 +38,7 @@ std::optional<RefusAvance> VerifieFichier(std::string& chemin, ChampAvance champ
                            plateforme::DescriptionSysteme(erreur)};
     }
     if (cle && plateforme::LisibleParTous(chemin)) {
-        return RefusAvance{champ, "MSG_ERREUR_CLE_LISIBLE", chemin, chemin};
+        return RefusAvance{champ, "MSG_CLE_PRIVEE_LISIBLE", chemin, chemin};
     }
     return std::nullopt;
 }

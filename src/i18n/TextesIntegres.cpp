@@ -390,9 +390,6 @@ Exemples :
      "L'empreinte « %v » n'est pas SHA256: suivi de 64 chiffres hexadécimaux (les deux-points "
      "entre eux sont permis)."},
     {"MSG_ERREUR_FICHIER_AVANCE", "Le fichier « %v » ne peut pas être lu : %v."},
-    {"MSG_ERREUR_CLE_LISIBLE",
-     "Le fichier de clé « %v » est lisible par tous les utilisateurs : retirez-leur ce droit "
-     "(chmod 600 %v), puis recommencez."},
     // The system's mailer (--sendmail).
     {"MSG_SENDMAIL_OPTION",
      "Option inconnue : %v. Les options acceptées sont décrites par corvelle --help."},

@@ -1,6 +1,5 @@
 #include "sending/Serveur.h"
 
-#include <filesystem>
 #include <vector>
 
 #include "config/MotDePasse.h"
@@ -14,8 +13,6 @@
 #include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -138,9 +135,7 @@ std::optional<Defaillance> CleExposee(const clsConfigSMTP& configuration, const 
         cles.push_back(CleOAuth(configuration));
     }
     for (const std::string& cle : cles) {
-        std::error_code ec;
-        const fs::file_status etat = fs::status(cle, ec);
-        if (!ec && (etat.permissions() & fs::perms::others_read) != fs::perms::none) {
+        if (plateforme::LisibleParTous(cle)) {
             return Defaillance{GenreEchec::Configuration,
                                FormateMessage(langue.Texte("MSG_CLE_PRIVEE_LISIBLE"), cle, cle),
                                {}};
