@@ -109,4 +109,30 @@ std::string TexteAdresses(const ListeAdresses& adresses) {
     return texte;
 }
 
+bool LecteurStructure::Libre(std::string_view texte, std::size_t& i) noexcept {
+    const char c = texte[i];
+    if (Ouvert() && c == '\\') {
+        if (i + 1 < texte.size()) {
+            ++i;
+        }
+        return false;
+    }
+    if (c == '"' && commentaires_ == 0) {
+        guillemets_ = !guillemets_;
+        return false;
+    }
+    if (guillemets_) {
+        return false;
+    }
+    if (c == '(') {
+        ++commentaires_;
+        return false;
+    }
+    if (c == ')' && commentaires_ > 0) {
+        --commentaires_;
+        return false;
+    }
+    return commentaires_ == 0;
+}
+
 }  // namespace corvelle

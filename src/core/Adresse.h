@@ -4,7 +4,9 @@
 // mailbox apart, carried so down to the headers and the envelope. Never joined
 // into one text to be cut again, where a name holding a comma would split.
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvelle {
@@ -36,6 +38,22 @@ struct AdressesLot {
 // The address as a person writes it, the name quoted when it needs to be:
 // reading it again gives the same address.
 [[nodiscard]] std::string TexteAdresse(const Adresse& adresse);
+
+// Reads an address text one character at a time as RFC 5322 does: quoted
+// strings and (nested) comments, with their backslash escapes. Only what
+// stands outside both carries structure (the "@", the separators).
+class LecteurStructure {
+  public:
+    // Whether `texte[i]` stands outside quotes and comments. An escape moves
+    // `i` onto the character it escapes.
+    [[nodiscard]] bool Libre(std::string_view texte, std::size_t& i) noexcept;
+    // Inside a quote or a comment left open.
+    [[nodiscard]] bool Ouvert() const noexcept { return guillemets_ || commentaires_ > 0; }
+
+  private:
+    bool guillemets_ = false;
+    int commentaires_ = 0;
+};
 
 // The addresses joined with ", ", for a report.
 [[nodiscard]] std::string TexteAdresses(const ListeAdresses& adresses);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "core/Adresse.h"
 #include "core/Chemins.h"
 #include "core/Encodage.h"
 #include "core/Erreur.h"
@@ -78,9 +79,8 @@ class Expansion {
         }
         Liste parties;
         std::size_t debut = 0;
-        bool guillemets = false;
         bool arobase = false;  // in the part so far, outside quotes
-        int commentaires = 0;
+        LecteurStructure lecteur;
         const auto coupe = [&](std::size_t fin) {
             if (std::string partie = Elague(entree.substr(debut, fin - debut)); !partie.empty()) {
                 parties.push_back(std::move(partie));
@@ -89,20 +89,11 @@ class Expansion {
             arobase = false;
         };
         for (std::size_t i = 0; i < entree.size(); ++i) {
+            if (!lecteur.Libre(entree, i)) {
+                continue;
+            }
             const char c = entree[i];
-            if ((guillemets || commentaires > 0) && c == '\\') {
-                ++i;
-            } else if (c == '"' && commentaires == 0) {
-                guillemets = !guillemets;
-            } else if (guillemets) {
-                continue;
-            } else if (c == '(') {
-                ++commentaires;
-            } else if (c == ')' && commentaires > 0) {
-                --commentaires;
-            } else if (commentaires > 0) {
-                continue;
-            } else if (c == '@') {
+            if (c == '@') {
                 arobase = true;
             } else if (c == ';' || (c == ',' && arobase)) {
                 coupe(i);

@@ -4,6 +4,7 @@
 #include <array>
 #include <iterator>
 
+#include "core/Adresse.h"
 #include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/PartiesMime.h"
 
@@ -106,19 +107,9 @@ bool EstAdresseSimple(std::string_view entree) {
 // The "@" outside quotes and comments: one per mailbox the entry names.
 std::size_t CompteArobases(std::string_view entree) {
     std::size_t arobases = 0;
-    bool guillemets = false;
-    int commentaires = 0;
+    LecteurStructure lecteur;
     for (std::size_t i = 0; i < entree.size(); ++i) {
-        const char c = entree[i];
-        if ((guillemets || commentaires > 0) && c == '\\') {
-            ++i;
-        } else if (c == '"' && commentaires == 0) {
-            guillemets = !guillemets;
-        } else if (!guillemets && c == '(') {
-            ++commentaires;
-        } else if (!guillemets && c == ')' && commentaires > 0) {
-            --commentaires;
-        } else if (!guillemets && commentaires == 0 && c == '@') {
+        if (lecteur.Libre(entree, i) && entree[i] == '@') {
             ++arobases;
         }
     }
@@ -239,43 +230,30 @@ void EncodeListe(std::string& entetes, std::string_view nom, InternetAddressList
 std::optional<std::vector<std::string>> DecoupeAdresses(std::string_view liste) {
     std::vector<std::string> entrees;
     std::string entree;
-    bool guillemets = false;
-    int commentaires = 0;
+    LecteurStructure lecteur;
     bool litteral = false;  // [domain literal], where ':' is no group
     bool groupe = false;    // "name: a@b, c@d;" keeps its commas
     for (std::size_t i = 0; i < liste.size(); ++i) {
-        const char c = liste[i];
-        if ((guillemets || commentaires > 0) && c == '\\' && i + 1 < liste.size()) {
-            entree += c;
-            entree += liste[++i];
-            continue;
+        const std::size_t debut = i;
+        if (lecteur.Libre(liste, i)) {
+            const char c = liste[i];
+            if (c == '[' || c == ']') {
+                litteral = c == '[';
+            } else if (c == ':' && !litteral) {
+                groupe = true;
+            } else if (c == ';' && !litteral && groupe) {
+                groupe = false;
+            } else if ((c == ',' || c == ';') && !litteral && !groupe) {
+                // A semicolon outside a group separates addresses, as many
+                // people type them; GMime would drop everything after it.
+                AjouteEntree(entrees, entree);
+                entree.clear();
+                continue;
+            }
         }
-        if (c == '"' && commentaires == 0) {
-            guillemets = !guillemets;
-        } else if (guillemets) {
-            // Quoted text: nothing else counts.
-        } else if (c == '(') {
-            ++commentaires;
-        } else if (c == ')' && commentaires > 0) {
-            --commentaires;
-        } else if (commentaires > 0) {
-            // Comment text: nothing else counts.
-        } else if (c == '[' || c == ']') {
-            litteral = c == '[';
-        } else if (c == ':' && !litteral) {
-            groupe = true;
-        } else if (c == ';' && !litteral && groupe) {
-            groupe = false;
-        } else if ((c == ',' || c == ';') && !litteral && !groupe) {
-            // A semicolon outside a group separates addresses, as many people
-            // type them; GMime would drop everything after it.
-            AjouteEntree(entrees, entree);
-            entree.clear();
-            continue;
-        }
-        entree += c;
+        entree.append(liste.substr(debut, i + 1 - debut));
     }
-    if (guillemets || commentaires > 0 || litteral || groupe) {
+    if (lecteur.Ouvert() || litteral || groupe) {
         return std::nullopt;
     }
     AjouteEntree(entrees, entree);
