@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/CodesSortie.h"
+#include "app/Expedition.h"
 #include "app/LigneProgression.h"
 #include "app/Programme.h"
 #include "core/Dialogue.h"
@@ -11,6 +12,7 @@
 #include "sending/Envoi.h"
 #include "sending/Rapport.h"
 #include "sending/Serveur.h"
+#include "sending/outbox/FileAttente.h"
 
 namespace corvelle {
 
@@ -78,14 +80,24 @@ int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
             plateforme::InterceptArrets();
             contexte.arrete = plateforme::ArretDemande;
         }
+        if (demande.attente && !demande.apercu) {
+            contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
+                                                 std::string_view message) {
+                return outbox::FileAttente(DossierFileAttente(programme))
+                    .Depose(enveloppe, message, Maintenant());
+            };
+        }
         bilan = EnvoiMessage(contexte, demande);
         if (progression) {
             progression->Termine();
         }
     }
-    EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan),
-             bilan.Accepte() ? Gravite::Reussite : Gravite::Echec);
-    return CodeSortieEnvoi(bilan);
+    // Kept to go later is no failure, yet not a success either.
+    const Gravite gravite = bilan.Accepte()  ? Gravite::Reussite
+                            : bilan.Abouti() ? Gravite::Avertissement
+                                             : Gravite::Echec;
+    EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan), gravite);
+    return CodeSortieEnvoi(bilan, demande.sysexits);
 }
 
 }  // namespace corvelle

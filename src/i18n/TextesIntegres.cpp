@@ -71,6 +71,12 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"MSG_ENVOI_INTERROMPU",
      "Envoi arrêté à la demande après %v envoi(s) : %v destinataire(s) sur %v n'ont pas reçu le "
      "message"},
+    {"MSG_SUCCES_ATTENTE",
+     "Le message '%v' (%v destinataire(s), %v envoi(s)) n'a pas pu partir entièrement : %v "
+     "envoi(s) gardé(s) dans la file d'attente, envoyé(s) plus tard par corvelle --outbox run :"},
+    {"MSG_LOT_EN_ATTENTE", "gardé dans la file d'attente sous %v : %v"},
+    {"MSG_ATTENTE_IMPOSSIBLE", "non gardé dans la file d'attente : %v"},
+    {"MSG_ATTENTE_TROP_GRAND", "le message dépasse ce qu'elle garde (%v Mo)"},
     {"TXT_PROGRESSION", "%v/%v envois, %v/%v destinataires, %v msg/s, reste %v"},
     {"MSG_ERREUR",
      "Une erreur (%v) est survenue durant le traitement :§§%v§§Veuillez contacter l'auteur du "
