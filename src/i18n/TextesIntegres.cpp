@@ -193,6 +193,10 @@ Options :
                   terminal ou avec /l, /r ; --no-progress : jamais (sans l'une
                   ni l'autre : sur un terminal, sans /l, /r ni /trace, pour un
                   envoi qui dure)
+  /attente        un envoi qui échoue pour l'instant (pas de connexion, 4xx)
+                  est gardé dans la file d'attente, puis envoyé par
+                  corvelle --outbox run ; une ligne « ~ » le nomme (aussi --queue)
+  --sysexits      code 75 au lieu de 5 quand tout échec peut passer plus tard
   /apercu         rien n'est envoyé : chaque envoi (enveloppe et message
                   complet) est écrit sur la sortie standard ; --dry-run aussi
   /apercu:<dossier>  rien n'est envoyé : un fichier .eml par envoi dans ce dossier
@@ -258,12 +262,14 @@ Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendm
   d'attente utilisable, 69 refusé par le serveur, 75 échec temporaire.
 
 Codes de sortie :
-  0  message envoyé (avec /apercu : chaque envoi a pu être construit)
+  0  message envoyé (avec /apercu : chaque envoi a pu être construit ; avec
+     /attente : ou gardé dans la file d'attente)
   1  erreur dans la ligne de commande
   2  erreur de groupe de l'annuaire
   3  erreur de fichier de destinataires, ou aucun destinataire
   4  pièce jointe introuvable
-  5  échec de l'envoi, ou envoi arrêté par Ctrl-C
+  5  échec de l'envoi, ou envoi arrêté par Ctrl-C (avec --sysexits, 75
+     quand rien n'a été refusé pour de bon)
   6  échec du démarrage (configuration illisible ou invalide)
 
 Exemples :
