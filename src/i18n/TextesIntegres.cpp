@@ -77,6 +77,11 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"MSG_LOT_EN_ATTENTE", "gardé dans la file d'attente sous %v : %v"},
     {"MSG_ATTENTE_IMPOSSIBLE", "non gardé dans la file d'attente : %v"},
     {"MSG_ATTENTE_TROP_GRAND", "le message dépasse ce qu'elle garde (%v Mo)"},
+    {"MSG_PROPOSE_ATTENTE",
+     "Le garder dans la file d'attente et réessayer ? Il partira à la prochaine "
+     "exécution de corvelle --outbox run."},
+    {"TXT_MENU_FILE_ATTENTE", "File d'attente : %v message(s) en attente"},
+    {"TXT_MENU_FILE_ATTENTE_ECHEC", " ; dernier échec : %v"},
     {"TXT_PROGRESSION", "%v/%v envois, %v/%v destinataires, %v msg/s, reste %v"},
     {"MSG_ERREUR",
      "Une erreur (%v) est survenue durant le traitement :§§%v§§Veuillez contacter l'auteur du "

@@ -108,13 +108,32 @@ class Dispatch {
             bilan.incident = Defaillance{GenreEchec::Local, e.what(), {}};
         }
         if (c_.metEnAttente) {
-            for (Lot& lot : bilan.lots) {
-                if (lot.adresses) {
-                    MetEnAttente(smtp, lot);
-                }
-            }
+            GardeLesLots(smtp, bilan);
         }
         return bilan;
+    }
+
+    // With a new component, the files found again: a file gone since is
+    // never left out of the message.
+    void GardeApres(Bilan& bilan) {
+        ComposantSMTP smtp;
+        std::optional<std::string> absente = TrouvePiecesJointes();
+        if (!absente) {
+            try {
+                Prepare(smtp);
+            } catch (const std::exception& e) {
+                absente = e.what();
+            }
+        }
+        if (!absente) {
+            return GardeLesLots(smtp, bilan);
+        }
+        for (Lot& lot : bilan.lots) {
+            if (lot.adresses) {
+                lot.adresses.reset();
+                lot.statut += "; " + FormateMessage(Texte("MSG_ATTENTE_IMPOSSIBLE"), *absente);
+            }
+        }
     }
 
   private:
@@ -257,6 +276,14 @@ class Dispatch {
         bilan.lots.push_back(std::move(lot));
     }
 
+    void GardeLesLots(ComposantSMTP& smtp, Bilan& bilan) {
+        for (Lot& lot : bilan.lots) {
+            if (lot.adresses) {
+                MetEnAttente(smtp, lot);
+            }
+        }
+    }
+
     // A batch nobody received for now, built again as it was sent (same
     // composition, the same files) and kept to go later; else its status
     // says why it could not be kept.
@@ -381,6 +408,10 @@ class Dispatch {
 
 Bilan EnvoiMessage(const ContexteEnvoi& contexte, Demande& demande) {
     return Dispatch(contexte, demande).Execute();
+}
+
+void MetEnAttente(const ContexteEnvoi& contexte, Demande& demande, Bilan& bilan) {
+    Dispatch(contexte, demande).GardeApres(bilan);
 }
 
 }  // namespace corvelle

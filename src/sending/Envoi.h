@@ -56,4 +56,9 @@ struct ContexteEnvoi {
 // caller's.
 [[nodiscard]] Bilan EnvoiMessage(const ContexteEnvoi& contexte, Demande& demande);
 
+// Afterwards, when the person chooses it: keeps through the context each
+// batch of `bilan` that nobody received for now, built from `demande` (a copy
+// of the request sent, its bodies still there) as the dispatch built it.
+void MetEnAttente(const ContexteEnvoi& contexte, Demande& demande, Bilan& bilan);
+
 }  // namespace corvelle
