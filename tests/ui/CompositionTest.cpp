@@ -21,6 +21,7 @@
 #include "Fenetre.h"
 #include "config/ConfigSMTP.h"
 #include "core/Texte.h"
+#include "sending/outbox/FileAttente.h"
 
 namespace corvelle::test {
 namespace {
@@ -299,6 +300,14 @@ TEST(FenetreComposition, ASendThatFailsForNowMayWaitInTheOutbox) {
         << f.dialogue.boites[1].texte;
     EXPECT_NE(f.dialogue.boites[1].texte.find("(destinataires : a@example.com)"),
               std::string::npos);
+    // Once a retry failed, its reply shows too.
+    outbox::FileAttente file(f.dossier / "prog/outbox");
+    outbox::ResultatPrise prise = file.Prend(file.Identifiants().at(0));
+    ASSERT_EQ(prise.etat, outbox::EtatPrise::Prise);
+    prise.prise.Reporte("451 4.3.0 Plus tard", 0);
+    f.fenetre->mnuOptions_AboutToShow();
+    EXPECT_EQ(fileAttente->text().toStdString(),
+              "File d'attente : 1 message(s) en attente ; dernier échec : 451 4.3.0 Plus tard");
 }
 
 }  // namespace
