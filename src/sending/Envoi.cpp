@@ -122,7 +122,7 @@ class Dispatch {
             try {
                 Prepare(smtp);
             } catch (const std::exception& e) {
-                absente = e.what();
+                absente = Lisible(e.what());
             }
         }
         if (!absente) {
@@ -279,7 +279,7 @@ class Dispatch {
     void GardeLesLots(ComposantSMTP& smtp, Bilan& bilan) {
         for (Lot& lot : bilan.lots) {
             if (lot.adresses) {
-                MetEnAttente(smtp, lot);
+                GardeLot(smtp, lot);
             }
         }
     }
@@ -287,7 +287,7 @@ class Dispatch {
     // A batch nobody received for now, built again as it was sent (same
     // composition, the same files) and kept to go later; else its status
     // says why it could not be kept.
-    void MetEnAttente(ComposantSMTP& smtp, Lot& lot) {
+    void GardeLot(ComposantSMTP& smtp, Lot& lot) {
         std::string message;
         TamponBorne tampon(message, outbox::kTailleMaxEntree);
         std::ostream sortie(&tampon);
