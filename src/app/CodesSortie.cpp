@@ -2,8 +2,25 @@
 
 namespace corvelle {
 
-int CodeSortieEnvoi(const Bilan& bilan) {
-    if (bilan.Accepte()) {
+namespace {
+
+// Not one part of it refused for good: sent again later, it may all pass.
+bool SeulementTemporaire(const Bilan& bilan) {
+    if (bilan.arret) {
+        return bilan.arret->echec.genre == GenreEchec::Temporaire;
+    }
+    if (bilan.incident && bilan.incident->genre != GenreEchec::Temporaire) {
+        return false;
+    }
+    return std::all_of(bilan.lots.begin(), bilan.lots.end(), [](const Lot& lot) {
+        return lot.accepte || !lot.attente.empty() || lot.genre == GenreEchec::Temporaire;
+    });
+}
+
+}  // namespace
+
+int CodeSortieEnvoi(const Bilan& bilan, bool sysexits) {
+    if (bilan.Abouti()) {
         return SortieEnvoye;
     }
     if (bilan.arret) {
@@ -18,8 +35,7 @@ int CodeSortieEnvoi(const Bilan& bilan) {
                 break;
         }
     }
-    // Temporary, permanent, configuration or local alike.
-    return SortieEchecEnvoi;
+    return sysexits && SeulementTemporaire(bilan) ? SortieEchecTemporaire : SortieEchecEnvoi;
 }
 
 }  // namespace corvelle

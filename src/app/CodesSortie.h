@@ -14,10 +14,13 @@ enum CodeSortie : int {
     SortieErreurDestinataires = 3,
     SortiePieceJointeIntrouvable = 4,
     SortieEchecEnvoi = 5,
+    SortieEchecTemporaire = 75,  // --sysexits: EX_TEMPFAIL, try again later
 };
 
-// The code a send ends with: what stopped it before any batch went, else 5
-// for a failure of any kind.
-[[nodiscard]] int CodeSortieEnvoi(const Bilan& bilan);
+// The code a send ends with: 0 when every batch went or waits in the outbox;
+// what stopped it before any batch went; else 5 for a failure of any kind,
+// or with `sysexits` 75 when every failure may pass later (a stop on Ctrl-C
+// among them: nothing was refused).
+[[nodiscard]] int CodeSortieEnvoi(const Bilan& bilan, bool sysexits = false);
 
 }  // namespace corvelle

@@ -1,18 +1,61 @@
 #include "app/EnvoiProgramme.h"
 
+#include <algorithm>
 #include <iostream>
 #include <optional>
 
 #include "app/CodesSortie.h"
+#include "app/Expedition.h"
 #include "app/LigneProgression.h"
 #include "app/Programme.h"
 #include "core/Dialogue.h"
 #include "core/Plateforme.h"
+#include "core/Texte.h"
+#include "core/Version.h"
 #include "sending/Envoi.h"
 #include "sending/Rapport.h"
 #include "sending/Serveur.h"
+#include "sending/outbox/FileAttente.h"
 
 namespace corvelle {
+
+namespace {
+
+// Into the outbox of the settings in use, durably.
+std::string DeposeDansLaFile(const Programme& programme, const outbox::Enveloppe& enveloppe,
+                             std::string_view message) {
+    return outbox::FileAttente(DossierFileAttente(programme))
+        .Depose(enveloppe, message, Maintenant());
+}
+
+// Kept to go later is no failure, yet not a success either.
+Gravite GraviteDe(const Bilan& bilan) {
+    return bilan.Accepte()  ? Gravite::Reussite
+           : bilan.Abouti() ? Gravite::Avertissement
+                            : Gravite::Echec;
+}
+
+// The window's outcome box, when some batch failed only for now: it offers to
+// keep them in the outbox, from the request as it was sent; kept, a second box
+// says so, each with its id.
+void ProposeAttente(const Programme& programme, Dialogue& dialogue, Demande& copie, Bilan& bilan) {
+    const Langue& langue = programme.Langage;
+    const std::string issue = Lisible(TexteBilan(langue, copie, bilan), SautsDeLigne::Gardes);
+    if (dialogue.Affiche({issue + "\r\n\r\n" + langue.Texte("MSG_PROPOSE_ATTENTE"),
+                          kTitreApplication, Icone::Exclamation, Boutons::OuiNon, Reponse::Non}) !=
+        Reponse::Oui) {
+        return;
+    }
+    ContexteEnvoi contexte{langue, dialogue, nullptr, {}, {}};
+    contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
+                                         std::string_view message) {
+        return DeposeDansLaFile(programme, enveloppe, message);
+    };
+    MetEnAttente(contexte, copie, bilan);
+    EcritLog(langue, dialogue, copie, TexteBilan(langue, copie, bilan), GraviteDe(bilan));
+}
+
+}  // namespace
 
 Demande DemandeParDefaut(const Programme& programme) {
     const Parametres& r = programme.Reglages;
@@ -39,6 +82,12 @@ Demande DemandeParDefaut(const Programme& programme) {
 int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
     const Langue& langue = programme.Langage;
     Bilan bilan;
+    // What the window may keep afterwards, should it fail for now: the
+    // dispatch takes the bodies.
+    std::optional<Demande> copie;
+    if (!demande.ligneCommande && demande.rapport == 0 && !demande.apercu) {
+        copie = demande;
+    }
     // Run once, before anything connects: the report mail then uses it too.
     // A preview connects to nothing and needs no password.
     if (!demande.apercu) {
@@ -78,14 +127,24 @@ int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
             plateforme::InterceptArrets();
             contexte.arrete = plateforme::ArretDemande;
         }
+        if (demande.attente && !demande.apercu) {
+            contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
+                                                 std::string_view message) {
+                return DeposeDansLaFile(programme, enveloppe, message);
+            };
+        }
         bilan = EnvoiMessage(contexte, demande);
         if (progression) {
             progression->Termine();
         }
     }
-    EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan),
-             bilan.Accepte() ? Gravite::Reussite : Gravite::Echec);
-    return CodeSortieEnvoi(bilan);
+    if (copie && std::any_of(bilan.lots.begin(), bilan.lots.end(),
+                             [](const Lot& lot) { return lot.adresses.has_value(); })) {
+        ProposeAttente(programme, dialogue, *copie, bilan);
+    } else {
+        EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan), GraviteDe(bilan));
+    }
+    return CodeSortieEnvoi(bilan, demande.sysexits);
 }
 
 }  // namespace corvelle

@@ -39,7 +39,7 @@ int Execute(const Programme& programme, Dialogue& dialogue, Demande& demande,
                    FormateMessage(langue.Texte("MSG_ERREUR_AUCUN_SERVEUR"), kServeurSMTPParDefaut),
                    {}}};
         EcritLog(langue, dialogue, demande, bilan.arret->echec.texte);
-        return CodeSortieEnvoi(bilan);
+        return CodeSortieEnvoi(bilan, demande.sysexits);
     }
     return Envoie(programme, dialogue, demande);
 }

@@ -71,6 +71,17 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"MSG_ENVOI_INTERROMPU",
      "Envoi arrêté à la demande après %v envoi(s) : %v destinataire(s) sur %v n'ont pas reçu le "
      "message"},
+    {"MSG_SUCCES_ATTENTE",
+     "Le message '%v' (%v destinataire(s), %v envoi(s)) n'a pas pu partir entièrement : %v "
+     "envoi(s) gardé(s) dans la file d'attente, envoyé(s) plus tard par corvelle --outbox run :"},
+    {"MSG_LOT_EN_ATTENTE", "gardé dans la file d'attente sous %v : %v"},
+    {"MSG_ATTENTE_IMPOSSIBLE", "non gardé dans la file d'attente : %v"},
+    {"MSG_ATTENTE_TROP_GRAND", "le message dépasse ce qu'elle garde (%v Mo)"},
+    {"MSG_PROPOSE_ATTENTE",
+     "Le garder dans la file d'attente et réessayer ? Il partira à la prochaine "
+     "exécution de corvelle --outbox run."},
+    {"TXT_MENU_FILE_ATTENTE", "File d'attente : %v message(s) en attente"},
+    {"TXT_MENU_FILE_ATTENTE_ECHEC", " ; dernier échec : %v"},
     {"TXT_PROGRESSION", "%v/%v envois, %v/%v destinataires, %v msg/s, reste %v"},
     {"MSG_ERREUR",
      "Une erreur (%v) est survenue durant le traitement :§§%v§§Veuillez contacter l'auteur du "
@@ -187,6 +198,10 @@ Options :
                   terminal ou avec /l, /r ; --no-progress : jamais (sans l'une
                   ni l'autre : sur un terminal, sans /l, /r ni /trace, pour un
                   envoi qui dure)
+  /attente        un envoi qui échoue pour l'instant (pas de connexion, 4xx)
+                  est gardé dans la file d'attente, puis envoyé par
+                  corvelle --outbox run ; une ligne « ~ » le nomme (aussi --queue)
+  --sysexits      code 75 au lieu de 5 quand tout échec peut passer plus tard
   /apercu         rien n'est envoyé : chaque envoi (enveloppe et message
                   complet) est écrit sur la sortie standard ; --dry-run aussi
   /apercu:<dossier>  rien n'est envoyé : un fichier .eml par envoi dans ce dossier
@@ -252,12 +267,14 @@ Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendm
   d'attente utilisable, 69 refusé par le serveur, 75 échec temporaire.
 
 Codes de sortie :
-  0  message envoyé (avec /apercu : chaque envoi a pu être construit)
+  0  message envoyé (avec /apercu : chaque envoi a pu être construit ; avec
+     /attente : ou gardé dans la file d'attente)
   1  erreur dans la ligne de commande
   2  erreur de groupe de l'annuaire
   3  erreur de fichier de destinataires, ou aucun destinataire
   4  pièce jointe introuvable
-  5  échec de l'envoi, ou envoi arrêté par Ctrl-C
+  5  échec de l'envoi, ou envoi arrêté par Ctrl-C (avec --sysexits, 75
+     quand rien n'a été refusé pour de bon)
   6  échec du démarrage (configuration illisible ou invalide)
 
 Exemples :

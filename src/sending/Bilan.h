@@ -38,6 +38,10 @@ struct Lot {
     // server's reply that decided it, if any.
     GenreEchec genre = GenreEchec::Temporaire;
     std::string reponse{};
+    // Refused by all for now: its addresses, should it be kept to go later.
+    std::optional<AdressesLot> adresses{};
+    // Kept in the outbox instead (/attente): its id there.
+    std::string attente{};
 };
 
 struct Bilan {
@@ -51,12 +55,20 @@ struct Bilan {
                std::all_of(lots.begin(), lots.end(), [](const Lot& lot) { return lot.accepte; });
     }
 
+    // Every batch accepted, or kept in the outbox to go later: nothing left
+    // for the person to do.
+    [[nodiscard]] bool Abouti() const noexcept {
+        return !arret && !incident && !lots.empty() &&
+               std::all_of(lots.begin(), lots.end(),
+                           [](const Lot& lot) { return lot.accepte || !lot.attente.empty(); });
+    }
+
     // The kind of the whole failure: what must be mended first, the settings
     // then a file; otherwise, as within a batch, temporary when some part of
     // it may pass later, permanent when none can. Nothing for an accepted
-    // dispatch.
+    // dispatch, nor for one whose refused batches all wait in the outbox.
     [[nodiscard]] std::optional<GenreEchec> Genre() const {
-        if (Accepte()) {
+        if (Abouti()) {
             return std::nullopt;
         }
         if (arret) {
@@ -70,7 +82,7 @@ struct Bilan {
         };
         GenreEchec genre = GenreEchec::Permanent;
         for (const Lot& lot : lots) {
-            if (!lot.accepte && rang(lot.genre) > rang(genre)) {
+            if (!lot.accepte && lot.attente.empty() && rang(lot.genre) > rang(genre)) {
                 genre = lot.genre;
             }
         }

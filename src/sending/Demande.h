@@ -60,6 +60,12 @@ struct Demande {
     bool ligneCommande = false;  // errors end the run rather than the send
     bool trace = false;          // the SMTP dialogue shown as it goes
     AffichageProgression progression = AffichageProgression::Auto;
+    // /attente (--queue): a batch that fails for now is kept in the outbox, to
+    // go later, instead of failing the run.
+    bool attente = false;
+    // --sysexits: a run whose failures may all pass later ends with
+    // EX_TEMPFAIL, so a script can tell "try later" from "never".
+    bool sysexits = false;
     // A preview: every batch built as it would be sent, written out, and
     // nothing sent (no report mail either); on standard output when no folder.
     bool apercu = false;

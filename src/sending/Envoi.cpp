@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <map>
 #include <optional>
+#include <ostream>
+#include <streambuf>
 #include <utility>
 #include <vector>
 
 #include "config/MotDePasse.h"
 #include "core/Chemins.h"
 #include "core/Dialogue.h"
+#include "core/Erreur.h"
 #include "core/Plateforme.h"
 #include "core/Texte.h"
 #include "core/Version.h"
@@ -20,6 +24,7 @@
 #include "sending/Destinataires.h"
 #include "sending/Lots.h"
 #include "sending/Serveur.h"
+#include "sending/outbox/FileAttente.h"
 #include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
@@ -35,6 +40,41 @@ std::string AvecSautFinal(std::string corps) {
     corps += "\r\n";
     return corps;
 }
+
+// Room left in an outbox entry for the history its retries write: the last
+// reply (at most 64 KiB from a server, escaped) and the counters.
+constexpr std::size_t kPlaceHistorique = std::size_t{256} << 10;
+
+// A message kept whole in memory up to a cap: past it, the writing fails
+// rather than grow without end, and the message is known to be too big.
+class TamponBorne : public std::streambuf {
+  public:
+    TamponBorne(std::string& octets, std::size_t plafond) : octets_(octets), plafond_(plafond) {}
+    [[nodiscard]] bool Deborde() const noexcept { return deborde_; }
+
+  protected:
+    std::streamsize xsputn(const char* octets, std::streamsize taille) override {
+        const auto n = static_cast<std::size_t>(taille);
+        if (deborde_ || n > plafond_ - octets_.size()) {
+            deborde_ = true;
+            return 0;
+        }
+        octets_.append(octets, n);
+        return taille;
+    }
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        const char octet = traits_type::to_char_type(c);
+        return xsputn(&octet, 1) == 1 ? c : traits_type::eof();
+    }
+
+  private:
+    std::string& octets_;
+    std::size_t plafond_;
+    bool deborde_ = false;
+};
 
 class Dispatch {
   public:
@@ -59,14 +99,41 @@ class Dispatch {
             return Arrete({Etape::PiecesJointes, {GenreEchec::Local, std::move(*absente), {}}});
         }
         // The report says what was sent before it broke.
+        ComposantSMTP smtp;
         try {
-            EnvoieLesLots(adresses, totaux, bilan);
+            EnvoieLesLots(smtp, adresses, totaux, bilan);
         } catch (const smtp::EchecEnvoi& e) {
             bilan.incident = Defaillance{e.Genre(), e.what(), {}};
         } catch (const std::exception& e) {
             bilan.incident = Defaillance{GenreEchec::Local, e.what(), {}};
         }
+        if (c_.metEnAttente) {
+            GardeLesLots(smtp, bilan);
+        }
         return bilan;
+    }
+
+    // With a new component, the files found again: a file gone since is
+    // never left out of the message.
+    void GardeApres(Bilan& bilan) {
+        ComposantSMTP smtp;
+        std::optional<std::string> absente = TrouvePiecesJointes();
+        if (!absente) {
+            try {
+                Prepare(smtp);
+            } catch (const std::exception& e) {
+                absente = Lisible(e.what());
+            }
+        }
+        if (!absente) {
+            return GardeLesLots(smtp, bilan);
+        }
+        for (Lot& lot : bilan.lots) {
+            if (lot.adresses) {
+                lot.adresses.reset();
+                lot.statut += "; " + FormateMessage(Texte("MSG_ATTENTE_IMPOSSIBLE"), *absente);
+            }
+        }
     }
 
   private:
@@ -147,7 +214,7 @@ class Dispatch {
     }
 
     // Each verdict names its batch; some come with a later batch's replies.
-    static void Attribue(std::vector<ComposantSMTP::Issue> verdicts, Bilan& bilan) {
+    void Attribue(std::vector<ComposantSMTP::Issue> verdicts, Bilan& bilan) {
         for (ComposantSMTP::Issue& verdict : verdicts) {
             if (verdict.lot >= bilan.lots.size()) {
                 continue;
@@ -157,6 +224,13 @@ class Dispatch {
             lot.statut = std::move(verdict.statut);
             lot.genre = verdict.genre;
             lot.reponse = std::move(verdict.reponse);
+            // Only one that nobody received may go again whole, later.
+            auto enVol = enVol_.extract(verdict.lot);
+            if (lot.accepte || verdict.partiel || lot.genre != GenreEchec::Temporaire) {
+                lot.adresses.reset();
+            } else if (enVol) {
+                lot.adresses = std::move(enVol.mapped());
+            }
             if (lot.accepte || verdict.partiel) {
                 // Only a batch nobody received is reported by name (a partial
                 // one names the refused): a mass send keeps few batches'
@@ -202,8 +276,59 @@ class Dispatch {
         bilan.lots.push_back(std::move(lot));
     }
 
-    void EnvoieLesLots(std::array<ListeAdresses, 3>& adresses, const Repartition& totaux,
-                       Bilan& bilan) {
+    void GardeLesLots(ComposantSMTP& smtp, Bilan& bilan) {
+        for (Lot& lot : bilan.lots) {
+            if (lot.adresses) {
+                GardeLot(smtp, lot);
+            }
+        }
+    }
+
+    // A batch nobody received for now, built again as it was sent (same
+    // composition, the same files) and kept to go later; else its status
+    // says why it could not be kept.
+    void GardeLot(ComposantSMTP& smtp, Lot& lot) {
+        std::string message;
+        TamponBorne tampon(message, outbox::kTailleMaxEntree);
+        std::ostream sortie(&tampon);
+        smtp.SetApercu(&sortie);
+        smtp.SetLot(std::move(*lot.adresses));
+        lot.adresses.reset();
+        smtp.PiecesJointes() = fichiersJoints_;
+        smtp.Envoie();
+        smtp.SetApercu(nullptr);
+        const ComposantSMTP::Issue& construit = smtp.Resultat();
+        const ComposantSMTP::Enveloppe envoi = smtp.EnveloppeConstruite();
+        outbox::Enveloppe enveloppe;
+        enveloppe.configuration = demande_.configuration.Nom;
+        enveloppe.expediteur = envoi.expediteur;
+        enveloppe.destinataires = envoi.destinataires;
+        if (envoi.accuses) {
+            // What the transaction asks for a built message's receipts.
+            enveloppe.notify = "SUCCESS,FAILURE";
+            enveloppe.ret = "HDRS";
+        }
+        std::string raison;
+        if (tampon.Deborde() ||
+            outbox::Serialise({{}, enveloppe, {}, {}}).size() + message.size() + kPlaceHistorique >
+                outbox::kTailleMaxEntree) {
+            raison = FormateMessage(Texte("MSG_ATTENTE_TROP_GRAND"),
+                                    (outbox::kTailleMaxEntree - kPlaceHistorique) >> 20);
+        } else if (!construit.accepte) {
+            raison = construit.statut;
+        } else {
+            try {
+                lot.attente = c_.metEnAttente(enveloppe, message);
+                return;
+            } catch (const Erreur& e) {
+                raison = Lisible(e.Description());
+            }
+        }
+        lot.statut += "; " + FormateMessage(Texte("MSG_ATTENTE_IMPOSSIBLE"), raison);
+    }
+
+    void EnvoieLesLots(ComposantSMTP& smtp, std::array<ListeAdresses, 3>& adresses,
+                       const Repartition& totaux, Bilan& bilan) {
         // The SMTP library refuses the replies of much more than 20,000
         // recipients in one transaction, so larger batches are cut.
         constexpr std::int32_t kMaxDestinatairesParEnvoi = 20000;
@@ -211,7 +336,6 @@ class Dispatch {
                                         ? kMaxDestinatairesParEnvoi
                                         : std::min(demande_.nbDest, kMaxDestinatairesParEnvoi);
         const std::array<float, 3> parts = PartsDesTypes(totaux);
-        ComposantSMTP smtp;
         Prepare(smtp);
         std::optional<Apercu> apercu;
         if (demande_.apercu) {
@@ -250,10 +374,11 @@ class Dispatch {
             lot.destinataires = TexteAdresses(adressesLot.a);
             lot.copie = TexteAdresses(adressesLot.copie);
             lot.copieCachee = TexteAdresses(adressesLot.copieCachee);
+            const std::uint64_t id = bilan.lots.size();
+            enVol_.emplace(id, adressesLot);
             smtp.SetLot(std::move(adressesLot));
             // Again before each batch: the component empties its list after a send.
             smtp.PiecesJointes() = fichiersJoints_;
-            const std::uint64_t id = bilan.lots.size();
             bilan.lots.push_back(std::move(lot));
             const bool dernier = restants[0] + restants[1] + restants[2] == 0;
             if (apercu) {
@@ -275,12 +400,18 @@ class Dispatch {
     const ContexteEnvoi& c_;
     Demande& demande_;
     std::vector<std::string> fichiersJoints_;
+    // The addresses of each batch awaiting its verdict.
+    std::map<std::uint64_t, AdressesLot> enVol_;
 };
 
 }  // namespace
 
 Bilan EnvoiMessage(const ContexteEnvoi& contexte, Demande& demande) {
     return Dispatch(contexte, demande).Execute();
+}
+
+void MetEnAttente(const ContexteEnvoi& contexte, Demande& demande, Bilan& bilan) {
+    Dispatch(contexte, demande).GardeApres(bilan);
 }
 
 }  // namespace corvelle

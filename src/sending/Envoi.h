@@ -16,6 +16,10 @@ class Dialogue;
 struct Demande;
 struct Langue;
 
+namespace outbox {
+struct Enveloppe;
+}
+
 // How far a dispatch has gone: batches handed to the server, and their
 // recipients, of all it will send.
 struct Avancement {
@@ -39,11 +43,22 @@ struct ContexteEnvoi {
     // Asked between batches: true stops the dispatch there, the batch sent
     // last concluded, the rest reported not sent.
     std::function<bool()> arrete{};
+    // Set to keep the batches that fail for now (/attente): writes one whole
+    // message with its envelope where it waits to go later, durably; returns
+    // its id there. Raises an Erreur when it could not be kept.
+    std::function<std::string(const outbox::Enveloppe&, std::string_view message)> metEnAttente{};
 };
 
 // Expands the recipients, checks the attachments and sends the batches
-// through one SMTP session. The bodies move to the sending; the rest of the
-// request stays for the report, which is the caller's.
+// through one SMTP session; then, when the context says where, keeps each
+// batch nobody received for now, built as it was sent. The bodies move to the
+// sending; the rest of the request stays for the report, which is the
+// caller's.
 [[nodiscard]] Bilan EnvoiMessage(const ContexteEnvoi& contexte, Demande& demande);
+
+// Afterwards, when the person chooses it: keeps through the context each
+// batch of `bilan` that nobody received for now, built from `demande` (a copy
+// of the request sent, its bodies still there) as the dispatch built it.
+void MetEnAttente(const ContexteEnvoi& contexte, Demande& demande, Bilan& bilan);
 
 }  // namespace corvelle

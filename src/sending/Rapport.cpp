@@ -1,5 +1,6 @@
 #include "sending/Rapport.h"
 
+#include <algorithm>
 #include <iostream>
 #include <optional>
 
@@ -131,12 +132,25 @@ std::string TexteBilan(const Langue& langue, const Demande& demande, const Bilan
             langue.Texte(demande.apercu ? "MSG_SUCCES_APERCU" : "MSG_SUCCES_ENVOI"),
             Lisible(demande.objet), bilan.destinataires, bilan.lots.size());
     }
-    std::string texte = langue.Texte("MSG_ERREUR_ENVOI");
+    std::string texte;
+    if (bilan.Abouti()) {
+        const auto gardes = std::count_if(bilan.lots.begin(), bilan.lots.end(),
+                                          [](const Lot& lot) { return !lot.attente.empty(); });
+        texte = FormateMessage(langue.Texte("MSG_SUCCES_ATTENTE"), Lisible(demande.objet),
+                               bilan.destinataires, bilan.lots.size(), gardes);
+    } else {
+        texte = langue.Texte("MSG_ERREUR_ENVOI");
+    }
     if (bilan.lots.empty()) {
         texte += " " + langue.Texte("MSG_ERREUR_CREATION_OBJET");
     }
+    // " ~ ": kept to go later, nothing for the person to do; " - ": failed.
     for (const Lot& lot : bilan.lots) {
-        if (!lot.accepte) {
+        if (!lot.attente.empty()) {
+            texte += "\r\n ~ " +
+                     FormateMessage(langue.Texte("MSG_LOT_EN_ATTENTE"), lot.attente, lot.statut) +
+                     Destinataires(langue, lot);
+        } else if (!lot.accepte) {
             texte += "\r\n - " + lot.statut + Destinataires(langue, lot);
         }
     }

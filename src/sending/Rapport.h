@@ -21,7 +21,8 @@ void EcritLog(const Langue& langue, Dialogue& dialogue, const Demande& demande,
               const std::string& message, Gravite gravite = Gravite::Echec);
 
 // The outcome of a dispatch in words: why it stopped, the success message,
-// or the failure with one " - " line per refused batch.
+// or the failure with one " - " line per refused batch; each batch kept in
+// the outbox to go later has a " ~ " line.
 [[nodiscard]] std::string TexteBilan(const Langue& langue, const Demande& demande,
                                      const Bilan& bilan);
 

@@ -288,14 +288,15 @@ class Progression(Base):
         self.assertEqual(len(self.serveur.messages()), 40 * 4 + 3)
 
     def test_interrupted_send_ends_its_transaction_and_names_who_got_nothing(self):
-        for arret in (signal.SIGINT, signal.SIGTERM):
+        # Nothing was refused: with --sysexits, EX_TEMPFAIL.
+        for arret, options, code in ((signal.SIGINT, (), 5), (signal.SIGTERM, ("--sysexits",), 75)):
             with self.subTest(arret=arret):
                 avant = len(self.serveur.messages())
-                processus, erreurs = self.demarre(200, "/l", terminal=False)
+                processus, erreurs = self.demarre(200, "/l", *options, terminal=False)
                 while len(self.serveur.messages()) < avant + 5 and processus.poll() is None:
                     time.sleep(0.02)
                 processus.send_signal(arret)
-                self.assertEqual(processus.wait(30), 5, erreurs())
+                self.assertEqual(processus.wait(30), code, erreurs())
                 recus = self.serveur.messages()[avant:]
                 self.assertLess(len(recus), 100)
                 livres = [a for e, m in recus for a in e["rcpt_tos"]]

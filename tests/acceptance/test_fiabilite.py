@@ -6,6 +6,7 @@ import os
 import random
 import re
 import signal
+import socket
 import subprocess
 import tempfile
 import time
@@ -484,6 +485,66 @@ class Confiance(Base):
         refus = self.essai(serveur, 5, certificat=self.client[0], cle=self.client[1])
         self.assertIn(f"chmod 600 {self.client[1]}", refus.stdout + refus.stderr)
         self.assertEqual(len(serveur.messages()), 1)
+
+
+class Attente(Base):
+    """/attente (--queue): a batch the relay cannot take now waits in the
+    outbox, built as it was sent, and --outbox run sends it later; a refusal
+    stays a failure. --sysexits: 75 when the whole failure may pass later."""
+
+    def boite(self, programme):
+        resultat = self.lance(programme, "--outbox", "list", code=0)
+        return resultat.stdout
+
+    def test_relay_down_then_back_the_batch_goes_once_as_it_was(self):
+        with socket.socket() as s:  # nobody listens there
+            s.bind(("127.0.0.1", 0))
+            ferme = s.getsockname()[1]
+        programme = self.programme(ferme)
+        piece = bytes(range(256)) * 40
+        programme.ecrit("rapport.bin", piece)
+        envoi = ["/a:ops", "/o:RAID dégradé", "/ct:Disque 2 absent", "/pj:rapport.bin", "/l"]
+        self.lance(programme, *envoi, code=5)
+        self.lance(programme, *envoi, "--sysexits", code=75)
+        self.assertEqual(self.boite(programme), "La file d'attente est vide.\n")
+
+        resultat = self.lance(programme, *envoi, "--queue", "--sysexits", code=0)
+        self.assertEqual(resultat.stderr, "")
+        ligne = programme.journal().splitlines()[-1]
+        self.assertRegex(ligne, r"^ ~ gardé dans la file d'attente sous [0-9a-f-]+ : .*connect.* "
+                                r"\(destinataires : ops@exemple\.test\)$")
+        identifiant = re.search(r"sous ([0-9a-f-]+) ", ligne).group(1)
+        self.assertIn(f"\n{identifiant}  0:00  0  ops@exemple.test\n", self.boite(programme))
+
+        serveur = Serveur(RACINE)
+        self.addCleanup(serveur.arrete)
+        programme.configure([config_smtp("Test", "127.0.0.1", serveur.port)])
+        for _ in range(2):
+            self.lance(programme, "--outbox", "run", code=0)
+        [(enveloppe, message)] = serveur.messages(attente=2)
+        self.assertEqual((enveloppe["mail_from"], enveloppe["rcpt_tos"]),
+                         ("robot@exemple.test", ["ops@exemple.test"]))
+        self.assertEqual(message["Subject"], "RAID dégradé")
+        self.assertEqual(message.get_body(("plain",)).get_content().strip(), "Disque 2 absent")
+        [jointe] = message.iter_attachments()
+        self.assertEqual((jointe.get_filename(), jointe.get_payload(decode=True)),
+                         ("rapport.bin", piece))
+        self.assertEqual(self.boite(programme), "La file d'attente est vide.\n")
+
+    def test_a_refusal_stays_a_failure_and_only_what_may_pass_later_waits(self):
+        serveur = ServeurPanne(RACINE, "refus")
+        self.addCleanup(serveur.arrete)
+        programme = self.programme(serveur.port)
+        self.lance(programme, "/a:tempo,refus,bob", "/nde:1", "/o:x", "/ct:y", "/attente", "/r",
+                   "--sysexits", code=5)
+        # The report mail went (the server takes the sender): the refusal, and
+        # the batch kept, each with whom it did not reach yet.
+        self.assertEqual(recus(serveur), ["bob@exemple.test", "robot@exemple.test"])
+        rapport = serveur.messages()[-1][1].get_content()
+        self.assertRegex(rapport, r"\n - [^\n]*: 550 [^\n]*\(destinataires : refus@exemple\.test\)")
+        self.assertRegex(rapport, r"\n ~ gardé dans la file d'attente sous [0-9a-f-]+ : [^\n]*451 "
+                                  r"[^\n]*\(destinataires : tempo@exemple\.test\)")
+        self.assertRegex(self.boite(programme), r"\n[0-9a-f-]+  0:00  0  tempo@exemple\.test\n$")
 
 
 class Charge(Base):

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -13,6 +14,7 @@
 
 #include "i18n/Langue.h"
 #include "sending/Demande.h"
+#include "sending/outbox/FileAttente.h"
 #include "sending/smtp/RessourcesGMime.h"
 #include "support/DialogueEnregistreur.h"
 #include "support/DossierTemporaire.h"
@@ -136,6 +138,43 @@ TEST(Envoi, ProgressCountsEveryBatchAndAStopNamesTheRest) {
     EXPECT_EQ(reste.destinataires, "a5@x.fr");
     EXPECT_EQ(reste.copie, "c1@x.fr, c2@x.fr, c3@x.fr");
     EXPECT_EQ(bilan.Genre(), GenreEchec::Temporaire);
+}
+
+// Kept whole or not at all: a message past what the outbox takes fails its
+// batch, saying so, and nothing is written there.
+TEST(Envoi, ABatchTooBigForTheOutboxFailsAndIsNotKept) {
+    test::DossierTemporaire dossier;
+    // Sparse: its base64 is past the cap, its disk blocks are not.
+    test::EcritFichier(dossier / "gros.bin", "");
+    std::filesystem::resize_file(
+        std::filesystem::path(dossier / "gros.bin"),
+        static_cast<std::uintmax_t>(outbox::kTailleMaxEntree / 4 * 3 + (1 << 20)));
+    Langue langue;
+    ChargeTraductions(langue);
+    DialogueEnregistreur dialogue;
+    Demande demande;
+    demande.expediteur = "moi@x.fr";
+    demande.destinataires = "a@x.fr";
+    demande.corpsTexte = "Bonjour";
+    demande.piecesJointes = {dossier / "gros.bin"};
+    demande.configuration.Serveur = "127.0.0.1";
+    demande.configuration.Port = 1;  // nobody listens: a failure for now
+    demande.timeoutSecondes = 5;
+    int gardes = 0;
+    ContexteEnvoi contexte{langue, dialogue, nullptr, {}, {}};
+    contexte.metEnAttente = [&](const outbox::Enveloppe&, std::string_view) {
+        ++gardes;
+        return std::string("id");
+    };
+    const Bilan bilan = EnvoiMessage(contexte, demande);
+    ASSERT_EQ(bilan.lots.size(), 1u);
+    EXPECT_EQ(gardes, 0);
+    EXPECT_TRUE(bilan.lots[0].attente.empty());
+    EXPECT_EQ(bilan.Genre(), GenreEchec::Temporaire);
+    EXPECT_NE(bilan.lots[0].statut.find("; non gardé dans la file d'attente : le message dépasse "
+                                        "ce qu'elle garde (256 Mo)"),
+              std::string::npos)
+        << bilan.lots[0].statut;
 }
 
 }  // namespace

@@ -16,10 +16,12 @@
 #include <QTest>
 #include <array>
 #include <cmath>
+#include <tuple>
 
 #include "Fenetre.h"
 #include "config/ConfigSMTP.h"
 #include "core/Texte.h"
+#include "sending/outbox/FileAttente.h"
 
 namespace corvelle::test {
 namespace {
@@ -264,6 +266,48 @@ TEST(FenetreComposition, RecipientFieldsShowTheirWholeFrameAtAFractionalPixelRat
             }
         }
     }
+}
+
+// A send that fails for now: the outcome box offers to keep it in the outbox,
+// where it goes only when accepted; the Options menu counts what waits.
+TEST(FenetreComposition, ASendThatFailsForNowMayWaitInTheOutbox) {
+    clsConfigSMTP config;
+    config.Nom = "Relais";
+    config.Serveur = "127.0.0.1";
+    config.Port = 1;  // nobody listens there
+    FenetreTest f("ConfigsSMTP=" + config.Serialize() + "\n");
+    f.Controle<QLineEdit>("txtExpéditeur")->setText("Jean <jean@example.com>");
+    f.Controle<QPlainTextEdit>("txtDestinataires", 0)->setPlainText("a@example.com");
+    f.Controle<QLineEdit>("txtObjetMessage")->setText("Réunion");
+    f.Controle<QPlainTextEdit>("txtCorpsMessage")->setPlainText("Bonjour");
+    auto* fileAttente = f.Controle<QAction>("mnuOptionsFileAttente");
+    for (const auto& [reponse, boites, menu] :
+         {std::tuple{Reponse::Non, 1u, "File d'attente : 0 message(s) en attente"},
+          std::tuple{Reponse::Oui, 2u, "File d'attente : 1 message(s) en attente"}}) {
+        f.dialogue.boites.clear();
+        f.dialogue.reponses = {reponse};
+        f.fenetre->btnEnvoyer_Click();
+        ASSERT_EQ(f.dialogue.boites.size(), boites);
+        const Boite& offre = f.dialogue.boites[0];
+        EXPECT_EQ(offre.boutons, Boutons::OuiNon);
+        EXPECT_EQ(offre.parDefaut, Reponse::Non);
+        EXPECT_TRUE(offre.texte.ends_with(f.etat.Langage.Texte("MSG_PROPOSE_ATTENTE")));
+        f.fenetre->mnuOptions_AboutToShow();
+        EXPECT_EQ(fileAttente->text().toStdString(), menu);
+    }
+    EXPECT_NE(f.dialogue.boites[1].texte.find(" ~ gardé dans la file d'attente sous "),
+              std::string::npos)
+        << f.dialogue.boites[1].texte;
+    EXPECT_NE(f.dialogue.boites[1].texte.find("(destinataires : a@example.com)"),
+              std::string::npos);
+    // Once a retry failed, its reply shows too.
+    outbox::FileAttente file(f.dossier / "prog/outbox");
+    outbox::ResultatPrise prise = file.Prend(file.Identifiants().at(0));
+    ASSERT_EQ(prise.etat, outbox::EtatPrise::Prise);
+    prise.prise.Reporte("451 4.3.0 Plus tard", 0);
+    f.fenetre->mnuOptions_AboutToShow();
+    EXPECT_EQ(fileAttente->text().toStdString(),
+              "File d'attente : 1 message(s) en attente ; dernier échec : 451 4.3.0 Plus tard");
 }
 
 }  // namespace

@@ -501,7 +501,7 @@ void ComposantSMTP::SetApercu(std::ostream* sortie) {
 }
 
 ComposantSMTP::Enveloppe ComposantSMTP::EnveloppeConstruite() const {
-    return {d_->enveloppe.expediteur, d_->enveloppe.destinataires};
+    return {d_->enveloppe.expediteur, d_->enveloppe.destinataires, d_->enveloppe.accuses};
 }
 
 }  // namespace corvelle

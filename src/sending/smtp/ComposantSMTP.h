@@ -138,10 +138,12 @@ class ComposantSMTP {
     void SetRelais(std::optional<Relais> relais);
 
     // The envelope of the last message built: MAIL FROM, then each RCPT TO
-    // (blind copies included).
+    // (blind copies included), and whether it asks the servers for delivery
+    // notices (DSN).
     struct Enveloppe {
         std::string expediteur;
         std::vector<std::string> destinataires;
+        bool accuses = false;
     };
     [[nodiscard]] Enveloppe EnveloppeConstruite() const;
 

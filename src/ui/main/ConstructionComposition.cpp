@@ -154,6 +154,12 @@ void frmCorvelle::CreeMenus() {
         Entree(options, QStringLiteral("mnuOptionsConfiguration"), "Con&figuration...");
     configuration->setShortcut(QKeySequence(Qt::Key_F9));
     connect(configuration, &QAction::triggered, this, &frmCorvelle::mnuOptionsConfiguration_Click);
+    Nomme(options->addSeparator(), QStringLiteral("mnuOptionsSep3"));
+    // Information only: what waits to go, and why it has not gone.
+    mnuOptionsFileAttente_ =
+        Entree(options, QStringLiteral("mnuOptionsFileAttente"), "File d'attente");
+    mnuOptionsFileAttente_->setEnabled(false);
+    connect(options, &QMenu::aboutToShow, this, &frmCorvelle::mnuOptions_AboutToShow);
     for (QAction* coche : {mnuOptionsMemoriserPosition_, mnuOptionsMemoriserTaille_,
                            mnuOptionsMinimiserSystray_, mnuOptionsToujoursAuDessus_}) {
         connect(coche, &QAction::triggered, this, [this, coche] { BasculeOption(*coche); });

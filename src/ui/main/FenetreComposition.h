@@ -60,6 +60,8 @@ class frmCorvelle final : public QMainWindow {
     void btnDestinataires_MouseDown(int index);
     void mnuOptionsConfiguration_Click();
     void mnuAideAProposDe_Click();
+    // The outbox's line, read afresh each time the menu opens.
+    void mnuOptions_AboutToShow();
     void AjusteHauteurDestinataires(int index);
     // Refilled when the configuration window changes the SMTP list.
     void RemplitConfigsSMTP();
@@ -133,6 +135,7 @@ class frmCorvelle final : public QMainWindow {
     QAction* mnuOptionsMemoriserTaille_ = nullptr;
     QAction* mnuOptionsMinimiserSystray_ = nullptr;
     QAction* mnuOptionsToujoursAuDessus_ = nullptr;
+    QAction* mnuOptionsFileAttente_ = nullptr;
     QMenu* mnuSystray_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> icone_;
 
