@@ -224,6 +224,11 @@ void Prise::Reporte(const std::string& reponse, std::int64_t prochaine) {
 }
 
 void Prise::Abandonne(const std::string& reponse) {
+    // A user who may only drop messages into the machine's spool cannot set
+    // one aside: it stays as it is for the runner, refused in turn, to do so.
+    if (plateforme::PrepareDossierPrive(dossier_) == EPERM) {
+        throw Erreur(ErrPermissionRefusee, reponse + ": left in " + dossier_ + " for its runner");
+    }
     ++entree.historique.tentatives;
     entree.historique.derniereReponse = reponse;
     // Written to failed/ first: a crash in between leaves a copy in both,

@@ -70,7 +70,9 @@ class Prise {
     void Livree();
     // To try again at `prochaine`, with this reply remembered.
     void Reporte(const std::string& reponse, std::int64_t prochaine);
-    // Not to be tried again: moved to failed/ with the reply.
+    // Not to be tried again: moved to failed/ with the reply. Raises an
+    // Erreur naming the reply in an outbox of another user's (the machine's
+    // spool, for a user who only dropped the message there): left as it is.
     void Abandonne(const std::string& reponse);
 
   private:

@@ -128,6 +128,20 @@ TEST(FileAttente, ASpoolFileIsSentOnlyForItsWriter) {
     EXPECT_EQ(file.Identifiants(),
               (std::vector<std::string>{"000000000001-a", "000000000003-c", id}));
     EXPECT_TRUE(std::filesystem::is_empty(ailleurs.Chemin()));
+
+    // A writer's own refusal, in a spool not theirs: left for the runner.
+    DossierTemporaire spool;
+    FileAttente depot(spool.Chemin());
+    const std::string refuse = depot.Depose(UneEnveloppe(), kMessage, 1000);
+    ASSERT_EQ(::chown(spool.Chemin().c_str(), kAutre, kAutre), 0);
+    try {
+        depot.Prend(refuse).prise.Abandonne("550 non");
+        ADD_FAILURE() << "set aside by a writer";
+    } catch (const Erreur& erreur) {
+        EXPECT_NE(erreur.Description().find("550 non"), std::string::npos);
+    }
+    EXPECT_EQ(depot.Identifiants(), std::vector<std::string>{refuse});
+    EXPECT_EQ(depot.Consulte(refuse)->historique.tentatives, 0);
 }
 
 TEST(FileAttente, AnEntryIsTriedByOneRunnerAtATime) {
