@@ -259,11 +259,12 @@ std::string FileAttente::Depose(const Enveloppe& enveloppe, std::string_view mes
     if (const int erreur = plateforme::CreeDossierSimple(dossier_); erreur != EEXIST) {
         Verifie(erreur, "creating folder", dossier_);
     }
-    Entree entree{{},
-                  enveloppe,
-                  {maintenant, 0, maintenant, {}},
-                  std::string(message),
-                  plateforme::UtilisateurEffectif()};
+    Entree entree;
+    entree.enveloppe = enveloppe;
+    entree.historique.creation = maintenant;
+    entree.historique.prochaine = maintenant;
+    entree.message = message;
+    entree.redacteur = plateforme::UtilisateurEffectif();
     const std::string octets = Serialise(entree);
     for (;;) {
         entree.id = NouvelId(maintenant);
