@@ -67,6 +67,14 @@ void ListeEntrees(const outbox::FileAttente& file, bool echouees, std::int64_t m
     }
 }
 
+std::string RaisonAbimee(const Langue& langue, const outbox::ResultatPrise& prise) {
+    if (prise.proprietaireEtranger) {
+        return FormateMessage(langue.Texte("TXT_OUTBOX_PROPRIETAIRE"),
+                              std::to_string(*prise.proprietaireEtranger));
+    }
+    return Lisible(prise.raison);
+}
+
 int Signale(const Langue& langue, int code, const std::string& texte) {
     return EcritRefus(langue, Echec{code, texte});
 }
@@ -85,7 +93,7 @@ int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
         if (prise.etat == outbox::EtatPrise::Abimee) {
             Signale(langue, 0,
                     FormateMessage(langue.Texte("MSG_OUTBOX_ABIME"), id,
-                                   file.Dossier() + "damaged/", Lisible(prise.raison)));
+                                   file.Dossier() + "damaged/", RaisonAbimee(langue, prise)));
             continue;
         }
         if (prise.etat != outbox::EtatPrise::Prise) {

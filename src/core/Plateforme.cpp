@@ -54,23 +54,15 @@ int NumeroDepuisErrno(int e) {
     throw Erreur(NumeroDepuisErrno(e), action + " " + chemin + ": " + DescriptionSysteme(e));
 }
 
-// A file descriptor closed on every path out.
-class Descripteur {
-  public:
-    explicit Descripteur(int fd) noexcept : fd_(fd) {}
-    Descripteur(const Descripteur&) = delete;
-    Descripteur& operator=(const Descripteur&) = delete;
-    ~Descripteur() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    [[nodiscard]] int get() const noexcept { return fd_; }
-    int Relache() noexcept { return std::exchange(fd_, -1); }
+}  // namespace
 
-  private:
-    int fd_;
-};
+Descripteur::~Descripteur() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+namespace {
 
 void EcritTout(int fd, const std::string& contenu, const std::string& chemin) {
     if (const int erreur = EcritOctets(fd, contenu); erreur != 0) {

@@ -148,10 +148,18 @@ class FichierNouveau {
 void SupprimeEcrituresAbandonnees(const std::string& dossier, std::int64_t ageSecondes) noexcept;
 
 // The names in a folder that end with `extension`, whatever they name (a
-// link, a named pipe, a folder), hidden names aside, in name order; empty
-// when the folder cannot be listed.
-[[nodiscard]] std::vector<std::string> NomsDuDossier(const std::string& dossier,
-                                                     const std::string& extension);
+// link, a named pipe, a folder), hidden names aside, in name order: 0, or why
+// the folder cannot be listed (ENOENT when there is none).
+[[nodiscard]] int NomsDuDossier(const std::string& dossier, const std::string& extension,
+                                std::vector<std::string>& noms);
+
+// The user this process acts for (its effective user id).
+[[nodiscard]] std::uint32_t UtilisateurEffectif() noexcept;
+
+// A folder of this process's user, for what others must not see: created
+// user-only when missing. 0, or ENOTDIR when the name holds anything else (a
+// link included), EPERM when another user owns it, or why it cannot be made.
+[[nodiscard]] int PrepareDossierPrive(const std::string& chemin);
 
 // Reads a file as FichierReserve does, without holding it.
 [[nodiscard]] int LitFichierSansLien(const std::string& chemin, std::size_t tailleMax,
@@ -178,8 +186,12 @@ class FichierReserve {
                               std::string& contenu);
     void Libere() noexcept;
 
+    // The user who owns the file held (its last writer).
+    [[nodiscard]] std::uint32_t Proprietaire() const noexcept { return proprietaire_; }
+
   private:
     int fd_ = -1;
+    std::uint32_t proprietaire_ = 0;
 };
 
 // The local date and time as "dd/mm/yyyy hh:nn:ss".

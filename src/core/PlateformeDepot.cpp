@@ -26,15 +26,24 @@ std::string DossierDe(const std::string& chemin) {
     return separateur == std::string::npos ? std::string(".") : chemin.substr(0, separateur + 1);
 }
 
-// A rename or an unlink is only on the disk once the folder is.
-int SynchroniseDossier(const std::string& dossier) {
-    const int fd = ::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return errno;
+// A rename or an unlink is only on the disk once the folder is. A folder its
+// writer may add to but not read (the machine's spool: a mail drop) cannot be
+// opened to be flushed; then its whole file system is, through a file of it
+// (`fdVoisin`) when there is one.
+int SynchroniseDossier(const std::string& dossier, int fdVoisin = -1) {
+    const Descripteur fd(::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        const int erreur = errno;
+        if (erreur != EACCES) {
+            return erreur;
+        }
+        if (fdVoisin >= 0) {
+            return ::syncfs(fdVoisin) == 0 ? 0 : errno;
+        }
+        ::sync();
+        return 0;
     }
-    const int erreur = ::fsync(fd) == 0 ? 0 : errno;
-    ::close(fd);
-    return erreur;
+    return ::fsync(fd.get()) == 0 ? 0 : errno;
 }
 
 int Renomme(const std::string& source, const std::string& cible, bool remplace) {
@@ -51,15 +60,12 @@ int Renomme(const std::string& source, const std::string& cible, bool remplace) 
 int EcritFichierDurable(const std::string& chemin, std::string_view contenu, bool remplace) {
     const std::string nom = chemin.substr(chemin.rfind(kSeparateur) + 1);
     std::string temporaire = DossierDe(chemin) + "." + nom + ".XXXXXX.tmp";
-    const int fd = ::mkstemps(temporaire.data(), 4);
-    if (fd < 0) {
+    const Descripteur fd(::mkstemps(temporaire.data(), 4));
+    if (fd.get() < 0) {
         return errno;
     }
-    int erreur = EcritOctets(fd, contenu);
-    if (erreur == 0 && ::fsync(fd) != 0) {
-        erreur = errno;
-    }
-    if (::close(fd) != 0 && erreur == 0) {
+    int erreur = EcritOctets(fd.get(), contenu);
+    if (erreur == 0 && ::fsync(fd.get()) != 0) {
         erreur = errno;
     }
     if (erreur == 0) {
@@ -69,7 +75,7 @@ int EcritFichierDurable(const std::string& chemin, std::string_view contenu, boo
         ::unlink(temporaire.c_str());
         return erreur;
     }
-    return SynchroniseDossier(DossierDe(chemin));
+    return SynchroniseDossier(DossierDe(chemin), fd.get());
 }
 
 int DeplaceFichierDurable(const std::string& source, const std::string& cible) {
@@ -83,10 +89,13 @@ int DeplaceFichierDurable(const std::string& source, const std::string& cible) {
 }
 
 int SupprimeFichierDurable(const std::string& chemin) {
+    // Held open across the unlink, for a folder that cannot be flushed itself.
+    const Descripteur fd(
+        ::open(chemin.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (::unlink(chemin.c_str()) != 0) {
         return errno;
     }
-    return SynchroniseDossier(DossierDe(chemin));
+    return SynchroniseDossier(DossierDe(chemin), fd.get());
 }
 
 void SupprimeEcrituresAbandonnees(const std::string& dossier, std::int64_t ageSecondes) noexcept {
@@ -112,12 +121,13 @@ void SupprimeEcrituresAbandonnees(const std::string& dossier, std::int64_t ageSe
     }
 }
 
-std::vector<std::string> NomsDuDossier(const std::string& dossier, const std::string& extension) {
-    std::vector<std::string> noms;
+int NomsDuDossier(const std::string& dossier, const std::string& extension,
+                  std::vector<std::string>& noms) {
+    noms.clear();
     const auto fermeture = [](DIR* d) { ::closedir(d); };
     const std::unique_ptr<DIR, decltype(fermeture)> flux(::opendir(dossier.c_str()), fermeture);
     if (!flux) {
-        return noms;
+        return errno;
     }
     while (const dirent* entree = ::readdir(flux.get())) {
         const std::string nom = entree->d_name;
@@ -126,7 +136,30 @@ std::vector<std::string> NomsDuDossier(const std::string& dossier, const std::st
         }
     }
     std::sort(noms.begin(), noms.end());
-    return noms;
+    return 0;
+}
+
+std::uint32_t UtilisateurEffectif() noexcept {
+    return ::geteuid();
+}
+
+int PrepareDossierPrive(const std::string& chemin) {
+    // Without its final separator: "link/" would name the link's target.
+    std::string nom = chemin;
+    while (nom.size() > 1 && nom.back() == kSeparateur) {
+        nom.pop_back();
+    }
+    if (::mkdir(nom.c_str(), S_IRWXU) != 0 && errno != EEXIST) {
+        return errno;
+    }
+    struct stat etat {};
+    if (::lstat(nom.c_str(), &etat) != 0) {
+        return errno;
+    }
+    if (!S_ISDIR(etat.st_mode)) {
+        return ENOTDIR;
+    }
+    return etat.st_uid == ::geteuid() ? 0 : EPERM;
 }
 
 FichierReserve::~FichierReserve() {
@@ -134,12 +167,13 @@ FichierReserve::~FichierReserve() {
 }
 
 FichierReserve::FichierReserve(FichierReserve&& autre) noexcept
-    : fd_(std::exchange(autre.fd_, -1)) {}
+    : fd_(std::exchange(autre.fd_, -1)), proprietaire_(autre.proprietaire_) {}
 
 FichierReserve& FichierReserve::operator=(FichierReserve&& autre) noexcept {
     if (this != &autre) {
         Libere();
         fd_ = std::exchange(autre.fd_, -1);
+        proprietaire_ = autre.proprietaire_;
     }
     return *this;
 }
@@ -153,57 +187,56 @@ void FichierReserve::Libere() noexcept {
 namespace {
 
 // Opens and reads the file, locked when `verrou`: the descriptor, or minus
-// the errno value.
-int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& contenu,
-               bool verrou) {
+// the errno value; `proprietaire` is set to the file's owner.
+int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& contenu, bool verrou,
+               std::uint32_t& proprietaire) {
     // O_NONBLOCK: a named pipe put there must not hold the reader up.
-    const int fd =
-        ::open(chemin.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
+    Descripteur fd(
+        ::open(chemin.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) {
         return -errno;
     }
-    const auto echec = [fd](int erreur) {
-        ::close(fd);
-        return -erreur;
-    };
+    // Checked on the file opened, not on the name: the name may be changed
+    // meanwhile by whoever may write to the folder.
     struct stat etat {};
-    if (::fstat(fd, &etat) != 0) {
-        return echec(errno);
+    if (::fstat(fd.get(), &etat) != 0) {
+        return -errno;
     }
     // A second name (a hard link) could be another's file slipped in.
     if (!S_ISREG(etat.st_mode) || etat.st_nlink > 1) {
-        return echec(EINVAL);
+        return -EINVAL;
     }
-    if (verrou && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        return echec(errno == EINTR ? EWOULDBLOCK : errno);
+    if (verrou && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        return -(errno == EINTR ? EWOULDBLOCK : errno);
     }
     // Another runner may have finished with it between our open and our lock:
     // removed, moved aside or rewritten under the same name. Only the file the
     // name holds now may be worked on.
     struct stat maintenant {};
-    if (::fstat(fd, &etat) != 0) {
-        return echec(errno);
+    if (::fstat(fd.get(), &etat) != 0) {
+        return -errno;
     }
     if (::lstat(chemin.c_str(), &maintenant) != 0 || maintenant.st_ino != etat.st_ino ||
         maintenant.st_dev != etat.st_dev || etat.st_nlink == 0) {
-        return echec(ENOENT);
+        return -ENOENT;
     }
     if (static_cast<std::size_t>(etat.st_size) > tailleMax) {
-        return echec(EFBIG);
+        return -EFBIG;
     }
+    proprietaire = etat.st_uid;
     contenu.assign(static_cast<std::size_t>(etat.st_size), '\0');
     std::size_t lus = 0;
     while (lus < contenu.size()) {
-        const ssize_t n = ::read(fd, contenu.data() + lus, contenu.size() - lus);
+        const ssize_t n = ::read(fd.get(), contenu.data() + lus, contenu.size() - lus);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            return echec(n < 0 ? errno : EIO);
+            return -(n < 0 ? errno : EIO);
         }
         lus += static_cast<std::size_t>(n);
     }
-    return fd;
+    return fd.Relache();
 }
 
 }  // namespace
@@ -211,7 +244,7 @@ int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& co
 int FichierReserve::Reserve(const std::string& chemin, std::size_t tailleMax,
                             std::string& contenu) {
     Libere();
-    const int fd = OuvreEtLit(chemin, tailleMax, contenu, true);
+    const int fd = OuvreEtLit(chemin, tailleMax, contenu, true, proprietaire_);
     if (fd < 0) {
         return -fd;
     }
@@ -220,12 +253,9 @@ int FichierReserve::Reserve(const std::string& chemin, std::size_t tailleMax,
 }
 
 int LitFichierSansLien(const std::string& chemin, std::size_t tailleMax, std::string& contenu) {
-    const int fd = OuvreEtLit(chemin, tailleMax, contenu, false);
-    if (fd < 0) {
-        return -fd;
-    }
-    ::close(fd);
-    return 0;
+    std::uint32_t proprietaire = 0;
+    const Descripteur fd(OuvreEtLit(chemin, tailleMax, contenu, false, proprietaire));
+    return fd.get() < 0 ? -fd.get() : 0;
 }
 
 }  // namespace corvelle::plateforme

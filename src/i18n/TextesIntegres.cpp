@@ -436,6 +436,8 @@ Exemples :
     {"MSG_OUTBOX_NON_REMIS", "Message %v non remis, gardé dans %v : %v"},
     {"MSG_OUTBOX_ABIME",
      "%v n'est pas un message lisible de la file d'attente : mis de côté dans %v. %v"},
+    {"TXT_OUTBOX_PROPRIETAIRE",
+     "Le fichier appartient à l'utilisateur n° %v, qui ne l'a pas écrit."},
     {"MSG_OUTBOX_USAGE",
      "Commande de file d'attente inconnue : « %v » (list, run, flush, remove ID, retry ID)."},
     {"MSG_OUTBOX_INCONNU",

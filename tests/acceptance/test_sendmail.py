@@ -11,7 +11,7 @@ import tempfile
 import time
 import unittest
 
-from outils import Programme, Serveur, config_smtp, dossier_de_module
+from outils import US, Programme, Serveur, config_smtp, dossier_de_module
 from postfix import Postfix, port_libre
 
 _prepare, tearDownModule = dossier_de_module(globals(), "corvelle-sendmail-", certificats=False)
@@ -188,6 +188,78 @@ class Mailer(unittest.TestCase):
         self.assertEqual(len(self.serveur.messages(attente=5)), 1)
         self.assertEqual(os.stat(machine).st_mtime_ns, avant.st_mtime_ns)
         self.assertFalse(os.path.exists(reglages))
+
+
+    @unittest.skipUnless(os.geteuid() == 0, "other users' mail takes root")
+    def test_the_machine_spool_keeps_each_users_mail_and_sends_only_whole_files(self):
+        machine = os.environ["CORVELLE_REGLAGES_MACHINE"]
+        spool = os.environ["CORVELLE_FILE_MACHINE"]
+        os.makedirs(os.path.dirname(machine), exist_ok=True)
+        os.replace(os.path.join(self.programme.dossier, "Corvelle.ini"), machine)
+        self.addCleanup(os.remove, machine)
+        # The spool as the package makes it: every user may drop, none may look.
+        shutil.rmtree(spool, ignore_errors=True)
+        os.makedirs(spool)
+        os.chmod(spool, 0o1733)
+        self.addCleanup(shutil.rmtree, spool, ignore_errors=True)
+        os.chmod(self.programme.dossier, 0o755)
+        with open(machine, encoding="utf-8") as f:
+            reglages = f.read()
+        with open(machine, "w", encoding="utf-8") as f:
+            f.write(reglages.replace(f"{US}{self.serveur.port}{US}", f"{US}{port_libre()}{US}"))
+
+        def corvelle(*arguments, utilisateur, entree=b""):
+            return subprocess.run([self.programme.binaire, *arguments], input=entree,
+                                  capture_output=True, env={"PATH": "/usr/bin:/bin",
+                                                            "LANG": "C.UTF-8"},
+                                  user=utilisateur, timeout=60)
+
+        # The relay is down: the user's message waits in the spool, theirs alone.
+        resultat = corvelle("--sendmail", "a@exemple.test", utilisateur="nobody",
+                            entree=b"Subject: de nobody\n\ncorps\n")
+        self.assertEqual((resultat.returncode, resultat.stderr), (0, b""))
+        [nom] = os.listdir(spool)
+        entree = os.path.join(spool, nom)
+        etat = os.lstat(entree)
+        self.assertEqual((etat.st_uid, stat.S_IMODE(etat.st_mode)), (65534, 0o600))
+        with self.subTest("another user"):
+            self.assertNotEqual(subprocess.run(["cat", entree], user="daemon",
+                                               capture_output=True).returncode, 0)
+            liste = corvelle("--outbox", "list", utilisateur="daemon")
+            self.assertNotEqual(liste.returncode, 0)
+            self.assertIn(spool, liste.stderr.decode())
+            retrait = corvelle("--outbox", "remove", nom[:-4], utilisateur="daemon")
+            self.assertNotEqual(retrait.returncode, 0)
+            self.assertTrue(os.path.exists(entree))
+
+        # Put there by hand: a link to a whole entry, a named pipe, a file cut short.
+        with open(entree, "rb") as f:
+            octets = f.read()
+        cible = os.path.join(self.programme.dossier, "entree.msg")
+        with open(cible, "wb") as f:
+            f.write(octets)
+        os.symlink(cible, os.path.join(spool, "000000000001-a.msg"))
+        os.mkfifo(os.path.join(spool, "000000000002-b.msg"))
+        with open(os.path.join(spool, "ffffffffffff-c.msg"), "wb") as f:
+            f.write(octets[:-3])
+
+        with open(machine, "w", encoding="utf-8") as f:
+            f.write(reglages)
+        resultat = corvelle("--outbox", "flush", utilisateur="root")
+        self.assertEqual(resultat.returncode, 0, resultat.stderr)
+        self.assertEqual([m["Subject"] for _, m in self.serveur.messages(attente=5)],
+                         ["de nobody"])
+        for mis_de_cote in ("000000000001-a", "000000000002-b", "ffffffffffff-c"):
+            self.assertIn(mis_de_cote, resultat.stderr.decode())
+        abimes = os.path.join(spool, "damaged")
+        self.assertEqual(sorted(os.listdir(abimes)),
+                         ["000000000001-a.msg", "000000000002-b.msg", "ffffffffffff-c.msg"])
+        self.assertTrue(os.path.islink(os.path.join(abimes, "000000000001-a.msg")))
+        self.assertTrue(stat.S_ISFIFO(os.lstat(os.path.join(abimes,
+                                                            "000000000002-b.msg")).st_mode))
+        self.assertEqual(sorted(os.listdir(spool)), ["damaged"])
+        with open(cible, "rb") as f:
+            self.assertEqual(f.read(), octets)
 
 
 class HuitBits(unittest.TestCase):

@@ -53,6 +53,33 @@ for fichier in usr/bin/corvelle "usr/lib/$multiarch/corvelle/corvelle-ui.so" \
                usr/share/doc/corvelle/copyright usr/share/bash-completion/completions/corvelle; do
   [ -f "$travail/arbre/$fichier" ] || echoue "$fichier missing from the package"
 done
+# The outbox's runners, every minute: system units for the machine's spool,
+# user units for personal outboxes; no file shipped enables either (the
+# maintainer scripts enable the system timer, each user their own).
+for genre in system user; do
+  for unite in corvelle-outbox.service corvelle-outbox.timer; do
+    fichier="$travail/arbre/usr/lib/systemd/$genre/$unite"
+    if [ ! -f "$fichier" ]; then
+      echoue "usr/lib/systemd/$genre/$unite missing from the package"
+    elif [ "$(stat -c %a "$fichier")" != 644 ]; then
+      echoue "usr/lib/systemd/$genre/$unite is not rw-r--r--"
+    fi
+  done
+  grep -qx 'ExecStart=/usr/bin/corvelle --outbox run' \
+    "$travail/arbre/usr/lib/systemd/$genre/corvelle-outbox.service" ||
+    echoue "the $genre service does not run the outbox"
+  grep -qx 'OnCalendar=minutely' "$travail/arbre/usr/lib/systemd/$genre/corvelle-outbox.timer" ||
+    echoue "the $genre timer does not start it every minute"
+done
+[ -z "$(find "$travail/arbre" -name '*.wants')" ] || echoue "a unit is enabled by a file of the package"
+dpkg-deb -e "$paquet" "$travail/controle"
+for script in postinst prerm postrm; do
+  if [ ! -x "$travail/controle/$script" ]; then
+    echoue "no executable $script in the package"
+  else
+    sh -n "$travail/controle/$script" || echoue "$script does not parse"
+  fi
+done
 if file "$travail/arbre/usr/bin/corvelle" | grep -q "not stripped"; then
   echoue "the program is not stripped"
 fi
@@ -94,8 +121,25 @@ else
   [ "$(command -v corvelle)" = /usr/bin/corvelle ] || echoue "corvelle not on the PATH"
   CORVELLE_PREFIXE=/usr python3 -m unittest test_installation.Installe \
     test_installation.Portable || echoue "installed program"
+  # The spool, a mail drop: any user may leave a message, only root reads
+  # them; what root sets aside is root's alone. Its runner is enabled.
+  for dossier in /var/spool/corvelle:1733 /var/spool/corvelle/failed:700 \
+                 /var/spool/corvelle/damaged:700; do
+    [ "$(stat -c '%a %U %G' "${dossier%:*}" 2>/dev/null)" = "${dossier#*:} root root" ] ||
+      echoue "${dossier%:*} is not ${dossier#*:} root root: $(stat -c '%a %U %G' "${dossier%:*}" 2>&1)"
+  done
+  [ -L /etc/systemd/system/timers.target.wants/corvelle-outbox.timer ] ||
+    echoue "the outbox timer is not enabled"
+  if command -v systemd-analyze >/dev/null; then
+    systemd-analyze verify --man=no /usr/lib/systemd/system/corvelle-outbox.service \
+      /usr/lib/systemd/system/corvelle-outbox.timer || echoue "systemd-analyze verify"
+  fi
   DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq corvelle >/dev/null || echoue "apt-get purge"
   installe=0
+  # An empty spool goes with the package; one holding mail would stay.
+  [ ! -e /var/spool/corvelle ] || echoue "/var/spool/corvelle left after purge"
+  [ ! -e /etc/systemd/system/timers.target.wants/corvelle-outbox.timer ] ||
+    echoue "the outbox timer still enabled after purge"
   [ ! -e /usr/bin/corvelle ] || echoue "/usr/bin/corvelle left after removal"
   [ ! -e "/usr/lib/$multiarch/corvelle" ] || echoue "module folder left after removal"
 fi

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <random>
+#include <utility>
 
 #include "core/Erreur.h"
 
@@ -84,8 +85,15 @@ void Verifie(int numeroSysteme, const std::string& action, const std::string& ch
     }
 }
 
+// failed/ and damaged/ hold what others wrote: they must be the runner's
+// own folders, never a link or a folder a writer made to read them.
+void PrepareSousDossier(const std::string& dossier) {
+    Verifie(plateforme::PrepareDossierPrive(dossier), "preparing folder", dossier);
+}
+
 // Moved aside under its own name, unless another has it already.
 int MetDeCote(const std::string& chemin, const std::string& dossier, const std::string& nom) {
+    PrepareSousDossier(dossier);
     int erreur = plateforme::DeplaceFichierDurable(chemin, dossier + nom);
     for (int n = 1; erreur == EEXIST; ++n) {
         erreur = plateforme::DeplaceFichierDurable(chemin, dossier + nom + "." + std::to_string(n));
@@ -128,6 +136,9 @@ std::string Serialise(const Entree& entree) {
     champ("Attempts", std::to_string(h.tentatives));
     champ("Next", std::to_string(h.prochaine));
     champ("Reply", h.derniereReponse);
+    if (entree.redacteur >= 0) {
+        champ("Writer", std::to_string(entree.redacteur));
+    }
     // The size tells a whole file from one cut short.
     champ("Size", std::to_string(entree.message.size()));
     texte += "\n";
@@ -178,6 +189,8 @@ std::optional<Entree> Deserialise(std::string_view octets) {
             lu = LitEntier(valeur, h.prochaine);
         } else if (nom == "Reply") {
             h.derniereReponse = valeur;
+        } else if (nom == "Writer") {
+            lu = LitEntier(valeur, entree.redacteur) && entree.redacteur >= 0;
         } else if (nom == "Size") {
             taille.emplace();
             lu = LitEntier(valeur, *taille);
@@ -211,12 +224,18 @@ void Prise::Reporte(const std::string& reponse, std::int64_t prochaine) {
 }
 
 void Prise::Abandonne(const std::string& reponse) {
+    // A user who may only drop messages into the machine's spool cannot set
+    // one aside: it stays as it is for the runner, refused in turn, to do so.
+    if (plateforme::PrepareDossierPrive(dossier_) == EPERM) {
+        throw Erreur(ErrPermissionRefusee, reponse + ": left in " + dossier_ + " for its runner");
+    }
     ++entree.historique.tentatives;
     entree.historique.derniereReponse = reponse;
     // Written to failed/ first: a crash in between leaves a copy in both,
     // never in neither.
     const std::string chemin = Chemin(dossier_, entree.id);
     const std::string cible = Chemin(dossier_ + kEchouees, entree.id);
+    PrepareSousDossier(dossier_ + kEchouees);
     Verifie(plateforme::EcritFichierDurable(cible, Serialise(entree), true), "writing", cible);
     Verifie(plateforme::SupprimeFichierDurable(chemin), "removing", chemin);
     fichier_.Libere();
@@ -230,18 +249,22 @@ FileAttente::FileAttente(std::string dossier) : dossier_(std::move(dossier)) {
 
 std::string FileAttente::Depose(const Enveloppe& enveloppe, std::string_view message,
                                 std::int64_t maintenant) {
-    // The messages are the user's mail: their folders are theirs only.
+    // The messages are the user's mail: their folders are theirs only. The
+    // machine's spool is made by the package, writable by every user.
     const std::string parent =
         dossier_.substr(0, dossier_.rfind(plateforme::kSeparateur, dossier_.size() - 2));
     if (!parent.empty()) {
         plateforme::CreeDossier(parent);
     }
-    for (const std::string& dossier : {dossier_, dossier_ + kEchouees, dossier_ + kAbimees}) {
-        if (const int erreur = plateforme::CreeDossierSimple(dossier); erreur != EEXIST) {
-            Verifie(erreur, "creating folder", dossier);
-        }
+    if (const int erreur = plateforme::CreeDossierSimple(dossier_); erreur != EEXIST) {
+        Verifie(erreur, "creating folder", dossier_);
     }
-    Entree entree{{}, enveloppe, {maintenant, 0, maintenant, {}}, std::string(message)};
+    Entree entree;
+    entree.enveloppe = enveloppe;
+    entree.historique.creation = maintenant;
+    entree.historique.prochaine = maintenant;
+    entree.message = message;
+    entree.redacteur = plateforme::UtilisateurEffectif();
     const std::string octets = Serialise(entree);
     for (;;) {
         entree.id = NouvelId(maintenant);
@@ -255,8 +278,12 @@ std::string FileAttente::Depose(const Enveloppe& enveloppe, std::string_view mes
 }
 
 std::vector<std::string> FileAttente::Identifiants(bool echouees) const {
-    std::vector<std::string> ids =
-        plateforme::NomsDuDossier(dossier_ + (echouees ? kEchouees : ""), std::string(kExtension));
+    const std::string dossier = dossier_ + (echouees ? kEchouees : "");
+    std::vector<std::string> ids;
+    if (const int erreur = plateforme::NomsDuDossier(dossier, std::string(kExtension), ids);
+        erreur != ENOENT) {
+        Verifie(erreur, "listing", dossier);
+    }
     for (std::string& id : ids) {
         id.resize(id.size() - kExtension.size());
     }
@@ -299,6 +326,14 @@ ResultatPrise FileAttente::Prend(const std::string& id) {
     std::optional<Entree> entree;
     if (erreur == 0 && IdValide(id)) {
         entree = Deserialise(octets);
+    }
+    // The runner sends what is in the file: a file of a user who did not
+    // write it (given away, or another's slipped in) is not sent for them.
+    const std::uint32_t proprietaire = resultat.prise.fichier_.Proprietaire();
+    if (entree && proprietaire != plateforme::UtilisateurEffectif() &&
+        std::cmp_not_equal(proprietaire, entree->redacteur)) {
+        entree.reset();
+        resultat.proprietaireEtranger = proprietaire;
     }
     if (!entree) {
         // Never sent half, never lost: set aside for a person to look at.

@@ -45,6 +45,8 @@ struct Entree {
     Enveloppe enveloppe;
     Historique historique;
     std::string message;  // the bytes to relay, CRLF line ends
+    // The user who put it there; -1 for entries kept before it was noted.
+    std::int64_t redacteur = -1;
 };
 
 // Past this, a file in the outbox is not one of ours.
@@ -68,7 +70,9 @@ class Prise {
     void Livree();
     // To try again at `prochaine`, with this reply remembered.
     void Reporte(const std::string& reponse, std::int64_t prochaine);
-    // Not to be tried again: moved to failed/ with the reply.
+    // Not to be tried again: moved to failed/ with the reply. Raises an
+    // Erreur naming the reply in an outbox of another user's (the machine's
+    // spool, for a user who only dropped the message there): left as it is.
     void Abandonne(const std::string& reponse);
 
   private:
@@ -88,11 +92,14 @@ struct ResultatPrise {
     EtatPrise etat = EtatPrise::Absente;
     Prise prise;
     std::string raison;
+    // Abimee for its owner: a user who neither wrote it nor runs the outbox.
+    std::optional<std::uint32_t> proprietaireEtranger;
 };
 
 class FileAttente {
   public:
-    // `dossier` is created, with failed/ and damaged/, on the first deposit.
+    // `dossier` is created on the first deposit; failed/ and damaged/ when
+    // first needed, by the runner, as folders of its own.
     explicit FileAttente(std::string dossier);
 
     [[nodiscard]] const std::string& Dossier() const { return dossier_; }
@@ -102,7 +109,9 @@ class FileAttente {
     [[nodiscard]] std::string Depose(const Enveloppe& enveloppe, std::string_view message,
                                      std::int64_t maintenant);
 
-    // The ids waiting, oldest first; of failed/ with `echouees`.
+    // The ids waiting, oldest first; of failed/ with `echouees`. Raises an
+    // Erreur when the folder cannot be listed (the machine's spool, for a
+    // user who may only drop messages there).
     [[nodiscard]] std::vector<std::string> Identifiants(bool echouees = false) const;
 
     // An entry read for a listing, without holding it; nothing when it is
@@ -112,7 +121,10 @@ class FileAttente {
     // Removes what writers killed in the middle left behind.
     void Nettoie() const;
 
-    // Holds an entry to try it.
+    // Holds an entry to try it. Only a regular file with one name, owned by
+    // the user who wrote it or by this process's user, and within the size
+    // cap is one: anything else (a link, a pipe, a file cut short, another
+    // user's file) moves to damaged/, left as it is.
     [[nodiscard]] ResultatPrise Prend(const std::string& id);
 
     // Removes a waiting or failed entry (held first, so never one being

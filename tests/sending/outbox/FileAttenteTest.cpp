@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "core/Erreur.h"
 #include "support/DossierTemporaire.h"
 
 namespace corvelle::outbox {
@@ -90,6 +91,57 @@ TEST(FileAttente, WhatIsNotAWholeEntryIsNeverSentAndNeverLost) {
     file.Nettoie();
     EXPECT_EQ(plateforme::Nature(ancien), plateforme::NatureChemin::Absent);
     EXPECT_EQ(plateforme::Nature(recent), plateforme::NatureChemin::Fichier);
+}
+
+// The machine's spool takes files from every user: the runner sends a file
+// only for the user who wrote it, and sets aside only into folders of its own.
+TEST(FileAttente, ASpoolFileIsSentOnlyForItsWriter) {
+    if (plateforme::UtilisateurEffectif() != 0) {
+        GTEST_SKIP() << "giving files to other users takes root";
+    }
+    constexpr std::uint32_t kAutre = 54321;
+    DossierTemporaire dossier;
+    FileAttente file(dossier.Chemin());
+    Entree deposee{"", UneEnveloppe(), {1000, 0, 1000, {}}, kMessage, kAutre};
+    EcritFichier(dossier / "000000000001-a.msg", Serialise(deposee));
+    deposee.redacteur = kAutre + 1;
+    EcritFichier(dossier / "000000000002-b.msg", Serialise(deposee));
+    for (const char* nom : {"000000000001-a.msg", "000000000002-b.msg"}) {
+        ASSERT_EQ(::chown((dossier / nom).c_str(), kAutre, kAutre), 0);
+    }
+    EXPECT_EQ(file.Prend("000000000001-a").etat, EtatPrise::Prise);
+    const ResultatPrise etrangere = file.Prend("000000000002-b");
+    EXPECT_EQ(etrangere.etat, EtatPrise::Abimee);
+    EXPECT_EQ(etrangere.proprietaireEtranger, kAutre);
+    EXPECT_EQ(plateforme::Nature(dossier / "damaged/000000000002-b.msg"),
+              plateforme::NatureChemin::Fichier);
+
+    // failed/ a link to elsewhere, damaged/ made by a writer: nothing goes
+    // there, and the entry stays.
+    const std::string id = file.Depose(UneEnveloppe(), kMessage, 1000);
+    DossierTemporaire ailleurs;
+    ASSERT_EQ(::symlink(ailleurs.Chemin().c_str(), (dossier / "failed").c_str()), 0);
+    EXPECT_THROW(file.Prend(id).prise.Abandonne("550 non"), Erreur);
+    ASSERT_EQ(::chown((dossier / "damaged").c_str(), kAutre, kAutre), 0);
+    EcritFichier(dossier / "000000000003-c.msg", "coupé");
+    EXPECT_THROW((void)file.Prend("000000000003-c"), Erreur);
+    EXPECT_EQ(file.Identifiants(),
+              (std::vector<std::string>{"000000000001-a", "000000000003-c", id}));
+    EXPECT_TRUE(std::filesystem::is_empty(ailleurs.Chemin()));
+
+    // A writer's own refusal, in a spool not theirs: left for the runner.
+    DossierTemporaire spool;
+    FileAttente depot(spool.Chemin());
+    const std::string refuse = depot.Depose(UneEnveloppe(), kMessage, 1000);
+    ASSERT_EQ(::chown(spool.Chemin().c_str(), kAutre, kAutre), 0);
+    try {
+        depot.Prend(refuse).prise.Abandonne("550 non");
+        ADD_FAILURE() << "set aside by a writer";
+    } catch (const Erreur& erreur) {
+        EXPECT_NE(erreur.Description().find("550 non"), std::string::npos);
+    }
+    EXPECT_EQ(depot.Identifiants(), std::vector<std::string>{refuse});
+    EXPECT_EQ(depot.Consulte(refuse)->historique.tentatives, 0);
 }
 
 TEST(FileAttente, AnEntryIsTriedByOneRunnerAtATime) {
