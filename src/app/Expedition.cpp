@@ -1,5 +1,6 @@
 #include "app/Expedition.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 
@@ -39,6 +40,11 @@ sendmail::IssueRelais Tente(const Programme& programme, const outbox::Entree& en
     sendmail::ContexteRelais contexte = ContexteRelaisDe(programme, resolue.Valeur());
     contexte.trace = trace;
     return sendmail::Transmet(entree.enveloppe, entree.message, contexte);
+}
+
+// How long a message is retried, in seconds.
+std::int64_t DureeDeVie(const Programme& programme) {
+    return std::int64_t{std::max(programme.Reglages.DureeAttente, 0)} * 3600;
 }
 
 // "h:mm" since the message came: the same in every language.
@@ -180,7 +186,7 @@ IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise, std::i
     }
     if (issue.conclusion == Conclusion::Temporaire) {
         if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
-                prise.entree.historique, maintenant, kDureeAttenteSecondes)) {
+                prise.entree.historique, maintenant, DureeDeVie(programme))) {
             prise.Reporte(issue.detail, *prochaine);
             return {Devenir::EnAttente, issue.detail};
         }

@@ -20,9 +20,6 @@ namespace outbox {
 class Prise;
 }
 
-// How long a message is retried before it counts as not deliverable.
-inline constexpr std::int64_t kDureeAttenteSecondes = 5 * 24 * 3600;
-
 // The outbox of the settings in use: the machine's spool for the machine's
 // settings, beside a portable copy, else the user's. Raises an Erreur when
 // there is none.
@@ -48,7 +45,7 @@ struct IssueEssai {
 };
 
 // Tries a held entry once and writes what became of it: delivered (gone), a
-// temporary failure (due again after its back-off, until the lifetime ends),
+// temporary failure (due again after its back-off, until DureeAttente ends),
 // or not deliverable (moved to failed/). Raises an Erreur when the outcome
 // cannot be written; the entry then stays as it was.
 [[nodiscard]] IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise,

@@ -238,7 +238,8 @@ Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendm
   Chaque message est d'abord gardé dans la file d'attente
   (~/.local/state/corvelle/outbox, outbox à côté d'une copie portable,
   /var/spool/corvelle avec les réglages de la machine), puis envoyé aussitôt. Un échec temporaire y reste, réessayé par
-  corvelle --outbox run ; un refus la quitte pour son dossier failed/.
+  corvelle --outbox run pendant DureeAttente heures (120 par défaut) ; un refus,
+  ou la fin de ce délai, la quitte pour son dossier failed/.
     -t              destinataires lus aussi dans To, Cc et Bcc
     -i, -oi         une ligne « . » seule ne termine pas le message
     -f, -r <adresse>   expéditeur de l'enveloppe (<> : vide)
