@@ -12,6 +12,7 @@
 #include "i18n/Langue.h"
 #include "sending/Serveur.h"
 #include "sending/outbox/FileAttente.h"
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 
@@ -42,6 +43,61 @@ sendmail::IssueRelais Tente(const Programme& programme, const outbox::Entree& en
     return sendmail::Transmet(entree.enveloppe, entree.message, contexte);
 }
 
+// The notice (RFC 3464) that tells the sender of `entree` it was not
+// delivered, in the interface language; `expire` when it was given up at the
+// end of its lifetime rather than refused.
+std::string RedigeAvis(const Programme& programme, const outbox::Entree& entree,
+                       const sendmail::IssueRelais& issue, bool expire) {
+    const Langue& langue = programme.Langage;
+    smtp::AvisNonRemise avis;
+    avis.mta = plateforme::NomHoteQualifie();
+    if (avis.mta.empty()) {
+        avis.mta = "localhost";
+    }
+    // The default sender's domain, which the relay takes mail from.
+    const std::optional<smtp::Boite> defaut =
+        smtp::LitBoite(programme.Reglages.ExpediteurParDefaut);
+    const std::string domaine =
+        defaut ? defaut->adresse.substr(defaut->adresse.rfind('@') + 1) : avis.mta;
+    avis.auteur = "\"" + langue.Texte("TXT_AVIS_AUTEUR") + "\" <MAILER-DAEMON@" + domaine + ">";
+    avis.destinataire = entree.enveloppe.expediteur;
+    avis.objet = langue.Texte("TXT_AVIS_OBJET");
+    const std::string destinataires = Joint(entree.enveloppe.destinataires, ", ");
+    avis.explication =
+        expire ? FormateMessage(langue.Texte("TXT_AVIS_EXPIRE"), destinataires,
+                                programme.Reglages.DureeAttente, issue.detail)
+               : FormateMessage(langue.Texte("TXT_AVIS_REFUS"), destinataires, issue.detail);
+    avis.arrivee = entree.historique.creation;
+    avis.envid = entree.enveloppe.envid;
+    avis.expire = expire;
+    for (const std::string& destinataire : entree.enveloppe.destinataires) {
+        avis.destinataires.push_back({destinataire, issue.reponse});
+    }
+    avis.original = entree.message;
+    return smtp::RedigeAvisNonRemise(avis);
+}
+
+// Sends the failure notice of an entry not delivered through its own
+// configuration, from the null sender; why it did not go, or nothing. A
+// message from the null sender is itself a notice: none goes about it.
+std::string EnvoieAvis(const Programme& programme, const outbox::Entree& entree,
+                       const sendmail::IssueRelais& issue, bool expire,
+                       const std::function<void(std::string_view)>& trace) {
+    if (entree.enveloppe.expediteur.empty()) {
+        return {};
+    }
+    outbox::Entree avis;
+    avis.enveloppe.configuration = entree.enveloppe.configuration;
+    avis.enveloppe.destinataires = {entree.enveloppe.expediteur};
+    try {
+        avis.message = RedigeAvis(programme, entree, issue, expire);
+    } catch (const smtp::EchecEnvoi& echec) {
+        return echec.what();
+    }
+    const sendmail::IssueRelais envoi = Tente(programme, avis, trace);
+    return envoi.conclusion == Conclusion::Envoye ? std::string() : envoi.detail;
+}
+
 // How long a message is retried, in seconds.
 std::int64_t DureeDeVie(const Programme& programme) {
     return std::int64_t{std::max(programme.Reglages.DureeAttente, 0)} * 3600;
@@ -54,7 +110,8 @@ std::string Age(std::int64_t secondes) {
     return std::to_string(minutes / 60) + ":" + (mm.size() < 2 ? "0" : "") + mm;
 }
 
-void ListeEntrees(const outbox::FileAttente& file, bool echouees, std::int64_t maintenant) {
+void ListeEntrees(const Langue& langue, const outbox::FileAttente& file, bool echouees,
+                  std::int64_t maintenant) {
     for (const std::string& id : file.Identifiants(echouees)) {
         const std::optional<outbox::Entree> entree = file.Consulte(id, echouees);
         if (!entree) {
@@ -70,12 +127,30 @@ void ListeEntrees(const outbox::FileAttente& file, bool echouees, std::int64_t m
         if (!entree->historique.derniereReponse.empty()) {
             std::cout << "    " << Lisible(entree->historique.derniereReponse) << '\n';
         }
+        if (!entree->historique.avisNonEnvoye.empty()) {
+            std::cout << "    "
+                      << FormateMessage(langue.Texte("TXT_OUTBOX_AVIS_NON_ENVOYE"),
+                                        Lisible(entree->historique.avisNonEnvoye))
+                      << '\n';
+        }
     }
 }
 
 int Signale(const Langue& langue, int code, const std::string& texte) {
     return EcritRefus(langue, Echec{code, texte});
 }
+
+}  // namespace
+
+void SignaleAvis(const Langue& langue, const IssueEssai& issue) {
+    if (!issue.avisNonEnvoye.empty()) {
+        Signale(langue, 0,
+                FormateMessage(langue.Texte("TXT_OUTBOX_AVIS_NON_ENVOYE"),
+                               Lisible(issue.avisNonEnvoye)));
+    }
+}
+
+namespace {
 
 // Tries what is due (everything with `tout`), one entry at a time; the others
 // runners hold are left to them.
@@ -114,6 +189,7 @@ int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
                 Signale(langue, 0,
                         FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
                                        file.Dossier() + "failed/", Lisible(issue.detail)));
+                SignaleAvis(langue, issue);
                 break;
         }
     }
@@ -184,15 +260,17 @@ IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise, std::i
         prise.Livree();
         return {};
     }
-    if (issue.conclusion == Conclusion::Temporaire) {
+    const bool temporaire = issue.conclusion == Conclusion::Temporaire;
+    if (temporaire) {
         if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
                 prise.entree.historique, maintenant, DureeDeVie(programme))) {
             prise.Reporte(issue.detail, *prochaine);
             return {Devenir::EnAttente, issue.detail};
         }
     }
-    prise.Abandonne(issue.detail);
-    return {Devenir::NonRemis, issue.detail};
+    std::string avis = EnvoieAvis(programme, prise.entree, issue, temporaire, trace);
+    prise.Abandonne(issue.detail, avis);
+    return {Devenir::NonRemis, issue.detail, std::move(avis)};
 }
 
 void ListeFileAttente(const Programme& programme) {
@@ -204,12 +282,12 @@ void ListeFileAttente(const Programme& programme) {
         std::cout << langue.Texte("TXT_SENDMAIL_FILE_VIDE") << '\n';
     } else {
         std::cout << langue.Texte("TXT_OUTBOX_ENTETE") << '\n';
-        ListeEntrees(file, false, maintenant);
+        ListeEntrees(langue, file, false, maintenant);
     }
     if (!file.Identifiants(true).empty()) {
         std::cout << FormateMessage(langue.Texte("TXT_OUTBOX_ECHOUES"), file.Dossier() + "failed/")
                   << '\n';
-        ListeEntrees(file, true, maintenant);
+        ListeEntrees(langue, file, true, maintenant);
     }
 }
 

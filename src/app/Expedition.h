@@ -14,6 +14,7 @@
 
 namespace corvelle {
 
+struct Langue;
 struct Programme;
 
 namespace outbox {
@@ -42,15 +43,23 @@ enum class Devenir { Remis, EnAttente, NonRemis };
 struct IssueEssai {
     Devenir devenir = Devenir::Remis;
     std::string detail;  // the failure, as the relay or the configuration said it
+    // Not delivered: why the failure notice did not reach the sender, if it
+    // did not.
+    std::string avisNonEnvoye{};
 };
 
 // Tries a held entry once and writes what became of it: delivered (gone), a
 // temporary failure (due again after its back-off, until DureeAttente ends),
-// or not deliverable (moved to failed/). Raises an Erreur when the outcome
-// cannot be written; the entry then stays as it was.
+// or not deliverable (moved to failed/, once a failure notice was sent to its
+// sender). Raises an Erreur when the outcome cannot be written; the entry
+// then stays as it was.
 [[nodiscard]] IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise,
                                       std::int64_t maintenant,
                                       const std::function<void(std::string_view)>& trace);
+
+// Says on standard error that the failure notice of an entry not delivered
+// did not go, when it did not.
+void SignaleAvis(const Langue& langue, const IssueEssai& issue);
 
 // The outbox, as mailq and --outbox list show it.
 void ListeFileAttente(const Programme& programme);

@@ -431,6 +431,15 @@ Exemples :
     {"TXT_OUTBOX_ENTETE", "Identifiant  Âge (h:mm)  Essais  Destinataires"},
     {"TXT_OUTBOX_ECHOUES", "Non remis, gardés dans %v :"},
     {"TXT_OUTBOX_BILAN", "File d'attente : %v remis, %v en attente, %v non remis."},
+    {"TXT_OUTBOX_AVIS_NON_ENVOYE", "Avis de non-remise à l'expéditeur non envoyé : %v"},
+    {"TXT_AVIS_AUTEUR", "Système de distribution du courrier"},
+    {"TXT_AVIS_OBJET", "Message non remis"},
+    {"TXT_AVIS_REFUS",
+     "Votre message n'a pas pu être remis à : %v.§§Raison : %v§§Ses en-têtes d'origine sont "
+     "joints à cet avis."},
+    {"TXT_AVIS_EXPIRE",
+     "Votre message n'a pas pu être remis à : %v, dans le délai d'attente de %v heures.§§"
+     "Dernier échec : %v§§Ses en-têtes d'origine sont joints à cet avis."},
 }};
 
 }  // namespace corvelle

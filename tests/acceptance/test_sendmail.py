@@ -266,6 +266,60 @@ class FileAttente(unittest.TestCase):
         self.assertEqual(self.corvelle("--outbox", "remove", identifiant).returncode, 1)
         self.assertEqual(self.liste(), "La file d'attente est vide.\n")
 
+    def test_a_refused_or_expired_message_goes_back_to_its_sender_as_a_notice(self):
+        serveur = Serveur(RACINE, refuse=["refuse@exemple.test"], differe=["tard@exemple.test"])
+        self.addCleanup(serveur.arrete)
+        self.programme.configure([config_smtp("S", "127.0.0.1", serveur.port)])
+
+        def envoie(expediteur, destinataire, sujet):
+            resultat = self.corvelle("--sendmail", "-f", expediteur, destinataire,
+                                     entree=f"Subject: {sujet}\n\ncorps\n".encode())
+            self.assertEqual(resultat.returncode, 0, resultat.stderr)
+
+        def avis(destinataire):
+            recus = [m for e, m in serveur.messages() if e["rcpt_tos"] == [destinataire]]
+            for enveloppe, _ in serveur.messages():
+                self.assertEqual(enveloppe["mail_from"] == "<>",
+                                 enveloppe["rcpt_tos"][0].startswith("auteur"))
+            return recus
+
+        def verifie(message, statut, sujet):
+            self.assertEqual(message.get_content_type(), "multipart/report")
+            self.assertEqual(message.get_param("report-type"), "delivery-status")
+            lisible, compte, entetes = message.get_payload()
+            self.assertEqual(lisible.get_content_type(), "text/plain")
+            self.assertEqual(compte.get_content_type(), "message/delivery-status")
+            _, destinataire = compte.get_payload()
+            self.assertEqual((destinataire["Action"], destinataire["Status"]), ("failed", statut))
+            self.assertIn(statut, destinataire["Diagnostic-Code"])
+            self.assertEqual(entetes.get_content_type(), "text/rfc822-headers")
+            self.assertIn(f"Subject: {sujet}\r\n".encode(), entetes.get_payload(decode=True))
+
+        # 451: kept, the reply shown.
+        envoie("auteur1@exemple.test", "tard@exemple.test", "Plus tard")
+        self.assertIn("451 4.7.1 <tard@exemple.test>: Greylisted", self.liste())
+        # 550: the sender gets a notice; the message waits in failed/.
+        envoie("auteur2@exemple.test", "refuse@exemple.test", "Rapport mensuel")
+        recu, = avis("auteur2@exemple.test")
+        verifie(recu, "5.1.1", "Rapport mensuel")
+        self.assertEqual(recu["Subject"], "Message non remis")
+        # Neither a notice from the null sender nor one the relay refuses: the
+        # listing says it did not go.
+        envoie("<>", "refuse@exemple.test", "Avis")
+        envoie("refuse@exemple.test", "refuse@exemple.test", "Boucle")
+        self.assertEqual(len(serveur.messages()), 1)
+        self.assertIn("Avis de non-remise à l'expéditeur non envoyé : No recipient accepted",
+                      self.liste())
+        # Its time over, the message kept is given up as refused.
+        self.programme.configure([config_smtp("S", "127.0.0.1", serveur.port)],
+                                 DureeAttente="0")
+        self.assertEqual(self.corvelle("--outbox", "flush").returncode, 0)
+        recu, = avis("auteur1@exemple.test")
+        verifie(recu, "4.7.1", "Plus tard")
+        liste = self.liste()
+        self.assertTrue(liste.startswith("La file d'attente est vide.\n"), liste)
+        self.assertEqual(liste.count("@exemple.test\n"), 4)
+
     def test_a_killed_runner_then_two_at_once_deliver_every_message_once(self):
         self.programme.configure([config_smtp("S", "127.0.0.1", port_libre())])
         sujets = [f"n{n}" for n in range(40)]

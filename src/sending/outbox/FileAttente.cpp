@@ -128,6 +128,10 @@ std::string Serialise(const Entree& entree) {
     champ("Attempts", std::to_string(h.tentatives));
     champ("Next", std::to_string(h.prochaine));
     champ("Reply", h.derniereReponse);
+    // Only in failed/: an entry still waiting reads as older versions wrote it.
+    if (!h.avisNonEnvoye.empty()) {
+        champ("Notice-Failed", h.avisNonEnvoye);
+    }
     // The size tells a whole file from one cut short.
     champ("Size", std::to_string(entree.message.size()));
     texte += "\n";
@@ -178,6 +182,8 @@ std::optional<Entree> Deserialise(std::string_view octets) {
             lu = LitEntier(valeur, h.prochaine);
         } else if (nom == "Reply") {
             h.derniereReponse = valeur;
+        } else if (nom == "Notice-Failed") {
+            h.avisNonEnvoye = valeur;
         } else if (nom == "Size") {
             taille.emplace();
             lu = LitEntier(valeur, *taille);
@@ -210,9 +216,10 @@ void Prise::Reporte(const std::string& reponse, std::int64_t prochaine) {
     fichier_.Libere();
 }
 
-void Prise::Abandonne(const std::string& reponse) {
+void Prise::Abandonne(const std::string& reponse, const std::string& avisNonEnvoye) {
     ++entree.historique.tentatives;
     entree.historique.derniereReponse = reponse;
+    entree.historique.avisNonEnvoye = avisNonEnvoye;
     // Written to failed/ first: a crash in between leaves a copy in both,
     // never in neither.
     const std::string chemin = Chemin(dossier_, entree.id);

@@ -31,6 +31,9 @@ struct Historique {
     std::int32_t tentatives = 0;
     std::int64_t prochaine = 0;   // when it is due again
     std::string derniereReponse;  // the last failure, as the relay said it
+    // Of an entry not delivered: why its failure notice could not reach the
+    // sender; empty when it went, or none was due.
+    std::string avisNonEnvoye{};
 };
 
 // When to try again after a temporary failure at `maintenant`: 1, 5, 15, 30
@@ -68,8 +71,9 @@ class Prise {
     void Livree();
     // To try again at `prochaine`, with this reply remembered.
     void Reporte(const std::string& reponse, std::int64_t prochaine);
-    // Not to be tried again: moved to failed/ with the reply.
-    void Abandonne(const std::string& reponse);
+    // Not to be tried again: moved to failed/ with the reply, and why its
+    // failure notice did not go, if it did not.
+    void Abandonne(const std::string& reponse, const std::string& avisNonEnvoye = {});
 
   private:
     friend class FileAttente;

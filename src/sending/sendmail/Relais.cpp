@@ -98,17 +98,21 @@ IssueRelais Transmet(const outbox::Enveloppe& enveloppe, const std::string& mess
     if (issue.accepte) {
         return {};
     }
+    Conclusion conclusion = Conclusion::Refuse;
     switch (issue.genre) {
         case GenreEchec::Temporaire:
-            return Echec(Conclusion::Temporaire, issue.statut);
+            conclusion = Conclusion::Temporaire;
+            break;
         case GenreEchec::Configuration:
-            return Echec(Conclusion::Configuration, issue.statut);
+            conclusion = Conclusion::Configuration;
+            break;
         case GenreEchec::Local:
-            return Echec(Conclusion::MessageRefuse, issue.statut);
+            conclusion = Conclusion::MessageRefuse;
+            break;
         case GenreEchec::Permanent:
             break;
     }
-    return Echec(Conclusion::Refuse, issue.statut);
+    return {conclusion, issue.statut, issue.reponse};
 }
 
 }  // namespace corvelle::sendmail

@@ -45,6 +45,8 @@ struct IssueRelais {
     // What failed: the SMTP status (with the server's reply), or the
     // address that does not read.
     std::string detail;
+    // The relay's reply that decided a failure, when one did.
+    std::string reponse{};
 };
 
 // A message read and addressed, ready for the outbox.

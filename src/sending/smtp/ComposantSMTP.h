@@ -15,6 +15,7 @@
 
 #include "core/Adresse.h"
 #include "sending/oauth/SourceJetons.h"
+#include "sending/smtp/AvisNonRemise.h"
 #include "sending/smtp/ConfianceTLS.h"
 #include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/EntetesLibres.h"
