@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <map>
+#include <optional>
 
 #include "app/Gestion.h"
 #include "app/Programme.h"
@@ -20,27 +22,44 @@ namespace {
 
 using sendmail::Conclusion;
 
-sendmail::IssueRelais Tente(const Programme& programme, const outbox::Entree& entree,
-                            const std::function<void(std::string_view)>& trace) {
+// The context to relay through the configuration named, its password
+// resolved; else why the configuration cannot be used.
+struct ConfigurationPrete {
+    std::optional<sendmail::ContexteRelais> contexte;
+    sendmail::IssueRelais echec;
+};
+
+ConfigurationPrete PrepareConfiguration(const Programme& programme, const std::string& nom,
+                                        const std::function<void(std::string_view)>& trace) {
     const Langue& langue = programme.Langage;
-    const clsConfigSMTP* configuration =
-        ConfigurationNommee(programme, entree.enveloppe.configuration);
+    const clsConfigSMTP* configuration = ConfigurationNommee(programme, nom);
     if (!configuration) {
-        return {
-            Conclusion::Configuration,
-            FormateMessage(langue.Texte("MSG_SENDMAIL_CONFIG_INCONNUE"),
-                           Lisible(entree.enveloppe.configuration), NomsConfigurations(programme))};
+        return {std::nullopt,
+                {Conclusion::Configuration,
+                 FormateMessage(langue.Texte("MSG_SENDMAIL_CONFIG_INCONNUE"), Lisible(nom),
+                                NomsConfigurations(programme))}};
     }
     ResultatEnvoi<clsConfigSMTP> resolue = ResoutMotDePasse(*configuration, langue);
     if (!resolue.Reussi()) {
         const Defaillance& echec = resolue.Erreur();
-        return {echec.genre == GenreEchec::Temporaire ? Conclusion::Temporaire
-                                                      : Conclusion::Configuration,
-                echec.texte};
+        return {std::nullopt,
+                {echec.genre == GenreEchec::Temporaire ? Conclusion::Temporaire
+                                                       : Conclusion::Configuration,
+                 echec.texte}};
     }
-    sendmail::ContexteRelais contexte = ContexteRelaisDe(programme, resolue.Valeur());
-    contexte.trace = trace;
-    return sendmail::Transmet(entree.enveloppe, entree.message, contexte);
+    ConfigurationPrete prete{ContexteRelaisDe(programme, resolue.Valeur()), {}};
+    prete.contexte->trace = trace;
+    return prete;
+}
+
+sendmail::IssueRelais Tente(const Programme& programme, const outbox::Entree& entree,
+                            const std::function<void(std::string_view)>& trace) {
+    const ConfigurationPrete prete =
+        PrepareConfiguration(programme, entree.enveloppe.configuration, trace);
+    if (!prete.contexte) {
+        return prete.echec;
+    }
+    return sendmail::Transmet(entree.enveloppe, entree.message, *prete.contexte);
 }
 
 // The notice (RFC 3464) that tells the sender of `entree` it was not
@@ -152,16 +171,153 @@ void SignaleAvis(const Langue& langue, const IssueEssai& issue) {
 
 namespace {
 
-// Tries what is due (everything with `tout`), one entry at a time; the others
-// runners hold are left to them.
+// Writes what became of a held entry: delivered (gone), a temporary failure
+// (due again after its back-off, until DureeAttente ends), or not deliverable
+// (its sender told, then moved to failed/).
+IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
+                   const sendmail::IssueRelais& issue, std::int64_t maintenant,
+                   const std::function<void(std::string_view)>& trace) {
+    if (issue.conclusion == Conclusion::Envoye) {
+        prise.Livree();
+        return {};
+    }
+    const bool temporaire = issue.conclusion == Conclusion::Temporaire;
+    if (temporaire) {
+        if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
+                prise.entree.historique, maintenant, DureeDeVie(programme))) {
+            prise.Reporte(issue.detail, *prochaine);
+            return {Devenir::EnAttente, issue.detail};
+        }
+    }
+    std::string avis = EnvoieAvis(programme, prise.entree, issue, temporaire, trace);
+    prise.Abandonne(issue.detail, avis);
+    return {Devenir::NonRemis, issue.detail, std::move(avis)};
+}
+
+// A run over the outbox: the entries of one configuration go one after
+// another in one session, through the engine's window, each held from the
+// moment it goes until its verdict is written.
+class Coureur {
+  public:
+    Coureur(const Programme& programme, const outbox::FileAttente& file)
+        : programme_(programme), file_(file) {}
+
+    void Essaie(outbox::Prise prise) {
+        const clsConfigSMTP* configuration =
+            ConfigurationNommee(programme_, prise.entree.enveloppe.configuration);
+        Serie& serie = series_[configuration];
+        if (!serie.relais && serie.echec.conclusion == Conclusion::Envoye) {
+            ConfigurationPrete prete =
+                PrepareConfiguration(programme_, prise.entree.enveloppe.configuration, {});
+            if (prete.contexte) {
+                serie.relais.emplace(*prete.contexte);
+            }
+            serie.echec = std::move(prete.echec);
+        }
+        if (serie.echec.conclusion != Conclusion::Envoye) {
+            Compte(prise, serie.echec);
+            return;
+        }
+        // The engine's verdicts in a window are certain only once it is
+        // drained: without that, a runner killed late in a long run would
+        // have every message it sent delivered again.
+        if (serie.enVol == kEnVolMax) {
+            Recoit(serie, serie.relais->Attend(false));
+        }
+        const std::uint64_t numero = prochain_++;
+        ++serie.enVol;
+        const outbox::Entree& entree =
+            enVol_.emplace(numero, std::move(prise)).first->second.entree;
+        Recoit(serie, serie.relais->Envoie(numero, entree.enveloppe, entree.message));
+    }
+
+    // The verdicts still owed; an entry without one stays as it was, due.
+    void Termine() {
+        for (auto& [configuration, serie] : series_) {
+            if (serie.relais) {
+                Recoit(serie, serie.relais->Attend(true));
+            }
+        }
+        enVol_.clear();
+    }
+
+    void Bilan(std::int32_t enAttente) const {
+        if (remis_ + nonRemis_ > 0) {
+            EcritInformation(
+                FormateMessage(programme_.Langage.Texte("TXT_OUTBOX_BILAN"), std::to_string(remis_),
+                               std::to_string(enAttente + enAttente_), std::to_string(nonRemis_)));
+        }
+    }
+
+  private:
+    struct Serie {
+        std::optional<sendmail::SerieRelais> relais;
+        // Not Envoye once the configuration cannot be used, or the relay
+        // cannot be reached: what every entry still to go through it gets.
+        sendmail::IssueRelais echec;
+        std::size_t enVol = 0;
+    };
+    // The engine's window with CHUNKING.
+    static constexpr std::size_t kEnVolMax = 8;
+
+    void Recoit(Serie& serie, const std::vector<sendmail::VerdictRelais>& verdicts) {
+        for (const sendmail::VerdictRelais& verdict : verdicts) {
+            const auto trouve = enVol_.find(verdict.numero);
+            if (trouve == enVol_.end()) {
+                continue;
+            }
+            outbox::Prise prise = std::move(trouve->second);
+            enVol_.erase(trouve);
+            --serie.enVol;
+            // No reply at all: the relay is down or went silent. The others
+            // wait their turn rather than a time-out each.
+            if (verdict.issue.conclusion == Conclusion::Temporaire &&
+                verdict.issue.reponse.empty()) {
+                serie.echec = verdict.issue;
+            }
+            Compte(prise, verdict.issue);
+        }
+    }
+
+    void Compte(outbox::Prise& prise, const sendmail::IssueRelais& issue) {
+        const Langue& langue = programme_.Langage;
+        const std::string id = prise.entree.id;
+        const IssueEssai essai = Conclut(programme_, prise, issue, Maintenant(), {});
+        switch (essai.devenir) {
+            case Devenir::Remis:
+                ++remis_;
+                break;
+            case Devenir::EnAttente:
+                ++enAttente_;
+                break;
+            case Devenir::NonRemis:
+                ++nonRemis_;
+                Signale(langue, 0,
+                        FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
+                                       file_.Dossier() + "failed/", Lisible(essai.detail)));
+                SignaleAvis(langue, essai);
+                break;
+        }
+    }
+
+    const Programme& programme_;
+    const outbox::FileAttente& file_;
+    std::map<const clsConfigSMTP*, Serie> series_;
+    std::map<std::uint64_t, outbox::Prise> enVol_;
+    std::uint64_t prochain_ = 0;
+    std::int32_t remis_ = 0;
+    std::int32_t enAttente_ = 0;
+    std::int32_t nonRemis_ = 0;
+};
+
+// Tries what is due (everything with `tout`); the entries other runners hold
+// are left to them.
 int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
     const Langue& langue = programme.Langage;
-    int remis = 0;
-    int enAttente = 0;
-    int nonRemis = 0;
+    std::int32_t pasDues = 0;
     file.Nettoie();
+    Coureur coureur(programme, file);
     for (const std::string& id : file.Identifiants()) {
-        const std::int64_t maintenant = Maintenant();
         outbox::ResultatPrise prise = file.Prend(id);
         if (prise.etat == outbox::EtatPrise::Abimee) {
             Signale(langue, 0,
@@ -172,31 +328,14 @@ int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
         if (prise.etat != outbox::EtatPrise::Prise) {
             continue;
         }
-        if (!tout && prise.prise.entree.historique.prochaine > maintenant) {
-            ++enAttente;
+        if (!tout && prise.prise.entree.historique.prochaine > Maintenant()) {
+            ++pasDues;
             continue;
         }
-        const IssueEssai issue = EssaieEntree(programme, prise.prise, maintenant, {});
-        switch (issue.devenir) {
-            case Devenir::Remis:
-                ++remis;
-                break;
-            case Devenir::EnAttente:
-                ++enAttente;
-                break;
-            case Devenir::NonRemis:
-                ++nonRemis;
-                Signale(langue, 0,
-                        FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
-                                       file.Dossier() + "failed/", Lisible(issue.detail)));
-                SignaleAvis(langue, issue);
-                break;
-        }
+        coureur.Essaie(std::move(prise.prise));
     }
-    if (remis + nonRemis > 0) {
-        EcritInformation(FormateMessage(langue.Texte("TXT_OUTBOX_BILAN"), std::to_string(remis),
-                                        std::to_string(enAttente), std::to_string(nonRemis)));
-    }
+    coureur.Termine();
+    coureur.Bilan(pasDues);
     return 0;
 }
 
@@ -255,22 +394,7 @@ sendmail::ContexteRelais ContexteRelaisDe(const Programme& programme,
 
 IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise, std::int64_t maintenant,
                         const std::function<void(std::string_view)>& trace) {
-    const sendmail::IssueRelais issue = Tente(programme, prise.entree, trace);
-    if (issue.conclusion == Conclusion::Envoye) {
-        prise.Livree();
-        return {};
-    }
-    const bool temporaire = issue.conclusion == Conclusion::Temporaire;
-    if (temporaire) {
-        if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
-                prise.entree.historique, maintenant, DureeDeVie(programme))) {
-            prise.Reporte(issue.detail, *prochaine);
-            return {Devenir::EnAttente, issue.detail};
-        }
-    }
-    std::string avis = EnvoieAvis(programme, prise.entree, issue, temporaire, trace);
-    prise.Abandonne(issue.detail, avis);
-    return {Devenir::NonRemis, issue.detail, std::move(avis)};
+    return Conclut(programme, prise, Tente(programme, prise.entree, trace), maintenant, trace);
 }
 
 void ListeFileAttente(const Programme& programme) {

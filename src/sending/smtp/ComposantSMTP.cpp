@@ -484,6 +484,10 @@ std::vector<ComposantSMTP::Issue> ComposantSMTP::EnvoieEnSerie(std::uint64_t lot
     return d_->Envoie(lot, dernier ? smtp::Suite::FinDeSerie : smtp::Suite::Serie);
 }
 
+std::vector<ComposantSMTP::Issue> ComposantSMTP::Attend() {
+    return d_->Conclut(false);
+}
+
 std::vector<ComposantSMTP::Issue> ComposantSMTP::Termine() {
     return d_->Conclut(true);
 }

@@ -116,6 +116,9 @@ class ComposantSMTP {
     // naming its batch; Termine() gives the rest and ends the session. The
     // last one (`dernier`) may end the session in its own write.
     [[nodiscard]] std::vector<Issue> EnvoieEnSerie(std::uint64_t lot, bool dernier);
+    // Every verdict still owed, the session kept open for the next batch:
+    // in a window, a verdict is certain only once every reply has come.
+    [[nodiscard]] std::vector<Issue> Attend();
     [[nodiscard]] std::vector<Issue> Termine();
 
     // A preview instead of a send while set: Envoie() builds the message
