@@ -90,7 +90,12 @@ std::string RedigeAvis(const Programme& programme, const outbox::Entree& entree,
     avis.envid = entree.enveloppe.envid;
     avis.expire = expire;
     for (const std::string& destinataire : entree.enveloppe.destinataires) {
-        avis.destinataires.push_back({destinataire, issue.reponse});
+        // Each with its own refusal when the relay refused it by name.
+        const auto refus = std::find_if(
+            issue.refuses.begin(), issue.refuses.end(),
+            [&destinataire](const DestinataireRefuse& r) { return r.adresse == destinataire; });
+        avis.destinataires.push_back(
+            {destinataire, refus != issue.refuses.end() ? refus->reponse : issue.reponse});
     }
     avis.original = entree.message;
     return smtp::RedigeAvisNonRemise(avis);
@@ -180,6 +185,19 @@ IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
     if (issue.conclusion == Conclusion::Envoye) {
         prise.Livree();
         return {};
+    }
+    if (issue.partiel) {
+        // Those who took it never get it twice: only the refused remain, to
+        // try again or to name in the notice.
+        std::vector<std::string> refuses = prise.entree.enveloppe.destinataires;
+        std::erase_if(refuses, [&issue](const std::string& destinataire) {
+            return std::none_of(
+                issue.refuses.begin(), issue.refuses.end(),
+                [&destinataire](const DestinataireRefuse& r) { return r.adresse == destinataire; });
+        });
+        if (!refuses.empty()) {
+            prise.entree.enveloppe.destinataires = std::move(refuses);
+        }
     }
     const bool temporaire = issue.conclusion == Conclusion::Temporaire;
     if (temporaire) {

@@ -271,8 +271,8 @@ class FileAttente(unittest.TestCase):
         self.addCleanup(serveur.arrete)
         self.programme.configure([config_smtp("S", "127.0.0.1", serveur.port)])
 
-        def envoie(expediteur, destinataire, sujet):
-            resultat = self.corvelle("--sendmail", "-f", expediteur, destinataire,
+        def envoie(expediteur, sujet, *destinataires):
+            resultat = self.corvelle("--sendmail", "-f", expediteur, *destinataires,
                                      entree=f"Subject: {sujet}\n\ncorps\n".encode())
             self.assertEqual(resultat.returncode, 0, resultat.stderr)
 
@@ -295,19 +295,21 @@ class FileAttente(unittest.TestCase):
             self.assertEqual(entetes.get_content_type(), "text/rfc822-headers")
             self.assertIn(f"Subject: {sujet}\r\n".encode(), entetes.get_payload(decode=True))
 
-        # 451: kept, the reply shown.
-        envoie("auteur1@exemple.test", "tard@exemple.test", "Plus tard")
+        # 451: kept for the recipient who did not take it, the reply shown.
+        envoie("auteur1@exemple.test", "Plus tard", "tard@exemple.test", "pris@exemple.test")
         self.assertIn("451 4.7.1 <tard@exemple.test>: Greylisted", self.liste())
-        # 550: the sender gets a notice; the message waits in failed/.
-        envoie("auteur2@exemple.test", "refuse@exemple.test", "Rapport mensuel")
+        # 550: the sender gets a notice, which names the refused recipient
+        # alone; the message waits in failed/.
+        envoie("auteur2@exemple.test", "Rapport mensuel", "refuse@exemple.test",
+               "autre@exemple.test")
         recu, = avis("auteur2@exemple.test")
         verifie(recu, "5.1.1", "Rapport mensuel")
         self.assertEqual(recu["Subject"], "Message non remis")
         # Neither a notice from the null sender nor one the relay refuses: the
         # listing says it did not go.
-        envoie("<>", "refuse@exemple.test", "Avis")
-        envoie("refuse@exemple.test", "refuse@exemple.test", "Boucle")
-        self.assertEqual(len(serveur.messages()), 1)
+        envoie("<>", "Avis", "refuse@exemple.test")
+        envoie("refuse@exemple.test", "Boucle", "refuse@exemple.test")
+        self.assertEqual(len(serveur.messages()), 3)
         self.assertIn("Avis de non-remise à l'expéditeur non envoyé : No recipient accepted",
                       self.liste())
         # Its time over, the message kept is given up as refused.
@@ -316,6 +318,9 @@ class FileAttente(unittest.TestCase):
         self.assertEqual(self.corvelle("--outbox", "flush").returncode, 0)
         recu, = avis("auteur1@exemple.test")
         verifie(recu, "4.7.1", "Plus tard")
+        # Who took it at once never gets it twice.
+        self.assertEqual(
+            sum("pris@exemple.test" in e["rcpt_tos"] for e, _ in serveur.messages()), 1)
         liste = self.liste()
         self.assertTrue(liste.startswith("La file d'attente est vide.\n"), liste)
         self.assertEqual(liste.count("@exemple.test\n"), 4)

@@ -115,7 +115,7 @@ IssueRelais IssueDe(const ComposantSMTP::Issue& issue) {
         case GenreEchec::Permanent:
             break;
     }
-    return {conclusion, issue.statut, issue.reponse};
+    return {conclusion, issue.statut, issue.reponse, issue.partiel, issue.refuses};
 }
 
 std::vector<VerdictRelais> VerdictsDe(const std::vector<ComposantSMTP::Issue>& issues) {

@@ -14,10 +14,7 @@
 #include "config/ConfigSMTP.h"
 #include "sending/outbox/FileAttente.h"
 #include "sending/sendmail/OptionsSendmail.h"
-
-namespace corvelle {
-class ComposantSMTP;
-}
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle::sendmail {
 
@@ -53,6 +50,10 @@ struct IssueRelais {
     std::string detail;
     // The relay's reply that decided a failure, when one did.
     std::string reponse{};
+    // Taken by some recipients: the others are those refused.
+    bool partiel = false;
+    // The recipients refused one by one, each with its own reply.
+    std::vector<DestinataireRefuse> refuses{};
 };
 
 // A message read and addressed, ready for the outbox.

@@ -107,6 +107,8 @@ class ComposantSMTP {
         // reply that decided it, if any.
         GenreEchec genre = GenreEchec::Temporaire;
         std::string reponse{};
+        // Those the server refused one by one, when it did.
+        std::vector<DestinataireRefuse> refuses{};
     };
     [[nodiscard]] const Issue& Resultat() const;
 
