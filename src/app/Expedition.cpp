@@ -221,12 +221,15 @@ class Coureur {
         : programme_(programme), file_(file) {}
 
     void Essaie(outbox::Prise prise) {
-        const clsConfigSMTP* configuration =
-            ConfigurationNommee(programme_, prise.entree.enveloppe.configuration);
+        const std::string& nom = prise.entree.enveloppe.configuration;
+        const clsConfigSMTP* configuration = ConfigurationNommee(programme_, nom);
+        if (!configuration) {
+            Compte(prise, PrepareConfiguration(programme_, nom, {}).echec);
+            return;
+        }
         Serie& serie = series_[configuration];
         if (!serie.relais && serie.echec.conclusion == Conclusion::Envoye) {
-            ConfigurationPrete prete =
-                PrepareConfiguration(programme_, prise.entree.enveloppe.configuration, {});
+            ConfigurationPrete prete = PrepareConfiguration(programme_, nom, {});
             if (prete.contexte) {
                 serie.relais.emplace(*prete.contexte);
             }
