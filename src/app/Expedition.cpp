@@ -1,7 +1,10 @@
 #include "app/Expedition.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <map>
+#include <optional>
 
 #include "app/Gestion.h"
 #include "app/Programme.h"
@@ -11,6 +14,7 @@
 #include "i18n/Langue.h"
 #include "sending/Serveur.h"
 #include "sending/outbox/FileAttente.h"
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle {
 
@@ -18,27 +22,109 @@ namespace {
 
 using sendmail::Conclusion;
 
-sendmail::IssueRelais Tente(const Programme& programme, const outbox::Entree& entree,
-                            const std::function<void(std::string_view)>& trace) {
+// The context to relay through the configuration named, its password
+// resolved; else why the configuration cannot be used.
+struct ConfigurationPrete {
+    std::optional<sendmail::ContexteRelais> contexte;
+    sendmail::IssueRelais echec;
+};
+
+ConfigurationPrete PrepareConfiguration(const Programme& programme, const std::string& nom,
+                                        const std::function<void(std::string_view)>& trace) {
     const Langue& langue = programme.Langage;
-    const clsConfigSMTP* configuration =
-        ConfigurationNommee(programme, entree.enveloppe.configuration);
+    const clsConfigSMTP* configuration = ConfigurationNommee(programme, nom);
     if (!configuration) {
-        return {
-            Conclusion::Configuration,
-            FormateMessage(langue.Texte("MSG_SENDMAIL_CONFIG_INCONNUE"),
-                           Lisible(entree.enveloppe.configuration), NomsConfigurations(programme))};
+        return {std::nullopt,
+                {Conclusion::Configuration,
+                 FormateMessage(langue.Texte("MSG_SENDMAIL_CONFIG_INCONNUE"), Lisible(nom),
+                                NomsConfigurations(programme))}};
     }
     ResultatEnvoi<clsConfigSMTP> resolue = ResoutMotDePasse(*configuration, langue);
     if (!resolue.Reussi()) {
         const Defaillance& echec = resolue.Erreur();
-        return {echec.genre == GenreEchec::Temporaire ? Conclusion::Temporaire
-                                                      : Conclusion::Configuration,
-                echec.texte};
+        return {std::nullopt,
+                {echec.genre == GenreEchec::Temporaire ? Conclusion::Temporaire
+                                                       : Conclusion::Configuration,
+                 echec.texte}};
     }
-    sendmail::ContexteRelais contexte = ContexteRelaisDe(programme, resolue.Valeur());
-    contexte.trace = trace;
-    return sendmail::Transmet(entree.enveloppe, entree.message, contexte);
+    ConfigurationPrete prete{ContexteRelaisDe(programme, resolue.Valeur()), {}};
+    prete.contexte->trace = trace;
+    return prete;
+}
+
+sendmail::IssueRelais Tente(const Programme& programme, const outbox::Entree& entree,
+                            const std::function<void(std::string_view)>& trace) {
+    const ConfigurationPrete prete =
+        PrepareConfiguration(programme, entree.enveloppe.configuration, trace);
+    if (!prete.contexte) {
+        return prete.echec;
+    }
+    return sendmail::Transmet(entree.enveloppe, entree.message, *prete.contexte);
+}
+
+// The notice (RFC 3464) that tells the sender of `entree` it was not
+// delivered, in the interface language; `expire` when it was given up at the
+// end of its lifetime rather than refused.
+std::string RedigeAvis(const Programme& programme, const outbox::Entree& entree,
+                       const sendmail::IssueRelais& issue, bool expire) {
+    const Langue& langue = programme.Langage;
+    smtp::AvisNonRemise avis;
+    avis.mta = plateforme::NomHoteQualifie();
+    if (avis.mta.empty()) {
+        avis.mta = "localhost";
+    }
+    // The default sender's domain, which the relay takes mail from.
+    const std::optional<smtp::Boite> defaut =
+        smtp::LitBoite(programme.Reglages.ExpediteurParDefaut);
+    const std::string domaine =
+        defaut ? defaut->adresse.substr(defaut->adresse.rfind('@') + 1) : avis.mta;
+    avis.auteur = "\"" + langue.Texte("TXT_AVIS_AUTEUR") + "\" <MAILER-DAEMON@" + domaine + ">";
+    avis.destinataire = entree.enveloppe.expediteur;
+    avis.objet = langue.Texte("TXT_AVIS_OBJET");
+    const std::string destinataires = Joint(entree.enveloppe.destinataires, ", ");
+    avis.explication =
+        expire ? FormateMessage(langue.Texte("TXT_AVIS_EXPIRE"), destinataires,
+                                programme.Reglages.DureeAttente, issue.detail)
+               : FormateMessage(langue.Texte("TXT_AVIS_REFUS"), destinataires, issue.detail);
+    avis.arrivee = entree.historique.creation;
+    avis.envid = entree.enveloppe.envid;
+    avis.expire = expire;
+    for (const std::string& destinataire : entree.enveloppe.destinataires) {
+        // Each with its own refusal when the relay refused it by name.
+        const auto refus = std::find_if(
+            issue.refuses.begin(), issue.refuses.end(),
+            [&destinataire](const DestinataireRefuse& r) { return r.adresse == destinataire; });
+        avis.destinataires.push_back(
+            {destinataire, refus != issue.refuses.end() ? refus->reponse : issue.reponse});
+    }
+    avis.original = entree.message;
+    return smtp::RedigeAvisNonRemise(avis);
+}
+
+// Sends the failure notice of an entry not delivered through its own
+// configuration, from the null sender; why it did not go, or nothing. A
+// message from the null sender is itself a notice: none goes about it.
+std::string EnvoieAvis(const Programme& programme, const outbox::Entree& entree,
+                       const sendmail::IssueRelais& issue, bool expire,
+                       const std::function<void(std::string_view)>& trace) {
+    if (entree.enveloppe.expediteur.empty()) {
+        return {};
+    }
+    outbox::Entree avis;
+    avis.enveloppe.configuration = entree.enveloppe.configuration;
+    avis.enveloppe.destinataires = {entree.enveloppe.expediteur};
+    try {
+        avis.message = RedigeAvis(programme, entree, issue, expire);
+    } catch (const smtp::EchecEnvoi& echec) {
+        return echec.what();
+    }
+    const sendmail::IssueRelais envoi = Tente(programme, avis, trace);
+    return envoi.conclusion == Conclusion::Envoye ? std::string() : envoi.detail;
+}
+
+// How long a message is retried, in seconds.
+std::int64_t DureeDeVie(const Programme& programme) {
+    return std::int64_t{std::max(programme.Reglages.DureeAttente, 0)} * 3600;
 }
 
 // "h:mm" since the message came: the same in every language.
@@ -48,7 +134,8 @@ std::string Age(std::int64_t secondes) {
     return std::to_string(minutes / 60) + ":" + (mm.size() < 2 ? "0" : "") + mm;
 }
 
-void ListeEntrees(const outbox::FileAttente& file, bool echouees, std::int64_t maintenant) {
+void ListeEntrees(const Langue& langue, const outbox::FileAttente& file, bool echouees,
+                  std::int64_t maintenant) {
     for (const std::string& id : file.Identifiants(echouees)) {
         const std::optional<outbox::Entree> entree = file.Consulte(id, echouees);
         if (!entree) {
@@ -63,6 +150,12 @@ void ListeEntrees(const outbox::FileAttente& file, bool echouees, std::int64_t m
                   << entree->historique.tentatives << "  " << Lisible(destinataires) << '\n';
         if (!entree->historique.derniereReponse.empty()) {
             std::cout << "    " << Lisible(entree->historique.derniereReponse) << '\n';
+        }
+        if (!entree->historique.avisNonEnvoye.empty()) {
+            std::cout << "    "
+                      << FormateMessage(langue.Texte("TXT_OUTBOX_AVIS_NON_ENVOYE"),
+                                        Lisible(entree->historique.avisNonEnvoye))
+                      << '\n';
         }
     }
 }
@@ -79,16 +172,182 @@ int Signale(const Langue& langue, int code, const std::string& texte) {
     return EcritRefus(langue, Echec{code, texte});
 }
 
-// Tries what is due (everything with `tout`), one entry at a time; the others
-// runners hold are left to them.
+}  // namespace
+
+void SignaleAvis(const Langue& langue, const IssueEssai& issue) {
+    if (!issue.avisNonEnvoye.empty()) {
+        Signale(langue, 0,
+                FormateMessage(langue.Texte("TXT_OUTBOX_AVIS_NON_ENVOYE"),
+                               Lisible(issue.avisNonEnvoye)));
+    }
+}
+
+namespace {
+
+// Writes what became of a held entry: delivered (gone), a temporary failure
+// (due again after its back-off, until DureeAttente ends), or not deliverable
+// (its sender told, then moved to failed/).
+IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
+                   const sendmail::IssueRelais& issue, std::int64_t maintenant,
+                   const std::function<void(std::string_view)>& trace) {
+    if (issue.conclusion == Conclusion::Envoye) {
+        prise.Livree();
+        return {};
+    }
+    if (issue.partiel) {
+        // Those who took it never get it twice: only the refused remain, to
+        // try again or to name in the notice.
+        std::vector<std::string> refuses = prise.entree.enveloppe.destinataires;
+        std::erase_if(refuses, [&issue](const std::string& destinataire) {
+            return std::none_of(
+                issue.refuses.begin(), issue.refuses.end(),
+                [&destinataire](const DestinataireRefuse& r) { return r.adresse == destinataire; });
+        });
+        if (!refuses.empty()) {
+            prise.entree.enveloppe.destinataires = std::move(refuses);
+        }
+    }
+    const bool temporaire = issue.conclusion == Conclusion::Temporaire;
+    if (temporaire) {
+        if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
+                prise.entree.historique, maintenant, DureeDeVie(programme))) {
+            prise.Reporte(issue.detail, *prochaine);
+            return {Devenir::EnAttente, issue.detail};
+        }
+    }
+    prise.VerifieAbandon(issue.detail);
+    std::string avis = EnvoieAvis(programme, prise.entree, issue, temporaire, trace);
+    prise.Abandonne(issue.detail, avis);
+    return {Devenir::NonRemis, issue.detail, std::move(avis)};
+}
+
+// A run over the outbox: the entries of one configuration go one after
+// another in one session, through the engine's window, each held from the
+// moment it goes until its verdict is written.
+class Coureur {
+  public:
+    Coureur(const Programme& programme, const outbox::FileAttente& file)
+        : programme_(programme), file_(file) {}
+
+    void Essaie(outbox::Prise prise) {
+        const std::string& nom = prise.entree.enveloppe.configuration;
+        const clsConfigSMTP* configuration = ConfigurationNommee(programme_, nom);
+        if (!configuration) {
+            Compte(prise, PrepareConfiguration(programme_, nom, {}).echec);
+            return;
+        }
+        Serie& serie = series_[configuration];
+        if (!serie.relais && serie.echec.conclusion == Conclusion::Envoye) {
+            ConfigurationPrete prete = PrepareConfiguration(programme_, nom, {});
+            if (prete.contexte) {
+                serie.relais.emplace(*prete.contexte);
+            }
+            serie.echec = std::move(prete.echec);
+        }
+        if (serie.echec.conclusion != Conclusion::Envoye) {
+            Compte(prise, serie.echec);
+            return;
+        }
+        // The engine's verdicts in a window are certain only once it is
+        // drained: without that, a runner killed late in a long run would
+        // have every message it sent delivered again.
+        if (serie.enVol == kEnVolMax) {
+            Recoit(serie, serie.relais->Attend(false));
+        }
+        const std::uint64_t numero = prochain_++;
+        ++serie.enVol;
+        const outbox::Entree& entree =
+            enVol_.emplace(numero, std::move(prise)).first->second.entree;
+        Recoit(serie, serie.relais->Envoie(numero, entree.enveloppe, entree.message));
+    }
+
+    // The verdicts still owed; an entry without one stays as it was, due.
+    void Termine() {
+        for (auto& [configuration, serie] : series_) {
+            if (serie.relais) {
+                Recoit(serie, serie.relais->Attend(true));
+            }
+        }
+        enVol_.clear();
+    }
+
+    void Bilan(std::int32_t enAttente) const {
+        if (remis_ + nonRemis_ > 0) {
+            EcritInformation(
+                FormateMessage(programme_.Langage.Texte("TXT_OUTBOX_BILAN"), std::to_string(remis_),
+                               std::to_string(enAttente + enAttente_), std::to_string(nonRemis_)));
+        }
+    }
+
+  private:
+    struct Serie {
+        std::optional<sendmail::SerieRelais> relais;
+        // Not Envoye once the configuration cannot be used, or the relay
+        // cannot be reached: what every entry still to go through it gets.
+        sendmail::IssueRelais echec;
+        std::size_t enVol = 0;
+    };
+    // The engine's window with CHUNKING.
+    static constexpr std::size_t kEnVolMax = 8;
+
+    void Recoit(Serie& serie, const std::vector<sendmail::VerdictRelais>& verdicts) {
+        for (const sendmail::VerdictRelais& verdict : verdicts) {
+            const auto trouve = enVol_.find(verdict.numero);
+            if (trouve == enVol_.end()) {
+                continue;
+            }
+            outbox::Prise prise = std::move(trouve->second);
+            enVol_.erase(trouve);
+            --serie.enVol;
+            // No reply at all: the relay is down or went silent. The others
+            // wait their turn rather than a time-out each.
+            if (verdict.issue.conclusion == Conclusion::Temporaire &&
+                verdict.issue.reponse.empty()) {
+                serie.echec = verdict.issue;
+            }
+            Compte(prise, verdict.issue);
+        }
+    }
+
+    void Compte(outbox::Prise& prise, const sendmail::IssueRelais& issue) {
+        const Langue& langue = programme_.Langage;
+        const std::string id = prise.entree.id;
+        const IssueEssai essai = Conclut(programme_, prise, issue, Maintenant(), {});
+        switch (essai.devenir) {
+            case Devenir::Remis:
+                ++remis_;
+                break;
+            case Devenir::EnAttente:
+                ++enAttente_;
+                break;
+            case Devenir::NonRemis:
+                ++nonRemis_;
+                Signale(langue, 0,
+                        FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
+                                       file_.Dossier() + "failed/", Lisible(essai.detail)));
+                SignaleAvis(langue, essai);
+                break;
+        }
+    }
+
+    const Programme& programme_;
+    const outbox::FileAttente& file_;
+    std::map<const clsConfigSMTP*, Serie> series_;
+    std::map<std::uint64_t, outbox::Prise> enVol_;
+    std::uint64_t prochain_ = 0;
+    std::int32_t remis_ = 0;
+    std::int32_t enAttente_ = 0;
+    std::int32_t nonRemis_ = 0;
+};
+
+// Tries what is due (everything with `tout`); the entries other runners hold
+// are left to them.
 int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
     const Langue& langue = programme.Langage;
-    int remis = 0;
-    int enAttente = 0;
-    int nonRemis = 0;
+    std::int32_t pasDues = 0;
     file.Nettoie();
+    Coureur coureur(programme, file);
     for (const std::string& id : file.Identifiants()) {
-        const std::int64_t maintenant = Maintenant();
         outbox::ResultatPrise prise = file.Prend(id);
         if (prise.etat == outbox::EtatPrise::Abimee) {
             Signale(langue, 0,
@@ -99,30 +358,14 @@ int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
         if (prise.etat != outbox::EtatPrise::Prise) {
             continue;
         }
-        if (!tout && prise.prise.entree.historique.prochaine > maintenant) {
-            ++enAttente;
+        if (!tout && prise.prise.entree.historique.prochaine > Maintenant()) {
+            ++pasDues;
             continue;
         }
-        const IssueEssai issue = EssaieEntree(programme, prise.prise, maintenant, {});
-        switch (issue.devenir) {
-            case Devenir::Remis:
-                ++remis;
-                break;
-            case Devenir::EnAttente:
-                ++enAttente;
-                break;
-            case Devenir::NonRemis:
-                ++nonRemis;
-                Signale(langue, 0,
-                        FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
-                                       file.Dossier() + "failed/", Lisible(issue.detail)));
-                break;
-        }
+        coureur.Essaie(std::move(prise.prise));
     }
-    if (remis + nonRemis > 0) {
-        EcritInformation(FormateMessage(langue.Texte("TXT_OUTBOX_BILAN"), std::to_string(remis),
-                                        std::to_string(enAttente), std::to_string(nonRemis)));
-    }
+    coureur.Termine();
+    coureur.Bilan(pasDues);
     return 0;
 }
 
@@ -181,20 +424,7 @@ sendmail::ContexteRelais ContexteRelaisDe(const Programme& programme,
 
 IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise, std::int64_t maintenant,
                         const std::function<void(std::string_view)>& trace) {
-    const sendmail::IssueRelais issue = Tente(programme, prise.entree, trace);
-    if (issue.conclusion == Conclusion::Envoye) {
-        prise.Livree();
-        return {};
-    }
-    if (issue.conclusion == Conclusion::Temporaire) {
-        if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
-                prise.entree.historique, maintenant, kDureeAttenteSecondes)) {
-            prise.Reporte(issue.detail, *prochaine);
-            return {Devenir::EnAttente, issue.detail};
-        }
-    }
-    prise.Abandonne(issue.detail);
-    return {Devenir::NonRemis, issue.detail};
+    return Conclut(programme, prise, Tente(programme, prise.entree, trace), maintenant, trace);
 }
 
 void ListeFileAttente(const Programme& programme) {
@@ -206,12 +436,12 @@ void ListeFileAttente(const Programme& programme) {
         std::cout << langue.Texte("TXT_SENDMAIL_FILE_VIDE") << '\n';
     } else {
         std::cout << langue.Texte("TXT_OUTBOX_ENTETE") << '\n';
-        ListeEntrees(file, false, maintenant);
+        ListeEntrees(langue, file, false, maintenant);
     }
     if (!file.Identifiants(true).empty()) {
         std::cout << FormateMessage(langue.Texte("TXT_OUTBOX_ECHOUES"), file.Dossier() + "failed/")
                   << '\n';
-        ListeEntrees(file, true, maintenant);
+        ListeEntrees(langue, file, true, maintenant);
     }
 }
 

@@ -14,14 +14,12 @@
 
 namespace corvelle {
 
+struct Langue;
 struct Programme;
 
 namespace outbox {
 class Prise;
 }
-
-// How long a message is retried before it counts as not deliverable.
-inline constexpr std::int64_t kDureeAttenteSecondes = 5 * 24 * 3600;
 
 // The outbox of the settings in use: the machine's spool for the machine's
 // settings, beside a portable copy, else the user's. Raises an Erreur when
@@ -45,15 +43,23 @@ enum class Devenir { Remis, EnAttente, NonRemis };
 struct IssueEssai {
     Devenir devenir = Devenir::Remis;
     std::string detail;  // the failure, as the relay or the configuration said it
+    // Not delivered: why the failure notice did not reach the sender, if it
+    // did not.
+    std::string avisNonEnvoye{};
 };
 
 // Tries a held entry once and writes what became of it: delivered (gone), a
-// temporary failure (due again after its back-off, until the lifetime ends),
-// or not deliverable (moved to failed/). Raises an Erreur when the outcome
-// cannot be written; the entry then stays as it was.
+// temporary failure (due again after its back-off, until DureeAttente ends),
+// or not deliverable (moved to failed/, once a failure notice was sent to its
+// sender). Raises an Erreur when the outcome cannot be written; the entry
+// then stays as it was.
 [[nodiscard]] IssueEssai EssaieEntree(const Programme& programme, outbox::Prise& prise,
                                       std::int64_t maintenant,
                                       const std::function<void(std::string_view)>& trace);
+
+// Says on standard error that the failure notice of an entry not delivered
+// did not go, when it did not.
+void SignaleAvis(const Langue& langue, const IssueEssai& issue);
 
 // The outbox, as mailq and --outbox list show it.
 void ListeFileAttente(const Programme& programme);

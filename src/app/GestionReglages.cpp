@@ -49,6 +49,7 @@ constexpr Regle kRegles[] = {
     {"AccèsAD", Genre::Entier, 0, 2},
     {"NbDest", Genre::Entier, 0, 100, "MSG_ERREUR_CONF_NBDEST"},
     {"TimeoutSMTP", Genre::Entier, 1, 60, "MSG_ERREUR_CONF_TIMEOUT"},
+    {"DureeAttente", Genre::Entier, 0, 8760},  // a year at most
     {"AutoSubmitted", Genre::Booleen},
     {kMotDePasseAD, Genre::MotDePasse},
     {"FenêtreMémoriserTaille", Genre::Booleen},

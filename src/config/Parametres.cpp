@@ -26,7 +26,7 @@ struct Cle {
 
 // In the order start-up reads them.
 using CleParametres = Cle<Parametres, std::string, std::int16_t, std::int32_t, bool>;
-const std::array<CleParametres, 20> kCles = {{
+const std::array<CleParametres, 21> kCles = {{
     {"ExpéditeurParDéfaut", "", &Parametres::ExpediteurParDefaut},
     {"RéponseParDéfaut", "", &Parametres::ReponseParDefaut},
     {"FormatParDéfaut", "0", &Parametres::FormatParDefaut},
@@ -41,6 +41,7 @@ const std::array<CleParametres, 20> kCles = {{
     {"NbDest", "25", &Parametres::NbDest},
     {"RépartitionDestinataires", "-1", &Parametres::RepartitionDestinataires},
     {"TimeoutSMTP", "10", &Parametres::TimeoutSMTP},
+    {"DureeAttente", "120", &Parametres::DureeAttente},
     {"AutoSubmitted", "-1", &Parametres::AutoSubmitted},
     {"UtiliserAD", "0", &Parametres::UtiliserAD},
     {"AccèsAD", "0", &Parametres::AccesAD},

@@ -37,6 +37,9 @@ struct Parametres {
     std::int32_t NbDest = 25;
     bool RepartitionDestinataires = true;
     std::int16_t TimeoutSMTP = 10;  // seconds
+    // Hours a message of the outbox is retried before it counts as not
+    // deliverable; 0: a temporary failure is final at once.
+    std::int32_t DureeAttente = 120;
     // Command-line mail says "Auto-Submitted: auto-generated".
     bool AutoSubmitted = true;
     bool UtiliserAD = false;

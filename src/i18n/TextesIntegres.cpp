@@ -253,7 +253,8 @@ Agent de transport du système (corvelle --sendmail, ou lancé sous le nom sendm
   Chaque message est d'abord gardé dans la file d'attente
   (~/.local/state/corvelle/outbox, outbox à côté d'une copie portable,
   /var/spool/corvelle avec les réglages de la machine), puis envoyé aussitôt. Un échec temporaire y reste, réessayé par
-  corvelle --outbox run ; un refus la quitte pour son dossier failed/.
+  corvelle --outbox run pendant DureeAttente heures (120 par défaut) ; un refus,
+  ou la fin de ce délai, la quitte pour son dossier failed/.
     -t              destinataires lus aussi dans To, Cc et Bcc
     -i, -oi         une ligne « . » seule ne termine pas le message
     -f, -r <adresse>   expéditeur de l'enveloppe (<> : vide)
@@ -446,6 +447,15 @@ Exemples :
     {"TXT_OUTBOX_ENTETE", "Identifiant  Âge (h:mm)  Essais  Destinataires"},
     {"TXT_OUTBOX_ECHOUES", "Non remis, gardés dans %v :"},
     {"TXT_OUTBOX_BILAN", "File d'attente : %v remis, %v en attente, %v non remis."},
+    {"TXT_OUTBOX_AVIS_NON_ENVOYE", "Avis de non-remise à l'expéditeur non envoyé : %v"},
+    {"TXT_AVIS_AUTEUR", "Système de distribution du courrier"},
+    {"TXT_AVIS_OBJET", "Message non remis"},
+    {"TXT_AVIS_REFUS",
+     "Votre message n'a pas pu être remis à : %v.§§Raison : %v§§Ses en-têtes d'origine sont "
+     "joints à cet avis."},
+    {"TXT_AVIS_EXPIRE",
+     "Votre message n'a pas pu être remis à : %v, dans le délai d'attente de %v heures.§§"
+     "Dernier échec : %v§§Ses en-têtes d'origine sont joints à cet avis."},
 }};
 
 }  // namespace corvelle

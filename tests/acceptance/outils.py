@@ -60,7 +60,7 @@ class Serveur:
     """One test server process; messages land in self.dossier."""
 
     def __init__(self, racine, mode="plain", certificat=None, auth=False, refuse=(), altere=None,
-                 oauth=None, mecanismes=None, pipelining=False):
+                 oauth=None, mecanismes=None, pipelining=False, differe=()):
         self.dossier = tempfile.mkdtemp(dir=racine, prefix=f"{mode}-")
         commande = [PYTHON, SERVEUR, "--dossier", self.dossier, "--mode", mode]
         if oauth:  # the file of the tokens it takes
@@ -75,6 +75,8 @@ class Serveur:
             commande.append("--pipelining")
         for adresse in refuse:
             commande += ["--refuse", adresse]
+        for adresse in differe:
+            commande += ["--differe", adresse]
         if altere:
             commande += ["--altere", *altere]
         self.lance(commande)

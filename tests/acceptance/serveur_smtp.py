@@ -37,8 +37,10 @@ def altere(action, chemin):
 
 
 class Stockage:
-    def __init__(self, dossier, refuses, alteration=None, pipelining=False, jetons=None):
+    def __init__(self, dossier, refuses, alteration=None, pipelining=False, jetons=None,
+                 differes=()):
         self.dossier = dossier
+        self.differes = {r.lower() for r in differes}
         self.pipelining = pipelining
         self.jetons = jetons  # the file of the tokens that log in (OAuth2)
         self.refuses = {r.lower() for r in refuses}
@@ -87,6 +89,8 @@ class Stockage:
     async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
         if address.lower() in self.refuses:
             return f"550 5.1.1 <{address}>: Recipient address rejected"
+        if address.lower() in self.differes:
+            return f"451 4.7.1 <{address}>: Greylisted, try again later"
         envelope.rcpt_tos.append(address)
         return "250 OK"
 
@@ -179,6 +183,7 @@ def principal():
     p.add_argument("--cert")
     p.add_argument("--cle")
     p.add_argument("--refuse", action="append", default=[])
+    p.add_argument("--differe", action="append", default=[], help="answer its RCPT with 451")
     p.add_argument("--altere", nargs=2, metavar=("ACTION", "FICHIER"),
                    help="once the first message is stored: supprime, tronque or remplace FICHIER")
     p.add_argument("--pipelining", action="store_true", help="offer PIPELINING, as relays do")
@@ -222,7 +227,8 @@ def principal():
         options["auth_required"] = True
     if a.mode == "starttls":
         options.update(tls_context=tls, require_starttls=True)
-    controleur = Controller(Stockage(a.dossier, a.refuse, a.altere, a.pipelining, a.oauth),
+    stockage = Stockage(a.dossier, a.refuse, a.altere, a.pipelining, a.oauth, a.differe)
+    controleur = Controller(stockage,
                            hostname="127.0.0.1",
                            port=port,
                            ssl_context=tls if a.mode == "tls" else None,

@@ -37,7 +37,8 @@ TEST_F(ParametresTest, DefautsSansFichier) {
                   "GroupesParDéfaut=\nDestinatairesParDéfaut=\nFichierDestinatairesParDéfaut=\n"
                   "Suffixe=" +
                   kSuffixeParDefaut +
-                  "\nNbDest=25\nRépartitionDestinataires=-1\nTimeoutSMTP=10\nAutoSubmitted=-"
+                  "\nNbDest=25\nRépartitionDestinataires=-1\nTimeoutSMTP=10\nDureeAttente=120\n"
+                  "AutoSubmitted=-"
                   "1\nUtiliserAD=0\n"
                   "AccèsAD=0\nAccèsADDomaine=\nAccèsADLogin=\nAccèsADPassword=\n"
                   "FenêtreMémoriserTaille=0\nFenêtreMémoriserPosition=0\nFenêtreEtat=0\n"
@@ -80,7 +81,8 @@ TEST_F(ParametresTest, ChaqueCleRelueEtReecriteALIdentique) {
         "FormatParDéfaut=2\nEncodageParDéfaut=utf-8\nImportanceParDéfaut=1\n"
         "SensibilitéParDéfaut=3\nARParDéfaut=2\nGroupesParDéfaut=g1,g2\n"
         "DestinatairesParDéfaut=a,b\nFichierDestinatairesParDéfaut=/tmp/d.txt\n"
-        "Suffixe=exemple.fr\nNbDest=0\nRépartitionDestinataires=0\nTimeoutSMTP=60\nAutoSubmitted="
+        "Suffixe=exemple.fr\nNbDest=0\nRépartitionDestinataires=0\nTimeoutSMTP=60\nDureeAttente=0\n"
+        "AutoSubmitted="
         "0\n"
         "UtiliserAD=-1\nAccèsAD=2\nAccèsADDomaine=ldap://dc\nAccèsADLogin=admin\n"
         "AccèsADPassword=" +

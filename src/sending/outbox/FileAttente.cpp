@@ -139,6 +139,10 @@ std::string Serialise(const Entree& entree) {
     if (entree.redacteur >= 0) {
         champ("Writer", std::to_string(entree.redacteur));
     }
+    // Only in failed/: an entry still waiting reads as older versions wrote it.
+    if (!h.avisNonEnvoye.empty()) {
+        champ("Notice-Failed", h.avisNonEnvoye);
+    }
     // The size tells a whole file from one cut short.
     champ("Size", std::to_string(entree.message.size()));
     texte += "\n";
@@ -191,6 +195,8 @@ std::optional<Entree> Deserialise(std::string_view octets) {
             h.derniereReponse = valeur;
         } else if (nom == "Writer") {
             lu = LitEntier(valeur, entree.redacteur) && entree.redacteur >= 0;
+        } else if (nom == "Notice-Failed") {
+            h.avisNonEnvoye = valeur;
         } else if (nom == "Size") {
             taille.emplace();
             lu = LitEntier(valeur, *taille);
@@ -223,14 +229,19 @@ void Prise::Reporte(const std::string& reponse, std::int64_t prochaine) {
     fichier_.Libere();
 }
 
-void Prise::Abandonne(const std::string& reponse) {
+void Prise::VerifieAbandon(const std::string& reponse) const {
     // A user who may only drop messages into the machine's spool cannot set
     // one aside: it stays as it is for the runner, refused in turn, to do so.
     if (plateforme::PrepareDossierPrive(dossier_) == EPERM) {
         throw Erreur(ErrPermissionRefusee, reponse + ": left in " + dossier_ + " for its runner");
     }
+}
+
+void Prise::Abandonne(const std::string& reponse, const std::string& avisNonEnvoye) {
+    VerifieAbandon(reponse);
     ++entree.historique.tentatives;
     entree.historique.derniereReponse = reponse;
+    entree.historique.avisNonEnvoye = avisNonEnvoye;
     // Written to failed/ first: a crash in between leaves a copy in both,
     // never in neither.
     const std::string chemin = Chemin(dossier_, entree.id);

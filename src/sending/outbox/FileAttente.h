@@ -31,6 +31,9 @@ struct Historique {
     std::int32_t tentatives = 0;
     std::int64_t prochaine = 0;   // when it is due again
     std::string derniereReponse;  // the last failure, as the relay said it
+    // Of an entry not delivered: why its failure notice could not reach the
+    // sender; empty when it went, or none was due.
+    std::string avisNonEnvoye{};
 };
 
 // When to try again after a temporary failure at `maintenant`: 1, 5, 15, 30
@@ -70,10 +73,15 @@ class Prise {
     void Livree();
     // To try again at `prochaine`, with this reply remembered.
     void Reporte(const std::string& reponse, std::int64_t prochaine);
-    // Not to be tried again: moved to failed/ with the reply. Raises an
-    // Erreur naming the reply in an outbox of another user's (the machine's
-    // spool, for a user who only dropped the message there): left as it is.
-    void Abandonne(const std::string& reponse);
+    // Not to be tried again: moved to failed/ with the reply, and why its
+    // failure notice did not go, if it did not. Raises an Erreur naming the
+    // reply in an outbox of another user's (the machine's spool, for a user
+    // who only dropped the message there): left as it is.
+    void Abandonne(const std::string& reponse, const std::string& avisNonEnvoye = {});
+    // Raises the Erreur Abandonne would, before anything is said of the
+    // failure: the runner that sets the entry aside is the one to tell the
+    // sender, once.
+    void VerifieAbandon(const std::string& reponse) const;
 
   private:
     friend class FileAttente;

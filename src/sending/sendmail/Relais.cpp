@@ -82,33 +82,77 @@ Preparation Prepare(const OptionsSendmail& options, const ContexteRelais& contex
     return pret;
 }
 
-IssueRelais Transmet(const outbox::Enveloppe& enveloppe, const std::string& message,
-                     const ContexteRelais& contexte) {
-    ComposantSMTP smtp;
+namespace {
+
+void Prepare(ComposantSMTP& smtp, const ContexteRelais& contexte) {
     AppliqueConfiguration(smtp, contexte.configuration, contexte.fichierJetons);
     smtp.SetTimeout(contexte.timeoutSecondes * 1000);
     if (contexte.trace) {
         smtp.SetTrace(contexte.trace);
     }
-    smtp.SetRelais(ComposantSMTP::Relais{message, enveloppe.expediteur, enveloppe.destinataires,
-                                         enveloppe.huitBits, enveloppe.notify, enveloppe.ret,
-                                         enveloppe.envid});
-    smtp.Envoie();
-    const ComposantSMTP::Issue& issue = smtp.Resultat();
+}
+
+ComposantSMTP::Relais RelaisDe(const outbox::Enveloppe& enveloppe, std::string_view message) {
+    return {message,          enveloppe.expediteur, enveloppe.destinataires, enveloppe.huitBits,
+            enveloppe.notify, enveloppe.ret,        enveloppe.envid};
+}
+
+IssueRelais IssueDe(const ComposantSMTP::Issue& issue) {
     if (issue.accepte) {
         return {};
     }
+    Conclusion conclusion = Conclusion::Refuse;
     switch (issue.genre) {
         case GenreEchec::Temporaire:
-            return Echec(Conclusion::Temporaire, issue.statut);
+            conclusion = Conclusion::Temporaire;
+            break;
         case GenreEchec::Configuration:
-            return Echec(Conclusion::Configuration, issue.statut);
+            conclusion = Conclusion::Configuration;
+            break;
         case GenreEchec::Local:
-            return Echec(Conclusion::MessageRefuse, issue.statut);
+            conclusion = Conclusion::MessageRefuse;
+            break;
         case GenreEchec::Permanent:
             break;
     }
-    return Echec(Conclusion::Refuse, issue.statut);
+    return {conclusion, issue.statut, issue.reponse, issue.partiel, issue.refuses};
+}
+
+std::vector<VerdictRelais> VerdictsDe(const std::vector<ComposantSMTP::Issue>& issues) {
+    std::vector<VerdictRelais> verdicts;
+    for (const ComposantSMTP::Issue& issue : issues) {
+        verdicts.push_back({issue.lot, IssueDe(issue)});
+    }
+    return verdicts;
+}
+
+}  // namespace
+
+IssueRelais Transmet(const outbox::Enveloppe& enveloppe, const std::string& message,
+                     const ContexteRelais& contexte) {
+    ComposantSMTP smtp;
+    Prepare(smtp, contexte);
+    smtp.SetRelais(RelaisDe(enveloppe, message));
+    smtp.Envoie();
+    return IssueDe(smtp.Resultat());
+}
+
+SerieRelais::SerieRelais(const ContexteRelais& contexte)
+    : smtp_(std::make_unique<ComposantSMTP>()) {
+    Prepare(*smtp_, contexte);
+}
+
+SerieRelais::~SerieRelais() = default;
+
+std::vector<VerdictRelais> SerieRelais::Envoie(std::uint64_t numero,
+                                               const outbox::Enveloppe& enveloppe,
+                                               std::string_view message) {
+    smtp_->SetRelais(RelaisDe(enveloppe, message));
+    return VerdictsDe(smtp_->EnvoieEnSerie(numero, false));
+}
+
+std::vector<VerdictRelais> SerieRelais::Attend(bool fin) {
+    return VerdictsDe(fin ? smtp_->Termine() : smtp_->Attend());
 }
 
 }  // namespace corvelle::sendmail

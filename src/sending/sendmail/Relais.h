@@ -6,12 +6,15 @@
 #include <cstdint>
 #include <functional>
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "config/ConfigSMTP.h"
 #include "sending/outbox/FileAttente.h"
 #include "sending/sendmail/OptionsSendmail.h"
+#include "sending/smtp/ComposantSMTP.h"
 
 namespace corvelle::sendmail {
 
@@ -45,6 +48,12 @@ struct IssueRelais {
     // What failed: the SMTP status (with the server's reply), or the
     // address that does not read.
     std::string detail;
+    // The relay's reply that decided a failure, when one did.
+    std::string reponse{};
+    // Taken by some recipients: the others are those refused.
+    bool partiel = false;
+    // The recipients refused one by one, each with its own reply.
+    std::vector<DestinataireRefuse> refuses{};
 };
 
 // A message read and addressed, ready for the outbox.
@@ -61,5 +70,34 @@ struct Preparation {
 // Relays a prepared message through the context's configuration.
 [[nodiscard]] IssueRelais Transmet(const outbox::Enveloppe& enveloppe, const std::string& message,
                                    const ContexteRelais& contexte);
+
+struct VerdictRelais {
+    std::uint64_t numero = 0;  // the message's, as given to SerieRelais::Envoie
+    IssueRelais issue;
+};
+
+// Messages relayed one after another in one session of the context's
+// configuration: each goes while the verdicts on those before it may still be
+// owed, one round trip a message with PIPELINING, a window of transactions
+// with CHUNKING. A broken session opens again for the next message.
+class SerieRelais {
+  public:
+    explicit SerieRelais(const ContexteRelais& contexte);
+    ~SerieRelais();
+    SerieRelais(const SerieRelais&) = delete;
+    SerieRelais& operator=(const SerieRelais&) = delete;
+
+    // Sends one more message; the verdicts certain by now, this one's or
+    // earlier ones', each with its number.
+    [[nodiscard]] std::vector<VerdictRelais> Envoie(std::uint64_t numero,
+                                                    const outbox::Enveloppe& enveloppe,
+                                                    std::string_view message);
+    // The verdicts still owed, the session kept for more; with `fin`, it
+    // ends.
+    [[nodiscard]] std::vector<VerdictRelais> Attend(bool fin);
+
+  private:
+    std::unique_ptr<ComposantSMTP> smtp_;
+};
 
 }  // namespace corvelle::sendmail

@@ -196,9 +196,14 @@ namespace {
 ComposantSMTP::Issue Pour(const smtp::Verdict& verdict) {
     const smtp::Issue& envoi = verdict.issue;
     std::string statut = Lisible(envoi.statut);
-    return {envoi.accepte, envoi.accepte ? std::move(statut) : TexteEchec(std::move(statut)),
-            envoi.partiel, verdict.lot,
-            envoi.genre,   Lisible(envoi.reponse)};
+    std::vector<DestinataireRefuse> refuses = envoi.refuses;
+    for (DestinataireRefuse& refus : refuses) {
+        refus.reponse = Lisible(refus.reponse);
+    }
+    return {envoi.accepte,     envoi.accepte ? std::move(statut) : TexteEchec(std::move(statut)),
+            envoi.partiel,     verdict.lot,
+            envoi.genre,       Lisible(envoi.reponse),
+            std::move(refuses)};
 }
 
 // The verdict of batch `lot` among others, if it is there.
@@ -482,6 +487,10 @@ void ComposantSMTP::Envoie() {
 
 std::vector<ComposantSMTP::Issue> ComposantSMTP::EnvoieEnSerie(std::uint64_t lot, bool dernier) {
     return d_->Envoie(lot, dernier ? smtp::Suite::FinDeSerie : smtp::Suite::Serie);
+}
+
+std::vector<ComposantSMTP::Issue> ComposantSMTP::Attend() {
+    return d_->Conclut(false);
 }
 
 std::vector<ComposantSMTP::Issue> ComposantSMTP::Termine() {

@@ -15,6 +15,7 @@
 
 #include "core/Adresse.h"
 #include "sending/oauth/SourceJetons.h"
+#include "sending/smtp/AvisNonRemise.h"
 #include "sending/smtp/ConfianceTLS.h"
 #include "sending/smtp/EchecEnvoi.h"
 #include "sending/smtp/EntetesLibres.h"
@@ -106,6 +107,8 @@ class ComposantSMTP {
         // reply that decided it, if any.
         GenreEchec genre = GenreEchec::Temporaire;
         std::string reponse{};
+        // Those the server refused one by one, when it did.
+        std::vector<DestinataireRefuse> refuses{};
     };
     [[nodiscard]] const Issue& Resultat() const;
 
@@ -115,6 +118,9 @@ class ComposantSMTP {
     // naming its batch; Termine() gives the rest and ends the session. The
     // last one (`dernier`) may end the session in its own write.
     [[nodiscard]] std::vector<Issue> EnvoieEnSerie(std::uint64_t lot, bool dernier);
+    // Every verdict still owed, the session kept open for the next batch:
+    // in a window, a verdict is certain only once every reply has come.
+    [[nodiscard]] std::vector<Issue> Attend();
     [[nodiscard]] std::vector<Issue> Termine();
 
     // A preview instead of a send while set: Envoie() builds the message

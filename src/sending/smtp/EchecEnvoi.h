@@ -34,6 +34,13 @@ struct Defaillance {
     std::string reponse{};
 };
 
+// A recipient the server refused, with its reply and what that reply means.
+struct DestinataireRefuse {
+    std::string adresse;
+    std::string reponse;
+    GenreEchec genre = GenreEchec::Permanent;
+};
+
 // What a step of the sending gives, or why it failed.
 template <typename T>
 using ResultatEnvoi = Resultat<T, Defaillance>;

@@ -324,8 +324,7 @@ void Moteur::Applique(const Reponse& reponse) {
                 // 552 from older servers): not a refusal of this one.
                 suivi.reportes.emplace_back(destinataire, reponse.texte);
             } else {
-                Refuse(suivi, destinataire + ": " + reponse.texte, GenreReponse(reponse.code),
-                       reponse.texte);
+                Refuse(suivi, destinataire, reponse.texte, GenreReponse(reponse.code));
             }
             if (dernier && suivi.reponsesRcpt == suivi.destinataires.size() &&
                 (suivi.mailRefuse || suivi.acceptes.empty())) {
@@ -359,8 +358,10 @@ void Moteur::Applique(const Reponse& reponse) {
 
 // A recipient refused. The batch may go later when one of its refusals may
 // pass later.
-void Moteur::Refuse(Suivi& suivi, std::string refus, GenreEchec genre, const std::string& reponse) {
-    suivi.refus.push_back(std::move(refus));
+void Moteur::Refuse(Suivi& suivi, const std::string& adresse, const std::string& reponse,
+                    GenreEchec genre) {
+    suivi.refus.push_back(adresse + ": " + reponse);
+    suivi.refuses.push_back({adresse, reponse, genre});
     if (!suivi.refusDecisif ||
         (genre == GenreEchec::Temporaire && suivi.refusDecisif->first != GenreEchec::Temporaire)) {
         suivi.refusDecisif.emplace(genre, reponse);
@@ -374,6 +375,7 @@ Issue Moteur::RefusDestinataires(const Suivi& suivi, std::string statut) {
         suivi.refusDecisif.value_or(std::pair(GenreEchec::Permanent, std::string()));
     Issue issue = Refus(genre, std::move(statut));
     issue.reponse = reponse;
+    issue.refuses = suivi.refuses;
     return issue;
 }
 
@@ -412,7 +414,7 @@ void Moteur::AppliqueAuth(const Reponse& reponse) {
 Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
     // Put off for the server's limit, never refused: another message takes them.
     for (const auto& [adresse, texte] : suivi.reportes) {
-        Refuse(suivi, adresse + ": " + texte, GenreEchec::Temporaire, texte);
+        Refuse(suivi, adresse, texte, GenreEchec::Temporaire);
     }
     const bool prise = fin && fin->Positive() && !suivi.mailRefuse && !suivi.acceptes.empty();
     const std::size_t recus = suivi.livres + (prise ? suivi.acceptes.size() : 0);
@@ -437,10 +439,10 @@ Issue Moteur::Conclusion(Suivi& suivi, const Reponse* fin) {
         const std::string raison = decisive ? decisive->texte : std::string("not sent");
         const GenreEchec genre = decisive ? GenreReponse(decisive->code) : GenreEchec::Temporaire;
         for (const std::string& adresse : suivi.acceptes) {
-            Refuse(suivi, adresse + ": " + raison, genre, raison);
+            Refuse(suivi, adresse, raison, genre);
         }
         for (std::size_t i = suivi.reponsesRcpt; i < suivi.destinataires.size(); ++i) {
-            Refuse(suivi, suivi.destinataires[i] + ": " + raison, genre, raison);
+            Refuse(suivi, suivi.destinataires[i], raison, genre);
         }
     }
     if (suivi.refus.empty()) {

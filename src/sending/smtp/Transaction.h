@@ -60,6 +60,8 @@ struct Issue {
     bool muet = false;
     // Refused for some recipients only; the others received it.
     bool partiel = false;
+    // Those the server refused one by one, when it did.
+    std::vector<DestinataireRefuse> refuses{};
     // The server refused the login: nothing was sent.
     bool loginRefuse = false;
 };
@@ -159,6 +161,7 @@ class Moteur {
         std::size_t total = 0;           // the batch's recipients
         std::size_t livres = 0;          // taken by its earlier transactions
         std::vector<std::string> refus;  // "address: reply"
+        std::vector<DestinataireRefuse> refuses;
         // The refusal that gives the batch its kind: the first that may pass
         // later, else the first.
         std::optional<std::pair<GenreEchec, std::string>> refusDecisif;
@@ -184,8 +187,8 @@ class Moteur {
     void Rend(IdLot lot, Issue issue);
     [[nodiscard]] static Issue Conclusion(Suivi& suivi, const Reponse* fin);
     [[nodiscard]] static Issue RefusDestinataires(const Suivi& suivi, std::string statut);
-    static void Refuse(Suivi& suivi, std::string refus, GenreEchec genre,
-                       const std::string& reponse);
+    static void Refuse(Suivi& suivi, const std::string& adresse, const std::string& reponse,
+                       GenreEchec genre);
     void MarqueEntier(IdLot lot);
     void Rompt(const CanalRompu& rupture);
     [[nodiscard]] std::vector<Verdict> Rends();
