@@ -36,56 +36,62 @@ Demande DemandeParDefaut(const Programme& programme) {
     return demande;
 }
 
-int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
+Bilan Expedie(const Programme& programme, Dialogue& dialogue, Demande& demande, SuiviEnvoi suivi) {
     const Langue& langue = programme.Langage;
-    Bilan bilan;
     // Run once, before anything connects: the report mail then uses it too.
     // A preview connects to nothing and needs no password.
     if (!demande.apercu) {
         ResultatEnvoi<clsConfigSMTP> configuration =
             ResoutMotDePasse(demande.configuration, langue);
-        if (configuration.Reussi()) {
-            demande.configuration = std::move(configuration.Valeur());
-        } else {
+        if (!configuration.Reussi()) {
+            Bilan bilan;
             bilan.arret = Arret{Etape::Serveur, configuration.Erreur()};
             bilan.arret->echec.texte =
                 langue.Texte("MSG_ERREUR_ENVOI") + "\r\n - " + configuration.Erreur().texte;
+            return bilan;
         }
+        demande.configuration = std::move(configuration.Valeur());
     }
-    if (!bilan.arret) {
-        std::optional<LigneProgression> progression;
-        if (demande.ligneCommande && MontreProgression(demande, plateforme::ErreurEstTerminal())) {
-            progression.emplace(langue, std::cerr,
-                                demande.progression == AffichageProgression::Force);
-        }
-        ContexteEnvoi contexte{
-            langue, dialogue, programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
-            [&](const std::string& avis) {
-                if (progression) {
-                    progression->Termine();
-                }
-                EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
-            },
-            [](std::string_view ligne) { std::cerr << ligne << '\n'; }};
-        if (progression) {
-            contexte.avance = [&](const Avancement& avancement) {
-                progression->Montre(avancement);
-            };
-        }
-        // Ctrl-C ends the batch under way rather than the process: the
-        // report then says who got the message.
-        if (demande.ligneCommande) {
-            plateforme::InterceptArrets();
-            contexte.arrete = plateforme::ArretDemande;
-        }
-        bilan = EnvoiMessage(contexte, demande);
-        if (progression) {
-            progression->Termine();
-        }
+    std::optional<LigneProgression> progression;
+    if (demande.ligneCommande && MontreProgression(demande, plateforme::ErreurEstTerminal())) {
+        progression.emplace(langue, std::cerr, demande.progression == AffichageProgression::Force);
+        suivi.avance = [&](const Avancement& avancement) { progression->Montre(avancement); };
     }
-    EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan),
+    ContexteEnvoi contexte{langue,
+                           dialogue,
+                           programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
+                           [&](const std::string& avis) {
+                               if (progression) {
+                                   progression->Termine();
+                               }
+                               EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
+                           },
+                           [](std::string_view ligne) { std::cerr << ligne << '\n'; },
+                           std::move(suivi.avance),
+                           std::move(suivi.arrete)};
+    // Ctrl-C ends the batch under way rather than the process: the
+    // report then says who got the message.
+    if (demande.ligneCommande) {
+        plateforme::InterceptArrets();
+        contexte.arrete = plateforme::ArretDemande;
+    }
+    Bilan bilan = EnvoiMessage(contexte, demande);
+    if (progression) {
+        progression->Termine();
+    }
+    return bilan;
+}
+
+int RapporteEnvoi(const Programme& programme, Dialogue& dialogue, const Demande& demande,
+                  const Bilan& bilan) {
+    EcritLog(programme.Langage, dialogue, demande, TexteBilan(programme.Langage, demande, bilan),
              bilan.Accepte() ? Gravite::Reussite : Gravite::Echec);
     return CodeSortieEnvoi(bilan);
+}
+
+int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
+    const Bilan bilan = Expedie(programme, dialogue, demande);
+    return RapporteEnvoi(programme, dialogue, demande, bilan);
 }
 
 }  // namespace corvelle

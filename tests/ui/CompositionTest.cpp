@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <array>
 #include <cmath>
@@ -85,7 +86,9 @@ TEST(FenetreComposition, BuildsInBothLanguagesAndSendRefusesOrTidiesTheForm) {
     QTest::mouseClick(f.Controle<QPushButton>("btnAjouter"), Qt::LeftButton);
     EXPECT_EQ(f.Controle<QListWidget>("lstFichiersJoints")->item(0)->text(), "absent.txt");
     f.dialogue.boites.clear();
+    QSignalSpy fin(f.fenetre.get(), &ui::frmCorvelle::EnvoiTermine);
     f.fenetre->btnEnvoyer_Click();
+    ASSERT_TRUE(fin.wait(20000));
     EXPECT_EQ(a->toPlainText(), "a@example.com, b@example.com");
     EXPECT_EQ(cc->toPlainText(), "\"Dupont, Jean\" <jd@example.com>");
     EXPECT_EQ(cci->toPlainText(), "");
