@@ -319,7 +319,8 @@ void frmCorvelle::mnuAideAProposDe_Click() {
 }
 
 void frmCorvelle::mnuOptionsConfiguration_Click() {
-    if (!OuvreConfiguration) {
+    // The send under way reads the settings and the directory's connection.
+    if (!OuvreConfiguration || envoi_) {
         return;
     }
     OuvreConfiguration();
