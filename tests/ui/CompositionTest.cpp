@@ -98,6 +98,33 @@ TEST(FenetreComposition, BuildsInBothLanguagesAndSendRefusesOrTidiesTheForm) {
     EXPECT_EQ(objet->text(), "Réunion");  // the window keeps the message
 }
 
+TEST(FenetreComposition, ClosingDuringASendAsksAndDestroyingItWaitsWithoutTheBoxesItAskedFor) {
+    clsConfigSMTP config;
+    config.Nom = "Local";
+    config.Serveur = "127.0.0.1";
+    config.Port = 1;  // nothing listens: the send fails at once once it gets there
+    FenetreTest f("ConfigsSMTP=" + config.Serialize() + "\n");
+    f.Controle<QLineEdit>("txtExpéditeur")->setText("moi@example.com");
+    // The missing file's warning makes the send wait on a box.
+    f.Controle<QPlainTextEdit>("txtDestinataires", 0)
+        ->setPlainText("fic:absent.txt, a@example.com");
+    f.Controle<QLineEdit>("txtObjetMessage")->setText("Objet");
+    f.Controle<QPlainTextEdit>("txtCorpsMessage")->setPlainText("Corps");
+    f.fenetre->btnEnvoyer_Click();
+    ASSERT_TRUE(f.fenetre->EnvoiEnCours());
+    EXPECT_FALSE(f.Controle<QPushButton>("btnEnvoyer")->isEnabled());
+    f.dialogue.reponses = {Reponse::Non};
+    EXPECT_FALSE(f.fenetre->close());
+    ASSERT_EQ(f.dialogue.boites.size(), 1u);
+    EXPECT_EQ(f.dialogue.boites[0].icone, Icone::Question);
+    EXPECT_TRUE(f.fenetre->EnvoiEnCours());
+    // Gone without a pass of events while the send waits for its box: the box
+    // is never shown and the send ends before the window's parts go.
+    QTest::qSleep(300);
+    f.fenetre.reset();
+    EXPECT_EQ(f.dialogue.boites.size(), 1u);
+}
+
 TEST(FenetreComposition, RemovingAnAttachmentSelectsTheNextAndTheResetGivesTheDefaults) {
     FenetreTest f(DeuxConfigs() +
                   "ExpéditeurParDéfaut=moi@example.com\nRéponseParDéfaut=rep@example.com\n"
