@@ -79,65 +79,68 @@ Demande DemandeParDefaut(const Programme& programme) {
     return demande;
 }
 
-int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
+Bilan Expedie(const Programme& programme, Dialogue& dialogue, Demande& demande, SuiviEnvoi suivi) {
     const Langue& langue = programme.Langage;
-    Bilan bilan;
-    // What the window may keep afterwards, should it fail for now: the
-    // dispatch takes the bodies.
-    std::optional<Demande> copie;
-    if (!demande.ligneCommande && demande.rapport == 0 && !demande.apercu) {
-        copie = demande;
-    }
     // Run once, before anything connects: the report mail then uses it too.
     // A preview connects to nothing and needs no password.
     if (!demande.apercu) {
         ResultatEnvoi<clsConfigSMTP> configuration =
             ResoutMotDePasse(demande.configuration, langue);
-        if (configuration.Reussi()) {
-            demande.configuration = std::move(configuration.Valeur());
-        } else {
+        if (!configuration.Reussi()) {
+            Bilan bilan;
             bilan.arret = Arret{Etape::Serveur, configuration.Erreur()};
             bilan.arret->echec.texte =
                 langue.Texte("MSG_ERREUR_ENVOI") + "\r\n - " + configuration.Erreur().texte;
+            return bilan;
         }
+        demande.configuration = std::move(configuration.Valeur());
     }
-    if (!bilan.arret) {
-        std::optional<LigneProgression> progression;
-        if (demande.ligneCommande && MontreProgression(demande, plateforme::ErreurEstTerminal())) {
-            progression.emplace(langue, std::cerr,
-                                demande.progression == AffichageProgression::Force);
-        }
-        ContexteEnvoi contexte{
-            langue, dialogue, programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
-            [&](const std::string& avis) {
-                if (progression) {
-                    progression->Termine();
-                }
-                EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
-            },
-            [](std::string_view ligne) { std::cerr << ligne << '\n'; }};
-        if (progression) {
-            contexte.avance = [&](const Avancement& avancement) {
-                progression->Montre(avancement);
-            };
-        }
-        // Ctrl-C ends the batch under way rather than the process: the
-        // report then says who got the message.
-        if (demande.ligneCommande) {
-            plateforme::InterceptArrets();
-            contexte.arrete = plateforme::ArretDemande;
-        }
-        if (demande.attente && !demande.apercu) {
-            contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
-                                                 std::string_view message) {
-                return DeposeDansLaFile(programme, enveloppe, message);
-            };
-        }
-        bilan = EnvoiMessage(contexte, demande);
-        if (progression) {
-            progression->Termine();
-        }
+    std::optional<LigneProgression> progression;
+    if (demande.ligneCommande && MontreProgression(demande, plateforme::ErreurEstTerminal())) {
+        progression.emplace(langue, std::cerr, demande.progression == AffichageProgression::Force);
+        suivi.avance = [&](const Avancement& avancement) { progression->Montre(avancement); };
     }
+    ContexteEnvoi contexte{langue,
+                           dialogue,
+                           programme.Reglages.UtiliserAD ? programme.ConnexionAD.get() : nullptr,
+                           [&](const std::string& avis) {
+                               if (progression) {
+                                   progression->Termine();
+                               }
+                               EcritLog(langue, dialogue, demande, avis, Gravite::Avertissement);
+                           },
+                           [](std::string_view ligne) { std::cerr << ligne << '\n'; },
+                           std::move(suivi.avance),
+                           std::move(suivi.arrete)};
+    // Ctrl-C ends the batch under way rather than the process: the
+    // report then says who got the message.
+    if (demande.ligneCommande) {
+        plateforme::InterceptArrets();
+        contexte.arrete = plateforme::ArretDemande;
+    }
+    if (demande.attente && !demande.apercu) {
+        contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
+                                             std::string_view message) {
+            return DeposeDansLaFile(programme, enveloppe, message);
+        };
+    }
+    Bilan bilan = EnvoiMessage(contexte, demande);
+    if (progression) {
+        progression->Termine();
+    }
+    return bilan;
+}
+
+std::optional<Demande> CopiePourAttente(const Demande& demande) {
+    if (demande.ligneCommande || demande.rapport != 0 || demande.apercu) {
+        return std::nullopt;
+    }
+    return demande;
+}
+
+int RapporteEnvoi(const Programme& programme, Dialogue& dialogue, const Demande& demande,
+                  Bilan& bilan, Demande* copie) {
+    const Langue& langue = programme.Langage;
     if (copie && std::any_of(bilan.lots.begin(), bilan.lots.end(),
                              [](const Lot& lot) { return lot.adresses.has_value(); })) {
         ProposeAttente(programme, dialogue, *copie, bilan);
@@ -145,6 +148,12 @@ int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
         EcritLog(langue, dialogue, demande, TexteBilan(langue, demande, bilan), GraviteDe(bilan));
     }
     return CodeSortieEnvoi(bilan, demande.sysexits);
+}
+
+int Envoie(const Programme& programme, Dialogue& dialogue, Demande& demande) {
+    std::optional<Demande> copie = CopiePourAttente(demande);
+    Bilan bilan = Expedie(programme, dialogue, demande);
+    return RapporteEnvoi(programme, dialogue, demande, bilan, copie ? &*copie : nullptr);
 }
 
 }  // namespace corvelle

@@ -54,12 +54,12 @@ LigneProgression::LigneProgression(const Langue& langue, std::ostream& sortie, b
 
 void LigneProgression::Montre(const Avancement& avancement) {
     const Horloge::time_point maintenant = Horloge::now();
-    const bool fini = avancement.lotsEnvoyes == avancement.lots;
+    const bool fini = avancement.lots > 0 && avancement.lotsEnvoyes == avancement.lots;
     if (largeur_ == 0 ? !immediate_ && maintenant - debut_ < kAvantLigne
                       : !fini && maintenant - dessinee_ < kEntreDessins) {
         return;
     }
-    const std::string texte = Texte(avancement, maintenant - debut_);
+    const std::string texte = TexteAvancement(langue_, avancement, maintenant - debut_);
     const std::size_t largeur = Caracteres(texte);
     // Carriage return and spaces rather than a terminal's escapes: a forced
     // line may go to a file.
@@ -79,7 +79,12 @@ void LigneProgression::Termine() {
     }
 }
 
-std::string LigneProgression::Texte(const Avancement& avancement, Horloge::duration ecoule) const {
+std::string TexteAvancement(const Langue& langue, const Avancement& avancement,
+                            std::chrono::steady_clock::duration ecoule) {
+    if (avancement.lots == 0) {
+        return FormateMessage(langue.Texte("TXT_PROGRESSION_ANNUAIRE"), avancement.recherches,
+                              avancement.membres);
+    }
     const double secondes = std::chrono::duration<double>(ecoule).count();
     const double parSeconde =
         secondes > 0 ? static_cast<double>(avancement.lotsEnvoyes) / secondes : 0.0;
@@ -88,7 +93,7 @@ std::string LigneProgression::Texte(const Avancement& avancement, Horloge::durat
         reste = Duree(std::llround(static_cast<double>(avancement.lots - avancement.lotsEnvoyes) /
                                    parSeconde));
     }
-    return FormateMessage(langue_.Texte("TXT_PROGRESSION"), avancement.lotsEnvoyes, avancement.lots,
+    return FormateMessage(langue.Texte("TXT_PROGRESSION"), avancement.lotsEnvoyes, avancement.lots,
                           avancement.destinatairesEnvoyes, avancement.destinataires,
                           std::llround(parSeconde), reste);
 }

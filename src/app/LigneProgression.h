@@ -15,6 +15,12 @@ namespace corvelle {
 struct Demande;
 struct Langue;
 
+// The progress of a send as a person reads it, `ecoule` after it began: the
+// directory's searches and members while groups expand, then batches and
+// recipients sent of the total, messages a second and time left.
+[[nodiscard]] std::string TexteAvancement(const Langue& langue, const Avancement& avancement,
+                                          std::chrono::steady_clock::duration ecoule);
+
 // Whether a command-line send shows the line: asked for, or on a terminal
 // when nothing else writes on standard error (a log or report run, which
 // cron starts, stays silent; the SMTP dialogue has the stream to itself).
@@ -34,8 +40,6 @@ class LigneProgression {
 
   private:
     using Horloge = std::chrono::steady_clock;
-
-    [[nodiscard]] std::string Texte(const Avancement& avancement, Horloge::duration ecoule) const;
 
     const Langue& langue_;
     std::ostream& sortie_;

@@ -83,6 +83,12 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
     {"TXT_MENU_FILE_ATTENTE", "File d'attente : %v message(s) en attente"},
     {"TXT_MENU_FILE_ATTENTE_ECHEC", " ; dernier échec : %v"},
     {"TXT_PROGRESSION", "%v/%v envois, %v/%v destinataires, %v msg/s, reste %v"},
+    {"TXT_PROGRESSION_ANNUAIRE", "annuaire : %v recherches, %v membres"},
+    {"TXT_ENVOI_EN_COURS", "Envoi en cours"},
+    {"TXT_PREPARATION_ENVOI", "Préparation de l'envoi..."},
+    {"TXT_ARRETER", "&Arrêter"},
+    {"TXT_ARRET_DEMANDE", "Arrêt demandé : l'envoi en cours se termine..."},
+    {"MSG_ENVOI_EN_COURS_FERMETURE", "Un envoi est en cours. L'arrêter et fermer la fenêtre ?"},
     {"MSG_ERREUR",
      "Une erreur (%v) est survenue durant le traitement :§§%v§§Veuillez contacter l'auteur du "
      "logiciel si le problème persiste..."},

@@ -2,7 +2,9 @@
 
 // The directory that resolves grp: entries.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/Collection.h"
@@ -22,6 +24,10 @@ inline constexpr std::int32_t kGroupeTropVaste = 8228;
 inline constexpr std::int32_t kProfondeurMaxGroupes = 64;
 inline constexpr std::int32_t kRecherchesMaxGroupe = 10000;
 
+// Told as a lookup goes: searches made and members found since it was told
+// last. Empty: nobody listens, nothing is counted.
+using SuiviRecherches = std::function<void(std::size_t recherches, std::size_t membres)>;
+
 class Annuaire {
   public:
     virtual ~Annuaire() = default;
@@ -30,7 +36,7 @@ class Annuaire {
     // statuses above or another error number. `dejaVus` holds the groups
     // already expanded in the field ("grp:" + name), which ends cycles.
     virtual std::int32_t MembresGroupe(const std::string& groupe, Collection& dejaVus,
-                                       Liste& membres) = 0;
+                                       Liste& membres, const SuiviRecherches& suivi) = 0;
 };
 
 }  // namespace corvelle

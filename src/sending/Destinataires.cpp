@@ -127,7 +127,8 @@ class Expansion {
                           GenreEchec::Configuration);
         }
         Liste membres;
-        const std::int32_t statut = c_.annuaire->MembresGroupe(groupe, groupesVus_, membres);
+        const std::int32_t statut =
+            c_.annuaire->MembresGroupe(groupe, groupesVus_, membres, c_.suivi);
         if (statut == kGroupeTrouve) {
             AjouteEnTete(attente, std::move(membres));
             return std::nullopt;

@@ -14,11 +14,11 @@
 #include "core/Collection.h"
 #include "core/Resultat.h"
 #include "core/Texte.h"
+#include "sending/Annuaire.h"
 #include "sending/Bilan.h"
 
 namespace corvelle {
 
-class Annuaire;
 struct Langue;
 
 struct ContexteExpansion {
@@ -29,6 +29,8 @@ struct ContexteExpansion {
     bool ligneCommande = false;  // an error ends the run, not only the send
     // A missing file or an unknown group: said, then skipped.
     std::function<void(const std::string&)> avertit;
+    // Told as directory lookups go; empty: nothing counted.
+    SuiviRecherches suivi{};
 };
 
 // The field's final addresses, or what stops the send: a group (directory

@@ -145,13 +145,20 @@ class Dispatch {
         return bilan;
     }
 
-    std::optional<Arret> Developpe(std::array<ListeAdresses, 3>& adresses) const {
-        const ContexteExpansion expansion{c_.langue,
-                                          c_.annuaire,
-                                          demande_.dossierCourant,
-                                          demande_.suffixe,
-                                          demande_.ligneCommande,
-                                          c_.avertit};
+    std::optional<Arret> Developpe(std::array<ListeAdresses, 3>& adresses) {
+        ContexteExpansion expansion{c_.langue,
+                                    c_.annuaire,
+                                    demande_.dossierCourant,
+                                    demande_.suffixe,
+                                    demande_.ligneCommande,
+                                    c_.avertit};
+        if (c_.avance) {
+            expansion.suivi = [this](std::size_t recherches, std::size_t membres) {
+                avancement_.recherches += recherches;
+                avancement_.membres += membres;
+                c_.avance(avancement_);
+            };
+        }
         const std::array<const std::string*, 3> champs = {&demande_.destinataires, &demande_.copie,
                                                           &demande_.copieCachee};
         for (std::size_t type = 0; type < 3; ++type) {
@@ -343,11 +350,10 @@ class Dispatch {
         }
         Repartition restants = totaux;
         Repartition pris{};  // of each field, by the batches so far
-        Avancement avancement;
         if (c_.avance) {
-            avancement.lots = CompteLots(totaux, parts, nbDest);
-            avancement.destinataires = bilan.destinataires;
-            c_.avance(avancement);
+            avancement_.lots = CompteLots(totaux, parts, nbDest);
+            avancement_.destinataires = bilan.destinataires;
+            c_.avance(avancement_);
         }
         while (restants[0] + restants[1] + restants[2] > 0) {
             if (c_.arrete && c_.arrete()) {
@@ -389,9 +395,9 @@ class Dispatch {
                 Attribue(smtp.EnvoieEnSerie(id, dernier), bilan);
             }
             if (c_.avance) {
-                avancement.lotsEnvoyes = bilan.lots.size();
-                avancement.destinatairesEnvoyes += tailles[0] + tailles[1] + tailles[2];
-                c_.avance(avancement);
+                avancement_.lotsEnvoyes = bilan.lots.size();
+                avancement_.destinatairesEnvoyes += tailles[0] + tailles[1] + tailles[2];
+                c_.avance(avancement_);
             }
         }
         Attribue(smtp.Termine(), bilan);
@@ -402,6 +408,7 @@ class Dispatch {
     std::vector<std::string> fichiersJoints_;
     // The addresses of each batch awaiting its verdict.
     std::map<std::uint64_t, AdressesLot> enVol_;
+    Avancement avancement_;  // kept up only when someone listens
 };
 
 }  // namespace

@@ -20,9 +20,12 @@ namespace outbox {
 struct Enveloppe;
 }
 
-// How far a dispatch has gone: batches handed to the server, and their
-// recipients, of all it will send.
+// How far a dispatch has gone: while groups expand, the directory's searches
+// and the members found; then batches handed to the server, and their
+// recipients, of all it will send (`lots` stays 0 until they are counted).
 struct Avancement {
+    std::size_t recherches = 0;
+    std::size_t membres = 0;
     std::size_t lotsEnvoyes = 0;
     std::size_t lots = 0;
     std::size_t destinatairesEnvoyes = 0;
@@ -38,7 +41,8 @@ struct ContexteEnvoi {
     std::function<void(const std::string&)> avertit;
     // Where the SMTP dialogue goes, line by line, when the request asks for it.
     std::function<void(std::string_view)> trace;
-    // Told before the first batch and after each one; none: nothing counted.
+    // Told after each directory search, before the first batch and after
+    // each one; none: nothing counted.
     std::function<void(const Avancement&)> avance{};
     // Asked between batches: true stops the dispatch there, the batch sent
     // last concluded, the rest reported not sent.

@@ -258,6 +258,18 @@ class Mailer(unittest.TestCase):
         self.assertTrue(stat.S_ISFIFO(os.lstat(os.path.join(abimes,
                                                             "000000000002-b.msg")).st_mode))
         self.assertEqual(sorted(os.listdir(spool)), ["damaged"])
+
+        # Refused for good while the user tries it: the user's process cannot
+        # set it aside, so root's runner does, and tells the sender once.
+        resultat = corvelle("--sendmail", "-f", "auteur@exemple.test", "refuse@exemple.test",
+                            utilisateur="nobody", entree=b"Subject: refus\n\ncorps\n")
+        self.assertEqual(resultat.returncode, 0, resultat.stderr)
+        self.assertIn("550", resultat.stderr.decode())
+        self.assertEqual(corvelle("--outbox", "flush", utilisateur="root").returncode, 0)
+        avis = [e for e, _ in self.serveur.messages(attente=5)
+                if e["rcpt_tos"] == ["auteur@exemple.test"]]
+        self.assertEqual(len(avis), 1)
+        self.assertEqual(len(os.listdir(os.path.join(spool, "failed"))), 1)
         with open(cible, "rb") as f:
             self.assertEqual(f.read(), octets)
 

@@ -19,7 +19,8 @@ class AnnuaireFixe : public Annuaire {
     std::map<std::string, std::pair<std::int32_t, Liste>> groupes;
     std::vector<std::string> demandes;
 
-    std::int32_t MembresGroupe(const std::string& groupe, Collection&, Liste& membres) override {
+    std::int32_t MembresGroupe(const std::string& groupe, Collection&, Liste& membres,
+                               const SuiviRecherches&) override {
         demandes.push_back(groupe);
         const auto it = groupes.find(groupe);
         if (it == groupes.end()) {

@@ -115,5 +115,25 @@ TEST(MembresGroupes, GroupsWithoutEndAreCutShortWithTheirOwnStatus) {
     EXPECT_EQ(large.recherches, kRecherchesMaxGroupe);
 }
 
+TEST(MembresGroupes, TheListenerCountsEverySearchAndEveryMemberOnce) {
+    // Group 0 holds three groups; each of the four holds one user.
+    AnnuaireFactice arbre(Groupes([](const std::string& n) {
+        return n == "0" ? std::vector<std::string>{"1", "2", "3"} : std::vector<std::string>{};
+    }));
+    std::size_t recherches = 0;
+    std::size_t trouves = 0;
+    Collection vus;
+    Liste membres;
+    EXPECT_EQ(DeveloppeGroupe(arbre, "dc=x", "0", vus, membres,
+                              [&](std::size_t r, std::size_t m) {
+                                  recherches += r;
+                                  trouves += m;
+                              }),
+              kGroupeTrouve);
+    EXPECT_EQ(recherches, static_cast<std::size_t>(arbre.recherches));
+    EXPECT_EQ(trouves, 4u);
+    EXPECT_EQ(membres.size(), 4u);
+}
+
 }  // namespace
 }  // namespace corvelle::annuaire

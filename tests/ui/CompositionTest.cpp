@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <array>
 #include <cmath>
@@ -87,7 +88,9 @@ TEST(FenetreComposition, BuildsInBothLanguagesAndSendRefusesOrTidiesTheForm) {
     QTest::mouseClick(f.Controle<QPushButton>("btnAjouter"), Qt::LeftButton);
     EXPECT_EQ(f.Controle<QListWidget>("lstFichiersJoints")->item(0)->text(), "absent.txt");
     f.dialogue.boites.clear();
+    QSignalSpy fin(f.fenetre.get(), &ui::frmCorvelle::EnvoiTermine);
     f.fenetre->btnEnvoyer_Click();
+    ASSERT_TRUE(fin.wait(20000));
     EXPECT_EQ(a->toPlainText(), "a@example.com, b@example.com");
     EXPECT_EQ(cc->toPlainText(), "\"Dupont, Jean\" <jd@example.com>");
     EXPECT_EQ(cci->toPlainText(), "");
@@ -95,6 +98,33 @@ TEST(FenetreComposition, BuildsInBothLanguagesAndSendRefusesOrTidiesTheForm) {
     ASSERT_EQ(f.dialogue.boites.size(), 1u);
     EXPECT_NE(f.dialogue.boites[0].texte.find(f.dossier / "absent.txt"), std::string::npos);
     EXPECT_EQ(objet->text(), "Réunion");  // the window keeps the message
+}
+
+TEST(FenetreComposition, ClosingDuringASendAsksAndDestroyingItWaitsWithoutTheBoxesItAskedFor) {
+    clsConfigSMTP config;
+    config.Nom = "Local";
+    config.Serveur = "127.0.0.1";
+    config.Port = 1;  // nothing listens: the send fails at once once it gets there
+    FenetreTest f("ConfigsSMTP=" + config.Serialize() + "\n");
+    f.Controle<QLineEdit>("txtExpéditeur")->setText("moi@example.com");
+    // The missing file's warning makes the send wait on a box.
+    f.Controle<QPlainTextEdit>("txtDestinataires", 0)
+        ->setPlainText("fic:absent.txt, a@example.com");
+    f.Controle<QLineEdit>("txtObjetMessage")->setText("Objet");
+    f.Controle<QPlainTextEdit>("txtCorpsMessage")->setPlainText("Corps");
+    f.fenetre->btnEnvoyer_Click();
+    ASSERT_TRUE(f.fenetre->EnvoiEnCours());
+    EXPECT_FALSE(f.Controle<QPushButton>("btnEnvoyer")->isEnabled());
+    f.dialogue.reponses = {Reponse::Non};
+    EXPECT_FALSE(f.fenetre->close());
+    ASSERT_EQ(f.dialogue.boites.size(), 1u);
+    EXPECT_EQ(f.dialogue.boites[0].icone, Icone::Question);
+    EXPECT_TRUE(f.fenetre->EnvoiEnCours());
+    // Gone without a pass of events while the send waits for its box: the box
+    // is never shown and the send ends before the window's parts go.
+    QTest::qSleep(300);
+    f.fenetre.reset();
+    EXPECT_EQ(f.dialogue.boites.size(), 1u);
 }
 
 TEST(FenetreComposition, RemovingAnAttachmentSelectsTheNextAndTheResetGivesTheDefaults) {
@@ -286,7 +316,9 @@ TEST(FenetreComposition, ASendThatFailsForNowMayWaitInTheOutbox) {
           std::tuple{Reponse::Oui, 2u, "File d'attente : 1 message(s) en attente"}}) {
         f.dialogue.boites.clear();
         f.dialogue.reponses = {reponse};
+        QSignalSpy fin(f.fenetre.get(), &ui::frmCorvelle::EnvoiTermine);
         f.fenetre->btnEnvoyer_Click();
+        ASSERT_TRUE(fin.wait(20000));
         ASSERT_EQ(f.dialogue.boites.size(), boites);
         const Boite& offre = f.dialogue.boites[0];
         EXPECT_EQ(offre.boutons, Boutons::OuiNon);

@@ -155,8 +155,8 @@ const std::string& AnnuaireLDAP::Base() const {
 }
 
 std::int32_t AnnuaireLDAP::MembresGroupe(const std::string& groupe, Collection& dejaVus,
-                                         Liste& membres) {
-    return annuaire::DeveloppeGroupe(*d_, d_->base, groupe, dejaVus, membres);
+                                         Liste& membres, const SuiviRecherches& suivi) {
+    return annuaire::DeveloppeGroupe(*d_, d_->base, groupe, dejaVus, membres, suivi);
 }
 
 namespace {

@@ -38,8 +38,8 @@ class AnnuaireLDAP final : public Annuaire {
                                                                  EchecOuverture& echec,
                                                                  std::string& detail);
 
-    std::int32_t MembresGroupe(const std::string& groupe, Collection& dejaVus,
-                               Liste& membres) override;
+    std::int32_t MembresGroupe(const std::string& groupe, Collection& dejaVus, Liste& membres,
+                               const SuiviRecherches& suivi) override;
 
     [[nodiscard]] const std::string& Base() const;
 

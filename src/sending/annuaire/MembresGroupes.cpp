@@ -54,8 +54,9 @@ void TrieParNom(std::vector<Entree>& entrees, std::initializer_list<const char*>
 // One grp: entry's expansion, nested groups included.
 class Expansion {
   public:
-    Expansion(SourcePages& source, const std::string& base, Collection& dejaVus, Liste& membres)
-        : compteur_(source), base_(base), dejaVus_(dejaVus), membres_(membres) {}
+    Expansion(SourcePages& source, const std::string& base, Collection& dejaVus, Liste& membres,
+              const SuiviRecherches& suivi)
+        : compteur_(source, *this, suivi), base_(base), dejaVus_(dejaVus), membres_(membres) {}
 
     std::int32_t Developpe(const std::string& groupe, int profondeur) {
         const std::string cle = "grp:" + groupe;
@@ -106,21 +107,35 @@ class Expansion {
         return kGroupeTrouve;
     }
 
+    // The members added since the last call.
+    std::size_t Nouveaux() {
+        const std::size_t nouveaux = membres_.size() - signales_;
+        signales_ = membres_.size();
+        return nouveaux;
+    }
+
   private:
     // Every page is one request to the server: bounded per expansion, so
     // that a directory with groups without end cannot keep the send waiting.
     class Compteur final : public SourcePages {
       public:
-        explicit Compteur(SourcePages& source) : source_(source) {}
+        Compteur(SourcePages& source, Expansion& expansion, const SuiviRecherches& suivi)
+            : source_(source), expansion_(expansion), suivi_(suivi) {}
         Page Cherche(const Recherche& recherche, const std::string& cookie) override {
             if (++recherches_ > kRecherchesMaxGroupe) {
                 throw RechercheInterrompue{kGroupeTropVaste, "too many searches"};
             }
-            return source_.Cherche(recherche, cookie);
+            Page page = source_.Cherche(recherche, cookie);
+            if (suivi_) {
+                suivi_(1, expansion_.Nouveaux());
+            }
+            return page;
         }
 
       private:
         SourcePages& source_;
+        Expansion& expansion_;
+        const SuiviRecherches& suivi_;
         std::int32_t recherches_ = 0;
     };
 
@@ -134,19 +149,26 @@ class Expansion {
     Collection& dejaVus_;
     Liste& membres_;
     std::unordered_set<std::string> presents_;
+    std::size_t signales_ = 0;  // members the listener was told of
 };
 
 }  // namespace
 
 std::int32_t DeveloppeGroupe(SourcePages& source, const std::string& base,
-                             const std::string& groupe, Collection& dejaVus, Liste& membres) {
+                             const std::string& groupe, Collection& dejaVus, Liste& membres,
+                             const SuiviRecherches& suivi) {
     membres.clear();
     const std::string nom = Elague(groupe);
     if (nom.empty()) {
         return 0;
     }
     try {
-        return Expansion(source, base, dejaVus, membres).Developpe(nom, 0);
+        Expansion expansion(source, base, dejaVus, membres, suivi);
+        const std::int32_t statut = expansion.Developpe(nom, 0);
+        if (suivi) {
+            suivi(0, expansion.Nouveaux());
+        }
+        return statut;
     } catch (const RechercheInterrompue& e) {
         membres.clear();
         return e.statut;

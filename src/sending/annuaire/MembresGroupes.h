@@ -12,6 +12,7 @@
 
 #include "core/Collection.h"
 #include "core/Texte.h"
+#include "sending/Annuaire.h"
 
 namespace corvelle::annuaire {
 
@@ -61,8 +62,9 @@ class SourcePages {
 // Annuaire::MembresGroupe over `source`, the groups searched under `base`.
 // Nesting deeper than kProfondeurMaxGroupes, or more than
 // kRecherchesMaxGroupe searches, ends the lookup with its own status.
+// `suivi` is told after each page and once the members are all in.
 [[nodiscard]] std::int32_t DeveloppeGroupe(SourcePages& source, const std::string& base,
                                            const std::string& groupe, Collection& dejaVus,
-                                           Liste& membres);
+                                           Liste& membres, const SuiviRecherches& suivi = {});
 
 }  // namespace corvelle::annuaire

@@ -317,6 +317,10 @@ void frmCorvelle::mnuSystrayRestaurer_Click() {
 }
 
 void frmCorvelle::closeEvent(QCloseEvent* evenement) {
+    if (envoi_ && !FermeturePendantEnvoi()) {
+        evenement->ignore();
+        return;
+    }
     EnregistreEtat();
     if (etat_.RedemarrageRequis) {
         try {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSystemTrayIcon>
@@ -23,6 +24,7 @@
 #include "ui/commun/TraductionFenetre.h"
 #include "ui/config/FenetreConfiguration.h"
 #include "ui/main/Composition.h"
+#include "ui/main/EnvoiFenetre.h"
 #include "ui/main/FenetreAPropos.h"
 #include "ui/main/PopupMenu.h"
 
@@ -67,7 +69,12 @@ frmCorvelle::frmCorvelle(Programme& etat, Dialogue& dialogue)
     };
 }
 
-frmCorvelle::~frmCorvelle() = default;
+// A send still running is stopped and waited for (its dialog first): it must
+// not outlive what it reads.
+frmCorvelle::~frmCorvelle() {
+    progression_.reset();
+    envoi_.reset();
+}
 
 void frmCorvelle::Connecte() {
     connect(btnEnvoyer_, &QPushButton::clicked, this, &frmCorvelle::btnEnvoyer_Click);
@@ -159,6 +166,9 @@ void frmCorvelle::Refuse(const char* message, QWidget& champ) {
 }
 
 void frmCorvelle::btnEnvoyer_Click() {
+    if (envoi_) {
+        return;  // the controls are disabled; a caller that clicks anyway waits its turn
+    }
     Formulaire formulaire;
     formulaire.expediteur = DepuisQt(txtExpediteur_->text());
     formulaire.reponse = DepuisQt(txtReponse_->text());
@@ -174,7 +184,6 @@ void frmCorvelle::btnEnvoyer_Click() {
         return;
     }
 
-    const Attente attente(dialogue_);
     for (int i = 0; i < 3; ++i) {
         formulaire.destinataires[i] = NormaliseDestinataires(formulaire.destinataires[i]);
         txtDestinataires_[i]->setPlainText(VersQt(formulaire.destinataires[i]));
@@ -192,12 +201,70 @@ void frmCorvelle::btnEnvoyer_Click() {
     try {
         demande.configuration =
             etat_.ListeConfigsSMTP.at(static_cast<std::size_t>(cboConfigSMTP_->currentIndex()));
-        (void)Envoie(etat_, dialogue_, demande);
     } catch (const std::exception& erreur) {
         // The window stays usable and keeps the message: say what went wrong.
         dialogue_.Affiche({etat_.Langage.Texte("MSG_ERREUR_ENVOI") + "\r\n\r\n" + erreur.what(),
                            kTitreApplication, Icone::Critique, Boutons::Ok, Reponse::Ok});
+        return;
     }
+    CommenceEnvoi(std::move(demande));
+}
+
+// The send goes on beside the window, which keeps painting; its controls stay
+// disabled until the outcome is shown.
+void frmCorvelle::CommenceEnvoi(Demande demande) {
+    envoi_ = std::make_unique<EnvoiFenetre>(etat_, dialogue_, std::move(demande));
+    connect(envoi_.get(), &EnvoiFenetre::Termine, this, &frmCorvelle::FinEnvoi,
+            Qt::QueuedConnection);  // the sender may go in FinEnvoi
+    progression_ = std::make_unique<frmProgression>(*envoi_, etat_.Langage, this);
+    RendDisponible(false);
+}
+
+void frmCorvelle::FinEnvoi() {
+    progression_.reset();
+    const std::unique_ptr<EnvoiFenetre> envoi = std::move(envoi_);
+    RendDisponible(true);
+    if (const std::optional<std::string>& erreur = envoi->Erreur()) {
+        // The window stays usable and keeps the message: say what went wrong.
+        dialogue_.Affiche({etat_.Langage.Texte("MSG_ERREUR_ENVOI") + "\r\n\r\n" + *erreur,
+                           kTitreApplication, Icone::Critique, Boutons::Ok, Reponse::Ok});
+    } else {
+        std::optional<Demande>& copie = envoi->Copie();
+        (void)RapporteEnvoi(etat_, dialogue_, envoi->Requete(), envoi->Issue(),
+                            copie ? &*copie : nullptr);
+    }
+    emit EnvoiTermine();
+    if (fermetureDemandee_) {
+        close();
+    }
+}
+
+void frmCorvelle::RendDisponible(bool disponible) {
+    centralWidget()->setEnabled(disponible);
+    menuBar()->setEnabled(disponible);
+    if (disponible) {
+        unsetCursor();
+    } else {
+        setCursor(Qt::BusyCursor);
+    }
+}
+
+bool frmCorvelle::FermeturePendantEnvoi() {
+    if (fermetureDemandee_) {
+        return false;  // asked already: the window closes when the send ends
+    }
+    const Reponse reponse =
+        dialogue_.Affiche({etat_.Langage.Texte("MSG_ENVOI_EN_COURS_FERMETURE"), kTitreApplication,
+                           Icone::Question, Boutons::OuiNon, Reponse::Non});
+    if (reponse != Reponse::Oui) {
+        return false;
+    }
+    if (!envoi_) {
+        return true;  // it ended while the question was up
+    }
+    fermetureDemandee_ = true;
+    progression_->reject();
+    return false;
 }
 
 void frmCorvelle::btnRaz_Click() {
@@ -254,7 +321,8 @@ void frmCorvelle::mnuAideAProposDe_Click() {
 }
 
 void frmCorvelle::mnuOptionsConfiguration_Click() {
-    if (!OuvreConfiguration) {
+    // The send under way reads the settings and the directory's connection.
+    if (!OuvreConfiguration || envoi_) {
         return;
     }
     OuvreConfiguration();

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "sending/Demande.h"
 #include "ui/main/DialogueQt.h"
 #include "ui/main/Disposition.h"
 
@@ -30,7 +31,9 @@ struct Programme;
 
 namespace corvelle::ui {
 
+class EnvoiFenetre;
 class clsPopupMenu;
+class frmProgression;
 
 class frmCorvelle final : public QMainWindow {
     Q_OBJECT
@@ -65,7 +68,13 @@ class frmCorvelle final : public QMainWindow {
     void AjusteHauteurDestinataires(int index);
     // Refilled when the configuration window changes the SMTP list.
     void RemplitConfigsSMTP();
+    [[nodiscard]] bool EnvoiEnCours() const { return envoi_ != nullptr; }
 
+  signals:
+    // A send ended and its outcome was shown.
+    void EnvoiTermine();
+
+  public:
     [[nodiscard]] const Disposition& Geometrie() const { return disposition_; }
     [[nodiscard]] bool DansSystray() const { return dansSystray_; }
     [[nodiscard]] bool AuDessus() const;
@@ -103,6 +112,12 @@ class frmCorvelle final : public QMainWindow {
     void EnregistreEtat();
     void Form_Activate();
     void Refuse(const char* message, QWidget& champ);
+    void CommenceEnvoi(Demande demande);
+    void FinEnvoi();
+    void RendDisponible(bool disponible);
+    // Closing during a send: true to close now, else the send is asked to
+    // stop (when the person agrees) and the window closes once it ended.
+    [[nodiscard]] bool FermeturePendantEnvoi();
 
     Programme& etat_;
     DialogueFenetre dialogue_;
@@ -146,6 +161,11 @@ class frmCorvelle final : public QMainWindow {
     // The recipient button whose menu was last opened: 0 after a choice, -1
     // after Escape, -2 after a click elsewhere, else the button's index + 1.
     int boutonMemorise_ = 0;
+
+    // The send under way, and its dialog (which reads it, so goes first).
+    std::unique_ptr<EnvoiFenetre> envoi_;
+    std::unique_ptr<frmProgression> progression_;
+    bool fermetureDemandee_ = false;
 };
 
 }  // namespace corvelle::ui
