@@ -17,6 +17,12 @@ bool SeulementTemporaire(const Bilan& bilan) {
     });
 }
 
+// Nobody has any of it yet: run again whole later, it reaches nobody twice.
+bool RienRemis(const Bilan& bilan) {
+    return std::none_of(bilan.lots.begin(), bilan.lots.end(),
+                        [](const Lot& lot) { return lot.accepte || lot.partiel; });
+}
+
 }  // namespace
 
 int CodeSortieEnvoi(const Bilan& bilan, bool sysexits) {
@@ -35,7 +41,8 @@ int CodeSortieEnvoi(const Bilan& bilan, bool sysexits) {
                 break;
         }
     }
-    return sysexits && SeulementTemporaire(bilan) ? SortieEchecTemporaire : SortieEchecEnvoi;
+    return sysexits && SeulementTemporaire(bilan) && RienRemis(bilan) ? SortieEchecTemporaire
+                                                                      : SortieEchecEnvoi;
 }
 
 }  // namespace corvelle

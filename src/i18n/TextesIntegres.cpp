@@ -208,6 +208,7 @@ Options :
                   est gardé dans la file d'attente, puis envoyé par
                   corvelle --outbox run ; une ligne « ~ » le nomme (aussi --queue)
   --sysexits      code 75 au lieu de 5 quand tout échec peut passer plus tard
+                  et que personne n'a rien reçu
   /apercu         rien n'est envoyé : chaque envoi (enveloppe et message
                   complet) est écrit sur la sortie standard ; --dry-run aussi
   /apercu:<dossier>  rien n'est envoyé : un fichier .eml par envoi dans ce dossier
@@ -281,7 +282,7 @@ Codes de sortie :
   3  erreur de fichier de destinataires, ou aucun destinataire
   4  pièce jointe introuvable
   5  échec de l'envoi, ou envoi arrêté par Ctrl-C (avec --sysexits, 75
-     quand rien n'a été refusé pour de bon)
+     quand rien n'a été refusé pour de bon ni reçu par personne)
   6  échec du démarrage (configuration illisible ou invalide)
 
 Exemples :

@@ -33,7 +33,8 @@ struct Lot {
     std::string copie;
     std::string copieCachee;
     bool accepte = false;
-    std::string statut;  // the server's reply, or what failed
+    bool partiel = false;  // refused, but taken by some recipients
+    std::string statut;    // the server's reply, or what failed
     // Refused (by some recipients at least): whether it may go later, and the
     // server's reply that decided it, if any.
     GenreEchec genre = GenreEchec::Temporaire;

@@ -228,6 +228,7 @@ class Dispatch {
             }
             Lot& lot = bilan.lots[verdict.lot];
             lot.accepte = verdict.accepte;
+            lot.partiel = verdict.partiel;
             lot.statut = std::move(verdict.statut);
             lot.genre = verdict.genre;
             lot.reponse = std::move(verdict.reponse);

@@ -11,14 +11,19 @@ namespace {
 
 using enum GenreEchec;
 
+// One batch refused for each kind given.
+Bilan Refuses(std::vector<GenreEchec> refus) {
+    Bilan bilan;
+    for (GenreEchec genre : refus) {
+        bilan.lots.emplace_back().genre = genre;
+    }
+    return bilan;
+}
+
 // A batch accepted, then one refused for each kind given.
 Bilan Lots(std::vector<GenreEchec> refus) {
-    Bilan bilan;
-    bilan.lots.resize(1 + refus.size());
-    bilan.lots[0].accepte = true;
-    for (std::size_t i = 0; i < refus.size(); ++i) {
-        bilan.lots[i + 1].genre = refus[i];
-    }
+    Bilan bilan = Refuses(std::move(refus));
+    bilan.lots.insert(bilan.lots.begin(), Lot{})->accepte = true;
     return bilan;
 }
 
@@ -31,8 +36,10 @@ Bilan Arrete(Etape etape, GenreEchec genre) {
 TEST(CodesSortie, EachOutcomeEndsWithItsCodeAndItsKind) {
     Bilan coupe = Lots({});
     coupe.incident = Defaillance{Local, "x", {}};
-    Bilan perdu = Lots({Temporaire});
+    Bilan perdu = Refuses({Temporaire});
     perdu.incident = Defaillance{Temporaire, "x", {}};
+    Bilan partiel = Refuses({Temporaire});
+    partiel.lots[0].partiel = true;
     Bilan garde = Lots({Temporaire, Temporaire});
     garde.lots[1].attente = "id";
     Bilan gardeEtRefuse = garde;
@@ -53,9 +60,12 @@ TEST(CodesSortie, EachOutcomeEndsWithItsCodeAndItsKind) {
         {coupe, 5, 5, Local},
         {perdu, 5, 75, Temporaire},
         // What must be mended first; else temporary when some of it may pass
-        // later. Only a failure that may all pass later is EX_TEMPFAIL.
+        // later. Only a failure that may all pass later, with nothing of it
+        // received yet, is EX_TEMPFAIL: run again, it reaches nobody twice.
         {Lots({Permanent}), 5, 5, Permanent},
-        {Lots({Temporaire, Temporaire}), 5, 75, Temporaire},
+        {Refuses({Temporaire, Temporaire}), 5, 75, Temporaire},
+        {Lots({Temporaire, Temporaire}), 5, 5, Temporaire},
+        {partiel, 5, 5, Temporaire},
         {Lots({Permanent, Temporaire}), 5, 5, Temporaire},
         {Lots({Configuration, Local, Temporaire}), 5, 5, Configuration},
         // Kept in the outbox is done; what else failed still counts.
