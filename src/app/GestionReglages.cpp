@@ -49,7 +49,7 @@ constexpr Regle kRegles[] = {
     {"AccèsAD", Genre::Entier, 0, 2},
     {"NbDest", Genre::Entier, 0, 100, "MSG_ERREUR_CONF_NBDEST"},
     {"TimeoutSMTP", Genre::Entier, 1, 60, "MSG_ERREUR_CONF_TIMEOUT"},
-    {"DureeAttente", Genre::Entier, 0, 8760},  // a year at most
+    {"DureeAttente", Genre::Entier, 0, kDureeAttenteMax},
     {"AutoSubmitted", Genre::Booleen},
     {kMotDePasseAD, Genre::MotDePasse},
     {"FenêtreMémoriserTaille", Genre::Booleen},
@@ -150,6 +150,8 @@ const char* CleDuChamp(ChampConfiguration champ) {
             return "NbDest";
         case ChampConfiguration::Timeout:
             return "TimeoutSMTP";
+        case ChampConfiguration::DureeAttente:
+            return "DureeAttente";
         case ChampConfiguration::Domaine:
             return "AccèsADDomaine";
         case ChampConfiguration::Login:
@@ -170,6 +172,7 @@ std::optional<Echec> VerifieSection(const FichierProfil& profil,
                           p.Suffixe,
                           std::to_string(p.NbDest),
                           std::to_string(p.TimeoutSMTP),
+                          std::to_string(p.DureeAttente),
                           p.AccesADDomaine,
                           p.AccesADLogin,
                           p.AccesAD};
@@ -178,6 +181,7 @@ std::optional<Echec> VerifieSection(const FichierProfil& profil,
                              : cle == "Suffixe"           ? &s.suffixe
                              : cle == "NbDest"            ? &s.nbDest
                              : cle == "TimeoutSMTP"       ? &s.timeout
+                             : cle == "DureeAttente"      ? &s.dureeAttente
                                                           : nullptr;
         if (champ) {
             *champ = texte;

@@ -49,6 +49,9 @@ std::optional<RefusConfiguration> VerifieConfiguration(const SaisieConfiguration
     if (!EntierBorne(s.timeout, 1, 60)) {
         return RefusConfiguration{3, "MSG_ERREUR_CONF_TIMEOUT", C::Timeout, true};
     }
+    if (!EntierBorne(s.dureeAttente, 0, kDureeAttenteMax)) {
+        return RefusConfiguration{3, "MSG_ERREUR_CONF_DUREE_ATTENTE", C::DureeAttente, true};
+    }
     if (s.domaine.empty() && s.accesADChoisi == 2) {
         return RefusConfiguration{4, "MSG_ERREUR_CONF_AD_DOMAINE", C::Domaine, false};
     }

@@ -11,7 +11,19 @@
 
 namespace corvelle {
 
-enum class ChampConfiguration { ListeSMTP, Expediteur, Suffixe, NbDest, Timeout, Domaine, Login };
+enum class ChampConfiguration {
+    ListeSMTP,
+    Expediteur,
+    Suffixe,
+    NbDest,
+    Timeout,
+    DureeAttente,
+    Domaine,
+    Login
+};
+
+// The longest an outbox message is retried, in hours: a year.
+inline constexpr std::int32_t kDureeAttenteMax = 8760;
 
 // The fields as typed.
 struct SaisieConfiguration {
@@ -20,6 +32,7 @@ struct SaisieConfiguration {
     std::string suffixe;
     std::string nbDest;
     std::string timeout;
+    std::string dureeAttente;  // hours an outbox message is retried
     std::string domaine;
     std::string login;
     int accesADChoisi = 0;

@@ -105,6 +105,9 @@ const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres = {{
      "et 100..."},
     {"MSG_ERREUR_CONF_TIMEOUT",
      "Le champ TIMEOUT doit contenir une valeur numérique entière comprise entre 1 et 60..."},
+    {"MSG_ERREUR_CONF_DUREE_ATTENTE",
+     "Le champ DURÉE DE CONSERVATION doit contenir une valeur numérique entière comprise entre 0 "
+     "et 8760 (heures)..."},
     {"MSG_ERREUR_CONF_SMTP", "Au moins une configuration SMTP doit être déclarée..."},
     {"MSG_ERREUR_CONF_AD_DOMAINE", "Le champ DOMAINE doit être renseigné..."},
     {"MSG_ERREUR_CONF_AD_LOGIN", "Le champ LOGIN doit être renseigné..."},

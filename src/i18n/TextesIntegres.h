@@ -11,7 +11,7 @@ struct TexteIntegre {
     std::string_view francais;
 };
 
-inline constexpr std::size_t kNombreTextesIntegres = 196;
+inline constexpr std::size_t kNombreTextesIntegres = 197;
 
 // The catalogue's keys with their built-in French texts.
 extern const std::array<TexteIntegre, kNombreTextesIntegres> kTextesIntegres;

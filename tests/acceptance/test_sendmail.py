@@ -5,6 +5,7 @@ import concurrent.futures
 import os
 import re
 import shutil
+import socket
 import stat
 import subprocess
 import tempfile
@@ -349,6 +350,44 @@ class FileAttente(unittest.TestCase):
         self.assertEqual(self.corvelle("--outbox", "remove", identifiant).returncode, 0)
         self.assertEqual(self.corvelle("--outbox", "remove", identifiant).returncode, 1)
         self.assertEqual(self.liste(), "La file d'attente est vide.\n")
+
+    def test_a_silent_relay_costs_a_run_one_connection_not_one_per_message(self):
+        self.programme.configure([config_smtp("S", "127.0.0.1", port_libre())])
+        destinataires = [f"n{n}@exemple.test" for n in range(4)]
+        for destinataire in destinataires:
+            resultat = self.corvelle("--sendmail", destinataire, entree=b"Subject: x\n\ny\n")
+            self.assertEqual(resultat.returncode, 0, resultat.stderr)
+        # Takes connections (the kernel completes them) and never says a word;
+        # each one waits in its backlog, to be counted.
+        muet = socket.create_server(("127.0.0.1", 0), backlog=16)
+        self.addCleanup(muet.close)
+        port = muet.getsockname()[1]
+        self.programme.configure([config_smtp("S", "127.0.0.1", port)], TimeoutSMTP="1")
+
+        def connexions():
+            muet.setblocking(False)
+            nombre = 0
+            while True:
+                try:
+                    connexion, _ = muet.accept()
+                except BlockingIOError:
+                    return nombre
+                connexion.close()
+                nombre += 1
+
+        resultat = self.corvelle("--outbox", "flush")
+        self.assertEqual(resultat.returncode, 0, resultat.stderr)
+        self.assertEqual(connexions(), 1)
+        # Each entry counts the attempt, with the reply that stopped the first.
+        tentatives = re.findall(r"  \d+:\d\d  (\d+)  (\S+)\n    (.*)\n", self.liste())
+        self.assertEqual(sorted(d for _, d, _ in tentatives), destinataires)
+        for nombre, _, reponse in tentatives:
+            self.assertEqual(nombre, "2")
+            self.assertIn(f"127.0.0.1:{port} within 1 s", reponse)
+        # Still waiting, with their back-off: a run now tries none of them.
+        self.assertEqual(self.corvelle("--outbox", "run").returncode, 0)
+        self.assertEqual(connexions(), 0)
+        self.assertEqual(len(re.findall(r"  2  n\d@", self.liste())), len(destinataires))
 
     def test_a_refused_or_expired_message_goes_back_to_its_sender_as_a_notice(self):
         serveur = Serveur(RACINE, refuse=["refuse@exemple.test"], differe=["tard@exemple.test"])

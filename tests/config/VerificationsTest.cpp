@@ -136,6 +136,11 @@ TEST(VerificationsConfiguration, OkChecksEachFieldInOrderWithItsTab) {
         refuse(delai, 3, "CONF_TIMEOUT", C::Timeout);
     }
     s.timeout = "60";
+    for (const char* heures : {"", "8761"}) {
+        s.dureeAttente = heures;
+        refuse(heures, 3, "CONF_DUREE_ATTENTE", C::DureeAttente);
+    }
+    s.dureeAttente = "8760";
     refuse("domain", 4, "CONF_AD_DOMAINE", C::Domaine);
     s.domaine = "ad.example.com";
     refuse("login", 4, "CONF_AD_LOGIN", C::Login);

@@ -37,8 +37,9 @@ std::string DeuxConfigs() {
 class Configuration : public ::testing::Test {
   protected:
     // In English, the one other language of the folder.
-    FenetreTest f{DeuxConfigs() + "ExpéditeurParDéfaut=moi@example.com\nLangue=English\n",
-                  "English.lng", ContenuAnglais()};
+    FenetreTest f{
+        DeuxConfigs() + "ExpéditeurParDéfaut=moi@example.com\nLangue=English\nDureeAttente=48\n",
+        "English.lng", ContenuAnglais()};
     std::unique_ptr<frmConfiguration> fenetre = Ouvre();
 
     std::unique_ptr<frmConfiguration> Ouvre() {
@@ -90,6 +91,7 @@ TEST_F(Configuration, BuildsInBothLanguagesAndOkRefusesOnTheFieldsTabOrStoresEve
                                             {"txtSuffixe", "", 3},
                                             {"txtNombreDestinataires", "101", 3},
                                             {"txtTimeoutSMTP", "0", 3},
+                                            {"txtDureeAttente", "8761", 3},
                                             {"txtAccèsADDomaine", "", 4},
                                             {"txtAccèsADLogin", "", 4}}) {
         QLineEdit* champ = Texte(nom);
@@ -115,6 +117,8 @@ TEST_F(Configuration, BuildsInBothLanguagesAndOkRefusesOnTheFieldsTabOrStoresEve
     Texte("txtDestinatairesParDéfaut")->setText("a@x.fr, b@x.fr");
     Texte("txtNombreDestinataires")->setText("100");
     Texte("txtTimeoutSMTP")->setText("60");
+    EXPECT_EQ(Texte("txtDureeAttente")->text(), "48");
+    Texte("txtDureeAttente")->setText("0");  // a temporary failure is final at once
     Controle<QRadioButton>("optRépartitionDestinataires", 1)->setChecked(true);
     f.dialogue.boites.clear();
     fenetre->btnOK_Click();
@@ -122,6 +126,7 @@ TEST_F(Configuration, BuildsInBothLanguagesAndOkRefusesOnTheFieldsTabOrStoresEve
     EXPECT_TRUE(f.dialogue.boites.empty());
     EXPECT_TRUE(f.etat.RedemarrageRequis);  // the search was turned on
     EXPECT_NE(f.Configuration().find("RéponseParDéfaut=rep@example.com"), std::string::npos);
+    EXPECT_NE(f.Configuration().find("DureeAttente=0\n"), std::string::npos);
     const Parametres& r = f.etat.Reglages;
     EXPECT_EQ(r.ReponseParDefaut, "rep@example.com");
     EXPECT_EQ(r.ImportanceParDefaut, 0);
@@ -130,6 +135,7 @@ TEST_F(Configuration, BuildsInBothLanguagesAndOkRefusesOnTheFieldsTabOrStoresEve
     EXPECT_EQ(r.DestinatairesParDefaut, "a@x.fr, b@x.fr");
     EXPECT_EQ(r.NbDest, 100);
     EXPECT_EQ(r.TimeoutSMTP, 60);
+    EXPECT_EQ(r.DureeAttente, 0);
     EXPECT_FALSE(r.RepartitionDestinataires);
     EXPECT_TRUE(r.UtiliserAD);
     EXPECT_EQ(r.AccesAD, 2);
@@ -141,6 +147,7 @@ TEST_F(Configuration, BuildsInBothLanguagesAndOkRefusesOnTheFieldsTabOrStoresEve
     f.etat.ConfigurerAccesAD = true;
     fenetre = Ouvre();
     EXPECT_EQ(Onglet(), 4);
+    EXPECT_EQ(Texte("txtDureeAttente")->text(), "0");
     fenetre->btnOK_Click();
     EXPECT_TRUE(f.etat.RedemarrageRequis);
     EXPECT_TRUE(f.dialogue.boites.empty());

@@ -37,7 +37,8 @@ namespace corvelle::test {
 namespace {
 
 // The number fields, which must show their highest value whole.
-const QStringList kNombres = {"txtPort", "txtNombreDestinataires", "txtTimeoutSMTP"};
+const QStringList kNombres = {"txtPort", "txtNombreDestinataires", "txtTimeoutSMTP",
+                              "txtDureeAttente"};
 
 QString Sans(QString texte) {
     return texte.remove(QLatin1Char('&'));
@@ -237,6 +238,7 @@ TEST_P(Disposition, EveryWindowHoldsItsControlsInBothLanguages) {
         VerifiePlaces(*f.fenetre, langue + "frmCorvelle (minimum)", trop);
 
         f.etat.Reglages.NbDest = 100;
+        f.etat.Reglages.DureeAttente = 8760;
         ui::frmConfiguration configuration(f.etat, f.dialogue, false);
         VerifieOnglets(configuration, langue + "frmConfiguration", trop);
         ui::frmConfigurationSMTP smtp(

@@ -167,10 +167,14 @@ void frmConfiguration::CreeOngletEnvoi(QWidget& p) {
     Label(&p, QStringLiteral("lblTimeoutSMTP"), "Ti&meout à l'envoi des messages");
     txtTimeoutSMTP_ = Texte(&p, QStringLiteral("txtTimeoutSMTP"));
     Label(&p, QStringLiteral("lblTimeoutSMTP2"), "s.");
-    for (QLineEdit* nombre : {txtNombreDestinataires_, txtTimeoutSMTP_}) {
+    Label(&p, QStringLiteral("lblDureeAttente"), "&Durée de conservation dans la file d'attente");
+    txtDureeAttente_ = Texte(&p, QStringLiteral("txtDureeAttente"));
+    Label(&p, QStringLiteral("lblDureeAttente2"), "h");
+    for (QLineEdit* nombre : {txtNombreDestinataires_, txtTimeoutSMTP_, txtDureeAttente_}) {
         nombre->setMaxLength(3);
         nombre->setAlignment(Qt::AlignRight);
     }
+    txtDureeAttente_->setMaxLength(4);  // up to a year of hours
 }
 
 void frmConfiguration::CreeOngletAnnuaire(QWidget& p) {
@@ -280,10 +284,18 @@ void frmConfiguration::Dispose() {
     const int hauteurCadre = std::max(2070, bas + kMarge);
     PlaceEnTwips(envoi, kMarge, 585, 7335, hauteurCadre);
     const int hautDelai = std::max(2760, 585 + hauteurCadre + 105);
-    QLabel& timeout = *LabelDe(e, "lblTimeoutSMTP");
+    // The two delays in one column, the outbox's below the session's.
+    const int colonneDelais =
+        Colonne({LabelDe(e, "lblTimeoutSMTP"), LabelDe(e, "lblDureeAttente")});
     Note(*LabelDe(e, "lblTimeoutSMTP2"),
-         LabelEtChamp(timeout, *txtTimeoutSMTP_, kMarge, hautDelai, Largeur(timeout), 495),
+         LabelEtChamp(*LabelDe(e, "lblTimeoutSMTP"), *txtTimeoutSMTP_, kMarge, hautDelai,
+                      colonneDelais, 495),
          hautDelai);
+    const int hautDuree = hautDelai + 375;
+    Note(*LabelDe(e, "lblDureeAttente2"),
+         LabelEtChamp(*LabelDe(e, "lblDureeAttente"), *txtDureeAttente_, kMarge, hautDuree,
+                      colonneDelais, 615),
+         hautDuree);
 
     // Directory access.
     QWidget& a = *tabOnglets_->widget(3);

@@ -67,6 +67,8 @@ void frmConfiguration::Enregistre() {
     r.NbDest = EntierBorne(DepuisQt(txtNombreDestinataires_->text()), 0, 100).value_or(r.NbDest);
     r.TimeoutSMTP = static_cast<std::int16_t>(
         EntierBorne(DepuisQt(txtTimeoutSMTP_->text()), 1, 60).value_or(r.TimeoutSMTP));
+    r.DureeAttente = EntierBorne(DepuisQt(txtDureeAttente_->text()), 0, kDureeAttenteMax)
+                         .value_or(r.DureeAttente);
     r.RepartitionDestinataires = optRepartitionDestinataires_[0]->isChecked();
     r.UtiliserAD = chkUtiliserAD_->isChecked();
     r.AccesAD = static_cast<std::int16_t>(accesADChoisi_);

@@ -169,6 +169,7 @@ void frmConfiguration::RemplitChamps() {
     txtSuffixe_->setText(VersQt(r.Suffixe));
     txtNombreDestinataires_->setText(QString::number(r.NbDest));
     txtTimeoutSMTP_->setText(QString::number(r.TimeoutSMTP));
+    txtDureeAttente_->setText(QString::number(r.DureeAttente));
     optRepartitionDestinataires_[r.RepartitionDestinataires ? 0 : 1]->setChecked(true);
 
     chkUtiliserAD_->setChecked(r.UtiliserAD);
@@ -196,10 +197,10 @@ void frmConfiguration::Connecte() {
     auto* precedent = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
     connect(precedent, &QShortcut::activated, this, [this] { OngletVoisin(-1); });
     SelectionneTexteAuFocus(
-        *this,
-        {txtAccesADDomaine_, txtAccesADLogin_, txtAccesADPassword_, txtSuffixe_,
-         txtNombreDestinataires_, txtTimeoutSMTP_, txtExpediteurParDefaut_, txtReponseParDefaut_,
-         txtGroupesParDefaut_, txtDestinatairesParDefaut_, txtFichiersDestinatairesParDefaut_});
+        *this, {txtAccesADDomaine_, txtAccesADLogin_, txtAccesADPassword_, txtSuffixe_,
+                txtNombreDestinataires_, txtTimeoutSMTP_, txtDureeAttente_, txtExpediteurParDefaut_,
+                txtReponseParDefaut_, txtGroupesParDefaut_, txtDestinatairesParDefaut_,
+                txtFichiersDestinatairesParDefaut_});
 }
 
 void frmConfiguration::OngletVoisin(int pas) {
@@ -278,6 +279,8 @@ QWidget& frmConfiguration::Champ(ChampConfiguration champ) const {
             return *txtNombreDestinataires_;
         case ChampConfiguration::Timeout:
             return *txtTimeoutSMTP_;
+        case ChampConfiguration::DureeAttente:
+            return *txtDureeAttente_;
         case ChampConfiguration::Domaine:
             return *txtAccesADDomaine_;
         case ChampConfiguration::Login:
@@ -293,6 +296,7 @@ bool frmConfiguration::Verifie() {
     saisie.suffixe = DepuisQt(txtSuffixe_->text());
     saisie.nbDest = DepuisQt(txtNombreDestinataires_->text());
     saisie.timeout = DepuisQt(txtTimeoutSMTP_->text());
+    saisie.dureeAttente = DepuisQt(txtDureeAttente_->text());
     saisie.domaine = DepuisQt(txtAccesADDomaine_->text());
     saisie.login = DepuisQt(txtAccesADLogin_->text());
     saisie.accesADChoisi = accesADChoisi_;

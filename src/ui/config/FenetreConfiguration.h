@@ -99,6 +99,7 @@ class frmConfiguration final : public QDialog {
     QLineEdit* txtNombreDestinataires_ = nullptr;
     QRadioButton* optRepartitionDestinataires_[2] = {};
     QLineEdit* txtTimeoutSMTP_ = nullptr;
+    QLineEdit* txtDureeAttente_ = nullptr;
     QCheckBox* chkUtiliserAD_ = nullptr;
     QRadioButton* optAccesAD_[3] = {};
     QLineEdit* txtAccesADDomaine_ = nullptr;
