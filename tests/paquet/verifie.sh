@@ -128,6 +128,22 @@ else
     [ "$(stat -c '%a %U %G' "${dossier%:*}" 2>/dev/null)" = "${dossier#*:} root root" ] ||
       echoue "${dossier%:*} is not ${dossier#*:} root root: $(stat -c '%a %U %G' "${dossier%:*}" 2>&1)"
   done
+  # A user's link in place of a missing folder of root's is set aside on the
+  # next configure, not followed.
+  cible=$(mktemp -d)
+  chown nobody "$cible"
+  chmod 755 "$cible"
+  rmdir /var/spool/corvelle/damaged
+  ln -s "$cible" /var/spool/corvelle/damaged
+  chown -h nobody /var/spool/corvelle/damaged
+  DPKG_MAINTSCRIPT_PACKAGE=corvelle DPKG_MAINTSCRIPT_NAME=postinst \
+    /var/lib/dpkg/info/corvelle.postinst configure || echoue "postinst configure again"
+  [ "$(stat -c '%a %U' "$cible")" = "755 nobody" ] ||
+    echoue "configure followed a user's link: $(stat -c '%a %U' "$cible")"
+  [ ! -L /var/spool/corvelle/damaged ] &&
+    [ "$(stat -c '%a %U' /var/spool/corvelle/damaged)" = "700 root" ] ||
+    echoue "damaged/ was not made anew"
+  rm -rf "$cible" /var/spool/corvelle/damaged.set-aside.*
   [ -L /etc/systemd/system/timers.target.wants/corvelle-outbox.timer ] ||
     echoue "the outbox timer is not enabled"
   if command -v systemd-analyze >/dev/null; then
