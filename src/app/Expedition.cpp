@@ -271,6 +271,14 @@ class Coureur {
         enVol_.clear();
     }
 
+    void SignaleErreur(const Erreur& erreur) {
+        ++erreurs_;
+        const Langue& langue = programme_.Langage;
+        Signale(langue, 0, FormateMessage(langue.Texte("MSG_OUTBOX_ERREUR"), erreur.Description()));
+    }
+
+    [[nodiscard]] bool EnErreur() const { return erreurs_ > 0; }
+
     void Bilan(std::int32_t enAttente) const {
         if (remis_ + nonRemis_ > 0) {
             EcritInformation(
@@ -309,10 +317,18 @@ class Coureur {
         }
     }
 
+    // A verdict that cannot be written (a full disk) leaves that entry as it
+    // was, due; the others still get theirs.
     void Compte(outbox::Prise& prise, const sendmail::IssueRelais& issue) {
         const Langue& langue = programme_.Langage;
         const std::string id = prise.entree.id;
-        const IssueEssai essai = Conclut(programme_, prise, issue, Maintenant(), {});
+        IssueEssai essai;
+        try {
+            essai = Conclut(programme_, prise, issue, Maintenant(), {});
+        } catch (const Erreur& erreur) {
+            SignaleErreur(erreur);
+            return;
+        }
         switch (essai.devenir) {
             case Devenir::Remis:
                 ++remis_;
@@ -338,6 +354,7 @@ class Coureur {
     std::int32_t remis_ = 0;
     std::int32_t enAttente_ = 0;
     std::int32_t nonRemis_ = 0;
+    std::int32_t erreurs_ = 0;
 };
 
 // Tries what is due (everything with `tout`); the entries other runners hold
@@ -347,26 +364,39 @@ int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
     std::int32_t pasDues = 0;
     file.Nettoie();
     Coureur coureur(programme, file);
-    for (const std::string& id : file.Identifiants()) {
-        outbox::ResultatPrise prise = file.Prend(id);
-        if (prise.etat == outbox::EtatPrise::Abimee) {
-            Signale(langue, 0,
-                    FormateMessage(langue.Texte("MSG_OUTBOX_ABIME"), id,
-                                   file.Dossier() + "damaged/", RaisonAbimee(langue, prise)));
-            continue;
+    try {
+        for (const std::string& id : file.Identifiants()) {
+            outbox::ResultatPrise prise;
+            try {
+                prise = file.Prend(id);
+            } catch (const Erreur& erreur) {
+                coureur.SignaleErreur(erreur);
+                continue;
+            }
+            if (prise.etat == outbox::EtatPrise::Abimee) {
+                Signale(langue, 0,
+                        FormateMessage(langue.Texte("MSG_OUTBOX_ABIME"), id,
+                                       file.Dossier() + "damaged/", RaisonAbimee(langue, prise)));
+                continue;
+            }
+            if (prise.etat != outbox::EtatPrise::Prise) {
+                continue;
+            }
+            if (!tout && prise.prise.entree.historique.prochaine > Maintenant()) {
+                ++pasDues;
+                continue;
+            }
+            coureur.Essaie(std::move(prise.prise));
         }
-        if (prise.etat != outbox::EtatPrise::Prise) {
-            continue;
-        }
-        if (!tout && prise.prise.entree.historique.prochaine > Maintenant()) {
-            ++pasDues;
-            continue;
-        }
-        coureur.Essaie(std::move(prise.prise));
+    } catch (...) {
+        // The verdicts already received are written whatever stops the run:
+        // else the messages they name would be sent again.
+        coureur.Termine();
+        throw;
     }
     coureur.Termine();
     coureur.Bilan(pasDues);
-    return 0;
+    return coureur.EnErreur() ? kSortieGestionFichier : 0;
 }
 
 }  // namespace

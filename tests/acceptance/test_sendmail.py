@@ -409,6 +409,26 @@ class FileAttente(unittest.TestCase):
         self.assertTrue(liste.startswith("La file d'attente est vide.\n"), liste)
         self.assertEqual(liste.count("@exemple.test\n"), 4)
 
+    def test_an_outcome_that_cannot_be_written_spares_the_others(self):
+        self.programme.configure([config_smtp("S", "127.0.0.1", port_libre())])
+        for destinataire in ("refuse@exemple.test", "a@exemple.test", "b@exemple.test"):
+            self.assertEqual(self.corvelle("--sendmail", "-f", "<>", destinataire,
+                                           entree=b"Subject: x\n\ny\n").returncode, 0)
+        # failed/ cannot be made: the refused message cannot be set aside.
+        with open(os.path.join(self.programme.dossier, "outbox", "failed"), "w"):
+            pass
+        serveur = Serveur(RACINE, refuse=["refuse@exemple.test"], pipelining=True)
+        self.addCleanup(serveur.arrete)
+        self.programme.configure([config_smtp("S", "127.0.0.1", serveur.port)])
+        for _ in range(2):
+            resultat = self.corvelle("--outbox", "flush")
+            self.assertEqual(resultat.returncode, 6)
+            self.assertIn("failed", resultat.stderr.decode())
+        self.assertEqual(sorted(e["rcpt_tos"][0] for e, _ in serveur.messages(attente=2)),
+                         ["a@exemple.test", "b@exemple.test"])
+        boite = os.path.join(self.programme.dossier, "outbox")
+        self.assertEqual(len([n for n in os.listdir(boite) if n.endswith(".msg")]), 1)
+
     def test_runners_killed_or_side_by_side_deliver_all_in_a_few_sessions(self):
         self.programme.configure([config_smtp("P", "127.0.0.1", port_libre())])
         destinataires = [f"n{n}@exemple.test" for n in range(200)]
