@@ -194,6 +194,7 @@ IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
         prise.Livree();
         return {};
     }
+    bool reduite = false;
     if (issue.partiel) {
         // Those who took it never get it twice: only the refused remain, to
         // try again or to name in the notice.
@@ -204,6 +205,7 @@ IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
                 [&destinataire](const DestinataireRefuse& r) { return r.adresse == destinataire; });
         });
         if (!refuses.empty()) {
+            reduite = refuses.size() < prise.entree.enveloppe.destinataires.size();
             prise.entree.enveloppe.destinataires = std::move(refuses);
         }
     }
@@ -215,7 +217,16 @@ IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
             return {Devenir::EnAttente, issue.detail};
         }
     }
-    prise.VerifieAbandon(issue.detail);
+    try {
+        prise.VerifieAbandon(issue.detail);
+    } catch (const Erreur&) {
+        // Left to the runner that may set it aside: those who took it are
+        // struck off first, for good, or it would go to them again.
+        if (reduite) {
+            prise.Reporte(issue.detail, maintenant);
+        }
+        throw;
+    }
     std::string avis = EnvoieAvis(programme, prise.entree, issue, temporaire, trace);
     prise.Abandonne(issue.detail, avis);
     return {Devenir::NonRemis, issue.detail, std::move(avis)};

@@ -260,15 +260,19 @@ class Mailer(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(spool)), ["damaged"])
 
         # Refused for good while the user tries it: the user's process cannot
-        # set it aside, so root's runner does, and tells the sender once.
+        # set it aside, so root's runner does, and tells the sender once;
+        # who took it at once never gets it twice.
         resultat = corvelle("--sendmail", "-f", "auteur@exemple.test", "refuse@exemple.test",
-                            utilisateur="nobody", entree=b"Subject: refus\n\ncorps\n")
+                            "pris@exemple.test", utilisateur="nobody",
+                            entree=b"Subject: refus\n\ncorps\n")
         self.assertEqual(resultat.returncode, 0, resultat.stderr)
         self.assertIn("550", resultat.stderr.decode())
         self.assertEqual(corvelle("--outbox", "flush", utilisateur="root").returncode, 0)
         avis = [e for e, _ in self.serveur.messages(attente=5)
                 if e["rcpt_tos"] == ["auteur@exemple.test"]]
         self.assertEqual(len(avis), 1)
+        self.assertEqual(sum("pris@exemple.test" in e["rcpt_tos"]
+                             for e, _ in self.serveur.messages()), 1)
         self.assertEqual(len(os.listdir(os.path.join(spool, "failed"))), 1)
         with open(cible, "rb") as f:
             self.assertEqual(f.read(), octets)
