@@ -184,6 +184,38 @@ void SignaleAvis(const Langue& langue, const IssueEssai& issue) {
 
 namespace {
 
+// Of a transaction deferred for some recipients, those refused for good are
+// not retried for days: their sender is told now, and they leave the entry.
+// Why the notice did not go, if it did not.
+std::string SepareRefusDefinitifs(const Programme& programme, outbox::Entree& entree,
+                                  const sendmail::IssueRelais& issue,
+                                  const std::function<void(std::string_view)>& trace) {
+    std::vector<std::string>& destinataires = entree.enveloppe.destinataires;
+    std::vector<std::string> definitifs;
+    sendmail::IssueRelais refus = issue;
+    refus.conclusion = Conclusion::Refuse;
+    for (const DestinataireRefuse& r : issue.refuses) {
+        if (r.genre == GenreEchec::Permanent &&
+            std::ranges::find(destinataires, r.adresse) != destinataires.end()) {
+            if (definitifs.empty()) {
+                refus.detail = r.reponse;  // the notice says a refusal, not the deferral
+            }
+            definitifs.push_back(r.adresse);
+        }
+    }
+    if (definitifs.empty() || definitifs.size() >= destinataires.size()) {
+        return {};
+    }
+    outbox::Entree refusee = entree;
+    refusee.enveloppe.destinataires = definitifs;
+    std::string avis = EnvoieAvis(programme, refusee, refus, false, trace);
+    std::erase_if(destinataires, [&definitifs](const std::string& destinataire) {
+        return std::ranges::find(definitifs, destinataire) != definitifs.end();
+    });
+    entree.historique.avisNonEnvoye = avis;
+    return avis;
+}
+
 // Writes what became of a held entry: delivered (gone), a temporary failure
 // (due again after its back-off, until DureeAttente ends), or not deliverable
 // (its sender told, then moved to failed/).
@@ -213,8 +245,9 @@ IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
     if (temporaire) {
         if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
                 prise.entree.historique, maintenant, DureeDeVie(programme))) {
+            std::string avis = SepareRefusDefinitifs(programme, prise.entree, issue, trace);
             prise.Reporte(issue.detail, *prochaine);
-            return {Devenir::EnAttente, issue.detail};
+            return {Devenir::EnAttente, issue.detail, std::move(avis)};
         }
     }
     try {
@@ -346,6 +379,7 @@ class Coureur {
                 break;
             case Devenir::EnAttente:
                 ++enAttente_;
+                SignaleAvis(langue, essai);
                 break;
             case Devenir::NonRemis:
                 ++nonRemis_;

@@ -400,6 +400,12 @@ class FileAttente(unittest.TestCase):
         self.assertEqual(len(serveur.messages()), 3)
         self.assertIn("Avis de non-remise à l'expéditeur non envoyé : No recipient accepted",
                       self.liste())
+        # 451 and 550 at once: the sender hears of the refused recipient now,
+        # the deferred one alone waits.
+        envoie("auteur3@exemple.test", "Mixte", "tard@exemple.test", "refuse@exemple.test")
+        recu, = avis("auteur3@exemple.test")
+        verifie(recu, "5.1.1", "Mixte")
+        self.assertEqual(self.liste().count("  tard@exemple.test\n"), 2)
         # Its time over, the message kept is given up as refused.
         self.programme.configure([config_smtp("S", "127.0.0.1", serveur.port)],
                                  DureeAttente="0")
@@ -411,7 +417,7 @@ class FileAttente(unittest.TestCase):
             sum("pris@exemple.test" in e["rcpt_tos"] for e, _ in serveur.messages()), 1)
         liste = self.liste()
         self.assertTrue(liste.startswith("La file d'attente est vide.\n"), liste)
-        self.assertEqual(liste.count("@exemple.test\n"), 4)
+        self.assertEqual(liste.count("@exemple.test\n"), 5)
 
     def test_an_outcome_that_cannot_be_written_spares_the_others(self):
         self.programme.configure([config_smtp("S", "127.0.0.1", port_libre())])
