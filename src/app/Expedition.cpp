@@ -295,11 +295,17 @@ class Coureur {
         // The engine's verdicts in a window are certain only once it is
         // drained: without that, a runner killed late in a long run would
         // have every message it sent delivered again.
-        if (serie.enVol == kEnVolMax) {
-            Recoit(serie, serie.relais->Attend(false));
+        const std::size_t taille = prise.entree.message.size();
+        if (VideFenetreAvant(serie.enVol, octetsEnVol_, taille)) {
+            for (auto& [autre, enCours] : series_) {
+                if (enCours.enVol > 0) {
+                    Recoit(enCours, enCours.relais->Attend(false));
+                }
+            }
         }
         const std::uint64_t numero = prochain_++;
         ++serie.enVol;
+        octetsEnVol_ += taille;
         const outbox::Entree& entree =
             enVol_.emplace(numero, std::move(prise)).first->second.entree;
         Recoit(serie, serie.relais->Envoie(numero, entree.enveloppe, entree.message));
@@ -313,6 +319,7 @@ class Coureur {
             }
         }
         enVol_.clear();
+        octetsEnVol_ = 0;
     }
 
     void SignaleErreur(const Erreur& erreur) {
@@ -339,8 +346,6 @@ class Coureur {
         sendmail::IssueRelais echec;
         std::size_t enVol = 0;
     };
-    // The engine's window with CHUNKING.
-    static constexpr std::size_t kEnVolMax = 8;
 
     void Recoit(Serie& serie, const std::vector<sendmail::VerdictRelais>& verdicts) {
         for (const sendmail::VerdictRelais& verdict : verdicts) {
@@ -349,6 +354,7 @@ class Coureur {
                 continue;
             }
             outbox::Prise prise = std::move(trouve->second);
+            octetsEnVol_ -= prise.entree.message.size();
             enVol_.erase(trouve);
             --serie.enVol;
             // No reply at all: the relay is down or went silent. The others
@@ -395,6 +401,7 @@ class Coureur {
     const outbox::FileAttente& file_;
     std::map<const clsConfigSMTP*, Serie> series_;
     std::map<std::uint64_t, outbox::Prise> enVol_;
+    std::size_t octetsEnVol_ = 0;  // the messages of enVol_
     std::uint64_t prochain_ = 0;
     std::int32_t remis_ = 0;
     std::int32_t enAttente_ = 0;
@@ -445,6 +452,14 @@ int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
 }
 
 }  // namespace
+
+bool VideFenetreAvant(std::size_t messages, std::size_t octets, std::size_t taille) {
+    // The engine's window with CHUNKING; and any user may drop entries near
+    // the size cap: eight of them in flight would hold gigabytes.
+    constexpr std::size_t kMessagesMax = 8;
+    constexpr std::size_t kOctetsMax = std::size_t{64} << 20;
+    return messages >= kMessagesMax || (octets > 0 && octets + taille > kOctetsMax);
+}
 
 std::int64_t Maintenant() {
     return std::chrono::duration_cast<std::chrono::seconds>(
