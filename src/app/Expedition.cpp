@@ -110,6 +110,11 @@ std::string EnvoieAvis(const Programme& programme, const outbox::Entree& entree,
     if (entree.enveloppe.expediteur.empty()) {
         return {};
     }
+    // The relay did not answer: the notice, through it too, would only wait
+    // out another time-out.
+    if (issue.conclusion == Conclusion::Temporaire && issue.reponse.empty()) {
+        return issue.detail;
+    }
     outbox::Entree avis;
     avis.enveloppe.configuration = entree.enveloppe.configuration;
     avis.enveloppe.destinataires = {entree.enveloppe.expediteur};
