@@ -110,6 +110,11 @@ std::string EnvoieAvis(const Programme& programme, const outbox::Entree& entree,
     if (entree.enveloppe.expediteur.empty()) {
         return {};
     }
+    // The relay did not answer: the notice, through it too, would only wait
+    // out another time-out.
+    if (issue.conclusion == Conclusion::Temporaire && issue.reponse.empty()) {
+        return issue.detail;
+    }
     outbox::Entree avis;
     avis.enveloppe.configuration = entree.enveloppe.configuration;
     avis.enveloppe.destinataires = {entree.enveloppe.expediteur};
@@ -184,6 +189,38 @@ void SignaleAvis(const Langue& langue, const IssueEssai& issue) {
 
 namespace {
 
+// Of a transaction deferred for some recipients, those refused for good are
+// not retried for days: their sender is told now, and they leave the entry.
+// Why the notice did not go, if it did not.
+std::string SepareRefusDefinitifs(const Programme& programme, outbox::Entree& entree,
+                                  const sendmail::IssueRelais& issue,
+                                  const std::function<void(std::string_view)>& trace) {
+    std::vector<std::string>& destinataires = entree.enveloppe.destinataires;
+    std::vector<std::string> definitifs;
+    sendmail::IssueRelais refus = issue;
+    refus.conclusion = Conclusion::Refuse;
+    for (const DestinataireRefuse& r : issue.refuses) {
+        if (r.genre == GenreEchec::Permanent &&
+            std::ranges::find(destinataires, r.adresse) != destinataires.end()) {
+            if (definitifs.empty()) {
+                refus.detail = r.reponse;  // the notice says a refusal, not the deferral
+            }
+            definitifs.push_back(r.adresse);
+        }
+    }
+    if (definitifs.empty() || definitifs.size() >= destinataires.size()) {
+        return {};
+    }
+    outbox::Entree refusee = entree;
+    refusee.enveloppe.destinataires = definitifs;
+    std::string avis = EnvoieAvis(programme, refusee, refus, false, trace);
+    std::erase_if(destinataires, [&definitifs](const std::string& destinataire) {
+        return std::ranges::find(definitifs, destinataire) != definitifs.end();
+    });
+    entree.historique.avisNonEnvoye = avis;
+    return avis;
+}
+
 // Writes what became of a held entry: delivered (gone), a temporary failure
 // (due again after its back-off, until DureeAttente ends), or not deliverable
 // (its sender told, then moved to failed/).
@@ -194,6 +231,7 @@ IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
         prise.Livree();
         return {};
     }
+    bool reduite = false;
     if (issue.partiel) {
         // Those who took it never get it twice: only the refused remain, to
         // try again or to name in the notice.
@@ -204,6 +242,7 @@ IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
                 [&destinataire](const DestinataireRefuse& r) { return r.adresse == destinataire; });
         });
         if (!refuses.empty()) {
+            reduite = refuses.size() < prise.entree.enveloppe.destinataires.size();
             prise.entree.enveloppe.destinataires = std::move(refuses);
         }
     }
@@ -211,11 +250,21 @@ IssueEssai Conclut(const Programme& programme, outbox::Prise& prise,
     if (temporaire) {
         if (const std::optional<std::int64_t> prochaine = outbox::ProchaineTentative(
                 prise.entree.historique, maintenant, DureeDeVie(programme))) {
+            std::string avis = SepareRefusDefinitifs(programme, prise.entree, issue, trace);
             prise.Reporte(issue.detail, *prochaine);
-            return {Devenir::EnAttente, issue.detail};
+            return {Devenir::EnAttente, issue.detail, std::move(avis)};
         }
     }
-    prise.VerifieAbandon(issue.detail);
+    try {
+        prise.VerifieAbandon(issue.detail);
+    } catch (const Erreur&) {
+        // Left to the runner that may set it aside: those who took it are
+        // struck off first, for good, or it would go to them again.
+        if (reduite) {
+            prise.Reporte(issue.detail, maintenant);
+        }
+        throw;
+    }
     std::string avis = EnvoieAvis(programme, prise.entree, issue, temporaire, trace);
     prise.Abandonne(issue.detail, avis);
     return {Devenir::NonRemis, issue.detail, std::move(avis)};
@@ -251,11 +300,17 @@ class Coureur {
         // The engine's verdicts in a window are certain only once it is
         // drained: without that, a runner killed late in a long run would
         // have every message it sent delivered again.
-        if (serie.enVol == kEnVolMax) {
-            Recoit(serie, serie.relais->Attend(false));
+        const std::size_t taille = prise.entree.message.size();
+        if (VideFenetreAvant(serie.enVol, octetsEnVol_, taille)) {
+            for (auto& [autre, enCours] : series_) {
+                if (enCours.enVol > 0) {
+                    Recoit(enCours, enCours.relais->Attend(false));
+                }
+            }
         }
         const std::uint64_t numero = prochain_++;
         ++serie.enVol;
+        octetsEnVol_ += taille;
         const outbox::Entree& entree =
             enVol_.emplace(numero, std::move(prise)).first->second.entree;
         Recoit(serie, serie.relais->Envoie(numero, entree.enveloppe, entree.message));
@@ -269,7 +324,16 @@ class Coureur {
             }
         }
         enVol_.clear();
+        octetsEnVol_ = 0;
     }
+
+    void SignaleErreur(const Erreur& erreur) {
+        ++erreurs_;
+        const Langue& langue = programme_.Langage;
+        Signale(langue, 0, FormateMessage(langue.Texte("MSG_OUTBOX_ERREUR"), erreur.Description()));
+    }
+
+    [[nodiscard]] bool EnErreur() const { return erreurs_ > 0; }
 
     void Bilan(std::int32_t enAttente) const {
         if (remis_ + nonRemis_ > 0) {
@@ -287,8 +351,6 @@ class Coureur {
         sendmail::IssueRelais echec;
         std::size_t enVol = 0;
     };
-    // The engine's window with CHUNKING.
-    static constexpr std::size_t kEnVolMax = 8;
 
     void Recoit(Serie& serie, const std::vector<sendmail::VerdictRelais>& verdicts) {
         for (const sendmail::VerdictRelais& verdict : verdicts) {
@@ -297,6 +359,7 @@ class Coureur {
                 continue;
             }
             outbox::Prise prise = std::move(trouve->second);
+            octetsEnVol_ -= prise.entree.message.size();
             enVol_.erase(trouve);
             --serie.enVol;
             // No reply at all: the relay is down or went silent. The others
@@ -309,16 +372,25 @@ class Coureur {
         }
     }
 
+    // A verdict that cannot be written (a full disk) leaves that entry as it
+    // was, due; the others still get theirs.
     void Compte(outbox::Prise& prise, const sendmail::IssueRelais& issue) {
         const Langue& langue = programme_.Langage;
         const std::string id = prise.entree.id;
-        const IssueEssai essai = Conclut(programme_, prise, issue, Maintenant(), {});
+        IssueEssai essai;
+        try {
+            essai = Conclut(programme_, prise, issue, Maintenant(), {});
+        } catch (const Erreur& erreur) {
+            SignaleErreur(erreur);
+            return;
+        }
         switch (essai.devenir) {
             case Devenir::Remis:
                 ++remis_;
                 break;
             case Devenir::EnAttente:
                 ++enAttente_;
+                SignaleAvis(langue, essai);
                 break;
             case Devenir::NonRemis:
                 ++nonRemis_;
@@ -334,10 +406,12 @@ class Coureur {
     const outbox::FileAttente& file_;
     std::map<const clsConfigSMTP*, Serie> series_;
     std::map<std::uint64_t, outbox::Prise> enVol_;
+    std::size_t octetsEnVol_ = 0;  // the messages of enVol_
     std::uint64_t prochain_ = 0;
     std::int32_t remis_ = 0;
     std::int32_t enAttente_ = 0;
     std::int32_t nonRemis_ = 0;
+    std::int32_t erreurs_ = 0;
 };
 
 // Tries what is due (everything with `tout`); the entries other runners hold
@@ -347,29 +421,50 @@ int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
     std::int32_t pasDues = 0;
     file.Nettoie();
     Coureur coureur(programme, file);
-    for (const std::string& id : file.Identifiants()) {
-        outbox::ResultatPrise prise = file.Prend(id);
-        if (prise.etat == outbox::EtatPrise::Abimee) {
-            Signale(langue, 0,
-                    FormateMessage(langue.Texte("MSG_OUTBOX_ABIME"), id,
-                                   file.Dossier() + "damaged/", RaisonAbimee(langue, prise)));
-            continue;
+    try {
+        for (const std::string& id : file.Identifiants()) {
+            outbox::ResultatPrise prise;
+            try {
+                prise = file.Prend(id);
+            } catch (const Erreur& erreur) {
+                coureur.SignaleErreur(erreur);
+                continue;
+            }
+            if (prise.etat == outbox::EtatPrise::Abimee) {
+                Signale(langue, 0,
+                        FormateMessage(langue.Texte("MSG_OUTBOX_ABIME"), id,
+                                       file.Dossier() + "damaged/", RaisonAbimee(langue, prise)));
+                continue;
+            }
+            if (prise.etat != outbox::EtatPrise::Prise) {
+                continue;
+            }
+            if (!tout && prise.prise.entree.historique.prochaine > Maintenant()) {
+                ++pasDues;
+                continue;
+            }
+            coureur.Essaie(std::move(prise.prise));
         }
-        if (prise.etat != outbox::EtatPrise::Prise) {
-            continue;
-        }
-        if (!tout && prise.prise.entree.historique.prochaine > Maintenant()) {
-            ++pasDues;
-            continue;
-        }
-        coureur.Essaie(std::move(prise.prise));
+    } catch (...) {
+        // The verdicts already received are written whatever stops the run:
+        // else the messages they name would be sent again.
+        coureur.Termine();
+        throw;
     }
     coureur.Termine();
     coureur.Bilan(pasDues);
-    return 0;
+    return coureur.EnErreur() ? kSortieGestionFichier : 0;
 }
 
 }  // namespace
+
+bool VideFenetreAvant(std::size_t messages, std::size_t octets, std::size_t taille) {
+    // The engine's window with CHUNKING; and any user may drop entries near
+    // the size cap: eight of them in flight would hold gigabytes.
+    constexpr std::size_t kMessagesMax = 8;
+    constexpr std::size_t kOctetsMax = std::size_t{64} << 20;
+    return messages >= kMessagesMax || (octets > 0 && octets + taille > kOctetsMax);
+}
 
 std::int64_t Maintenant() {
     return std::chrono::duration_cast<std::chrono::seconds>(

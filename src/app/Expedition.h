@@ -3,6 +3,7 @@
 // The outbox seen from the program: where it is, one attempt at one of its
 // messages, and the --outbox commands.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -68,6 +69,11 @@ void ListeFileAttente(const Programme& programme);
 // --outbox. Returns the exit code.
 [[nodiscard]] int ExecuteFileAttente(const Programme& programme,
                                      const std::vector<std::string>& arguments);
+
+// Whether a run waits for the verdicts in flight before one more message of
+// `taille` bytes goes, with `messages` in flight through its relay and
+// `octets` through all: the memory a run holds stays bounded.
+[[nodiscard]] bool VideFenetreAvant(std::size_t messages, std::size_t octets, std::size_t taille);
 
 [[nodiscard]] std::int64_t Maintenant();
 

@@ -124,8 +124,8 @@ int GardeEtEnvoie(const Programme& programme, const sendmail::Preparation& pret,
             Signale(langue, 0,
                     FormateMessage(langue.Texte("MSG_OUTBOX_NON_REMIS"), id,
                                    file.Dossier() + "failed/", Lisible(issue.detail)));
-            SignaleAvis(langue, issue);
         }
+        SignaleAvis(langue, issue);
     } catch (const Erreur& erreur) {
         // Kept already: a runner will try it again.
         Signale(langue, 0, FormateMessage(langue.Texte("MSG_OUTBOX_ERREUR"), erreur.Description()));

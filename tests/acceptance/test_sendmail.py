@@ -261,15 +261,19 @@ class Mailer(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(spool)), ["damaged"])
 
         # Refused for good while the user tries it: the user's process cannot
-        # set it aside, so root's runner does, and tells the sender once.
+        # set it aside, so root's runner does, and tells the sender once;
+        # who took it at once never gets it twice.
         resultat = corvelle("--sendmail", "-f", "auteur@exemple.test", "refuse@exemple.test",
-                            utilisateur="nobody", entree=b"Subject: refus\n\ncorps\n")
+                            "pris@exemple.test", utilisateur="nobody",
+                            entree=b"Subject: refus\n\ncorps\n")
         self.assertEqual(resultat.returncode, 0, resultat.stderr)
         self.assertIn("550", resultat.stderr.decode())
         self.assertEqual(corvelle("--outbox", "flush", utilisateur="root").returncode, 0)
         avis = [e for e, _ in self.serveur.messages(attente=5)
                 if e["rcpt_tos"] == ["auteur@exemple.test"]]
         self.assertEqual(len(avis), 1)
+        self.assertEqual(sum("pris@exemple.test" in e["rcpt_tos"]
+                             for e, _ in self.serveur.messages()), 1)
         self.assertEqual(len(os.listdir(os.path.join(spool, "failed"))), 1)
         with open(cible, "rb") as f:
             self.assertEqual(f.read(), octets)
@@ -435,6 +439,12 @@ class FileAttente(unittest.TestCase):
         self.assertEqual(len(serveur.messages()), 3)
         self.assertIn("Avis de non-remise à l'expéditeur non envoyé : No recipient accepted",
                       self.liste())
+        # 451 and 550 at once: the sender hears of the refused recipient now,
+        # the deferred one alone waits.
+        envoie("auteur3@exemple.test", "Mixte", "tard@exemple.test", "refuse@exemple.test")
+        recu, = avis("auteur3@exemple.test")
+        verifie(recu, "5.1.1", "Mixte")
+        self.assertEqual(self.liste().count("  tard@exemple.test\n"), 2)
         # Its time over, the message kept is given up as refused.
         self.programme.configure([config_smtp("S", "127.0.0.1", serveur.port)],
                                  DureeAttente="0")
@@ -446,7 +456,48 @@ class FileAttente(unittest.TestCase):
             sum("pris@exemple.test" in e["rcpt_tos"] for e, _ in serveur.messages()), 1)
         liste = self.liste()
         self.assertTrue(liste.startswith("La file d'attente est vide.\n"), liste)
-        self.assertEqual(liste.count("@exemple.test\n"), 4)
+        self.assertEqual(liste.count("@exemple.test\n"), 5)
+
+    def test_an_outcome_that_cannot_be_written_spares_the_others(self):
+        self.programme.configure([config_smtp("S", "127.0.0.1", port_libre())])
+        for destinataire in ("refuse@exemple.test", "a@exemple.test", "b@exemple.test"):
+            self.assertEqual(self.corvelle("--sendmail", "-f", "<>", destinataire,
+                                           entree=b"Subject: x\n\ny\n").returncode, 0)
+        # failed/ cannot be made: the refused message cannot be set aside.
+        with open(os.path.join(self.programme.dossier, "outbox", "failed"), "w"):
+            pass
+        serveur = Serveur(RACINE, refuse=["refuse@exemple.test"], pipelining=True)
+        self.addCleanup(serveur.arrete)
+        self.programme.configure([config_smtp("S", "127.0.0.1", serveur.port)])
+        for _ in range(2):
+            resultat = self.corvelle("--outbox", "flush")
+            self.assertEqual(resultat.returncode, 6)
+            self.assertIn("failed", resultat.stderr.decode())
+        self.assertEqual(sorted(e["rcpt_tos"][0] for e, _ in serveur.messages(attente=2)),
+                         ["a@exemple.test", "b@exemple.test"])
+        boite = os.path.join(self.programme.dossier, "outbox")
+        self.assertEqual(len([n for n in os.listdir(boite) if n.endswith(".msg")]), 1)
+
+    def test_expired_mail_to_a_relay_that_does_not_answer_is_given_up_at_once(self):
+        self.programme.configure([config_smtp("S", "127.0.0.1", port_libre())])
+        for n in range(4):
+            self.assertEqual(self.corvelle("--sendmail", "-f", "auteur@exemple.test",
+                                           f"n{n}@exemple.test",
+                                           entree=b"Subject: x\n\ny\n").returncode, 0)
+        # A host that is down: its queue full, no connection ever completes.
+        ecoute = socket.socket()
+        self.addCleanup(ecoute.close)
+        ecoute.bind(("127.0.0.1", 0))
+        ecoute.listen(0)
+        bouchon = socket.create_connection(ecoute.getsockname())
+        self.addCleanup(bouchon.close)
+        self.programme.configure([config_smtp("S", "127.0.0.1", ecoute.getsockname()[1])],
+                                 DureeAttente="0", TimeoutSMTP="1")
+        debut = time.monotonic()
+        self.assertEqual(self.corvelle("--outbox", "flush").returncode, 0)
+        # One time-out for the run, none more for each notice.
+        self.assertLess(time.monotonic() - debut, 3)
+        self.assertEqual(self.liste().count("Avis de non-remise à l'expéditeur non envoyé"), 4)
 
     def test_runners_killed_or_side_by_side_deliver_all_in_a_few_sessions(self):
         self.programme.configure([config_smtp("P", "127.0.0.1", port_libre())])
