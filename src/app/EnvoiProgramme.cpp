@@ -21,11 +21,12 @@ namespace corvelle {
 
 namespace {
 
-// Into the outbox of the settings in use, durably.
-std::string DeposeDansLaFile(const Programme& programme, const outbox::Enveloppe& enveloppe,
-                             std::string_view message) {
+// Into the outbox of the settings in use, due at once; the message is
+// written into it as it is built.
+outbox::Depot CommenceDepot(const Programme& programme, const outbox::Enveloppe& enveloppe) {
+    const std::int64_t maintenant = Maintenant();
     return outbox::FileAttente(DossierFileAttente(programme))
-        .Depose(enveloppe, message, Maintenant());
+        .Commence(enveloppe, {maintenant, 0, maintenant, {}});
 }
 
 // Kept to go later is no failure, yet not a success either.
@@ -47,9 +48,8 @@ void ProposeAttente(const Programme& programme, Dialogue& dialogue, Demande& cop
         return;
     }
     ContexteEnvoi contexte{langue, dialogue, nullptr, {}, {}};
-    contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
-                                         std::string_view message) {
-        return DeposeDansLaFile(programme, enveloppe, message);
+    contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe) {
+        return CommenceDepot(programme, enveloppe);
     };
     MetEnAttente(contexte, copie, bilan);
     EcritLog(langue, dialogue, copie, TexteBilan(langue, copie, bilan), GraviteDe(bilan));
@@ -119,9 +119,8 @@ Bilan Expedie(const Programme& programme, Dialogue& dialogue, Demande& demande, 
         contexte.arrete = plateforme::ArretDemande;
     }
     if (demande.attente && !demande.apercu) {
-        contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
-                                             std::string_view message) {
-            return DeposeDansLaFile(programme, enveloppe, message);
+        contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe) {
+            return CommenceDepot(programme, enveloppe);
         };
     }
     Bilan bilan = EnvoiMessage(contexte, demande);

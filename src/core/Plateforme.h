@@ -135,6 +135,34 @@ class FichierNouveau {
 [[nodiscard]] int EcritFichierDurable(const std::string& chemin, std::string_view contenu,
                                       bool remplace);
 
+// The same file written piece by piece, for a message too large to hold in
+// memory: under the same temporary name until Termine(), which does the rest
+// of what EcritFichierDurable does. Dropped before, the temporary file goes.
+class FichierDurable {
+  public:
+    FichierDurable() noexcept = default;
+    ~FichierDurable();
+    FichierDurable(const FichierDurable&) = delete;
+    FichierDurable& operator=(const FichierDurable&) = delete;
+    FichierDurable(FichierDurable&& autre) noexcept;
+    FichierDurable& operator=(FichierDurable&& autre) noexcept;
+
+    // The temporary file, named after `chemin`.
+    [[nodiscard]] int Cree(const std::string& chemin);
+    [[nodiscard]] int Ecrit(std::string_view octets) noexcept;
+    // Over bytes already written, `position` bytes from the start.
+    [[nodiscard]] int Remplace(std::uint64_t position, std::string_view octets) noexcept;
+    // Flushes the file and gives it the name `chemin`; EEXIST, the file kept
+    // for another name, when one has it already and not `remplace`.
+    [[nodiscard]] int Termine(const std::string& chemin, bool remplace) noexcept;
+
+  private:
+    void Abandonne() noexcept;
+
+    int fd_ = -1;
+    std::string temporaire_;
+};
+
 // Gives a file a name in another folder of the same file system, never over a
 // file already there, and flushes both folders.
 [[nodiscard]] int DeplaceFichierDurable(const std::string& source, const std::string& cible);

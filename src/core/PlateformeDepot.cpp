@@ -58,24 +58,90 @@ int Renomme(const std::string& source, const std::string& cible, bool remplace) 
 }  // namespace
 
 int EcritFichierDurable(const std::string& chemin, std::string_view contenu, bool remplace) {
+    FichierDurable fichier;
+    int erreur = fichier.Cree(chemin);
+    if (erreur == 0) {
+        erreur = fichier.Ecrit(contenu);
+    }
+    return erreur != 0 ? erreur : fichier.Termine(chemin, remplace);
+}
+
+FichierDurable::~FichierDurable() {
+    Abandonne();
+}
+
+FichierDurable::FichierDurable(FichierDurable&& autre) noexcept
+    : fd_(std::exchange(autre.fd_, -1)), temporaire_(std::exchange(autre.temporaire_, {})) {}
+
+FichierDurable& FichierDurable::operator=(FichierDurable&& autre) noexcept {
+    if (this != &autre) {
+        Abandonne();
+        fd_ = std::exchange(autre.fd_, -1);
+        temporaire_ = std::exchange(autre.temporaire_, {});
+    }
+    return *this;
+}
+
+void FichierDurable::Abandonne() noexcept {
+    if (fd_ >= 0) {
+        ::close(std::exchange(fd_, -1));
+    }
+    if (!temporaire_.empty()) {
+        ::unlink(temporaire_.c_str());
+        temporaire_.clear();
+    }
+}
+
+int FichierDurable::Cree(const std::string& chemin) {
+    Abandonne();
     const std::string nom = chemin.substr(chemin.rfind(kSeparateur) + 1);
     std::string temporaire = DossierDe(chemin) + "." + nom + ".XXXXXX.tmp";
-    const Descripteur fd(::mkstemps(temporaire.data(), 4));
-    if (fd.get() < 0) {
+    fd_ = ::mkstemps(temporaire.data(), 4);
+    if (fd_ < 0) {
         return errno;
     }
-    int erreur = EcritOctets(fd.get(), contenu);
-    if (erreur == 0 && ::fsync(fd.get()) != 0) {
-        erreur = errno;
+    temporaire_ = std::move(temporaire);
+    return 0;
+}
+
+int FichierDurable::Ecrit(std::string_view octets) noexcept {
+    return fd_ < 0 ? EBADF : EcritOctets(fd_, octets);
+}
+
+int FichierDurable::Remplace(std::uint64_t position, std::string_view octets) noexcept {
+    while (!octets.empty()) {
+        const ssize_t n = ::pwrite(fd_, octets.data(), octets.size(), static_cast<off_t>(position));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? errno : EIO;
+        }
+        octets.remove_prefix(static_cast<std::size_t>(n));
+        position += static_cast<std::uint64_t>(n);
     }
-    if (erreur == 0) {
-        erreur = Renomme(temporaire, chemin, remplace);
+    return 0;
+}
+
+int FichierDurable::Termine(const std::string& chemin, bool remplace) noexcept {
+    if (fd_ < 0) {
+        return EBADF;
     }
-    if (erreur != 0) {
-        ::unlink(temporaire.c_str());
+    if (::fsync(fd_) != 0) {
+        const int erreur = errno;
+        Abandonne();
         return erreur;
     }
-    return SynchroniseDossier(DossierDe(chemin), fd.get());
+    if (const int erreur = Renomme(temporaire_, chemin, remplace); erreur != 0) {
+        if (erreur != EEXIST || remplace) {
+            Abandonne();
+        }
+        return erreur;
+    }
+    temporaire_.clear();
+    const int erreur = SynchroniseDossier(DossierDe(chemin), fd_);
+    ::close(std::exchange(fd_, -1));
+    return erreur;
 }
 
 int DeplaceFichierDurable(const std::string& source, const std::string& cible) {

@@ -93,6 +93,33 @@ TEST(FileAttente, WhatIsNotAWholeEntryIsNeverSentAndNeverLost) {
     EXPECT_EQ(plateforme::Nature(recent), plateforme::NatureChemin::Fichier);
 }
 
+// A message too large to hold in memory goes into its entry as it is built:
+// the entry appears only once whole, with the history it came with.
+TEST(FileAttente, AnEntryWrittenAsItsMessageComesAppearsOnlyWhole) {
+    DossierTemporaire dossier;
+    FileAttente file(dossier.Chemin());
+    {
+        Depot abandonne = file.Commence(UneEnveloppe(), {1000, 1, 1060, "451 plus tard"});
+        EXPECT_TRUE(abandonne.Ecrit("Subject: coupé\r\n"));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dossier.Chemin()));
+
+    Depot depot = file.Commence(UneEnveloppe(), {1000, 1, 1060, "451 plus tard"});
+    const std::string corps(100000, 'x');
+    for (const std::string_view morceau : {std::string_view(kMessage), std::string_view(corps)}) {
+        EXPECT_TRUE(depot.Ecrit(morceau));
+    }
+    EXPECT_TRUE(file.Identifiants().empty());
+    const std::string id = depot.Valide();
+    ResultatPrise prise = file.Prend(id);
+    ASSERT_EQ(prise.etat, EtatPrise::Prise);
+    EXPECT_EQ(prise.prise.entree.message, kMessage + corps);
+    EXPECT_EQ(prise.prise.entree.historique.tentatives, 1);
+    EXPECT_EQ(prise.prise.entree.historique.prochaine, 1060);
+    EXPECT_EQ(prise.prise.entree.historique.derniereReponse, "451 plus tard");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier.Chemin()), {}), 1);
+}
+
 // The machine's spool takes files from every user: the runner sends a file
 // only for the user who wrote it, and sets aside only into folders of its own.
 TEST(FileAttente, ASpoolFileIsSentOnlyForItsWriter) {
