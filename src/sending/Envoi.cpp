@@ -280,8 +280,8 @@ class Dispatch {
     }
 
     // A batch nobody received for now, built again as it was sent (same
-    // composition, the same files) and kept to go later; else its status
-    // says why it could not be kept.
+    // composition, the same files) and kept to go later, with the reply its
+    // attempt had; else its status says why it could not be kept.
     void GardeLot(ComposantSMTP& smtp, Lot& lot) {
         std::optional<outbox::Depot> depot;
         std::string raison;
@@ -289,7 +289,7 @@ class Dispatch {
         std::ostream sortie(&tampon);
         smtp.SetApercu(&sortie, [&](const ComposantSMTP::Enveloppe& envoi) {
             try {
-                depot.emplace(c_.metEnAttente(EnveloppeDe(envoi)));
+                depot.emplace(c_.metEnAttente(EnveloppeDe(envoi), lot.statut));
             } catch (const Erreur& e) {
                 raison = Lisible(e.Description());
             }

@@ -49,9 +49,11 @@ struct ContexteEnvoi {
     // last concluded, the rest reported not sent.
     std::function<bool()> arrete{};
     // Set to keep the batches that fail for now (/attente): starts an entry
-    // where one waits to go later; the message is written into it as it is
-    // built. Raises an Erreur when it cannot be started.
-    std::function<outbox::Depot(const outbox::Enveloppe&)> metEnAttente{};
+    // where one waits to go later, its first attempt failed with `reponse`;
+    // the message is written into it as it is built. Raises an Erreur when it
+    // cannot be started.
+    std::function<outbox::Depot(const outbox::Enveloppe&, const std::string& reponse)>
+        metEnAttente{};
 };
 
 // Expands the recipients, checks the attachments and sends the batches

@@ -162,8 +162,8 @@ TEST(Envoi, ABatchTooBigForTheOutboxFailsAndIsNotKept) {
     demande.timeoutSecondes = 5;
     outbox::FileAttente file(dossier / "outbox");
     ContexteEnvoi contexte{langue, dialogue, nullptr, {}, {}};
-    contexte.metEnAttente = [&](const outbox::Enveloppe& enveloppe) {
-        return file.Commence(enveloppe, {0, 0, 0, {}});
+    contexte.metEnAttente = [&](const outbox::Enveloppe& enveloppe, const std::string& reponse) {
+        return file.Commence(enveloppe, {0, 1, 60, reponse});
     };
     const Bilan bilan = EnvoiMessage(contexte, demande);
     ASSERT_EQ(bilan.lots.size(), 1u);
