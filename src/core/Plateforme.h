@@ -189,9 +189,11 @@ void SupprimeEcrituresAbandonnees(const std::string& dossier, std::int64_t ageSe
 // link included), EPERM when another user owns it, or why it cannot be made.
 [[nodiscard]] int PrepareDossierPrive(const std::string& chemin);
 
-// Reads a file as FichierReserve does, without holding it.
-[[nodiscard]] int LitFichierSansLien(const std::string& chemin, std::size_t tailleMax,
-                                     std::string& contenu);
+// Opens a file as FichierReserve does, without holding it, and reads it up to
+// the first `fin` (included), or whole when there is none: a listing reads a
+// message's fields, not the message. `taille` is the whole file's size.
+[[nodiscard]] int LitDebutSansLien(const std::string& chemin, std::size_t tailleMax,
+                                   std::string_view fin, std::string& debut, std::uint64_t& taille);
 
 // A file held by one process at a time while it works on it: opened without
 // following a link, a regular file with one name only, locked without

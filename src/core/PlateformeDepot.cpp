@@ -252,10 +252,9 @@ void FichierReserve::Libere() noexcept {
 
 namespace {
 
-// Opens and reads the file, locked when `verrou`: the descriptor, or minus
-// the errno value; `proprietaire` is set to the file's owner.
-int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& contenu, bool verrou,
-               std::uint32_t& proprietaire) {
+// Opens the file, locked when `verrou`: the descriptor, or minus the errno
+// value; `etat` is what it is.
+int Ouvre(const std::string& chemin, std::size_t tailleMax, bool verrou, struct stat& etat) {
     // O_NONBLOCK: a named pipe put there must not hold the reader up.
     Descripteur fd(
         ::open(chemin.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -264,7 +263,6 @@ int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& co
     }
     // Checked on the file opened, not on the name: the name may be changed
     // meanwhile by whoever may write to the folder.
-    struct stat etat {};
     if (::fstat(fd.get(), &etat) != 0) {
         return -errno;
     }
@@ -289,20 +287,30 @@ int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& co
     if (static_cast<std::size_t>(etat.st_size) > tailleMax) {
         return -EFBIG;
     }
-    proprietaire = etat.st_uid;
-    contenu.assign(static_cast<std::size_t>(etat.st_size), '\0');
+    return fd.Relache();
+}
+
+// Up to `taille` bytes more, fewer at the file's end: 0 or the errno value.
+int LitSuite(int fd, std::size_t taille, std::string& contenu) {
+    const std::size_t debut = contenu.size();
+    contenu.resize(debut + taille);
     std::size_t lus = 0;
-    while (lus < contenu.size()) {
-        const ssize_t n = ::read(fd.get(), contenu.data() + lus, contenu.size() - lus);
+    while (lus < taille) {
+        const ssize_t n = ::read(fd, contenu.data() + debut + lus, taille - lus);
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0) {
-            return -(n < 0 ? errno : EIO);
+        if (n < 0) {
+            contenu.resize(debut + lus);
+            return errno;
+        }
+        if (n == 0) {
+            break;
         }
         lus += static_cast<std::size_t>(n);
     }
-    return fd.Relache();
+    contenu.resize(debut + lus);
+    return 0;
 }
 
 }  // namespace
@@ -310,18 +318,49 @@ int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& co
 int FichierReserve::Reserve(const std::string& chemin, std::size_t tailleMax,
                             std::string& contenu) {
     Libere();
-    const int fd = OuvreEtLit(chemin, tailleMax, contenu, true, proprietaire_);
-    if (fd < 0) {
-        return -fd;
+    struct stat etat {};
+    Descripteur fd(Ouvre(chemin, tailleMax, true, etat));
+    if (fd.get() < 0) {
+        return -fd.get();
     }
-    fd_ = fd;
+    contenu.clear();
+    const auto taille = static_cast<std::size_t>(etat.st_size);
+    if (const int erreur = LitSuite(fd.get(), taille, contenu); erreur != 0) {
+        return erreur;
+    }
+    if (contenu.size() != taille) {
+        return EIO;
+    }
+    proprietaire_ = etat.st_uid;
+    fd_ = fd.Relache();
     return 0;
 }
 
-int LitFichierSansLien(const std::string& chemin, std::size_t tailleMax, std::string& contenu) {
-    std::uint32_t proprietaire = 0;
-    const Descripteur fd(OuvreEtLit(chemin, tailleMax, contenu, false, proprietaire));
-    return fd.get() < 0 ? -fd.get() : 0;
+int LitDebutSansLien(const std::string& chemin, std::size_t tailleMax, std::string_view fin,
+                     std::string& debut, std::uint64_t& taille) {
+    struct stat etat {};
+    const Descripteur fd(Ouvre(chemin, tailleMax, false, etat));
+    if (fd.get() < 0) {
+        return -fd.get();
+    }
+    taille = static_cast<std::uint64_t>(etat.st_size);
+    debut.clear();
+    constexpr std::size_t kMorceau = std::size_t{64} << 10;
+    for (;;) {
+        // The end may straddle two pieces.
+        const std::size_t depuis = debut.size() < fin.size() ? 0 : debut.size() - fin.size() + 1;
+        const std::size_t avant = debut.size();
+        if (const int erreur = LitSuite(fd.get(), kMorceau, debut); erreur != 0) {
+            return erreur;
+        }
+        if (const std::size_t trouve = debut.find(fin, depuis); trouve != std::string::npos) {
+            debut.resize(trouve + fin.size());
+            return 0;
+        }
+        if (debut.size() == avant || debut.size() >= taille) {
+            return 0;
+        }
+    }
 }
 
 }  // namespace corvelle::plateforme

@@ -373,17 +373,20 @@ std::vector<std::string> FileAttente::Identifiants(bool echouees) const {
 }
 
 std::optional<Entree> FileAttente::Consulte(const std::string& id, bool echouee) const {
-    std::string octets;
+    std::string debut;
+    std::uint64_t taille = 0;
     if (!IdValide(id) ||
-        plateforme::LitFichierSansLien(Chemin(dossier_ + (echouee ? kEchouees : ""), id),
-                                       kTailleMaxEntree, octets) != 0) {
+        plateforme::LitDebutSansLien(Chemin(dossier_ + (echouee ? kEchouees : ""), id),
+                                     kTailleMaxEntree, "\n\n", debut, taille) != 0) {
         return std::nullopt;
     }
-    std::optional<Entree> entree = Deserialise(octets);
-    if (entree) {
-        entree->id = id;
+    // A file cut short, in its message too, tells by its size.
+    std::optional<Champs> champs = LitEntete(debut);
+    if (!champs || taille != champs->debutMessage + std::uint64_t{champs->tailleMessage}) {
+        return std::nullopt;
     }
-    return entree;
+    champs->entree.id = id;
+    return std::move(champs->entree);
 }
 
 void FileAttente::Nettoie() const {

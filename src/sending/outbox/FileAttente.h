@@ -155,8 +155,8 @@ class FileAttente {
     // user who may only drop messages there).
     [[nodiscard]] std::vector<std::string> Identifiants(bool echouees = false) const;
 
-    // An entry read for a listing, without holding it; nothing when it is
-    // gone or is not an entry.
+    // An entry's fields read for a listing, without holding it nor reading
+    // its message (left empty); nothing when it is gone or is not an entry.
     [[nodiscard]] std::optional<Entree> Consulte(const std::string& id, bool echouee = false) const;
 
     // Removes what writers killed in the middle left behind.
