@@ -21,11 +21,17 @@ namespace corvelle {
 
 namespace {
 
-// Into the outbox of the settings in use, durably.
-std::string DeposeDansLaFile(const Programme& programme, const outbox::Enveloppe& enveloppe,
-                             std::string_view message) {
-    return outbox::FileAttente(DossierFileAttente(programme))
-        .Depose(enveloppe, message, Maintenant());
+// Into the outbox of the settings in use, tried once already: due again
+// after the back-off, as the runner would have it, or at once when no retry
+// fits in DureeAttente (the runner then gives it up, telling the sender).
+outbox::Depot CommenceDepot(const Programme& programme, const outbox::Enveloppe& enveloppe,
+                            const std::string& reponse) {
+    const std::int64_t maintenant = Maintenant();
+    outbox::Historique historique{maintenant, 0, maintenant, reponse};
+    historique.prochaine = outbox::ProchaineTentative(historique, maintenant, DureeDeVie(programme))
+                               .value_or(maintenant);
+    historique.tentatives = 1;
+    return outbox::FileAttente(DossierFileAttente(programme)).Commence(enveloppe, historique);
 }
 
 // Kept to go later is no failure, yet not a success either.
@@ -48,8 +54,8 @@ void ProposeAttente(const Programme& programme, Dialogue& dialogue, Demande& cop
     }
     ContexteEnvoi contexte{langue, dialogue, nullptr, {}, {}};
     contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
-                                         std::string_view message) {
-        return DeposeDansLaFile(programme, enveloppe, message);
+                                         const std::string& reponse) {
+        return CommenceDepot(programme, enveloppe, reponse);
     };
     MetEnAttente(contexte, copie, bilan);
     EcritLog(langue, dialogue, copie, TexteBilan(langue, copie, bilan), GraviteDe(bilan));
@@ -120,8 +126,8 @@ Bilan Expedie(const Programme& programme, Dialogue& dialogue, Demande& demande, 
     }
     if (demande.attente && !demande.apercu) {
         contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
-                                             std::string_view message) {
-            return DeposeDansLaFile(programme, enveloppe, message);
+                                             const std::string& reponse) {
+            return CommenceDepot(programme, enveloppe, reponse);
         };
     }
     Bilan bilan = EnvoiMessage(contexte, demande);

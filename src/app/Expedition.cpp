@@ -127,11 +127,6 @@ std::string EnvoieAvis(const Programme& programme, const outbox::Entree& entree,
     return envoi.conclusion == Conclusion::Envoye ? std::string() : envoi.detail;
 }
 
-// How long a message is retried, in seconds.
-std::int64_t DureeDeVie(const Programme& programme) {
-    return std::int64_t{std::max(programme.Reglages.DureeAttente, 0)} * 3600;
-}
-
 // "h:mm" since the message came: the same in every language.
 std::string Age(std::int64_t secondes) {
     const std::int64_t minutes = secondes < 0 ? 0 : secondes / 60;
@@ -470,6 +465,10 @@ std::int64_t Maintenant() {
     return std::chrono::duration_cast<std::chrono::seconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
+}
+
+std::int64_t DureeDeVie(const Programme& programme) {
+    return std::int64_t{std::max(programme.Reglages.DureeAttente, 0)} * 3600;
 }
 
 std::string DossierFileAttente(const Programme& programme) {

@@ -77,4 +77,7 @@ void ListeFileAttente(const Programme& programme);
 
 [[nodiscard]] std::int64_t Maintenant();
 
+// How long a message is retried (DureeAttente), in seconds.
+[[nodiscard]] std::int64_t DureeDeVie(const Programme& programme);
+
 }  // namespace corvelle

@@ -135,6 +135,34 @@ class FichierNouveau {
 [[nodiscard]] int EcritFichierDurable(const std::string& chemin, std::string_view contenu,
                                       bool remplace);
 
+// The same file written piece by piece, for a message too large to hold in
+// memory: under the same temporary name until Termine(), which does the rest
+// of what EcritFichierDurable does. Dropped before, the temporary file goes.
+class FichierDurable {
+  public:
+    FichierDurable() noexcept = default;
+    ~FichierDurable();
+    FichierDurable(const FichierDurable&) = delete;
+    FichierDurable& operator=(const FichierDurable&) = delete;
+    FichierDurable(FichierDurable&& autre) noexcept;
+    FichierDurable& operator=(FichierDurable&& autre) noexcept;
+
+    // The temporary file, named after `chemin`.
+    [[nodiscard]] int Cree(const std::string& chemin);
+    [[nodiscard]] int Ecrit(std::string_view octets) noexcept;
+    // Over bytes already written, `position` bytes from the start.
+    [[nodiscard]] int Remplace(std::uint64_t position, std::string_view octets) noexcept;
+    // Flushes the file and gives it the name `chemin`; EEXIST, the file kept
+    // for another name, when one has it already and not `remplace`.
+    [[nodiscard]] int Termine(const std::string& chemin, bool remplace) noexcept;
+
+  private:
+    void Abandonne() noexcept;
+
+    int fd_ = -1;
+    std::string temporaire_;
+};
+
 // Gives a file a name in another folder of the same file system, never over a
 // file already there, and flushes both folders.
 [[nodiscard]] int DeplaceFichierDurable(const std::string& source, const std::string& cible);
@@ -161,9 +189,11 @@ void SupprimeEcrituresAbandonnees(const std::string& dossier, std::int64_t ageSe
 // link included), EPERM when another user owns it, or why it cannot be made.
 [[nodiscard]] int PrepareDossierPrive(const std::string& chemin);
 
-// Reads a file as FichierReserve does, without holding it.
-[[nodiscard]] int LitFichierSansLien(const std::string& chemin, std::size_t tailleMax,
-                                     std::string& contenu);
+// Opens a file as FichierReserve does, without holding it, and reads it up to
+// the first `fin` (included), or whole when there is none: a listing reads a
+// message's fields, not the message. `taille` is the whole file's size.
+[[nodiscard]] int LitDebutSansLien(const std::string& chemin, std::size_t tailleMax,
+                                   std::string_view fin, std::string& debut, std::uint64_t& taille);
 
 // A file held by one process at a time while it works on it: opened without
 // following a link, a regular file with one name only, locked without

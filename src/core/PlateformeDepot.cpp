@@ -58,24 +58,90 @@ int Renomme(const std::string& source, const std::string& cible, bool remplace) 
 }  // namespace
 
 int EcritFichierDurable(const std::string& chemin, std::string_view contenu, bool remplace) {
+    FichierDurable fichier;
+    int erreur = fichier.Cree(chemin);
+    if (erreur == 0) {
+        erreur = fichier.Ecrit(contenu);
+    }
+    return erreur != 0 ? erreur : fichier.Termine(chemin, remplace);
+}
+
+FichierDurable::~FichierDurable() {
+    Abandonne();
+}
+
+FichierDurable::FichierDurable(FichierDurable&& autre) noexcept
+    : fd_(std::exchange(autre.fd_, -1)), temporaire_(std::exchange(autre.temporaire_, {})) {}
+
+FichierDurable& FichierDurable::operator=(FichierDurable&& autre) noexcept {
+    if (this != &autre) {
+        Abandonne();
+        fd_ = std::exchange(autre.fd_, -1);
+        temporaire_ = std::exchange(autre.temporaire_, {});
+    }
+    return *this;
+}
+
+void FichierDurable::Abandonne() noexcept {
+    if (fd_ >= 0) {
+        ::close(std::exchange(fd_, -1));
+    }
+    if (!temporaire_.empty()) {
+        ::unlink(temporaire_.c_str());
+        temporaire_.clear();
+    }
+}
+
+int FichierDurable::Cree(const std::string& chemin) {
+    Abandonne();
     const std::string nom = chemin.substr(chemin.rfind(kSeparateur) + 1);
     std::string temporaire = DossierDe(chemin) + "." + nom + ".XXXXXX.tmp";
-    const Descripteur fd(::mkstemps(temporaire.data(), 4));
-    if (fd.get() < 0) {
+    fd_ = ::mkstemps(temporaire.data(), 4);
+    if (fd_ < 0) {
         return errno;
     }
-    int erreur = EcritOctets(fd.get(), contenu);
-    if (erreur == 0 && ::fsync(fd.get()) != 0) {
-        erreur = errno;
+    temporaire_ = std::move(temporaire);
+    return 0;
+}
+
+int FichierDurable::Ecrit(std::string_view octets) noexcept {
+    return fd_ < 0 ? EBADF : EcritOctets(fd_, octets);
+}
+
+int FichierDurable::Remplace(std::uint64_t position, std::string_view octets) noexcept {
+    while (!octets.empty()) {
+        const ssize_t n = ::pwrite(fd_, octets.data(), octets.size(), static_cast<off_t>(position));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? errno : EIO;
+        }
+        octets.remove_prefix(static_cast<std::size_t>(n));
+        position += static_cast<std::uint64_t>(n);
     }
-    if (erreur == 0) {
-        erreur = Renomme(temporaire, chemin, remplace);
+    return 0;
+}
+
+int FichierDurable::Termine(const std::string& chemin, bool remplace) noexcept {
+    if (fd_ < 0) {
+        return EBADF;
     }
-    if (erreur != 0) {
-        ::unlink(temporaire.c_str());
+    if (::fsync(fd_) != 0) {
+        const int erreur = errno;
+        Abandonne();
         return erreur;
     }
-    return SynchroniseDossier(DossierDe(chemin), fd.get());
+    if (const int erreur = Renomme(temporaire_, chemin, remplace); erreur != 0) {
+        if (erreur != EEXIST || remplace) {
+            Abandonne();
+        }
+        return erreur;
+    }
+    temporaire_.clear();
+    const int erreur = SynchroniseDossier(DossierDe(chemin), fd_);
+    ::close(std::exchange(fd_, -1));
+    return erreur;
 }
 
 int DeplaceFichierDurable(const std::string& source, const std::string& cible) {
@@ -186,10 +252,9 @@ void FichierReserve::Libere() noexcept {
 
 namespace {
 
-// Opens and reads the file, locked when `verrou`: the descriptor, or minus
-// the errno value; `proprietaire` is set to the file's owner.
-int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& contenu, bool verrou,
-               std::uint32_t& proprietaire) {
+// Opens the file, locked when `verrou`: the descriptor, or minus the errno
+// value; `etat` is what it is.
+int Ouvre(const std::string& chemin, std::size_t tailleMax, bool verrou, struct stat& etat) {
     // O_NONBLOCK: a named pipe put there must not hold the reader up.
     Descripteur fd(
         ::open(chemin.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -198,7 +263,6 @@ int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& co
     }
     // Checked on the file opened, not on the name: the name may be changed
     // meanwhile by whoever may write to the folder.
-    struct stat etat {};
     if (::fstat(fd.get(), &etat) != 0) {
         return -errno;
     }
@@ -223,20 +287,30 @@ int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& co
     if (static_cast<std::size_t>(etat.st_size) > tailleMax) {
         return -EFBIG;
     }
-    proprietaire = etat.st_uid;
-    contenu.assign(static_cast<std::size_t>(etat.st_size), '\0');
+    return fd.Relache();
+}
+
+// Up to `taille` bytes more, fewer at the file's end: 0 or the errno value.
+int LitSuite(int fd, std::size_t taille, std::string& contenu) {
+    const std::size_t debut = contenu.size();
+    contenu.resize(debut + taille);
     std::size_t lus = 0;
-    while (lus < contenu.size()) {
-        const ssize_t n = ::read(fd.get(), contenu.data() + lus, contenu.size() - lus);
+    while (lus < taille) {
+        const ssize_t n = ::read(fd, contenu.data() + debut + lus, taille - lus);
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0) {
-            return -(n < 0 ? errno : EIO);
+        if (n < 0) {
+            contenu.resize(debut + lus);
+            return errno;
+        }
+        if (n == 0) {
+            break;
         }
         lus += static_cast<std::size_t>(n);
     }
-    return fd.Relache();
+    contenu.resize(debut + lus);
+    return 0;
 }
 
 }  // namespace
@@ -244,18 +318,49 @@ int OuvreEtLit(const std::string& chemin, std::size_t tailleMax, std::string& co
 int FichierReserve::Reserve(const std::string& chemin, std::size_t tailleMax,
                             std::string& contenu) {
     Libere();
-    const int fd = OuvreEtLit(chemin, tailleMax, contenu, true, proprietaire_);
-    if (fd < 0) {
-        return -fd;
+    struct stat etat {};
+    Descripteur fd(Ouvre(chemin, tailleMax, true, etat));
+    if (fd.get() < 0) {
+        return -fd.get();
     }
-    fd_ = fd;
+    contenu.clear();
+    const auto taille = static_cast<std::size_t>(etat.st_size);
+    if (const int erreur = LitSuite(fd.get(), taille, contenu); erreur != 0) {
+        return erreur;
+    }
+    if (contenu.size() != taille) {
+        return EIO;
+    }
+    proprietaire_ = etat.st_uid;
+    fd_ = fd.Relache();
     return 0;
 }
 
-int LitFichierSansLien(const std::string& chemin, std::size_t tailleMax, std::string& contenu) {
-    std::uint32_t proprietaire = 0;
-    const Descripteur fd(OuvreEtLit(chemin, tailleMax, contenu, false, proprietaire));
-    return fd.get() < 0 ? -fd.get() : 0;
+int LitDebutSansLien(const std::string& chemin, std::size_t tailleMax, std::string_view fin,
+                     std::string& debut, std::uint64_t& taille) {
+    struct stat etat {};
+    const Descripteur fd(Ouvre(chemin, tailleMax, false, etat));
+    if (fd.get() < 0) {
+        return -fd.get();
+    }
+    taille = static_cast<std::uint64_t>(etat.st_size);
+    debut.clear();
+    constexpr std::size_t kMorceau = std::size_t{64} << 10;
+    for (;;) {
+        // The end may straddle two pieces.
+        const std::size_t depuis = debut.size() < fin.size() ? 0 : debut.size() - fin.size() + 1;
+        const std::size_t avant = debut.size();
+        if (const int erreur = LitSuite(fd.get(), kMorceau, debut); erreur != 0) {
+            return erreur;
+        }
+        if (const std::size_t trouve = debut.find(fin, depuis); trouve != std::string::npos) {
+            debut.resize(trouve + fin.size());
+            return 0;
+        }
+        if (debut.size() == avant || debut.size() >= taille) {
+            return 0;
+        }
+    }
 }
 
 }  // namespace corvelle::plateforme

@@ -41,26 +41,16 @@ std::string AvecSautFinal(std::string corps) {
     return corps;
 }
 
-// Room left in an outbox entry for the history its retries write: the last
-// reply (at most 64 KiB from a server, escaped) and the counters.
-constexpr std::size_t kPlaceHistorique = std::size_t{256} << 10;
-
-// A message kept whole in memory up to a cap: past it, the writing fails
-// rather than grow without end, and the message is known to be too big.
-class TamponBorne : public std::streambuf {
+// The message goes into its outbox entry as it is built, once the envelope
+// opened the entry; past the entry's cap, or with no entry, the writing fails.
+class SortieDepot : public std::streambuf {
   public:
-    TamponBorne(std::string& octets, std::size_t plafond) : octets_(octets), plafond_(plafond) {}
-    [[nodiscard]] bool Deborde() const noexcept { return deborde_; }
+    explicit SortieDepot(std::optional<outbox::Depot>& depot) : depot_(depot) {}
 
   protected:
     std::streamsize xsputn(const char* octets, std::streamsize taille) override {
-        const auto n = static_cast<std::size_t>(taille);
-        if (deborde_ || n > plafond_ - octets_.size()) {
-            deborde_ = true;
-            return 0;
-        }
-        octets_.append(octets, n);
-        return taille;
+        const bool ecrit = depot_ && depot_->Ecrit({octets, static_cast<std::size_t>(taille)});
+        return ecrit ? taille : 0;
     }
     int_type overflow(int_type c) override {
         if (traits_type::eq_int_type(c, traits_type::eof())) {
@@ -71,9 +61,7 @@ class TamponBorne : public std::streambuf {
     }
 
   private:
-    std::string& octets_;
-    std::size_t plafond_;
-    bool deborde_ = false;
+    std::optional<outbox::Depot>& depot_;
 };
 
 class Dispatch {
@@ -293,20 +281,55 @@ class Dispatch {
     }
 
     // A batch nobody received for now, built again as it was sent (same
-    // composition, the same files) and kept to go later; else its status
-    // says why it could not be kept.
+    // composition, the same files) and kept to go later, with the reply its
+    // attempt had; else its status says why it could not be kept.
     void GardeLot(ComposantSMTP& smtp, Lot& lot) {
-        std::string message;
-        TamponBorne tampon(message, outbox::kTailleMaxEntree);
+        std::optional<outbox::Depot> depot;
+        std::string raison;
+        SortieDepot tampon(depot);
         std::ostream sortie(&tampon);
-        smtp.SetApercu(&sortie);
+        smtp.SetApercu(&sortie, [&](const ComposantSMTP::Enveloppe& envoi) {
+            try {
+                depot.emplace(c_.metEnAttente(EnveloppeDe(envoi), lot.statut));
+            } catch (const Erreur& e) {
+                raison = Lisible(e.Description());
+            }
+        });
         smtp.SetLot(std::move(*lot.adresses));
         lot.adresses.reset();
         smtp.PiecesJointes() = fichiersJoints_;
         smtp.Envoie();
         smtp.SetApercu(nullptr);
-        const ComposantSMTP::Issue& construit = smtp.Resultat();
-        const ComposantSMTP::Enveloppe envoi = smtp.EnveloppeConstruite();
+        if (raison.empty()) {
+            raison = Conserve(depot, smtp.Resultat(), lot);
+        }
+        if (!raison.empty()) {
+            lot.statut += "; " + FormateMessage(Texte("MSG_ATTENTE_IMPOSSIBLE"), raison);
+        }
+    }
+
+    // Makes the entry durable when its message was written whole: nothing;
+    // else why it was not kept, and nothing is.
+    std::string Conserve(std::optional<outbox::Depot>& depot, const ComposantSMTP::Issue& construit,
+                         Lot& lot) const {
+        if (depot && depot->Deborde()) {
+            return FormateMessage(Texte("MSG_ATTENTE_TROP_GRAND"),
+                                  (outbox::kTailleMaxEntree - outbox::kPlaceHistorique) >> 20);
+        }
+        // A disk that refused the message says why, rather than the writing
+        // that stopped because of it.
+        if (!depot || (!construit.accepte && !depot->Echoue())) {
+            return construit.statut;
+        }
+        try {
+            lot.attente = depot->Valide();
+            return {};
+        } catch (const Erreur& e) {
+            return Lisible(e.Description());
+        }
+    }
+
+    outbox::Enveloppe EnveloppeDe(const ComposantSMTP::Enveloppe& envoi) const {
         outbox::Enveloppe enveloppe;
         enveloppe.configuration = demande_.configuration.Nom;
         enveloppe.expediteur = envoi.expediteur;
@@ -316,23 +339,7 @@ class Dispatch {
             enveloppe.notify = "SUCCESS,FAILURE";
             enveloppe.ret = "HDRS";
         }
-        std::string raison;
-        if (tampon.Deborde() ||
-            outbox::Serialise({{}, enveloppe, {}, {}}).size() + message.size() + kPlaceHistorique >
-                outbox::kTailleMaxEntree) {
-            raison = FormateMessage(Texte("MSG_ATTENTE_TROP_GRAND"),
-                                    (outbox::kTailleMaxEntree - kPlaceHistorique) >> 20);
-        } else if (!construit.accepte) {
-            raison = construit.statut;
-        } else {
-            try {
-                lot.attente = c_.metEnAttente(enveloppe, message);
-                return;
-            } catch (const Erreur& e) {
-                raison = Lisible(e.Description());
-            }
-        }
-        lot.statut += "; " + FormateMessage(Texte("MSG_ATTENTE_IMPOSSIBLE"), raison);
+        return enveloppe;
     }
 
     void EnvoieLesLots(ComposantSMTP& smtp, std::array<ListeAdresses, 3>& adresses,

@@ -18,7 +18,8 @@ struct Langue;
 
 namespace outbox {
 struct Enveloppe;
-}
+class Depot;
+}  // namespace outbox
 
 // How far a dispatch has gone: while groups expand, the directory's searches
 // and the members found; then batches handed to the server, and their
@@ -47,10 +48,12 @@ struct ContexteEnvoi {
     // Asked between batches: true stops the dispatch there, the batch sent
     // last concluded, the rest reported not sent.
     std::function<bool()> arrete{};
-    // Set to keep the batches that fail for now (/attente): writes one whole
-    // message with its envelope where it waits to go later, durably; returns
-    // its id there. Raises an Erreur when it could not be kept.
-    std::function<std::string(const outbox::Enveloppe&, std::string_view message)> metEnAttente{};
+    // Set to keep the batches that fail for now (/attente): starts an entry
+    // where one waits to go later, its first attempt failed with `reponse`;
+    // the message is written into it as it is built. Raises an Erreur when it
+    // cannot be started.
+    std::function<outbox::Depot(const outbox::Enveloppe&, const std::string& reponse)>
+        metEnAttente{};
 };
 
 // Expands the recipients, checks the attachments and sends the batches

@@ -160,15 +160,14 @@ TEST(Envoi, ABatchTooBigForTheOutboxFailsAndIsNotKept) {
     demande.configuration.Serveur = "127.0.0.1";
     demande.configuration.Port = 1;  // nobody listens: a failure for now
     demande.timeoutSecondes = 5;
-    int gardes = 0;
+    outbox::FileAttente file(dossier / "outbox");
     ContexteEnvoi contexte{langue, dialogue, nullptr, {}, {}};
-    contexte.metEnAttente = [&](const outbox::Enveloppe&, std::string_view) {
-        ++gardes;
-        return std::string("id");
+    contexte.metEnAttente = [&](const outbox::Enveloppe& enveloppe, const std::string& reponse) {
+        return file.Commence(enveloppe, {0, 1, 60, reponse});
     };
     const Bilan bilan = EnvoiMessage(contexte, demande);
     ASSERT_EQ(bilan.lots.size(), 1u);
-    EXPECT_EQ(gardes, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(dossier / "outbox"));
     EXPECT_TRUE(bilan.lots[0].attente.empty());
     EXPECT_EQ(bilan.Genre(), GenreEchec::Temporaire);
     EXPECT_NE(bilan.lots[0].statut.find("; non gardé dans la file d'attente : le message dépasse "

@@ -116,7 +116,10 @@ std::optional<std::int64_t> ProchaineTentative(const Historique& historique,
     return prochaine;
 }
 
-std::string Serialise(const Entree& entree) {
+namespace {
+
+// The fields, up to the blank line before the message of `taille` bytes.
+std::string Entete(const Entree& entree, std::string_view taille) {
     const Enveloppe& e = entree.enveloppe;
     const Historique& h = entree.historique;
     std::string texte = std::string(kVersion) + "\n";
@@ -143,21 +146,28 @@ std::string Serialise(const Entree& entree) {
     if (!h.avisNonEnvoye.empty()) {
         champ("Notice-Failed", h.avisNonEnvoye);
     }
-    // The size tells a whole file from one cut short.
-    champ("Size", std::to_string(entree.message.size()));
+    // The size tells a whole file from one cut short; last, so that one
+    // written as its message comes can fill it in.
+    champ("Size", taille);
     texte += "\n";
-    texte += entree.message;
     return texte;
 }
 
-std::optional<Entree> Deserialise(std::string_view octets) {
+// An entry's fields, read from the start of its file.
+struct Champs {
+    Entree entree;  // its message left empty
+    std::size_t debutMessage = 0;
+    std::size_t tailleMessage = 0;
+};
+
+std::optional<Champs> LitEntete(std::string_view octets) {
     const std::size_t finEntete = octets.find("\n\n");
     if (!octets.starts_with(std::string(kVersion) + "\n") || finEntete == std::string_view::npos) {
         return std::nullopt;
     }
-    Entree entree;
-    Enveloppe& e = entree.enveloppe;
-    Historique& h = entree.historique;
+    Champs champs;
+    Enveloppe& e = champs.entree.enveloppe;
+    Historique& h = champs.entree.historique;
     std::optional<std::size_t> taille;
     std::string_view entete = octets.substr(kVersion.size() + 1, finEntete - kVersion.size());
     while (!entete.empty()) {
@@ -194,7 +204,7 @@ std::optional<Entree> Deserialise(std::string_view octets) {
         } else if (nom == "Reply") {
             h.derniereReponse = valeur;
         } else if (nom == "Writer") {
-            lu = LitEntier(valeur, entree.redacteur) && entree.redacteur >= 0;
+            lu = LitEntier(valeur, champs.entree.redacteur) && champs.entree.redacteur >= 0;
         } else if (nom == "Notice-Failed") {
             h.avisNonEnvoye = valeur;
         } else if (nom == "Size") {
@@ -207,11 +217,64 @@ std::optional<Entree> Deserialise(std::string_view octets) {
             return std::nullopt;
         }
     }
-    entree.message = std::string(octets.substr(finEntete + 2));
-    if (!taille || *taille != entree.message.size() || e.destinataires.empty()) {
+    if (!taille || e.destinataires.empty()) {
         return std::nullopt;
     }
-    return entree;
+    champs.debutMessage = finEntete + 2;
+    champs.tailleMessage = *taille;
+    return champs;
+}
+
+// Digits enough for any size under the cap, zeros first, so that the size
+// of a message written as it comes takes the room kept for it.
+constexpr std::size_t kChiffresTaille = 12;
+static_assert(kTailleMaxEntree < 1'000'000'000'000);
+
+}  // namespace
+
+std::string Serialise(const Entree& entree) {
+    return Entete(entree, std::to_string(entree.message.size())) + entree.message;
+}
+
+std::optional<Entree> Deserialise(std::string_view octets) {
+    std::optional<Champs> champs = LitEntete(octets);
+    if (!champs || octets.size() - champs->debutMessage != champs->tailleMessage) {
+        return std::nullopt;
+    }
+    champs->entree.message = std::string(octets.substr(champs->debutMessage));
+    return std::move(champs->entree);
+}
+
+bool Depot::Ecrit(std::string_view octets) {
+    if (erreur_ == 0 && entete_ + taille_ + octets.size() + kPlaceHistorique > kTailleMaxEntree) {
+        erreur_ = EFBIG;
+    }
+    if (erreur_ == 0) {
+        erreur_ = fichier_.Ecrit(octets);
+        taille_ += octets.size();
+    }
+    return erreur_ == 0;
+}
+
+bool Depot::Deborde() const noexcept {
+    return erreur_ == EFBIG;
+}
+
+std::string Depot::Valide() {
+    std::string chemin = Chemin(dossier_, id_);
+    Verifie(erreur_, "writing", chemin);
+    std::string chiffres = std::to_string(taille_);
+    chiffres.insert(0, kChiffresTaille - chiffres.size(), '0');
+    Verifie(fichier_.Remplace(entete_ - 2 - kChiffresTaille, chiffres), "writing", chemin);
+    for (;;) {
+        const int erreur = fichier_.Termine(chemin, false);
+        if (erreur != EEXIST) {
+            Verifie(erreur, "writing", chemin);
+            return id_;
+        }
+        id_ = NouvelId(creation_);
+        chemin = Chemin(dossier_, id_);
+    }
 }
 
 void Prise::Livree() {
@@ -260,6 +323,12 @@ FileAttente::FileAttente(std::string dossier) : dossier_(std::move(dossier)) {
 
 std::string FileAttente::Depose(const Enveloppe& enveloppe, std::string_view message,
                                 std::int64_t maintenant) {
+    Depot depot = Commence(enveloppe, {maintenant, 0, maintenant, {}});
+    depot.Ecrit(message);
+    return depot.Valide();
+}
+
+Depot FileAttente::Commence(const Enveloppe& enveloppe, const Historique& historique) {
     // The messages are the user's mail: their folders are theirs only. The
     // machine's spool is made by the package, writable by every user.
     const std::string parent =
@@ -272,20 +341,22 @@ std::string FileAttente::Depose(const Enveloppe& enveloppe, std::string_view mes
     }
     Entree entree;
     entree.enveloppe = enveloppe;
-    entree.historique.creation = maintenant;
-    entree.historique.prochaine = maintenant;
-    entree.message = message;
+    entree.historique = historique;
     entree.redacteur = plateforme::UtilisateurEffectif();
-    const std::string octets = Serialise(entree);
-    for (;;) {
-        entree.id = NouvelId(maintenant);
-        const std::string chemin = Chemin(dossier_, entree.id);
-        const int erreur = plateforme::EcritFichierDurable(chemin, octets, false);
-        if (erreur != EEXIST) {
-            Verifie(erreur, "writing", chemin);
-            return entree.id;
-        }
+    const std::string entete = Entete(entree, std::string(kChiffresTaille, '0'));
+    Depot depot;
+    depot.dossier_ = dossier_;
+    depot.creation_ = historique.creation;
+    depot.id_ = NouvelId(historique.creation);
+    depot.entete_ = entete.size();
+    const std::string chemin = Chemin(dossier_, depot.id_);
+    Verifie(depot.fichier_.Cree(chemin), "writing", chemin);
+    if (entete.size() + kPlaceHistorique > kTailleMaxEntree) {
+        depot.erreur_ = EFBIG;
+    } else {
+        depot.erreur_ = depot.fichier_.Ecrit(entete);
     }
+    return depot;
 }
 
 std::vector<std::string> FileAttente::Identifiants(bool echouees) const {
@@ -302,17 +373,20 @@ std::vector<std::string> FileAttente::Identifiants(bool echouees) const {
 }
 
 std::optional<Entree> FileAttente::Consulte(const std::string& id, bool echouee) const {
-    std::string octets;
+    std::string debut;
+    std::uint64_t taille = 0;
     if (!IdValide(id) ||
-        plateforme::LitFichierSansLien(Chemin(dossier_ + (echouee ? kEchouees : ""), id),
-                                       kTailleMaxEntree, octets) != 0) {
+        plateforme::LitDebutSansLien(Chemin(dossier_ + (echouee ? kEchouees : ""), id),
+                                     kTailleMaxEntree, "\n\n", debut, taille) != 0) {
         return std::nullopt;
     }
-    std::optional<Entree> entree = Deserialise(octets);
-    if (entree) {
-        entree->id = id;
+    // A file cut short, in its message too, tells by its size.
+    std::optional<Champs> champs = LitEntete(debut);
+    if (!champs || taille != champs->debutMessage + std::uint64_t{champs->tailleMessage}) {
+        return std::nullopt;
     }
-    return entree;
+    champs->entree.id = id;
+    return std::move(champs->entree);
 }
 
 void FileAttente::Nettoie() const {

@@ -54,6 +54,9 @@ struct Entree {
 
 // Past this, a file in the outbox is not one of ours.
 inline constexpr std::size_t kTailleMaxEntree = plateforme::kTailleMaxLecture + (1 << 20);
+// Room a new entry leaves under that cap for the history its retries write:
+// the last reply (at most 64 KiB from a server, escaped) and the counters.
+inline constexpr std::size_t kPlaceHistorique = std::size_t{256} << 10;
 
 // The file's bytes, and back; nothing when they do not read as a whole entry
 // (a file cut short, another file put there).
@@ -61,6 +64,33 @@ inline constexpr std::size_t kTailleMaxEntree = plateforme::kTailleMaxLecture + 
 [[nodiscard]] std::optional<Entree> Deserialise(std::string_view octets);
 
 class FileAttente;
+
+// A new entry written as its message is built, so that a large one is never
+// held whole in memory: under a temporary name until Valide(); dropped
+// before, nothing is kept.
+class Depot {
+  public:
+    // Appends to the message; false once it takes no more: past what the
+    // outbox keeps (Deborde()), or the disk refused (Valide() says why).
+    bool Ecrit(std::string_view octets);
+    [[nodiscard]] bool Echoue() const noexcept { return erreur_ != 0; }
+    [[nodiscard]] bool Deborde() const noexcept;
+    // Makes the entry whole and durable: its id. Raises an Erreur when it
+    // cannot be: then nothing is kept.
+    [[nodiscard]] std::string Valide();
+
+  private:
+    friend class FileAttente;
+    Depot() = default;
+
+    std::string dossier_;
+    std::int64_t creation_ = 0;
+    std::string id_;
+    plateforme::FichierDurable fichier_;
+    std::size_t entete_ = 0;  // its fields' bytes, the size last
+    std::size_t taille_ = 0;  // the message's so far
+    int erreur_ = 0;
+};
 
 // An entry this process holds while it tries it; the others leave it alone.
 // Each outcome is written durably before the hold ends; dropped without one,
@@ -116,14 +146,17 @@ class FileAttente {
     // be written whole: then nothing was kept.
     [[nodiscard]] std::string Depose(const Enveloppe& enveloppe, std::string_view message,
                                      std::int64_t maintenant);
+    // Starts one whose message is written as it comes, with the history it
+    // has already. Raises an Erreur when it cannot be started.
+    [[nodiscard]] Depot Commence(const Enveloppe& enveloppe, const Historique& historique);
 
     // The ids waiting, oldest first; of failed/ with `echouees`. Raises an
     // Erreur when the folder cannot be listed (the machine's spool, for a
     // user who may only drop messages there).
     [[nodiscard]] std::vector<std::string> Identifiants(bool echouees = false) const;
 
-    // An entry read for a listing, without holding it; nothing when it is
-    // gone or is not an entry.
+    // An entry's fields read for a listing, without holding it nor reading
+    // its message (left empty); nothing when it is gone or is not an entry.
     [[nodiscard]] std::optional<Entree> Consulte(const std::string& id, bool echouee = false) const;
 
     // Removes what writers killed in the middle left behind.

@@ -100,6 +100,7 @@ struct ComposantSMTP::Impl {
     // dispatch all carry the same bytes, or fail.
     std::map<std::string, plateforme::IdentiteFichier> fichiersVus;
     std::ostream* apercu = nullptr;
+    std::function<void(const ComposantSMTP::Enveloppe&)> avantApercu;
     std::optional<ComposantSMTP::Relais> relais;
     smtp::IdLot prochainLot = 0;  // for single sends, which name no batch
 
@@ -294,6 +295,9 @@ std::vector<smtp::Verdict> ComposantSMTP::Impl::Transmet(const smtp::ContenuMess
     // Delivery receipts (1 or 3) also ask the servers for delivery notices.
     enveloppe.accuses = !relais && (message.notification == 1 || message.notification == 3);
     if (apercu) {
+        if (avantApercu) {
+            avantApercu({enveloppe.expediteur, enveloppe.destinataires, enveloppe.accuses});
+        }
         return {{lot, smtp::EcritMessage(source, *apercu), nullptr}};
     }
     if (reglages.authentification == 1) {
@@ -505,8 +509,9 @@ const ComposantSMTP::Issue& ComposantSMTP::Resultat() const {
     return d_->issue;
 }
 
-void ComposantSMTP::SetApercu(std::ostream* sortie) {
+void ComposantSMTP::SetApercu(std::ostream* sortie, std::function<void(const Enveloppe&)> avant) {
     d_->apercu = sortie;
+    d_->avantApercu = std::move(avant);
 }
 
 ComposantSMTP::Enveloppe ComposantSMTP::EnveloppeConstruite() const {

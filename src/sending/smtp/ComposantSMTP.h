@@ -123,10 +123,21 @@ class ComposantSMTP {
     [[nodiscard]] std::vector<Issue> Attend();
     [[nodiscard]] std::vector<Issue> Termine();
 
+    // The envelope of the last message built: MAIL FROM, then each RCPT TO
+    // (blind copies included), and whether it asks the servers for delivery
+    // notices (DSN).
+    struct Enveloppe {
+        std::string expediteur;
+        std::vector<std::string> destinataires;
+        bool accuses = false;
+    };
+
     // A preview instead of a send while set: Envoie() builds the message
     // exactly as it would go, writes its bytes to `sortie` and contacts no
     // server; Resultat() says whether it could be built. Null sends again.
-    void SetApercu(std::ostream* sortie);
+    // `avant` is told the envelope before the first byte goes, for a file
+    // that holds it ahead of the message.
+    void SetApercu(std::ostream* sortie, std::function<void(const Enveloppe&)> avant = {});
     // A message handed over whole, relayed as it is instead of one built from
     // the values above: its bytes (CR LF line ends, not dot-stuffed; they must
     // outlive the sends) and its envelope. Nothing: built messages again.
@@ -143,14 +154,6 @@ class ComposantSMTP {
     };
     void SetRelais(std::optional<Relais> relais);
 
-    // The envelope of the last message built: MAIL FROM, then each RCPT TO
-    // (blind copies included), and whether it asks the servers for delivery
-    // notices (DSN).
-    struct Enveloppe {
-        std::string expediteur;
-        std::vector<std::string> destinataires;
-        bool accuses = false;
-    };
     [[nodiscard]] Enveloppe EnveloppeConstruite() const;
 
   private:

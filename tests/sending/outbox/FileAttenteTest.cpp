@@ -43,7 +43,6 @@ TEST(FileAttente, EntriesReadBackWholeAndFollowTheirOutcomes) {
     EXPECT_EQ(relue->historique.tentatives, 1);
     EXPECT_EQ(relue->historique.prochaine, 1060);
     EXPECT_EQ(relue->historique.creation, 1000);
-    EXPECT_EQ(relue->message, kMessage);
 
     file.Prend(id).prise.Abandonne("550 non");
     EXPECT_TRUE(file.Identifiants().empty());
@@ -91,6 +90,65 @@ TEST(FileAttente, WhatIsNotAWholeEntryIsNeverSentAndNeverLost) {
     file.Nettoie();
     EXPECT_EQ(plateforme::Nature(ancien), plateforme::NatureChemin::Absent);
     EXPECT_EQ(plateforme::Nature(recent), plateforme::NatureChemin::Fichier);
+}
+
+// A message too large to hold in memory goes into its entry as it is built:
+// the entry appears only once whole, with the history it came with.
+TEST(FileAttente, AnEntryWrittenAsItsMessageComesAppearsOnlyWhole) {
+    DossierTemporaire dossier;
+    FileAttente file(dossier.Chemin());
+    {
+        Depot abandonne = file.Commence(UneEnveloppe(), {1000, 1, 1060, "451 plus tard"});
+        EXPECT_TRUE(abandonne.Ecrit("Subject: coupé\r\n"));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dossier.Chemin()));
+
+    Depot depot = file.Commence(UneEnveloppe(), {1000, 1, 1060, "451 plus tard"});
+    const std::string corps(100000, 'x');
+    for (const std::string_view morceau : {std::string_view(kMessage), std::string_view(corps)}) {
+        EXPECT_TRUE(depot.Ecrit(morceau));
+    }
+    EXPECT_TRUE(file.Identifiants().empty());
+    const std::string id = depot.Valide();
+    ResultatPrise prise = file.Prend(id);
+    ASSERT_EQ(prise.etat, EtatPrise::Prise);
+    EXPECT_EQ(prise.prise.entree.message, kMessage + corps);
+    EXPECT_EQ(prise.prise.entree.historique.tentatives, 1);
+    EXPECT_EQ(prise.prise.entree.historique.prochaine, 1060);
+    EXPECT_EQ(prise.prise.entree.historique.derniereReponse, "451 plus tard");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier.Chemin()), {}), 1);
+}
+
+// A listing reads an entry's fields, not its message, in pieces: fields that
+// end across two pieces read whole; fields cut short, or a message not of
+// the size they give, are no entry.
+TEST(FileAttente, AListingReadsTheFieldsAloneAndRefusesThemCutShort) {
+    DossierTemporaire dossier;
+    FileAttente file(dossier.Chemin());
+    Entree entree{"", UneEnveloppe(), {1000, 2, 1900, "421 occupé"}, std::string(300000, 'm'), 0};
+    for (int i = 0; i < 1500; ++i) {
+        entree.enveloppe.destinataires.push_back("abonne" + std::to_string(i) + "@exemple.test");
+    }
+    constexpr std::size_t kMorceau = 64 << 10;
+    const std::size_t finChamps = Serialise(entree).find("\n\n");
+    ASSERT_LT(finChamps, kMorceau - 1);
+    entree.enveloppe.destinataires.back() += std::string(kMorceau - 1 - finChamps, 'y');
+    const std::string octets = Serialise(entree);
+    ASSERT_EQ(octets.find("\n\n"), kMorceau - 1);
+    EcritFichier(dossier / "000000000001-a.msg", octets);
+    const std::optional<Entree> lue = file.Consulte("000000000001-a");
+    ASSERT_TRUE(lue);
+    EXPECT_EQ(lue->enveloppe.destinataires, entree.enveloppe.destinataires);
+    EXPECT_EQ(lue->historique.derniereReponse, "421 occupé");
+    EXPECT_EQ(lue->historique.tentatives, 2);
+    EXPECT_TRUE(lue->message.empty());
+
+    for (const std::size_t coupe : {std::size_t{40}, kMorceau - 1, kMorceau + 1000}) {
+        EcritFichier(dossier / "000000000002-b.msg", octets.substr(0, coupe));
+        EXPECT_FALSE(file.Consulte("000000000002-b")) << coupe;
+    }
+    EcritFichier(dossier / "000000000002-b.msg", octets + "m");
+    EXPECT_FALSE(file.Consulte("000000000002-b"));
 }
 
 // The machine's spool takes files from every user: the runner sends a file
