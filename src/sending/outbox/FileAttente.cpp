@@ -91,12 +91,17 @@ void PrepareSousDossier(const std::string& dossier) {
     Verifie(plateforme::PrepareDossierPrive(dossier), "preparing folder", dossier);
 }
 
-// Moved aside under its own name, unless another has it already.
+// Moved aside under its own name, unless another has it already; a name a
+// writer made too long to take a suffix gets one of ours.
 int MetDeCote(const std::string& chemin, const std::string& dossier, const std::string& nom) {
     PrepareSousDossier(dossier);
     int erreur = plateforme::DeplaceFichierDurable(chemin, dossier + nom);
     for (int n = 1; erreur == EEXIST; ++n) {
         erreur = plateforme::DeplaceFichierDurable(chemin, dossier + nom + "." + std::to_string(n));
+        if (erreur == ENAMETOOLONG) {
+            erreur = plateforme::DeplaceFichierDurable(
+                chemin, dossier + NouvelId(0) + std::string(kExtension));
+        }
     }
     return erreur;
 }

@@ -78,6 +78,16 @@ TEST(FileAttente, WhatIsNotAWholeEntryIsNeverSentAndNeverLost) {
                   plateforme::NatureChemin::Fichier);
     }
     EXPECT_EQ(LitFichier(dossier / "secret"), octets);
+    // A name as long as a name may be, put there twice: the second has no
+    // room for a suffix in damaged/, and is set aside all the same.
+    const std::string longue(251, 'a');
+    for (int fois = 0; fois < 2; ++fois) {
+        EcritFichier(dossier / (longue + ".msg"), "x");
+        EXPECT_EQ(file.Prend(longue).etat, EtatPrise::Abimee);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier / "damaged"),
+                            std::filesystem::directory_iterator()),
+              4);
     EXPECT_EQ(file.Identifiants(), std::vector<std::string>{id});
     EXPECT_EQ(file.Prend(id).etat, EtatPrise::Prise);
 
