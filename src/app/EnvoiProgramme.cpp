@@ -34,6 +34,13 @@ outbox::Depot CommenceDepot(const Programme& programme, const outbox::Enveloppe&
     return outbox::FileAttente(DossierFileAttente(programme)).Commence(enveloppe, historique);
 }
 
+// What keeps a batch in the outbox of the settings in use.
+auto MiseEnAttente(const Programme& programme) {
+    return [&programme](const outbox::Enveloppe& enveloppe, const std::string& reponse) {
+        return CommenceDepot(programme, enveloppe, reponse);
+    };
+}
+
 // Kept to go later is no failure, yet not a success either.
 Gravite GraviteDe(const Bilan& bilan) {
     return bilan.Accepte()  ? Gravite::Reussite
@@ -53,10 +60,7 @@ void ProposeAttente(const Programme& programme, Dialogue& dialogue, Demande& cop
         return;
     }
     ContexteEnvoi contexte{langue, dialogue, nullptr, {}, {}};
-    contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
-                                         const std::string& reponse) {
-        return CommenceDepot(programme, enveloppe, reponse);
-    };
+    contexte.metEnAttente = MiseEnAttente(programme);
     MetEnAttente(contexte, copie, bilan);
     EcritLog(langue, dialogue, copie, TexteBilan(langue, copie, bilan), GraviteDe(bilan));
 }
@@ -125,10 +129,7 @@ Bilan Expedie(const Programme& programme, Dialogue& dialogue, Demande& demande, 
         contexte.arrete = plateforme::ArretDemande;
     }
     if (demande.attente && !demande.apercu) {
-        contexte.metEnAttente = [&programme](const outbox::Enveloppe& enveloppe,
-                                             const std::string& reponse) {
-            return CommenceDepot(programme, enveloppe, reponse);
-        };
+        contexte.metEnAttente = MiseEnAttente(programme);
     }
     Bilan bilan = EnvoiMessage(contexte, demande);
     if (progression) {

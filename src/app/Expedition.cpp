@@ -411,7 +411,7 @@ class Coureur {
 
 // Tries what is due (everything with `tout`); the entries other runners hold
 // are left to them.
-int Expedie(const Programme& programme, outbox::FileAttente& file, bool tout) {
+int ExpedieFile(const Programme& programme, outbox::FileAttente& file, bool tout) {
     const Langue& langue = programme.Langage;
     std::int32_t pasDues = 0;
     file.Nettoie();
@@ -559,7 +559,7 @@ int ExecuteFileAttente(const Programme& programme, const std::vector<std::string
         }
         outbox::FileAttente file(DossierFileAttente(programme));
         if (!avecId) {
-            return Expedie(programme, file, commande == "flush");
+            return ExpedieFile(programme, file, commande == "flush");
         }
         const bool fait = commande == "remove" ? file.Retire(arguments[1])
                                                : file.Reprend(arguments[1], Maintenant());
